@@ -1,0 +1,56 @@
+# rr_add_subdirectories(DIR): add every folder below DIR (two levels deep at
+# most) that holds a CMakeLists.txt, in name order. A folder that is itself
+# added stops the descent, so a library may keep sources in subfolders.
+function(rr_add_subdirectories dir)
+  set(base ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
+  if(EXISTS ${base}/CMakeLists.txt)
+    add_subdirectory(${dir})
+    return()
+  endif()
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${base}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child})
+      if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+        add_subdirectory(${child})
+      else()
+        rr_add_subdirectories(${child})
+      endif()
+    endif()
+  endforeach()
+endfunction()
+
+# rr_library(NAME DEPS...): a static library from every .cpp in the current
+# folder, its headers reachable as "layer/file.h" from src/.
+function(rr_library name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  if(ARGN)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+endfunction()
+
+# rr_test(NAME LABEL DEPS...): one GoogleTest executable from every .cpp in
+# the current folder. LABEL is unit (no display), gfx (needs an X display
+# with GL) or e2e (runs the real program).
+function(rr_test name label)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    RR_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+    RR_RUN_DIR="${RR_RUN_DIR}"
+    RR_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES LABELS ${label}
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# rr_bench(NAME DEPS...): one Google Benchmark program from the current folder.
+function(rr_bench name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARGN} benchmark::benchmark)
+endfunction()

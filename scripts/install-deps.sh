@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The one place that installs anything: Debian 12 packages by apt.
+# Installs only what is missing, so a prepared machine runs through quickly.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain and test frameworks
+  build-essential cmake pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # window, input, message boxes; GL loading
+  libsdl2-dev libepoxy-dev libgl-dev libegl-dev
+  # Mesa's software rasteriser and a virtual X server for headless runs
+  libgl1-mesa-dri xvfb xauth x11-utils xdotool imagemagick
+  # HLSL -> SPIR-V -> GLSL
+  glslang-dev spirv-tools libspirv-cross-c-shared-dev
+  # text: FreeType, fontconfig, a metric-compatible Arial and a Korean face
+  libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-nanum
+  # image readers
+  libstb-dev
+  # independent SMD reader used by the asset tests
+  assimp-utils
+  # JSON checks in tests
+  python3
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "install-deps: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,193 @@
+// The graphics device interfaces: the program's only road to the GPU.
+//
+// They are shaped like the device interfaces the program was written for:
+// objects are reference-counted (AddRef/Release; whoever stores one releases
+// it once), results are HRESULTs (negative means failure), and state ids keep
+// their numbers (types.h). Two backends implement them: gl/ (OpenGL 4.5 core,
+// the real one) and recording/ (logs calls, for call-order tests).
+#pragma once
+
+#include <cstdint>
+
+#include "math/matrix4.h"
+#include "platform/gfx/core/types.h"
+#include "platform/window/core/win_types.h"
+
+namespace gfx {
+
+class Unknown {
+public:
+    virtual uint32_t AddRef() = 0;
+    // Drops one reference; the object is destroyed when none is left.
+    // Returns the number of references left.
+    virtual uint32_t Release() = 0;
+
+protected:
+    virtual ~Unknown() = default;
+};
+
+class VertexBuffer : public Unknown {
+public:
+    // offset 0 and size 0 lock the whole buffer. The memory stays valid until
+    // Unlock; what was written there is used by the draws after Unlock.
+    virtual HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) = 0;
+    virtual HRESULT Unlock() = 0;
+    virtual uint32_t GetLength() const = 0;
+};
+
+class IndexBuffer : public Unknown {
+public:
+    virtual HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) = 0;
+    virtual HRESULT Unlock() = 0;
+    virtual uint32_t GetLength() const = 0;
+    virtual Format GetFormat() const = 0;
+};
+
+class VertexDeclaration : public Unknown {
+public:
+    // The elements, D3DDECL_END included; count receives their number.
+    virtual const VertexElement* GetElements(uint32_t* count) const = 0;
+};
+
+class BaseTexture : public Unknown {
+public:
+    virtual ResourceType GetType() const = 0;
+    virtual uint32_t GetLevelCount() const = 0;
+};
+
+class Texture : public BaseTexture {
+public:
+    virtual uint32_t GetWidth(uint32_t level) const = 0;
+    virtual uint32_t GetHeight(uint32_t level) const = 0;
+};
+
+class CubeTexture : public BaseTexture {
+public:
+    virtual uint32_t GetEdgeLength(uint32_t level) const = 0;
+};
+
+// A block of bytes handed back by a creation call (compiler messages).
+class Buffer : public Unknown {
+public:
+    virtual void* GetBufferPointer() = 0;
+    virtual uint32_t GetBufferSize() const = 0;
+};
+
+// A parameter or technique named by its string: the name itself works as the
+// handle, as do the handles that GetTechniqueByName returns.
+using EffectHandle = const char*;
+
+class Effect : public Unknown {
+public:
+    // Null when the effect has no technique of that name.
+    virtual EffectHandle GetTechniqueByName(const char* name) = 0;
+    virtual HRESULT SetTechnique(EffectHandle technique) = 0;
+    // Starts the current technique; passes receives its number of passes.
+    virtual HRESULT Begin(uint32_t* passes, uint32_t flags) = 0;
+    virtual HRESULT BeginPass(uint32_t pass) = 0;
+    virtual HRESULT EndPass() = 0;
+    virtual HRESULT End() = 0;
+    // Setting a parameter the effect does not have is harmless (it fails
+    // quietly). In the effect, mul(p, M) equals p × M for the Matrix4 given.
+    virtual HRESULT SetMatrix(EffectHandle parameter, const Matrix4* value) = 0;
+    virtual HRESULT SetVector(EffectHandle parameter, const Vector4* value) = 0;
+    virtual HRESULT SetFloat(EffectHandle parameter, float value) = 0;
+    virtual HRESULT SetTexture(EffectHandle parameter, BaseTexture* value) = 0;
+};
+
+class Font : public Unknown {
+public:
+    // text: code-page-949 bytes; count −1 means zero-terminated. Drawn on one
+    // line at the rectangle's top left, clipped to it, in the ARGB colour.
+    // Returns the height of the drawn text, 0 when nothing was drawn.
+    virtual int DrawTextA(void* sprite, const char* text, int count, Rect* rect, uint32_t format,
+                          uint32_t color) = 0;
+};
+
+class Device : public Unknown {
+public:
+    virtual HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
+                                       VertexBuffer** buffer, void* sharedHandle) = 0;
+    virtual HRESULT CreateIndexBuffer(uint32_t length, uint32_t usage, Format format, Pool pool,
+                                      IndexBuffer** buffer, void* sharedHandle) = 0;
+    virtual HRESULT CreateVertexDeclaration(const VertexElement* elements,
+                                            VertexDeclaration** declaration) = 0;
+    // BMP, TGA, PNG, JPEG and DDS files.
+    virtual HRESULT CreateTextureFromFile(const char* path, Texture** texture) = 0;
+    // DDS cube maps.
+    virtual HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) = 0;
+    // An effect file (HLSL with technique/pass blocks). On failure errors, if
+    // not null, may receive the messages as a zero-terminated text.
+    virtual HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
+                                         Buffer** errors) = 0;
+    virtual HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight,
+                               uint32_t mipLevels, int32_t italic, uint32_t charSet,
+                               uint32_t outputPrecision, uint32_t quality,
+                               uint32_t pitchAndFamily, const char* faceName, Font** font) = 0;
+
+    virtual HRESULT SetRenderState(RenderState state, uint32_t value) = 0;
+    virtual HRESULT GetRenderState(RenderState state, uint32_t* value) = 0;
+    virtual HRESULT SetSamplerState(uint32_t sampler, SamplerState type, uint32_t value) = 0;
+    // Fixed-function lighting does not exist here: accepted and ignored.
+    virtual HRESULT LightEnable(uint32_t index, int32_t enable) = 0;
+    virtual HRESULT SetViewport(const Viewport* viewport) = 0;
+    virtual HRESULT GetViewport(Viewport* viewport) = 0;
+    virtual HRESULT SetVertexDeclaration(VertexDeclaration* declaration) = 0;
+    virtual HRESULT SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
+                                    uint32_t stride) = 0;
+    virtual HRESULT SetIndices(IndexBuffer* buffer) = 0;
+
+    virtual HRESULT Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color,
+                          float z, uint32_t stencil) = 0;
+    virtual HRESULT BeginScene() = 0;
+    virtual HRESULT EndScene() = 0;
+    virtual HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
+                            const void* dirtyRegion) = 0;
+    virtual HRESULT DrawPrimitive(PrimitiveType type, uint32_t startVertex,
+                                  uint32_t primitiveCount) = 0;
+    virtual HRESULT DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertexIndex,
+                                         uint32_t minVertexIndex, uint32_t numVertices,
+                                         uint32_t startIndex, uint32_t primitiveCount) = 0;
+
+    // Objects created on this device and not yet released.
+    virtual uint32_t GetLiveObjectCount() const = 0;
+};
+
+class Direct3D : public Unknown {
+public:
+    virtual HRESULT GetDeviceCaps(uint32_t adapter, DeviceType type, Caps* caps) = 0;
+    virtual HRESULT CreateDevice(uint32_t adapter, DeviceType type, HWND focusWindow,
+                                 uint32_t behaviorFlags, PresentParameters* parameters,
+                                 Device** device) = 0;
+};
+
+// Which backend Direct3DCreate9 builds. The program installs the OpenGL one,
+// tests the recording one.
+using Direct3DFactory = Direct3D* (*)(uint32_t sdkVersion);
+Direct3DFactory SetDirect3DFactory(Direct3DFactory factory);
+
+// The entry point of the device layer: null when no backend is installed or
+// the installed one cannot start.
+Direct3D* Direct3DCreate9(uint32_t sdkVersion);
+
+// Creation helpers with the utility library's names; they forward to the device.
+HRESULT D3DXCreateTextureFromFileA(Device* device, const char* path, Texture** texture);
+HRESULT D3DXCreateCubeTextureFromFileA(Device* device, const char* path, CubeTexture** texture);
+HRESULT D3DXCreateEffectFromFileA(Device* device, const char* path, const void* defines,
+                                  void* include, uint32_t flags, void* pool, Effect** effect,
+                                  Buffer** errors);
+HRESULT D3DXCreateFontA(Device* device, int32_t height, uint32_t width, uint32_t weight,
+                        uint32_t mipLevels, int32_t italic, uint32_t charSet,
+                        uint32_t outputPrecision, uint32_t quality, uint32_t pitchAndFamily,
+                        const char* faceName, Font** font);
+
+// Releases *object if set and clears the pointer.
+template <typename T>
+void SafeRelease(T*& object) {
+    if (object) {
+        object->Release();
+        object = nullptr;
+    }
+}
+
+}  // namespace gfx

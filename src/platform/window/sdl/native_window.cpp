@@ -1,0 +1,15 @@
+#include "platform/window/sdl/native_window.h"
+
+#include "platform/window/sdl/window_object.h"
+
+SDL_Window* GetSdlWindow(HWND window) {
+    return window ? window->sdlWindow : nullptr;
+}
+
+HWND WrapSdlWindow(SDL_Window* window) {
+    return new WindowObject{window, true};
+}
+
+void FreeWrappedWindow(HWND window) {
+    if (window && window->borrowed) delete window;
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once in a normal
+# build, then again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+JOBS=$(nproc)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$JOBS"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRR_SANITIZE=ON -DRR_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$JOBS"
+
+. scripts/display.sh
+ensure_display
+
+export GTEST_COLOR=no
+echo "== tests (RelWithDebInfo)"
+ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 600
+
+echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_odr_violation=0"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir build-asan --output-on-failure -j"$JOBS" --timeout 900
