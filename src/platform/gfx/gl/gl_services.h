@@ -1,0 +1,51 @@
+// What the OpenGL device offers to the code that drives GL beside it: the
+// effect and the font objects, which live in their own libraries.
+//
+// The device keeps a shadow copy of GL state and applies it at draw time.
+// Code that touches GL directly first flushes the device's pending (merged)
+// draws, and afterwards tells the device that its cached state may be stale.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/gfx/core/device.h"
+
+namespace gfx::gl {
+
+// Effects and fonts are built by libraries above the device; the device's
+// CreateEffectFromFile and CreateFont call the installed factories (no factory:
+// the call fails with E_FAIL).
+using EffectFactory = HRESULT (*)(Device* device, const char* path, uint32_t flags,
+                                  Effect** effect, Buffer** errors);
+using FontFactory = HRESULT (*)(Device* device, int32_t height, uint32_t width, uint32_t weight,
+                                uint32_t mipLevels, int32_t italic, uint32_t charSet,
+                                uint32_t outputPrecision, uint32_t quality,
+                                uint32_t pitchAndFamily, const char* faceName, Font** font);
+void SetEffectFactory(EffectFactory factory);
+void SetFontFactory(FontFactory factory);
+
+// True for a device of the OpenGL backend.
+bool IsGlDevice(Device* device);
+// Makes the device's GL context current on the calling thread.
+void MakeCurrent(Device* device);
+// Issues the draws that the device has merged but not yet sent to GL.
+void FlushPendingDraws(Device* device);
+// GL state was changed behind the device's cache: every cached value is
+// applied again before the next draw.
+void InvalidateState(Device* device);
+// Objects created outside the device library count among its live objects.
+void AddLiveObject(Device* device);
+void RemoveLiveObject(Device* device);
+// GL texture name and target (GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP) of a
+// texture made by this backend; 0 for anything else.
+uint32_t GetTextureName(BaseTexture* texture);
+uint32_t GetTextureTarget(BaseTexture* texture);
+
+// Attribute locations the device binds a vertex declaration's elements to,
+// by usage: effects compile their vertex inputs to the same locations.
+constexpr uint32_t kPositionLocation = 0;
+constexpr uint32_t kNormalLocation = 1;
+constexpr uint32_t kTexCoordLocation = 2;
+constexpr uint32_t kColorLocation = 3;
+
+}  // namespace gfx::gl
