@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/gfx/core/text_buffer.h"
+#include "platform/gfx/recording/recorder.h"
+#include "platform/window/core/message_box.h"
+
+namespace {
+
+using namespace gfx;
+using gfx::recording::GetRecorder;
+
+class RecorderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GetRecorder().Reset();
+        recording::Install();
+    }
+    void TearDown() override { SetDirect3DFactory(nullptr); }
+};
+
+TEST_F(RecorderTest, LogsCallsInOrderWithStableIdsAndKeepsBufferContents) {
+    Direct3D* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(d3d, nullptr);
+    PresentParameters parameters;
+    parameters.backBufferWidth = 800;
+    Device* device = nullptr;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                &parameters, &device),
+              S_OK);
+    VertexBuffer* buffer = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(72, 0, 0, D3DPOOL_DEFAULT, &buffer, nullptr), S_OK);
+    void* data = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &data, 0), S_OK);
+    std::memset(data, 0xAB, 72);
+    buffer->Unlock();
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 3, 1);
+
+    EXPECT_EQ(recording::IdOf(d3d), 1u);
+    EXPECT_EQ(recording::IdOf(device), 2u);
+    EXPECT_EQ(recording::IdOf(buffer), 3u);
+    EXPECT_EQ(recording::ContentsOf(buffer), std::vector<uint8_t>(72, 0xAB));
+    EXPECT_EQ(device->GetLiveObjectCount(), 1u);
+    const std::vector<std::string> expected = {"Direct3DCreate9", "CreateDevice", "CreateVertexBuffer",
+                                               "Lock", "Unlock", "SetRenderState", "DrawPrimitive"};
+    EXPECT_EQ(GetRecorder().Names(), expected);
+    EXPECT_EQ(GetRecorder().calls[5].args, (std::vector<double>{8, 2}));
+    EXPECT_EQ(GetRecorder().calls[6].args, (std::vector<double>{4, 3, 1}));
+    uint32_t fill = 0;
+    device->GetRenderState(D3DRS_FILLMODE, &fill);
+    EXPECT_EQ(fill, 2u);
+
+    buffer->Release();
+    EXPECT_EQ(device->GetLiveObjectCount(), 0u);
+    device->Release();
+    d3d->Release();
+    EXPECT_EQ(GetRecorder().devicesReleasedWithLiveObjects, 0);
+}
+
+TEST_F(RecorderTest, ChosenCallsFailAndCreationOutputsStayNull) {
+    GetRecorder().failing = {"Direct3DCreate9"};
+    EXPECT_EQ(Direct3DCreate9(D3D_SDK_VERSION), nullptr);
+    GetRecorder().failing = {"BeginScene", "Lock", "CreateEffectFromFile"};
+    Device* device = recording::CreateDevice();
+    EXPECT_TRUE(Failed(device->BeginScene()));
+    VertexBuffer* buffer = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(24, 0, 0, D3DPOOL_DEFAULT, &buffer, nullptr), S_OK);
+    void* data = reinterpret_cast<void*>(1);
+    EXPECT_TRUE(Failed(buffer->Lock(0, 0, &data, 0)));
+    Effect* effect = reinterpret_cast<Effect*>(1);
+    Buffer* errors = nullptr;
+    EXPECT_TRUE(Failed(device->CreateEffectFromFile("x.fx", 1, &effect, &errors)));
+    EXPECT_EQ(effect, nullptr);
+    ASSERT_NE(errors, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(errors->GetBufferPointer()),
+                 GetRecorder().effectErrorText.c_str());
+    errors->Release();
+    // Texture creation follows the file system: a missing file fails.
+    Texture* texture = reinterpret_cast<Texture*>(1);
+    EXPECT_TRUE(Failed(device->CreateTextureFromFile("no\\such\\file.bmp", &texture)));
+    EXPECT_EQ(texture, nullptr);
+    buffer->Release();
+    device->Release();
+}
+
+TEST_F(RecorderTest, ReleasingADeviceWithLiveObjectsIsReportedAndTheObjectsStaySafe) {
+    Device* device = recording::CreateDevice();
+    IndexBuffer* indices = nullptr;
+    ASSERT_EQ(device->CreateIndexBuffer(72, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices, nullptr), S_OK);
+    device->Release();
+    EXPECT_EQ(GetRecorder().devicesReleasedWithLiveObjects, 1);
+    EXPECT_EQ(indices->Release(), 0u);  // must not touch the dead device
+}
+
+TEST(TextBuffer, HoldsTheTextWithATerminatingZero) {
+    Buffer* buffer = CreateTextBuffer("line 1: error");
+    EXPECT_EQ(buffer->GetBufferSize(), 14u);
+    EXPECT_STREQ(static_cast<const char*>(buffer->GetBufferPointer()), "line 1: error");
+    EXPECT_EQ(buffer->Release(), 0u);
+}
+
+std::string lastCaption, lastText;
+int RecordBox(HWND, const char* text, const char* caption, UINT) {
+    lastCaption = caption;
+    lastText = text;
+    return IDOK;
+}
+
+TEST(MessageBox, GoesToTheInstalledHandler) {
+    MessageBoxHandler previous = SetMessageBoxHandler(RecordBox);
+    EXPECT_EQ(MessageBoxA(nullptr, "text", "Error", MB_OK), IDOK);
+    EXPECT_EQ(lastCaption, "Error");
+    EXPECT_EQ(lastText, "text");
+    SetMessageBoxHandler(previous);
+}
+
+}  // namespace
