@@ -1,0 +1,326 @@
+#!/usr/bin/env python3
+"""End-to-end tests of reflect-refract: the real program in a copy of its run
+folder, on the current X display, driven with xdotool and judged on
+screenshots of its window and on its exit code.
+
+Pictures are compared by regions and counts with stated tolerances, never
+pixel-exact: the character animates every frame.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+TITLE = "[Tesnal] Reflection/Refraction for HLSL"
+TITLE_PATTERN = "^\\[Tesnal\\] Reflection/Refraction for HLSL$"
+WIDTH, HEIGHT = 800, 600
+HUD_BOTTOM = 150  # the seven HUD lines end at y = 150
+ARGS = None
+
+
+def run(*command, check=True):
+    return subprocess.run(command, check=check, capture_output=True, text=True).stdout
+
+
+class Image:
+    def __init__(self, width, height, pixels):
+        self.width, self.height, self.pixels = width, height, pixels
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 3
+        return self.pixels[i], self.pixels[i + 1], self.pixels[i + 2]
+
+    def count(self, predicate, box=None):
+        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        n = 0
+        for y in range(y0, y1):
+            row = (y * self.width) * 3
+            for x in range(x0, x1):
+                i = row + x * 3
+                if predicate(self.pixels[i], self.pixels[i + 1], self.pixels[i + 2]):
+                    n += 1
+        return n
+
+    def save(self, path):
+        with open(path, "wb") as f:
+            f.write(b"P6\n%d %d\n255\n" % (self.width, self.height))
+            f.write(self.pixels)
+
+
+def differing(a, b, box, tolerance=24):
+    """Pixels in box whose colour differs by more than tolerance in a channel."""
+    x0, y0, x1, y1 = box
+    n = 0
+    for y in range(y0, y1):
+        for x in range(x0, x1):
+            i = (y * a.width + x) * 3
+            if (abs(a.pixels[i] - b.pixels[i]) > tolerance
+                    or abs(a.pixels[i + 1] - b.pixels[i + 1]) > tolerance
+                    or abs(a.pixels[i + 2] - b.pixels[i + 2]) > tolerance):
+                n += 1
+    return n
+
+
+def is_cyan(r, g, b):
+    return r < 80 and g > 170 and b > 170
+
+
+def is_clear_blue(r, g, b):
+    return r == 0 and g == 0 and b == 255
+
+
+class Program:
+    """The program started in a fresh copy of the run folder."""
+
+    def __init__(self, remove=(), replace=None):
+        self.folder = tempfile.mkdtemp(prefix="rr_e2e_")
+        replace = replace or {}
+        for root, _, files in os.walk(ARGS.run_dir):
+            relative = os.path.relpath(root, ARGS.run_dir)
+            os.makedirs(os.path.join(self.folder, relative), exist_ok=True)
+            for name in files:
+                path = os.path.normpath(os.path.join(relative, name))
+                if path in remove or name == os.path.basename(ARGS.program):
+                    continue
+                target = os.path.join(self.folder, path)
+                if path in replace:
+                    with open(target, "w") as f:
+                        f.write(replace[path])
+                else:
+                    os.symlink(os.path.abspath(os.path.join(root, name)), target)
+        self.process = subprocess.Popen([ARGS.program], cwd=self.folder,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.window = None
+
+    def find_window(self, pattern=TITLE_PATTERN, timeout=20.0):
+        end = time.time() + timeout
+        while time.time() < end:
+            out = run("xdotool", "search", "--onlyvisible", "--name", pattern, check=False)
+            ids = [line for line in out.split() if line.strip()]
+            if ids:
+                return ids[0]
+            if self.process.poll() is not None:
+                return None
+            time.sleep(0.1)
+        return None
+
+    def start(self):
+        self.window = self.find_window()
+        if self.window is None:
+            raise AssertionError("the window did not appear; stderr: " + self.stderr_text())
+        run("xdotool", "windowfocus", "--sync", self.window, check=False)
+        time.sleep(1.5)  # the first frames: effect compiled, model loaded
+        return self.window
+
+    def screenshot(self, name=None):
+        data = subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"],
+                              check=True, capture_output=True).stdout
+        # P6 header: magic, width, height, maximum, then the bytes.
+        fields, offset = [], 0
+        while len(fields) < 4:
+            while data[offset:offset + 1].isspace():
+                offset += 1
+            end = offset
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[offset:end])
+            offset = end
+        offset += 1
+        image = Image(int(fields[1]), int(fields[2]), data[offset:])
+        if name:
+            image.save(os.path.join(self.folder, name + ".ppm"))
+        return image
+
+    def key(self, *keys, delay=0.15):
+        for k in keys:
+            run("xdotool", "key", "--window", self.window, k, check=False)
+            run("xdotool", "key", k, check=False)
+        time.sleep(delay)
+
+    def wait(self, timeout):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stderr_text(self):
+        if self.process.poll() is None:
+            return ""
+        return self.process.stderr.read().decode(errors="replace")
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+class ProgramTest(unittest.TestCase):
+    def setUp(self):
+        self.program = None
+
+    def tearDown(self):
+        if self.program:
+            self.program.stop()
+
+    def launch(self, **kwargs):
+        self.program = Program(**kwargs)
+        return self.program
+
+    def sky_reference(self, program):
+        """The picture without the character: the sky box centres on the
+        viewer, so flying far up shows the same sky with the character out of
+        view; flying back down restores the camera exactly."""
+        program.key(*(["r"] * 60), delay=0.05)
+        time.sleep(0.4)
+        sky = program.screenshot("sky")
+        program.key(*(["f"] * 60), delay=0.05)
+        time.sleep(0.4)
+        return sky
+
+    def test_start_shows_window_hud_sky_and_character(self):
+        program = self.launch()
+        window = program.start()
+        self.assertEqual(run("xdotool", "getwindowname", window).strip(), TITLE)
+        geometry = run("xwininfo", "-id", window)
+        self.assertIn("Width: %d" % WIDTH, geometry)
+        self.assertIn("Height: %d" % HEIGHT, geometry)
+        shot = program.screenshot("start")
+        self.assertEqual((shot.width, shot.height), (WIDTH, HEIGHT))
+        # HUD: cyan text at the top left (line 1 at y 10..30).
+        self.assertGreater(shot.count(is_cyan, (0, 10, 300, 30)), 30)
+        # The sky box covers the whole background: no clear colour shows.
+        self.assertEqual(shot.count(is_clear_blue), 0)
+        # The character: the picture differs from the bare sky in the middle.
+        sky = self.sky_reference(program)
+        shot = program.screenshot("character")
+        covered = differing(shot, sky, (200, HUD_BOTTOM, 600, 600))
+        self.assertGreater(covered, 3000, "the character is not in view")
+        self.assertLess(differing(shot, sky, (0, HUD_BOTTOM, 120, 600)), 200)
+
+    def test_character_moves(self):
+        program = self.launch()
+        program.start()
+        first = program.screenshot("first")
+        time.sleep(1.0)
+        second = program.screenshot("second")
+        self.assertGreater(differing(first, second, (200, HUD_BOTTOM, 600, 600)), 200)
+        # The sky does not move while the camera stays.
+        self.assertLess(differing(first, second, (650, 450, 800, 600)), 50)
+
+    def test_space_toggles_wireframe(self):
+        program = self.launch()
+        program.start()
+        sky = self.sky_reference(program)
+        solid = differing(program.screenshot("solid"), sky, (150, HUD_BOTTOM, 650, 600))
+        program.key("space", delay=0.5)
+        wire_shot = program.screenshot("wireframe")
+        wire = differing(wire_shot, sky, (150, HUD_BOTTOM, 650, 600))
+        # Lines are drawn, and the sky shows between them.
+        self.assertGreater(wire, 300)
+        self.assertLess(wire, 0.7 * solid)
+        self.assertEqual(wire_shot.count(is_clear_blue), 0)
+        program.key("space", delay=0.5)
+        again = differing(program.screenshot("solid_again"), sky, (150, HUD_BOTTOM, 650, 600))
+        self.assertGreater(again, 0.8 * solid)
+
+    def test_keys_switch_refraction_and_reflection(self):
+        program = self.launch()
+        program.start()
+        box = (200, HUD_BOTTOM, 600, 600)
+        a = program.screenshot("reflect_a")
+        time.sleep(0.3)
+        b = program.screenshot("reflect_b")
+        drift = differing(a, b, box)
+        program.key("2", delay=0.3)
+        refract = program.screenshot("refract")
+        changed = differing(b, refract, box)
+        self.assertGreater(changed, 3 * drift + 500)
+        program.key("1", delay=0.3)
+        back = program.screenshot("reflect_again")
+        self.assertGreater(differing(refract, back, box), 3 * drift + 500)
+        self.assertLess(differing(b, back, box), changed)
+
+    def test_camera_walks_and_turns(self):
+        program = self.launch()
+        program.start()
+        before = program.screenshot("before_walk")
+        program.key("w", "w", "w", "w", "w", delay=0.4)
+        after = program.screenshot("after_walk")
+        # The HUD's camera line (y 30..50) shows the new Z.
+        self.assertGreater(differing(before, after, (0, 30, 400, 50)), 10)
+        self.assertGreater(differing(before, after, (0, HUD_BOTTOM, 800, 600)), 1000)
+        # A right-button drag turns the view: the sky itself moves.
+        w = program.window
+        run("xdotool", "mousemove", "--window", w, "400", "300", check=False)
+        run("xdotool", "mousedown", "3", check=False)
+        for x in range(410, 560, 10):
+            run("xdotool", "mousemove", "--window", w, str(x), "300", check=False)
+            time.sleep(0.02)
+        run("xdotool", "mouseup", "3", check=False)
+        time.sleep(0.4)
+        turned = program.screenshot("turned")
+        self.assertGreater(differing(after, turned, (650, 450, 800, 600)), 1000)
+
+    def test_escape_ends_with_zero(self):
+        program = self.launch()
+        program.start()
+        started = time.time()
+        program.key("Escape", delay=0)
+        code = program.wait(5)
+        self.assertEqual(code, 0)
+        self.assertLess(time.time() - started, 2.0)
+
+    def test_closing_the_window_ends_with_zero(self):
+        program = self.launch()
+        window = program.start()
+        started = time.time()
+        run(ARGS.close_window, window)
+        code = program.wait(5)
+        self.assertEqual(code, 0)
+        self.assertLess(time.time() - started, 2.0)
+
+    def test_missing_cube_map_shows_no_window(self):
+        program = self.launch(remove={os.path.join("Textures", "Snow.dds")})
+        code = program.wait(20)
+        self.assertEqual(code, 0)
+        self.assertIsNone(program.find_window(timeout=0.1))
+        self.assertIn("Snow.dds", program.stderr_text())
+
+    def test_broken_effect_shows_error_box_then_hud_only(self):
+        broken = "float4x4 matWorldViewProjection;\nthis is not HLSL;\n"
+        program = self.launch(replace={os.path.join("Shaders", "ReflectionOrRefraction.fx"): broken})
+        box = program.find_window("^ERROR$", timeout=20)
+        self.assertIsNotNone(box, "no message box captioned ERROR")
+        run(ARGS.close_window, box)
+        program.window = program.find_window()
+        self.assertIsNotNone(program.window)
+        time.sleep(1.0)
+        self.assertIsNone(program.find_window("^ERROR$", timeout=0.1))
+        shot = program.screenshot("hud_only")
+        # Only the clear colour and the HUD: blue everywhere below the HUD.
+        below = (0, HUD_BOTTOM, WIDTH, HEIGHT)
+        area = WIDTH * (HEIGHT - HUD_BOTTOM)
+        self.assertEqual(shot.count(is_clear_blue, below), area)
+        self.assertGreater(shot.count(is_cyan, (0, 10, 300, 30)), 30)
+        program.key("Escape", delay=0)
+        self.assertEqual(program.wait(5), 0)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--run-dir", required=True)
+    parser.add_argument("--close-window", required=True)
+    ARGS, rest = parser.parse_known_args()
+    ARGS.program = os.path.abspath(ARGS.program)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
