@@ -1,0 +1,102 @@
+#include "model/model_mesh.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+ModelMesh::~ModelMesh() {
+    Clear();
+}
+
+void ModelMesh::Clear() {
+    delete[] bones;
+    bones = nullptr;
+    boneCount = 0;
+    delete[] triangles;
+    triangles = nullptr;
+    triangleCount = 0;
+    vertexCount = 0;
+    gfx::SafeRelease(vertexBuffer);
+    ReleaseTextures();
+    textureCount = 0;
+    std::memset(texturePaths, 0, sizeof(texturePaths));
+}
+
+void ModelMesh::ReleaseTextures() {
+    if (!textures) return;
+    for (int i = 0; i < textureCount; ++i) gfx::SafeRelease(textures[i]);
+    delete[] textures;
+    textures = nullptr;
+}
+
+bool ModelMesh::AllocateBones(int count) {
+    if (count <= 0) return false;
+    delete[] bones;
+    bones = new (std::nothrow) Bone[count];
+    boneCount = bones ? count : 0;
+    return bones != nullptr;
+}
+
+bool ModelMesh::AllocateTriangles(int count) {
+    if (count <= 0) return false;
+    delete[] triangles;
+    triangles = new (std::nothrow) MeshTriangle[count];
+    triangleCount = triangles ? count : 0;
+    vertexCount = 3 * triangleCount;
+    return triangles != nullptr;
+}
+
+bool ModelMesh::LoadMaterialTextures(gfx::Device* device, int count, const char* directory,
+                                     const char (*names)[kMaterialNameSize]) {
+    if (count <= 0) return false;
+    if (count > kMaxMaterials) count = kMaxMaterials;
+    ReleaseTextures();
+    textureCount = count;
+    std::memset(texturePaths, 0, sizeof(texturePaths));
+
+    bool fits[kMaxMaterials];
+    for (int i = 0; i < count; ++i) {
+        int written = std::snprintf(texturePaths[i], kMaterialNameSize, "%s%s", directory,
+                                    names[i]);
+        fits[i] = written >= 0 && written < kMaterialNameSize;
+    }
+
+    textures = new (std::nothrow) gfx::Texture*[count]();
+    if (!textures) {
+        textureCount = 0;
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!fits[i]) return false;
+        if (gfx::Failed(gfx::D3DXCreateTextureFromFileA(device, texturePaths[i], &textures[i]))) {
+            textures[i] = nullptr;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ModelMesh::IsDrawable() const {
+    if (!bones || boneCount <= 0 || !triangles || triangleCount <= 0 || !vertexBuffer) return false;
+    return vertexBuffer->GetLength() >= uint32_t(triangleCount) * 3u * sizeof(SkinVertex);
+}
+
+void ModelMesh::TakeFrom(ModelMesh& other) {
+    if (&other == this) return;
+    Clear();
+    vertexCount = other.vertexCount;
+    vertexBuffer = other.vertexBuffer;
+    boneCount = other.boneCount;
+    bones = other.bones;
+    triangleCount = other.triangleCount;
+    triangles = other.triangles;
+    std::memcpy(texturePaths, other.texturePaths, sizeof(texturePaths));
+    textureCount = other.textureCount;
+    textures = other.textures;
+
+    other.vertexBuffer = nullptr;
+    other.bones = nullptr;
+    other.triangles = nullptr;
+    other.textures = nullptr;
+    other.Clear();
+}

@@ -1,0 +1,58 @@
+// One loaded reference mesh: bind-pose skeleton, triangles, material table
+// and the device vertex buffer that skinning rewrites every frame.
+#pragma once
+
+#include "model/bone.h"
+#include "model/mesh_triangle.h"
+#include "platform/gfx/core/device.h"
+
+constexpr int kMaxMaterials = 128;
+constexpr int kMaterialNameSize = 80;
+
+struct ModelMesh {
+    int vertexCount = 0;  // always 3 × triangleCount
+    gfx::VertexBuffer* vertexBuffer = nullptr;
+    int boneCount = 0;
+    Bone* bones = nullptr;
+    int triangleCount = 0;
+    MeshTriangle* triangles = nullptr;
+    // One path per material: the reference file's directory + material name.
+    char texturePaths[kMaxMaterials][kMaterialNameSize] = {};
+    int textureCount = 0;
+    // textureCount entries; an entry is null when its texture, or an earlier
+    // one, could not be created.
+    gfx::Texture** textures = nullptr;
+
+    ModelMesh() = default;
+    ModelMesh(const ModelMesh&) = delete;
+    ModelMesh& operator=(const ModelMesh&) = delete;
+    ~ModelMesh();
+
+    // Replaces bones with count default bones. False (mesh unchanged) for a
+    // count below 1; false with no bones when memory runs out.
+    bool AllocateBones(int count);
+    // Replaces triangles with count default triangles and sets vertexCount.
+    bool AllocateTriangles(int count);
+    // Fills texturePaths with directory + names[i] and creates one texture per
+    // path, stopping at the first failure. A path that does not fit in its
+    // 80-byte entry is stored cut short and counts as a failure: its texture
+    // is not requested, so a truncated name never opens a different file.
+    bool LoadMaterialTextures(gfx::Device* device, int count, const char* directory,
+                              const char (*names)[kMaterialNameSize]);
+    // Writes every triangle's corners, moved by the current absolute matrix
+    // of its bone, into the vertex buffer. False when the mesh has nothing to
+    // skin or the buffer cannot be locked (then nothing is written).
+    bool SkinMesh();
+    // True when the mesh holds bones, triangles and a vertex buffer large
+    // enough for them: only such a mesh is skinned and drawn.
+    bool IsDrawable() const;
+
+    // Releases everything this mesh owns and takes over other's contents,
+    // leaving other at its defaults. Used to commit a fully parsed mesh.
+    void TakeFrom(ModelMesh& other);
+    // Releases everything the mesh owns and returns it to its defaults.
+    void Clear();
+
+private:
+    void ReleaseTextures();
+};

@@ -1,0 +1,88 @@
+// Shared helpers of the model tests: a scratch folder for SMD files written
+// by the test, recorded message boxes, and a recording device.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "model/skinned_model.h"
+#include "platform/gfx/recording/recorder.h"
+#include "platform/window/core/message_box.h"
+
+namespace model_test {
+
+struct ShownMessage {
+    std::string caption;
+    std::string text;
+};
+
+inline std::vector<ShownMessage>& Messages() {
+    static std::vector<ShownMessage> messages;
+    return messages;
+}
+
+inline int RecordMessage(HWND, const char* text, const char* caption, UINT) {
+    Messages().push_back({caption ? caption : "", text ? text : ""});
+    return IDOK;
+}
+
+// "SMD 파일이 아닙니다!!" and "Reference 파일이 아닙니다!!" in code page 949.
+inline const std::string kNotSmd = "SMD \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
+inline const std::string kWrongKind =
+    "Reference \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
+
+class ModelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Messages().clear();
+        previousHandler = SetMessageBoxHandler(&RecordMessage);
+        gfx::recording::GetRecorder().Reset();
+        device = gfx::recording::CreateDevice();
+        char pattern[] = "/tmp/model_test_XXXXXX";
+        folder = mkdtemp(pattern);
+    }
+    void TearDown() override {
+        model.reset();
+        device->Release();
+        SetMessageBoxHandler(previousHandler);
+        std::filesystem::remove_all(folder);
+    }
+
+    // Writes text to a file in the scratch folder and returns its path.
+    std::string Write(const std::string& name, const std::string& text) {
+        std::string path = folder + "/" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    bool LoadReferenceText(const std::string& text, const std::string& name = "ref.smd") {
+        return model->LoadReference(device, Write(name, text).c_str());
+    }
+    bool LoadAnimationText(const std::string& text, const std::string& name = "anim.smd") {
+        return model->LoadAnimation(Write(name, text).c_str());
+    }
+    std::vector<gfx::recording::Call> Calls(const std::string& name) const {
+        return gfx::recording::GetRecorder().Named(name);
+    }
+
+    std::unique_ptr<SkinnedModel> model = std::make_unique<SkinnedModel>();
+    gfx::Device* device = nullptr;
+    std::string folder;
+    MessageBoxHandler previousHandler = nullptr;
+};
+
+inline void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance = 1e-5f) {
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(actual.m[r][c], expected.m[r][c], tolerance) << "element " << r << "," << c;
+}
+
+// A two-bone skeleton in the bind pose: bone 1 is a child of bone 0.
+inline const std::string kTwoNodes = "nodes\n0 \"root\" -1\n1 \"arm\" 0\nend\n";
+
+}  // namespace model_test

@@ -1,0 +1,176 @@
+#include <unistd.h>
+
+#include <cmath>
+
+#include "model_test_support.h"
+
+namespace {
+
+using namespace model_test;
+
+const std::string kOneTriangle =
+    "triangles\nskin.bmp\n"
+    "0 1 0 0 0 0 1 0 0\n1 0 1 0 0 1 0 0 0\n0 0 0 1 1 0 0 0 0\nend\n";
+const std::string kBindPose = "skeleton\ntime 0\n0 0 0 5 0 0 0\n1 1 0 0 0 0 0\nend\n";
+
+TEST_F(ModelTest, HeaderMustBeVersionOneInAnyCase) {
+    EXPECT_TRUE(LoadReferenceText("VERSION 1\n" + kTwoNodes));
+    for (const char* text : {"", "version 2\n", "nodes\n0 \"a\" -1\nend\n", "version\n"}) {
+        Messages().clear();
+        EXPECT_FALSE(LoadReferenceText(text)) << text;
+        ASSERT_EQ(Messages().size(), 1u) << text;
+        EXPECT_EQ(Messages()[0].caption, "Error");
+        EXPECT_EQ(Messages()[0].text, kNotSmd);
+    }
+    EXPECT_EQ(model->meshCount, 1);
+}
+
+TEST_F(ModelTest, UnopenableFileFailsSilently) {
+    EXPECT_FALSE(model->LoadReference(device, (folder + "/missing.smd").c_str()));
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(ModelTest, ReadsNodesAndComposesBoneMatricesInOrder) {
+    ASSERT_TRUE(LoadReferenceText("version 1\nNodes\n0 \"root bone\" -1\n1 \"arm\" 0\nEnd\n"
+                                  "SKELETON\ntime 0\n0 1 2 3 0.1 0.2 0.3\n1 4 5 6 0.4 0.5 0.6\nend\n"));
+    const ModelMesh& mesh = model->meshes[0];
+    ASSERT_EQ(mesh.boneCount, 2);
+    EXPECT_STREQ(mesh.bones[0].name, "root bone");
+    EXPECT_EQ(mesh.bones[0].parentIndex, -1);
+    EXPECT_EQ(mesh.bones[1].parentIndex, 0);
+    Matrix4 root = MatrixRotationX(0.1f) * MatrixRotationY(0.2f) * MatrixRotationZ(0.3f) *
+                   MatrixTranslation(1, 2, 3);
+    Matrix4 arm = MatrixRotationX(0.4f) * MatrixRotationY(0.5f) * MatrixRotationZ(0.6f) *
+                  MatrixTranslation(4, 5, 6);
+    EXPECT_EQ(mesh.bones[0].localMatrix, root);
+    EXPECT_EQ(mesh.bones[0].absoluteMatrix, root);
+    EXPECT_EQ(mesh.bones[1].localMatrix, arm);
+    EXPECT_EQ(mesh.bones[1].absoluteMatrix, arm * root);
+}
+
+TEST_F(ModelTest, SkeletonWithoutTimeLineSkipsItsFirstBoneLine) {
+    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes +
+                                  "skeleton\n0 0 0 9 0 0 0\n1 1 0 0 0 0 0\nend\n"));
+    EXPECT_EQ(model->meshes[0].bones[0].localMatrix, MatrixIdentity());
+    EXPECT_EQ(model->meshes[0].bones[1].localMatrix, MatrixTranslation(1, 0, 0));
+}
+
+TEST_F(ModelTest, TwoTimeLinesAreNotAReference) {
+    EXPECT_FALSE(LoadReferenceText("version 1\n" + kTwoNodes +
+                                   "skeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\nend\n"));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, kWrongKind);
+    EXPECT_EQ(model->meshCount, 0);
+    EXPECT_TRUE(Calls("CreateTextureFromFile").empty());
+}
+
+TEST_F(ModelTest, StoresCornersInSlotOrderAndMovesThemIntoBoneSpace) {
+    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + kOneTriangle));
+    const MeshTriangle& triangle = model->meshes[0].triangles[0];
+    // Lines V1, V2, V3 land in slots 0, 2, 1; bone 0 is a translation by
+    // (0, 0, 5), bone 1 adds (1, 0, 0).
+    EXPECT_EQ(triangle.boneIndices[0], 0);
+    EXPECT_EQ(triangle.boneIndices[2], 1);
+    EXPECT_EQ(triangle.boneIndices[1], 0);
+    EXPECT_EQ(triangle.vertices[0].position, Vector3(1, 0, -5));
+    EXPECT_EQ(triangle.vertices[0].normal, Vector3(0, 0, 1));
+    EXPECT_EQ(triangle.vertices[2].position, Vector3(-1, 1, -5));
+    EXPECT_EQ(triangle.vertices[2].normal, Vector3(0, 1, 0));
+    EXPECT_EQ(triangle.vertices[1].position, Vector3(0, 0, -4));
+    EXPECT_EQ(triangle.vertices[1].normal, Vector3(1, 0, 0));
+}
+
+TEST_F(ModelTest, TextureCoordinatesDoNotChangeTheMesh) {
+    std::string other = kOneTriangle;
+    other.replace(other.find("0 1 0 0 0 0 1 0 0"), 17, "0 1 0 0 0 0 1 7 8");
+    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + kOneTriangle, "a.smd"));
+    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + other, "b.smd"));
+    EXPECT_EQ(0, std::memcmp(model->meshes[0].triangles, model->meshes[1].triangles,
+                             sizeof(MeshTriangle)));
+}
+
+TEST_F(ModelTest, MaterialTableAppendsAtEveryChangeAndTheLastMatchWins) {
+    Write("A", "x");
+    Write("B", "x");
+    std::string triangles = "triangles\n";
+    for (const char* material : {"A", "A", "B", "B", "A"})
+        triangles += std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
+    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + triangles + "end\n"));
+    const ModelMesh& mesh = model->meshes[0];
+    EXPECT_EQ(model->materialCount, 3);
+    EXPECT_STREQ(model->materialNames[2], "A");
+    const int expected[] = {2, 2, 1, 1, 2};
+    for (int t = 0; t < 5; ++t) EXPECT_EQ(mesh.triangles[t].materialIndex, expected[t]) << t;
+    EXPECT_EQ(mesh.textureCount, 3);
+    auto created = Calls("CreateTextureFromFile");
+    ASSERT_EQ(created.size(), 3u);
+    EXPECT_EQ(created[0].text, folder + "/A");
+    EXPECT_EQ(created[1].text, folder + "/B");
+    EXPECT_EQ(created[2].text, folder + "/A");
+    EXPECT_EQ(Calls("CreateVertexBuffer")[0].args, (std::vector<double>{360, 0, 0, 0, 0}));
+}
+
+TEST_F(ModelTest, MaterialNamesAreCaseSensitive) {
+    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose +
+                                  "triangles\nSkin.bmp\n0 0 0 0 0 0 1 0 0\n0 0 0 0 0 0 1 0 0\n"
+                                  "0 0 0 0 0 0 1 0 0\nskin.bmp\n0 0 0 0 0 0 1 0 0\n"
+                                  "0 0 0 0 0 0 1 0 0\n0 0 0 0 0 0 1 0 0\nend\n"));
+    EXPECT_EQ(model->meshes[0].textureCount, 2);
+    EXPECT_EQ(model->meshes[0].triangles[1].materialIndex, 1);
+    EXPECT_EQ(Calls("CreateVertexBuffer")[0].args[0], 144);
+}
+
+TEST_F(ModelTest, MissingTextureStopsTextureCreationButNotTheLoad) {
+    Write("a.bmp", "x");
+    Write("c.bmp", "x");
+    std::string triangles = "triangles\n";
+    for (const char* material : {"a.bmp", "b.bmp", "c.bmp"})
+        triangles += std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
+    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + triangles + "end\n"));
+    const ModelMesh& mesh = model->meshes[0];
+    ASSERT_EQ(mesh.textureCount, 3);
+    EXPECT_NE(mesh.textures[0], nullptr);
+    EXPECT_EQ(mesh.textures[1], nullptr);
+    EXPECT_EQ(mesh.textures[2], nullptr);
+    EXPECT_EQ(Calls("CreateTextureFromFile").size(), 2u);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(ModelTest, DirectoryEndsAtTheLastBackslashOrElseTheLastSlash) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Model\\SMD\\Pudo_Red\\Ref_Red.smd", "Model\\SMD\\Pudo_Red\\"},
+        {"models/ref.smd", "models/"},
+        {"a\\b/c.smd", "a\\"},
+        {"ref.smd", ""}};
+    for (auto [path, directory] : cases) {
+        model->LoadReference(device, path);
+        EXPECT_STREQ(model->directory, directory) << path;
+    }
+}
+
+TEST_F(ModelTest, RealExportLoadsThroughTheProgramsBackslashPath) {
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+    ASSERT_EQ(chdir(RR_TEST_DATA_DIR), 0);
+    bool loaded = model->LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd");
+    ASSERT_EQ(chdir(previous), 0);
+
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(Messages().empty());
+    const ModelMesh& mesh = model->meshes[0];
+    ASSERT_EQ(mesh.boneCount, 2);
+    EXPECT_STREQ(mesh.bones[1].name, "arm");
+    ASSERT_EQ(mesh.triangleCount, 2);
+    EXPECT_STREQ(mesh.texturePaths[0], "Model\\SMD\\Pudo_Red\\skin.bmp");
+    EXPECT_STREQ(mesh.texturePaths[1], "Model\\SMD\\Pudo_Red\\Skin.bmp");
+    EXPECT_NE(mesh.textures[0], nullptr);
+    EXPECT_EQ(Calls("CreateTextureFromFile")[0].text, "Model\\SMD\\Pudo_Red\\skin.bmp");
+    // (2, 1, 5) on the arm (rotated 90° about Z, at (2, 0, 5)) is (1, 0, 0) in its space.
+    const SkinVertex& corner = mesh.triangles[0].vertices[2];
+    EXPECT_NEAR(corner.position.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(corner.position.y, 0.0f, 1e-5f);
+    EXPECT_NEAR(corner.position.z, 0.0f, 1e-5f);
+    EXPECT_EQ(mesh.triangles[0].vertices[0].position, Vector3(1, 0, 0));
+}
+
+}  // namespace
