@@ -54,7 +54,41 @@ constexpr UINT SWP_NOZORDER = 0x0004;
 
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
+constexpr int SW_SHOWNOACTIVATE = 4;
+constexpr int SW_SHOW = 5;
+constexpr int SW_MINIMIZE = 6;
+constexpr int SW_SHOWMINNOACTIVE = 7;
+constexpr int SW_SHOWNA = 8;
+constexpr int SW_RESTORE = 9;
 constexpr int SW_SHOWDEFAULT = 10;
+
+constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_DLGFRAME = 0x00400000;
+
+// Further messages the window system produces.
+constexpr UINT WM_MBUTTONDOWN = 0x0207;
+constexpr UINT WM_MBUTTONUP = 0x0208;
+constexpr UINT WM_MOUSEHWHEEL = 0x020E;
+constexpr int WHEEL_DELTA = 120;
+
+// WM_SIZE wParam.
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
+
+// Mouse message wParam: buttons and modifier keys held.
+constexpr WPARAM MK_LBUTTON = 0x0001;
+constexpr WPARAM MK_RBUTTON = 0x0002;
+constexpr WPARAM MK_SHIFT = 0x0004;
+constexpr WPARAM MK_CONTROL = 0x0008;
+constexpr WPARAM MK_MBUTTON = 0x0010;
+
+// Message box icons (the type argument of MessageBoxA).
+constexpr UINT MB_ICONERROR = 0x00000010;
+constexpr UINT MB_ICONWARNING = 0x00000030;
+constexpr UINT MB_ICONINFORMATION = 0x00000040;
 
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
@@ -92,3 +126,12 @@ void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Milliseconds since some start; wraps at 2^32.
 DWORD timeGetTime();
+
+// Queues a message for window (null: a message for no window, such as
+// WM_QUIT). FALSE for a window that does not exist.
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Calls the window's procedure at once and returns its result (0 for a
+// window that does not exist).
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL IsWindow(HWND window);
+BOOL IsWindowVisible(HWND window);

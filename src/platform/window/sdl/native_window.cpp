@@ -7,7 +7,10 @@ SDL_Window* GetSdlWindow(HWND window) {
 }
 
 HWND WrapSdlWindow(SDL_Window* window) {
-    return new WindowObject{window, true};
+    auto* wrapped = new WindowObject;
+    wrapped->sdlWindow = window;
+    wrapped->borrowed = true;
+    return wrapped;
 }
 
 void FreeWrappedWindow(HWND window) {

@@ -1,12 +1,5 @@
-// What a window handle of the SDL backend points to.
+// What a window handle of the SDL backend points to: the common window
+// record, whose sdlWindow field holds the SDL window.
 #pragma once
 
-#include "platform/window/core/win_types.h"
-
-struct SDL_Window;
-
-struct WindowObject {
-    SDL_Window* sdlWindow = nullptr;
-    // True when the SDL window belongs to someone else (WrapSdlWindow).
-    bool borrowed = false;
-};
+#include "platform/window/core/window_object.h"

@@ -1,0 +1,117 @@
+// A window backend for tests: no display, no native windows. Tests push the
+// messages the "user" sends, and read back what the program did: windows
+// made, sized and shown, quit requests, waits and message boxes.
+//
+// Delivery: pushed messages arrive in the window system's queue when the
+// program polls and its queue is empty. Idle() splits them into turns: the
+// program finds its queue empty once (and draws a frame or waits) before the
+// messages pushed after Idle() arrive. When the program waits and nothing is
+// left to deliver, onWait runs so the test can push more or call End(); with
+// no onWait (or after maxWaits waits) the script ends with a WM_QUIT whose
+// exit code is kScriptEndedExitCode, so a loop under test never blocks.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/window/core/window_backend.h"
+
+class ScriptedWindowBackend : public WindowBackend {
+public:
+    static constexpr int kScriptEndedExitCode = 0x5C41;
+
+    struct WindowRecord {
+        HWND handle = nullptr;
+        std::string title;
+        std::string className;
+        DWORD style = 0;
+        bool hasApplicationIcon = false;
+        // Client sizes, the one at creation first, then every resize.
+        std::vector<std::pair<int, int>> clientSizes;
+        std::vector<int> showCommands;  // every ShowWindow that reached the backend
+        bool visible = false;
+        bool destroyed = false;
+
+        bool EverShown() const;
+    };
+
+    struct MessageBoxRecord {
+        HWND owner = nullptr;
+        std::string caption;
+        std::string text;
+        UINT type = 0;
+    };
+
+    // Installs this backend (SetWindowBackend) for its lifetime.
+    ScriptedWindowBackend();
+    ~ScriptedWindowBackend() override;
+    ScriptedWindowBackend(const ScriptedWindowBackend&) = delete;
+    ScriptedWindowBackend& operator=(const ScriptedWindowBackend&) = delete;
+
+    // A message for the main window (the oldest live window at delivery).
+    void Push(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // A message for a given window; null: a message for no window.
+    void PushTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    void PushKeyDown(UINT virtualKey, bool repeat = false);
+    void PushKeyUp(UINT virtualKey);
+    // A mouse message with client coordinates packed in lParam.
+    void PushMouse(UINT message, int x, int y, WPARAM keys = 0);
+    // The messages pushed from here on arrive one empty-queue turn later.
+    void Idle();
+    // Queues WM_QUIT with exitCode after everything pushed so far.
+    void End(int exitCode = 0);
+    // Messages pushed and not yet delivered.
+    size_t PendingCount() const;
+
+    void SetTicks(DWORD value) { ticks = value; }
+    void AdvanceTicks(DWORD milliseconds) { ticks += milliseconds; }  // wraps at 2^32
+
+    const WindowRecord* Find(HWND window) const;
+    bool AnyWindowShown() const;
+
+    // Script hooks.
+    std::function<void(ScriptedWindowBackend&)> onWait;
+    std::function<int(const MessageBoxRecord&)> onMessageBox;  // result; IDOK without it
+    size_t maxWaits = 1000;
+    bool failWindowCreation = false;
+
+    // What the program did.
+    std::vector<WindowRecord> windows;
+    std::vector<int> quitRequests;
+    size_t waits = 0;
+    std::vector<MessageBoxRecord> messageBoxes;
+
+    // The tick count timeGetTime returns; tickStep is added after each read.
+    DWORD ticks = 0;
+    DWORD tickStep = 0;
+
+    // WindowBackend.
+    bool CreateNativeWindow(HWND window) override;
+    void DestroyNativeWindow(HWND window) override;
+    void ResizeNativeWindow(HWND window, int clientWidth, int clientHeight) override;
+    void ShowNativeWindow(HWND window, int showCommand) override;
+    void PollEvents() override;
+    void WaitForEvents() override;
+    int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+    DWORD Ticks() override;
+    void QuitRequested(int exitCode) override;
+
+private:
+    struct Pending {
+        bool idle = false;  // a turn boundary, no message
+        bool toMainWindow = true;
+        HWND window = nullptr;
+        UINT message = 0;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+    };
+
+    WindowRecord* FindRecord(HWND window);
+    void Add(const Pending& pending);
+
+    std::deque<Pending> pending_;
+};
