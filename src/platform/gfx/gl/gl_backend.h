@@ -1,0 +1,41 @@
+// The OpenGL 4.5 core backend of the device layer, and the switches and
+// counters its tests and benchmarks use.
+//
+// Environment, read when a device is created:
+//   RR_GL_DEBUG=1     debug context; every GL error is counted and printed
+//   RR_GL_NO_MERGE=1  adjacent one-triangle draws are not merged
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/gfx/core/device.h"
+
+namespace gfx::gl {
+
+// A Direct3D object of the OpenGL backend (one reference).
+Direct3D* CreateDirect3D();
+// Makes Direct3DCreate9 build OpenGL objects.
+void Install();
+
+// Turns merging of adjacent DrawPrimitive calls on or off (pending draws are
+// flushed first). On by default unless RR_GL_NO_MERGE=1.
+void SetDrawMerging(Device* device, bool enabled);
+// GL draw calls the device has issued (merged draws count once).
+uint64_t GetGlDrawCallCount(Device* device);
+// GL errors reported by the debug callback on this device (RR_GL_DEBUG=1).
+uint32_t GetGlErrorCount(Device* device);
+// GL errors reported on all devices since the process started.
+uint32_t GetTotalGlErrorCount();
+// Devices destroyed while objects created on them were still alive.
+uint32_t GetDevicesReleasedWithLiveObjects();
+
+// Reads the back buffer (after flushing pending draws) as RGBA rows from the
+// top of the picture down. False for a non-GL device.
+bool ReadBackBuffer(Device* device, uint32_t* width, uint32_t* height, std::vector<uint8_t>* rgba);
+// Depth value at a pixel of the back buffer (x from the left, y from the top).
+bool ReadDepth(Device* device, uint32_t x, uint32_t y, float* depth);
+// Stencil value at a pixel of the back buffer (x from the left, y from the top).
+bool ReadStencil(Device* device, uint32_t x, uint32_t y, uint32_t* stencil);
+
+}  // namespace gfx::gl
