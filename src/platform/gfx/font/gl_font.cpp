@@ -1,0 +1,378 @@
+// The font object of the OpenGL device.
+//
+// A DrawTextA call decodes and lays out the text on the CPU (TextBuilder),
+// uploads atlas rows that gained glyphs, writes the quads into a ring of one
+// vertex buffer, and draws them with the font's own program, vertex array and
+// texture. GL state the device caches is not saved: the device is told to
+// apply its state again (InvalidateState). The current program, which
+// belongs to whoever bound it (an effect pass), is put back as it was found.
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/font/font.h"
+#include "platform/gfx/font/text_builder.h"
+#include "platform/gfx/gl/gl_services.h"
+
+namespace gfx::font {
+
+namespace {
+
+struct Vertex {
+    float x, y;  // render-target pixels, y down
+    float s, t;  // atlas texels
+};
+
+// Room for this many glyphs is allocated up front (the HUD's longest line
+// has 62); a longer text grows the buffer once.
+constexpr GLsizeiptr kInitialVertexCapacity = 6 * 1024;
+
+constexpr const char* kVertexShader = R"(#version 450 core
+layout(location = 0) in vec2 pixel;
+layout(location = 1) in vec2 texel;
+// x, y, width, height of the viewport in render-target pixels, y down.
+layout(location = 0) uniform vec4 viewport;
+out vec2 atlasTexel;
+void main() {
+    vec2 unit = (pixel - viewport.xy) / viewport.zw;
+    // Pixel rows run down, clip-space y runs up.
+    gl_Position = vec4(unit.x * 2.0 - 1.0, 1.0 - unit.y * 2.0, 0.0, 1.0);
+    atlasTexel = texel;
+}
+)";
+
+// texelFetch: one atlas texel per pixel, independent of any sampler state.
+constexpr const char* kFragmentShader = R"(#version 450 core
+layout(location = 1) uniform vec4 color;
+layout(location = 2) uniform sampler2D atlas;
+in vec2 atlasTexel;
+out vec4 fragColor;
+void main() {
+    float coverage = texelFetch(atlas, ivec2(atlasTexel), 0).r;
+    fragColor = vec4(color.rgb, color.a * coverage);
+}
+)";
+
+constexpr GLint kViewportUniform = 0;
+constexpr GLint kColorUniform = 1;
+constexpr GLint kAtlasUniform = 2;
+
+GLuint CompileShader(GLenum type, const char* source, std::string* log) {
+    GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        char text[1024] = {};
+        glGetShaderInfoLog(shader, sizeof text, nullptr, text);
+        *log = text;
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+GLuint BuildProgram(std::string* log) {
+    GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader, log);
+    GLuint fragment = vertex ? CompileShader(GL_FRAGMENT_SHADER, kFragmentShader, log) : 0;
+    if (!fragment) {
+        glDeleteShader(vertex);
+        return 0;
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        char text[1024] = {};
+        glGetProgramInfoLog(program, sizeof text, nullptr, text);
+        *log = text;
+        glDeleteProgram(program);
+        return 0;
+    }
+    return program;
+}
+
+class GlFont final : public Font {
+public:
+    explicit GlFont(Device* device) : device_(device) {
+        device_->AddRef();
+        gl::AddLiveObject(device_);
+        vertices_.reserve(static_cast<size_t>(kInitialVertexCapacity));
+    }
+
+    // Chooses the faces and builds the GL objects; false with a message.
+    bool Init(FcConfig* config, const FontRequest& request, std::string* error) {
+        if (!builder_.Open(config, request, error)) {
+            return false;
+        }
+        gl::MakeCurrent(device_);
+        program_ = BuildProgram(error);
+        if (!program_) {
+            return false;
+        }
+        // A unit far above the device's samplers and the effects' textures, so
+        // that binding the atlas disturbs no texture of theirs.
+        GLint units = 0;
+        glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &units);
+        unit_ = units > 16 ? units - 1 : 15;
+        glProgramUniform1i(program_, kAtlasUniform, unit_);
+
+        glCreateVertexArrays(1, &vao_);
+        glEnableVertexArrayAttrib(vao_, 0);
+        glVertexArrayAttribFormat(vao_, 0, 2, GL_FLOAT, GL_FALSE, offsetof(Vertex, x));
+        glVertexArrayAttribBinding(vao_, 0, 0);
+        glEnableVertexArrayAttrib(vao_, 1);
+        glVertexArrayAttribFormat(vao_, 1, 2, GL_FLOAT, GL_FALSE, offsetof(Vertex, s));
+        glVertexArrayAttribBinding(vao_, 1, 0);
+        CreateVertexBuffer(kInitialVertexCapacity);
+        CreateAtlasTexture();
+        return true;
+    }
+
+    uint32_t AddRef() override { return ++references_; }
+    uint32_t Release() override {
+        uint32_t left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    int DrawTextA(void* /*sprite*/, const char* text, int count, Rect* rect, uint32_t format,
+                  uint32_t color) override {
+        if (!text) {
+            return 0;
+        }
+        // Without a rectangle the text starts at the target's top left, unclipped.
+        Rect area;
+        if (rect) {
+            area = *rect;
+        } else {
+            format |= DT_NOCLIP;
+        }
+        const int height = builder_.Build(text, count, area, format);
+        if (format & DT_CALCRECT) {
+            if (rect) {
+                *rect = builder_.Extent();
+            }
+            return height;
+        }
+        const std::vector<Quad>& quads = builder_.Quads();
+        if (quads.empty()) {
+            return height;
+        }
+        Draw(quads, color);
+        return height;
+    }
+
+private:
+    ~GlFont() override {
+        gl::MakeCurrent(device_);
+        glDeleteProgram(program_);
+        glDeleteVertexArrays(1, &vao_);
+        glDeleteBuffers(1, &buffer_);
+        glDeleteTextures(1, &texture_);
+        gl::RemoveLiveObject(device_);
+        device_->Release();
+    }
+
+    void CreateVertexBuffer(GLsizeiptr capacity) {
+        if (buffer_) {
+            glDeleteBuffers(1, &buffer_);
+        }
+        glCreateBuffers(1, &buffer_);
+        glNamedBufferData(buffer_, capacity * static_cast<GLsizeiptr>(sizeof(Vertex)), nullptr,
+                          GL_STREAM_DRAW);
+        glVertexArrayVertexBuffer(vao_, 0, buffer_, 0, sizeof(Vertex));
+        capacity_ = capacity;
+        cursor_ = 0;
+    }
+
+    void CreateAtlasTexture() {
+        if (texture_) {
+            glDeleteTextures(1, &texture_);
+        }
+        GlyphAtlas& atlas = builder_.Atlas();
+        glCreateTextures(GL_TEXTURE_2D, 1, &texture_);
+        glTextureStorage2D(texture_, 1, GL_R8, atlas.Width(), atlas.Height());
+        textureHeight_ = atlas.Height();
+        UploadAtlasRows(0, atlas.Height());
+    }
+
+    // Copies atlas rows [top, bottom) to the texture with tightly packed
+    // unpack settings, restoring whatever unpack state was set before (this
+    // happens only in the frames that add glyphs).
+    void UploadAtlasRows(int top, int bottom) {
+        GlyphAtlas& atlas = builder_.Atlas();
+        GLint unpackBuffer = 0, alignment = 4, rowLength = 0, skipRows = 0, skipPixels = 0;
+        glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
+        glGetIntegerv(GL_UNPACK_SKIP_ROWS, &skipRows);
+        glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &skipPixels);
+        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        glTextureSubImage2D(texture_, 0, 0, top, atlas.Width(), bottom - top, GL_RED,
+                            GL_UNSIGNED_BYTE,
+                            atlas.Pixels() + static_cast<size_t>(top) * atlas.Width());
+        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, skipRows);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, skipPixels);
+    }
+
+    void SyncAtlas() {
+        GlyphAtlas& atlas = builder_.Atlas();
+        if (atlas.Resized() || atlas.Height() != textureHeight_) {
+            CreateAtlasTexture();
+        } else if (atlas.IsDirty()) {
+            UploadAtlasRows(atlas.DirtyTop(), atlas.DirtyBottom());
+        }
+        atlas.MarkClean();
+    }
+
+    void Draw(const std::vector<Quad>& quads, uint32_t color) {
+        vertices_.clear();
+        for (const Quad& q : quads) {
+            const float x0 = static_cast<float>(q.x0), y0 = static_cast<float>(q.y0);
+            const float x1 = static_cast<float>(q.x1), y1 = static_cast<float>(q.y1);
+            const float s0 = static_cast<float>(q.atlasX), t0 = static_cast<float>(q.atlasY);
+            const float s1 = s0 + (x1 - x0), t1 = t0 + (y1 - y0);
+            vertices_.push_back({x0, y0, s0, t0});
+            vertices_.push_back({x1, y0, s1, t0});
+            vertices_.push_back({x0, y1, s0, t1});
+            vertices_.push_back({x1, y0, s1, t0});
+            vertices_.push_back({x1, y1, s1, t1});
+            vertices_.push_back({x0, y1, s0, t1});
+        }
+        const auto count = static_cast<GLsizeiptr>(vertices_.size());
+
+        gl::MakeCurrent(device_);
+        gl::FlushPendingDraws(device_);
+        SyncAtlas();
+
+        // The vertex buffer is used as a ring: each draw writes behind the
+        // previous one, so no write waits for a draw still reading; when the
+        // ring is full its storage is orphaned and writing starts over.
+        if (count > capacity_) {
+            CreateVertexBuffer(count * 2);
+        } else if (cursor_ + count > capacity_) {
+            glInvalidateBufferData(buffer_);
+            cursor_ = 0;
+        }
+        glNamedBufferSubData(buffer_, cursor_ * static_cast<GLsizeiptr>(sizeof(Vertex)),
+                             count * static_cast<GLsizeiptr>(sizeof(Vertex)), vertices_.data());
+
+        // Text lands in render-target pixels and is clipped by the viewport,
+        // as sprite text is on the device this one stands in for.
+        Viewport viewport;
+        device_->GetViewport(&viewport);
+        int targetWidth = 0, targetHeight = 0;
+        if (SDL_Window* window = SDL_GL_GetCurrentWindow()) {
+            SDL_GL_GetDrawableSize(window, &targetWidth, &targetHeight);
+        }
+        if (targetHeight <= 0) {
+            targetHeight = static_cast<int>(viewport.y + viewport.height);
+        }
+        if (viewport.width == 0 || viewport.height == 0) {
+            return;
+        }
+
+        GLint program = 0;
+        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+        glUseProgram(program_);
+        glBindVertexArray(vao_);
+        glBindTextureUnit(static_cast<GLuint>(unit_), texture_);
+        glProgramUniform4f(program_, kViewportUniform, static_cast<float>(viewport.x),
+                           static_cast<float>(viewport.y), static_cast<float>(viewport.width),
+                           static_cast<float>(viewport.height));
+        glProgramUniform4f(program_, kColorUniform, ((color >> 16) & 0xFF) / 255.0f,
+                           ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+                           ((color >> 24) & 0xFF) / 255.0f);
+        // GL's viewport origin is the bottom left, the device's the top left.
+        glViewport(static_cast<GLint>(viewport.x),
+                   targetHeight - static_cast<GLint>(viewport.y + viewport.height),
+                   static_cast<GLsizei>(viewport.width), static_cast<GLsizei>(viewport.height));
+        // Text is solid, unculled, drawn over everything and blended by its
+        // coverage, whatever the scene's states are.
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_DEPTH_TEST);
+        glDepthMask(GL_FALSE);
+        glEnable(GL_BLEND);
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        glBlendEquation(GL_FUNC_ADD);
+
+        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(cursor_), static_cast<GLsizei>(count));
+        cursor_ += count;
+
+        glUseProgram(static_cast<GLuint>(program));
+        gl::InvalidateState(device_);
+    }
+
+    uint32_t references_ = 1;
+    Device* device_;
+    TextBuilder builder_;
+    std::vector<Vertex> vertices_;
+    GLuint program_ = 0;
+    GLuint vao_ = 0;
+    GLuint buffer_ = 0;
+    GLuint texture_ = 0;
+    GLint unit_ = 15;
+    int textureHeight_ = 0;
+    GLsizeiptr capacity_ = 0;
+    GLsizeiptr cursor_ = 0;
+};
+
+}  // namespace
+
+HRESULT CreateFontWithConfig(FcConfig* config, Device* device, int32_t height, uint32_t width,
+                             uint32_t weight, int32_t italic, const char* faceName, Font** font) {
+    if (!font) {
+        return D3DERR_INVALIDCALL;
+    }
+    *font = nullptr;
+    if (!device || !gl::IsGlDevice(device)) {
+        return D3DERR_INVALIDCALL;
+    }
+    FontRequest request;
+    request.height = height;
+    request.width = width;
+    request.weight = weight;
+    request.italic = italic != 0;
+    request.faceName = faceName ? faceName : "";
+    auto* created = new GlFont(device);
+    std::string error;
+    if (!created->Init(config, request, &error)) {
+        std::fprintf(stderr, "font: %s\n", error.c_str());
+        created->Release();
+        return E_FAIL;
+    }
+    *font = created;
+    return S_OK;
+}
+
+HRESULT CreateFont(Device* device, int32_t height, uint32_t width, uint32_t weight,
+                   uint32_t /*mipLevels*/, int32_t italic, uint32_t /*charSet*/,
+                   uint32_t /*outputPrecision*/, uint32_t /*quality*/,
+                   uint32_t /*pitchAndFamily*/, const char* faceName, Font** font) {
+    return CreateFontWithConfig(nullptr, device, height, width, weight, italic, faceName, font);
+}
+
+void Install() { gl::SetFontFactory(&CreateFont); }
+
+}  // namespace gfx::font
