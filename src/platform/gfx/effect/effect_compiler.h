@@ -1,0 +1,62 @@
+// The effect file to GLSL programs and a parameter table, without GL:
+// technique/pass blocks read and blanked, each pass's entry points compiled
+// by glslang to SPIR-V, written as GLSL 4.50 by SPIRV-Cross, and every
+// parameter located by name through reflection.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/effect/spirv_to_glsl.h"
+
+namespace gfx::effect {
+
+// One uniform block shared by every pass: its binding is its index in
+// CompiledEffect::blocks.
+struct BlockInfo {
+    std::string name;
+    uint32_t size = 0;
+};
+
+// A parameter of the effect, found by its name. Numbers live in a block at
+// an offset (layout as in BlockMember); textures get a texture unit, given in
+// the order the effect declares its textures.
+struct ParameterInfo {
+    std::string name;
+    ValueKind kind = ValueKind::Other;
+    uint32_t block = 0;
+    BlockMember layout;
+    TextureDim dim = TextureDim::None;
+    uint32_t unit = 0;
+};
+
+struct PassProgram {
+    std::string name;  // the pass's label: its name, or "P<index>"
+    int line = 0;
+    std::string vertexGlsl;
+    std::string pixelGlsl;
+};
+
+struct TechniqueProgram {
+    std::string name;
+    std::vector<PassProgram> passes;
+};
+
+struct CompiledEffect {
+    std::vector<TechniqueProgram> techniques;
+    std::vector<BlockInfo> blocks;
+    std::vector<ParameterInfo> parameters;
+    std::string warnings;  // the compiler's warnings, empty when none
+};
+
+// Vertex inputs are placed by semantic at the device's attribute locations:
+// POSITION0 → 0, NORMAL0 → 1, TEXCOORD0 → 2, COLOR0 → 3.
+bool VertexInputLocation(const std::string& semantic, uint32_t* location);
+
+// text is the file's contents, path its name for messages. On failure log
+// holds the messages ("path(line): error: what", one per line).
+bool CompileEffect(const std::string& text, const std::string& path, CompiledEffect* out,
+                   std::string* log);
+
+}  // namespace gfx::effect

@@ -1,0 +1,423 @@
+// The effect object of the OpenGL device.
+//
+// Parameters are resolved by name once, when the effect is built, and kept in
+// a CPU copy of their uniform block with a dirty mark each; BeginPass makes
+// the pass's program current and uploads what changed since the last upload.
+// Textures go to the units the compiler gave them, in declaration order; the
+// device's sampler objects on those units carry the filter states.
+
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/gfx/core/text_buffer.h"
+#include "platform/gfx/effect/effect.h"
+#include "platform/gfx/effect/effect_compiler.h"
+#include "platform/gfx/gl/gl_services.h"
+
+namespace gfx::effect {
+
+namespace {
+
+// Far beyond any effect file; a larger file is refused rather than read.
+constexpr long kMaxEffectFileSize = 16 * 1024 * 1024;
+
+struct Technique {
+    std::string name;
+    std::vector<GLuint> programs;  // one per pass
+};
+
+struct Block {
+    GLuint buffer = 0;
+    std::vector<uint8_t> data;
+};
+
+struct Parameter {
+    ParameterInfo info;
+    bool dirty = false;
+    BaseTexture* texture = nullptr;  // one reference held
+};
+
+GLenum TargetOf(TextureDim dim) {
+    switch (dim) {
+        case TextureDim::Tex2D: return GL_TEXTURE_2D;
+        case TextureDim::Tex3D: return GL_TEXTURE_3D;
+        case TextureDim::Cube: return GL_TEXTURE_CUBE_MAP;
+        default: return 0;
+    }
+}
+
+bool CompileShader(GLenum type, const std::string& source, GLuint* shader, std::string* log) {
+    *shader = glCreateShader(type);
+    const char* text = source.c_str();
+    glShaderSource(*shader, 1, &text, nullptr);
+    glCompileShader(*shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(*shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) return true;
+    GLint length = 0;
+    glGetShaderiv(*shader, GL_INFO_LOG_LENGTH, &length);
+    std::string text_log(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) glGetShaderInfoLog(*shader, length, nullptr, text_log.data());
+    *log = text_log.c_str();
+    glDeleteShader(*shader);
+    *shader = 0;
+    return false;
+}
+
+// One program from the pass's GLSL. On failure the GL's log, prefixed with
+// the pass it belongs to.
+GLuint LinkPass(const PassProgram& pass, const std::string& techniqueName,
+                const std::string& path, std::string* error) {
+    std::string where = path + "(" + std::to_string(pass.line) + "): error: pass '" + pass.name +
+                        "' of technique '" + techniqueName + "': ";
+    GLuint vertex = 0, pixel = 0;
+    std::string log;
+    if (!CompileShader(GL_VERTEX_SHADER, pass.vertexGlsl, &vertex, &log)) {
+        *error = where + "GL did not accept the vertex shader: " + log + "\n";
+        return 0;
+    }
+    if (!CompileShader(GL_FRAGMENT_SHADER, pass.pixelGlsl, &pixel, &log)) {
+        glDeleteShader(vertex);
+        *error = where + "GL did not accept the pixel shader: " + log + "\n";
+        return 0;
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, pixel);
+    glLinkProgram(program);
+    glDetachShader(program, vertex);
+    glDetachShader(program, pixel);
+    glDeleteShader(vertex);
+    glDeleteShader(pixel);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok == GL_TRUE) return program;
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::string linkLog(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) glGetProgramInfoLog(program, length, nullptr, linkLog.data());
+    glDeleteProgram(program);
+    *error = where + "GL could not link the program: " + std::string(linkLog.c_str()) + "\n";
+    return 0;
+}
+
+class GlEffect final : public Effect {
+public:
+    GlEffect(Device* device) : device_(device) {
+        device_->AddRef();
+        gl::AddLiveObject(device_);
+    }
+
+    // Creates the GL objects; false with error when GL refuses a program.
+    bool Build(const CompiledEffect& compiled, const std::string& path, std::string* error) {
+        for (const TechniqueProgram& source : compiled.techniques) {
+            Technique technique;
+            technique.name = source.name;
+            for (const PassProgram& pass : source.passes) {
+                GLuint program = LinkPass(pass, source.name, path, error);
+                if (!program) {
+                    for (GLuint made : technique.programs) glDeleteProgram(made);
+                    return false;
+                }
+                technique.programs.push_back(program);
+            }
+            techniques_.push_back(std::move(technique));
+        }
+        for (const BlockInfo& info : compiled.blocks) {
+            Block block;
+            block.data.assign(info.size, 0);
+            glCreateBuffers(1, &block.buffer);
+            glNamedBufferData(block.buffer, static_cast<GLsizeiptr>(block.data.size()),
+                              block.data.data(), GL_DYNAMIC_DRAW);
+            blocks_.push_back(std::move(block));
+        }
+        for (const ParameterInfo& info : compiled.parameters) {
+            names_[info.name] = parameters_.size();
+            parameters_.push_back({info, false, nullptr});
+        }
+        current_ = techniques_.empty() ? -1 : 0;
+        return true;
+    }
+
+    uint32_t AddRef() override { return ++references_; }
+    uint32_t Release() override {
+        uint32_t left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    EffectHandle GetTechniqueByName(const char* name) override {
+        int index = FindTechnique(name);
+        return index < 0 ? nullptr : techniques_[static_cast<size_t>(index)].name.c_str();
+    }
+
+    HRESULT SetTechnique(EffectHandle technique) override {
+        int index = FindTechnique(technique);
+        if (index < 0 || activePass_ >= 0) return D3DERR_INVALIDCALL;
+        current_ = index;
+        return S_OK;
+    }
+
+    HRESULT Begin(uint32_t* passes, uint32_t /*flags*/) override {
+        if (current_ < 0 || begun_) return D3DERR_INVALIDCALL;
+        begun_ = true;
+        if (passes) *passes = static_cast<uint32_t>(CurrentTechnique().programs.size());
+        return S_OK;
+    }
+
+    HRESULT BeginPass(uint32_t pass) override {
+        if (!begun_ || activePass_ >= 0 || pass >= CurrentTechnique().programs.size()) {
+            return D3DERR_INVALIDCALL;
+        }
+        gl::FlushPendingDraws(device_);
+        glUseProgram(CurrentTechnique().programs[pass]);
+        for (size_t i = 0; i < blocks_.size(); ++i) {
+            glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(i), blocks_[i].buffer);
+        }
+        for (Parameter& parameter : parameters_) Upload(parameter);
+        activePass_ = static_cast<int>(pass);
+        return S_OK;
+    }
+
+    HRESULT EndPass() override {
+        if (activePass_ < 0) return D3DERR_INVALIDCALL;
+        // Merged draws still waiting use the current program: they go now.
+        gl::FlushPendingDraws(device_);
+        activePass_ = -1;
+        return S_OK;
+    }
+
+    HRESULT End() override {
+        if (!begun_) return D3DERR_INVALIDCALL;
+        if (activePass_ >= 0) EndPass();
+        begun_ = false;
+        return S_OK;
+    }
+
+    HRESULT SetMatrix(EffectHandle name, const Matrix4* value) override {
+        Parameter* parameter = Find(name, ValueKind::Matrix);
+        if (!parameter || !value) return D3DERR_INVALIDCALL;
+        const BlockMember& layout = parameter->info.layout;
+        float element[16];
+        uint32_t offsets[16];
+        uint32_t count = 0;
+        // In the effect mul(p, M) is p × M: HLSL element (r, c) is m[r][c].
+        for (uint32_t r = 0; r < layout.rows && r < 4; ++r) {
+            for (uint32_t c = 0; c < layout.columns && c < 4; ++c) {
+                element[count] = value->m[r][c];
+                offsets[count] = layout.rowsContiguous ? r * layout.matrixStride + 4 * c
+                                                       : c * layout.matrixStride + 4 * r;
+                ++count;
+            }
+        }
+        return Write(parameter, element, offsets, count);
+    }
+
+    HRESULT SetVector(EffectHandle name, const Vector4* value) override {
+        Parameter* parameter = Find(name, ValueKind::Vector);
+        if (!parameter || !value) return D3DERR_INVALIDCALL;
+        const float all[4] = {value->x, value->y, value->z, value->w};
+        const uint32_t offsets[4] = {0, 4, 8, 12};
+        uint32_t count = parameter->info.layout.columns < 4 ? parameter->info.layout.columns : 4;
+        return Write(parameter, all, offsets, count);
+    }
+
+    HRESULT SetFloat(EffectHandle name, float value) override {
+        Parameter* parameter = Find(name, ValueKind::Float);
+        if (!parameter) return D3DERR_INVALIDCALL;
+        const uint32_t offset = 0;
+        return Write(parameter, &value, &offset, 1);
+    }
+
+    HRESULT SetTexture(EffectHandle name, BaseTexture* texture) override {
+        Parameter* parameter = Find(name, ValueKind::Texture);
+        if (!parameter) return D3DERR_INVALIDCALL;
+        // A texture of another kind than the effect declares would sample as
+        // black: refused instead.
+        if (texture && (gl::GetTextureName(texture) == 0 ||
+                        gl::GetTextureTarget(texture) != TargetOf(parameter->info.dim))) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (texture) texture->AddRef();
+        if (parameter->texture) parameter->texture->Release();
+        parameter->texture = texture;
+        parameter->dirty = true;
+        if (activePass_ >= 0) {
+            gl::FlushPendingDraws(device_);
+            Upload(*parameter);
+        }
+        return S_OK;
+    }
+
+private:
+    ~GlEffect() override {
+        gl::MakeCurrent(device_);
+        gl::FlushPendingDraws(device_);
+        for (const Technique& technique : techniques_) {
+            for (GLuint program : technique.programs) glDeleteProgram(program);
+        }
+        for (const Block& block : blocks_) glDeleteBuffers(1, &block.buffer);
+        for (Parameter& parameter : parameters_) SafeRelease(parameter.texture);
+        gl::RemoveLiveObject(device_);
+        device_->Release();
+    }
+
+    const Technique& CurrentTechnique() const {
+        return techniques_[static_cast<size_t>(current_)];
+    }
+
+    // By handle (the pointer GetTechniqueByName gave) or by name.
+    int FindTechnique(EffectHandle handle) const {
+        if (!handle) return -1;
+        for (size_t i = 0; i < techniques_.size(); ++i) {
+            if (techniques_[i].name.c_str() == handle) return static_cast<int>(i);
+        }
+        for (size_t i = 0; i < techniques_.size(); ++i) {
+            if (techniques_[i].name == handle) return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    // Null for a name the effect does not have (or lost to the optimiser) or
+    // a parameter of another kind: setting it is harmless and does nothing.
+    Parameter* Find(EffectHandle name, ValueKind kind) {
+        if (!name) return nullptr;
+        auto found = names_.find(name);
+        if (found == names_.end()) return nullptr;
+        Parameter& parameter = parameters_[found->second];
+        return parameter.info.kind == kind ? &parameter : nullptr;
+    }
+
+    // Stores floats at the given offsets inside the parameter; marks it dirty
+    // only when a value changed.
+    HRESULT Write(Parameter* parameter, const float* values, const uint32_t* offsets,
+                  uint32_t count) {
+        Block& block = blocks_[parameter->info.block];
+        const BlockMember& layout = parameter->info.layout;
+        bool changed = false;
+        for (uint32_t i = 0; i < count; ++i) {
+            size_t at = static_cast<size_t>(layout.offset) + offsets[i];
+            if (offsets[i] + sizeof(float) > layout.size || at + sizeof(float) > block.data.size()) {
+                continue;
+            }
+            if (std::memcmp(&block.data[at], &values[i], sizeof(float)) != 0) {
+                std::memcpy(&block.data[at], &values[i], sizeof(float));
+                changed = true;
+            }
+        }
+        if (changed) {
+            parameter->dirty = true;
+            if (activePass_ >= 0) {
+                // A change inside a pass applies to the draws that follow it.
+                gl::FlushPendingDraws(device_);
+                Upload(*parameter);
+            }
+        }
+        return S_OK;
+    }
+
+    void Upload(Parameter& parameter) {
+        if (parameter.info.kind == ValueKind::Texture) {
+            // Bound at every pass: other GL users (text drawing) share the units.
+            GLuint name = parameter.texture ? gl::GetTextureName(parameter.texture) : 0;
+            glBindTextureUnit(parameter.info.unit, name);
+            parameter.dirty = false;
+            return;
+        }
+        if (!parameter.dirty) return;
+        const Block& block = blocks_[parameter.info.block];
+        const BlockMember& layout = parameter.info.layout;
+        if (static_cast<size_t>(layout.offset) + layout.size <= block.data.size()) {
+            glNamedBufferSubData(block.buffer, layout.offset, layout.size,
+                                 block.data.data() + layout.offset);
+        }
+        parameter.dirty = false;
+    }
+
+    Device* device_;
+    uint32_t references_ = 1;
+    std::vector<Technique> techniques_;
+    std::vector<Block> blocks_;
+    std::vector<Parameter> parameters_;
+    std::unordered_map<std::string, size_t> names_;
+    int current_ = -1;
+    bool begun_ = false;
+    int activePass_ = -1;
+};
+
+void HandBack(Buffer** errors, const std::string& text) {
+    if (errors) *errors = text.empty() ? nullptr : CreateTextBuffer(text);
+}
+
+// The whole file, or false with a message naming the path.
+bool ReadWholeFile(const char* path, std::string* text, std::string* error) {
+    FILE* file = OpenFile(path, "rb");
+    if (!file) {
+        *error = std::string("error: cannot open the effect file '") + path + "'\n";
+        return false;
+    }
+    std::unique_ptr<FILE, int (*)(FILE*)> closer(file, &std::fclose);
+    char chunk[16384];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (text->size() + got > static_cast<size_t>(kMaxEffectFileSize)) {
+            *error = std::string("error: the effect file '") + path + "' is larger than 16 MiB\n";
+            return false;
+        }
+        text->append(chunk, got);
+    }
+    if (std::ferror(file)) {
+        *error = std::string("error: cannot read the effect file '") + path + "'\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*/,
+                             Effect** effect, Buffer** errors) {
+    if (errors) *errors = nullptr;
+    if (!effect) return D3DERR_INVALIDCALL;
+    *effect = nullptr;
+    if (!device || !gl::IsGlDevice(device)) {
+        HandBack(errors, "error: effects need a device of the OpenGL backend\n");
+        return D3DERR_INVALIDCALL;
+    }
+    if (!path) {
+        HandBack(errors, "error: no effect file named\n");
+        return D3DERR_INVALIDCALL;
+    }
+    std::string text, error;
+    if (!ReadWholeFile(path, &text, &error)) {
+        HandBack(errors, error);
+        return E_FAIL;
+    }
+    CompiledEffect compiled;
+    if (!CompileEffect(text, path, &compiled, &error)) {
+        HandBack(errors, error);
+        return E_FAIL;
+    }
+    gl::MakeCurrent(device);
+    gl::FlushPendingDraws(device);
+    auto* made = new GlEffect(device);
+    if (!made->Build(compiled, path, &error)) {
+        made->Release();
+        HandBack(errors, error);
+        return E_FAIL;
+    }
+    HandBack(errors, compiled.warnings);
+    *effect = made;
+    return S_OK;
+}
+
+void Install() { gl::SetEffectFactory(&CreateEffectFromFile); }
+
+}  // namespace gfx::effect
