@@ -1,0 +1,71 @@
+#include "assetgen/smd_writer.h"
+
+#include <cstdio>
+
+#include "assetgen/euler.h"
+
+namespace assetgen {
+namespace {
+
+void AppendNumber(std::string& out, float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", static_cast<double>(value));
+    // "-0.000000" reads the same but looks like a sign error in a diff.
+    out += (std::string(text) == "-0.000000") ? "0.000000" : text;
+}
+
+void AppendNodes(std::string& out, const Character& character) {
+    out += "nodes\n";
+    for (size_t i = 0; i < character.bones.size(); ++i)
+        out += "  " + std::to_string(i) + " \"" + character.bones[i].name + "\" " +
+               std::to_string(character.bones[i].parent) + "\n";
+    out += "end\n";
+}
+
+void AppendTimeBlock(std::string& out, int time, const std::vector<Matrix4>& locals) {
+    out += "time " + std::to_string(time) + "\n";
+    for (size_t i = 0; i < locals.size(); ++i) {
+        BoneTransform t = DecomposeBoneTransform(locals[i]);
+        out += "  " + std::to_string(i);
+        for (float v : {t.position.x, t.position.y, t.position.z, t.angles.x, t.angles.y, t.angles.z}) {
+            out += ' ';
+            AppendNumber(out, v);
+        }
+        out += '\n';
+    }
+}
+
+}  // namespace
+
+std::string ReferenceSmd(const Character& character) {
+    std::string out = "version 1\n";
+    AppendNodes(out, character);
+    out += "skeleton\n";
+    AppendTimeBlock(out, 0, BindLocals(character));
+    out += "end\n";
+    out += "triangles\n";
+    for (const SmdTriangle& triangle : character.triangles) {
+        out += character.materials[static_cast<size_t>(triangle.material)].textureFile + "\n";
+        for (const SmdVertex& v : triangle.corners) {
+            out += "  " + std::to_string(v.bone);
+            for (float x : {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z, v.u, v.v}) {
+                out += ' ';
+                AppendNumber(out, x);
+            }
+            out += '\n';
+        }
+    }
+    out += "end\n";
+    return out;
+}
+
+std::string AnimationSmd(const Character& character, const Clip& clip) {
+    std::string out = "version 1\n";
+    AppendNodes(out, character);
+    out += "skeleton\n";
+    for (size_t f = 0; f < clip.locals.size(); ++f) AppendTimeBlock(out, static_cast<int>(f), clip.locals[f]);
+    out += "end\n";
+    return out;
+}
+
+}  // namespace assetgen

@@ -1,0 +1,17 @@
+// Studiomdl Data text: one reference file (node list, bind pose, triangles)
+// and one animation file per clip (the same node list, one time block per
+// keyframe, no triangles). Bone lines hold the local transform as position
+// and X, Y, Z angles; vertex lines hold the model-space bind position.
+#pragma once
+
+#include <string>
+
+#include "assetgen/animations.h"
+#include "assetgen/character.h"
+
+namespace assetgen {
+
+std::string ReferenceSmd(const Character& character);
+std::string AnimationSmd(const Character& character, const Clip& clip);
+
+}  // namespace assetgen
