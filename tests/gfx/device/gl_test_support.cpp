@@ -163,6 +163,15 @@ Color DeviceTest::PixelAt(int x, int y) const {
            << ") ± " << tolerance << "; picture saved as " << name;
 }
 
+::testing::AssertionResult PixelIsColour(Color got, Color expected, int tolerance) {
+    if (std::abs(got.r - expected.r) <= tolerance && std::abs(got.g - expected.g) <= tolerance &&
+        std::abs(got.b - expected.b) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "colour (" << got.r << ", " << got.g << ", " << got.b
+                                         << "), expected (" << expected.r << ", " << expected.g
+                                         << ", " << expected.b << ") ± " << tolerance;
+}
+
 std::vector<Vertex> Quad(float x0, float y0, float x1, float y1, float z) {
     // Both triangles counter-clockwise as seen on screen (+y up).
     return {{x0, y0, z, 0, 0, 1}, {x1, y0, z, 0, 0, 1}, {x1, y1, z, 0, 0, 1},

@@ -77,6 +77,9 @@ protected:
     uint32_t capturedWidth = 0, capturedHeight = 0;
 };
 
+// Whether a colour is within tolerance of another.
+::testing::AssertionResult PixelIsColour(Color got, Color expected, int tolerance = 2);
+
 // The position + normal declaration.
 extern const gfx::VertexElement kSkinVertexElements[3];
 
