@@ -1,0 +1,104 @@
+// smdinfo REFERENCE.smd [ANIMATION.smd ...] [--frames N]
+//
+// Loads the reference file, then each animation file in order, into one
+// model exactly as the program does (on a recording device, so no display is
+// needed), and prints what was loaded as one JSON object. With --frames N it
+// then plays clip 0 for N frames as the program does and adds mesh 0's
+// skinned vertex buffer. Bones are reported as they stand at the end, i.e.
+// in the blended pose of the last frame when --frames is given.
+//
+// Exit status: 0 when every file loaded, 1 when one did not, 2 for bad usage.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "json_text.h"
+#include "model/skinned_model.h"
+#include "model_report.h"
+#include "platform/gfx/recording/recorder.h"
+#include "platform/window/core/message_box.h"
+
+namespace {
+
+constexpr float kAnimationTimeStep = 0.01f;
+
+ReportInput report;
+
+// Message boxes go to stderr as "caption: text" and into the report.
+int RecordMessage(HWND, const char* text, const char* caption, UINT) {
+    ShownMessage message{caption ? caption : "", text ? text : ""};
+    std::fprintf(stderr, "%s: %s\n", Cp949ToUtf8(message.caption).c_str(),
+                 Cp949ToUtf8(message.text).c_str());
+    report.messages.push_back(std::move(message));
+    return IDOK;
+}
+
+int Usage(const char* problem) {
+    if (problem) std::fprintf(stderr, "smdinfo: %s\n", problem);
+    std::fprintf(problem ? stderr : stdout,
+                 "usage: smdinfo REFERENCE.smd [ANIMATION.smd ...] [--frames N]\n"
+                 "Loads the files into one model and prints it as JSON; --frames N (N >= 1)\n"
+                 "plays clip 0 for N frames and adds mesh 0's skinned vertices.\n");
+    return problem ? 2 : 0;
+}
+
+bool ParseCount(const char* text, long* count) {
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || value < 1 || value > 100000000) return false;
+    *count = value;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<const char*> files;
+    long frames = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return Usage(nullptr);
+        if (std::strcmp(argv[i], "--frames") == 0) {
+            if (frames != 0) return Usage("--frames given twice");
+            if (i + 1 >= argc || !ParseCount(argv[i + 1], &frames))
+                return Usage("--frames needs a whole number of at least 1");
+            ++i;
+        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+            return Usage((std::string("unknown option ") + argv[i]).c_str());
+        } else {
+            files.push_back(argv[i]);
+        }
+    }
+    if (files.empty()) return Usage("no reference file given");
+
+    SetMessageBoxHandler(&RecordMessage);
+    gfx::Device* device = gfx::recording::CreateDevice();
+    auto model = std::make_unique<SkinnedModel>();
+
+    bool referenceLoaded = model->LoadReference(device, files[0]);
+    report.loaded.push_back(referenceLoaded);
+    if (referenceLoaded) {
+        std::vector<std::string> materials;
+        for (int i = 0; i < model->materialCount; ++i) materials.push_back(model->materialNames[i]);
+        report.materials.push_back(std::move(materials));
+    }
+    for (size_t i = 1; i < files.size(); ++i) report.loaded.push_back(model->LoadAnimation(files[i]));
+
+    if (frames > 0) {
+        report.withSkinned = true;
+        for (long call = 0; call < frames; ++call)
+            model->UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0, model->clips[0].frameCount,
+                                 kAnimationTimeStep, 0);
+    }
+
+    std::string json = BuildReport(*model, report);
+    std::fwrite(json.data(), 1, json.size(), stdout);
+
+    model.reset();
+    device->Release();
+    for (bool loaded : report.loaded)
+        if (!loaded) return 1;
+    return 0;
+}
