@@ -1,0 +1,172 @@
+// Draws a 20 000-triangle mesh one triangle per DrawPrimitive call at
+// 800 × 600, as the skinned model is drawn, with draw merging on and off in
+// the same run, and prints the mean frame time of each and their ratio.
+// Needs an X display (e.g. Xvfb) with OpenGL 4.5.
+#include <epoxy/gl.h>
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/gfx/core/device.h"
+#include "platform/gfx/gl/gl_backend.h"
+#include "platform/gfx/gl/gl_services.h"
+#include "platform/window/sdl/native_window.h"
+
+namespace {
+
+using namespace gfx;
+
+constexpr int kWidth = 800, kHeight = 600;
+constexpr int kColumns = 100, kRows = 100;  // 100 × 100 quads = 20 000 triangles
+constexpr int kTriangles = kColumns * kRows * 2;
+
+const char* kVertexShader = R"(#version 450 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec3 normal;
+out vec3 shade;
+void main() { shade = normal * 0.5 + 0.5; gl_Position = vec4(position, 1.0); }
+)";
+const char* kFragmentShader = R"(#version 450 core
+in vec3 shade;
+out vec4 color;
+void main() { color = vec4(shade, 1.0); }
+)";
+
+GLuint Build() {
+    auto stage = [](GLenum type, const char* source) {
+        GLuint shader = glCreateShader(type);
+        glShaderSource(shader, 1, &source, nullptr);
+        glCompileShader(shader);
+        return shader;
+    };
+    GLuint program = glCreateProgram();
+    GLuint vs = stage(GL_VERTEX_SHADER, kVertexShader), fs = stage(GL_FRAGMENT_SHADER, kFragmentShader);
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    return program;
+}
+
+// Mean milliseconds per frame over `frames` frames (after two warm-up frames).
+double TimeFrames(Device* device, GLuint program, int frames) {
+    double total = 0;
+    for (int frame = -2; frame < frames; ++frame) {
+        auto start = std::chrono::steady_clock::now();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+        device->BeginScene();
+        gl::MakeCurrent(device);
+        glUseProgram(program);
+        for (int t = 0; t < kTriangles; ++t) device->DrawPrimitive(D3DPT_TRIANGLELIST, uint32_t(3 * t), 1);
+        device->EndScene();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        gl::MakeCurrent(device);
+        glFinish();
+        std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+        if (frame >= 0) total += elapsed.count();
+    }
+    return total / frames;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int frames = argc > 1 ? std::atoi(argv[1]) : 20;
+    if (frames <= 0) frames = 20;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "gl_merge_bench: no video: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_Window* window = SDL_CreateWindow("gl_merge_bench", SDL_WINDOWPOS_UNDEFINED,
+                                          SDL_WINDOWPOS_UNDEFINED, kWidth, kHeight, SDL_WINDOW_OPENGL);
+    if (!window) {
+        std::fprintf(stderr, "gl_merge_bench: no window: %s\n", SDL_GetError());
+        return 1;
+    }
+    HWND hwnd = WrapSdlWindow(window);
+    Direct3D* d3d = gl::CreateDirect3D();
+    PresentParameters pp;
+    pp.backBufferWidth = kWidth;
+    pp.backBufferHeight = kHeight;
+    pp.windowed = 1;
+    pp.swapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.enableAutoDepthStencil = 1;
+    pp.autoDepthStencilFormat = D3DFMT_D24S8;
+    pp.presentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    Device* device = nullptr;
+    if (Failed(d3d->CreateDevice(0, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device))) {
+        std::fprintf(stderr, "gl_merge_bench: no OpenGL 4.5 device\n");
+        return 1;
+    }
+
+    // The mesh: a grid over the screen, each triangle its own three vertices.
+    std::vector<float> vertices;
+    vertices.reserve(size_t(kTriangles) * 3 * 6);
+    auto put = [&](float x, float y) {
+        vertices.insert(vertices.end(), {x, y, 0.5f, x, y, 1.0f});
+    };
+    for (int row = 0; row < kRows; ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+            float x0 = -1 + 2.0f * column / kColumns, x1 = -1 + 2.0f * (column + 1) / kColumns;
+            float y0 = -1 + 2.0f * row / kRows, y1 = -1 + 2.0f * (row + 1) / kRows;
+            put(x0, y0), put(x1, y0), put(x1, y1);
+            put(x0, y0), put(x1, y1), put(x0, y1);
+        }
+    }
+    const VertexElement elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                      {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0},
+                                      D3DDECL_END};
+    VertexDeclaration* declaration = nullptr;
+    VertexBuffer* buffer = nullptr;
+    uint32_t length = uint32_t(vertices.size() * sizeof(float));
+    device->CreateVertexDeclaration(elements, &declaration);
+    device->CreateVertexBuffer(length, 0, 0, D3DPOOL_DEFAULT, &buffer, nullptr);
+    void* data = nullptr;
+    if (Failed(buffer->Lock(0, 0, &data, 0))) return 1;
+    std::memcpy(data, vertices.data(), length);
+    buffer->Unlock();
+    device->SetVertexDeclaration(declaration);
+    device->SetStreamSource(0, buffer, 0, 24);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    gl::MakeCurrent(device);
+    GLuint program = Build();
+
+    gl::SetDrawMerging(device, true);
+    uint64_t callsBefore = gl::GetGlDrawCallCount(device);
+    double merged = TimeFrames(device, program, frames);
+    uint64_t mergedCalls = (gl::GetGlDrawCallCount(device) - callsBefore) / uint64_t(frames + 2);
+    gl::SetDrawMerging(device, false);
+    callsBefore = gl::GetGlDrawCallCount(device);
+    double unmerged = TimeFrames(device, program, frames);
+    uint64_t unmergedCalls = (gl::GetGlDrawCallCount(device) - callsBefore) / uint64_t(frames + 2);
+
+    std::printf("%d triangles, one DrawPrimitive each, %dx%d, %d frames each\n", kTriangles, kWidth,
+                kHeight, frames);
+    std::printf("merged:   %8.2f ms/frame  (%llu GL draws per frame)\n", merged,
+                static_cast<unsigned long long>(mergedCalls));
+    std::printf("unmerged: %8.2f ms/frame  (%llu GL draws per frame)\n", unmerged,
+                static_cast<unsigned long long>(unmergedCalls));
+    std::printf("unmerged / merged: %.1fx\n", unmerged / merged);
+
+    glDeleteProgram(program);
+    buffer->Release();
+    declaration->Release();
+    device->Release();
+    d3d->Release();
+    FreeWrappedWindow(hwnd);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 0;
+}
