@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,10 @@ struct Vertex {
     float s, t;  // atlas texels
 };
 
-// Room for this many glyphs is allocated up front (the HUD's longest line
-// has 62); a longer text grows the buffer once.
-constexpr GLsizeiptr kInitialVertexCapacity = 6 * 1024;
+// The vertex ring has kSegments segments, each with room for a text of 1024
+// glyphs (the HUD's longest line has 62); a longer text grows the ring once.
+constexpr GLsizeiptr kInitialSegmentVertices = 6 * 1024;
+constexpr int kSegments = 4;
 
 constexpr const char* kVertexShader = R"(#version 450 core
 layout(location = 0) in vec2 pixel;
@@ -107,7 +109,7 @@ public:
     explicit GlFont(Device* device) : device_(device) {
         device_->AddRef();
         gl::AddLiveObject(device_);
-        vertices_.reserve(static_cast<size_t>(kInitialVertexCapacity));
+        vertices_.reserve(static_cast<size_t>(kInitialSegmentVertices));
     }
 
     // Chooses the faces and builds the GL objects; false with a message.
@@ -134,7 +136,7 @@ public:
         glEnableVertexArrayAttrib(vao_, 1);
         glVertexArrayAttribFormat(vao_, 1, 2, GL_FLOAT, GL_FALSE, offsetof(Vertex, s));
         glVertexArrayAttribBinding(vao_, 1, 0);
-        CreateVertexBuffer(kInitialVertexCapacity);
+        CreateVertexBuffer(kInitialSegmentVertices);
         CreateAtlasTexture();
         return true;
     }
@@ -180,22 +182,67 @@ private:
         gl::MakeCurrent(device_);
         glDeleteProgram(program_);
         glDeleteVertexArrays(1, &vao_);
-        glDeleteBuffers(1, &buffer_);
+        DeleteVertexBuffer();
         glDeleteTextures(1, &texture_);
         gl::RemoveLiveObject(device_);
         device_->Release();
     }
 
-    void CreateVertexBuffer(GLsizeiptr capacity) {
-        if (buffer_) {
-            glDeleteBuffers(1, &buffer_);
-        }
+    // The vertex ring: persistently mapped, written with memcpy. A GL upload
+    // call into a buffer that queued draws still read makes the driver
+    // finish those draws first; writing through the mapping does not. Each
+    // segment gets a fence when writing moves on to the next one, and is
+    // written again only after that fence has passed.
+    void CreateVertexBuffer(GLsizeiptr segmentVertices) {
+        DeleteVertexBuffer();
+        const GLbitfield flags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
+        const GLsizeiptr bytes =
+            segmentVertices * kSegments * static_cast<GLsizeiptr>(sizeof(Vertex));
         glCreateBuffers(1, &buffer_);
-        glNamedBufferData(buffer_, capacity * static_cast<GLsizeiptr>(sizeof(Vertex)), nullptr,
-                          GL_STREAM_DRAW);
+        glNamedBufferStorage(buffer_, bytes, nullptr, flags);
+        mapped_ = static_cast<Vertex*>(glMapNamedBufferRange(buffer_, 0, bytes, flags));
         glVertexArrayVertexBuffer(vao_, 0, buffer_, 0, sizeof(Vertex));
-        capacity_ = capacity;
+        segmentVertices_ = segmentVertices;
         cursor_ = 0;
+    }
+
+    void DeleteVertexBuffer() {
+        for (GLsync& fence : fences_) {
+            if (fence) {
+                glDeleteSync(fence);
+                fence = nullptr;
+            }
+        }
+        if (buffer_) {
+            // Draws already queued keep the storage alive until they are done.
+            glUnmapNamedBuffer(buffer_);
+            glDeleteBuffers(1, &buffer_);
+            buffer_ = 0;
+        }
+        mapped_ = nullptr;
+    }
+
+    // Room for count vertices at cursor_, in one segment, no longer read by GL.
+    void ReserveVertices(GLsizeiptr count) {
+        if (count > segmentVertices_) {
+            CreateVertexBuffer(count * 2);
+            return;
+        }
+        const GLsizeiptr segment = cursor_ / segmentVertices_;
+        if (cursor_ + count <= (segment + 1) * segmentVertices_) {
+            return;
+        }
+        fences_[segment] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+        const GLsizeiptr next = (segment + 1) % kSegments;
+        cursor_ = next * segmentVertices_;
+        if (GLsync fence = fences_[next]) {
+            // Normally long signalled: the other segments were written since.
+            while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000) ==
+                   GL_TIMEOUT_EXPIRED) {
+            }
+            glDeleteSync(fence);
+            fences_[next] = nullptr;
+        }
     }
 
     void CreateAtlasTexture() {
@@ -260,36 +307,31 @@ private:
             vertices_.push_back({x0, y1, s0, t1});
         }
         const auto count = static_cast<GLsizeiptr>(vertices_.size());
+        // Text lands in render-target pixels and is clipped by the viewport,
+        // as sprite text is on the device this one stands in for.
+        Viewport viewport;
+        device_->GetViewport(&viewport);
+        if (viewport.width == 0 || viewport.height == 0) {
+            return;
+        }
 
         gl::MakeCurrent(device_);
         gl::FlushPendingDraws(device_);
         SyncAtlas();
 
-        // The vertex buffer is used as a ring: each draw writes behind the
-        // previous one, so no write waits for a draw still reading; when the
-        // ring is full its storage is orphaned and writing starts over.
-        if (count > capacity_) {
-            CreateVertexBuffer(count * 2);
-        } else if (cursor_ + count > capacity_) {
-            glInvalidateBufferData(buffer_);
-            cursor_ = 0;
+        ReserveVertices(count);
+        if (!mapped_) {
+            return;
         }
-        glNamedBufferSubData(buffer_, cursor_ * static_cast<GLsizeiptr>(sizeof(Vertex)),
-                             count * static_cast<GLsizeiptr>(sizeof(Vertex)), vertices_.data());
+        std::memcpy(mapped_ + cursor_, vertices_.data(),
+                    static_cast<size_t>(count) * sizeof(Vertex));
 
-        // Text lands in render-target pixels and is clipped by the viewport,
-        // as sprite text is on the device this one stands in for.
-        Viewport viewport;
-        device_->GetViewport(&viewport);
         int targetWidth = 0, targetHeight = 0;
         if (SDL_Window* window = SDL_GL_GetCurrentWindow()) {
             SDL_GL_GetDrawableSize(window, &targetWidth, &targetHeight);
         }
         if (targetHeight <= 0) {
             targetHeight = static_cast<int>(viewport.y + viewport.height);
-        }
-        if (viewport.width == 0 || viewport.height == 0) {
-            return;
         }
 
         GLint program = 0;
@@ -334,8 +376,10 @@ private:
     GLuint texture_ = 0;
     GLint unit_ = 15;
     int textureHeight_ = 0;
-    GLsizeiptr capacity_ = 0;
-    GLsizeiptr cursor_ = 0;
+    Vertex* mapped_ = nullptr;
+    GLsizeiptr segmentVertices_ = 0;
+    GLsizeiptr cursor_ = 0;  // next free vertex of the ring
+    GLsync fences_[kSegments] = {};
 };
 
 }  // namespace

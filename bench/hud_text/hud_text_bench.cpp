@@ -1,0 +1,228 @@
+// Cost of the HUD's text per frame: the seven lines drawn with the 20-pixel
+// bold font into an 800 × 600 back buffer, as the renderer draws them
+// (rectangle right edge = byte length × 20, cyan). Run under Xvfb:
+//   DISPLAY=:N LIBGL_ALWAYS_SOFTWARE=1 hud_text_bench
+// HUD_TEXT_PICTURE=file.ppm also saves one drawn frame.
+#include <benchmark/benchmark.h>
+#include <epoxy/gl.h>
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/gfx/core/device.h"
+#include "platform/gfx/font/font.h"
+#include "platform/gfx/font/text_builder.h"
+#include "platform/gfx/gl/gl_backend.h"
+#include "platform/gfx/gl/gl_services.h"
+#include "platform/window/sdl/native_window.h"
+
+namespace {
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+constexpr int kFontHeight = 20;
+constexpr uint32_t kCyan = 0xFF00FFFF;
+
+// The five fixed lines, in code page 949.
+const char* const kFixedLines[5] = {
+    // "1 : 반사, 2 : 굴절"
+    "1 : \xb9\xdd\xbb\xe7, 2 : \xb1\xbc\xc0\xfd",
+    // "[Camera이동] W/A/S/D [Roll] Q/E [↑↓] R/F"
+    "[Camera\xc0\xcc\xb5\xbf] W/A/S/D [Roll] Q/E [\xa1\xe8\xa1\xe9] R/F",
+    // "[Camera회전] 마우스 R 버튼"
+    "[Camera\xc8\xb8\xc0\xfc] \xb8\xb6\xbf\xec\xbd\xba R \xb9\xf6\xc6\xb0",
+    // "[Light이동] [X이동]NUM8/NUM5 [Y이동]NUM4/NUM6 [Z이동]NUM7/NUM9"
+    "[Light\xc0\xcc\xb5\xbf] [X\xc0\xcc\xb5\xbf]NUM8/NUM5 [Y\xc0\xcc\xb5\xbf]NUM4/NUM6 "
+    "[Z\xc0\xcc\xb5\xbf]NUM7/NUM9",
+    "[WIRE/SOLID] SPACE BAR",
+};
+
+// Formats and places the seven lines as the HUD does; draw(text, rect) does
+// the drawing.
+template <typename Draw>
+void HudFrame(float fps, Draw&& draw) {
+    char line[128];
+    auto drawLine = [&](const char* text, int y) {
+        gfx::Rect rect{1, y, static_cast<int32_t>(std::strlen(text)) * kFontHeight,
+                       y + kFontHeight};
+        draw(text, rect);
+    };
+    std::snprintf(line, sizeof line, "FPS: %f", fps);
+    drawLine(line, 10);
+    std::snprintf(line, sizeof line, "[CAMERA]X:%f, Y:%f, Z:%f", 0.0, 100.0, -200.0);
+    drawLine(line, 30);
+    for (int i = 0; i < 5; ++i) {
+        drawLine(kFixedLines[i], 50 + 20 * i);
+    }
+}
+
+struct GlSetup {
+    SDL_Window* window = nullptr;
+    HWND hwnd = nullptr;
+    gfx::Direct3D* d3d = nullptr;
+    gfx::Device* device = nullptr;
+    gfx::Font* font = nullptr;
+
+    bool Start() {
+        if (!std::getenv("DISPLAY") || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            return false;
+        }
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        window = SDL_CreateWindow("hud text", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                  kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (!window) {
+            return false;
+        }
+        hwnd = WrapSdlWindow(window);
+        gfx::gl::Install();
+        gfx::font::Install();
+        d3d = gfx::Direct3DCreate9(gfx::D3D_SDK_VERSION);
+        gfx::PresentParameters pp;
+        pp.backBufferWidth = kWidth;
+        pp.backBufferHeight = kHeight;
+        pp.windowed = 1;
+        pp.swapEffect = gfx::D3DSWAPEFFECT_DISCARD;
+        pp.enableAutoDepthStencil = 1;
+        pp.autoDepthStencilFormat = gfx::D3DFMT_D24S8;
+        pp.presentationInterval = gfx::D3DPRESENT_INTERVAL_IMMEDIATE;
+        if (!d3d || gfx::Failed(d3d->CreateDevice(gfx::D3DADAPTER_DEFAULT, gfx::D3DDEVTYPE_HAL,
+                                                  hwnd, gfx::D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                                  &pp, &device))) {
+            return false;
+        }
+        return gfx::Succeeded(gfx::D3DXCreateFontA(device, kFontHeight, 0, gfx::FW_BOLD, 1, 0,
+                                                   gfx::DEFAULT_CHARSET, gfx::OUT_DEFAULT_PRECIS,
+                                                   gfx::DEFAULT_QUALITY, 0, "Arial", &font));
+    }
+
+    void Finish() {
+        gfx::gl::FlushPendingDraws(device);
+        gfx::gl::MakeCurrent(device);
+        glFinish();
+    }
+
+    ~GlSetup() {
+        gfx::SafeRelease(font);
+        gfx::SafeRelease(device);
+        gfx::SafeRelease(d3d);
+        if (hwnd) {
+            FreeWrappedWindow(hwnd);
+        }
+        if (window) {
+            SDL_DestroyWindow(window);
+        }
+    }
+};
+
+GlSetup* gl = nullptr;
+
+void DrawHud(float fps) {
+    HudFrame(fps, [](const char* text, gfx::Rect rect) {
+        gl->font->DrawTextA(nullptr, text, -1, &rect, 0, kCyan);
+    });
+}
+
+// Seven DrawTextA calls and a glFinish: CPU work plus llvmpipe's rasterising.
+void BM_HudTextFrame(benchmark::State& state) {
+    float fps = 0.0f;
+    DrawHud(fps);
+    gl->Finish();
+    for (auto _ : state) {
+        fps += 0.37f;
+        DrawHud(fps);
+        gl->Finish();
+    }
+    state.SetItemsProcessed(state.iterations() * 7);
+}
+
+// Seven DrawTextA calls without waiting for the GPU: what the frame's CPU
+// pays (the ring buffer keeps writes from waiting on earlier draws).
+void BM_HudTextSubmit(benchmark::State& state) {
+    float fps = 0.0f;
+    int frames = 0;
+    for (auto _ : state) {
+        fps += 0.37f;
+        DrawHud(fps);
+        if (++frames % 64 == 0) {
+            // Keep the queue bounded, as presenting a frame would.
+            state.PauseTiming();
+            gl->Finish();
+            state.ResumeTiming();
+        }
+    }
+    gl->Finish();
+}
+
+// Decoding, glyph lookup and layout of the seven lines, no GL at all.
+void BM_HudTextLayoutOnly(benchmark::State& state) {
+    gfx::font::TextBuilder builder;
+    std::string error;
+    gfx::font::FontRequest request;
+    request.height = kFontHeight;
+    request.weight = 700;
+    request.faceName = "Arial";
+    if (!builder.Open(nullptr, request, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    float fps = 0.0f;
+    size_t quads = 0;
+    for (auto _ : state) {
+        fps += 0.37f;
+        HudFrame(fps, [&](const char* text, gfx::Rect rect) {
+            builder.Build(text, -1, rect, 0);
+            quads += builder.Quads().size();
+        });
+    }
+    benchmark::DoNotOptimize(quads);
+}
+
+void SavePicture(const char* path) {
+    gl->device->Clear(0, nullptr, gfx::D3DCLEAR_TARGET, 0xFF203040, 1.0f, 0);
+    DrawHud(59.94f);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> rgba;
+    if (!gfx::gl::ReadBackBuffer(gl->device, &width, &height, &rgba)) {
+        return;
+    }
+    if (FILE* file = std::fopen(path, "wb")) {
+        std::fprintf(file, "P6\n%u %u\n255\n", width, height);
+        for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+            std::fwrite(&rgba[i], 1, 3, file);
+        }
+        std::fclose(file);
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_HudTextLayoutOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HudTextFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HudTextSubmit)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    GlSetup setup;
+    if (!setup.Start()) {
+        std::fprintf(stderr, "hud_text_bench: needs an X display with OpenGL 4.5 (Xvfb)\n");
+        return 0;
+    }
+    gl = &setup;
+    if (const char* path = std::getenv("HUD_TEXT_PICTURE")) {
+        SavePicture(path);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    gl = nullptr;
+    return 0;
+}
