@@ -60,7 +60,7 @@ Clip PeriodicClip(const Character& character, const std::string& name, int frame
 Pose RunPose(const Character& c, float w) {
     float s = std::sin(w);
     PoseEditor p(c);
-    p.Shift({0, 0, 2.0f * (0.5f - 0.5f * std::cos(2 * w)) - 1.0f});
+    p.Shift({0, 0, 2.0f * (0.5f - 0.5f * std::cos(2 * w)) + 1.8f});
     p.Turn("Pelvis", {10 + 2 * std::sin(2 * w), 0, 6 * s});
     p.Turn("Spine", {0, 0, -3 * s});
     p.Turn("Chest", {0, 0, -4 * s});

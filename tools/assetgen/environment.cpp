@@ -187,7 +187,11 @@ CubeMap BuildSnowCubeMap(int size) {
                         for (float dv : {-quarter, quarter})
                             color = Add(color, Scale(EnvironmentColor(Vec3Normalize(CubeFaceDirection(face, u + du, v + dv))), 0.25f));
                 }
-                level[static_cast<size_t>(y) * size + x] = color;
+                // Clamped before filtering, so every mip level is the plain
+                // average of the bytes of the level above.
+                level[static_cast<size_t>(y) * size + x] = {std::clamp(color.r, 0.0f, 1.0f),
+                                                            std::clamp(color.g, 0.0f, 1.0f),
+                                                            std::clamp(color.b, 0.0f, 1.0f)};
             }
         int levelSize = size;
         for (;;) {
