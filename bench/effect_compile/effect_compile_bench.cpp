@@ -1,0 +1,170 @@
+// Prints how long the shipped effect takes to compile.
+//
+// A start-up compile is the first one in a process: glslang then also builds
+// its built-in symbol tables. Each cold run is therefore a fresh process (this
+// program started again with --once); the median of those is the start-up
+// figure. Warm figures (same process, tables built) and the split between
+// the stages follow. With an X display the full device path (GL program
+// linking included) is measured as well.
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/effect/effect.h"
+#include "platform/gfx/effect/effect_compiler.h"
+#include "platform/gfx/effect/effect_source.h"
+#include "platform/gfx/effect/hlsl_compiler.h"
+#include "platform/gfx/gl/gl_backend.h"
+#include "platform/window/sdl/native_window.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::string ReadFile(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+double CompileOnce(const std::string& text) {
+    gfx::effect::CompiledEffect effect;
+    std::string log;
+    Clock::time_point start = Clock::now();
+    if (!gfx::effect::CompileEffect(text, "ReflectionOrRefraction.fx", &effect, &log)) {
+        std::fprintf(stderr, "compile failed:\n%s", log.c_str());
+        std::exit(1);
+    }
+    return MillisecondsSince(start);
+}
+
+// The device path: D3DXCreateEffectFromFileA on a GL device, in ms; < 0 when
+// no GL device can be made here.
+double CreateOnDevice(const char* path) {
+    if (!std::getenv("DISPLAY") || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return -1;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_Window* window = SDL_CreateWindow("bench", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window) return -1;
+    HWND hwnd = WrapSdlWindow(window);
+    gfx::gl::Install();
+    gfx::effect::Install();
+    gfx::Direct3D* d3d = gfx::Direct3DCreate9(gfx::D3D_SDK_VERSION);
+    gfx::Device* device = nullptr;
+    gfx::PresentParameters pp;
+    pp.backBufferWidth = 64;
+    pp.backBufferHeight = 64;
+    pp.windowed = 1;
+    pp.swapEffect = gfx::D3DSWAPEFFECT_DISCARD;
+    pp.enableAutoDepthStencil = 1;
+    pp.autoDepthStencilFormat = gfx::D3DFMT_D24S8;
+    double result = -1;
+    if (d3d && gfx::Succeeded(d3d->CreateDevice(0, gfx::D3DDEVTYPE_HAL, hwnd, 0, &pp, &device))) {
+        gfx::Effect* effect = nullptr;
+        Clock::time_point start = Clock::now();
+        if (gfx::Succeeded(gfx::D3DXCreateEffectFromFileA(device, path, nullptr, nullptr, 1,
+                                                          nullptr, &effect, nullptr))) {
+            result = MillisecondsSince(start);
+            effect->Release();
+        }
+        device->Release();
+    }
+    if (d3d) d3d->Release();
+    FreeWrappedWindow(hwnd);
+    SDL_DestroyWindow(window);
+    return result;
+}
+
+// Runs this program again with an argument; returns the figure it prints.
+double RunChild(const char* self, const char* mode) {
+    std::string command = std::string("'") + self + "' " + mode;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    double value = -1;
+    if (std::fscanf(pipe, "%lf", &value) != 1) value = -1;
+    pclose(pipe);
+    return value;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* path = RR_SHIPPED_EFFECT;
+    const std::string text = ReadFile(path);
+    if (text.empty()) {
+        std::fprintf(stderr, "cannot read %s\n", path);
+        return 1;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--once") == 0) {
+        std::printf("%.3f\n", CompileOnce(text));
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--device") == 0) {
+        std::printf("%.3f\n", CreateOnDevice(path));
+        return 0;
+    }
+    const int runs = 7;
+    std::vector<double> cold, device, warm;
+    for (int i = 0; i < runs; ++i) cold.push_back(RunChild(argv[0], "--once"));
+    for (int i = 0; i < runs; ++i) {
+        double figure = RunChild(argv[0], "--device");
+        if (figure >= 0) device.push_back(figure);
+    }
+    CompileOnce(text);
+    for (int i = 0; i < runs; ++i) warm.push_back(CompileOnce(text));
+
+    // Where a warm compile goes: the four glslang compiles against the rest.
+    gfx::effect::EffectSource source;
+    std::string error;
+    Clock::time_point start = Clock::now();
+    gfx::effect::ReadEffectSource(text, path, &source, &error);
+    double blocks = MillisecondsSince(start);
+    double glslang = 0;
+    for (const auto& pass : source.techniques[0].passes) {
+        for (auto [stage, shader] : {std::pair(gfx::effect::Stage::Vertex, pass.vertexShader),
+                                     std::pair(gfx::effect::Stage::Pixel, pass.pixelShader)}) {
+            std::vector<uint32_t> spirv;
+            std::string log;
+            start = Clock::now();
+            gfx::effect::CompileHlsl(source.hlsl, path, stage, shader.entry, &spirv, &log);
+            glslang += MillisecondsSince(start);
+        }
+    }
+
+    std::printf("effect compile, start-up (fresh process, median of %d): %8.2f ms\n", runs,
+                Median(cold));
+    if (!device.empty()) {
+        std::printf("effect creation on the GL device, start-up (median of %zu): %8.2f ms\n",
+                    device.size(), Median(device));
+    } else {
+        std::printf("effect creation on the GL device: no display, not measured\n");
+    }
+    std::printf("effect compile, warm (median of %d):                 %8.2f ms\n", runs,
+                Median(warm));
+    std::printf("  of which block reading %.3f ms, glslang (4 entry points) %.2f ms\n", blocks,
+                glslang);
+    return 0;
+}
