@@ -1,0 +1,122 @@
+// The main window's procedure: the message table, the keyboard commands and
+// the right-button mouse look.
+#include "app/application.h"
+
+namespace {
+
+constexpr float kMoveUnits = 10.0f;
+constexpr float kRollRadians = 0.017453292f;  // one degree
+constexpr float kMouseRadiansPerPixel = 0.005f;
+
+constexpr WPARAM kKeyReflection = '1';
+constexpr WPARAM kKeyRefraction = '2';
+
+// Client coordinates as the two unsigned 16-bit halves of lParam.
+int32_t LowHalf(LPARAM value) {
+    return static_cast<int32_t>(LOWORD(static_cast<uintptr_t>(value)));
+}
+int32_t HighHalf(LPARAM value) {
+    return static_cast<int32_t>(HIWORD(static_cast<uintptr_t>(value)));
+}
+
+// Turns the camera by the motion since the last position: horizontal to
+// Yaw, then vertical to Pitch, then the view is rebuilt.
+void TurnCamera(Application& app, int32_t x, int32_t y) {
+    int32_t dx = x - app.lastMouseX;
+    int32_t dy = y - app.lastMouseY;
+    app.renderer.camera.Yaw(static_cast<float>(dx) * kMouseRadiansPerPixel);
+    app.renderer.camera.Pitch(static_cast<float>(dy) * kMouseRadiansPerPixel);
+    app.renderer.UpdateViewMatrix();
+}
+
+}  // namespace
+
+LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return GetApplication().WindowProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE:
+        case WM_ACTIVATEAPP:
+        case WM_INITMENU:
+        case WM_MOUSEWHEEL:
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_SIZE:
+            OnSize(LowHalf(lParam), HighHalf(lParam));
+            return 0;
+        case WM_ACTIVATE:
+            active = LOWORD(wParam) != WA_INACTIVE;
+            return 0;
+        case WM_KEYDOWN:
+            OnKeyDown(hwnd, wParam, lParam);
+            return 0;
+        case WM_COMMAND:
+            OnCommand(hwnd, wParam, lParam);
+            return 0;
+        case WM_MOUSEMOVE: {
+            int32_t x = LowHalf(lParam), y = HighHalf(lParam);
+            if (dragging) TurnCamera(*this, x, y);
+            lastMouseX = x;
+            lastMouseY = y;
+            return 0;
+        }
+        case WM_RBUTTONDOWN:
+            // A press during a drag keeps the last position: no jump.
+            if (!dragging) {
+                lastMouseX = LowHalf(lParam);
+                lastMouseY = HighHalf(lParam);
+            }
+            dragging = true;
+            return 0;
+        case WM_RBUTTONUP:
+            // The last position stays; a release outside the window is never
+            // seen, so such a drag goes on until a press and release inside.
+            if (dragging) {
+                dragging = false;
+                TurnCamera(*this, LowHalf(lParam), HighHalf(lParam));
+            }
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM) {
+    Camera& camera = renderer.camera;
+    switch (virtualKey) {
+        case VK_ESCAPE:
+            PostQuitMessage(0);
+            return 0;
+        case VK_SPACE:
+            fillMode = fillMode == gfx::D3DFILL_SOLID ? gfx::D3DFILL_WIREFRAME : gfx::D3DFILL_SOLID;
+            if (renderer.device)
+                renderer.device->SetRenderState(gfx::D3DRS_FILLMODE, static_cast<uint32_t>(fillMode));
+            return 0;
+        case kKeyReflection:
+            reflectionFactor = 2.0f;
+            return 0;
+        case kKeyRefraction:
+            reflectionFactor = 0.5f;
+            return 0;
+        case 'W': camera.Walk(kMoveUnits); break;
+        case 'S': camera.Walk(-kMoveUnits); break;
+        case 'D': camera.Strafe(kMoveUnits); break;
+        case 'A': camera.Strafe(-kMoveUnits); break;
+        case 'R': camera.Fly(kMoveUnits); break;
+        case 'F': camera.Fly(-kMoveUnits); break;
+        case 'Q': camera.Roll(kRollRadians); break;
+        case 'E': camera.Roll(-kRollRadians); break;
+        default:
+            return 0;  // every other key, the numeric keypad included, does nothing
+    }
+    renderer.UpdateViewMatrix();
+    return 0;
+}
+
+LRESULT Application::OnCommand(HWND, WPARAM, LPARAM) {
+    return 0;  // the window has no menu or controls
+}

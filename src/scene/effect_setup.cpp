@@ -1,0 +1,71 @@
+#include "scene/effect_setup.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/window/core/message_box.h"
+
+const gfx::VertexElement kSkinVertexElements[3] = {
+    {0, 0, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_POSITION, 0},
+    {0, 12, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_NORMAL, 0},
+    gfx::D3DDECL_END,
+};
+
+namespace {
+
+// The compiler's text, read no further than the buffer's own size.
+std::string MessageText(gfx::Buffer* messages) {
+    const char* text = messages ? static_cast<const char*>(messages->GetBufferPointer()) : nullptr;
+    if (!text) return {};
+    return std::string(text, strnlen(text, messages->GetBufferSize()));
+}
+
+}  // namespace
+
+gfx::HRESULT CreateEffectObjects(gfx::Device* device, gfx::VertexDeclaration*& vertexDeclaration,
+                                 gfx::Effect*& effect, gfx::EffectHandle& technique) {
+    gfx::HRESULT result = device->CreateVertexDeclaration(kSkinVertexElements, &vertexDeclaration);
+    if (gfx::Failed(result)) return result;
+
+    gfx::Buffer* messages = nullptr;
+    result = gfx::D3DXCreateEffectFromFileA(device, kEffectPath, nullptr, nullptr,
+                                            gfx::D3DXSHADER_DEBUG, nullptr, &effect, &messages);
+    if (gfx::Failed(result)) {
+        std::string text = MessageText(messages);
+        if (text.empty())
+            text = std::string("The effect file \"") + kEffectPath + "\" could not be compiled.";
+        MessageBoxA(nullptr, text.c_str(), "ERROR", MB_OK);
+        gfx::SafeRelease(effect);  // a failed creation hands back nothing to keep
+        technique = nullptr;
+    } else if (effect) {
+        technique = effect->GetTechniqueByName(kTechniqueName);
+    }
+    gfx::SafeRelease(messages);
+    return gfx::S_OK;
+}
+
+EffectParameters ComputeEffectParameters(const Matrix4& world, const Matrix4& view,
+                                         const Matrix4& projection, const Vector3& eye) {
+    EffectParameters parameters;
+    parameters.viewProjection = view * projection;
+    parameters.worldView = world * view;
+    parameters.worldViewProjection = (world * view) * projection;
+    Matrix4 inverse;  // identity unless the inverse exists
+    MatrixInverse(world * view, &inverse);
+    parameters.worldViewInverseTranspose = MatrixTranspose(inverse);
+    parameters.viewPosition = gfx::Vector4{eye.x, eye.y, eye.z, 1.0f};
+    return parameters;
+}
+
+void UploadEffectParameters(gfx::Effect* effect, gfx::CubeTexture* environmentMap,
+                            const Matrix4& world, const Matrix4& view, const Matrix4& projection,
+                            const Vector3& eye, float reflectionFactor) {
+    EffectParameters parameters = ComputeEffectParameters(world, view, projection, eye);
+    effect->SetTexture("EnvironmentMap", environmentMap);
+    effect->SetMatrix("matViewProjection", &parameters.viewProjection);
+    effect->SetMatrix("matWorldView", &parameters.worldView);
+    effect->SetMatrix("matWorldViewProjection", &parameters.worldViewProjection);
+    effect->SetMatrix("matWorldViewInverseTranspose", &parameters.worldViewInverseTranspose);
+    effect->SetVector("vViewPosition", &parameters.viewPosition);
+    effect->SetFloat("fRef", reflectionFactor);
+}

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/recording/recorder.h"
+#include "platform/window/core/message_box.h"
+#include "scene/effect_setup.h"
+
+namespace {
+
+using namespace gfx;
+using gfx::recording::Call;
+using gfx::recording::GetRecorder;
+
+struct Box {
+    std::string caption, text;
+    HWND owner;
+    UINT type;
+};
+std::vector<Box> boxes;
+int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
+    boxes.push_back({caption ? caption : "", text ? text : "", owner, type});
+    return IDOK;
+}
+
+class EffectSetupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GetRecorder().Reset();
+        boxes.clear();
+        previousHandler = SetMessageBoxHandler(RecordBox);
+        previous = std::filesystem::current_path();
+        folder = std::filesystem::temp_directory_path() /
+                 (std::string("rr_effect_") +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder / "Shaders");
+        std::filesystem::current_path(folder);
+        std::ofstream(folder / "Shaders" / "ReflectionOrRefraction.fx") << "technique TShader {}";
+        device = recording::CreateDevice();
+        GetRecorder().calls.clear();
+    }
+    void TearDown() override {
+        SafeRelease(effect);
+        SafeRelease(declaration);
+        device->Release();
+        SetMessageBoxHandler(previousHandler);
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(folder);
+    }
+    MessageBoxHandler previousHandler = nullptr;
+    std::filesystem::path previous, folder;
+    Device* device = nullptr;
+    VertexDeclaration* declaration = nullptr;
+    Effect* effect = nullptr;
+    EffectHandle technique = nullptr;
+};
+
+TEST_F(EffectSetupTest, DeclaresPositionAndNormalThenCompilesAndFindsTheTechnique) {
+    EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
+    ASSERT_NE(declaration, nullptr);
+    ASSERT_NE(effect, nullptr);
+    ASSERT_NE(technique, nullptr);
+    EXPECT_STREQ(technique, "TShader");
+
+    const std::vector<std::string> names = {"CreateVertexDeclaration", "CreateEffectFromFile",
+                                            "GetTechniqueByName"};
+    EXPECT_EQ(GetRecorder().Names(), names);
+    // stream, offset, type, method, usage, usage index per element (end marker not listed)
+    EXPECT_EQ(GetRecorder().calls[0].args,
+              (std::vector<double>{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0,
+                                   0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0}));
+    uint32_t count = 0;
+    const VertexElement* elements = declaration->GetElements(&count);
+    ASSERT_EQ(count, 3u);
+    EXPECT_EQ(elements[2].stream, 0xFF);
+    EXPECT_EQ(elements[2].type, D3DDECLTYPE_UNUSED);
+
+    EXPECT_EQ(GetRecorder().calls[1].text, "./Shaders/ReflectionOrRefraction.fx");
+    EXPECT_EQ(GetRecorder().calls[1].args, (std::vector<double>{D3DXSHADER_DEBUG}));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(EffectSetupTest, CompileFailureShowsTheCompilerTextOnceAndStillSucceeds) {
+    GetRecorder().failing.insert("CreateEffectFromFile");
+    GetRecorder().effectErrorText = "fx(3,5): error X3000: unexpected token";
+    EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
+    EXPECT_NE(declaration, nullptr);
+    EXPECT_EQ(effect, nullptr);
+    EXPECT_EQ(technique, nullptr);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "ERROR");
+    EXPECT_EQ(boxes[0].text, "fx(3,5): error X3000: unexpected token");
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_EQ(boxes[0].type, MB_OK);
+    // The message buffer is given back.
+    EXPECT_EQ(device->GetLiveObjectCount(), 1u);  // the declaration only
+}
+
+TEST_F(EffectSetupTest, DeclarationFailureCompilesNothingAndShowsNothing) {
+    GetRecorder().failing.insert("CreateVertexDeclaration");
+    EXPECT_TRUE(Failed(CreateEffectObjects(device, declaration, effect, technique)));
+    EXPECT_EQ(GetRecorder().Find("CreateEffectFromFile"), -1);
+    EXPECT_EQ(effect, nullptr);
+    EXPECT_TRUE(boxes.empty());
+}
+
+void ExpectMatrix(const std::vector<double>& actual, const Matrix4& expected) {
+    ASSERT_EQ(actual.size(), 16u);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected.m[i / 4][i % 4], 1e-4) << i;
+}
+
+TEST_F(EffectSetupTest, UploadsTheSevenParametersInOrder) {
+    ASSERT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
+    CubeTexture* cube = nullptr;
+    std::ofstream("cube.dds") << "x";
+    ASSERT_EQ(device->CreateCubeTextureFromFile("cube.dds", &cube), S_OK);
+    GetRecorder().calls.clear();
+
+    Matrix4 world = MatrixTranslation(0, 0, 100);
+    Matrix4 view = MatrixRotationY(0.5f) * MatrixTranslation(1, -2, 3);
+    Matrix4 projection = MatrixPerspectiveFovLH(0.7853982f, 4.0f / 3.0f, 1, 5000);
+    UploadEffectParameters(effect, cube, world, view, projection, {7, 8, 9}, 0.5f);
+
+    const std::vector<Call>& calls = GetRecorder().calls;
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"SetTexture", "EnvironmentMap"},
+        {"SetMatrix", "matViewProjection"},
+        {"SetMatrix", "matWorldView"},
+        {"SetMatrix", "matWorldViewProjection"},
+        {"SetMatrix", "matWorldViewInverseTranspose"},
+        {"SetVector", "vViewPosition"},
+        {"SetFloat", "fRef"}};
+    ASSERT_EQ(calls.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(calls[i].name, expected[i].first) << i;
+        EXPECT_EQ(calls[i].text, expected[i].second) << i;
+    }
+    EXPECT_EQ(calls[0].args[0], recording::IdOf(cube));
+    ExpectMatrix(calls[1].args, view * projection);
+    ExpectMatrix(calls[2].args, world * view);
+    ExpectMatrix(calls[3].args, world * view * projection);
+    Matrix4 inverse;
+    ASSERT_TRUE(MatrixInverse(world * view, &inverse));
+    ExpectMatrix(calls[4].args, MatrixTranspose(inverse));
+    EXPECT_EQ(calls[5].args, (std::vector<double>{7, 8, 9, 1}));
+    EXPECT_EQ(calls[6].args, (std::vector<double>{0.5}));
+    cube->Release();
+}
+
+TEST(EffectParameters, IdentityInputsGiveIdentityMatricesAndWIsOne) {
+    Matrix4 identity;
+    EffectParameters parameters = ComputeEffectParameters(identity, identity, identity, {-3, 4, 5});
+    EXPECT_EQ(parameters.viewProjection, identity);
+    EXPECT_EQ(parameters.worldView, identity);
+    EXPECT_EQ(parameters.worldViewProjection, identity);
+    EXPECT_EQ(parameters.worldViewInverseTranspose, identity);
+    EXPECT_EQ(parameters.viewPosition.x, -3.0f);
+    EXPECT_EQ(parameters.viewPosition.w, 1.0f);
+}
+
+TEST(EffectParameters, OrthonormalViewKeepsItsRotationInTheInverseTranspose) {
+    Matrix4 identity;
+    Matrix4 view = MatrixRotationYawPitchRoll(0.3f, -0.2f, 0.1f) * MatrixTranslation(10, -100, 200);
+    EffectParameters parameters = ComputeEffectParameters(identity, view, identity, {});
+    EXPECT_EQ(parameters.worldView, view);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(parameters.worldViewInverseTranspose.m[r][c], view.m[r][c], 1e-5f);
+}
+
+TEST(EffectParameters, SingularWorldViewGivesTheIdentity) {
+    Matrix4 flat = MatrixScaling(1, 0, 1);
+    Matrix4 identity;
+    EffectParameters parameters = ComputeEffectParameters(flat, identity, identity, {});
+    EXPECT_EQ(parameters.worldViewInverseTranspose, identity);
+}
+
+}  // namespace
