@@ -78,13 +78,6 @@ TEST_F(ModelTest, AnimationAllowsOneTriangleButNotTwo) {
     EXPECT_EQ(model->clips[1].frames, nullptr);
 }
 
-TEST_F(ModelTest, ClipWithoutTimeLinesLoadsWithoutFrames) {
-    ASSERT_TRUE(LoadAnimationText("version 1\n" + kFourNodes + "skeleton\nend\n"));
-    EXPECT_EQ(model->clipCount, 1);
-    EXPECT_EQ(model->clips[0].frameCount, 0);
-    EXPECT_EQ(model->clips[0].frames, nullptr);
-}
-
 TEST_F(ModelTest, RealExportAnimationLoads) {
     ASSERT_TRUE(model->LoadAnimation(RR_TEST_DATA_DIR "/anim_crlf.smd"));
     const AnimationClip& clip = model->clips[0];

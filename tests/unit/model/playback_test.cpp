@@ -82,14 +82,6 @@ TEST_F(Playback, BlendsLinearlyAndSkinsEveryCornerByItsBone) {
     EXPECT_EQ(Skinned(2).normal, Vector3(0, 1, 0));
 }
 
-TEST_F(Playback, OneKeyframeClipHoldsItsPoseForever) {
-    Load(Clip(1));
-    for (int call = 0; call < 350; ++call) ASSERT_TRUE(Step(0, 1));
-    EXPECT_EQ(PosedKeyframe(), 0);
-    EXPECT_EQ(model->clips[0].currentFrame, 0);
-    EXPECT_EQ(model->clips[0].nextFrame, 0);
-}
-
 TEST_F(Playback, SubRangeStartsFromItsFirstKeyframeTowardsKeyframe0) {
     Load(Clip(6));
     std::vector<std::pair<int, int>> pairs;

@@ -80,15 +80,6 @@ TEST_F(ModelTest, StoresCornersInSlotOrderAndMovesThemIntoBoneSpace) {
     EXPECT_EQ(triangle.vertices[1].normal, Vector3(1, 0, 0));
 }
 
-TEST_F(ModelTest, TextureCoordinatesDoNotChangeTheMesh) {
-    std::string other = kOneTriangle;
-    other.replace(other.find("0 1 0 0 0 0 1 0 0"), 17, "0 1 0 0 0 0 1 7 8");
-    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + kOneTriangle, "a.smd"));
-    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + other, "b.smd"));
-    EXPECT_EQ(0, std::memcmp(model->meshes[0].triangles, model->meshes[1].triangles,
-                             sizeof(MeshTriangle)));
-}
-
 TEST_F(ModelTest, MaterialTableAppendsAtEveryChangeAndTheLastMatchWins) {
     Write("A", "x");
     Write("B", "x");
@@ -108,16 +99,6 @@ TEST_F(ModelTest, MaterialTableAppendsAtEveryChangeAndTheLastMatchWins) {
     EXPECT_EQ(created[1].text, folder + "/B");
     EXPECT_EQ(created[2].text, folder + "/A");
     EXPECT_EQ(Calls("CreateVertexBuffer")[0].args, (std::vector<double>{360, 0, 0, 0, 0}));
-}
-
-TEST_F(ModelTest, MaterialNamesAreCaseSensitive) {
-    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose +
-                                  "triangles\nSkin.bmp\n0 0 0 0 0 0 1 0 0\n0 0 0 0 0 0 1 0 0\n"
-                                  "0 0 0 0 0 0 1 0 0\nskin.bmp\n0 0 0 0 0 0 1 0 0\n"
-                                  "0 0 0 0 0 0 1 0 0\n0 0 0 0 0 0 1 0 0\nend\n"));
-    EXPECT_EQ(model->meshes[0].textureCount, 2);
-    EXPECT_EQ(model->meshes[0].triangles[1].materialIndex, 1);
-    EXPECT_EQ(Calls("CreateVertexBuffer")[0].args[0], 144);
 }
 
 TEST_F(ModelTest, MissingTextureStopsTextureCreationButNotTheLoad) {
