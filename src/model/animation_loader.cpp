@@ -6,10 +6,15 @@
 #include "model/smd_reader.h"
 #include "platform/files.h"
 
+using smd::IsKeyword;
+using smd::PoseBone;
+using smd::ScanBoneLine;
+using smd::ScanNodeLine;
+
 bool SkinnedModel::LoadAnimation(const char* path) {
     if (!path) return false;
     if (clipCount >= kMaxClips) {
-        ShowRefusal(path, "all 32 animation clip slots are in use");
+        smd::ShowRefusal(path, "all 32 animation clip slots are in use");
         return false;
     }
     FILE* file = OpenFile(path, "rt");
@@ -18,7 +23,7 @@ bool SkinnedModel::LoadAnimation(const char* path) {
     std::fclose(file);
 
     if (result == SmdLoadResult::Ok) return true;
-    ShowLoadError(*this, path, result);
+    smd::ShowLoadError(*this, path, result);
     return false;
 }
 

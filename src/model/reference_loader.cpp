@@ -10,6 +10,11 @@
 #include "platform/files.h"
 #include "platform/window/core/message_box.h"
 
+using smd::IsKeyword;
+using smd::PoseBone;
+using smd::ScanBoneLine;
+using smd::ScanNodeLine;
+
 namespace {
 
 // Directory part of path: through its last backslash; without one, through
@@ -23,6 +28,8 @@ void SetDirectory(char (&directory)[kDirectorySize], const char* path) {
 }
 
 }  // namespace
+
+namespace smd {
 
 void ShowLoadError(const SkinnedModel& model, const char* path, SmdLoadResult result) {
     if (result == SmdLoadResult::NotSmd) {
@@ -47,18 +54,20 @@ void ShowRefusal(const char* path, const char* reason) {
     MessageBoxA(nullptr, text, kLoadErrorCaption, MB_OK);
 }
 
+}  // namespace smd
+
 bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path) {
     device = newDevice;
     if (!path) return false;
     if (std::strlen(path) >= size_t(kDirectorySize)) {
         // The directory prefix must fit its 128-byte field, or every texture
         // path built from it would be wrong.
-        ShowRefusal(path, "the path is longer than 127 characters");
+        smd::ShowRefusal(path, "the path is longer than 127 characters");
         return false;
     }
     SetDirectory(directory, path);
     if (meshCount >= kMaxMeshes) {
-        ShowRefusal(path, "all 32 mesh slots are in use");
+        smd::ShowRefusal(path, "all 32 mesh slots are in use");
         return false;
     }
 
@@ -68,7 +77,7 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path) {
     std::fclose(file);
 
     if (result == SmdLoadResult::Ok) return true;
-    ShowLoadError(*this, path, result);
+    smd::ShowLoadError(*this, path, result);
     return false;
 }
 

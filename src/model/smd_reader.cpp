@@ -18,6 +18,8 @@ constexpr int kMaxCount = 1 << 24;
 
 }  // namespace
 
+namespace smd {
+
 bool IsKeyword(const char* word, const char* keyword) {
     return strcasecmp(word, keyword) == 0;
 }
@@ -61,6 +63,10 @@ void PoseBone(Bone* bones, int count, int index, const float values[6]) {
         bone.absoluteMatrix = MatrixMultiply(bone.localMatrix, bones[parent].absoluteMatrix);
     }
 }
+
+}  // namespace smd
+
+using namespace smd;
 
 bool SkinnedModel::ReadLine(FILE* file) {
     token[0] = '\0';

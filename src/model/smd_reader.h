@@ -4,6 +4,8 @@
 #include "math/matrix4.h"
 #include "model/bone.h"
 
+namespace smd {
+
 // A node line: index "name" parent. The name (any characters but a double
 // quote) is cut to 79 characters. False when the index, the quoted name or
 // the parent cannot be read.
@@ -24,3 +26,5 @@ void PoseBone(Bone* bones, int count, int index, const float values[6]);
 
 // True for "end" and friends: keyword test without regard to case.
 bool IsKeyword(const char* word, const char* keyword);
+
+}  // namespace smd
