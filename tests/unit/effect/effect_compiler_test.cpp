@@ -229,16 +229,5 @@ TEST(HlslCompilerTest, TranslatesGlslangMessages) {
               "a/b.fx: error: Linking fragment stage: trouble\n");
 }
 
-TEST(HlslCompilerTest, SameEntryPointCompilesForEachStageOnItsOwn) {
-    std::vector<uint32_t> spirv;
-    std::string log;
-    const std::string source = kGoodShaders;
-    EXPECT_TRUE(CompileHlsl(source, "s.fx", Stage::Vertex, "VS", &spirv, &log)) << log;
-    EXPECT_FALSE(spirv.empty());
-    EXPECT_EQ(spirv[0], 0x07230203u);  // SPIR-V magic
-    EXPECT_FALSE(CompileHlsl(source, "s.fx", Stage::Pixel, "Nope", &spirv, &log));
-    EXPECT_NE(log.find("entry point 'Nope' not found"), std::string::npos) << log;
-}
-
 }  // namespace
 }  // namespace gfx::effect

@@ -110,7 +110,7 @@ GLuint LinkPass(const PassProgram& pass, const std::string& techniqueName,
 
 class GlEffect final : public Effect {
 public:
-    GlEffect(Device* device) : device_(device) {
+    explicit GlEffect(Device* device) : device_(device) {
         device_->AddRef();
         gl::AddLiveObject(device_);
     }
