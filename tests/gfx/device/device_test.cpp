@@ -111,15 +111,5 @@ TEST(DeviceCreation, FailsWithoutAGlWindow) {
     SDL_DestroyWindow(plain);
 }
 
-TEST(DeviceCreation, InstalledFactoryAnswersOnlyTheSdkVersion) {
-    Direct3DFactory previous = SetDirect3DFactory(nullptr);
-    gl::Install();
-    Direct3D* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    EXPECT_EQ(Direct3DCreate9(31), nullptr);
-    d3d->Release();
-    SetDirect3DFactory(previous);
-}
-
 }  // namespace
 }  // namespace gltest

@@ -156,24 +156,5 @@ TEST_F(DeviceTest, InvalidatedStateIsAppliedAgainAtTheNextDraw) {
     glDeleteVertexArrays(1, &otherVao);
 }
 
-HRESULT StubEffect(Device*, const char* path, uint32_t flags, Effect**, Buffer**) {
-    return std::string(path) == "x.fx" && flags == 1 ? HRESULT(7) : E_FAIL;
-}
-
-TEST_F(DeviceTest, EffectAndFontCreationGoThroughInstalledFactories) {
-    Effect* effect = nullptr;
-    Font* font = nullptr;
-    gl::SetEffectFactory(nullptr);
-    gl::SetFontFactory(nullptr);
-    EXPECT_EQ(D3DXCreateEffectFromFileA(device, "x.fx", nullptr, nullptr, 1, nullptr, &effect, nullptr), E_FAIL);
-    EXPECT_EQ(D3DXCreateFontA(device, 20, 0, FW_BOLD, 1, 0, 1, 0, 0, 0, "Arial", &font), E_FAIL);
-    gl::SetEffectFactory(StubEffect);
-    EXPECT_EQ(device->CreateEffectFromFile("x.fx", 1, &effect, nullptr), HRESULT(7));
-    gl::SetEffectFactory(nullptr);
-    EXPECT_TRUE(gl::IsGlDevice(device));
-    EXPECT_FALSE(gl::IsGlDevice(nullptr));
-    EXPECT_EQ(gl::GetTextureName(nullptr), 0u);
-}
-
 }  // namespace
 }  // namespace gltest

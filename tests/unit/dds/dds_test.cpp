@@ -96,15 +96,6 @@ TEST(DdsReader, CubeMapHasSixFacesEachWithItsMipChain) {
     EXPECT_EQ(image.Span(5, 4).offset + image.Span(5, 4).size, 128 + 6 * faceBytes);
 }
 
-TEST(DdsReader, LegacyFormatNumbersInTheFourCCFieldAreAccepted) {
-    std::vector<uint8_t> file = ddstest::Solid(Fmt::A8R8G8B8, 4, 4, 1, {{kRed}});
-    Patch32(file, kFlagsPf, 0x4);
-    Patch32(file, kFourCC, 21);  // D3DFMT_A8R8G8B8
-    DdsImage image;
-    ASSERT_TRUE(Parse(file, &image));
-    EXPECT_EQ(image.format, DdsFormat::A8R8G8B8);
-}
-
 TEST(DdsReader, EveryTruncationFails) {
     std::vector<uint8_t> file = ddstest::Solid(Fmt::A8R8G8B8, 4, 4, 3, {{kRed}});
     DdsImage image;
@@ -158,19 +149,6 @@ TEST(DdsReader, NonSquareCubeFails) {
     Patch32(file, kWidth, 2);  // the data would suffice for 2×4 faces
     DdsImage image;
     EXPECT_FALSE(Parse(file, &image));
-}
-
-TEST(DdsReader, MipCountIsIgnoredWithoutItsFlag) {
-    std::vector<uint8_t> file = ddstest::Solid(Fmt::A8R8G8B8, 4, 4, 1, {{kRed}});
-    Patch32(file, kMipCount, 3);  // flag not set: one level
-    DdsImage image;
-    ASSERT_TRUE(Parse(file, &image));
-    EXPECT_EQ(image.levels, 1u);
-}
-
-TEST(DdsReader, NullDataFails) {
-    DdsImage image;
-    EXPECT_FALSE(ParseDds(nullptr, 200, &image, nullptr));
 }
 
 }  // namespace

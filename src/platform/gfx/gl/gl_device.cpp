@@ -13,7 +13,6 @@ namespace gfx::gl {
 
 namespace {
 
-SDL_GLContext currentContext = nullptr;
 uint32_t totalGlErrors = 0;
 uint32_t devicesReleasedWithLiveObjects = 0;
 EffectFactory effectFactory = nullptr;
@@ -63,13 +62,9 @@ GLenum MinFilterOf(const SamplerSetting& s) {
 }  // namespace
 
 void MakeContextCurrent(SDL_Window* window, SDL_GLContext context) {
-    if (context == currentContext) return;
-    SDL_GL_MakeCurrent(window, context);
-    currentContext = context;
-}
-
-void ForgetCurrentContext(SDL_GLContext context) {
-    if (currentContext == context) currentContext = nullptr;
+    // SDL keeps the current context per thread; asking it is cheap and stays
+    // right whoever else made a context current.
+    if (SDL_GL_GetCurrentContext() != context) SDL_GL_MakeCurrent(window, context);
 }
 
 bool DeviceShared::MakeCurrent() {
@@ -110,7 +105,6 @@ GlDevice::~GlDevice() {
     glDeleteVertexArrays(1, &vao_);
     shared_->device = nullptr;
     SDL_GL_MakeCurrent(shared_->window, nullptr);
-    ForgetCurrentContext(shared_->context);
     SDL_GL_DeleteContext(shared_->context);
     shared_->context = nullptr;
 }
@@ -620,12 +614,9 @@ HRESULT GlDirect3D::CreateDevice(uint32_t adapter, DeviceType type, HWND focusWi
     SDL_GLContext context = SDL_GL_CreateContext(window);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
     if (!context) return D3DERR_NOTAVAILABLE;
-    // SDL_GL_CreateContext made the new context current behind our tracking.
-    ForgetCurrentContext(currentContext);
     MakeContextCurrent(window, context);
     if (epoxy_gl_version() < 45 || epoxy_is_desktop_gl() == 0) {
         SDL_GL_MakeCurrent(window, nullptr);
-        ForgetCurrentContext(context);
         SDL_GL_DeleteContext(context);
         return D3DERR_NOTAVAILABLE;
     }

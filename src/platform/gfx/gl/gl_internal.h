@@ -35,8 +35,6 @@ struct DeviceShared {
 // Makes window/context current unless it already is (SDL_GL_MakeCurrent is
 // not free, and every entry point of the device calls this).
 void MakeContextCurrent(SDL_Window* window, SDL_GLContext context);
-// Forgets which context is current (after it was destroyed).
-void ForgetCurrentContext(SDL_GLContext context);
 
 // Flushes a device's merged draws before something they depend on changes.
 void FlushDevice(DeviceShared& shared);
