@@ -25,25 +25,6 @@ namespace {
 using gfx::recording::Call;
 using gfx::recording::IdOf;
 
-TEST_F(AppTest, ConstructionDefaults) {
-    const Application& app = App();
-    EXPECT_EQ(app.window, nullptr);
-    EXPECT_EQ(app.fillMode, 3);
-    EXPECT_FALSE(app.dragging);
-    EXPECT_EQ(app.lastMouseX, 0);
-    EXPECT_EQ(app.clientWidth, 800);
-    EXPECT_EQ(app.clientHeight, 600);
-    EXPECT_TRUE(app.active);
-    EXPECT_EQ(app.textBuffer[0], 0);
-    EXPECT_EQ(app.framesPerSecond, 0.0f);
-    EXPECT_EQ(app.reflectionFactor, 2.0f);
-    EXPECT_EQ(app.animationTimeStep, 0.01f);
-    EXPECT_EQ(app.model, nullptr);
-    EXPECT_EQ(app.effect, nullptr);
-    EXPECT_EQ(app.technique, nullptr);
-    EXPECT_EQ(app.renderer.textColor.r, 1.0f);  // yellow until start-up
-}
-
 TEST_F(AppTest, StartsUpInOrderShowsTheWindowAndEscapeEndsWithZero) {
     backend->PushKeyDown(VK_ESCAPE);
     EXPECT_EQ(Run(), 0);
@@ -161,12 +142,6 @@ TEST_F(StartupFailureTest, NoDeviceEndsSilentlyApartFromOneLine) {
     EXPECT_NE(errors.find("graphics device"), std::string::npos) << errors;
     EXPECT_EQ(Count("CreateVertexBuffer"), 0u);
     EXPECT_EQ(Recorder().Named("Release").size(), 1u);  // the Direct3D object
-}
-
-TEST_F(StartupFailureTest, NoDeviceLayerAtAll) {
-    Recorder().failing.insert("Direct3DCreate9");
-    std::string errors = RunExpectingFailure();
-    EXPECT_NE(errors.find("device layer"), std::string::npos) << errors;
 }
 
 TEST_F(StartupFailureTest, MissingCubeMapNamesThePathAndReleasesTheBoxBeforeTheDevice) {

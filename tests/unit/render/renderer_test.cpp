@@ -107,26 +107,6 @@ TEST_F(RendererTest, SceneMatricesHaveTheirStartValues) {
     EXPECT_EQ(renderer.camera.position, Vector3(0, 100, -200));
 }
 
-TEST_F(RendererTest, UpdateViewMatrixFollowsTheCamera) {
-    ASSERT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), S_OK);
-    size_t before = GetRecorder().calls.size();
-    renderer.camera.Walk(10);
-    EXPECT_NEAR(renderer.view.m[3][2], 200.0f, 1e-4f);  // not rebuilt by the move itself
-    renderer.UpdateViewMatrix();
-    EXPECT_NEAR(renderer.view.m[3][2], 190.0f, 1e-4f);
-    EXPECT_EQ(GetRecorder().calls.size(), before);  // pure arithmetic, no device call
-}
-
-TEST_F(RendererTest, TextColourStartsYellowAndIsStoredUnclamped) {
-    EXPECT_EQ(renderer.textColor.r, 1.0f);
-    EXPECT_EQ(renderer.textColor.g, 1.0f);
-    EXPECT_EQ(renderer.textColor.b, 0.0f);
-    EXPECT_EQ(renderer.textColor.a, 1.0f);
-    renderer.SetTextColor(0.0f, 1.5f, -0.2f, 1.0f);
-    EXPECT_EQ(renderer.textColor.g, 1.5f);
-    EXPECT_EQ(renderer.textColor.b, -0.2f);
-}
-
 TEST_F(RendererTest, NoDirect3DObjectFailsWithNothingCreated) {
     GetRecorder().failing.insert("Direct3DCreate9");
     EXPECT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), E_FAIL);
