@@ -18,7 +18,8 @@ void Install();
 // mipLevels, charSet, outputPrecision, quality and pitchAndFamily are
 // accepted and do not change the result: fontconfig's choice and a fallback
 // face cover every character set, and glyphs are always antialiased.
-// Fails (E_FAIL) when no face at all can be found, and on a non-GL device.
+// Fails with E_FAIL when no face at all can be found, with
+// D3DERR_INVALIDCALL on a non-GL device or without an output pointer.
 HRESULT CreateFont(Device* device, int32_t height, uint32_t width, uint32_t weight,
                    uint32_t mipLevels, int32_t italic, uint32_t charSet,
                    uint32_t outputPrecision, uint32_t quality, uint32_t pitchAndFamily,
