@@ -11,6 +11,8 @@ PACKAGES=(
   libsdl2-dev libepoxy-dev libgl-dev libegl-dev
   # Mesa's software rasteriser and a virtual X server for headless runs
   libgl1-mesa-dri xvfb xauth x11-utils xdotool imagemagick
+  # core X fonts: SDL's X11 message box draws with them (Xvfb has almost none)
+  xfonts-base
   # HLSL -> SPIR-V -> GLSL
   glslang-dev spirv-tools libspirv-cross-c-shared-dev
   # text: FreeType, fontconfig, a metric-compatible Arial and a Korean face

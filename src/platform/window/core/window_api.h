@@ -68,6 +68,8 @@ constexpr DWORD WS_BORDER = 0x00800000;
 constexpr DWORD WS_DLGFRAME = 0x00400000;
 
 // Further messages the window system produces.
+constexpr UINT WM_SYSKEYDOWN = 0x0104;  // keys pressed with Alt held, and F10
+constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSEHWHEEL = 0x020E;
