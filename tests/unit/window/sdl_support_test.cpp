@@ -8,24 +8,14 @@
 
 namespace {
 
-TEST(Cp949ToUtf8Test, ConvertsKoreanIncludingExtendedSyllables) {
-    EXPECT_EQ(Cp949ToUtf8("ERROR"), "ERROR");
-    EXPECT_EQ(Cp949ToUtf8("\xc7\xd1\xb1\xdb"), "\xed\x95\x9c\xea\xb8\x80");  // two syllables
-    // A syllable only the code page's extension (not EUC-KR) has.
-    EXPECT_EQ(Cp949ToUtf8("\x8c\x63"), "\xeb\x98\xa0");
-    EXPECT_EQ(Cp949ToUtf8(static_cast<const char*>(nullptr)), "");
-}
-
-TEST(Cp949ToUtf8Test, BadBytesAreMarkedAndTheRestKept) {
+TEST(Cp949ToUtf8Test, ConvertsKoreanAndMarksBadBytesWithoutLosingTheRest) {
     const std::string mark = "\xef\xbf\xbd";
+    EXPECT_EQ(Cp949ToUtf8("\xc7\xd1\xb1\xdb"), "\xed\x95\x9c\xea\xb8\x80");
+    EXPECT_EQ(Cp949ToUtf8("\x8c\x63"), "\xeb\x98\xa0");  // only in the code page's extension
     EXPECT_EQ(Cp949ToUtf8("a\xff" "b"), "a" + mark + "b");
-    // A lead byte cut off at the end.
-    EXPECT_EQ(Cp949ToUtf8("\xbf\xc0\xb7"), "\xec\x98\xa4" + mark);
-}
-
-TEST(Cp949ToUtf8Test, LongTextsConvertWhole) {
-    std::string input;
-    std::string expected;
+    EXPECT_EQ(Cp949ToUtf8("\xbf\xc0\xb7"), "\xec\x98\xa4" + mark);  // cut off at the end
+    EXPECT_EQ(Cp949ToUtf8(static_cast<const char*>(nullptr)), "");
+    std::string input, expected;  // longer than the conversion buffer
     for (int i = 0; i < 500; ++i) {
         input += "\xbf\xc0\xb7\xf9 ";
         expected += "\xec\x98\xa4\xeb\xa5\x98 ";
@@ -33,24 +23,16 @@ TEST(Cp949ToUtf8Test, LongTextsConvertWhole) {
     EXPECT_EQ(Cp949ToUtf8(input), expected);
 }
 
-TEST(ApplicationIconTest, LitSphereOnTransparentGround) {
+TEST(ApplicationIconTest, SphereLitFromTheUpperLeftOnTransparentGround) {
     constexpr int size = 32;
     std::vector<uint8_t> pixels = DrawApplicationIcon(size);
     ASSERT_EQ(pixels.size(), size_t{size * size * 4});
     auto at = [&](int x, int y, int channel) { return pixels[(y * size + x) * 4 + channel]; };
     auto brightness = [&](int x, int y) { return at(x, y, 0) + at(x, y, 1) + at(x, y, 2); };
     EXPECT_EQ(at(0, 0, 3), 0);
-    EXPECT_EQ(at(size - 1, size - 1, 3), 0);
     EXPECT_EQ(at(size / 2, size / 2, 3), 255);
-    // Lit from the upper left: that side is brighter, and a highlight is near white.
     EXPECT_GT(brightness(10, 10), brightness(22, 22));
-    int brightest = 0;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) brightest = std::max(brightest, brightness(x, y));
-    }
-    EXPECT_GT(brightest, 3 * 230);
     EXPECT_TRUE(DrawApplicationIcon(0).empty());
-    EXPECT_TRUE(DrawApplicationIcon(-4).empty());
 }
 
 }  // namespace
