@@ -129,6 +129,9 @@ technique TShader
     {
         VertexShader = compile vs_3_0 SkyVS();
         PixelShader = compile ps_3_0 SkyPS();
+        // The sky stays whole in wireframe mode: only the model shows its
+        // lines, with the sky between them.
+        FillMode = Solid;
     }
     pass P1
     {

@@ -177,6 +177,46 @@ TEST_F(EffectGlTest, ParameterChangesReachTheNextDrawInsideAndBetweenPasses) {
     effect->Release();
 }
 
+// A pass that sets a render state draws with it, and End gives the device back
+// the value it had before Begin.
+TEST_F(EffectGlTest, PassRenderStatesApplyAtBeginPassAndEndRestoresThem) {
+    std::string text = FlatEffect("float4x4");
+    text.replace(text.find("PixelShader = compile ps_3_0 PS(); }"),
+                 std::string("PixelShader = compile ps_3_0 PS(); }").size(),
+                 "PixelShader = compile ps_3_0 PS(); FillMode = Wireframe; }");
+    Effect* effect = CreateEffect(WriteFile("wire.fx", text));
+    ASSERT_NE(effect, nullptr);
+    Matrix4 identity;
+    Vector4 white = {1, 1, 1, 1};
+    effect->SetMatrix("matWorldViewProjection", &identity);
+    effect->SetVector("Color", &white);
+    SetVertices({{-0.8f, -0.8f, 0.5f, 0, 0, 0}, {-0.8f, 0.8f, 0.5f, 0, 0, 0},
+                 {0.8f, -0.8f, 0.5f, 0, 0, 0}});
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    Clear(0xFF000000);
+    device->BeginScene();
+    effect->Begin(nullptr, 0);
+    effect->BeginPass(0);
+    uint32_t fill = 0;
+    device->GetRenderState(D3DRS_FILLMODE, &fill);
+    EXPECT_EQ(fill, uint32_t(D3DFILL_WIREFRAME));
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
+    effect->EndPass();
+    effect->End();
+    device->EndScene();
+    device->GetRenderState(D3DRS_FILLMODE, &fill);
+    EXPECT_EQ(fill, uint32_t(D3DFILL_SOLID));
+    Capture();
+    // Inside the triangle only its outline was drawn: the middle stays black.
+    EXPECT_LT(PixelAt(kWidth * 3 / 8, kHeight * 5 / 8).g, 5) << SavePicture("wire");
+    // The left edge runs down x = 12.8 pixels.
+    int lit = 0;
+    for (int x = 10; x <= 16; ++x) lit += PixelAt(x, kHeight / 2).g > 200;
+    EXPECT_GT(lit, 0) << SavePicture("wire");
+    effect->Release();
+}
+
 // One frame in the program's order: the box in pass 0 with culling and depth
 // off, the sphere in pass 1 with depth on.
 class SceneTest : public EffectGlTest {

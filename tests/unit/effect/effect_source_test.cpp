@@ -140,8 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "(2): error: pass 'A' of technique 'T' has no VertexShader"},
         BadBlock{"technique T {\n pass {\n " VS_OK " }\n}",
                  "(2): error: pass 'P0' of technique 'T' has no PixelShader"},
-        BadBlock{"technique T {\n pass A {\n CullMode = None; }\n}",
-                 "(3): error: state 'CullMode' in pass 'A' of technique 'T' is not supported"},
+        BadBlock{"technique T {\n pass A {\n AlphaBlendEnable = True; }\n}",
+                 "(3): error: state 'AlphaBlendEnable' in pass 'A' of technique 'T' is not "
+                 "supported"},
+        BadBlock{"technique T {\n pass A {\n FillMode = Dotted; }\n}",
+                 "(3): error: 'Dotted' is not a value of FillMode in pass 'A'"},
+        BadBlock{"technique T {\n pass A {\n CullMode = CW;\n cullmode = 1; }\n}",
+                 "(4): error: cullmode is set twice in pass 'A'"},
         BadBlock{"technique T {\n pass A {\n VertexShader = compile ps_3_0 V(); }\n}",
                  "(3): error: profile 'ps_3_0' does not fit VertexShader"},
         BadBlock{"technique T {\n pass A {\n VertexShader = V; }\n}",
@@ -159,6 +164,27 @@ INSTANTIATE_TEST_SUITE_P(
                                                         "'T' is not closed"},
         BadBlock{"float f;\n/* open", "(2): error: comment not closed"},
         BadBlock{"technique T < string s = \"open\n> {}", "(1): error: string not closed"}));
+
+TEST(EffectSourceTest, PassRenderStatesAreReadByNameOrNumber) {
+    gfx::effect::EffectSource source;
+    std::string error;
+    ASSERT_TRUE(gfx::effect::ReadEffectSource(
+        "technique T { pass A { " VS_OK " " PS_OK
+        "\n FillMode = solid; CullMode = 3; ZEnable = FALSE; ZWriteEnable = True; } }",
+        "e.fx", &source, &error))
+        << error;
+    const auto& states = source.techniques[0].passes[0].renderStates;
+    ASSERT_EQ(states.size(), 4u);
+    EXPECT_EQ(states[0].state, 8u);  // fill mode: solid is 3
+    EXPECT_EQ(states[0].value, 3u);
+    EXPECT_EQ(states[1].state, 22u);  // cull mode: counter-clockwise is 3
+    EXPECT_EQ(states[1].value, 3u);
+    EXPECT_EQ(states[2].state, 7u);
+    EXPECT_EQ(states[2].value, 0u);
+    EXPECT_EQ(states[3].state, 14u);
+    EXPECT_EQ(states[3].value, 1u);
+    EXPECT_EQ(states[0].line, 2);
+}
 
 // Whatever the bytes, the reader answers without crashing or reading past the
 // text (run under the sanitizers).

@@ -154,6 +154,7 @@ private:
                    PassProgram* pass) {
         pass->name = PassLabel(desc, index);
         pass->line = desc.line;
+        pass->renderStates = desc.renderStates;
         std::string where = "pass '" + pass->name + "' of technique '" + technique.name + "'";
         const std::vector<uint32_t>* vertexWords = Spirv(Stage::Vertex, desc.vertexShader);
         if (!vertexWords) return false;

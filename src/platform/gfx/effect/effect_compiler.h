@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gfx/effect/effect_source.h"
 #include "platform/gfx/effect/spirv_to_glsl.h"
 
 namespace gfx::effect {
@@ -36,6 +37,7 @@ struct PassProgram {
     int line = 0;
     std::string vertexGlsl;
     std::string pixelGlsl;
+    std::vector<RenderStateAssignment> renderStates;  // set when the pass begins
 };
 
 struct TechniqueProgram {

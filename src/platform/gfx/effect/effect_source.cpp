@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstddef>
+#include <cstdlib>
 #include <strings.h>
 
 // A small hand-written reader: the technique/pass syntax belongs to the old
@@ -139,6 +140,32 @@ private:
 
 bool SameWord(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
+// The render states a pass may set, with the device's ids and value numbers.
+struct RenderStateValue {
+    const char* name;
+    uint32_t value;
+};
+struct RenderStateName {
+    const char* name;
+    uint32_t id;
+    const RenderStateValue* values;  // ends with a null name
+};
+constexpr RenderStateValue kFillModes[] = {{"Point", 1}, {"Wireframe", 2}, {"Solid", 3}, {nullptr, 0}};
+constexpr RenderStateValue kCullModes[] = {{"None", 1}, {"CW", 2}, {"CCW", 3}, {nullptr, 0}};
+constexpr RenderStateValue kBooleans[] = {{"False", 0}, {"True", 1}, {nullptr, 0}};
+constexpr RenderStateName kRenderStates[] = {
+    {"FillMode", 8, kFillModes},
+    {"CullMode", 22, kCullModes},
+    {"ZEnable", 7, kBooleans},
+    {"ZWriteEnable", 14, kBooleans},
+};
+
+const RenderStateName* RenderStateNamed(const std::string& name) {
+    for (const RenderStateName& state : kRenderStates)
+        if (SameWord(name, state.name)) return &state;
+    return nullptr;
+}
+
 class BlockParser {
 public:
     BlockParser(const std::vector<Token>& tokens, const std::string& path)
@@ -258,9 +285,9 @@ private:
         return true;
     }
 
-    // STATE = compile PROFILE ENTRY ( ) ;   for VertexShader and PixelShader.
-    // Other states (render states) have no meaning on this device layer:
-    // they are refused rather than ignored.
+    // STATE = compile PROFILE ENTRY ( ) ;   for VertexShader and PixelShader,
+    // STATE = VALUE ;   for the render states of RenderStateNamed. Any other
+    // state is refused rather than ignored.
     bool ParseState(const std::string& where, PassDesc* pass) {
         const Token& name = Current();
         if (name.kind != TokenKind::Identifier) {
@@ -274,9 +301,12 @@ private:
         } else if (SameWord(name.text, "PixelShader")) {
             shader = &pass->pixelShader;
             stage = Stage::Pixel;
+        } else if (const RenderStateName* state = RenderStateNamed(name.text)) {
+            return ParseRenderState(*state, where, pass);
         } else {
             return Fail(name.line, "state '" + name.text + "' in " + where +
-                                       " is not supported (only VertexShader and PixelShader)");
+                                       " is not supported (VertexShader, PixelShader, FillMode, "
+                                       "CullMode, ZEnable and ZWriteEnable are)");
         }
         if (!shader->entry.empty()) {
             return Fail(name.line, name.text + " is set twice in " + where);
@@ -315,6 +345,45 @@ private:
         }
         ++index_;
         return Expect(";", "after '" + shader->entry + "()'");
+    }
+
+    // NAME = VALUE ;   VALUE is one of the state's value names or a number.
+    bool ParseRenderState(const RenderStateName& state, const std::string& where,
+                          PassDesc* pass) {
+        RenderStateAssignment assignment;
+        assignment.state = state.id;
+        assignment.line = Current().line;
+        std::string stateName = Current().text;
+        ++index_;
+        for (const RenderStateAssignment& earlier : pass->renderStates) {
+            if (earlier.state == state.id) {
+                return Fail(assignment.line, stateName + " is set twice in " + where);
+            }
+        }
+        if (!Expect("=", "after " + stateName)) return false;
+        const Token& value = Current();
+        bool known = false;
+        if (value.kind == TokenKind::Number) {
+            char* end = nullptr;
+            unsigned long number = std::strtoul(value.text.c_str(), &end, 0);
+            known = end && *end == '\0' && number <= 0xFFFFFFFFul;
+            assignment.value = static_cast<uint32_t>(number);
+        } else if (value.kind == TokenKind::Identifier) {
+            for (const RenderStateValue* v = state.values; v && v->name; ++v) {
+                if (SameWord(value.text, v->name)) {
+                    assignment.value = v->value;
+                    known = true;
+                    break;
+                }
+            }
+        }
+        if (!known) {
+            return Fail(value.line, "'" + (AtEnd() ? std::string() : value.text) +
+                                        "' is not a value of " + stateName + " in " + where);
+        }
+        ++index_;
+        pass->renderStates.push_back(assignment);
+        return Expect(";", "after " + stateName + " = " + value.text);
     }
 
     // Spaces over [begin, end), line breaks kept.

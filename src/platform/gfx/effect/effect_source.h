@@ -7,6 +7,7 @@
 //       pass NAME {
 //           VertexShader = compile vs_3_0 EntryVS();
 //           PixelShader  = compile ps_3_0 EntryPS();
+//           FillMode     = Solid;          // optional render states
 //       }
 //   }
 //
@@ -15,6 +16,7 @@
 // numbers still point into the file as written.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,11 +31,20 @@ struct ShaderRef {
     int line = 0;  // line of the assignment, 1-based
 };
 
+// A render state a pass sets when it begins: the device's state id and value
+// (FillMode, CullMode, ZEnable and ZWriteEnable, by name or number).
+struct RenderStateAssignment {
+    uint32_t state = 0;
+    uint32_t value = 0;
+    int line = 0;
+};
+
 struct PassDesc {
     std::string name;  // may be empty: passes need no name
     int line = 0;
     ShaderRef vertexShader;
     ShaderRef pixelShader;
+    std::vector<RenderStateAssignment> renderStates;
 };
 
 struct TechniqueDesc {

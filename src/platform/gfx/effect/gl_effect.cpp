@@ -31,7 +31,12 @@ constexpr long kMaxEffectFileSize = 16 * 1024 * 1024;
 struct Technique {
     std::string name;
     std::vector<GLuint> programs;  // one per pass
+    std::vector<std::vector<RenderStateAssignment>> renderStates;  // one list per pass
 };
+
+// Begin without this flag saves the render states the technique's passes
+// set, and End puts them back.
+constexpr uint32_t kDoNotSaveState = 1;
 
 struct Block {
     GLuint buffer = 0;
@@ -127,6 +132,7 @@ public:
                     return false;
                 }
                 technique.programs.push_back(program);
+                technique.renderStates.push_back(pass.renderStates);
             }
             techniques_.push_back(std::move(technique));
         }
@@ -165,9 +171,23 @@ public:
         return S_OK;
     }
 
-    HRESULT Begin(uint32_t* passes, uint32_t /*flags*/) override {
+    HRESULT Begin(uint32_t* passes, uint32_t flags) override {
         if (current_ < 0 || begun_) return D3DERR_INVALIDCALL;
         begun_ = true;
+        savedStates_.clear();
+        if (!(flags & kDoNotSaveState)) {
+            for (const auto& list : CurrentTechnique().renderStates) {
+                for (const RenderStateAssignment& assignment : list) {
+                    auto state = static_cast<RenderState>(assignment.state);
+                    bool saved = false;
+                    for (const auto& entry : savedStates_) saved = saved || entry.first == state;
+                    uint32_t value = 0;
+                    if (!saved && Succeeded(device_->GetRenderState(state, &value))) {
+                        savedStates_.emplace_back(state, value);
+                    }
+                }
+            }
+        }
         if (passes) *passes = static_cast<uint32_t>(CurrentTechnique().programs.size());
         return S_OK;
     }
@@ -177,6 +197,10 @@ public:
             return D3DERR_INVALIDCALL;
         }
         gl::FlushPendingDraws(device_);
+        // The pass's render states go through the device, so its cache stays true.
+        for (const RenderStateAssignment& assignment : CurrentTechnique().renderStates[pass]) {
+            device_->SetRenderState(static_cast<RenderState>(assignment.state), assignment.value);
+        }
         glUseProgram(CurrentTechnique().programs[pass]);
         for (size_t i = 0; i < blocks_.size(); ++i) {
             glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(i), blocks_[i].buffer);
@@ -198,6 +222,8 @@ public:
         if (!begun_) return D3DERR_INVALIDCALL;
         if (activePass_ >= 0) EndPass();
         begun_ = false;
+        for (const auto& [state, value] : savedStates_) device_->SetRenderState(state, value);
+        savedStates_.clear();
         return S_OK;
     }
 
@@ -342,6 +368,7 @@ private:
     }
 
     Device* device_;
+    std::vector<std::pair<RenderState, uint32_t>> savedStates_;  // from Begin, for End
     uint32_t references_ = 1;
     std::vector<Technique> techniques_;
     std::vector<Block> blocks_;

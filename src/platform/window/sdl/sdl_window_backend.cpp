@@ -77,8 +77,13 @@ public:
 
     void DestroyNativeWindow(HWND window) override {
         if (!window->sdlWindow) return;
+        // The handle dies here, but the native window is only hidden: a
+        // graphics device created on it keeps its GL context on this surface
+        // and must still be able to make it current to release its objects
+        // (the program releases its device after the message loop, when the
+        // window was closed long before). The process's exit reclaims it.
         SDL_SetWindowData(window->sdlWindow, kHandleKey, nullptr);
-        SDL_DestroyWindow(window->sdlWindow);
+        SDL_HideWindow(window->sdlWindow);
         window->sdlWindow = nullptr;
     }
 
