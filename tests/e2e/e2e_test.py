@@ -328,6 +328,9 @@ class ProgramTest(unittest.TestCase):
         code = program.wait(5)
         self.assertEqual(code, 0)
         self.assertLess(time.time() - started, 2.0)
+        # The teardown leaves no object alive on the device (the device says so
+        # on stderr when it is released with some).
+        self.assertNotIn("device released while", program.stderr_text())
 
     def test_closing_the_window_ends_with_zero(self):
         program = self.launch()
@@ -337,6 +340,7 @@ class ProgramTest(unittest.TestCase):
         code = program.wait(5)
         self.assertEqual(code, 0)
         self.assertLess(time.time() - started, 2.0)
+        self.assertNotIn("device released while", program.stderr_text())
 
     def test_missing_cube_map_shows_no_window(self):
         program = self.launch(remove={os.path.join("Textures", "Snow.dds")})

@@ -216,5 +216,18 @@ TEST_F(FontGlTest, HudLinesDrawWithoutAllocatingOnceTheirGlyphsAreKnown) {
     EXPECT_EQ(allocations.load() - before, 0);
 }
 
+// Texts whose vertices fill the vertex ring's segments exactly: every draw
+// after the ring's end must wrap to its start, not write past it.
+TEST_F(FontGlTest, TextsThatFillTheVertexRingExactlyWrapToItsStart) {
+    // Eight glyphs are 48 vertices: 128 texts fill a 1024-glyph segment, 512
+    // the whole ring of four.
+    for (int i = 0; i < 512 + 200; ++i) {
+        Clear(kBlack);
+        EXPECT_EQ(Draw("HHHHHHHH", Rect{10, 10, 300, 30}, kRed), 20);
+    }
+    const Picture picture = Capture();
+    EXPECT_GT(picture.Count(10, 10, 300, 30, kIsRed), 100) << picture.Save();
+}
+
 }  // namespace
 }  // namespace fonttest

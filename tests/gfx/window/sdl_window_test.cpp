@@ -207,7 +207,12 @@ TEST_F(SdlWindowTest, CloseOrQuitDestroysTheWindowOnceAndEndsTheLoop) {
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[0].message, WM_CLOSE);
     EXPECT_EQ(received[1].message, WM_DESTROY);
-    EXPECT_EQ(SDL_GetWindowFromID(id), nullptr);
+    // The handle is dead; the native window is gone from the screen but
+    // kept, so that a device made on it can still release its objects.
+    EXPECT_FALSE(IsWindow(window));
+    SDL_Window* native = SDL_GetWindowFromID(id);
+    ASSERT_NE(native, nullptr);
+    EXPECT_FALSE(SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN);
 }
 
 // A box is modal on the thread that shows it, so a helper process shows it

@@ -228,7 +228,10 @@ private:
             CreateVertexBuffer(count * 2);
             return;
         }
-        const GLsizeiptr segment = cursor_ / segmentVertices_;
+        // The segment being written holds the last vertex written; a cursor
+        // on a segment boundary has filled that segment exactly (and at the
+        // ring's end, the last one).
+        const GLsizeiptr segment = cursor_ == 0 ? 0 : (cursor_ - 1) / segmentVertices_;
         if (cursor_ + count <= (segment + 1) * segmentVertices_) {
             return;
         }

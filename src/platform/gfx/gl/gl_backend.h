@@ -30,6 +30,10 @@ uint32_t GetTotalGlErrorCount();
 // Devices destroyed while objects created on them were still alive.
 uint32_t GetDevicesReleasedWithLiveObjects();
 
+// Sends the draws the device still holds and waits until GL has carried out
+// everything issued so far (benchmarks that time the parts of a frame).
+bool Finish(Device* device);
+
 // Reads the back buffer (after flushing pending draws) as RGBA rows from the
 // top of the picture down. False for a non-GL device.
 bool ReadBackBuffer(Device* device, uint32_t* width, uint32_t* height, std::vector<uint8_t>* rgba);

@@ -685,6 +685,15 @@ uint32_t GetTotalGlErrorCount() { return totalGlErrors; }
 
 uint32_t GetDevicesReleasedWithLiveObjects() { return devicesReleasedWithLiveObjects; }
 
+bool Finish(Device* device) {
+    GlDevice* gl = AsGl(device);
+    if (!gl) return false;
+    gl->FlushPendingDraws();
+    gl->MakeCurrent();
+    glFinish();
+    return true;
+}
+
 bool ReadBackBuffer(Device* device, uint32_t* width, uint32_t* height, std::vector<uint8_t>* rgba) {
     GlDevice* gl = AsGl(device);
     if (!gl || !width || !height || !rgba) return false;
