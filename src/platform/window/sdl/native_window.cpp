@@ -1,5 +1,7 @@
 #include "platform/window/sdl/native_window.h"
 
+#include <SDL.h>
+
 #include "platform/window/sdl/window_object.h"
 
 SDL_Window* GetSdlWindow(HWND window) {
@@ -15,4 +17,16 @@ HWND WrapSdlWindow(SDL_Window* window) {
 
 void FreeWrappedWindow(HWND window) {
     if (window && window->borrowed) delete window;
+}
+
+void SetOpenGlWindowAttributes() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
 }

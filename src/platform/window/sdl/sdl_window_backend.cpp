@@ -9,6 +9,7 @@
 
 #include "platform/window/core/window_backend.h"
 #include "platform/window/sdl/application_icon.h"
+#include "platform/window/sdl/native_window.h"
 #include "platform/window/sdl/sdl_translation.h"
 #include "platform/window/sdl/text_conversion.h"
 
@@ -18,19 +19,6 @@ namespace {
 constexpr const char* kHandleKey = "rr.window";
 constexpr int kIconSize = 32;
 
-void SetOpenGlAttributes() {
-    // On X11 the visual is chosen when the window is made, so the context
-    // the OpenGL device creates later on this window needs these now.
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-}
 
 void SetApplicationIcon(SDL_Window* window) {
     std::vector<uint8_t> pixels = DrawApplicationIcon(kIconSize);
@@ -52,7 +40,7 @@ Uint32 MessageBoxFlags(UINT type) {
 class SdlWindowBackend final : public WindowBackend {
 public:
     bool CreateNativeWindow(HWND window) override {
-        SetOpenGlAttributes();
+        SetOpenGlWindowAttributes();
         Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
         // Without a sizing frame the user cannot drag the border; minimising
         // and maximising stay with the window manager's buttons.
