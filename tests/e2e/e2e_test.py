@@ -137,7 +137,9 @@ class Program:
                         f.write(replace[path])
                 else:
                     os.symlink(os.path.abspath(os.path.join(root, name)), target)
-        self.process = subprocess.Popen([ARGS.program], cwd=self.folder,
+        # A debug GL context: every GL error the program causes is printed.
+        environment = dict(os.environ, RR_GL_DEBUG="1")
+        self.process = subprocess.Popen([ARGS.program], cwd=self.folder, env=environment,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
 
@@ -329,8 +331,10 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(code, 0)
         self.assertLess(time.time() - started, 2.0)
         # The teardown leaves no object alive on the device (the device says so
-        # on stderr when it is released with some).
-        self.assertNotIn("device released while", program.stderr_text())
+        # on stderr when it is released with some), and GL reported no error.
+        errors = program.stderr_text()
+        self.assertNotIn("device released while", errors)
+        self.assertNotIn("GL error", errors)
 
     def test_closing_the_window_ends_with_zero(self):
         program = self.launch()
