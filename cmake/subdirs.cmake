@@ -31,20 +31,33 @@ function(rr_library name)
   endif()
 endfunction()
 
-# rr_test(NAME LABEL DEPS...): one GoogleTest executable from every .cpp in
-# the current folder. LABEL is unit (no display), gfx (needs an X display
-# with GL) or e2e (runs the real program).
+# rr_test(NAME LABEL [SERIAL] DEPS...): one GoogleTest executable from every
+# .cpp in the current folder. LABEL is unit (no display), gfx (needs an X
+# display with GL) or e2e (runs the real program). SERIAL keeps its tests
+# from running beside any other test (tests that need the X input focus).
 function(rr_test name label)
+  set(deps ${ARGN})
+  set(serial FALSE)
+  if(deps)
+    list(GET deps 0 first)
+    if(first STREQUAL "SERIAL")
+      set(serial TRUE)
+      list(REMOVE_AT deps 0)
+    endif()
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${deps} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     RR_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
     RR_RUN_DIR="${RR_RUN_DIR}"
     RR_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  # NO_PRETTY_VALUES: parameterised tests are named by their suffix, not by
+  # a dump of their parameter's bytes.
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS ${label}
+    NO_PRETTY_VALUES
+    PROPERTIES LABELS ${label} RUN_SERIAL ${serial}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
