@@ -19,7 +19,9 @@ echo "== tests (RelWithDebInfo)"
 ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 600
 
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_odr_violation=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_odr_violation=0:verify_asan_link_order=0"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+# Libraries stay loaded, so leak reports at exit can still name the GL driver.
+export LD_PRELOAD="$PWD/build-asan/support/librr_keep_libraries.so${LD_PRELOAD:+:$LD_PRELOAD}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build-asan --output-on-failure -j"$JOBS" --timeout 900
