@@ -38,19 +38,9 @@ void main() { color = vec4(shade, 1.0); }
 )";
 
 GLuint Build() {
-    auto stage = [](GLenum type, const char* source) {
-        GLuint shader = glCreateShader(type);
-        glShaderSource(shader, 1, &source, nullptr);
-        glCompileShader(shader);
-        return shader;
-    };
-    GLuint program = glCreateProgram();
-    GLuint vs = stage(GL_VERTEX_SHADER, kVertexShader), fs = stage(GL_FRAGMENT_SHADER, kFragmentShader);
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
+    std::string log;
+    GLuint program = gl::BuildProgram(kVertexShader, kFragmentShader, &log);
+    if (!program) std::fprintf(stderr, "gl_merge_bench: %s\n", log.c_str());
     return program;
 }
 

@@ -1,12 +1,40 @@
 // Device creation, clearing and presentation.
 #include "gl_test_support.h"
 
+#include <string>
+
+#include "platform/gfx/gl/gl_services.h"
+
 #include "platform/window/sdl/native_window.h"
 
 namespace gltest {
 namespace {
 
 using namespace gfx;
+
+// Programs for the code that drives GL beside the device: a refused stage or
+// link comes back as 0 with the stage named in the log.
+TEST_F(DeviceTest, BuildProgramNamesTheStageGlRefused) {
+    gfx::gl::MakeCurrent(device);
+    const char* vertex =
+        "#version 450 core\nlayout(location = 0) in vec3 p;\nvoid main() { gl_Position = vec4(p, 1.0); }\n";
+    const char* fragment = "#version 450 core\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
+    std::string log;
+    GLuint program = gfx::gl::BuildProgram(vertex, fragment, &log);
+    EXPECT_NE(program, 0u) << log;
+    glDeleteProgram(program);
+    EXPECT_EQ(gfx::gl::BuildProgram("#version 450 core\nnot glsl;\n", fragment, &log), 0u);
+    EXPECT_EQ(log.rfind("vertex shader: ", 0), 0u) << log;
+    EXPECT_EQ(gfx::gl::BuildProgram(vertex, "#version 450 core\nvoid main() { x = 1; }\n", &log), 0u);
+    EXPECT_EQ(log.rfind("fragment shader: ", 0), 0u) << log;
+    // Both stages compile, but the fragment stage reads what nothing writes.
+    EXPECT_EQ(gfx::gl::BuildProgram(vertex,
+                                    "#version 450 core\nin vec3 missing;\nout vec4 c;\n"
+                                    "void main() { c = vec4(missing, 1.0); }\n",
+                                    &log),
+              0u);
+    EXPECT_EQ(log.rfind("link: ", 0), 0u) << log;
+}
 
 TEST_F(DeviceTest, CreationFillsPresentParametersAndReportsHardwareVertexProcessing) {
     Caps caps;

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "platform/gfx/gl/gl_services.h"
 #include "platform/window/sdl/native_window.h"
 
 namespace gltest {
@@ -35,30 +37,9 @@ SDL_Window* MakeGlWindow(int width, int height, bool opengl) {
 }
 
 GLuint BuildProgram(const char* vertexSource, const char* fragmentSource) {
-    auto compile = [](GLenum type, const char* source) {
-        GLuint shader = glCreateShader(type);
-        glShaderSource(shader, 1, &source, nullptr);
-        glCompileShader(shader);
-        GLint ok = 0;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-        if (!ok) {
-            char log[2048] = {};
-            glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-            ADD_FAILURE() << "shader does not compile: " << log;
-        }
-        return shader;
-    };
-    GLuint program = glCreateProgram();
-    GLuint vs = compile(GL_VERTEX_SHADER, vertexSource);
-    GLuint fs = compile(GL_FRAGMENT_SHADER, fragmentSource);
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) ADD_FAILURE() << "program does not link";
+    std::string log;
+    GLuint program = gfx::gl::BuildProgram(vertexSource, fragmentSource, &log);
+    if (!program) ADD_FAILURE() << log;
     return program;
 }
 

@@ -59,24 +59,14 @@ struct Picture {
 // A program of the test's own, bound behind the device's back as an effect
 // pass binds one: positions at location 0 in clip space, colour a uniform.
 inline GLuint BuildFlatProgram() {
-    const char* sources[2] = {
+    std::string log;
+    GLuint program = gfx::gl::BuildProgram(
         "#version 450 core\nlayout(location = 0) in vec3 position;\n"
         "void main() { gl_Position = vec4(position, 1.0); }\n",
         "#version 450 core\nuniform vec4 color;\nout vec4 fragColor;\n"
-        "void main() { fragColor = color; }\n"};
-    const GLenum types[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
-    GLuint program = glCreateProgram();
-    for (int i = 0; i < 2; ++i) {
-        GLuint shader = glCreateShader(types[i]);
-        glShaderSource(shader, 1, &sources[i], nullptr);
-        glCompileShader(shader);
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glLinkProgram(program);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    EXPECT_EQ(linked, GL_TRUE);
+        "void main() { fragColor = color; }\n",
+        &log);
+    EXPECT_NE(program, 0u) << log;
     return program;
 }
 

@@ -58,59 +58,17 @@ GLenum TargetOf(TextureDim dim) {
     }
 }
 
-bool CompileShader(GLenum type, const std::string& source, GLuint* shader, std::string* log) {
-    *shader = glCreateShader(type);
-    const char* text = source.c_str();
-    glShaderSource(*shader, 1, &text, nullptr);
-    glCompileShader(*shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(*shader, GL_COMPILE_STATUS, &ok);
-    if (ok == GL_TRUE) return true;
-    GLint length = 0;
-    glGetShaderiv(*shader, GL_INFO_LOG_LENGTH, &length);
-    std::string text_log(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    if (length > 0) glGetShaderInfoLog(*shader, length, nullptr, text_log.data());
-    *log = text_log.c_str();
-    glDeleteShader(*shader);
-    *shader = 0;
-    return false;
-}
-
 // One program from the pass's GLSL. On failure the GL's log, prefixed with
 // the pass it belongs to.
 GLuint LinkPass(const PassProgram& pass, const std::string& techniqueName,
                 const std::string& path, std::string* error) {
-    std::string where = path + "(" + std::to_string(pass.line) + "): error: pass '" + pass.name +
-                        "' of technique '" + techniqueName + "': ";
-    GLuint vertex = 0, pixel = 0;
     std::string log;
-    if (!CompileShader(GL_VERTEX_SHADER, pass.vertexGlsl, &vertex, &log)) {
-        *error = where + "GL did not accept the vertex shader: " + log + "\n";
-        return 0;
+    GLuint program = gl::BuildProgram(pass.vertexGlsl.c_str(), pass.pixelGlsl.c_str(), &log);
+    if (!program) {
+        *error = path + "(" + std::to_string(pass.line) + "): error: pass '" + pass.name +
+                 "' of technique '" + techniqueName + "': GL did not accept the " + log + "\n";
     }
-    if (!CompileShader(GL_FRAGMENT_SHADER, pass.pixelGlsl, &pixel, &log)) {
-        glDeleteShader(vertex);
-        *error = where + "GL did not accept the pixel shader: " + log + "\n";
-        return 0;
-    }
-    GLuint program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, pixel);
-    glLinkProgram(program);
-    glDetachShader(program, vertex);
-    glDetachShader(program, pixel);
-    glDeleteShader(vertex);
-    glDeleteShader(pixel);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok == GL_TRUE) return program;
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::string linkLog(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    if (length > 0) glGetProgramInfoLog(program, length, nullptr, linkLog.data());
-    glDeleteProgram(program);
-    *error = where + "GL could not link the program: " + std::string(linkLog.c_str()) + "\n";
-    return 0;
+    return program;
 }
 
 class GlEffect final : public Effect {

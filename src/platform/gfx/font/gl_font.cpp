@@ -63,47 +63,6 @@ constexpr GLint kViewportUniform = 0;
 constexpr GLint kColorUniform = 1;
 constexpr GLint kAtlasUniform = 2;
 
-GLuint CompileShader(GLenum type, const char* source, std::string* log) {
-    GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char text[1024] = {};
-        glGetShaderInfoLog(shader, sizeof text, nullptr, text);
-        *log = text;
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
-GLuint BuildProgram(std::string* log) {
-    GLuint vertex = CompileShader(GL_VERTEX_SHADER, kVertexShader, log);
-    GLuint fragment = vertex ? CompileShader(GL_FRAGMENT_SHADER, kFragmentShader, log) : 0;
-    if (!fragment) {
-        glDeleteShader(vertex);
-        return 0;
-    }
-    GLuint program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glLinkProgram(program);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char text[1024] = {};
-        glGetProgramInfoLog(program, sizeof text, nullptr, text);
-        *log = text;
-        glDeleteProgram(program);
-        return 0;
-    }
-    return program;
-}
-
 class GlFont final : public Font {
 public:
     explicit GlFont(Device* device) : device_(device) {
@@ -118,7 +77,7 @@ public:
             return false;
         }
         gl::MakeCurrent(device_);
-        program_ = BuildProgram(error);
+        program_ = gl::BuildProgram(kVertexShader, kFragmentShader, error);
         if (!program_) {
             return false;
         }

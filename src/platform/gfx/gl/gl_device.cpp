@@ -23,9 +23,11 @@ bool EnvironmentFlag(const char* name) {
     return value && value[0] && std::strcmp(value, "0") != 0;
 }
 
-void GLAPIENTRY OnDebugMessage(GLenum /*source*/, GLenum type, GLuint id, GLenum severity,
+void GLAPIENTRY OnDebugMessage(GLenum source, GLenum type, GLuint id, GLenum severity,
                                GLsizei /*length*/, const GLchar* message, const void* user) {
-    if (type != GL_DEBUG_TYPE_ERROR) return;
+    // A shader GL refuses is a build result, handed back with its log by
+    // BuildProgram; only misuse of the API counts as an error here.
+    if (type != GL_DEBUG_TYPE_ERROR || source == GL_DEBUG_SOURCE_SHADER_COMPILER) return;
     auto* shared = static_cast<DeviceShared*>(const_cast<void*>(user));
     ++shared->glErrors;
     ++totalGlErrors;

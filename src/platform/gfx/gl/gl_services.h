@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/gfx/core/device.h"
 
@@ -40,6 +41,11 @@ void RemoveLiveObject(Device* device);
 // texture made by this backend; 0 for anything else.
 uint32_t GetTextureName(BaseTexture* texture);
 uint32_t GetTextureTarget(BaseTexture* texture);
+
+// A GL program from GLSL vertex and fragment sources, on the current
+// context. 0 when GL refuses one; log then tells which stage failed and why
+// ("vertex shader: ...", "fragment shader: ..." or "link: ...").
+uint32_t BuildProgram(const char* vertexSource, const char* fragmentSource, std::string* log);
 
 // Attribute locations the device binds a vertex declaration's elements to,
 // by usage: effects compile their vertex inputs to the same locations.
