@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in a normal
-# build, then again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, then again under AddressSanitizer and UndefinedBehaviorSanitizer;
+# last, every fuzz target replays its corpus and fuzzes for a while.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -25,3 +26,7 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export LD_PRELOAD="$PWD/build-asan/support/librr_keep_libraries.so${LD_PRELOAD:+:$LD_PRELOAD}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build-asan --output-on-failure -j"$JOBS" --timeout 900
+
+echo "== fuzz targets (libFuzzer + AddressSanitizer + UndefinedBehaviorSanitizer)"
+unset LD_PRELOAD
+./scripts/fuzz.sh all 20

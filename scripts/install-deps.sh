@@ -17,10 +17,16 @@ PACKAGES=(
   glslang-dev spirv-tools libspirv-cross-c-shared-dev
   # text: FreeType, fontconfig, a metric-compatible Arial and a Korean face
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-nanum
-  # image readers
-  libstb-dev
-  # independent SMD reader used by the asset tests
-  assimp-utils
+  # image readers: libpng and libjpeg-turbo for PNG and JPEG, stb_image for
+  # BMP and TGA
+  libstb-dev libpng-dev libjpeg62-turbo-dev
+  # smdinfo's JSON
+  nlohmann-json3-dev
+  # independent SMD reader used by the asset tests; the loading benchmark
+  # measures against the library and its test models
+  assimp-utils libassimp-dev assimp-testmodels
+  # libFuzzer targets: clang with its fuzzer and sanitizer runtimes
+  clang libclang-rt-14-dev
   # JSON checks in tests
   python3
 )

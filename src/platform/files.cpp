@@ -1,8 +1,14 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -25,6 +31,37 @@ std::string FindCaseInsensitive(const std::string& folder, const std::string& na
     }
     closedir(dir);
     return best;
+}
+
+// Opens a regular file for reading. O_NONBLOCK makes opening a FIFO return
+// at once instead of waiting for a writer; the flag is cleared again for the
+// reads. -1 with error set when the file cannot be opened or is not regular.
+int OpenRegularFile(const std::string& path, struct stat* info, std::string* error) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (error) *error = path + ": " + std::strerror(errno);
+        return -1;
+    }
+    if (::fstat(fd, info) != 0) {
+        if (error) *error = path + ": " + std::strerror(errno);
+        ::close(fd);
+        return -1;
+    }
+    if (!S_ISREG(info->st_mode)) {
+        if (error) {
+            *error = path + (S_ISDIR(info->st_mode) ? ": a folder, not a file"
+                                                     : ": not a regular file (a device, FIFO or socket)");
+        }
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+std::string SizeText(size_t bytes) {
+    return bytes >= (size_t(1) << 20) ? std::to_string(bytes >> 20) + " MiB"
+                                      : std::to_string(bytes) + " bytes";
 }
 
 }  // namespace
@@ -68,5 +105,54 @@ FILE* OpenFile(const char* path, const char* mode) {
     if (!path || !mode) return nullptr;
     std::string resolved = ResolvePath(path);
     if (resolved.empty()) return nullptr;
-    return std::fopen(resolved.c_str(), mode);
+    if (mode[0] != 'r' || std::strchr(mode, '+')) return std::fopen(resolved.c_str(), mode);
+    struct stat info;
+    int fd = OpenRegularFile(resolved, &info, nullptr);
+    if (fd < 0) return nullptr;
+    FILE* file = ::fdopen(fd, mode);
+    if (!file) ::close(fd);
+    return file;
+}
+
+bool ReadFileBytes(const char* path, size_t limit, std::vector<uint8_t>* bytes,
+                   std::string* error) {
+    bytes->clear();
+    std::string resolved = ResolvePath(path);
+    if (resolved.empty()) {
+        if (error) *error = "no file named";
+        return false;
+    }
+    struct stat info;
+    int fd = OpenRegularFile(resolved, &info, error);
+    if (fd < 0) return false;
+    auto refuse = [&](const std::string& reason) {
+        if (error) *error = resolved + ": " + reason;
+        bytes->clear();
+        bytes->shrink_to_fit();
+        ::close(fd);
+        return false;
+    };
+    size_t tooLarge = limit + 1;
+    if (info.st_size < 0 || size_t(info.st_size) >= tooLarge) {
+        return refuse("larger than " + SizeText(limit) + ", the most this program reads");
+    }
+    // The size may change while the file is read: read until the end, but
+    // never past the limit.
+    bytes->resize(size_t(info.st_size));
+    size_t got = 0;
+    while (true) {
+        if (got == bytes->size()) {
+            if (got == tooLarge) break;
+            bytes->resize(std::min(tooLarge, std::max(got * 2, size_t(65536))));
+        }
+        ssize_t n = ::read(fd, bytes->data() + got, bytes->size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return refuse(std::strerror(errno));
+        if (n == 0) break;
+        got += size_t(n);
+    }
+    if (got > limit) return refuse("larger than " + SizeText(limit) + ", the most this program reads");
+    bytes->resize(got);
+    ::close(fd);
+    return true;
 }

@@ -4,14 +4,39 @@
 // the system it came from ("Model\SMD\Pudo_Red\Ref_Red.smd"). OpenFile turns
 // every '\' into '/', and when a path component does not exist with its exact
 // name, looks for it case-insensitively in its folder.
+//
+// Every file the program reads goes through ReadFileBytes (or OpenFile): only
+// regular files are opened (a FIFO, a device or a folder is refused at once,
+// without blocking), and each kind of file has a size limit, named here.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
+
+// The largest file of each kind the program reads. Far above any real file
+// (our character's reference is 0.5 MB, the cube map 6 MB, the effect 3 KB),
+// low enough that a hostile file cannot take the machine's memory.
+namespace file_limits {
+constexpr size_t kSmdFile = size_t(256) << 20;
+constexpr size_t kTexture = size_t(64) << 20;
+constexpr size_t kCubeMap = size_t(256) << 20;
+constexpr size_t kEffect = size_t(16) << 20;
+}  // namespace file_limits
 
 // The path as it exists on disk, or the path with '/' separators when no
 // match exists (so that the caller's open fails with the usual error).
 std::string ResolvePath(const char* path);
 
-// fopen(ResolvePath(path), mode); null when the path is null or cannot be opened.
+// fopen(ResolvePath(path), mode) for a regular file; null when the path is
+// null, cannot be opened or is not a regular file.
 FILE* OpenFile(const char* path, const char* mode);
+
+// The whole regular file at ResolvePath(path), at most limit bytes. False,
+// with bytes emptied and error set to "PATH: reason" (PATH with '/'
+// separators), when the file cannot be opened or read, is not a regular file,
+// or is larger than limit.
+bool ReadFileBytes(const char* path, size_t limit, std::vector<uint8_t>* bytes,
+                   std::string* error);

@@ -4,10 +4,6 @@
 
 #include <string>
 
-// text (code-page-949 bytes, as the program stores names and messages) as
-// UTF-8. A byte sequence that is not valid CP949 becomes U+FFFD.
-std::string Cp949ToUtf8(const std::string& text);
-
 // A quoted JSON string holding text (converted from CP949 to UTF-8).
 std::string JsonString(const std::string& text);
 

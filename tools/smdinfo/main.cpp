@@ -18,6 +18,7 @@
 #include "model/skinned_model.h"
 #include "model_report.h"
 #include "platform/gfx/recording/recorder.h"
+#include "platform/text/cp949.h"
 #include "platform/window/core/message_box.h"
 
 namespace {
@@ -29,8 +30,8 @@ ReportInput report;
 // Message boxes go to stderr as "caption: text" and into the report.
 int RecordMessage(HWND, const char* text, const char* caption, UINT) {
     ShownMessage message{caption ? caption : "", text ? text : ""};
-    std::fprintf(stderr, "%s: %s\n", Cp949ToUtf8(message.caption).c_str(),
-                 Cp949ToUtf8(message.text).c_str());
+    std::fprintf(stderr, "%s: %s\n", text::Cp949ToUtf8(message.caption).c_str(),
+                 text::Cp949ToUtf8(message.text).c_str());
     report.messages.push_back(std::move(message));
     return IDOK;
 }

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "platform/files.h"
 
 namespace {
@@ -49,6 +51,37 @@ TEST_F(FilesTest, AbsentFilesAndNullPathsFailCleanly) {
     EXPECT_EQ(ResolvePath("Nowhere\\file.txt"), "Nowhere/file.txt");
     // A folder of the same name does not stand in for a file.
     EXPECT_EQ(ResolvePath("model/smd/pudo_red/ref_red.smd/x"), "model/smd/pudo_red/ref_red.smd/x");
+}
+
+// Things that are not regular files are refused at once (a FIFO would block
+// the open forever, /dev/zero would never end); sizes are held to the limit.
+TEST_F(FilesTest, ReadsOnlyRegularFilesWithinTheLimit) {
+    ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+    struct Case {
+        const char* path;
+        size_t limit;
+        bool ok;
+        const char* error;
+    } cases[] = {
+        {"Model\\SMD\\Pudo_Red\\Ref_Red.smd", 10, true, ""},
+        {"Model/SMD/Pudo_Red/Ref_Red.smd", 9, false, "Model/SMD/Pudo_Red/Ref_Red.smd: larger than 9 bytes"},
+        {"pipe", 100, false, "pipe: not a regular file"},
+        {"/dev/zero", 100, false, "/dev/zero: not a regular file"},
+        {"Model", 100, false, "Model: a folder, not a file"},
+        {"Model\\Missing.smd", 100, false, "Model/Missing.smd: No such file"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = {1, 2, 3};
+        std::string error;
+        EXPECT_EQ(ReadFileBytes(c.path, c.limit, &bytes, &error), c.ok) << c.path;
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.path << ": " << error;
+        EXPECT_EQ(bytes.size(), c.ok ? 10u : 0u) << c.path;
+        if (c.ok) {
+            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "version 1\n");
+        }
+    }
+    EXPECT_EQ(OpenFile("pipe", "rb"), nullptr);
+    EXPECT_EQ(OpenFile("/dev/zero", "rb"), nullptr);
 }
 
 }  // namespace

@@ -25,9 +25,6 @@ namespace gfx::effect {
 
 namespace {
 
-// Far beyond any effect file; a larger file is refused rather than read.
-constexpr long kMaxEffectFileSize = 16 * 1024 * 1024;
-
 struct Technique {
     std::string name;
     std::vector<GLuint> programs;  // one per pass
@@ -341,30 +338,6 @@ void HandBack(Buffer** errors, const std::string& text) {
     if (errors) *errors = text.empty() ? nullptr : CreateTextBuffer(text);
 }
 
-// The whole file, or false with a message naming the path.
-bool ReadWholeFile(const char* path, std::string* text, std::string* error) {
-    FILE* file = OpenFile(path, "rb");
-    if (!file) {
-        *error = std::string("error: cannot open the effect file '") + path + "'\n";
-        return false;
-    }
-    std::unique_ptr<FILE, int (*)(FILE*)> closer(file, &std::fclose);
-    char chunk[16384];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        if (text->size() + got > static_cast<size_t>(kMaxEffectFileSize)) {
-            *error = std::string("error: the effect file '") + path + "' is larger than 16 MiB\n";
-            return false;
-        }
-        text->append(chunk, got);
-    }
-    if (std::ferror(file)) {
-        *error = std::string("error: cannot read the effect file '") + path + "'\n";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*/,
@@ -380,11 +353,13 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
         HandBack(errors, "error: no effect file named\n");
         return D3DERR_INVALIDCALL;
     }
-    std::string text, error;
-    if (!ReadWholeFile(path, &text, &error)) {
-        HandBack(errors, error);
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!ReadFileBytes(path, file_limits::kEffect, &bytes, &error)) {
+        HandBack(errors, "error: cannot read the effect file " + error + "\n");
         return E_FAIL;
     }
+    std::string text(bytes.begin(), bytes.end());
     CompiledEffect compiled;
     if (!CompileEffect(text, path, &compiled, &error)) {
         HandBack(errors, error);

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/gfx/font/cp949_decoder.h"
+#include "platform/text/cp949.h"
 #include "platform/gfx/font/font_faces.h"
 #include "platform/gfx/font/glyph_atlas.h"
 #include "platform/gfx/font/text_layout.h"
@@ -47,7 +47,7 @@ private:
     // Looks up every code point's glyph; false if the atlas ran out of room.
     bool ResolveGlyphs();
 
-    Cp949Decoder decoder_;
+    text::Cp949Decoder decoder_;
     FontFaces faces_;
     GlyphAtlas atlas_;
     LineMetrics metrics_;

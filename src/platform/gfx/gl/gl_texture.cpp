@@ -4,6 +4,7 @@
 #include "platform/gfx/gl/gl_device.h"
 #include "platform/gfx/image/dds.h"
 #include "platform/gfx/image/image.h"
+#include "platform/files.h"
 
 namespace gfx::gl {
 
@@ -100,7 +101,13 @@ void UploadDdsLevels(GLuint name, bool cube, uint32_t face, const image::DdsImag
 }
 
 HRESULT Reject(const char* path, const std::string& why) {
-    std::fprintf(stderr, "gfx: cannot load texture %s: %s\n", path, why.c_str());
+    std::fprintf(stderr, "gfx: cannot load texture %s: %s\n", ResolvePath(path).c_str(), why.c_str());
+    return E_FAIL;
+}
+
+// A file that could not be read; the reason names the path.
+HRESULT RejectRead(const std::string& why) {
+    std::fprintf(stderr, "gfx: cannot load texture %s\n", why.c_str());
     return E_FAIL;
 }
 
@@ -141,7 +148,7 @@ HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* pat
     *texture = nullptr;
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!image::ReadWholeFile(path, &bytes, &error)) return Reject(path, error);
+    if (!ReadFileBytes(path, file_limits::kTexture, &bytes, &error)) return RejectRead(error);
     ResetUnpackState();
     DrainGlErrors();
 
@@ -202,7 +209,7 @@ HRESULT LoadCubeTexture(const std::shared_ptr<DeviceShared>& shared, const char*
     *texture = nullptr;
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!image::ReadWholeFile(path, &bytes, &error)) return Reject(path, error);
+    if (!ReadFileBytes(path, file_limits::kCubeMap, &bytes, &error)) return RejectRead(error);
     image::DdsImage dds;
     GlFormat format;
     if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error)) return Reject(path, error);

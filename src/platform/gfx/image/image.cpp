@@ -1,33 +1,11 @@
 #include "platform/gfx/image/image.h"
 
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
 #include <stb_image.h>
 
-#include "platform/files.h"
-
 namespace gfx::image {
-
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, std::string* error) {
-    FILE* file = OpenFile(path, "rb");
-    if (!file) {
-        if (error) *error = std::string("cannot open ") + (path ? path : "(null)");
-        return false;
-    }
-    bytes->clear();
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
-    bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        if (error) *error = std::string("cannot read ") + path;
-        return false;
-    }
-    return true;
-}
 
 bool LooksLikeDds(const uint8_t* data, size_t size) {
     return size >= 4 && std::memcmp(data, "DDS ", 4) == 0;

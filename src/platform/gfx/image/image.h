@@ -1,5 +1,4 @@
-// Reading image files into memory: whole files through OpenFile (so the
-// program's backslash paths work), BMP/TGA/PNG/JPEG decoded by stb_image.
+// Image files in memory: BMP/TGA/PNG/JPEG decoded by stb_image.
 #pragma once
 
 #include <cstddef>
@@ -8,9 +7,6 @@
 #include <vector>
 
 namespace gfx::image {
-
-// The whole file; false (and a reason) when it cannot be opened or read.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, std::string* error);
 
 // True when the bytes start with the DDS magic.
 bool LooksLikeDds(const uint8_t* data, size_t size);

@@ -11,7 +11,7 @@
 #include "platform/window/sdl/application_icon.h"
 #include "platform/window/sdl/native_window.h"
 #include "platform/window/sdl/sdl_translation.h"
-#include "platform/window/sdl/text_conversion.h"
+#include "platform/text/cp949.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ public:
         int x = window->x == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : window->x + insets.left;
         // As in Win32, y means nothing when x is CW_USEDEFAULT.
         int y = window->x == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : window->y + insets.top;
-        std::string title = Cp949ToUtf8(window->title.c_str());
+        std::string title = text::Cp949ToUtf8(window->title.c_str());
         SDL_Window* native = SDL_CreateWindow(title.c_str(), x, y, std::max(window->clientWidth, 1),
                                               std::max(window->clientHeight, 1), flags);
         if (!native) {
@@ -124,8 +124,8 @@ public:
     }
 
     int ShowMessageBox(HWND /*owner*/, const char* text, const char* caption, UINT type) override {
-        std::string utf8Text = Cp949ToUtf8(text);
-        std::string utf8Caption = Cp949ToUtf8(caption);
+        std::string utf8Text = text::Cp949ToUtf8(text);
+        std::string utf8Caption = text::Cp949ToUtf8(caption);
         // No owner window: the box stands on its own, as the program's boxes do.
         if (SDL_ShowSimpleMessageBox(MessageBoxFlags(type), utf8Caption.c_str(), utf8Text.c_str(),
                                      nullptr) != 0) {

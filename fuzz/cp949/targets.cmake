@@ -1,0 +1,1 @@
+rr_fuzz_target(cp949 platform/text/cp949.cpp)
