@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end tests of reflect-refract: the real program in a copy of its run
-folder, on the current X display, driven with xdotool and judged on
-screenshots of its window and on its exit code.
+folder (or in another folder, or installed), on the current X display,
+driven with xdotool and signals and judged on screenshots of its window, on
+its message boxes, on its stderr and on its exit code.
 
 Pictures are compared by regions and counts with stated tolerances, never
 pixel-exact: the character animates every frame.
@@ -10,6 +11,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -119,11 +121,30 @@ def is_clear_blue(r, g, b):
 
 
 class Program:
-    """The program started in a fresh copy of the run folder."""
+    """The program started in a fresh copy of the run folder, or, with
+    cwd, started there as it is."""
 
-    def __init__(self, remove=(), replace=None):
+    def __init__(self, remove=(), replace=None, env=None, cwd=None, program=None):
         self.folder = tempfile.mkdtemp(prefix="rr_e2e_")
-        replace = replace or {}
+        if cwd is None:
+            self.copy_run_folder(remove, replace or {})
+        # A debug GL context: every GL error the program causes is printed.
+        # The display is the test's X display only: no Wayland, no driver choice.
+        environment = dict(os.environ, RR_GL_DEBUG="1")
+        for name in ("WAYLAND_DISPLAY", "WAYLAND_SOCKET", "SDL_VIDEODRIVER"):
+            environment.pop(name, None)
+        for name, value in (env or {}).items():
+            if value is None:
+                environment.pop(name, None)
+            else:
+                environment[name] = value
+        self.process = subprocess.Popen([program or ARGS.program], cwd=cwd or self.folder,
+                                        env=environment, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+        self.window = None
+        self.errors = None
+
+    def copy_run_folder(self, remove, replace):
         for root, _, files in os.walk(ARGS.run_dir):
             relative = os.path.relpath(root, ARGS.run_dir)
             os.makedirs(os.path.join(self.folder, relative), exist_ok=True)
@@ -137,11 +158,6 @@ class Program:
                         f.write(replace[path])
                 else:
                     os.symlink(os.path.abspath(os.path.join(root, name)), target)
-        # A debug GL context: every GL error the program causes is printed.
-        environment = dict(os.environ, RR_GL_DEBUG="1")
-        self.process = subprocess.Popen([ARGS.program], cwd=self.folder, env=environment,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.window = None
 
     def find_window(self, pattern=TITLE_PATTERN, timeout=20.0):
         end = time.time() + timeout
@@ -195,15 +211,36 @@ class Program:
         except subprocess.TimeoutExpired:
             return None
 
+    def cpu_seconds(self):
+        """Processor time the program has used (user and system)."""
+        with open("/proc/%d/stat" % self.process.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def moves(self, box, timeout=10.0):
+        """Whether the picture in box changes within timeout: the character
+        moves a little every frame, so a slow machine needs longer."""
+        first = self.screenshot()
+        end = time.time() + timeout
+        while time.time() < end:
+            time.sleep(0.3)
+            if differing(first, self.screenshot(), box) > 200:
+                return True
+        return False
+
     def stderr_text(self):
         if self.process.poll() is None:
             return ""
-        return self.process.stderr.read().decode(errors="replace")
+        if self.errors is None:
+            self.errors = self.process.stderr.read().decode(errors="replace")
+        return self.errors
 
     def stop(self):
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        self.process.stdout.close()
+        self.process.stderr.close()
         if os.environ.get("RR_E2E_KEEP"):
             print("pictures kept in", self.folder)
         else:
@@ -257,9 +294,8 @@ class ProgramTest(unittest.TestCase):
         program = self.launch()
         program.start()
         first = program.screenshot("first")
-        time.sleep(1.0)
+        self.assertTrue(program.moves((200, HUD_BOTTOM, 600, 600)))
         second = program.screenshot("second")
-        self.assertGreater(differing(first, second, (200, HUD_BOTTOM, 600, 600)), 200)
         # The sky does not move while the camera stays.
         self.assertLess(differing(first, second, (650, 450, 800, 600)), 50)
 
@@ -340,25 +376,118 @@ class ProgramTest(unittest.TestCase):
         program = self.launch()
         window = program.start()
         started = time.time()
-        run(ARGS.close_window, window)
+        run(ARGS.x_helper, "close", window)
         code = program.wait(5)
         self.assertEqual(code, 0)
         self.assertLess(time.time() - started, 2.0)
         self.assertNotIn("device released while", program.stderr_text())
 
-    def test_missing_cube_map_shows_no_window(self):
-        program = self.launch(remove={os.path.join("Textures", "Snow.dds")})
-        code = program.wait(20)
-        self.assertEqual(code, 0)
+    def expect_failed_start(self, program, said):
+        """A start that fails with a display: the window never shows, a box
+        captioned reflect-refract does; closing it ends with exit code 1 and
+        the reason on stderr."""
+        box = program.find_window("^reflect-refract$", timeout=20)
+        self.assertIsNotNone(box, "no box; stderr: " + program.stderr_text())
         self.assertIsNone(program.find_window(timeout=0.1))
-        self.assertIn("Snow.dds", program.stderr_text())
+        run(ARGS.x_helper, "close", box)
+        self.assertEqual(program.wait(10), 1)
+        errors = program.stderr_text()
+        self.assertIn("reflect-refract: cannot start: ", errors)
+        for part in said:
+            self.assertIn(part, errors)
+
+    def test_missing_cube_map_says_so_in_a_box_and_ends_with_one(self):
+        program = self.launch(remove={os.path.join("Textures", "Snow.dds")})
+        self.expect_failed_start(program, ["Textures/Snow.dds: No such file or directory"])
+
+    def test_old_opengl_says_what_is_needed_and_what_was_found(self):
+        program = self.launch(env={"MESA_GL_VERSION_OVERRIDE": "3.3"})
+        self.expect_failed_start(program, [
+            "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)"])
+
+    def test_without_a_display_ends_at_once_with_one_line(self):
+        def opens(display):
+            return subprocess.run(["xdpyinfo", "-display", display], capture_output=True).returncode == 0
+        unknown = next(":%d" % n for n in range(54321, 54400) if not opens(":%d" % n))
+        for display in (None, unknown):
+            with self.subTest(DISPLAY=display):
+                program = Program(env={"DISPLAY": display}, cwd=tempfile.gettempdir())
+                try:
+                    self.assertEqual(program.wait(20), 1)
+                    lines = program.stderr_text().splitlines()
+                    self.assertEqual(len(lines), 1, lines)
+                    self.assertIn("no display: set DISPLAY or WAYLAND_DISPLAY, or run under Xvfb",
+                                  lines[0])
+                finally:
+                    program.stop()
+
+    def test_starts_from_other_folders_and_installed(self):
+        """From a folder without the program's files, the files beside the
+        program are read; installed, those in share/reflect-refract."""
+        prefix = tempfile.mkdtemp(prefix="rr_e2e_install_")
+        self.addCleanup(shutil.rmtree, prefix, True)
+        run(ARGS.cmake, "--install", ARGS.build_dir, "--prefix", prefix)
+        elsewhere = tempfile.mkdtemp(prefix="rr_e2e_elsewhere_")
+        self.addCleanup(shutil.rmtree, elsewhere, True)
+        cases = (
+            (ARGS.program, elsewhere, os.path.dirname(ARGS.program)),
+            (os.path.join(prefix, "bin", "reflect-refract"), "/",
+             os.path.join(prefix, "share", "reflect-refract")),
+        )
+        for program_path, cwd, data in cases:
+            with self.subTest(program=program_path, cwd=cwd):
+                program = Program(cwd=cwd, program=program_path)
+                try:
+                    program.start()
+                    # The sky (cube map and effect) covers the background, the
+                    # character (the model) moves in the middle.
+                    self.assertEqual(program.screenshot().count(is_clear_blue), 0)
+                    self.assertTrue(program.moves((200, HUD_BOTTOM, 600, 600)))
+                    program.key("Escape", delay=0)
+                    self.assertEqual(program.wait(10), 0)
+                    errors = program.stderr_text()
+                    self.assertIn("reading the program's files from %s (none in the working folder %s)"
+                                  % (os.path.realpath(data), os.path.realpath(cwd)), errors)
+                    self.assertNotIn("cannot", errors)
+                finally:
+                    program.stop()
+
+    def test_stop_signals_end_with_zero_in_every_state(self):
+        broken = "float4x4 matWorldViewProjection;\nthis is not HLSL;\n"
+        effect = os.path.join("Shaders", "ReflectionOrRefraction.fx")
+        for state, number in (("running", signal.SIGTERM), ("paused", signal.SIGINT),
+                              ("box open", signal.SIGTERM), ("box open", signal.SIGINT)):
+            with self.subTest(state=state, signal=number.name):
+                program = Program(replace={effect: broken} if state == "box open" else None)
+                try:
+                    if state == "box open":
+                        self.assertIsNotNone(program.find_window("^ERROR$", timeout=20))
+                    else:
+                        program.start()
+                    if state == "paused":
+                        run(ARGS.x_helper, "unfocus")
+                        time.sleep(0.5)
+                        # Inactive, the program waits for messages and draws
+                        # nothing: it uses next to no processor time.
+                        before = program.cpu_seconds()
+                        time.sleep(1.0)
+                        self.assertLess(program.cpu_seconds() - before, 0.1)
+                    program.process.send_signal(number)
+                    self.assertEqual(program.wait(10), 0)
+                    # The box went with the program, and the teardown ran.
+                    self.assertIsNone(program.find_window("^ERROR$", timeout=0.1))
+                    errors = program.stderr_text()
+                    self.assertNotIn("device released while", errors)
+                    self.assertNotIn("no message box", errors)
+                finally:
+                    program.stop()
 
     def test_broken_effect_shows_error_box_then_hud_only(self):
         broken = "float4x4 matWorldViewProjection;\nthis is not HLSL;\n"
         program = self.launch(replace={os.path.join("Shaders", "ReflectionOrRefraction.fx"): broken})
         box = program.find_window("^ERROR$", timeout=20)
         self.assertIsNotNone(box, "no message box captioned ERROR")
-        run(ARGS.close_window, box)
+        run(ARGS.x_helper, "close", box)
         program.window = program.find_window()
         self.assertIsNotNone(program.window)
         time.sleep(1.0)
@@ -378,7 +507,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--run-dir", required=True)
-    parser.add_argument("--close-window", required=True)
+    parser.add_argument("--x-helper", required=True)
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--cmake", required=True)
     ARGS, rest = parser.parse_known_args()
     ARGS.program = os.path.abspath(ARGS.program)
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
