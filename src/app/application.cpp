@@ -7,6 +7,7 @@
 #include "app/data_paths.h"
 #include "app/exit_codes.h"
 #include "app/startup_failure.h"
+#include "app/stop_request.h"
 #include "model/skinned_model.h"
 #include "render/hud.h"
 #include "scene/effect_setup.h"
@@ -20,7 +21,17 @@ FrameRateCounter theFrameRateCounter;
 
 constexpr uintptr_t kIconResource = 101;
 
+StopQuery stopQuery = nullptr;
+
 }  // namespace
+
+void SetStopQuery(StopQuery query) {
+    stopQuery = query;
+}
+
+bool StopRequestedDuringStartup() {
+    return stopQuery && stopQuery();
+}
 
 Application& GetApplication() {
     return theApplication;
@@ -83,8 +94,11 @@ int Application::Run(HINSTANCE instance, int showCommand) {
     }
     // The loaders report malformed files themselves; the program goes on
     // with whatever was loaded.
-    model->LoadReference(renderer.device, kReferencePath);
-    for (const char* path : kAnimationPaths) model->LoadAnimation(path);
+    // A stop asked for meanwhile (maybe from inside a box) skips the
+    // remaining files: the loop then quits at once.
+    if (!StopRequestedDuringStartup()) model->LoadReference(renderer.device, kReferencePath);
+    for (const char* path : kAnimationPaths)
+        if (!StopRequestedDuringStartup()) model->LoadAnimation(path);
 
     // Every waiting message first; then one frame if active, else block.
     for (;;) {

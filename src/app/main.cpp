@@ -11,6 +11,7 @@
 #include "app/data_folder.h"
 #include "app/exit_codes.h"
 #include "app/startup_failure.h"
+#include "app/stop_request.h"
 #include "platform/gfx/gl/gl_backend.h"
 #include "platform/gfx/opengl/opengl.h"
 #include "platform/window/sdl/sdl_window_backend.h"
@@ -26,5 +27,6 @@ int main() {
     EnterDataFolder(ProgramFolder());
     gfx::UseOpenGL();
     SetDeviceFailureDetail([] { return gfx::gl::LastDeviceFailure(); });
+    SetStopQuery(StopRequested);
     return GetApplication().Run(nullptr, SW_SHOWDEFAULT);
 }

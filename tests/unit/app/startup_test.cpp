@@ -4,6 +4,7 @@
 #include "../dds/dds_writer.h"
 #include "app/exit_codes.h"
 #include "app/startup_failure.h"
+#include "app/stop_request.h"
 #include "app_fixture.h"
 #include "model/skinned_model.h"
 
@@ -115,6 +116,35 @@ TEST_F(AppTest, EffectThatDoesNotCompileShowsOneBoxOverTheVisibleWindowAndRunsWi
     EXPECT_GE(Count("Present"), 2u);
     EXPECT_EQ(Count("BeginPass"), 0u);
     EXPECT_EQ(Count("DrawTextA"), 7 * Count("Present"));
+}
+
+bool stopAsked = false;
+bool StopAsked() { return stopAsked; }
+
+// A stop signal while a start-up box is open skips the model files still to
+// load (each would show its own box here), and the loop then ends.
+TEST_F(AppTest, StopAskedDuringStartupSkipsTheRemainingFiles) {
+    std::filesystem::create_directories("Model/SMD/Pudo_Red");
+    for (const char* name : {"Ref_Red.smd", "Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"})
+        std::ofstream(std::string("Model/SMD/Pudo_Red/") + name) << "not an SMD file\n";
+    Recorder().failing.insert("CreateEffectFromFile");
+    SetStopQuery(StopAsked);
+    for (bool stop : {false, true}) {
+        SCOPED_TRACE(stop);
+        App().Reset();
+        backend = std::make_unique<ScriptedWindowBackend>();
+        stopAsked = false;
+        backend->onMessageBox = [&](const ScriptedWindowBackend::MessageBoxRecord&) {
+            stopAsked = stop;  // the signal comes while the effect's box is open
+            return IDOK;
+        };
+        backend->End();
+        EXPECT_EQ(Run(), kExitQuit);
+        ASSERT_FALSE(backend->messageBoxes.empty());
+        EXPECT_EQ(backend->messageBoxes[0].caption, "ERROR");
+        EXPECT_EQ(backend->messageBoxes.size(), stop ? 1u : 5u);
+    }
+    SetStopQuery(nullptr);
 }
 
 class StartupFailureTest : public AppTest {
