@@ -233,6 +233,17 @@ TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
     }
 }
 
+// The box takes code page 949: Hangul in a path survives, what the code
+// page lacks becomes '?'; stderr keeps UTF-8.
+TEST_F(StartupFailureTest, BoxTextIsCodePage949) {
+    ::testing::internal::CaptureStderr();
+    ReportStartupFailure("/home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "reflect-refract: cannot start: /home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.\n");
+    ASSERT_EQ(backend->messageBoxes.size(), 1u);
+    EXPECT_EQ(backend->messageBoxes[0].text, "cannot start: /home/\xBB\xE7\xBF\xEB\xC0\xDA ?.");
+}
+
 TEST_F(StartupFailureTest, MissingCubeMapReleasesTheBoxBeforeTheDevice) {
     std::filesystem::remove("Textures/Snow.dds");
     backend->PushKeyDown(VK_ESCAPE);
