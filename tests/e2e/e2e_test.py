@@ -176,8 +176,18 @@ class Program:
         if self.window is None:
             raise AssertionError("the window did not appear; stderr: " + self.stderr_text())
         run("xdotool", "windowfocus", "--sync", self.window, check=False)
-        time.sleep(1.5)  # the first frames: effect compiled, model loaded
+        self.wait_for_hud()
+        time.sleep(0.5)  # a few frames more
         return self.window
+
+    def wait_for_hud(self, timeout=60.0):
+        """The first frame (effect compiled, model loaded) draws the HUD; a
+        loaded machine or a sanitizer build takes a while to get there."""
+        end = time.time() + timeout
+        while self.screenshot().count(is_cyan, (0, 10, 300, 30)) <= 30:
+            if time.time() >= end or self.process.poll() is not None:
+                raise AssertionError("no frame was drawn; stderr: " + self.stderr_text())
+            time.sleep(0.2)
 
     def screenshot(self, name=None):
         data = subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"],
@@ -217,7 +227,7 @@ class Program:
             fields = f.read().rsplit(")", 1)[1].split()
         return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
-    def moves(self, box, timeout=10.0):
+    def moves(self, box, timeout=30.0):
         """Whether the picture in box changes within timeout: the character
         moves a little every frame, so a slow machine needs longer."""
         first = self.screenshot()
@@ -247,9 +257,27 @@ class Program:
             shutil.rmtree(self.folder, ignore_errors=True)
 
 
+def hold_display():
+    """A connection kept open for the whole test: without it the X server
+    resets whenever the last program leaves, and refuses the next program
+    that connects meanwhile."""
+    for _ in range(100):
+        holder = subprocess.Popen([ARGS.x_helper, "hold"], stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if holder.stdout.readline() == b"held\n":
+            return holder
+        holder.wait()
+        time.sleep(0.1)
+    raise AssertionError("the X display cannot be opened")
+
+
 class ProgramTest(unittest.TestCase):
     def setUp(self):
         self.program = None
+        holder = hold_display()
+        self.addCleanup(holder.wait)
+        self.addCleanup(holder.stdout.close)
+        self.addCleanup(holder.stdin.close)
 
     def tearDown(self):
         if self.program:
@@ -489,7 +517,7 @@ class ProgramTest(unittest.TestCase):
         run(ARGS.x_helper, "close", box)
         program.window = program.find_window()
         self.assertIsNotNone(program.window)
-        time.sleep(1.0)
+        program.wait_for_hud()
         self.assertIsNone(program.find_window("^ERROR$", timeout=0.1))
         shot = program.screenshot("hud_only")
         # Only the clear colour and the HUD: blue everywhere below the HUD.
