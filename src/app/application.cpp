@@ -21,17 +21,7 @@ FrameRateCounter theFrameRateCounter;
 
 constexpr uintptr_t kIconResource = 101;
 
-StopQuery stopQuery = nullptr;
-
 }  // namespace
-
-void SetStopQuery(StopQuery query) {
-    stopQuery = query;
-}
-
-bool StopRequestedDuringStartup() {
-    return stopQuery && stopQuery();
-}
 
 Application& GetApplication() {
     return theApplication;
@@ -93,9 +83,8 @@ int Application::Run(HINSTANCE instance, int showCommand) {
         }
     }
     // The loaders report malformed files themselves; the program goes on
-    // with whatever was loaded.
-    // A stop asked for meanwhile (maybe from inside a box) skips the
-    // remaining files: the loop then quits at once.
+    // with whatever was loaded. A stop asked for meanwhile (maybe from
+    // inside a box) skips the remaining files: the loop then quits at once.
     if (!StopRequestedDuringStartup()) model->LoadReference(renderer.device, kReferencePath);
     for (const char* path : kAnimationPaths)
         if (!StopRequestedDuringStartup()) model->LoadAnimation(path);
