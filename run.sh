@@ -36,6 +36,9 @@ for _ in $(seq 1 100); do
 done
 if [ -z "$WINDOW" ]; then
   set +e
+  # A failed start waits in a message box that nobody under Xvfb can
+  # dismiss; SIGTERM closes it (the reason is on stderr already).
+  kill -TERM "$PROGRAM_PID" 2>/dev/null
   wait "$PROGRAM_PID"
   echo "the program ended without showing its window (exit code $?)"
   exit 1

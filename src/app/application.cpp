@@ -1,12 +1,13 @@
 #include "app/application.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
 
+#include "app/data_paths.h"
+#include "app/exit_codes.h"
+#include "app/startup_failure.h"
+#include "app/stop_request.h"
 #include "model/skinned_model.h"
 #include "render/hud.h"
 #include "scene/effect_setup.h"
@@ -19,38 +20,6 @@ Application theApplication;
 FrameRateCounter theFrameRateCounter;
 
 constexpr uintptr_t kIconResource = 101;
-
-constexpr char kReferencePath[] = "Model\\SMD\\Pudo_Red\\Ref_Red.smd";
-constexpr const char* kAnimationPaths[] = {
-    "Model\\SMD\\Pudo_Red\\Ani_Red(Attack).smd",  // clip 0, the one that plays
-    "Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd",
-    "Model\\SMD\\Pudo_Red\\Ani_Red(Stun).smd",
-};
-
-std::string WorkingDirectory() {
-    char path[4096];
-    return getcwd(path, sizeof path) ? std::string(path) : std::string("?");
-}
-
-// The one line a person who started the program sees when it cannot start:
-// nothing else appears, the exit code stays 0.
-void ReportStartupFailure(const std::string& what) {
-    std::fprintf(stderr, "reflect-refract: cannot start: %s\n", what.c_str());
-}
-
-std::string DescribeDeviceFailure(const Renderer& renderer) {
-    if (!renderer.direct3D) return "no graphics device layer is available (OpenGL 4.5 is needed)";
-    if (!renderer.device) return "the graphics device could not be created for the window";
-    return "the HUD font \"Arial\" could not be created";
-}
-
-std::string DescribeEnvironmentFailure(const Application& app) {
-    if (!app.boxVertexBuffer || !app.boxIndexBuffer)
-        return "the environment box buffers could not be created";
-    return std::string("cannot load the cube map \"") + kEnvironmentMapPath +
-           "\" (paths are relative to the working directory " + WorkingDirectory() +
-           "; start the program in its run folder)";
-}
 
 }  // namespace
 
@@ -84,16 +53,19 @@ void Application::Reset() {
 int Application::Run(HINSTANCE instance, int showCommand) {
     CreateAppWindow(instance);
 
+    // A failed start releases what it made (the box buffers before the
+    // device that made them), then says why; the window is never shown.
     if (gfx::Failed(renderer.InitDevice(window, clientWidth, clientHeight, kHudFontHeight))) {
-        ReportStartupFailure(DescribeDeviceFailure(renderer));
+        std::string why = DescribeDeviceFailure(*this);
         ReleaseAll();
-        return static_cast<int>(message.wParam);
+        ReportStartupFailure(why);
+        return kExitStartFailed;
     }
     if (gfx::Failed(CreateEnvironment())) {
-        ReportStartupFailure(DescribeEnvironmentFailure(*this));
-        // The box buffers go before the device that made them.
+        std::string why = DescribeEnvironmentFailure(*this);
         ReleaseAll();
-        return static_cast<int>(message.wParam);
+        ReportStartupFailure(why);
+        return kExitStartFailed;
     }
 
     SetClientSize();
@@ -105,15 +77,17 @@ int Application::Run(HINSTANCE instance, int showCommand) {
     if (!model) {
         model = new (std::nothrow) SkinnedModel();
         if (!model) {
-            ReportStartupFailure("out of memory for the model");
             ReleaseAll();
-            return static_cast<int>(message.wParam);
+            ReportStartupFailure("out of memory for the model");
+            return kExitStartFailed;
         }
     }
     // The loaders report malformed files themselves; the program goes on
-    // with whatever was loaded.
-    model->LoadReference(renderer.device, kReferencePath);
-    for (const char* path : kAnimationPaths) model->LoadAnimation(path);
+    // with whatever was loaded. A stop asked for meanwhile (maybe from
+    // inside a box) skips the remaining files: the loop then quits at once.
+    if (!StopRequestedDuringStartup()) model->LoadReference(renderer.device, kReferencePath);
+    for (const char* path : kAnimationPaths)
+        if (!StopRequestedDuringStartup()) model->LoadAnimation(path);
 
     // Every waiting message first; then one frame if active, else block.
     for (;;) {

@@ -51,7 +51,9 @@ struct Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Start-up, the message loop; the exit code (0).
+    // Start-up, the message loop; the exit code: kExitQuit after a quit,
+    // kExitStartFailed (reported by ReportStartupFailure) when the device or
+    // the environment could not be made.
     int Run(HINSTANCE instance, int showCommand);
     // Registers the class and creates the hidden main window.
     bool CreateAppWindow(HINSTANCE instance);

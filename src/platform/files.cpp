@@ -67,14 +67,25 @@ std::string SizeText(size_t bytes) {
 }  // namespace
 
 std::string ResolvePath(const char* path) {
+    return ResolvePathIn(std::string(), path);
+}
+
+std::string ResolvePathIn(const std::string& folder, const char* path) {
     if (!path) return {};
     std::string normal(path);
     for (char& c : normal)
         if (c == '\\') c = '/';
-    if (normal.empty() || Exists(normal)) return normal;
+    // A relative path inside another folder: the folder's own name is taken
+    // as it is, only the components of path are looked up.
+    std::string base;
+    if (!folder.empty() && !normal.empty() && normal[0] != '/') {
+        base = folder;
+        if (base.back() != '/') base += '/';
+    }
+    if (normal.empty() || Exists(base + normal)) return base + normal;
 
     // Walk the components, fixing the case of each one that is missing.
-    std::string resolved;
+    std::string resolved = base;
     size_t start = 0;
     if (normal[0] == '/') {
         resolved = "/";
@@ -87,9 +98,8 @@ std::string ResolvePath(const char* path) {
         if (!part.empty()) {
             std::string candidate = resolved + part;
             if (!Exists(candidate) && part != "." && part != "..") {
-                std::string folder = resolved.empty() ? std::string() : resolved;
-                std::string match = FindCaseInsensitive(folder, part);
-                if (match.empty()) return normal;
+                std::string match = FindCaseInsensitive(resolved, part);
+                if (match.empty()) return base + normal;
                 candidate = resolved + match;
             }
             resolved = candidate;
@@ -99,6 +109,30 @@ std::string ResolvePath(const char* path) {
         start = slash + 1;
     }
     return resolved;
+}
+
+bool IsRegularFileIn(const std::string& folder, const char* path) {
+    struct stat info;
+    std::string resolved = ResolvePathIn(folder, path);
+    return !resolved.empty() && stat(resolved.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string WorkingFolder() {
+    std::vector<char> buffer(256);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE || buffer.size() >= (size_t(1) << 20)) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+std::string DisplayPath(const char* path) {
+    std::string resolved = ResolvePath(path);
+    if (resolved.empty() || resolved[0] == '/') return resolved;
+    while (resolved.compare(0, 2, "./") == 0) resolved.erase(0, 2);
+    std::string folder = WorkingFolder();
+    if (folder.empty()) return resolved;
+    return folder + (folder.back() == '/' ? "" : "/") + resolved;
 }
 
 FILE* OpenFile(const char* path, const char* mode) {

@@ -29,6 +29,18 @@ constexpr size_t kEffect = size_t(16) << 20;
 // The path as it exists on disk, or the path with '/' separators when no
 // match exists (so that the caller's open fails with the usual error).
 std::string ResolvePath(const char* path);
+// The same for a relative path inside folder (an absolute path ignores
+// folder): the result starts with folder and a '/', unless folder is empty.
+std::string ResolvePathIn(const std::string& folder, const char* path);
+// True when ResolvePathIn(folder, path) names a regular file.
+bool IsRegularFileIn(const std::string& folder, const char* path);
+
+// The working folder as an absolute path; empty when it cannot be read.
+std::string WorkingFolder();
+// The path as messages show it to a person: resolved as the open would
+// resolve it, '/' separators, no leading "./", and absolute (a relative path
+// is put after the working folder), so that it can be found from anywhere.
+std::string DisplayPath(const char* path);
 
 // fopen(ResolvePath(path), mode) for a regular file; null when the path is
 // null, cannot be opened or is not a regular file.

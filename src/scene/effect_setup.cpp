@@ -1,8 +1,10 @@
 #include "scene/effect_setup.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/window/core/message_box.h"
 
 const gfx::VertexElement kSkinVertexElements[3] = {
@@ -20,6 +22,25 @@ std::string MessageText(gfx::Buffer* messages) {
     return std::string(text, strnlen(text, messages->GetBufferSize()));
 }
 
+// The compiler's first line, and how many more the box shows.
+std::string Summary(const std::string& text) {
+    std::string first, rest;
+    size_t lines = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (line.find_first_not_of(" \t\r") != std::string::npos) {
+            if (lines++ == 0) first = line.substr(0, line.find_last_not_of(" \t\r") + 1);
+        }
+        start = end + 1;
+    }
+    if (lines == 2) rest = " (1 more line in the ERROR box)";
+    if (lines > 2) rest = " (" + std::to_string(lines - 1) + " more lines in the ERROR box)";
+    return first + rest;
+}
+
 }  // namespace
 
 gfx::HRESULT CreateEffectObjects(gfx::Device* device, gfx::VertexDeclaration*& vertexDeclaration,
@@ -34,6 +55,8 @@ gfx::HRESULT CreateEffectObjects(gfx::Device* device, gfx::VertexDeclaration*& v
         std::string text = MessageText(messages);
         if (text.empty())
             text = std::string("The effect file \"") + kEffectPath + "\" could not be compiled.";
+        std::fprintf(stderr, "reflect-refract: effect %s not compiled, frames show the HUD only: %s\n",
+                     DisplayPath(kEffectPath).c_str(), Summary(text).c_str());
         MessageBoxA(nullptr, text.c_str(), "ERROR", MB_OK);
         gfx::SafeRelease(effect);  // a failed creation hands back nothing to keep
         technique = nullptr;

@@ -1,6 +1,10 @@
 #include <cstdlib>
 #include <new>
 
+#include "../dds/dds_writer.h"
+#include "app/exit_codes.h"
+#include "app/startup_failure.h"
+#include "app/stop_request.h"
 #include "app_fixture.h"
 #include "model/skinned_model.h"
 
@@ -114,43 +118,130 @@ TEST_F(AppTest, EffectThatDoesNotCompileShowsOneBoxOverTheVisibleWindowAndRunsWi
     EXPECT_EQ(Count("DrawTextA"), 7 * Count("Present"));
 }
 
+bool stopAsked = false;
+bool StopAsked() { return stopAsked; }
+
+// A stop signal while a start-up box is open skips the model files still to
+// load (each would show its own box here), and the loop then ends.
+TEST_F(AppTest, StopAskedDuringStartupSkipsTheRemainingFiles) {
+    std::filesystem::create_directories("Model/SMD/Pudo_Red");
+    for (const char* name : {"Ref_Red.smd", "Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"})
+        std::ofstream(std::string("Model/SMD/Pudo_Red/") + name) << "not an SMD file\n";
+    Recorder().failing.insert("CreateEffectFromFile");
+    SetStopQuery(StopAsked);
+    for (bool stop : {false, true}) {
+        App().Reset();
+        backend = std::make_unique<ScriptedWindowBackend>();
+        stopAsked = false;
+        backend->onMessageBox = [&](const ScriptedWindowBackend::MessageBoxRecord&) {
+            stopAsked = stop;  // the signal comes while the effect's box is open
+            return IDOK;
+        };
+        backend->End();
+        EXPECT_EQ(Run(), kExitQuit);
+        EXPECT_EQ(backend->messageBoxes.size(), stop ? 1u : 5u);  // the effect's, then the files'
+    }
+    SetStopQuery(nullptr);
+}
+
 class StartupFailureTest : public AppTest {
 protected:
-    // Runs and checks what every start-up failure shares: exit code 0, the
-    // window never shown, no message box, everything released, one stderr line.
+    // Runs and checks what every start-up failure shares: exit code 1, the
+    // window never shown, everything released, one stderr line and one box
+    // with the same text. Returns the text.
     std::string RunExpectingFailure() {
         ::testing::internal::CaptureStderr();
         int exitCode = Run();
         std::string errors = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(exitCode, 0);
+        EXPECT_EQ(exitCode, kExitStartFailed);
         EXPECT_FALSE(backend->AnyWindowShown());
-        EXPECT_TRUE(backend->messageBoxes.empty());
         EXPECT_EQ(App().renderer.direct3D, nullptr);
         EXPECT_EQ(App().renderer.device, nullptr);
         EXPECT_EQ(App().boxVertexBuffer, nullptr);
         EXPECT_EQ(App().boxIndexBuffer, nullptr);
         EXPECT_EQ(Recorder().devicesReleasedWithLiveObjects, 0);
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
-        EXPECT_EQ(errors.rfind("reflect-refract: ", 0), 0u) << errors;
+        EXPECT_EQ(errors.rfind("reflect-refract: cannot start: ", 0), 0u) << errors;
+        EXPECT_EQ(backend->messageBoxes.size(), 1u);
+        for (const auto& box : backend->messageBoxes) {
+            EXPECT_EQ(box.caption, "reflect-refract");
+            EXPECT_EQ("reflect-refract: " + box.text + "\n", errors);
+        }
         return errors;
     }
 };
 
-TEST_F(StartupFailureTest, NoDeviceEndsSilentlyApartFromOneLine) {
+std::string OpenGlFoundOld() {
+    return "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)";
+}
+
+TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
     Recorder().failing.insert("CreateDevice");
     std::string errors = RunExpectingFailure();
     EXPECT_NE(errors.find("graphics device"), std::string::npos) << errors;
     EXPECT_EQ(Count("CreateVertexBuffer"), 0u);
     EXPECT_EQ(Recorder().Named("Release").size(), 1u);  // the Direct3D object
+
+    App().Reset();
+    backend = std::make_unique<ScriptedWindowBackend>();
+    SetDeviceFailureDetail(OpenGlFoundOld);
+    errors = RunExpectingFailure();
+    SetDeviceFailureDetail(nullptr);
+    EXPECT_NE(errors.find(OpenGlFoundOld() + "; "), std::string::npos) << errors;
 }
 
-TEST_F(StartupFailureTest, MissingCubeMapNamesThePathAndReleasesTheBoxBeforeTheDevice) {
+// Each way the cube map can fail names the file and the reason; a format
+// problem also names the formats that are read.
+TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
+    using ddstest::Fmt;
+    std::vector<uint8_t> flat = ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, {{{1, 2, 3, 255}}});
+    std::vector<uint8_t> cube = ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, {6, {{1, 2, 3, 255}}});
+    std::vector<uint8_t> rgb24 = cube;
+    rgb24[4 + 72 + 12] = 24;  // bits per pixel
+    const std::string formats = "A8R8G8B8, X8R8G8B8, A8B8G8R8, DXT1, DXT3 or DXT5";
+    struct Case {
+        bool present;
+        std::vector<uint8_t> bytes;
+        std::vector<std::string> said;
+    } cases[] = {
+        {false, {}, {"No such file or directory"}},
+        {true, {'B', 'M', 0, 0}, {"shorter than the DDS header"}},
+        {true, rgb24, {"unsupported pixel format", formats}},
+        {true, flat, {"not a cube map", formats}},
+        {true, cube, {"could not make a cube texture"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.said[0]);
+        App().Reset();
+        Recorder().Reset();
+        Recorder().failing.insert("CreateCubeTextureFromFile");
+        backend = std::make_unique<ScriptedWindowBackend>();
+        std::filesystem::remove("Textures/Snow.dds");
+        if (c.present) {
+            std::ofstream("Textures/Snow.dds", std::ios::binary)
+                .write(reinterpret_cast<const char*>(c.bytes.data()), std::streamsize(c.bytes.size()));
+        }
+        std::string errors = RunExpectingFailure();
+        EXPECT_NE(errors.find((folder / "Textures/Snow.dds").string() + ": "), std::string::npos) << errors;
+        for (const std::string& part : c.said) EXPECT_NE(errors.find(part), std::string::npos) << errors;
+    }
+}
+
+// The box takes code page 949: Hangul in a path survives, what the code
+// page lacks becomes '?'; stderr keeps UTF-8.
+TEST_F(StartupFailureTest, BoxTextIsCodePage949) {
+    ::testing::internal::CaptureStderr();
+    ReportStartupFailure("/home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "reflect-refract: cannot start: /home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.\n");
+    ASSERT_EQ(backend->messageBoxes.size(), 1u);
+    EXPECT_EQ(backend->messageBoxes[0].text, "cannot start: /home/\xBB\xE7\xBF\xEB\xC0\xDA ?.");
+}
+
+TEST_F(StartupFailureTest, MissingCubeMapReleasesTheBoxBeforeTheDevice) {
     std::filesystem::remove("Textures/Snow.dds");
     backend->PushKeyDown(VK_ESCAPE);
-    std::string errors = RunExpectingFailure();
-    EXPECT_NE(errors.find("\"./Textures/Snow.dds\""), std::string::npos) << errors;
-    EXPECT_NE(errors.find(folder.filename().string()), std::string::npos) << errors;
-
+    RunExpectingFailure();
     std::vector<Call> released = Recorder().Named("Release");
     std::vector<std::string> kinds;
     for (const Call& call : released) kinds.push_back(call.text);
@@ -168,7 +259,7 @@ TEST_F(StartupFailureTest, ModelThatCannotBeAllocatedEndsLikeADeviceFailure) {
     int exitCode = Run();
     std::string errors = ::testing::internal::GetCapturedStderr();
     failNextAllocationOfSize = 0;
-    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(exitCode, kExitStartFailed);
     EXPECT_NE(errors.find("model"), std::string::npos) << errors;
     EXPECT_EQ(App().model, nullptr);
     EXPECT_EQ(App().effect, nullptr);

@@ -85,14 +85,20 @@ TEST_F(EffectSetupTest, DeclaresPositionAndNormalThenCompilesAndFindsTheTechniqu
 
 TEST_F(EffectSetupTest, CompileFailureShowsTheCompilerTextOnceAndStillSucceeds) {
     GetRecorder().failing.insert("CreateEffectFromFile");
-    GetRecorder().effectErrorText = "fx(3,5): error X3000: unexpected token";
+    GetRecorder().effectErrorText = "fx(3,5): error X3000: unexpected token\n\nfx(4,1): error\n";
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
+    // One line with the file's full path, the first compiler line and the rest counted.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "reflect-refract: effect " + std::filesystem::current_path().string() +
+                  "/Shaders/ReflectionOrRefraction.fx not compiled, frames show the HUD only: "
+                  "fx(3,5): error X3000: unexpected token (1 more line in the ERROR box)\n");
     EXPECT_NE(declaration, nullptr);
     EXPECT_EQ(effect, nullptr);
     EXPECT_EQ(technique, nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "ERROR");
-    EXPECT_EQ(boxes[0].text, "fx(3,5): error X3000: unexpected token");
+    EXPECT_EQ(boxes[0].text, GetRecorder().effectErrorText);
     EXPECT_EQ(boxes[0].owner, nullptr);
     EXPECT_EQ(boxes[0].type, MB_OK);
     // The message buffer is given back.

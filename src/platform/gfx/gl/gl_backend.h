@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/gfx/core/device.h"
@@ -17,6 +18,10 @@ namespace gfx::gl {
 Direct3D* CreateDirect3D();
 // Makes Direct3DCreate9 build OpenGL objects.
 void Install();
+// Why the last CreateDevice found no OpenGL 4.5 core context, for the person
+// starting the program ("OpenGL 4.5 core profile needed; this display offers
+// 3.3 (llvmpipe)"); empty when it found one.
+const std::string& LastDeviceFailure();
 
 // Turns merging of adjacent DrawPrimitive calls on or off (pending draws are
 // flushed first). On by default unless RR_GL_NO_MERGE=1.

@@ -14,6 +14,7 @@ namespace gfx::gl {
 namespace {
 
 uint32_t totalGlErrors = 0;
+std::string lastDeviceFailure;
 uint32_t devicesReleasedWithLiveObjects = 0;
 EffectFactory effectFactory = nullptr;
 FontFactory fontFactory = nullptr;
@@ -589,6 +590,32 @@ private:
     uint32_t references_ = 1;
 };
 
+// What a person needs to hear when no 4.5 core context can be had: what is
+// needed and what the display offers, from a context of whatever version
+// the driver gives (core first, then compatibility).
+std::string DescribeOfferedGl(SDL_Window* window) {
+    std::string offered = "no OpenGL context at all (" + std::string(SDL_GetError()) + ")";
+    for (int profile : {SDL_GL_CONTEXT_PROFILE_CORE, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY}) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, profile == SDL_GL_CONTEXT_PROFILE_CORE ? 3 : 1);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, profile == SDL_GL_CONTEXT_PROFILE_CORE ? 2 : 0);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, profile);
+        SDL_GLContext probe = SDL_GL_CreateContext(window);
+        if (!probe) continue;
+        MakeContextCurrent(window, probe);
+        int version = epoxy_gl_version();
+        const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        std::string name = renderer ? renderer : "unknown renderer";
+        name = name.substr(0, name.find(" ("));  // "llvmpipe (LLVM 15.0.6, 256 bits)"
+        offered = std::to_string(version / 10) + "." + std::to_string(version % 10) +
+                  (profile == SDL_GL_CONTEXT_PROFILE_CORE ? "" : " compatibility") + " (" + name + ")";
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(probe);
+        break;
+    }
+    SetOpenGlWindowAttributes();  // as every other window of ours expects them
+    return "OpenGL 4.5 core profile needed; this display offers " + offered;
+}
+
 HRESULT GlDirect3D::CreateDevice(uint32_t adapter, DeviceType type, HWND focusWindow,
                                  uint32_t /*behaviorFlags*/, PresentParameters* parameters,
                                  Device** device) {
@@ -615,11 +642,16 @@ HRESULT GlDirect3D::CreateDevice(uint32_t adapter, DeviceType type, HWND focusWi
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
     SDL_GLContext context = SDL_GL_CreateContext(window);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
-    if (!context) return D3DERR_NOTAVAILABLE;
+    lastDeviceFailure.clear();
+    if (!context) {
+        lastDeviceFailure = DescribeOfferedGl(window);
+        return D3DERR_NOTAVAILABLE;
+    }
     MakeContextCurrent(window, context);
     if (epoxy_gl_version() < 45 || epoxy_is_desktop_gl() == 0) {
         SDL_GL_MakeCurrent(window, nullptr);
         SDL_GL_DeleteContext(context);
+        lastDeviceFailure = DescribeOfferedGl(window);
         return D3DERR_NOTAVAILABLE;
     }
 
@@ -668,6 +700,8 @@ GlDevice* AsGl(Device* device) { return dynamic_cast<GlDevice*>(device); }
 Direct3D* CreateDirect3D() { return new GlDirect3D(); }
 
 void Install() { SetDirect3DFactory(CreateDirect3DForVersion); }
+
+const std::string& LastDeviceFailure() { return lastDeviceFailure; }
 
 void SetDrawMerging(Device* device, bool enabled) {
     if (GlDevice* gl = AsGl(device)) gl->SetMerging(enabled);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "platform/window/sdl/application_icon.h"
 #include "platform/window/sdl/native_window.h"
 #include "platform/window/sdl/sdl_translation.h"
+#include "platform/window/sdl/stop_signals.h"
 #include "platform/text/cp949.h"
 
 namespace {
@@ -112,6 +114,17 @@ public:
     }
 
     void PollEvents() override {
+        if (TakeStopRequest()) {
+            // SIGINT or SIGTERM: the main window is closed, as by its close
+            // box; with no window left, the loop is asked to end directly.
+            if (FirstLiveWindow()) {
+                SDL_Event quit{};
+                quit.type = SDL_QUIT;
+                Deliver(quit);
+            } else {
+                PostQuitMessage(0);
+            }
+        }
         SDL_Event event;
         while (SDL_PollEvent(&event)) Deliver(event);
     }
@@ -126,9 +139,16 @@ public:
     int ShowMessageBox(HWND /*owner*/, const char* text, const char* caption, UINT type) override {
         std::string utf8Text = text::Cp949ToUtf8(text);
         std::string utf8Caption = text::Cp949ToUtf8(caption);
+        if (!BeginMessageBox()) {
+            // The program is stopping: no new box, the text goes to stderr.
+            std::fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());
+            return IDOK;
+        }
         // No owner window: the box stands on its own, as the program's boxes do.
-        if (SDL_ShowSimpleMessageBox(MessageBoxFlags(type), utf8Caption.c_str(), utf8Text.c_str(),
-                                     nullptr) != 0) {
+        int shown = SDL_ShowSimpleMessageBox(MessageBoxFlags(type), utf8Caption.c_str(),
+                                             utf8Text.c_str(), nullptr);
+        // A box closed by a stop signal ends like one dismissed with OK.
+        if (!EndMessageBox() && shown != 0) {
             // No box could be shown: the message still reaches the user.
             std::fprintf(stderr, "window: no message box (%s)\n%s: %s\n", SDL_GetError(),
                          utf8Caption.c_str(), utf8Text.c_str());
@@ -200,22 +220,98 @@ private:
     Uint32 buttons_ = 0;
 };
 
-}  // namespace
+bool NonEmpty(const char* value) {
+    return value && value[0];
+}
 
-bool UseSdlWindowBackend() {
-    if (SDL_WasInit(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != (SDL_INIT_VIDEO | SDL_INIT_EVENTS)) {
-        // A click that activates the window is also a click in it, as on Win32.
-        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            std::fprintf(stderr, "window: SDL_Init failed: %s\n", SDL_GetError());
+// The video drivers that show a window to a person, those whose display the
+// environment names, in SDL's own order of preference. SDL's other drivers
+// (offscreen, KMS/DRM, ...) would run with nothing on screen, looking hung;
+// and Wayland is not probed without WAYLAND_DISPLAY, whose library would
+// print its own complaint about XDG_RUNTIME_DIR first.
+std::string ScreenVideoDrivers() {
+    std::string drivers;
+    if (NonEmpty(std::getenv("DISPLAY"))) drivers = "x11";
+    if (NonEmpty(std::getenv("WAYLAND_DISPLAY")) || NonEmpty(std::getenv("WAYLAND_SOCKET")))
+        drivers += drivers.empty() ? "wayland" : ",wayland";
+    return drivers;
+}
+
+bool IsScreenVideoDriver(const char* name) {
+    return name && (std::string(name) == "x11" || std::string(name) == "wayland");
+}
+
+bool InitSdlVideo(std::string* problem) {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    bool explicitDriver = NonEmpty(chosen);
+    constexpr char kNoDisplay[] = "no display: set DISPLAY or WAYLAND_DISPLAY, or run under Xvfb";
+    std::string drivers;
+    if (!explicitDriver) {
+        drivers = ScreenVideoDrivers();
+        if (drivers.empty()) {
+            *problem = std::string(kNoDisplay) + " (neither is set)";
             return false;
         }
-        // Nothing reads text input; without it no input method pops up.
-        SDL_StopTextInput();
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    }
+    // A click that activates the window is also a click in it, as on Win32.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        if (explicitDriver) {
+            *problem = std::string("the video driver SDL_VIDEODRIVER=") + chosen +
+                       " did not start: " + SDL_GetError();
+        } else {
+            std::string names;
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+                if (!NonEmpty(std::getenv(name))) continue;
+                names += (names.empty() ? "" : ", ") + std::string(name) + "=" + std::getenv(name);
+            }
+            *problem = std::string(kNoDisplay) + " (" + names + ": " + SDL_GetError() + ")";
+        }
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!explicitDriver && !IsScreenVideoDriver(driver)) {
+        *problem = std::string(kNoDisplay) + " (SDL offered only the " +
+                   (driver ? driver : "unknown") + " video driver)";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        return false;
+    }
+    // Nothing reads text input; without it no input method pops up.
+    SDL_StopTextInput();
+    return true;
+}
+
+}  // namespace
+
+bool UseSdlWindowBackend(std::string* problem) {
+    if (SDL_WasInit(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != (SDL_INIT_VIDEO | SDL_INIT_EVENTS)) {
+        std::string reason;
+        if (!InitSdlVideo(&reason)) {
+            if (problem) {
+                *problem = reason;
+            } else {
+                std::fprintf(stderr, "window: %s\n", reason.c_str());
+            }
+            return false;
+        }
     }
     // Made once and kept until the process ends: windows and the OpenGL
     // device may be released by static destructors after main returns.
     static SdlWindowBackend* backend = new SdlWindowBackend;
     SetWindowBackend(backend);
     return true;
+}
+
+bool UseSdlWindowBackend() {
+    return UseSdlWindowBackend(nullptr);
+}
+
+std::string ProgramFolder() {
+    char* base = SDL_GetBasePath();
+    if (!base) return {};
+    std::string folder(base);
+    SDL_free(base);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
 }

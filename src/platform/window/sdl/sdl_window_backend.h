@@ -2,7 +2,19 @@
 // as window messages, SDL message boxes, SDL's millisecond ticks.
 #pragma once
 
+#include <string>
+
 // Initialises SDL's video and event subsystems (once) and installs the SDL
-// backend with SetWindowBackend. Returns false, after writing SDL's reason
-// to stderr, when there is no display to work with.
+// backend with SetWindowBackend. Returns false when there is no display to
+// show a window on, with the reason and what to do in problem.
+//
+// Unless SDL_VIDEODRIVER names a driver, only drivers that show a window to
+// a person are tried (x11 with DISPLAY, wayland with WAYLAND_DISPLAY): SDL's
+// fallbacks would run without anything on screen.
+bool UseSdlWindowBackend(std::string* problem);
+// The same, writing the reason to stderr.
 bool UseSdlWindowBackend();
+
+// The folder of the running executable (no trailing '/'); empty when it
+// cannot be found. Needs no initialised SDL.
+std::string ProgramFolder();

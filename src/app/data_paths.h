@@ -1,0 +1,11 @@
+// The fixed relative paths of the model files (the effect's and the cube
+// map's stand with the scene code that reads them). They are read against
+// the working folder, which EnterDataFolder (data_folder.h) has chosen.
+#pragma once
+
+inline constexpr char kReferencePath[] = "Model\\SMD\\Pudo_Red\\Ref_Red.smd";
+inline constexpr const char* kAnimationPaths[] = {
+    "Model\\SMD\\Pudo_Red\\Ani_Red(Attack).smd",  // clip 0, the one that plays
+    "Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd",
+    "Model\\SMD\\Pudo_Red\\Ani_Red(Stun).smd",
+};

@@ -1,0 +1,25 @@
+// SIGINT and SIGTERM as a request to quit, honoured in every state of the
+// program: drawing frames, waiting for events while inactive, and while a
+// message box is open (the box is closed).
+//
+// The request reaches the program as the close of its main window (the SDL
+// backend's next event poll delivers it), so the usual teardown runs and the
+// exit code is that of a normal quit. A second signal ends the process at
+// once, as if no handler were installed.
+#pragma once
+
+// Installs the handlers and the thread that acts on them; tells SDL to
+// install none of its own. Call before SDL is initialised. False (nothing
+// installed) when the pipe or the thread cannot be made.
+bool InstallStopSignals();
+
+// True once a signal has come (stays true).
+bool StopRequested();
+// True once per signal, for the backend that turns it into a quit.
+bool TakeStopRequest();
+
+// Brackets SDL's modal message box. Begin returns false, and nothing may be
+// shown, once a stop has been requested. End returns true when a stop came
+// while the box was open (the box was then closed by force).
+bool BeginMessageBox();
+bool EndMessageBox();
