@@ -4,44 +4,12 @@
 #include <cmath>
 
 #include "assetgen/noise.h"
+#include "assetgen/skeleton_builder.h"
 
 namespace assetgen {
 namespace {
 
 enum MaterialIndex { kSkin, kBelly, kEye, kPupil };
-
-// A bone whose x axis points from its joint towards target, as exporters
-// orient limb bones; a bone without a target keeps the model axes.
-Matrix4 AimedBone(const Vector3& joint, const Vector3* target) {
-    Matrix4 m = MatrixTranslation(joint.x, joint.y, joint.z);
-    if (!target) return m;
-    Vector3 x = Vec3Normalize(*target - joint);
-    Vector3 up = std::fabs(x.z) < 0.95f ? Vector3{0, 0, 1} : Vector3{0, -1, 0};
-    Vector3 y = Vec3Normalize(Vec3Cross(up, x));
-    Vector3 z = Vec3Cross(x, y);
-    const Vector3 rows[3] = {x, y, z};
-    for (int r = 0; r < 3; ++r) {
-        m.m[r][0] = rows[r].x;
-        m.m[r][1] = rows[r].y;
-        m.m[r][2] = rows[r].z;
-    }
-    return m;
-}
-
-struct Builder {
-    Character c;
-
-    int Bone(const std::string& name, const std::string& parent, const Vector3& joint) {
-        return Bone(name, parent, joint, nullptr);
-    }
-    int Bone(const std::string& name, const std::string& parent, const Vector3& joint, const Vector3* target) {
-        c.bones.push_back({name, parent.empty() ? -1 : FindBone(c, parent), AimedBone(joint, target)});
-        return static_cast<int>(c.bones.size()) - 1;
-    }
-    int Aimed(const std::string& name, const std::string& parent, const Vector3& joint, const Vector3& target) {
-        return Bone(name, parent, joint, &target);
-    }
-};
 
 Vector3 Mirror(const Vector3& v) {
     return {-v.x, v.y, v.z};
@@ -70,12 +38,13 @@ std::vector<Matrix4> BindLocals(const Character& character) {
 }
 
 Character BuildCharacter() {
-    Builder b;
-    b.c.materials = {{"Red_Skin.bmp", {0.82f, 0.13f, 0.11f}},
+    Character c;
+    const SkeletonBuilder b{&c};
+    c.materials = {{"Red_Skin.bmp", {0.82f, 0.13f, 0.11f}},
                      {"Red_Belly.bmp", {0.98f, 0.86f, 0.62f}},
                      {"Red_Eye.bmp", {0.97f, 0.97f, 0.96f}},
                      {"Red_Pupil.bmp", {0.07f, 0.05f, 0.08f}}};
-    std::vector<SmdTriangle>& out = b.c.triangles;
+    std::vector<SmdTriangle>& out = c.triangles;
 
     // Skeleton: joints in model units (the creature is about 129 units tall).
     const Vector3 headCentre{0, -1, 98};
@@ -101,14 +70,14 @@ Character BuildCharacter() {
     for (int s = 0; s < 2; ++s) {
         float g = sides[s].sign;
         upperArm[s] = b.Aimed(std::string("UpperArm") + sides[s].suffix, "Chest", at(shoulder, g), at(elbow, g));
-        foreArm[s] = b.Aimed(std::string("ForeArm") + sides[s].suffix, b.c.bones[upperArm[s]].name, at(elbow, g),
+        foreArm[s] = b.Aimed(std::string("ForeArm") + sides[s].suffix, c.bones[upperArm[s]].name, at(elbow, g),
                              at(wrist, g));
     }
     for (int s = 0; s < 2; ++s) {
         float g = sides[s].sign;
         thigh[s] = b.Aimed(std::string("Thigh") + sides[s].suffix, "Pelvis", at(hip, g), at(knee, g));
-        shin[s] = b.Aimed(std::string("Shin") + sides[s].suffix, b.c.bones[thigh[s]].name, at(knee, g), at(ankle, g));
-        foot[s] = b.Aimed(std::string("Foot") + sides[s].suffix, b.c.bones[shin[s]].name, at(ankle, g), at(toe, g));
+        shin[s] = b.Aimed(std::string("Shin") + sides[s].suffix, c.bones[thigh[s]].name, at(knee, g), at(ankle, g));
+        foot[s] = b.Aimed(std::string("Foot") + sides[s].suffix, c.bones[shin[s]].name, at(ankle, g), at(toe, g));
     }
     const Vector3 tailJoints[4] = {{0, 19, 30}, {0, 31, 34}, {0, 40, 42}, {0, 45, 52}};
     int tail[3];
@@ -158,7 +127,7 @@ Character BuildCharacter() {
     // One run of triangles per material keeps the material table short.
     std::stable_sort(out.begin(), out.end(),
                      [](const SmdTriangle& l, const SmdTriangle& r) { return l.material < r.material; });
-    return b.c;
+    return c;
 }
 
 Image8 MaterialTexture(const Material& material, int index) {

@@ -1,7 +1,8 @@
 // "Pudo_Red": a small, round, red creature built from rigid parts, one bone
 // per part. Model space is right-handed with +Z up; the creature stands on
 // z = 0 and faces −Y (its left side is +X), as characters exported from the
-// usual modelling packages do.
+// usual modelling packages do. The records here describe any generated
+// character; the Lantern Squid (squid.h) is built from them too.
 #pragma once
 
 #include <string>

@@ -1,8 +1,19 @@
-// assetgen: writes the character "Pudo_Red" (reference and animation SMD
-// files with their BMP textures) and the snow cube map into a run folder.
+// assetgen: writes the generated assets into a run folder.
 //
-//   assetgen --out DIR        Model/SMD/Pudo_Red/*.smd, *.bmp and Textures/Snow.dds
-//   assetgen --preview DIR    character.ppm and cubemap.ppm, to look at
+//   Model/SMD/Pudo_Red/       the character the program shows: Ref_Red.smd,
+//                             Ani_Red(Attack).smd, Ani_Red(Run).smd,
+//                             Ani_Red(Stun).smd and four BMP textures
+//   Model/SMD/Lantern Squid/  a second character, built unlike the first, for
+//                             tests that load any character: Ref Squid.smd,
+//                             Ani Squid (Swim).smd, Ani Squid (Strike).smd,
+//                             Ani Squid (Look Around).smd (which holds only
+//                             the upper 13 of the 59 bones) and six textures
+//                             in BMP, TGA and PNG
+//   Textures/Snow.dds         the snow cube map
+//
+//   assetgen --out DIR        all of the above below DIR
+//   assetgen --preview DIR    character.ppm, squid.ppm and cubemap.ppm, to
+//                             look at, and a summary of each character
 //
 // Both may be given. The output depends on nothing but this program, so
 // every run writes the same bytes.
@@ -11,11 +22,13 @@
 #include <string>
 
 #include "assetgen/animations.h"
-#include "assetgen/bmp_writer.h"
 #include "assetgen/character.h"
 #include "assetgen/environment.h"
 #include "assetgen/preview.h"
 #include "assetgen/smd_writer.h"
+#include "assetgen/squid.h"
+#include "assetgen/squid_clips.h"
+#include "assetgen/texture_file.h"
 
 namespace {
 
@@ -23,8 +36,48 @@ using namespace assetgen;
 
 constexpr int kCubeSize = 512;
 
+// One character's files: DIR/Model/SMD/folder/reference, a file
+// clipPrefix + clip name + ").smd" per clip, and one texture per material,
+// named by the material.
+struct CharacterFiles {
+    const char* folder;
+    const char* reference;
+    const char* clipPrefix;
+    Character character;
+    std::vector<Clip> clips;
+    Image8 (*texture)(const Character& character, int material);
+};
+
 bool WriteText(const std::string& path, const std::string& text, std::string* error) {
     return WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()), error);
+}
+
+bool WriteCharacter(const std::string& outDir, const CharacterFiles& files, std::string* error) {
+    const std::string model = outDir + "/Model/SMD/" + files.folder + "/";
+    if (!WriteText(model + files.reference, ReferenceSmd(files.character), error)) return false;
+    for (const Clip& clip : files.clips)
+        if (!WriteText(model + files.clipPrefix + clip.name + ").smd", AnimationSmd(files.character, clip), error))
+            return false;
+    for (size_t m = 0; m < files.character.materials.size(); ++m) {
+        const std::string& name = files.character.materials[m].textureFile;
+        std::vector<uint8_t> bytes = EncodeTextureFile(name, files.texture(files.character, static_cast<int>(m)));
+        if (bytes.empty()) {
+            *error = "cannot encode the texture " + name;
+            return false;
+        }
+        if (!WriteBytes(model + name, bytes, error)) return false;
+    }
+    return true;
+}
+
+void PrintSummary(const CharacterFiles& files) {
+    std::printf("%s: %zu triangles, %zu bones, %zu materials;", files.folder, files.character.triangles.size(),
+                files.character.bones.size(), files.character.materials.size());
+    for (const Clip& clip : files.clips)
+        std::printf(" %s: %zu keyframes of %zu bones, largest step %.1f deg;", clip.name.c_str(), clip.locals.size(),
+                    clip.locals.empty() ? size_t(0) : clip.locals[0].size(),
+                    static_cast<double>(LargestKeyframeStepDegrees(files.character, clip)));
+    std::printf("\n");
 }
 
 int Usage() {
@@ -46,29 +99,30 @@ int main(int argc, char** argv) {
     }
     if (outDir.empty() && previewDir.empty()) return Usage();
 
-    const Character character = BuildCharacter();
-    const std::vector<Clip> clips = BuildClips(character);
+    CharacterFiles pudo{"Pudo_Red", "Ref_Red.smd", "Ani_Red(", BuildCharacter(), {},
+                        [](const Character& c, int m) { return MaterialTexture(c.materials[static_cast<size_t>(m)], m); }};
+    pudo.clips = BuildClips(pudo.character);
+    CharacterFiles squid{"Lantern Squid", "Ref Squid.smd", "Ani Squid (", BuildSquid(), {}, &SquidTexture};
+    squid.clips = BuildSquidClips(squid.character);
     const CubeMap cube = BuildSnowCubeMap(kCubeSize);
     std::string error;
     bool ok = true;
     if (!outDir.empty()) {
-        const std::string model = outDir + "/Model/SMD/Pudo_Red/";
-        ok = ok && WriteText(model + "Ref_Red.smd", ReferenceSmd(character), &error);
-        for (const Clip& clip : clips)
-            ok = ok && WriteText(model + "Ani_Red(" + clip.name + ").smd", AnimationSmd(character, clip), &error);
-        for (size_t m = 0; m < character.materials.size(); ++m)
-            ok = ok && WriteBytes(model + character.materials[m].textureFile,
-                                  EncodeBmp24(MaterialTexture(character.materials[m], static_cast<int>(m))), &error);
-        ok = ok && WriteBytes(outDir + "/Textures/Snow.dds", EncodeCubeDds(cube), &error);
+        ok = WriteCharacter(outDir, pudo, &error) && WriteCharacter(outDir, squid, &error) &&
+             WriteBytes(outDir + "/Textures/Snow.dds", EncodeCubeDds(cube), &error);
     }
     if (ok && !previewDir.empty()) {
-        ok = WriteBytes(previewDir + "/character.ppm", EncodePpm(RenderCharacterSheet(character, clips)), &error) &&
+        const int squidFrames[3] = {8, 17, 4};
+        const float squidYaws[3] = {20.0f, 90.0f, 0.0f};
+        ok = WriteBytes(previewDir + "/character.ppm",
+                        EncodePpm(RenderCharacterSheet(pudo.character, pudo.clips, PudoSheetLayout())), &error) &&
+             WriteBytes(previewDir + "/squid.ppm",
+                        EncodePpm(RenderCharacterSheet(squid.character, squid.clips,
+                                                       FramedSheetLayout(squid.character, squidFrames, squidYaws))),
+                        &error) &&
              WriteBytes(previewDir + "/cubemap.ppm", EncodePpm(RenderCubeCross(cube, 1)), &error);
-        std::printf("%zu triangles, %zu bones;", character.triangles.size(), character.bones.size());
-        for (const Clip& clip : clips)
-            std::printf(" %s: %zu keyframes, largest step %.1f deg;", clip.name.c_str(), clip.locals.size(),
-                        static_cast<double>(LargestKeyframeStepDegrees(character, clip)));
-        std::printf("\n");
+        PrintSummary(pudo);
+        PrintSummary(squid);
     }
     if (!ok) {
         std::fprintf(stderr, "assetgen: %s\n", error.c_str());

@@ -18,14 +18,12 @@ struct View {
     const std::vector<Matrix4>* pose;  // absolute bone matrices, or null for the bind pose
 };
 
-// The program's world matrix takes a model point (x, y, z) to (−x, z, y + 100)
-// (model +Z becomes world up); the start camera sits at (0, 100, −200) looking
-// along +Z with a 45° vertical field of view.
-Vector3 ModelToView(const Vector3& p) {
-    return {-p.x, p.z - 100.0f, p.y + 100.0f + 200.0f};
+Vector3 ModelToView(const SheetLayout& layout, const Vector3& p) {
+    return {-(p.x - layout.target.x), p.z - layout.target.z, (p.y - layout.target.y) + layout.distance};
 }
 
-void RenderPanel(Image8& sheet, int left, int top, const Character& character, const View& view) {
+void RenderPanel(Image8& sheet, int left, int top, const Character& character, const SheetLayout& layout,
+                 const View& view) {
     const float tanHalf = std::tan(kPi / 8.0f), aspect = 800.0f / 600.0f;
     // Sky box behind the model.
     for (int y = 0; y < kPanelHeight; ++y)
@@ -38,9 +36,14 @@ void RenderPanel(Image8& sheet, int left, int top, const Character& character, c
     for (size_t b = 0; b < skin.size(); ++b) {
         Matrix4 inverseBind;
         MatrixInverse(character.bones[b].bindAbsolute, &inverseBind);
-        skin[b] = view.pose ? inverseBind * (*view.pose)[b] : MatrixIdentity();
+        // Bones a clip does not hold stay in the bind pose, as in the player
+        // when no other clip has moved them.
+        skin[b] = view.pose && b < view.pose->size() ? inverseBind * (*view.pose)[b] : MatrixIdentity();
     }
-    const Matrix4 turn = MatrixRotationZ(view.yawDegrees * kPi / 180.0f);
+    // The turn about the vertical line through the target.
+    const Matrix4 turn = MatrixTranslation(-layout.target.x, -layout.target.y, 0) *
+                         MatrixRotationZ(view.yawDegrees * kPi / 180.0f) *
+                         MatrixTranslation(layout.target.x, layout.target.y, 0);
     std::vector<float> depth(static_cast<size_t>(kPanelWidth) * kPanelHeight, std::numeric_limits<float>::max());
     const Vector3 light = Vec3Normalize({-0.4f, 0.7f, -0.6f});
     for (const SmdTriangle& t : character.triangles) {
@@ -48,7 +51,7 @@ void RenderPanel(Image8& sheet, int left, int top, const Character& character, c
         float sx[3], sy[3];
         for (int k = 0; k < 3; ++k) {
             const SmdVertex& c = t.corners[k];
-            v[k] = ModelToView(Vec3TransformCoord(Vec3TransformCoord(c.position, skin[static_cast<size_t>(c.bone)]), turn));
+            v[k] = ModelToView(layout, Vec3TransformCoord(Vec3TransformCoord(c.position, skin[static_cast<size_t>(c.bone)]), turn));
             sx[k] = (v[k].x / (v[k].z * tanHalf * aspect) + 1.0f) * 0.5f * kPanelWidth;
             sy[k] = (1.0f - v[k].y / (v[k].z * tanHalf)) * 0.5f * kPanelHeight;
         }
@@ -83,12 +86,35 @@ void RenderPanel(Image8& sheet, int left, int top, const Character& character, c
 
 }  // namespace
 
-Image8 RenderCharacterSheet(const Character& character, const std::vector<Clip>& clips) {
+SheetLayout PudoSheetLayout() {
+    return SheetLayout{};
+}
+
+SheetLayout FramedSheetLayout(const Character& character, const int shownFrames[3], const float shownYaws[3]) {
+    Vector3 low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
+    for (const SmdTriangle& t : character.triangles)
+        for (const SmdVertex& v : t.corners) {
+            low = {std::min(low.x, v.position.x), std::min(low.y, v.position.y), std::min(low.z, v.position.z)};
+            high = {std::max(high.x, v.position.x), std::max(high.y, v.position.y), std::max(high.z, v.position.z)};
+        }
+    SheetLayout layout;
+    layout.target = (low + high) * 0.5f;
+    // Far enough that the bounding sphere fits the panel's height.
+    const float radius = Vec3Length(high - low) * 0.5f;
+    layout.distance = radius / std::sin(kPi / 8.0f);
+    for (int c = 0; c < 3; ++c) {
+        layout.shownFrames[c] = shownFrames[c];
+        layout.shownYaws[c] = shownYaws[c];
+    }
+    return layout;
+}
+
+Image8 RenderCharacterSheet(const Character& character, const std::vector<Clip>& clips, const SheetLayout& layout) {
     Image8 sheet;
     sheet.Resize(kPanelWidth * 3, kPanelHeight * 2);
     // One keyframe per clip, each from the angle that shows it best.
-    const int shownFrames[3] = {18, 5, 7};
-    const float shownYaw[3] = {35.0f, 90.0f, 0.0f};
+    const int* shownFrames = layout.shownFrames;
+    const float* shownYaw = layout.shownYaws;
     std::vector<std::vector<Matrix4>> poses;
     std::vector<float> yaws;
     for (size_t c = 0; c < clips.size() && c < 3; ++c)
@@ -100,7 +126,7 @@ Image8 RenderCharacterSheet(const Character& character, const std::vector<Clip>&
     for (size_t p = 0; p < poses.size(); ++p) views.push_back({yaws[p], &poses[p]});
     for (size_t i = 0; i < views.size() && i < 6; ++i)
         RenderPanel(sheet, static_cast<int>(i % 3) * kPanelWidth, static_cast<int>(i / 3) * kPanelHeight, character,
-                    views[i]);
+                    layout, views[i]);
     return sheet;
 }
 

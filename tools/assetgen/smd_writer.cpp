@@ -14,9 +14,10 @@ void AppendNumber(std::string& out, float value) {
     out += (std::string(text) == "-0.000000") ? "0.000000" : text;
 }
 
-void AppendNodes(std::string& out, const Character& character) {
+// The first count bones (a clip may hold fewer than the character).
+void AppendNodes(std::string& out, const Character& character, size_t count) {
     out += "nodes\n";
-    for (size_t i = 0; i < character.bones.size(); ++i)
+    for (size_t i = 0; i < count && i < character.bones.size(); ++i)
         out += "  " + std::to_string(i) + " \"" + character.bones[i].name + "\" " +
                std::to_string(character.bones[i].parent) + "\n";
     out += "end\n";
@@ -39,7 +40,7 @@ void AppendTimeBlock(std::string& out, int time, const std::vector<Matrix4>& loc
 
 std::string ReferenceSmd(const Character& character) {
     std::string out = "version 1\n";
-    AppendNodes(out, character);
+    AppendNodes(out, character, character.bones.size());
     out += "skeleton\n";
     AppendTimeBlock(out, 0, BindLocals(character));
     out += "end\n";
@@ -61,7 +62,7 @@ std::string ReferenceSmd(const Character& character) {
 
 std::string AnimationSmd(const Character& character, const Clip& clip) {
     std::string out = "version 1\n";
-    AppendNodes(out, character);
+    AppendNodes(out, character, clip.locals.empty() ? character.bones.size() : clip.locals[0].size());
     out += "skeleton\n";
     for (size_t f = 0; f < clip.locals.size(); ++f) AppendTimeBlock(out, static_cast<int>(f), clip.locals[f]);
     out += "end\n";

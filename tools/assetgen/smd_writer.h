@@ -1,7 +1,9 @@
 // Studiomdl Data text: one reference file (node list, bind pose, triangles)
 // and one animation file per clip (the same node list, one time block per
-// keyframe, no triangles). Bone lines hold the local transform as position
-// and X, Y, Z angles; vertex lines hold the model-space bind position.
+// keyframe, no triangles). A clip whose keyframes hold fewer bones than the
+// character lists only those first bones. Bone lines hold the local
+// transform as position and X, Y, Z angles; vertex lines hold the
+// model-space bind position.
 #pragma once
 
 #include <string>

@@ -10,43 +10,11 @@
 #include <vector>
 
 #include "model/skin_vertex.h"
-#include "model/skinned_model.h"
-#include "platform/gfx/recording/recorder.h"
-#include "platform/window/core/message_box.h"
+#include "run_folder_fixture.h"
 
 namespace {
 
-std::vector<std::string>& Shown() {
-    static std::vector<std::string> shown;
-    return shown;
-}
-
-int RecordBox(HWND, const char* text, const char* caption, UINT) {
-    Shown().push_back(std::string(caption ? caption : "") + ": " + (text ? text : ""));
-    return IDOK;
-}
-
-class GeneratedAssets : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(getcwd(previousDirectory_, sizeof previousDirectory_), nullptr);
-        ASSERT_EQ(chdir(RR_RUN_DIR), 0);
-        Shown().clear();
-        previousHandler_ = SetMessageBoxHandler(&RecordBox);
-        gfx::recording::GetRecorder().Reset();
-        device_ = gfx::recording::CreateDevice();
-    }
-    void TearDown() override {
-        model_.reset();
-        if (device_) device_->Release();
-        SetMessageBoxHandler(previousHandler_);
-        EXPECT_EQ(chdir(previousDirectory_), 0);
-    }
-    char previousDirectory_[4096] = {};
-    MessageBoxHandler previousHandler_ = nullptr;
-    gfx::Device* device_ = nullptr;
-    std::unique_ptr<SkinnedModel> model_ = std::make_unique<SkinnedModel>();
-};
+using run_folder::Shown;
 
 TEST_F(GeneratedAssets, EveryFileLoadsWithoutAMessage) {
     EXPECT_TRUE(model_->LoadReference(device_, "Model\\SMD\\Pudo_Red\\Ref_Red.smd"));
