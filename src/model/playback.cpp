@@ -1,6 +1,7 @@
 // Per-frame playback: step the clip, blend bone matrices, skin on the CPU and
 // draw every mesh one triangle per call.
 #include "model/skinned_model.h"
+#include "model/skinning.h"
 
 namespace {
 
@@ -72,23 +73,7 @@ bool ModelMesh::SkinMesh() {
     if (!IsDrawable()) return false;
     void* data = nullptr;
     if (gfx::Failed(vertexBuffer->Lock(0, 0, &data, 0)) || !data) return false;
-    SkinVertex* out = static_cast<SkinVertex*>(data);
-    for (int t = 0; t < triangleCount; ++t) {
-        const MeshTriangle& triangle = triangles[t];
-        for (int s = 0; s < 3; ++s) {
-            const SkinVertex& local = triangle.vertices[s];
-            SkinVertex& written = out[3 * t + s];
-            int bone = triangle.boneIndices[s];
-            if (bone < 0 || bone >= boneCount) {
-                // Not produced by the loader; keep such a corner where it is.
-                written = local;
-                continue;
-            }
-            const Matrix4& matrix = bones[bone].absoluteMatrix;
-            written.position = Vec3TransformCoord(local.position, matrix);
-            written.normal = Vec3TransformNormal(local.normal, matrix);
-        }
-    }
+    skinning::SkinCorners(triangles, triangleCount, bones, boneCount, static_cast<SkinVertex*>(data));
     vertexBuffer->Unlock();
     return true;
 }

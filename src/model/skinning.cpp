@@ -1,0 +1,202 @@
+#include "model/skinning.h"
+
+#include <vector>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace skinning {
+
+namespace {
+
+// Same arithmetic, in the same order, as Vec3TransformCoord and
+// Vec3TransformNormal, inlined.
+inline void SkinCorner(const SkinVertex& in, const Matrix4& m, SkinVertex& out) {
+    const Vector3& p = in.position;
+    const Vector3& n = in.normal;
+    float x = p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0];
+    float y = p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1];
+    float z = p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2];
+    float w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
+    out.position = {x / w, y / w, z / w};
+    out.normal = {n.x * m.m[0][0] + n.y * m.m[1][0] + n.z * m.m[2][0],
+                  n.x * m.m[0][1] + n.y * m.m[1][1] + n.z * m.m[2][1],
+                  n.x * m.m[0][2] + n.y * m.m[1][2] + n.z * m.m[2][2]};
+}
+
+void SkinScalar(const MeshTriangle* triangles, int triangleCount, const Bone* bones, int boneCount,
+                SkinVertex* out) {
+    for (int t = 0; t < triangleCount; ++t) {
+        const MeshTriangle& triangle = triangles[t];
+        for (int s = 0; s < 3; ++s, ++out) {
+            int bone = triangle.boneIndices[s];
+            if (bone < 0 || bone >= boneCount) {
+                *out = triangle.vertices[s];
+            } else {
+                SkinCorner(triangle.vertices[s], bones[bone].absoluteMatrix, *out);
+            }
+        }
+    }
+}
+
+#if defined(__x86_64__)
+
+// One corner in four lanes: position = ((x·r0 + y·r1) + z·r2) + r3, its w in
+// lane 3, divided by that w; normal = (x·r0 + y·r1) + z·r2. Written as six
+// floats without touching the bytes after them.
+inline void SkinCornerSse2(const SkinVertex& in, const Matrix4& m, float* out) {
+    const __m128 r0 = _mm_loadu_ps(m.m[0]);
+    const __m128 r1 = _mm_loadu_ps(m.m[1]);
+    const __m128 r2 = _mm_loadu_ps(m.m[2]);
+    const __m128 r3 = _mm_loadu_ps(m.m[3]);
+    const __m128 p = _mm_loadu_ps(&in.position.x);  // px py pz nx
+    const __m128 n = _mm_loadu_ps(&in.position.z);  // pz nx ny nz
+    __m128 position = _mm_mul_ps(_mm_shuffle_ps(p, p, 0x00), r0);
+    position = _mm_add_ps(position, _mm_mul_ps(_mm_shuffle_ps(p, p, 0x55), r1));
+    position = _mm_add_ps(position, _mm_mul_ps(_mm_shuffle_ps(p, p, 0xAA), r2));
+    position = _mm_add_ps(position, r3);
+    position = _mm_div_ps(position, _mm_shuffle_ps(position, position, 0xFF));
+    __m128 normal = _mm_mul_ps(_mm_shuffle_ps(n, n, 0x55), r0);
+    normal = _mm_add_ps(normal, _mm_mul_ps(_mm_shuffle_ps(n, n, 0xAA), r1));
+    normal = _mm_add_ps(normal, _mm_mul_ps(_mm_shuffle_ps(n, n, 0xFF), r2));
+    // [px py pz nx] as four floats, then [ny nz] as two.
+    const __m128 zzxx = _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2));
+    _mm_storeu_ps(out, _mm_shuffle_ps(position, zzxx, _MM_SHUFFLE(2, 0, 1, 0)));
+    _mm_storel_pi(reinterpret_cast<__m64*>(out + 4), _mm_shuffle_ps(normal, normal, _MM_SHUFFLE(0, 0, 2, 1)));
+}
+
+void SkinSse2(const MeshTriangle* triangles, int triangleCount, const Bone* bones, int boneCount,
+              SkinVertex* out) {
+    for (int t = 0; t < triangleCount; ++t) {
+        const MeshTriangle& triangle = triangles[t];
+        for (int s = 0; s < 3; ++s, ++out) {
+            int bone = triangle.boneIndices[s];
+            if (bone < 0 || bone >= boneCount) {
+                *out = triangle.vertices[s];
+            } else {
+                SkinCornerSse2(triangle.vertices[s], bones[bone].absoluteMatrix, &out->position.x);
+            }
+        }
+    }
+}
+
+// A bone's matrix laid out for one corner per 8-lane register: lanes 0-2
+// give the position, 3-5 the normal, 6 the position's w.
+struct alignas(32) BoneLanes {
+    float row[3][8];      // m[k][0..2], m[k][0..2], m[k][3], 0
+    float translate[8];   // m[3][0..2], -0 -0 -0, m[3][3], 0
+};
+
+void FillBoneLanes(const Bone* bones, int boneCount, std::vector<BoneLanes>& lanes) {
+    if (lanes.size() < size_t(boneCount)) lanes.resize(size_t(boneCount));
+    for (int b = 0; b < boneCount; ++b) {
+        const Matrix4& m = bones[b].absoluteMatrix;
+        BoneLanes& l = lanes[size_t(b)];
+        for (int k = 0; k < 3; ++k) {
+            const float* r = m.m[k];
+            float row[8] = {r[0], r[1], r[2], r[0], r[1], r[2], r[3], 0.0f};
+            for (int i = 0; i < 8; ++i) l.row[k][i] = row[i];
+        }
+        // Adding -0 leaves every normal component as it is, signed zeros too.
+        const float* r = m.m[3];
+        float translate[8] = {r[0], r[1], r[2], -0.0f, -0.0f, -0.0f, r[3], 0.0f};
+        for (int i = 0; i < 8; ++i) l.translate[i] = translate[i];
+    }
+}
+
+__attribute__((target("avx2"))) void SkinAvx2(const MeshTriangle* triangles, int triangleCount,
+                                              const Bone* bones, int boneCount, SkinVertex* out) {
+    // Grows to the largest skeleton seen and stays: no allocation per frame.
+    static thread_local std::vector<BoneLanes> lanes;
+    FillBoneLanes(bones, boneCount, lanes);
+    const BoneLanes* table = lanes.data();
+
+    const __m256i six = _mm256_setr_epi32(-1, -1, -1, -1, -1, -1, 0, 0);
+    // Corner [px py pz nx ny nz] spread to x, y, z coefficients per lane.
+    const __m256i spreadX = _mm256_setr_epi32(0, 0, 0, 3, 3, 3, 0, 0);
+    const __m256i spreadY = _mm256_setr_epi32(1, 1, 1, 4, 4, 4, 1, 1);
+    const __m256i spreadZ = _mm256_setr_epi32(2, 2, 2, 5, 5, 5, 2, 2);
+    const __m256i spreadW = _mm256_setr_epi32(6, 6, 6, 6, 6, 6, 6, 6);
+    const __m256 ones = _mm256_set1_ps(1.0f);
+
+    float* o = &out->position.x;
+    for (int t = 0; t < triangleCount; ++t) {
+        const MeshTriangle& triangle = triangles[t];
+        for (int s = 0; s < 3; ++s, o += 6) {
+            int bone = triangle.boneIndices[s];
+            if (bone < 0 || bone >= boneCount) {
+                _mm256_maskstore_ps(o, six, _mm256_maskload_ps(&triangle.vertices[s].position.x, six));
+                continue;
+            }
+            const BoneLanes& l = table[bone];
+            const __m256 corner = _mm256_maskload_ps(&triangle.vertices[s].position.x, six);
+            __m256 r = _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadX), _mm256_load_ps(l.row[0]));
+            r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadY),
+                                               _mm256_load_ps(l.row[1])));
+            r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadZ),
+                                               _mm256_load_ps(l.row[2])));
+            r = _mm256_add_ps(r, _mm256_load_ps(l.translate));
+            // Divide the position by w, the normal by 1.
+            __m256 w = _mm256_blend_ps(_mm256_permutevar8x32_ps(r, spreadW), ones, 0xF8);
+            _mm256_maskstore_ps(o, six, _mm256_div_ps(r, w));
+        }
+    }
+}
+
+bool CpuHasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+#endif  // __x86_64__
+
+}  // namespace
+
+bool Supports(Path path) {
+#if defined(__x86_64__)
+    static const bool avx2 = CpuHasAvx2();
+    return path != Path::Avx2 || avx2;
+#else
+    return path == Path::Scalar;
+#endif
+}
+
+Path BestPath() {
+    static const Path best = Supports(Path::Avx2) ? Path::Avx2 : Supports(Path::Sse2) ? Path::Sse2 : Path::Scalar;
+    return best;
+}
+
+const char* PathName(Path path) {
+    switch (path) {
+        case Path::Scalar: return "scalar";
+        case Path::Sse2: return "sse2";
+        case Path::Avx2: return "avx2";
+    }
+    return "?";
+}
+
+void SkinCorners(Path path, const MeshTriangle* triangles, int triangleCount, const Bone* bones,
+                 int boneCount, SkinVertex* out) {
+    if (!triangles || !out || triangleCount <= 0) return;
+    if (!bones) boneCount = 0;
+#if defined(__x86_64__)
+    if (path == Path::Avx2 && Supports(Path::Avx2)) {
+        SkinAvx2(triangles, triangleCount, bones, boneCount, out);
+        return;
+    }
+    if (path != Path::Scalar) {
+        SkinSse2(triangles, triangleCount, bones, boneCount, out);
+        return;
+    }
+#endif
+    (void)path;
+    SkinScalar(triangles, triangleCount, bones, boneCount, out);
+}
+
+void SkinCorners(const MeshTriangle* triangles, int triangleCount, const Bone* bones, int boneCount,
+                 SkinVertex* out) {
+    SkinCorners(BestPath(), triangles, triangleCount, bones, boneCount, out);
+}
+
+}  // namespace skinning
