@@ -7,7 +7,9 @@ ensure_display() {
   fi
   local fdfile
   fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  # -noreset: Xvfb would otherwise reset when its last client leaves and
+  # refuse connections meanwhile, failing a test that starts at that moment.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
   XVFB_PID=$!
   trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
   for _ in $(seq 1 100); do
