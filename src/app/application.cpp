@@ -1,18 +1,26 @@
 #include "app/application.h"
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 
-#include "app/data_paths.h"
 #include "app/exit_codes.h"
+#include "app/model_files.h"
+#include "app/screenshot.h"
 #include "app/startup_failure.h"
 #include "app/stop_request.h"
 #include "model/skinned_model.h"
+#include "platform/files.h"
+#include "render/camera_framing.h"
 #include "render/hud.h"
+#include "scene/effect_reload.h"
 #include "scene/effect_setup.h"
 #include "scene/environment_box.h"
 #include "scene/frame_renderer.h"
+#include "scene/model_bounds.h"
 
 namespace {
 
@@ -20,6 +28,9 @@ Application theApplication;
 FrameRateCounter theFrameRateCounter;
 
 constexpr uintptr_t kIconResource = 101;
+// An inactive window in watch mode draws this often (it would otherwise
+// wait for messages, and an edit saved in another window would not show).
+constexpr auto kInactiveWatchFrameInterval = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -73,6 +84,7 @@ int Application::Run(HINSTANCE instance, int showCommand) {
     renderer.SetTextColor(0.0f, 1.0f, 1.0f, 1.0f);
 
     CreateEffect();  // without an effect the frames show the HUD only
+    if (options.watch) WatchEffect();
 
     if (!model) {
         model = new (std::nothrow) SkinnedModel();
@@ -85,18 +97,30 @@ int Application::Run(HINSTANCE instance, int showCommand) {
     // The loaders report malformed files themselves; the program goes on
     // with whatever was loaded. A stop asked for meanwhile (maybe from
     // inside a box) skips the remaining files: the loop then quits at once.
-    if (!StopRequestedDuringStartup()) model->LoadReference(renderer.device, kReferencePath);
-    for (const char* path : kAnimationPaths)
-        if (!StopRequestedDuringStartup()) model->LoadAnimation(path);
+    LoadModelFiles(*model, renderer.device, options);
+    if (options.clip > 0 && options.clip >= model->clipCount && !StopRequestedDuringStartup()) {
+        std::string why = "--clip " + std::to_string(options.clip) + ": only " +
+                          std::to_string(model->clipCount) + " of the " +
+                          std::to_string(AnimationCount(options)) + " animation files loaded";
+        ReleaseAll();
+        ReportStartupFailure(why);
+        return kExitStartFailed;
+    }
+    if (!options.model.empty()) FrameCharacter();
 
     // Every waiting message first; then one frame if active, else block.
+    // Watch and screenshot runs draw while inactive too.
+    const bool screenshot = !options.screenshot.empty();
     for (;;) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
             if (!GetMessageA(&message, nullptr, 0, 0)) break;
             TranslateMessage(&message);
             DispatchMessageA(&message);
-        } else if (active) {
+        } else if (active || options.watch || screenshot) {
+            if (options.watch) ReloadEffectIfChanged();
             RenderFrame();
+            if (screenshot && ++framesDrawn == options.frames) SaveScreenshot();
+            if (!active && !screenshot) std::this_thread::sleep_for(kInactiveWatchFrameInterval);
         } else {
             WaitMessage();
         }
@@ -147,15 +171,71 @@ bool Application::OnSize(int32_t width, int32_t height) {
 }
 
 EnvironmentBox Application::Box() {
-    return EnvironmentBox{boxVertexBuffer, boxIndexBuffer, environmentMap};
+    return EnvironmentBox{boxVertexBuffer, boxIndexBuffer, environmentMap, EnvironmentMapPath()};
 }
 
 FrameRenderer Application::Frame() {
-    return FrameRenderer{renderer,         effect,           technique,
-                         vertexDeclaration, Box(),           model,
-                         fillMode,          animationTimeStep, reflectionFactor,
-                         textBuffer,        sizeof textBuffer, framesPerSecond,
-                         theFrameRateCounter};
+    FrameRenderer frame{renderer,         effect,           technique,
+                        vertexDeclaration, Box(),           model,
+                        fillMode,          animationTimeStep, reflectionFactor,
+                        textBuffer,        sizeof textBuffer, framesPerSecond,
+                        theFrameRateCounter};
+    frame.clipIndex = options.clip;
+    frame.bindPoseWithoutClip = !options.model.empty();
+    frame.hudAlert = effectAlert.c_str();
+    // The screenshot is the last frame's picture.
+    bool last = !options.screenshot.empty() && framesDrawn + 1 == options.frames;
+    frame.capture = last ? &capture : nullptr;
+    return frame;
+}
+
+const char* Application::EffectPath() const {
+    return options.effect.empty() ? kEffectPath : options.effect.c_str();
+}
+
+const char* Application::EnvironmentMapPath() const {
+    return options.cubemap.empty() ? kEnvironmentMapPath : options.cubemap.c_str();
+}
+
+void Application::FrameCharacter() {
+    Vector3 low, high;
+    if (!model || !ModelWorldBounds(*model, options.clip, renderer.world, &low, &high)) return;
+    CameraFraming framing = FrameBox(low, high, renderer.projection);
+    renderer.camera.SetPosition(framing.position);
+    renderer.UpdateViewMatrix();
+    moveUnits = framing.moveUnits;
+}
+
+void Application::WatchEffect() {
+    std::string error;
+    std::string path = DisplayPath(EffectPath());
+    if (!effectWatch.Watch(path, &error))
+        std::fprintf(stderr, "reflect-refract: cannot watch the effect %s: %s\n", path.c_str(),
+                     error.c_str());
+}
+
+void Application::ReloadEffectIfChanged() {
+    if (!effectWatch.Changed()) return;
+    std::string text;
+    std::string path = DisplayPath(EffectPath());
+    if (RecompileEffect(renderer.device, EffectPath(), effect, technique, &text)) {
+        effectAlert.clear();
+        std::fprintf(stderr, "reflect-refract: effect %s compiled again\n", path.c_str());
+    } else {
+        effectAlert = FirstErrorLine(text);
+        std::fprintf(stderr, "reflect-refract: effect %s not compiled, the running effect stays:\n%s\n",
+                     path.c_str(), text.c_str());
+    }
+}
+
+void Application::SaveScreenshot() {
+    std::string error = options.screenshot + ": the picture could not be read back";
+    if (capture.taken && SavePng(options.screenshot, capture.width, capture.height, capture.rgba, &error)) {
+        PostQuitMessage(kExitQuit);
+        return;
+    }
+    std::fprintf(stderr, "reflect-refract: cannot save the screenshot %s\n", error.c_str());
+    PostQuitMessage(kExitStartFailed);
 }
 
 gfx::HRESULT Application::CreateEnvironment() {
@@ -179,7 +259,13 @@ void Application::ReleaseEnvironment() {
 }
 
 gfx::HRESULT Application::CreateEffect() {
-    return CreateEffectObjects(renderer.device, vertexDeclaration, effect, technique);
+    // Watch mode shows no box: the compiler's text goes to stderr and its
+    // first error to the HUD, until a good compile.
+    std::string failure;
+    gfx::HRESULT result = CreateEffectObjects(renderer.device, vertexDeclaration, effect, technique,
+                                              EffectPath(), !options.watch, &failure);
+    if (options.watch && !failure.empty()) effectAlert = FirstErrorLine(failure);
+    return result;
 }
 
 void Application::BindEffectParameters() {

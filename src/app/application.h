@@ -6,11 +6,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "app/command_line.h"
 #include "platform/gfx/core/device.h"
+#include "platform/watch/file_watch.h"
 #include "platform/window/core/window_api.h"
 #include "render/frame_rate_counter.h"
 #include "render/renderer.h"
+#include "scene/frame_capture.h"
 
 struct SkinnedModel;
 struct EnvironmentBox;
@@ -44,6 +48,20 @@ struct Application {
     SkinnedModel* model = nullptr;  // owned
     float animationTimeStep = 0.01f;
 
+    // What the command line asked for; the defaults are the program's own
+    // character, cube map and effect, as always.
+    ProgramOptions options;
+    // How far W/S/A/D/R/F move the camera (suited to a character given on
+    // the command line, FrameCharacter).
+    float moveUnits = 10.0f;
+    // Watch mode: the effect file's watch, and the first error line of its
+    // last failed compile (empty after a good one), shown in red on the HUD.
+    FileWatch effectWatch;
+    std::string effectAlert;
+    // Screenshot mode: frames drawn so far, and the last one's picture.
+    int framesDrawn = 0;
+    FrameCapture capture;
+
     Application() = default;
     // Teardown: model, effect, declaration, box buffers and cube map, then
     // font, device and Direct3D object.
@@ -53,7 +71,8 @@ struct Application {
 
     // Start-up, the message loop; the exit code: kExitQuit after a quit,
     // kExitStartFailed (reported by ReportStartupFailure) when the device or
-    // the environment could not be made.
+    // the environment could not be made, or the clip asked for was not
+    // loaded, or the screenshot could not be saved.
     int Run(HINSTANCE instance, int showCommand);
     // Registers the class and creates the hidden main window.
     bool CreateAppWindow(HINSTANCE instance);
@@ -77,6 +96,20 @@ struct Application {
     bool DrawModel();
     void DrawHud();
     void UpdateFrameRate();
+
+    // The files in use: those of the options, else the fixed ones.
+    const char* EffectPath() const;
+    const char* EnvironmentMapPath() const;
+    // Puts the camera in front of the loaded character, all of it in view,
+    // and sizes the move step to it.
+    void FrameCharacter();
+    // Watch mode: starts watching the effect file; compiles it again when it
+    // has changed (a good compile takes over, a failed one sets effectAlert).
+    void WatchEffect();
+    void ReloadEffectIfChanged();
+    // Screenshot mode: saves the captured frame and posts the quit message
+    // (exit code kExitQuit, or kExitStartFailed when it cannot be saved).
+    void SaveScreenshot();
 
     // The teardown's releases in its order; every pointer cleared. Also the
     // start-up failure path, so nothing made on the device outlives it.

@@ -8,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/data_folder.h"
+#include "app/stderr_boxes.h"
 #include "platform/files.h"
 #include "platform/gfx/image/dds.h"
 #include "platform/window/core/message_box.h"
@@ -63,10 +64,10 @@ std::string WhereTheFilesWereLookedFor() {
 }
 
 // Why the cube map was not loaded: the file, then its content, then the device.
-std::string CubeMapProblem() {
+std::string CubeMapProblem(const char* path) {
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadFileBytes(kEnvironmentMapPath, file_limits::kCubeMap, &bytes, &error))
+    if (!ReadFileBytes(path, file_limits::kCubeMap, &bytes, &error))
         return ReasonOf(error) + WhereTheFilesWereLookedFor();
     gfx::image::DdsImage image;
     constexpr char kFormats[] =
@@ -82,7 +83,7 @@ std::string CubeMapProblem() {
 void ReportStartupFailure(const std::string& what) {
     std::string text = "cannot start: " + what;
     std::fprintf(stderr, "reflect-refract: %s\n", text.c_str());
-    if (GetWindowBackend())
+    if (GetWindowBackend() && !MessageBoxesGoToStderr())
         MessageBoxA(nullptr, Utf8ToCp949(text).c_str(), kStartupFailureCaption, MB_OK | MB_ICONERROR);
 }
 
@@ -108,5 +109,6 @@ std::string DescribeDeviceFailure(const Application& app) {
 std::string DescribeEnvironmentFailure(const Application& app) {
     if (!app.boxVertexBuffer || !app.boxIndexBuffer)
         return "the graphics device refused the environment box's buffers";
-    return "cannot load the cube map " + DisplayPath(kEnvironmentMapPath) + ": " + CubeMapProblem();
+    return "cannot load the cube map " + DisplayPath(app.EnvironmentMapPath()) + ": " +
+           CubeMapProblem(app.EnvironmentMapPath());
 }

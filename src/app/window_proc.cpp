@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr float kMoveUnits = 10.0f;
 constexpr float kRollRadians = 0.017453292f;  // one degree
 constexpr float kMouseRadiansPerPixel = 0.005f;
 
@@ -102,12 +101,12 @@ LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM) {
         case kKeyRefraction:
             reflectionFactor = 0.5f;
             return 0;
-        case 'W': camera.Walk(kMoveUnits); break;
-        case 'S': camera.Walk(-kMoveUnits); break;
-        case 'D': camera.Strafe(kMoveUnits); break;
-        case 'A': camera.Strafe(-kMoveUnits); break;
-        case 'R': camera.Fly(kMoveUnits); break;
-        case 'F': camera.Fly(-kMoveUnits); break;
+        case 'W': camera.Walk(moveUnits); break;
+        case 'S': camera.Walk(-moveUnits); break;
+        case 'D': camera.Strafe(moveUnits); break;
+        case 'A': camera.Strafe(-moveUnits); break;
+        case 'R': camera.Fly(moveUnits); break;
+        case 'F': camera.Fly(-moveUnits); break;
         case 'Q': camera.Roll(kRollRadians); break;
         case 'E': camera.Roll(-kRollRadians); break;
         default:

@@ -28,3 +28,17 @@ void DrawHudLines(Renderer& renderer, char* textBuffer, size_t capacity, float f
         y += 20;
     }
 }
+
+void DrawHudAlertLine(Renderer& renderer, char* textBuffer, size_t capacity, const char* text) {
+    if (!textBuffer || capacity == 0 || !text) return;
+    size_t length = 0;
+    for (; text[length] && length + 1 < capacity; ++length) {
+        unsigned char c = static_cast<unsigned char>(text[length]);
+        textBuffer[length] = c < 0x80 && c >= 0x20 ? char(c) : '?';
+    }
+    textBuffer[length] = '\0';
+    ColorRGBA kept = renderer.textColor;
+    renderer.SetTextColor(1.0f, 0.0f, 0.0f, 1.0f);
+    renderer.DrawTextLine(textBuffer, kHudLeft, kHudAlertTop);
+    renderer.textColor = kept;
+}

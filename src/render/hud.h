@@ -3,9 +3,18 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 struct Renderer;
 
 // Formats each line into textBuffer (at most capacity bytes, always
 // terminated) and draws it at x = 1, y = 10, 30, ..., 130.
 void DrawHudLines(Renderer& renderer, char* textBuffer, size_t capacity, float framesPerSecond);
+
+// y of the line below the seven.
+inline constexpr int32_t kHudAlertTop = 150;
+
+// One more line below the seven, in opaque red (the text colour is restored
+// afterwards): the watch mode's compile error. The text is UTF-8 or ASCII;
+// bytes outside ASCII become '?' for the code-page-949 font.
+void DrawHudAlertLine(Renderer& renderer, char* textBuffer, size_t capacity, const char* text);

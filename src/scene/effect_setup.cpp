@@ -43,27 +43,43 @@ std::string Summary(const std::string& text) {
 
 }  // namespace
 
+bool CompileEffectFile(gfx::Device* device, const char* path, gfx::Effect** effect,
+                       gfx::EffectHandle* technique, std::string* text) {
+    gfx::Buffer* messages = nullptr;
+    *effect = nullptr;
+    *technique = nullptr;
+    gfx::HRESULT result = gfx::D3DXCreateEffectFromFileA(device, path, nullptr, nullptr,
+                                                         gfx::D3DXSHADER_DEBUG, nullptr, effect,
+                                                         &messages);
+    if (gfx::Failed(result)) {
+        *text = MessageText(messages);
+        if (text->empty())
+            *text = std::string("The effect file \"") + path + "\" could not be compiled.";
+        gfx::SafeRelease(*effect);  // a failed creation hands back nothing to keep
+    } else if (*effect) {
+        *technique = (*effect)->GetTechniqueByName(kTechniqueName);
+    }
+    gfx::SafeRelease(messages);
+    return gfx::Succeeded(result);
+}
+
 gfx::HRESULT CreateEffectObjects(gfx::Device* device, gfx::VertexDeclaration*& vertexDeclaration,
-                                 gfx::Effect*& effect, gfx::EffectHandle& technique) {
+                                 gfx::Effect*& effect, gfx::EffectHandle& technique,
+                                 const char* path, bool showBox, std::string* failureText) {
     gfx::HRESULT result = device->CreateVertexDeclaration(kSkinVertexElements, &vertexDeclaration);
     if (gfx::Failed(result)) return result;
 
-    gfx::Buffer* messages = nullptr;
-    result = gfx::D3DXCreateEffectFromFileA(device, kEffectPath, nullptr, nullptr,
-                                            gfx::D3DXSHADER_DEBUG, nullptr, &effect, &messages);
-    if (gfx::Failed(result)) {
-        std::string text = MessageText(messages);
-        if (text.empty())
-            text = std::string("The effect file \"") + kEffectPath + "\" could not be compiled.";
+    std::string text;
+    if (CompileEffectFile(device, path, &effect, &technique, &text)) return gfx::S_OK;
+    if (showBox) {
         std::fprintf(stderr, "reflect-refract: effect %s not compiled, frames show the HUD only: %s\n",
-                     DisplayPath(kEffectPath).c_str(), Summary(text).c_str());
+                     DisplayPath(path).c_str(), Summary(text).c_str());
         MessageBoxA(nullptr, text.c_str(), "ERROR", MB_OK);
-        gfx::SafeRelease(effect);  // a failed creation hands back nothing to keep
-        technique = nullptr;
-    } else if (effect) {
-        technique = effect->GetTechniqueByName(kTechniqueName);
+    } else {
+        std::fprintf(stderr, "reflect-refract: effect %s not compiled, frames show the HUD only:\n%s\n",
+                     DisplayPath(path).c_str(), text.c_str());
     }
-    gfx::SafeRelease(messages);
+    if (failureText) *failureText = text;
     return gfx::S_OK;
 }
 

@@ -2,6 +2,8 @@
 // compiling the effect file, and the seven parameters uploaded every frame.
 #pragma once
 
+#include <string>
+
 #include "math/matrix4.h"
 #include "math/vector3.h"
 #include "platform/gfx/core/device.h"
@@ -12,12 +14,22 @@ inline constexpr char kTechniqueName[] = "TShader";
 // POSITION0 float3 at 0, NORMAL0 float3 at 12, end marker.
 extern const gfx::VertexElement kSkinVertexElements[3];
 
-// The declaration, then the effect and its technique. Returns the
+// Compiles the effect file at path. True with *effect and its "TShader"
+// *technique; false with both null and *text holding the compiler's text
+// (or, when it gave none, a sentence naming the file).
+bool CompileEffectFile(gfx::Device* device, const char* path, gfx::Effect** effect,
+                       gfx::EffectHandle* technique, std::string* text);
+
+// The declaration, then the effect at path and its technique. Returns the
 // declaration's failure code (nothing compiled), otherwise S_OK, also when
-// compiling failed: then one "ERROR" box shows the compiler's text (or, with
-// no text, one naming the file), and effect and technique stay null.
+// compiling failed: effect and technique then stay null, one stderr line
+// names the file, and one "ERROR" box shows the compiler's text. Without the
+// box (showBox false) the whole text goes to stderr instead, and
+// *failureText, when given, receives it.
 gfx::HRESULT CreateEffectObjects(gfx::Device* device, gfx::VertexDeclaration*& vertexDeclaration,
-                                 gfx::Effect*& effect, gfx::EffectHandle& technique);
+                                 gfx::Effect*& effect, gfx::EffectHandle& technique,
+                                 const char* path = kEffectPath, bool showBox = true,
+                                 std::string* failureText = nullptr);
 
 // The values of one frame's upload.
 struct EffectParameters {

@@ -60,7 +60,7 @@ gfx::HRESULT EnvironmentBox::CreateBoxIndexBuffer(gfx::Device* device) {
 gfx::HRESULT EnvironmentBox::Create(gfx::Device* device) {
     if (gfx::Failed(CreateBoxVertexBuffer(device))) return gfx::E_FAIL;
     if (gfx::Failed(CreateBoxIndexBuffer(device))) return gfx::E_FAIL;
-    if (gfx::Failed(gfx::D3DXCreateCubeTextureFromFileA(device, kEnvironmentMapPath,
+    if (gfx::Failed(gfx::D3DXCreateCubeTextureFromFileA(device, environmentMapPath,
                                                         &environmentMap)))
         return gfx::E_FAIL;
     return gfx::S_OK;

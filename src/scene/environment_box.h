@@ -26,6 +26,8 @@ struct EnvironmentBox {
     gfx::VertexBuffer*& vertexBuffer;
     gfx::IndexBuffer*& indexBuffer;
     gfx::CubeTexture*& environmentMap;
+    // The cube map file Create loads.
+    const char* environmentMapPath = kEnvironmentMapPath;
 
     // 24 SkinVertex records with only the positions written (normals zero).
     gfx::HRESULT CreateBoxVertexBuffer(gfx::Device* device);

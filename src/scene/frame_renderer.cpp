@@ -35,12 +35,35 @@ void FrameRenderer::RenderFrame() {
             effect->End();
         }
         DrawHudLines(renderer, textBuffer, textBufferSize, framesPerSecond);
+        if (hudAlert && hudAlert[0])
+            DrawHudAlertLine(renderer, textBuffer, textBufferSize, hudAlert);
         device->EndScene();
     }
+
+    if (capture) capture->Take(device);
 
     device->Present(nullptr, nullptr, nullptr, nullptr);
     frameRateCounter.Update(framesPerSecond);
 }
+
+namespace {
+
+// The meshes as loaded: their bones hold the bind pose until a clip plays.
+bool DrawBindPose(SkinnedModel& model, gfx::Device* device, int32_t fillMode) {
+    bool drawn = false;
+    for (int m = 0; m < model.meshCount; ++m) {
+        ModelMesh& mesh = model.meshes[m];
+        if (!mesh.SkinMesh()) continue;
+        device->SetStreamSource(0, mesh.vertexBuffer, 0, sizeof(SkinVertex));
+        device->SetRenderState(gfx::D3DRS_FILLMODE, static_cast<uint32_t>(fillMode));
+        for (int t = 0; t < mesh.triangleCount; ++t)
+            device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, uint32_t(3 * t), 1);
+        drawn = true;
+    }
+    return drawn;
+}
+
+}  // namespace
 
 bool FrameRenderer::DrawModel() {
     gfx::Device* device = renderer.device;
@@ -48,6 +71,9 @@ bool FrameRenderer::DrawModel() {
     device->SetRenderState(gfx::D3DRS_LIGHTING, 0);
     device->SetVertexDeclaration(vertexDeclaration);
     if (!model || !model->clips) return false;
-    return model->UpdateAndDraw(device, static_cast<uint32_t>(fillMode), 0,
-                                model->clips[0].frameCount, animationTimeStep, 0);
+    if (bindPoseWithoutClip && model->clipCount == 0) return DrawBindPose(*model, device, fillMode);
+    // A clip that is not loaded plays over an empty range, which is refused.
+    int endFrame = clipIndex >= 0 && clipIndex < model->clipCount ? model->clips[clipIndex].frameCount : 0;
+    return model->UpdateAndDraw(device, static_cast<uint32_t>(fillMode), 0, endFrame,
+                                animationTimeStep, clipIndex);
 }

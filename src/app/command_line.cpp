@@ -1,0 +1,250 @@
+#include "app/command_line.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/version.h"
+#include "platform/files.h"
+
+namespace {
+
+enum class OptionId { Model, Animation, Clip, Cubemap, Effect, Watch, Screenshot, Frames, Help, Version };
+
+struct OptionInfo {
+    OptionId id;
+    const char* name;
+    const char* value;  // null: a switch without a value
+    const char* help;
+};
+
+// The one list of options: parsing, --help and the documentation tests read it.
+constexpr OptionInfo kOptions[] = {
+    {OptionId::Model, "--model", "REFERENCE.smd",
+     "show this SMD reference mesh instead of the program's own character; the camera starts "
+     "in front of it, seeing all of it, and moves in steps suited to its size"},
+    {OptionId::Animation, "--animation", "CLIP.smd",
+     "load this SMD animation (repeat it for more: clip 0, 1, ... in the order given) instead "
+     "of the three clips of the program's own character; with --model and no --animation the "
+     "mesh stands in its bind pose"},
+    {OptionId::Clip, "--clip", "N", "play clip N instead of clip 0"},
+    {OptionId::Cubemap, "--cubemap", "FILE.dds",
+     "the environment cube map instead of Textures/Snow.dds"},
+    {OptionId::Effect, "--effect", "FILE.fx",
+     "the HLSL effect instead of Shaders/ReflectionOrRefraction.fx (technique TShader: pass 0 "
+     "draws the sky box, pass 1 the character)"},
+    {OptionId::Watch, "--watch", nullptr,
+     "compile the effect again whenever its file is saved; a failed compile keeps the running "
+     "effect, prints the compiler's text on stderr and shows its first error in red on the HUD"},
+    {OptionId::Screenshot, "--screenshot", "FILE.png",
+     "draw some frames, save the last one as a PNG and quit (message boxes go to stderr)"},
+    {OptionId::Frames, "--frames", "N",
+     "with --screenshot: how many frames to draw first (default 60)"},
+    {OptionId::Help, "--help", nullptr, "print this help and quit"},
+    {OptionId::Version, "--version", nullptr, "print the version and quit"},
+};
+
+const OptionInfo* FindOption(const std::string& name) {
+    for (const OptionInfo& option : kOptions)
+        if (name == option.name) return &option;
+    if (name == "-h") return FindOption("--help");
+    return nullptr;
+}
+
+std::string Absolute(const std::string& workingFolder, const std::string& path) {
+    if (path.empty() || path[0] == '/' || workingFolder.empty()) return path;
+    std::string relative = path;
+    while (relative.compare(0, 2, "./") == 0) relative.erase(0, 2);
+    return workingFolder + (workingFolder.back() == '/' ? "" : "/") + relative;
+}
+
+// A whole decimal number in [low, high]; false for anything else.
+bool ParseNumber(const std::string& text, int low, int high, int* number) {
+    if (text.empty() || text.size() > 9) return false;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value < low || value > high) return false;
+    *number = value;
+    return true;
+}
+
+std::string FileProblem(const char* option, const std::string& path) {
+    struct stat info;
+    std::string resolved = ResolvePath(path.c_str());
+    if (stat(resolved.c_str(), &info) != 0)
+        return std::string(option) + " " + path + ": " + std::strerror(errno);
+    if (!S_ISREG(info.st_mode))
+        return std::string(option) + " " + path +
+               (S_ISDIR(info.st_mode) ? ": a folder, not a file" : ": not a regular file");
+    return {};
+}
+
+}  // namespace
+
+int AnimationCount(const ProgramOptions& options) {
+    if (!options.animations.empty()) return static_cast<int>(options.animations.size());
+    return options.model.empty() ? kDefaultAnimationCount : 0;
+}
+
+CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& workingFolder) {
+    CommandLine line;
+    ProgramOptions& options = line.options;
+    auto refuse = [&](const std::string& problem) {
+        line.action = CommandLineAction::BadUsage;
+        line.problem = problem;
+        return line;
+    };
+    bool clipGiven = false, framesGiven = false;
+    std::string clipText;
+
+    for (int i = 1; i < argc; ++i) {
+        std::string argument = argv[i] ? argv[i] : "";
+        std::string name = argument, value;
+        size_t equals = argument.find('=');
+        bool inlineValue = argument.compare(0, 2, "--") == 0 && equals != std::string::npos;
+        if (inlineValue) {
+            name = argument.substr(0, equals);
+            value = argument.substr(equals + 1);
+        }
+        const OptionInfo* option = FindOption(name);
+        if (!option) {
+            if (!argument.empty() && argument[0] == '-') return refuse("unknown option " + name);
+            return refuse("unexpected argument \"" + argument + "\" (options start with --)");
+        }
+        if (!option->value) {
+            if (inlineValue) return refuse(name + " takes no value");
+        } else if (!inlineValue) {
+            if (i + 1 >= argc) return refuse(name + " needs a value: " + option->value);
+            value = argv[++i] ? argv[i] : "";
+        }
+        if (option->value && value.empty()) return refuse(name + " needs a value: " + option->value);
+
+        switch (option->id) {
+            case OptionId::Help:
+                line.action = CommandLineAction::Help;
+                return line;
+            case OptionId::Version:
+                line.action = CommandLineAction::Version;
+                return line;
+            case OptionId::Model:
+                if (!options.model.empty()) return refuse("--model given twice");
+                options.model = Absolute(workingFolder, value);
+                break;
+            case OptionId::Animation:
+                if (options.animations.size() >= size_t(kMaxAnimationFiles))
+                    return refuse("at most " + std::to_string(kMaxAnimationFiles) +
+                                  " --animation files are loaded");
+                options.animations.push_back(Absolute(workingFolder, value));
+                break;
+            case OptionId::Clip:
+                if (clipGiven) return refuse("--clip given twice");
+                if (!ParseNumber(value, 0, kMaxAnimationFiles - 1, &options.clip))
+                    return refuse("--clip needs a clip number from 0 to " +
+                                  std::to_string(kMaxAnimationFiles - 1) + ", not \"" + value + "\"");
+                clipGiven = true;
+                clipText = value;
+                break;
+            case OptionId::Cubemap:
+                if (!options.cubemap.empty()) return refuse("--cubemap given twice");
+                options.cubemap = Absolute(workingFolder, value);
+                break;
+            case OptionId::Effect:
+                if (!options.effect.empty()) return refuse("--effect given twice");
+                options.effect = Absolute(workingFolder, value);
+                break;
+            case OptionId::Watch:
+                options.watch = true;
+                break;
+            case OptionId::Screenshot:
+                if (!options.screenshot.empty()) return refuse("--screenshot given twice");
+                options.screenshot = Absolute(workingFolder, value);
+                break;
+            case OptionId::Frames:
+                if (framesGiven) return refuse("--frames given twice");
+                if (!ParseNumber(value, 1, kMaxScreenshotFrames, &options.frames))
+                    return refuse("--frames needs a number of frames from 1 to " +
+                                  std::to_string(kMaxScreenshotFrames) + ", not \"" + value + "\"");
+                framesGiven = true;
+                break;
+        }
+    }
+
+    if (framesGiven && options.screenshot.empty()) return refuse("--frames needs --screenshot");
+    int clips = AnimationCount(options);
+    if (clipGiven && options.clip >= clips) {
+        if (clips == 0) return refuse("--clip " + clipText + ": no animation file is loaded (add --animation)");
+        return refuse("--clip " + clipText + ": there are " + std::to_string(clips) +
+                      " animation files, clips 0 to " + std::to_string(clips - 1));
+    }
+    return line;
+}
+
+std::string CheckOptionFiles(const ProgramOptions& options) {
+    std::string problem;
+    if (!options.model.empty()) problem = FileProblem("--model", options.model);
+    for (const std::string& animation : options.animations)
+        if (problem.empty()) problem = FileProblem("--animation", animation);
+    if (problem.empty() && !options.cubemap.empty()) problem = FileProblem("--cubemap", options.cubemap);
+    if (problem.empty() && !options.effect.empty()) problem = FileProblem("--effect", options.effect);
+    if (problem.empty() && !options.screenshot.empty()) {
+        std::string folder = options.screenshot.substr(0, options.screenshot.rfind('/') + 1);
+        struct stat info;
+        if (folder.empty()) folder = ".";
+        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            problem = "--screenshot " + options.screenshot + ": the folder " + folder +
+                      " does not exist";
+    }
+    return problem;
+}
+
+std::string UsageLine() {
+    return std::string("usage: ") + kProgramName +
+           " [--model REFERENCE.smd] [--animation CLIP.smd]... [--clip N] [--cubemap FILE.dds]"
+           " [--effect FILE.fx] [--watch] [--screenshot FILE.png [--frames N]] [--help] [--version]";
+}
+
+std::string HelpText() {
+    std::string text = UsageLine() + "\n\n";
+    text +=
+        "A skinned character read from SMD files, drawn with an HLSL effect that reflects or\n"
+        "refracts a cube-map environment. With no options it shows its own character from\n"
+        "the files in its data folder.\n\nOptions:\n";
+    for (const OptionInfo& option : kOptions) {
+        std::string head = std::string("  ") + option.name;
+        if (option.value) head += std::string(" ") + option.value;
+        text += head + "\n";
+        // The help wrapped at 78 columns, indented under the option.
+        std::string line = "      ";
+        for (const char* word = option.help; *word;) {
+            const char* end = std::strchr(word, ' ');
+            size_t length = end ? size_t(end - word) : std::strlen(word);
+            if (line.size() > 6 && line.size() + 1 + length > 78) {
+                text += line + "\n";
+                line = "      ";
+            }
+            line += (line.size() > 6 ? " " : "") + std::string(word, length);
+            word += length;
+            while (*word == ' ') ++word;
+        }
+        text += line + "\n";
+    }
+    text +=
+        "\nKeys: W/S walk, A/D strafe, R/F fly, Q/E roll, right button drag turns,\n"
+        "Space wireframe, 1 reflection, 2 refraction, Escape quits.\n"
+        "Exit codes: 0 quit, 1 could not start or could not save the screenshot, 2 bad usage.\n";
+    return text;
+}
+
+std::string VersionText() {
+    return std::string(kProgramName) + " " + kProgramVersion;
+}
+
+std::vector<std::string> OptionNames() {
+    std::vector<std::string> names;
+    for (const OptionInfo& option : kOptions) names.push_back(option.name);
+    return names;
+}

@@ -1,0 +1,51 @@
+#include "app/screenshot.h"
+
+#include <stb_image_write.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void Append(void* context, void* data, int size) {
+    auto* bytes = static_cast<std::vector<uint8_t>*>(context);
+    bytes->insert(bytes->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+}
+
+}  // namespace
+
+bool SavePng(const std::string& path, uint32_t width, uint32_t height,
+             const std::vector<uint8_t>& rgba, std::string* error) {
+    if (width == 0 || height == 0 || width > 65535 || height > 65535 ||
+        rgba.size() != size_t(width) * height * 4) {
+        *error = path + ": no picture to save";
+        return false;
+    }
+    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    for (size_t i = 0, n = size_t(width) * height; i < n; ++i)
+        std::memcpy(&rgb[i * 3], &rgba[i * 4], 3);
+
+    // Encoded in memory first, so that a failed write can say why (errno).
+    std::vector<uint8_t> png;
+    if (!stbi_write_png_to_func(Append, &png, int(width), int(height), 3, rgb.data(), int(width) * 3)) {
+        *error = path + ": the PNG could not be encoded";
+        return false;
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        *error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    int writeErrno = errno;
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        writeErrno = errno;
+    }
+    if (!written) {
+        *error = path + ": " + std::strerror(writeErrno);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,13 @@
+// Saving a frame's picture (--screenshot) as a PNG file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// rgba: width × height pixels, rows from the top down. Written as 8-bit RGB
+// (the picture is opaque; an alpha channel would only make viewers show
+// whatever the device left there). False, with *error naming the file and
+// the reason, when it cannot be written.
+bool SavePng(const std::string& path, uint32_t width, uint32_t height,
+             const std::vector<uint8_t>& rgba, std::string* error);

@@ -1,0 +1,46 @@
+#include "scene/model_bounds.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "model/skinned_model.h"
+#include "model/skinning.h"
+
+bool ModelWorldBounds(const SkinnedModel& model, int clipIndex, const Matrix4& world,
+                      Vector3* boxMin, Vector3* boxMax) {
+    const AnimationClip* clip = nullptr;
+    if (clipIndex >= 0 && clipIndex < model.clipCount && model.clips[clipIndex].frames &&
+        model.clips[clipIndex].frameCount > 0)
+        clip = &model.clips[clipIndex];
+
+    bool found = false;
+    Vector3 low, high;
+    std::vector<Bone> bones;
+    std::vector<SkinVertex> corners;
+    for (int m = 0; m < model.meshCount; ++m) {
+        const ModelMesh& mesh = model.meshes[m];
+        if (!mesh.triangles || mesh.triangleCount <= 0) continue;
+        bones.assign(mesh.bones, mesh.bones + std::max(mesh.boneCount, 0));
+        if (clip) {
+            int posed = std::min(mesh.boneCount, clip->boneCount);
+            for (int b = 0; b < posed; ++b) bones[size_t(b)].absoluteMatrix = clip->frames[0][b].absoluteMatrix;
+        }
+        corners.resize(size_t(mesh.triangleCount) * 3);
+        skinning::SkinCorners(mesh.triangles, mesh.triangleCount, bones.data(),
+                              static_cast<int>(bones.size()), corners.data());
+        for (const SkinVertex& corner : corners) {
+            Vector3 p = Vec3TransformCoord(corner.position, world);
+            if (!found) {
+                low = high = p;
+                found = true;
+            }
+            low = Vector3(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+            high = Vector3(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+        }
+    }
+    if (found) {
+        *boxMin = low;
+        *boxMax = high;
+    }
+    return found;
+}
