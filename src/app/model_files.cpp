@@ -28,21 +28,6 @@ std::string InsideFolder(const std::string& path, const std::string& folder) {
     return path;
 }
 
-void ReportMissingTexture(const SkinnedModel& model, int meshesBefore, const std::string& reference) {
-    for (int m = meshesBefore; m < model.meshCount; ++m) {
-        const ModelMesh& mesh = model.meshes[m];
-        for (int t = 0; t < mesh.textureCount; ++t) {
-            if (mesh.textures && mesh.textures[t]) continue;
-            std::fprintf(stderr,
-                         "reflect-refract: %s: the texture of material %d of %d, %s, could not be "
-                         "loaded (nor any after it)\n",
-                         reference.c_str(), t + 1, mesh.textureCount,
-                         DisplayPath(mesh.texturePaths[t]).c_str());
-            return;
-        }
-    }
-}
-
 }  // namespace
 
 void LoadModelFiles(SkinnedModel& model, gfx::Device* device, const ProgramOptions& options) {
@@ -69,9 +54,7 @@ void LoadModelFiles(SkinnedModel& model, gfx::Device* device, const ProgramOptio
         name = resolved;  // the loader's own limits decide then
     }
 
-    int meshesBefore = model.meshCount;
-    if (!StopRequestedDuringStartup() && model.LoadReference(device, name.c_str()))
-        ReportMissingTexture(model, meshesBefore, resolved);
+    if (!StopRequestedDuringStartup()) model.LoadReference(device, name.c_str());
     std::vector<std::string> clips;
     for (const std::string& clip : options.animations) {
         std::string path = ResolvePath(clip.c_str());

@@ -18,7 +18,4 @@ struct SkinnedModel;
 // absolute path would lose its textures, or be refused. Clips in the same
 // folder (or below it) are named relative to it as well. The working
 // folder is restored afterwards.
-//
-// Then, for a reference given on the command line, one stderr line for the
-// first material texture that could not be loaded, if any.
 void LoadModelFiles(SkinnedModel& model, gfx::Device* device, const ProgramOptions& options);

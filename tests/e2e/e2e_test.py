@@ -18,6 +18,8 @@ import tempfile
 import time
 import unittest
 
+import pictures
+
 TITLE = "[Tesnal] Reflection/Refraction for HLSL"
 TITLE_PATTERN = "^\\[Tesnal\\] Reflection/Refraction for HLSL$"
 WIDTH, HEIGHT = 800, 600
@@ -120,11 +122,53 @@ def is_clear_blue(r, g, b):
     return r == 0 and g == 0 and b == 255
 
 
+def is_magenta(r, g, b):
+    return r > 230 and g < 40 and b > 230
+
+
+def is_red(r, g, b):
+    return r > 200 and g < 60 and b < 60
+
+
+SQUID = os.path.join("Model", "SMD", "Lantern Squid")
+SQUID_CLIPS = ("Ani Squid (Swim).smd", "Ani Squid (Strike).smd", "Ani Squid (Look Around).smd")
+EFFECT = os.path.join("Shaders", "ReflectionOrRefraction.fx")
+GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden", "default_scene.png")
+ALERT_LINE = (0, HUD_BOTTOM, 500, HUD_BOTTOM + 20)  # the watch mode's red line
+
+
+def effect_text(model_colour=None, broken=False):
+    """The program's effect; with model_colour its pass 1 paints the
+    character flat in that colour, broken it does not compile."""
+    with open(os.path.join(ARGS.run_dir, EFFECT)) as f:
+        text = f.read()
+    if model_colour:
+        text = text.replace("return float4(saturate(color), 1.0);",
+                            "return float4(%s, 1.0);" % model_colour)
+    if broken:
+        text = text.replace("float3 n = normalize(normal);", "float3 n = normalize(normal) + notDeclared;")
+    return text
+
+
+def load_picture(path):
+    return Image(*pictures.read_png(path))
+
+
+def bounding_box(shot, predicate):
+    xs, ys = [], []
+    for y in range(shot.height):
+        for x in range(shot.width):
+            if predicate(*shot.at(x, y)):
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
+
 class Program:
     """The program started in a fresh copy of the run folder, or, with
     cwd, started there as it is."""
 
-    def __init__(self, remove=(), replace=None, env=None, cwd=None, program=None):
+    def __init__(self, remove=(), replace=None, env=None, cwd=None, program=None, args=()):
         self.folder = tempfile.mkdtemp(prefix="rr_e2e_")
         if cwd is None:
             self.copy_run_folder(remove, replace or {})
@@ -138,7 +182,7 @@ class Program:
                 environment.pop(name, None)
             else:
                 environment[name] = value
-        self.process = subprocess.Popen([program or ARGS.program], cwd=cwd or self.folder,
+        self.process = subprocess.Popen([program or ARGS.program] + list(args), cwd=cwd or self.folder,
                                         env=environment, stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE)
         self.window = None
@@ -237,6 +281,9 @@ class Program:
             if differing(first, self.screenshot(), box) > 200:
                 return True
         return False
+
+    def stdout_text(self):
+        return self.process.stdout.read().decode(errors="replace") if self.process.poll() is not None else ""
 
     def stderr_text(self):
         if self.process.poll() is None:
@@ -521,6 +568,173 @@ class ProgramTest(unittest.TestCase):
         self.assertGreater(shot.count(is_cyan, (0, 10, 300, 30)), 30)
         program.key("Escape", delay=0)
         self.assertEqual(program.wait(5), 0)
+
+
+    def shoot(self, *args, frames=30, cwd=None):
+        """The program's --screenshot after frames frames: exit code, picture
+        (None when none was saved) and stderr."""
+        program = self.launch(args=list(args) + ["--screenshot", "shot.png", "--frames", str(frames)], cwd=cwd)
+        code = program.wait(180)
+        where = os.path.join(cwd or program.folder, "shot.png")
+        shot = load_picture(where) if os.path.exists(where) else None
+        if shot and cwd:
+            os.remove(where)
+        errors = program.stderr_text()
+        program.stop()
+        self.program = None
+        return code, shot, errors
+
+    def test_help_version_and_bad_usage_need_no_display(self):
+        cases = ((["--help"], 0, "--screenshot FILE.png"),
+                 (["--version"], 0, "reflect-refract 1."),
+                 (["--bogus"], 2, "reflect-refract: unknown option --bogus"),
+                 (["--model"], 2, "reflect-refract: --model needs a value: REFERENCE.smd"),
+                 (["--clip", "3"], 2, "there are 3 animation files, clips 0 to 2"),
+                 (["--model", "missing.smd"], 2, "missing.smd: No such file or directory"))
+        for args, code, said in cases:
+            with self.subTest(args=args):
+                program = Program(args=args, env={"DISPLAY": None}, cwd=tempfile.gettempdir())
+                try:
+                    self.assertEqual(program.wait(20), code)
+                    out, errors = program.stdout_text(), program.stderr_text()
+                    self.assertIn(said, out if code == 0 else errors)
+                    if code == 2:
+                        self.assertEqual(out, "")
+                        self.assertEqual(errors.splitlines()[-1][:len("usage: reflect-refract ")],
+                                         "usage: reflect-refract ")
+                finally:
+                    program.stop()
+
+    def test_screenshot_matches_the_golden_picture(self):
+        """The default scene after 60 frames, saved by --screenshot without
+        anyone focusing the window. Only the frame rate differs from run to
+        run: a channel may be off by 24, and 0.5 % of the pixels by more."""
+        code, shot, errors = self.shoot(frames=60)
+        self.assertEqual(code, 0, errors)
+        self.assertIsNotNone(shot)
+        if os.environ.get("RR_UPDATE_GOLDEN"):
+            pictures.write_png(GOLDEN, shot.width, shot.height, shot.pixels)
+        golden = load_picture(GOLDEN)
+        self.assertEqual((shot.width, shot.height), (golden.width, golden.height))
+        box = (0, 0, shot.width, shot.height)
+        off = differing(shot, golden, box)
+        if off > 0.005 * shot.width * shot.height:
+            where = os.path.join(ARGS.build_dir, "e2e_golden")
+            os.makedirs(where, exist_ok=True)
+            pictures.write_png(os.path.join(where, "actual.png"), shot.width, shot.height, shot.pixels)
+            diff = bytearray(len(shot.pixels))
+            for i in range(0, len(diff), 3):
+                if max(abs(shot.pixels[i + k] - golden.pixels[i + k]) for k in range(3)) > 24:
+                    diff[i] = 255
+            pictures.write_png(os.path.join(where, "difference.png"), shot.width, shot.height, bytes(diff))
+            self.fail("%d pixels differ from %s; the picture and the difference (red) are in %s"
+                      % (off, GOLDEN, where))
+
+    def test_another_character_with_its_clips_and_an_effect(self):
+        """The squid: more bones, six materials in three formats, a clip with
+        13 of its 59 bones, larger than ours and off the origin. A flat
+        effect paints it magenta, so that its outline can be measured."""
+        work = tempfile.mkdtemp(prefix="rr_e2e_squid_")
+        self.addCleanup(shutil.rmtree, work, True)
+        flat = os.path.join(work, "flat.fx")
+        with open(flat, "w") as f:
+            f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
+        # The same files once more, in a folder whose path is far longer than
+        # the loader's 127-character limit.
+        far = os.path.join(work, "a" * 70, "b" * 70, "Squid")
+        shutil.copytree(os.path.join(ARGS.run_dir, SQUID), far)
+        reference = os.path.join(SQUID, "Ref Squid.smd")
+        clips = [a for name in SQUID_CLIPS for a in ("--animation", os.path.join(SQUID, name))]
+
+        shots = {}
+        for name, args in (("clip 0", ["--model", reference] + clips),
+                           ("clip 2", ["--model", reference] + clips + ["--clip", "2"]),
+                           ("far folder", ["--model", os.path.join(far, "Ref Squid.smd")]
+                            + [a for c in SQUID_CLIPS for a in ("--animation", os.path.join(far, c))]
+                            + ["--clip", "2"]),
+                           ("bind pose", ["--model", reference])):
+            with self.subTest(name):
+                code, shot, errors = self.shoot(*(args + ["--effect", flat]))
+                self.assertEqual(code, 0, errors)
+                # Every file loaded: no loader message, no texture left out.
+                self.assertNotIn("Error:", errors)
+                self.assertNotIn("cannot load texture", errors)
+                outline = bounding_box(shot, is_magenta)
+                self.assertIsNotNone(outline, "the character is not in view")
+                # Whole, in front, below the HUD, clear of the edges, and large.
+                x0, y0, x1, y1 = outline
+                self.assertGreaterEqual(y0, HUD_BOTTOM, outline)
+                self.assertTrue(x0 > 10 and x1 < WIDTH - 10 and y1 < HEIGHT - 10, outline)
+                self.assertGreater(max(x1 - x0, (y1 - y0) * 1.5), 0.6 * WIDTH, outline)
+                shots[name] = shot
+        everything = (0, 0, WIDTH, HEIGHT)
+        self.assertGreater(differing(shots["clip 0"], shots["clip 2"], everything), 2000)
+        self.assertLess(differing(shots["clip 2"], shots["far folder"], everything), 500)
+
+        # A clip whose file does not load cannot be played.
+        broken = os.path.join(work, "broken.smd")
+        with open(broken, "w") as f:
+            f.write("not an SMD file\n")
+        code, shot, errors = self.shoot("--model", reference, "--animation", broken,
+                                        "--animation", os.path.join(SQUID, SQUID_CLIPS[0]), "--clip", "1")
+        self.assertEqual(code, 1, errors)
+        self.assertIsNone(shot)
+        self.assertIn("reflect-refract: Error: ", errors)  # the loader's box, on stderr
+        self.assertIn("--clip 1: only 1 of the 2 animation files loaded", errors)
+
+    def test_cubemap_replaces_the_sky(self):
+        work = tempfile.mkdtemp(prefix="rr_e2e_cube_")
+        self.addCleanup(shutil.rmtree, work, True)
+        faces = ((200, 40, 40), (40, 200, 40), (40, 40, 200), (200, 200, 40), (230, 120, 20), (90, 90, 90))
+        cube = os.path.join(work, "faces.dds")
+        pictures.write_cube_dds(cube, faces)
+        code, shot, errors = self.shoot("--cubemap", cube)
+        self.assertEqual(code, 0, errors)
+        # The camera looks along +Z: the sky around the character is the +Z
+        # face; the character reflects the others.
+        plus_z = faces[4]
+        near = lambda r, g, b: max(abs(r - plus_z[0]), abs(g - plus_z[1]), abs(b - plus_z[2])) <= 4
+        self.assertEqual(shot.count(near, (600, HUD_BOTTOM, WIDTH, HEIGHT)), 200 * (HEIGHT - HUD_BOTTOM))
+        self.assertGreater(shot.count(lambda r, g, b: not near(r, g, b), (300, 250, 500, 550)), 5000)
+
+    def test_watch_compiles_the_effect_again_on_save(self):
+        work = tempfile.mkdtemp(prefix="rr_e2e_watch_")
+        self.addCleanup(shutil.rmtree, work, True)
+        effect = os.path.join(work, "watched.fx")
+        with open(effect, "w") as f:
+            f.write(effect_text())
+        program = self.launch(args=["--watch", "--effect", effect])
+        program.start()
+        self.assertEqual(program.screenshot("before").count(is_red, ALERT_LINE), 0)
+
+        def save_and_wait(text, until, what):
+            with open(effect + ".new", "w") as f:
+                f.write(text)
+            os.rename(effect + ".new", effect)  # the way many editors save
+            end = time.time() + 30
+            while time.time() < end:
+                shot = program.screenshot()
+                if until(shot):
+                    return shot
+                time.sleep(0.2)
+            self.fail(what)
+
+        # A broken edit: the running effect stays (the sky and the character
+        # are still drawn), its first error is on the HUD in red, no box.
+        shot = save_and_wait(effect_text(broken=True), lambda s: s.count(is_red, ALERT_LINE) > 30,
+                             "no red error line after a broken edit")
+        self.assertEqual(shot.count(is_clear_blue), 0)
+        self.assertEqual(shot.count(is_magenta), 0)
+        self.assertIsNone(program.find_window("^ERROR$", timeout=0.1))
+        # A good edit: the new effect draws, the red line goes.
+        shot = save_and_wait(effect_text(model_colour="1.0, 0.0, 1.0"),
+                             lambda s: s.count(is_magenta) > 3000 and s.count(is_red, ALERT_LINE) == 0,
+                             "the edited effect did not take over")
+        program.key("Escape", delay=0)
+        self.assertEqual(program.wait(10), 0)
+        errors = program.stderr_text()
+        self.assertIn("'notDeclared' : unknown variable", errors)
+        self.assertIn("compiled again", errors)
 
 
 def main():

@@ -189,4 +189,44 @@ TEST_F(FrameTest, NoClipLoadedLeavesPassOneEmptyButDrawsTheRest) {
     EXPECT_NE(GetRecorder().Find("LightEnable"), -1);
 }
 
+size_t presentsAtRead = 0;
+bool ReadFake(Device*, uint32_t* width, uint32_t* height, std::vector<uint8_t>* rgba) {
+    presentsAtRead = GetRecorder().Named("Present").size();
+    *width = *height = 1;
+    *rgba = {1, 2, 3, 4};
+    return true;
+}
+
+// What the command line adds to a frame: the clip that plays, the bind pose
+// when no clip is loaded, the red HUD line, and the picture taken before
+// the frame is presented.
+TEST_F(FrameTest, CommandLineAdditionsToTheFrame) {
+    ASSERT_TRUE(model.clips[1].AllocateFrames(2, 1));
+    model.clipCount = 2;
+    frame.clipIndex = 1;
+    FrameCapture capture;
+    capture.read = ReadFake;
+    frame.capture = &capture;
+    frame.hudAlert = "e.fx(1): error";
+    frame.RenderFrame();
+    EXPECT_FLOAT_EQ(model.clips[1].blend, 0.01f);
+    EXPECT_EQ(model.clips[0].blend, 0.0f);
+    EXPECT_TRUE(capture.taken);
+    EXPECT_EQ(capture.rgba, (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(presentsAtRead, 0u);
+    std::vector<Call> texts = GetRecorder().Named("DrawTextA");
+    ASSERT_EQ(texts.size(), 8u);
+    EXPECT_EQ(texts[7].text, "e.fx(1): error");
+    EXPECT_EQ(GetRecorder().Names().back(), "Present");
+
+    for (int c = 0; c < 2; ++c) model.clips[c].ReleaseFrames();
+    model.clipCount = 0;
+    for (bool bindPose : {false, true}) {
+        GetRecorder().calls.clear();
+        frame.bindPoseWithoutClip = bindPose;
+        frame.RenderFrame();
+        EXPECT_EQ(GetRecorder().Named("DrawPrimitive").size(), bindPose ? 2u : 0u);
+    }
+}
+
 }  // namespace

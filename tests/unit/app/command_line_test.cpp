@@ -1,0 +1,148 @@
+// The command line: what each argument list means, which files it refuses,
+// and that the README and the man page name every option.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/version.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+CommandLine Parse(std::vector<const char*> arguments) {
+    arguments.insert(arguments.begin(), "reflect-refract");
+    return ParseCommandLine(int(arguments.size()), arguments.data(), "/work");
+}
+
+TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
+    struct Case {
+        std::vector<const char*> arguments;
+        CommandLineAction action;
+        std::string problem;  // for BadUsage: a part of the reason
+    } cases[] = {
+        {{}, CommandLineAction::Run, ""},
+        {{"--help", "--bogus"}, CommandLineAction::Help, ""},
+        {{"-h"}, CommandLineAction::Help, ""},
+        {{"--version"}, CommandLineAction::Version, ""},
+        {{"--bogus"}, CommandLineAction::BadUsage, "unknown option --bogus"},
+        {{"--bogus=1"}, CommandLineAction::BadUsage, "unknown option --bogus"},
+        {{"model.smd"}, CommandLineAction::BadUsage, "unexpected argument \"model.smd\""},
+        {{"--model"}, CommandLineAction::BadUsage, "--model needs a value: REFERENCE.smd"},
+        {{"--model="}, CommandLineAction::BadUsage, "--model needs a value"},
+        {{"--model", "a.smd", "--model", "b.smd"}, CommandLineAction::BadUsage, "--model given twice"},
+        {{"--watch=yes"}, CommandLineAction::BadUsage, "--watch takes no value"},
+        {{"--clip", "-1"}, CommandLineAction::BadUsage, "--clip needs a clip number"},
+        {{"--clip", "1x"}, CommandLineAction::BadUsage, "--clip needs a clip number"},
+        {{"--clip", "2"}, CommandLineAction::Run, ""},  // the program's own three clips
+        {{"--clip", "3"}, CommandLineAction::BadUsage, "there are 3 animation files, clips 0 to 2"},
+        {{"--model", "m.smd", "--clip", "0"}, CommandLineAction::BadUsage, "no animation file"},
+        {{"--model", "m.smd", "--animation", "a.smd", "--clip=1"}, CommandLineAction::BadUsage,
+         "there are 1 animation files"},
+        {{"--frames", "5"}, CommandLineAction::BadUsage, "--frames needs --screenshot"},
+        {{"--screenshot", "s.png", "--frames", "0"}, CommandLineAction::BadUsage, "--frames needs"},
+        {{"--screenshot", "s.png", "--frames", "100001"}, CommandLineAction::BadUsage, "--frames needs"},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const char* argument : c.arguments) shown += std::string(argument) + " ";
+        CommandLine line = Parse(c.arguments);
+        EXPECT_EQ(line.action, c.action) << shown << line.problem;
+        EXPECT_NE(line.problem.find(c.problem), std::string::npos) << shown << line.problem;
+    }
+
+    std::vector<const char*> many;
+    for (int i = 0; i <= kMaxAnimationFiles; ++i) many.push_back("--animation=a.smd");
+    EXPECT_NE(Parse(many).problem.find("at most 32"), std::string::npos);
+}
+
+TEST(CommandLineTest, PathsBecomeAbsoluteAndValuesLand) {
+    CommandLine line = Parse({"--model", "m/Ref.smd", "--animation=./a.smd", "--animation", "/b.smd",
+                              "--clip", "1", "--cubemap", "c.dds", "--effect", "e.fx", "--watch",
+                              "--screenshot", "s.png", "--frames", "7"});
+    ASSERT_EQ(line.action, CommandLineAction::Run) << line.problem;
+    const ProgramOptions& o = line.options;
+    EXPECT_EQ(o.model, "/work/m/Ref.smd");
+    EXPECT_EQ(o.animations, (std::vector<std::string>{"/work/a.smd", "/b.smd"}));
+    EXPECT_EQ(o.clip, 1);
+    EXPECT_EQ(o.cubemap, "/work/c.dds");
+    EXPECT_EQ(o.effect, "/work/e.fx");
+    EXPECT_TRUE(o.watch);
+    EXPECT_EQ(o.screenshot, "/work/s.png");
+    EXPECT_EQ(o.frames, 7);
+    EXPECT_EQ(AnimationCount(o), 2);
+
+    ProgramOptions defaults = Parse({}).options;
+    EXPECT_EQ(defaults.frames, 60);
+    EXPECT_EQ(AnimationCount(defaults), 3);
+    defaults.model = "/m.smd";
+    EXPECT_EQ(AnimationCount(defaults), 0);  // its bind pose
+}
+
+TEST(CommandLineTest, MissingFilesAndFoldersAreRefusedByName) {
+    fs::path root = fs::temp_directory_path() / ("rr_options_" + std::to_string(::getpid()));
+    fs::create_directories(root / "folder.smd");
+    std::ofstream(root / "ref.smd") << "version 1\n";
+    auto path = [&](const char* name) { return (root / name).string(); };
+    // Options with one field set.
+    auto with = [](auto field, auto value) {
+        ProgramOptions options;
+        options.*field = value;
+        return options;
+    };
+    ProgramOptions good = with(&ProgramOptions::model, path("ref.smd"));
+    good.screenshot = path("shot.png");
+    struct Case {
+        ProgramOptions options;
+        std::string problem;
+    } cases[] = {
+        {good, ""},
+        {with(&ProgramOptions::model, path("missing.smd")),
+         "--model " + path("missing.smd") + ": No such file"},
+        {with(&ProgramOptions::animations, std::vector<std::string>{path("ref.smd"), path("folder.smd")}),
+         "a folder, not a file"},
+        {with(&ProgramOptions::cubemap, path("none.dds")), "--cubemap"},
+        {with(&ProgramOptions::effect, std::string("/dev/null")), "--effect /dev/null: not a regular file"},
+        {with(&ProgramOptions::screenshot, path("none/shot.png")),
+         "the folder " + path("none/") + " does not exist"},
+    };
+    for (const Case& c : cases) {
+        std::string problem = CheckOptionFiles(c.options);
+        if (c.problem.empty())
+            EXPECT_EQ(problem, "");
+        else
+            EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+    }
+    fs::remove_all(root);
+}
+
+std::string ReadSource(const char* relative) {
+    std::ifstream file(fs::path(RR_SOURCE_DIR) / relative);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// What a person reads about the options stays in step with the program.
+TEST(CommandLineTest, HelpReadmeAndManPageNameEveryOption) {
+    std::string help = HelpText(), readme = ReadSource("README.md");
+    std::string manual = ReadSource("docs/reflect-refract.1");
+    ASSERT_FALSE(readme.empty());
+    ASSERT_FALSE(manual.empty());
+    for (const std::string& name : OptionNames()) {
+        EXPECT_NE(help.find(name), std::string::npos) << name;
+        EXPECT_NE(readme.find(name), std::string::npos) << name;
+        // roff writes a hyphen as \-.
+        EXPECT_NE(manual.find("\\-\\-" + name.substr(2)), std::string::npos) << name;
+    }
+    EXPECT_NE(manual.find(std::string("\"reflect-refract ") + kProgramVersion + "\""), std::string::npos);
+    EXPECT_EQ(VersionText(), std::string("reflect-refract ") + kProgramVersion);
+}
+
+}  // namespace
