@@ -1,14 +1,2 @@
-// Outcome of parsing one SMD file.
 #pragma once
-
-enum class SmdLoadResult : int {
-    Ok = 0,
-    // The header is not "version 1".
-    NotSmd = 1,
-    // A reference file where an animation was expected, or the other way round.
-    WrongKind = 2,
-    // The file breaks the format in a way that would corrupt the model (a
-    // section without "end", an index out of range, ...); the loader's error
-    // fields say where.
-    Malformed = 3,
-};
+#include "model/smd/smd_load_result.h"

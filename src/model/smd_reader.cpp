@@ -9,14 +9,8 @@
 #include <cstring>
 
 #include "model/skinned_model.h"
-
-namespace {
-
-// Counts beyond this are refused: the vertex buffer length (72 bytes per
-// triangle) and the arrays sized from the counts must stay far from overflow.
-constexpr int kMaxCount = 1 << 24;
-
-}  // namespace
+#include "model/smd/bone_pose.h"
+#include "model/smd/smd_limits.h"
 
 namespace smd {
 
@@ -43,25 +37,6 @@ bool ScanBoneLine(const char* line, int* index, float values[6]) {
     for (int i = 0; i < 6; ++i) values[i] = 0.0f;
     return std::sscanf(line, "%d %f %f %f %f %f %f", index, &values[0], &values[1], &values[2],
                        &values[3], &values[4], &values[5]) >= 1;
-}
-
-Matrix4 ComposeLocalMatrix(const float values[6]) {
-    Matrix4 rotation = MatrixMultiply(MatrixRotationX(values[3]), MatrixRotationY(values[4]));
-    rotation = MatrixMultiply(rotation, MatrixRotationZ(values[5]));
-    return MatrixMultiply(rotation, MatrixTranslation(values[0], values[1], values[2]));
-}
-
-void PoseBone(Bone* bones, int count, int index, const float values[6]) {
-    Bone& bone = bones[index];
-    bone.localMatrix = ComposeLocalMatrix(values);
-    int parent = bone.parentIndex;
-    // Only -1 marks a root; any other parent outside the array was refused
-    // when the node line was read, so it cannot occur here.
-    if (parent < 0 || parent >= count) {
-        bone.absoluteMatrix = bone.localMatrix;
-    } else {
-        bone.absoluteMatrix = MatrixMultiply(bone.localMatrix, bones[parent].absoluteMatrix);
-    }
 }
 
 }  // namespace smd
