@@ -142,9 +142,7 @@ bool ScanInt(const char** p, const char* end, ScannedInt* out) {
     if (s >= end || !IsDigit(*s)) return false;
     constexpr int64_t kHeld = int64_t(1) << 62;
     int64_t value = 0;
-    for (; s < end && IsDigit(*s); ++s)
-        if (value < kHeld) value = value * 10 + (*s - '0');
-    if (value > kHeld) value = kHeld;
+    for (; s < end && IsDigit(*s); ++s) value = value < kHeld / 10 ? value * 10 + (*s - '0') : kHeld;
     out->value = negative ? -value : value;
     out->text = text;
     out->length = int(s - text);

@@ -1,4 +1,4 @@
-// Outcome of parsing one SMD file.
+// Outcome of loading one SMD file.
 #pragma once
 
 enum class SmdLoadResult : int {
@@ -11,4 +11,10 @@ enum class SmdLoadResult : int {
     // section without "end", an index out of range, ...); the status says
     // where and why.
     Malformed = 3,
+    // Set by the loaders only: the file could not be read (missing, not a
+    // regular file, too large); no message box is shown.
+    Unreadable = 4,
+    // Set by the loaders only: refused before reading (a path longer than
+    // 127 characters, every slot in use).
+    Refused = 5,
 };

@@ -1,2 +1,0 @@
-#pragma once
-#include "model/smd/smd_load_result.h"
