@@ -28,54 +28,6 @@ bool MatchWord(const char* p, const char* end, const char* word) {
     return true;
 }
 
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common case, "-12.345678": at most 19 digits, no exponent. With the
-// digits an integer below 2^53 and at most 22 decimals, integer / 10^k is
-// one correctly rounded double operation; rounding that double to float
-// gives the correctly rounded float unless it lies exactly halfway between
-// two floats, which is left to the general path. False when the text is
-// not of this form (nothing is consumed then).
-bool ScanPlainDecimal(const char** p, const char* end, bool negative, float* value) {
-    const char* s = *p;
-    uint64_t digits = 0;
-    int count = 0;
-    int decimals = 0;
-    while (s < end && IsDigit(*s)) {
-        digits = digits * 10 + uint64_t(*s - '0');
-        ++count;
-        ++s;
-    }
-    if (s < end && *s == '.') {
-        ++s;
-        while (s < end && IsDigit(*s)) {
-            digits = digits * 10 + uint64_t(*s - '0');
-            ++count;
-            ++decimals;
-            ++s;
-        }
-    }
-    if (count == 0 || count > 19 || digits > (uint64_t(1) << 53) || decimals > 22) return false;
-    // An exponent, or a letter that could make this hexadecimal, "1e" or
-    // "1e+" (which sscanf takes whole), goes the general way.
-    if (s < end && (*s == 'e' || *s == 'E' || *s == 'x' || *s == 'X')) return false;
-    double exact = double(digits) / kPowersOfTen[decimals];
-    if (exact != 0.0 && (exact < double(std::numeric_limits<float>::min()) ||
-                         exact > double(std::numeric_limits<float>::max())))
-        return false;
-    uint64_t bits;
-    std::memcpy(&bits, &exact, sizeof(bits));
-    // The 29 bits of a double below float precision: exactly half of a float
-    // step is the one case where rounding twice can differ from once.
-    if ((bits & ((uint64_t(1) << 29) - 1)) == (uint64_t(1) << 28)) return false;
-    float result = float(exact);
-    *value = negative ? -result : result;
-    *p = s;
-    return true;
-}
-
 // sscanf's own loop over the characters of a number after its sign: digits,
 // one '.', an exponent letter after a digit with an optional sign right
 // after it, hexadecimal digits after "0x". It takes characters that make no
@@ -150,15 +102,8 @@ bool ScanInt(const char** p, const char* end, ScannedInt* out) {
     return true;
 }
 
-bool ScanFloat(const char** p, const char* end, float* value, const char** text) {
-    const char* s = SkipSpace(*p, end);
-    *text = s;
-    if (s >= end) return false;
-    bool negative = false;
-    if (*s == '-' || *s == '+') {
-        negative = *s == '-';
-        if (++s >= end) return false;
-    }
+bool ScanFloatGeneral(const char** p, const char* end, bool negative, float* value) {
+    const char* s = *p;
     // One sign only: from_chars below would take "-1" after a '+'.
     if (*s == '-' || *s == '+') return false;
     char first = Lower(*s);
@@ -179,10 +124,6 @@ bool ScanFloat(const char** p, const char* end, float* value, const char** text)
         }
         *value = negative ? -std::numeric_limits<float>::infinity()
                           : std::numeric_limits<float>::infinity();
-        *p = s;
-        return true;
-    }
-    if (ScanPlainDecimal(&s, end, negative, value)) {
         *p = s;
         return true;
     }
