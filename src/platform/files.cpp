@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +58,17 @@ int OpenRegularFile(const std::string& path, struct stat* info, std::string* err
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+// A large buffer asks for huge pages before its first touch: filling 30 MB
+// of fresh 4 KiB pages costs more page faults than reading the file does.
+void ReserveLarge(std::vector<uint8_t>* bytes, size_t size) {
+    constexpr size_t kHugePage = size_t(2) << 20;
+    if (size < 2 * kHugePage || bytes->capacity() >= size) return;
+    bytes->reserve(size);
+    uintptr_t start = (reinterpret_cast<uintptr_t>(bytes->data()) + kHugePage - 1) & ~(kHugePage - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(bytes->data()) + size) & ~(kHugePage - 1);
+    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
 std::string SizeText(size_t bytes) {
@@ -172,6 +184,7 @@ bool ReadFileBytes(const char* path, size_t limit, std::vector<uint8_t>* bytes,
     // The size may change while the file is read: read until the end, but
     // never past the limit. The buffer is the size the file had; only when a
     // read into a small probe finds more does it grow.
+    ReserveLarge(bytes, size_t(info.st_size));
     bytes->resize(size_t(info.st_size));
     size_t got = 0;
     uint8_t probe[4096];

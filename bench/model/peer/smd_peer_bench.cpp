@@ -5,11 +5,12 @@
 // LoadReference does but device work) and with assimp's importer
 // (Importer::ReadFile(path, 0), no post-processing); and times our parse
 // of the bytes in memory and ReadFileBytes alone, to show where the time
-// goes, and the load with the file read into a buffer of its size (what
-// ReadFileBytes would cost without growing its buffer to twice the file).
-// (assimp's ReadFileFromMemory is no peer: it takes tens of seconds on a
-// 1 MB SMD file.) Every round runs the five once, forwards or backwards. Prints the median of each, its throughput, the ratios, and the
-// peak heap of one load beside the size of the file and of what it returns.
+// goes, and the load with the file read by a plain read() into a buffer of
+// its size (no huge pages, no checks). (assimp's ReadFileFromMemory is no
+// peer: it takes tens of seconds on a 1 MB SMD file.) Every round runs the
+// five once, forwards or backwards. Prints the median of each, its
+// throughput, the ratios, and the peak heap of one load beside the size of
+// the file and of what it returns.
 // Without files: the 100k-triangle file of model_bench, assimp's
 // WusonSMD.smd and our Ref_Red.smd.
 #include <assimp/Importer.hpp>
@@ -101,8 +102,7 @@ size_t LoadOurs(const std::string& path) {
 }
 
 // The bytes read into a buffer of the file's size, with one small read to
-// find the end: what ReadFileBytes costs without its growth step (it grows
-// the buffer to twice the file's size to look for more bytes).
+// find the end: the plainest read there is.
 std::vector<uint8_t> RightSizedBytes(const std::string& path) {
     std::vector<uint8_t> bytes;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
