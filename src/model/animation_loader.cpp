@@ -6,6 +6,7 @@
 #include "model/skinned_model.h"
 #include "model/smd/smd_parser.h"
 #include "model/smd_file_load.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -22,6 +23,21 @@ bool MoveFrames(smd::Animation& parsed, AnimationClip* clip) {
 }
 
 }  // namespace
+
+void SkinnedModel::NoteBoneMismatch(const char* path, const AnimationClip& clip) const {
+    for (int m = 0; m < meshCount; ++m) {
+        int reference = meshes[m].boneCount;
+        if (clip.frameCount == 0 || clip.boneCount == reference) continue;
+        if (clip.boneCount < reference) {
+            smd::PrintNote("animation %s has %d bones, the model %d: bones %d to %d keep their pose",
+                           ResolvePath(path).c_str(), clip.boneCount, reference, clip.boneCount, reference - 1);
+        } else {
+            smd::PrintNote("animation %s has %d bones, the model %d: its bones %d to %d are not used",
+                           ResolvePath(path).c_str(), clip.boneCount, reference, reference, clip.boneCount - 1);
+        }
+        return;
+    }
+}
 
 bool SkinnedModel::LoadAnimation(const char* path, SmdLoadFailure* failure) {
     if (!path) return false;
@@ -47,5 +63,6 @@ bool SkinnedModel::LoadAnimation(const char* path, SmdLoadFailure* failure) {
     // The slot is replaced only now that the whole file has been read.
     clips[clipCount].TakeFramesFrom(clip);
     ++clipCount;
+    NoteBoneMismatch(path, clips[clipCount - 1]);
     return true;
 }

@@ -34,13 +34,21 @@ struct SkinnedModel {
     // the material textures and the vertex buffer. False, with a message box
     // (caption "Error") unless the file could not be read, when the file is
     // not a usable reference; the mesh slots are then unchanged. failure,
-    // when given, receives the reason and the line.
+    // when given, receives the reason and the line. Every failure, and a
+    // material texture that cannot be read, also gives one line on stderr.
     bool LoadReference(gfx::Device* device, const char* path, SmdLoadFailure* failure = nullptr);
-    // Loads an animation file into clips[clipCount]; failures as above.
+    // Loads an animation file into clips[clipCount]; failures as above. A
+    // clip with fewer or more bones than a loaded mesh is kept (the mesh's
+    // other bones keep their pose, the clip's extra bones are not used) and
+    // noted on stderr.
     bool LoadAnimation(const char* path, SmdLoadFailure* failure = nullptr);
     // Advances clip clipIndex by timeStep over [startFrame, endFrame), blends
     // every mesh's bones, skins and draws every mesh one triangle per call.
     // False when the clip or the range is refused (nothing drawn).
     bool UpdateAndDraw(gfx::Device* device, uint32_t fillMode, int startFrame, int endFrame,
                        float timeStep, int clipIndex);
+
+    // The stderr note of LoadAnimation for a clip whose bone count differs
+    // from the first mesh that has another count.
+    void NoteBoneMismatch(const char* path, const AnimationClip& clip) const;
 };

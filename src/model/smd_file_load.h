@@ -1,5 +1,6 @@
 // The steps both SMD loaders share around the parser: reading the file and
-// reporting a failure with the loaders' message boxes (caption "Error").
+// reporting a failure with the loaders' message boxes (caption "Error") and
+// a line on stderr that names the file (with '/' separators) and the reason.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +21,9 @@ void ReportParseFailure(const char* path, const ParseStatus& status, SmdLoadFail
 
 // Shows "path: reason" for a load refused before the file was read.
 void ReportRefusal(const char* path, const char* reason, SmdLoadFailure* failure);
+
+// One line on stderr, "PROGRAM: " and the formatted text: what a model
+// author would want to know about a file, whether or not a box shows it.
+void PrintNote(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace smd
