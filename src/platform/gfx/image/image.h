@@ -2,15 +2,15 @@
 //
 // Which decoder reads which format, and why:
 //   PNG   libpng (png_decoder.cpp): Debian's package, fuzzed upstream without
-//         pause; its own header read gives the size before any row is inflated.
+//         pause; its own header read gives the size before a row is inflated.
 //   JPEG  libjpeg-turbo (jpeg_decoder.cpp): the same, and it decodes straight
 //         into RGBA rows.
-//   BMP, TGA  stb_image (bmp_tga_decoder.cpp), compiled in with only these two
-//         formats, behind a header read of our own that checks the picture's
-//         size and that the file holds the pixel data it claims. These formats
-//         are simple enough that stb's readers are small, and they read every
-//         variant the textures of old tools come in; the fuzz target
-//         fuzz/image covers them.
+//   BMP, TGA  readers of our own (bmp_decoder.cpp, tga_decoder.cpp), fuzzed
+//         here (fuzz/image). stb_image, the packaged alternative, reads past
+//         the data it was given as zeros, misplaces OS/2 palettes and hands
+//         out palette entries it never wrote; both formats are a header, an
+//         optional palette and rows, a few hundred lines with every field
+//         checked against the file.
 //   DDS   our own reader (dds.h): Debian packages none.
 // Nothing else (GIF, PSD, PNM, HDR, ...) is read: textures do not come in
 // those formats, and each reader compiled in is one more to trust.
@@ -39,8 +39,8 @@ struct FreePixels {
     void operator()(uint8_t* pixels) const { std::free(pixels); }
 };
 
-// An 8-bit RGBA picture, rows top to bottom, in one malloc'd block (stb hands
-// its result over in one; the other decoders fill one of ours).
+// An 8-bit RGBA picture, rows top to bottom, in one malloc'd block that the
+// decoder wrote and the texture upload reads.
 struct RgbaImage {
     uint32_t width = 0;
     uint32_t height = 0;
