@@ -142,7 +142,8 @@ bool DecodeBmp(const uint8_t* data, size_t size, const TextureLimits& limits, Rg
     if (!masked && h.bits != 16 && h.bits != 32) h.masks[3] = 0;
     const uint64_t dataStart = U32(data + 10);
 
-    uint8_t palette[256][4] = {};  // RGBA; entries the file does not hold stay black
+    uint8_t palette[256][4] = {};  // RGBA; entries the file does not hold are opaque black
+    for (auto& entry : palette) entry[3] = 255;
     if (paletted) {
         const uint32_t entryBytes = h.core ? 3 : 4;
         uint64_t entries = h.colours ? h.colours : uint64_t(1) << h.bits;

@@ -67,7 +67,6 @@ bool Read(Session* session, const TextureLimits& limits, std::string* error) {
     png_structp png = session->png;
     if (setjmp(png_jmpbuf(png))) return false;
 
-    png_set_user_limits(png, limits.maxEdge, limits.maxEdge);
     png_set_chunk_malloc_max(png, kChunkMemory);
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, kSkippedChunkCount);

@@ -1,0 +1,308 @@
+// Picture decoding: what each reader makes of the layouts it reads, the size
+// checks made from the header alone, and refusals with their reasons. Files
+// are written here byte by byte (BMP, TGA, PNG chunks) or by stb's writer
+// (JPEG); each is decoded from an exactly sized heap copy, so that a read
+// past the end shows under AddressSanitizer.
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/image/image.h"
+
+namespace {
+
+using gfx::image::RgbaImage;
+using gfx::image::TextureLimits;
+using Bytes = std::vector<uint8_t>;
+
+TextureLimits Limits(uint32_t maxEdge = 16384) {
+    TextureLimits limits;
+    limits.maxEdge = maxEdge;
+    return limits;
+}
+
+bool Decode(const Bytes& file, RgbaImage* image, std::string* error,
+            const TextureLimits& limits = Limits()) {
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[file.size() + 1]);
+    if (!file.empty()) std::memcpy(copy.get(), file.data(), file.size());
+    return gfx::image::DecodeImage(copy.get(), file.size(), limits, image, error);
+}
+
+// Pixels as 0xRRGGBBAA, rows top down.
+std::vector<uint32_t> Pixels(const RgbaImage& image) {
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < size_t(image.width) * image.height * 4; i += 4) {
+        const uint8_t* p = image.pixels.get() + i;
+        out.push_back(uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]);
+    }
+    return out;
+}
+
+void Put(Bytes& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+}
+
+// A BMP of 2 × |height| pixels: `stored` holds the raw pixel values (palette
+// indices or packed colours) in file order, packed at `bits` per pixel.
+// `inHeader` fills the info header from byte 40 on (masks of V2+ headers);
+// `tables` follows the info header (palette entries or masks).
+Bytes Bmp(uint32_t infoSize, uint16_t bits, int32_t height, uint32_t compression,
+          const Bytes& tables, const std::vector<uint32_t>& stored,
+          const std::vector<uint32_t>& inHeader = {}) {
+    Bytes info;
+    Put(info, infoSize, 4);
+    if (infoSize == 12) {
+        Put(info, 2, 2), Put(info, uint32_t(height), 2), Put(info, 1, 2), Put(info, bits, 2);
+    } else {
+        Put(info, 2, 4), Put(info, uint32_t(height), 4), Put(info, 1, 2), Put(info, bits, 2);
+        Put(info, compression, 4);
+        while (info.size() < 40) info.push_back(0);
+        for (uint32_t v : inHeader) Put(info, v, 4);
+        info.resize(infoSize, 0);
+    }
+    Bytes rows;
+    const size_t rowBytes = (2 * bits + 31) / 32 * 4;
+    for (size_t row = 0; row * 2 < stored.size(); ++row) {
+        Bytes line(rowBytes, 0);
+        for (size_t x = 0; x < 2; ++x) {
+            uint32_t v = stored[row * 2 + x];
+            if (bits < 8) {
+                line[x * bits / 8] |= uint8_t(v << (8 - bits - x * bits % 8));
+            } else {
+                for (int b = 0; b < bits / 8; ++b) line[x * bits / 8 + b] = uint8_t(v >> (8 * b));
+            }
+        }
+        rows.insert(rows.end(), line.begin(), line.end());
+    }
+    Bytes file = {'B', 'M'};
+    const uint32_t offset = 14 + uint32_t(info.size() + tables.size());
+    Put(file, offset + uint32_t(rows.size()), 4), Put(file, 0, 4), Put(file, offset, 4);
+    file.insert(file.end(), info.begin(), info.end());
+    file.insert(file.end(), tables.begin(), tables.end());
+    file.insert(file.end(), rows.begin(), rows.end());
+    return file;
+}
+
+// A TGA of 2 × 2 pixels of the given type and depth, descriptor bits as given.
+Bytes Tga(uint8_t type, uint8_t bits, uint8_t descriptor, const Bytes& pixels, uint16_t mapLength = 0,
+          uint8_t mapBits = 0, const Bytes& map = {}) {
+    Bytes file = {0, uint8_t(mapLength ? 1 : 0), type};
+    Put(file, 0, 2), Put(file, mapLength, 2), file.push_back(mapBits);
+    Put(file, 0, 4), Put(file, 2, 2), Put(file, 2, 2), file.push_back(bits), file.push_back(descriptor);
+    file.insert(file.end(), map.begin(), map.end());
+    file.insert(file.end(), pixels.begin(), pixels.end());
+    return file;
+}
+
+// A PNG from raw scanlines (filter bytes included), written chunk by chunk.
+Bytes Png(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour, const Bytes& scanlines,
+          const std::vector<std::pair<const char*, Bytes>>& extra = {}) {
+    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&](const char* type, const Bytes& data) {
+        for (int i = 3; i >= 0; --i) file.push_back(uint8_t(data.size() >> (8 * i)));
+        Bytes body(type, type + 4);
+        body.insert(body.end(), data.begin(), data.end());
+        file.insert(file.end(), body.begin(), body.end());
+        uint32_t crc = uint32_t(crc32(0, body.data(), uInt(body.size())));
+        for (int i = 3; i >= 0; --i) file.push_back(uint8_t(crc >> (8 * i)));
+    };
+    Bytes ihdr;
+    for (uint32_t v : {width, height})
+        for (int i = 3; i >= 0; --i) ihdr.push_back(uint8_t(v >> (8 * i)));
+    ihdr.insert(ihdr.end(), {depth, colour, 0, 0, 0});
+    chunk("IHDR", ihdr);
+    for (const auto& [type, data] : extra) chunk(type, data);
+    uLongf packed = compressBound(uLong(scanlines.size()));
+    Bytes idat(packed);
+    compress(idat.data(), &packed, scanlines.data(), uLong(scanlines.size()));
+    idat.resize(packed);
+    chunk("IDAT", idat);
+    chunk("IEND", {});
+    return file;
+}
+
+Bytes Jpeg(int components, int width = 16, int height = 16) {
+    Bytes pixels(size_t(width) * height * components, 200), file;
+    stbi_write_jpg_to_func([](void* context, void* data, int size) {
+        auto* out = static_cast<Bytes*>(context);
+        out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    }, &file, width, height, components, pixels.data(), 95);
+    return file;
+}
+
+const Bytes kBgrPalette = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0};  // red, green, blue
+
+TEST(ImageDecoding, EachLayoutGivesTheSamePicture) {
+    // Every case holds red and green on the top row, blue and white (or the
+    // format's nearest) below.
+    const std::vector<uint32_t> picture = {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFFFF};
+    const std::vector<uint32_t> noWhite = {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0x000000FF};
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::vector<uint32_t> expected;
+    } cases[] = {
+        {"BMP 24 bits, bottom up", Bmp(40, 24, 2, 0, {}, {0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FF00}), picture},
+        {"BMP 24 bits, top down", Bmp(40, 24, -2, 0, {}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}), picture},
+        {"BMP 32 bits with alpha", Bmp(40, 32, 2, 0, {}, {0xFF0000FF, 0x80FFFFFF, 0xFFFF0000, 0xFF00FF00}),
+         {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFF80}},
+        {"BMP 32 bits, alpha all zero is opaque", Bmp(40, 32, 2, 0, {}, {0xFF, 0xFFFFFF, 0xFF0000, 0xFF00}), picture},
+        {"BMP 16 bits, 5-5-5", Bmp(40, 16, 2, 0, {}, {0x001F, 0x7FFF, 0x7C00, 0x03E0}), picture},
+        {"BMP 16 bits, 5-6-5 masks after the header",
+         Bmp(40, 16, 2, 3, {0, 0xF8, 0, 0, 0xE0, 7, 0, 0, 0x1F, 0, 0, 0}, {0x001F, 0xFFFF, 0xF800, 0x07E0}), picture},
+        {"BMP V5 header, masks and alpha in it",
+         Bmp(124, 32, 2, 3, {}, {0xFF00FF00, 0xFFFF00FF, 0x0000FFFF, 0x00FFFF00},
+             {0x000000FF, 0x00FF0000, 0xFF000000, 0x0000FF00}),
+         {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFF00}},
+        {"BMP 8-bit palette, index past it is black", Bmp(40, 8, 2, 0, kBgrPalette, {2, 7, 0, 1}), noWhite},
+        {"BMP 4-bit palette", Bmp(40, 4, 2, 0, kBgrPalette, {2, 3, 0, 1}), noWhite},
+        {"BMP 1-bit palette", Bmp(40, 1, 2, 0, {0, 0, 255, 0, 255, 255, 255, 0}, {0, 1, 1, 0}),
+         {0xFFFFFFFF, 0xFF0000FF, 0xFF0000FF, 0xFFFFFFFF}},
+        {"OS/2 BMP, 3-byte palette", Bmp(12, 8, 2, 0, {0, 0, 255, 0, 255, 0, 255, 0, 0}, {2, 3, 0, 1}), noWhite},
+        {"TGA 24 bits, bottom up", Tga(2, 24, 0, {255, 0, 0, 255, 255, 255, 0, 0, 255, 0, 255, 0}), picture},
+        {"TGA 32 bits, top down, right to left",
+         Tga(2, 32, 0x30, {0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255, 255, 0, 0, 255}), picture},
+        {"TGA 16 bits, 5-5-5", Tga(2, 16, 0x20, {0, 0x7C, 0xE0, 0x03, 0x1F, 0, 0xFF, 0x7F}), picture},
+        {"TGA run-length, a run crosses a row",
+         Tga(10, 24, 0x20, {0x00, 0, 0, 255, 0x81, 0, 255, 0, 0x00, 255, 255, 255}),
+         {0xFF0000FF, 0x00FF00FF, 0x00FF00FF, 0xFFFFFFFF}},
+        {"TGA colour map, 16-bit entries", Tga(1, 8, 0x20, {0, 1, 2, 3}, 4, 16, {0, 0x7C, 0xE0, 3, 0x1F, 0, 0xFF, 0x7F}),
+         {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFFFF}},
+        {"TGA grey and alpha", Tga(3, 16, 0x20, {0, 255, 255, 0, 128, 128, 255, 255}),
+         {0x000000FF, 0xFFFFFF00, 0x80808080, 0xFFFFFFFF}},
+        {"PNG palette with transparency",
+         Png(2, 2, 8, 3, {0, 0, 1, 0, 2, 3}, {{"PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}},
+                                              {"tRNS", {255, 255, 255, 0}}}),
+         {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFF00}},
+        {"PNG 16-bit RGB", Png(2, 1, 16, 2, {0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255}),
+         {0xFF0000FF, 0x0000FFFF}},
+        {"PNG 2-bit grey", Png(2, 1, 2, 0, {0, 0x30}), {0x000000FF, 0xFFFFFFFF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RgbaImage image;
+        std::string error;
+        ASSERT_TRUE(Decode(c.file, &image, &error)) << error;
+        EXPECT_EQ(image.width, 2u);
+        EXPECT_EQ(Pixels(image), c.expected);
+    }
+    RgbaImage image;
+    std::string error;
+    for (int components : {1, 3}) {
+        ASSERT_TRUE(Decode(Jpeg(components), &image, &error)) << error;
+        EXPECT_EQ(image.height, 16u);
+        EXPECT_NEAR(int(image.pixels[0]), 200, 3);
+        EXPECT_EQ(image.pixels[3], 255);
+    }
+}
+
+TEST(ImageDecoding, SizeIsCheckedFromTheHeaderAlone) {
+    // Headers claiming large pictures over a few bytes of data: refused for
+    // their size (not for their missing data), so no pixel memory is taken.
+    Bytes tga = Tga(2, 24, 0, {});
+    tga[12] = 0xFF, tga[13] = 0x44, tga[14] = 0x44, tga[15] = 0x53;  // 17663 x 21316
+    Bytes bmp = Bmp(40, 24, -2, 0, {}, {});
+    bmp[18] = 0, bmp[19] = 0x20;  // width 8192
+    bmp[22] = 0x00, bmp[23] = 0xE0, bmp[24] = 0xFF, bmp[25] = 0xFF;  // height -8192
+    Bytes png = Png(100000, 1, 8, 2, {});
+    Bytes jpeg = Jpeg(3);
+    for (size_t i = 2; i + 8 < jpeg.size(); i += 2 + (jpeg[i + 2] << 8 | jpeg[i + 3])) {
+        if (jpeg[i + 1] != 0xC0) continue;  // walks the markers to the frame header
+        jpeg[i + 5] = 0x30, jpeg[i + 6] = 0, jpeg[i + 7] = 0x30, jpeg[i + 8] = 0;  // 12288²
+        break;
+    }
+    struct Case {
+        const char* what;
+        const Bytes& file;
+        uint32_t maxEdge;
+        const char* message;
+    } cases[] = {
+        {"TGA over the device's edge", tga, 16384, "TGA: 17663 x 21316 pixels: larger than the 16384 pixels a side"},
+        {"BMP over the budget", bmp, 16384, "BMP: 8192 x 8192 pixels take 256 MiB, more than the 64 MiB"},
+        {"PNG over the device's edge", png, 16384, "PNG: 100000 x 1 pixels: larger than the 16384"},
+        {"JPEG over the budget", jpeg, 16384, "JPEG: 12288 x 12288 pixels take 576 MiB"},
+        {"BMP over a small device", Bmp(40, 24, 2, 0, {}, {1, 2, 3, 4}), 1, "pixels a side this device's"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RgbaImage image;
+        std::string error;
+        EXPECT_FALSE(Decode(c.file, &image, &error, Limits(c.maxEdge)));
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_EQ(image.pixels, nullptr);
+    }
+}
+
+TEST(ImageDecoding, MalformedFilesAreRefusedWithTheirReason) {
+    Bytes outsideMap = Tga(1, 8, 0, {0, 1, 2, 9}, 3, 24, Bytes(9, 0));
+    struct Case {
+        const char* what;
+        Bytes file;
+        const char* message;
+    } cases[] = {
+        {"empty", {}, "empty file"},
+        {"no known signature", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+         "not a BMP, TGA, PNG, JPEG or DDS file"},
+        {"16-bit PNM", {'P', '6', '\n', '1', ' ', '1', '\n', '6', '5', '5', '3', '5', '\n', 0, 0, 0, 0, 0, 0},
+         "not a BMP, TGA, PNG, JPEG or DDS file"},
+        {"DDS handed to the picture decoder", {'D', 'D', 'S', ' '}, "a DDS file"},
+        {"BMP run-length", Bmp(40, 8, 2, 1, kBgrPalette, {0, 0, 0, 0}), "BMP: run-length compressed BMP is not read"},
+        {"BMP unknown header size", Bmp(64, 24, 2, 0, {}, {0, 0, 0, 0}), "BMP: info header of 64 bytes"},
+        {"BMP 2 bits per pixel", Bmp(40, 2, 2, 0, kBgrPalette, {0, 0, 0, 0}), "BMP: 2 bits per pixel is not read"},
+        {"BMP masks with 24 bits", Bmp(40, 24, 2, 3, Bytes(12, 0), {0, 0, 0, 0}), "BMP: channel masks with 24 bits"},
+        {"TGA true colour at 8 bits", Tga(2, 8, 0, {0, 0, 0, 0}), "not a BMP, TGA"},
+        {"TGA index outside its map", outsideMap, "TGA: colour index outside the colour map"},
+        {"PNG with a bad IHDR checksum", [] { Bytes p = Png(2, 2, 8, 2, Bytes(14, 0)); p[29] ^= 1; return p; }(),
+         "PNG: IHDR: CRC error"},
+        {"PNG whose pixel data is short", Png(2, 2, 8, 2, Bytes(7, 0)), "PNG: "},
+        {"JPEG with no frame", {0xFF, 0xD8, 0xFF, 0xD9}, "JPEG: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RgbaImage image;
+        std::string error;
+        EXPECT_FALSE(Decode(c.file, &image, &error));
+        EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
+        EXPECT_EQ(image.pixels, nullptr);
+    }
+}
+
+TEST(ImageDecoding, CutsThroughThePixelDataAreRefused) {
+    // Everything short of the trailer that carries no pixels (the last BMP
+    // row's padding, PNG's IEND chunk, JPEG's end marker) is needed.
+    const struct {
+        Bytes file;
+        size_t trailer;
+    } files[] = {{Bmp(40, 24, 2, 0, {}, {1, 2, 3, 4}), 2},
+                 {Bmp(40, 4, -2, 0, kBgrPalette, {1, 2, 0, 1}), 3},
+                 {Tga(2, 32, 0, Bytes(16, 7)), 0},
+                 {Tga(10, 24, 0, {0x01, 1, 2, 3, 4, 5, 6, 0x81, 7, 8, 9}), 0},
+                 {Png(2, 2, 8, 6, {0, 1, 2, 3, 4, 5, 6, 7, 8, 0, 9, 8, 7, 6, 5, 4, 3, 2}), 12},
+                 {Jpeg(3), 2}};
+    for (const auto& f : files) {
+        RgbaImage image;
+        std::string error;
+        ASSERT_TRUE(Decode(f.file, &image, &error)) << error;
+        for (size_t size = 0; size + f.trailer < f.file.size(); ++size) {
+            Bytes cut(f.file.begin(), f.file.begin() + long(size));
+            EXPECT_FALSE(Decode(cut, &image, &error)) << "accepted " << size << " of " << f.file.size();
+        }
+    }
+}
+
+TEST(TextureLimits, EdgeBudgetAndEmptiness) {
+    TextureLimits limits = Limits(4096);
+    std::string error;
+    EXPECT_TRUE(gfx::image::CheckTextureSize(4096, 4096, 1, uint64_t(4096) * 4096 * 4, limits, &error));
+    EXPECT_FALSE(gfx::image::CheckTextureSize(4097, 1, 1, 4 * 4097, limits, &error));
+    EXPECT_FALSE(gfx::image::CheckTextureSize(0, 1, 1, 0, limits, &error));
+    EXPECT_FALSE(gfx::image::CheckTextureSize(2048, 2048, 6, uint64_t(2048) * 2048 * 4 * 6, limits, &error));
+    EXPECT_EQ(error, "6 faces of 2048 x 2048 pixels take 96 MiB, more than the 64 MiB a texture may take");
+}
+
+}  // namespace
