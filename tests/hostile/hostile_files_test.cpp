@@ -202,7 +202,7 @@ std::vector<Row> Rows() {
         {"cube map: faces not square", Via::CubeMap, [](Scratch& s) { return s.Write("sky.dds", Patched(Dds(F::DXT1, 4, 4, 1, 6), 16, 8)); }, "cube map faces are not square"},
         {"cube map: a PNG", Via::CubeMap, [](Scratch& s) { return s.Write("sky.dds", Png(2, 2, {{"tEXt", Bytes(200, 'a')}})); }, "not a DDS file (bad magic)"},
         {"effect: 10 MB of '{'", Via::Effect, [](Scratch& s) { return s.Write("e.fx", std::string(10000000, '{')); }, "e.fx(1): error: the effect has no technique"},
-        {"effect: 40,000 techniques", Via::Effect, [manyTechniques](Scratch& s) { return s.Write("e.fx", manyTechniques); }, "e.fx(257): error: more than 256 passes in the effect"},
+        {"effect: 40,000 techniques", Via::Effect, [manyTechniques](Scratch& s) { return s.Write("e.fx", manyTechniques); }, "e.fx(65): error: more than 64 passes in the effect"},
         {"effect: a technique twice", Via::Effect, [effect](Scratch& s) { return s.Write("e.fx", effect + effect); }, "e.fx(2): error: technique 'T' is defined twice"},
         {"effect: comment never closed", Via::Effect, [effect](Scratch& s) { return s.Write("e.fx", "/*\n" + effect); }, "e.fx(1): error: comment not closed"},
         {"effect: binary bytes", Via::Effect, [](Scratch& s) { return s.Write("e.fx", std::string("\0\xff\x7f{\0}", 6)); }, "error: the effect has no technique"},

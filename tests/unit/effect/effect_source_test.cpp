@@ -199,7 +199,8 @@ TEST(EffectSourceTest, PassesAreCountedOverAllTechniques) {
     EXPECT_EQ(source.techniques.size(), kMaxPasses);
     text += "technique Last { pass { " VS_OK " " PS_OK " } }\n";
     EXPECT_FALSE(ReadEffectSource(text, "p.fx", &source, &error));
-    EXPECT_EQ(error, "p.fx(257): error: more than 256 passes in the effect");
+    EXPECT_EQ(error, "p.fx(" + std::to_string(kMaxPasses + 1) + "): error: more than " +
+                         std::to_string(kMaxPasses) + " passes in the effect");
 }
 
 // Whatever the bytes, the reader answers without crashing or reading past the

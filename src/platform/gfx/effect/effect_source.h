@@ -60,8 +60,9 @@ struct EffectSource {
 };
 
 // The most passes an effect may hold, over all its techniques: each becomes
-// a GL program, and real effects have a handful.
-constexpr size_t kMaxPasses = 256;
+// a GL program, each of its entry points a compile of the whole file, and
+// real effects have a handful.
+constexpr size_t kMaxPasses = 64;
 
 // Reads text (the contents of the file named path, which only appears in
 // messages). On failure returns false and sets error to one line of the form
