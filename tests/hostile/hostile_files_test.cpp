@@ -12,9 +12,9 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <zlib.h>
 
 #include "../unit/dds/dds_writer.h"
+#include "../unit/image/picture_files.h"
 #include "hostile_fixture.h"
 #include "model/skinned_model.h"
 #include "scene/effect_setup.h"
@@ -23,90 +23,32 @@
 namespace hostile {
 namespace {
 
-void Put(Bytes& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
-}
-
-// A 24-bit BMP header for width × height, followed by `data` bytes of rows.
-Bytes Bmp(int32_t width, int32_t height, size_t data, uint32_t compression = 0) {
-    Bytes out = {'B', 'M'};
-    Put(out, uint32_t(54 + data), 4), Put(out, 0, 4), Put(out, 54, 4);
-    Put(out, 40, 4), Put(out, uint32_t(width), 4), Put(out, uint32_t(height), 4);
-    Put(out, 1, 2), Put(out, 24, 2), Put(out, compression, 4);
-    out.resize(54 + data, 0x40);
-    return out;
-}
-
-// An 18-byte true-colour TGA header for width × height and nothing else.
-Bytes Tga(uint16_t width, uint16_t height) {
-    Bytes out = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    Put(out, width, 2), Put(out, height, 2), out.push_back(24), out.push_back(0);
-    return out;
-}
-
-// A PNG signature and IHDR for width × height RGBA, then the given chunks.
-Bytes Png(uint32_t width, uint32_t height, const std::vector<std::pair<std::string, Bytes>>& chunks) {
-    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    auto chunk = [&](const std::string& type, const Bytes& data) {
-        for (int i = 3; i >= 0; --i) out.push_back(uint8_t(data.size() >> (8 * i)));
-        Bytes body(type.begin(), type.end());
-        body.insert(body.end(), data.begin(), data.end());
-        out.insert(out.end(), body.begin(), body.end());
-        uint32_t crc = uint32_t(crc32(0, body.data(), uInt(body.size())));
-        for (int i = 3; i >= 0; --i) out.push_back(uint8_t(crc >> (8 * i)));
-    };
-    Bytes ihdr;
-    for (uint32_t v : {width, height})
-        for (int i = 3; i >= 0; --i) ihdr.push_back(uint8_t(v >> (8 * i)));
-    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-    chunk("IHDR", ihdr);
-    for (const auto& [type, data] : chunks) chunk(type, data);
-    return out;
-}
-
-Bytes Deflate(const Bytes& raw) {
-    uLongf size = compressBound(uLong(raw.size()));
-    Bytes out(size);
-    compress2(out.data(), &size, raw.data(), uLong(raw.size()), 9);
-    out.resize(size);
-    return out;
-}
+using namespace picturetest;
 
 // A 2 × 2 RGBA PNG whose text chunk inflates to 64 MiB: skipped unread.
 Bytes PngWithTextBomb() {
     Bytes text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
     Bytes bomb = Deflate(Bytes(size_t(64) << 20, 'A'));
     text.insert(text.end(), bomb.begin(), bomb.end());
-    return Png(2, 2, {{"zTXt", text}, {"IDAT", Deflate(Bytes(18, 0))}, {"IEND", {}}});
+    return Png(2, 2, 8, 6, Bytes(18, 0), {{"zTXt", text}});
 }
 
-// The start of a baseline JPEG whose frame claims width × height: markers
-// and tables, then data that ends at once.
-Bytes Jpeg(uint16_t width, uint16_t height) {
-    Bytes out = {0xFF, 0xD8};
-    out.insert(out.end(), {0xFF, 0xDB, 0, 67, 0});  // one quantisation table of ones
-    out.insert(out.end(), 64, 1);
-    out.insert(out.end(), {0xFF, 0xC0, 0, 11, 8, uint8_t(height >> 8), uint8_t(height),
-                           uint8_t(width >> 8), uint8_t(width), 1, 1, 0x11, 0});
-    // DC and AC tables with one code each (length 1), enough for a header read.
-    out.insert(out.end(), {0xFF, 0xC4, 0, 20, 0x00, 1});
-    out.insert(out.end(), 15, 0);
-    out.push_back(0);
-    out.insert(out.end(), {0xFF, 0xC4, 0, 20, 0x10, 1});
-    out.insert(out.end(), 15, 0);
-    out.push_back(0);
-    out.insert(out.end(), {0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 63, 0, 0x00});
-    return out;
+// A 24-bit BMP header for width × height followed by `data` bytes.
+Bytes BmpHeader(uint32_t width, int32_t height, size_t data, uint32_t compression = 0) {
+    Bytes file = picturetest::Bmp(40, 24, 1, 1, compression, {}, {});
+    file = Patched(Patched(file, 18, width), 22, uint32_t(height));
+    file.resize(file.size() + data, 0x40);
+    return file;
+}
+
+// An 18-byte true-colour TGA header for width × height and no pixels.
+Bytes TgaHeader(uint16_t width, uint16_t height) {
+    return Patched(Tga(2, 24, 0, {}), 12, width | uint32_t(height) << 16);
 }
 
 Bytes Dds(ddstest::Fmt format, uint32_t width, uint32_t height, uint32_t levels, int faces) {
     return ddstest::Solid(format, width, height, levels,
                           std::vector<std::vector<ddstest::Rgba>>(size_t(faces), {{9, 9, 9, 255}}));
-}
-
-Bytes Patched(Bytes bytes, size_t offset, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = uint8_t(value >> (8 * i));
-    return bytes;
 }
 
 // Through which reader a row's file goes.
@@ -140,74 +82,177 @@ std::vector<Row> Rows() {
         manyTechniques += "technique T" + std::to_string(i) +
                           " { pass { VertexShader = compile vs_3_0 V(); PixelShader = compile ps_3_0 P(); } }\n";
     }
-    Bytes skin = Bmp(64, 64, 64 * 64 * 3);  // a 12 KB material texture
+    const Bytes skin = picturetest::Bmp(40, 24, 64, 64, 0, {}, std::vector<uint32_t>(64 * 64, 0x804020));
     return {
         // Paths that are not regular files, and sizes over the limit of their kind.
-        {"texture: FIFO", Via::Texture, [](Scratch& s) { return s.Fifo("skin.bmp"); }, "not a regular file"},
-        {"texture: /dev/zero", Via::Texture, [](Scratch&) { return std::string("/dev/zero"); }, "/dev/zero: not a regular file"},
-        {"texture: folder", Via::Texture, [](Scratch& s) { return s.Folder(kFolderName); }, "a folder, not a file"},
-        {"texture: missing", Via::Texture, [](Scratch& s) { return s.Folder() + "/none.bmp"; }, "No such file or directory"},
-        {"texture: 65 MiB", Via::Texture, [](Scratch& s) { return s.Sparse("big.dds", 65 * kMiB); }, "larger than 64 MiB"},
-        {"cube map: FIFO", Via::CubeMap, [](Scratch& s) { return s.Fifo("sky.dds"); }, "not a regular file"},
-        {"cube map: link to /dev/zero", Via::CubeMap, [](Scratch& s) { return s.Link("sky.dds", "/dev/zero"); }, "not a regular file"},
-        {"cube map: folder", Via::CubeMap, [](Scratch& s) { return s.Folder("sky.dds"); }, "a folder, not a file"},
-        {"cube map: 257 MiB", Via::CubeMap, [](Scratch& s) { return s.Sparse("sky.dds", 257 * kMiB); }, "larger than 256 MiB"},
-        {"effect: FIFO", Via::Effect, [](Scratch& s) { return s.Fifo("e.fx"); }, "cannot read the effect file"},
-        {"effect: /dev/zero", Via::Effect, [](Scratch&) { return std::string("/dev/zero"); }, "/dev/zero: not a regular file"},
-        {"effect: folder", Via::Effect, [](Scratch& s) { return s.Folder("e.fx"); }, "a folder, not a file"},
-        {"effect: 17 MiB", Via::Effect, [](Scratch& s) { return s.Sparse("e.fx", 17 * kMiB); }, "larger than 16 MiB"},
+        {"texture: FIFO", Via::Texture,
+         [](Scratch& s) { return s.Fifo("skin.bmp"); },
+         "not a regular file"},
+        {"texture: /dev/zero", Via::Texture,
+         [](Scratch&) { return std::string("/dev/zero"); },
+         "/dev/zero: not a regular file"},
+        {"texture: folder", Via::Texture,
+         [](Scratch& s) { return s.Folder(kFolderName); },
+         "a folder, not a file"},
+        {"texture: missing", Via::Texture,
+         [](Scratch& s) { return s.Folder() + "/none.bmp"; },
+         "No such file or directory"},
+        {"texture: 65 MiB", Via::Texture,
+         [](Scratch& s) { return s.Sparse("big.dds", 65 * kMiB); },
+         "larger than 64 MiB"},
+        {"cube map: FIFO", Via::CubeMap,
+         [](Scratch& s) { return s.Fifo("sky.dds"); },
+         "not a regular file"},
+        {"cube map: link to /dev/zero", Via::CubeMap,
+         [](Scratch& s) { return s.Link("sky.dds", "/dev/zero"); },
+         "not a regular file"},
+        {"cube map: folder", Via::CubeMap,
+         [](Scratch& s) { return s.Folder("sky.dds"); },
+         "a folder, not a file"},
+        {"cube map: 257 MiB", Via::CubeMap,
+         [](Scratch& s) { return s.Sparse("sky.dds", 257 * kMiB); },
+         "larger than 256 MiB"},
+        {"effect: FIFO", Via::Effect,
+         [](Scratch& s) { return s.Fifo("e.fx"); },
+         "cannot read the effect file"},
+        {"effect: /dev/zero", Via::Effect,
+         [](Scratch&) { return std::string("/dev/zero"); },
+         "/dev/zero: not a regular file"},
+        {"effect: folder", Via::Effect,
+         [](Scratch& s) { return s.Folder("e.fx"); },
+         "a folder, not a file"},
+        {"effect: 17 MiB", Via::Effect,
+         [](Scratch& s) { return s.Sparse("e.fx", 17 * kMiB); },
+         "larger than 16 MiB"},
         {"material line naming a FIFO", Via::Material, [](Scratch& s) {
              s.Fifo("skin.bmp");
              return std::string("skin.bmp");
          }, "not a regular file"},
-        {"material line climbing to /dev/zero", Via::Material, [](Scratch&) { return std::string("../../../../../../dev/zero"); }, "not a regular file"},
+        {"material line climbing to /dev/zero", Via::Material,
+         [](Scratch&) { return std::string("../../../../../../dev/zero"); },
+         "not a regular file"},
         {"material line naming a folder", Via::Material, [](Scratch& s) {
              s.Folder("skin");
              return std::string("skin");
          }, "a folder, not a file"},
-        {"sky: Snow.dds a FIFO", Via::SceneSky, [](Scratch& s) { return s.Fifo("Textures/Snow.dds"); }, "not a regular file"},
-        {"sky: Snow.dds linked to /dev/zero", Via::SceneSky, [](Scratch& s) { return s.Link("Textures/Snow.dds", "/dev/zero"); }, "not a regular file"},
-        {"scene effect: a FIFO", Via::SceneEffect, [](Scratch& s) { return s.Fifo("Shaders/ReflectionOrRefraction.fx"); }, "not a regular file"},
-        {"scene effect: linked to /dev/zero", Via::SceneEffect, [](Scratch& s) { return s.Link("Shaders/ReflectionOrRefraction.fx", "/dev/zero"); }, "not a regular file"},
+        {"sky: Snow.dds a FIFO", Via::SceneSky,
+         [](Scratch& s) { return s.Fifo("Textures/Snow.dds"); },
+         "not a regular file"},
+        {"sky: Snow.dds linked to /dev/zero", Via::SceneSky,
+         [](Scratch& s) { return s.Link("Textures/Snow.dds", "/dev/zero"); },
+         "not a regular file"},
+        {"scene effect: a FIFO", Via::SceneEffect,
+         [](Scratch& s) { return s.Fifo("Shaders/ReflectionOrRefraction.fx"); },
+         "not a regular file"},
+        {"scene effect: linked to /dev/zero", Via::SceneEffect,
+         [](Scratch& s) { return s.Link("Shaders/ReflectionOrRefraction.fx", "/dev/zero"); },
+         "not a regular file"},
         // Pictures whose header claims more than the device or the budget allows.
-        {"TGA, 18 bytes, 17663 x 21316", Via::Texture, [](Scratch& s) { return s.Write("bomb.tga", Tga(17663, 21316)); }, "TGA: 17663 x 21316 pixels: larger than the 16384 pixels a side"},
-        {"TGA cut to 17 bytes", Via::Texture, [](Scratch& s) { Bytes t = Tga(17663, 21316); t.pop_back(); return s.Write("bomb.tga", t); }, "not a BMP, TGA, PNG, JPEG or DDS file"},
-        {"BMP, 63 bytes, 16000 x 9600", Via::Texture, [](Scratch& s) { return s.Write("bomb.bmp", Bmp(16000, 9600, 9)); }, "BMP: 16000 x 9600 pixels take 586 MiB, more than the 64 MiB"},
-        {"12 KB skin, height 8,000,000", Via::Texture, [skin](Scratch& s) { return s.Write("skin.bmp", Patched(skin, 22, 8000000)); }, "BMP: 64 x 8000000 pixels: larger than the"},
-        {"BMP height -2^31", Via::Texture, [skin](Scratch& s) { return s.Write("skin.bmp", Patched(skin, 22, 0x80000000u)); }, "BMP: 64 x 2147483648 pixels: larger than the"},
-        {"PNG header, 8192 x 8192", Via::Texture, [](Scratch& s) { return s.Write("bomb.png", Png(8192, 8192, {{"IDAT", Deflate(Bytes(9, 0))}})); }, "PNG: 8192 x 8192 pixels take 256 MiB"},
-        {"JPEG header, 65500 x 65500", Via::Texture, [](Scratch& s) { return s.Write("bomb.jpg", Jpeg(65500, 65500)); }, "JPEG: 65500 x 65500 pixels: larger than the"},
-        {"JPEG, 4096 x 4096 with no data", Via::Texture, [](Scratch& s) { return s.Write("cut.jpg", Jpeg(4096, 4096)); }, "JPEG: Premature end of JPEG file"},
+        {"TGA, 18 bytes, 17663 x 21316", Via::Texture,
+         [](Scratch& s) { return s.Write("bomb.tga", TgaHeader(17663, 21316)); },
+         "TGA: 17663 x 21316 pixels: larger than the 16384 pixels a side"},
+        {"TGA cut to 17 bytes", Via::Texture,
+         [](Scratch& s) { Bytes t = TgaHeader(17663, 21316); t.pop_back(); return s.Write("bomb.tga", t); },
+         "not a BMP, TGA, PNG, JPEG or DDS file"},
+        {"BMP, 63 bytes, 16000 x 9600", Via::Texture,
+         [](Scratch& s) { return s.Write("bomb.bmp", BmpHeader(16000, 9600, 9)); },
+         "BMP: 16000 x 9600 pixels take 586 MiB, more than the 64 MiB"},
+        {"12 KB skin, height 8,000,000", Via::Texture,
+         [skin](Scratch& s) { return s.Write("skin.bmp", Patched(skin, 22, 8000000)); },
+         "BMP: 64 x 8000000 pixels: larger than the"},
+        {"BMP height -2^31", Via::Texture,
+         [skin](Scratch& s) { return s.Write("skin.bmp", Patched(skin, 22, 0x80000000u)); },
+         "BMP: 64 x 2147483648 pixels: larger than the"},
+        {"PNG header, 8192 x 8192", Via::Texture,
+         [](Scratch& s) { return s.Write("bomb.png", PngChunks(8192, 8192, 8, 6, {{"IDAT", Bytes(9, 0)}})); },
+         "PNG: 8192 x 8192 pixels take 256 MiB"},
+        {"JPEG header, 65500 x 65500", Via::Texture,
+         [](Scratch& s) { return s.Write("bomb.jpg", JpegClaiming(Jpeg(3), 65500, 65500)); },
+         "JPEG: 65500 x 65500 pixels: larger than the"},
+        {"JPEG, 4096 x 4096 over 16 x 16 of data", Via::Texture,
+         [](Scratch& s) { return s.Write("cut.jpg", JpegClaiming(Jpeg(3), 4096, 4096)); },
+         "JPEG: Corrupt JPEG data: premature end of data segment"},
+        {"JPEG cut short", Via::Texture,
+         [](Scratch& s) { Bytes j = Jpeg(3, 64, 64); j.resize(j.size() - 8); return s.Write("cut.jpg", j); },
+         "JPEG: Premature end of JPEG file"},
         {"material: 12 KB skin, height 8,000,000", Via::Material, [skin](Scratch& s) {
              s.Write("skin.bmp", Patched(skin, 22, 8000000));
              return std::string("skin.bmp");
          }, "pixels: larger than the"},
-        {"cube map, 6 faces of 2048 x 2048 ARGB", Via::CubeMap, [](Scratch& s) { return s.Sparse("sky.dds", 128 + 6 * 16 * kMiB, ddstest::Header(F::A8R8G8B8, 2048, 2048, 1, true)); }, "6 faces of 2048 x 2048 pixels take 96 MiB, more than the 64 MiB"},
+        {"cube map, 6 faces of 2048 x 2048 ARGB", Via::CubeMap,
+         [](Scratch& s) { return s.Sparse("sky.dds", 128 + 6 * 16 * kMiB, ddstest::Header(F::A8R8G8B8, 2048, 2048, 1, true)); },
+         "6 faces of 2048 x 2048 pixels take 96 MiB, more than the 64 MiB"},
         // Damaged and foreign files.
-        {"empty file", Via::Texture, [](Scratch& s) { return s.Write("empty.bmp", Bytes()); }, "empty file"},
-        {"text named .bmp", Via::Texture, [](Scratch& s) { return s.Write("note.bmp", std::string("not a picture\n")); }, "not a BMP, TGA, PNG, JPEG or DDS file"},
-        {"16-bit PNM, 43 bytes", Via::Texture, [](Scratch& s) { return s.Write("a.pnm", "P6\n2 2\n65535\n" + std::string(30, '\xff')); }, "not a BMP, TGA, PNG, JPEG or DDS file"},
-        {"GIF", Via::Texture, [](Scratch& s) { return s.Write("a.gif", std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14)); }, "not a BMP, TGA, PNG, JPEG or DDS file"},
-        {"BMP cut in its rows", Via::Texture, [skin](Scratch& s) { return s.Write("skin.bmp", Bytes(skin.begin(), skin.begin() + 4000)); }, "BMP: file truncated: 64 x 64 pixels need 12342 bytes, the file holds 4000"},
-        {"BMP run-length", Via::Texture, [](Scratch& s) { return s.Write("rle.bmp", Bmp(2, 2, 16, 1)); }, "BMP: run-length compressed BMP is not read"},
-        {"PNG header checksum broken", Via::Texture, [](Scratch& s) { Bytes p = Png(2, 2, {}); p[29] ^= 0xFF; return s.Write("a.png", p); }, "PNG: IHDR: CRC error"},
-        {"PNG without pixel data", Via::Texture, [](Scratch& s) { return s.Write("a.png", Png(2, 2, {{"IEND", {}}})); }, "PNG: "},
-        {"JPEG without a frame", Via::Texture, [](Scratch& s) { return s.Write("a.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xD9}); }, "JPEG: "},
-        {"DDS cut in its last level", Via::Texture, [](Scratch& s) { Bytes d = Dds(F::A8R8G8B8, 8, 8, 4, 1); d.pop_back(); return s.Write("a.dds", d); }, "file truncated: mip data missing"},
-        {"DDS header alone, 16384 x 16384", Via::Texture, [](Scratch& s) { return s.Write("a.dds", ddstest::Header(F::A8R8G8B8, 16384, 16384, 1, false)); }, "file truncated: mip data missing"},
-        {"DDS mip count 2^32 - 1", Via::Texture, [](Scratch& s) { return s.Write("a.dds", Patched(Dds(F::DXT1, 4, 4, 3, 1), 28, 0xFFFFFFFF)); }, "mip count longer than the full chain"},
-        {"DDS in DX10 form", Via::Texture, [](Scratch& s) { return s.Write("a.dds", Patched(Dds(F::DXT5, 4, 4, 1, 1), 84, 0x30315844)); }, "unsupported FourCC format"},
-        {"cube map: a 2D DDS", Via::CubeMap, [](Scratch& s) { return s.Write("sky.dds", Dds(F::A8R8G8B8, 4, 4, 1, 1)); }, "a 2D texture, not a cube map"},
-        {"cube map: five faces", Via::CubeMap, [](Scratch& s) { return s.Write("sky.dds", Patched(Dds(F::DXT1, 4, 4, 1, 6), 112, 0x200 | 0x7C00)); }, "cube map without all six faces"},
-        {"cube map: faces not square", Via::CubeMap, [](Scratch& s) { return s.Write("sky.dds", Patched(Dds(F::DXT1, 4, 4, 1, 6), 16, 8)); }, "cube map faces are not square"},
-        {"cube map: a PNG", Via::CubeMap, [](Scratch& s) { return s.Write("sky.dds", Png(2, 2, {{"tEXt", Bytes(200, 'a')}})); }, "not a DDS file (bad magic)"},
-        {"effect: 10 MB of '{'", Via::Effect, [](Scratch& s) { return s.Write("e.fx", std::string(10000000, '{')); }, "e.fx(1): error: the effect has no technique"},
-        {"effect: 40,000 techniques", Via::Effect, [manyTechniques](Scratch& s) { return s.Write("e.fx", manyTechniques); }, "e.fx(65): error: more than 64 passes in the effect"},
-        {"effect: a technique twice", Via::Effect, [effect](Scratch& s) { return s.Write("e.fx", effect + effect); }, "e.fx(2): error: technique 'T' is defined twice"},
-        {"effect: comment never closed", Via::Effect, [effect](Scratch& s) { return s.Write("e.fx", "/*\n" + effect); }, "e.fx(1): error: comment not closed"},
-        {"effect: binary bytes", Via::Effect, [](Scratch& s) { return s.Write("e.fx", std::string("\0\xff\x7f{\0}", 6)); }, "error: the effect has no technique"},
+        {"empty file", Via::Texture,
+         [](Scratch& s) { return s.Write("empty.bmp", Bytes()); },
+         "empty file"},
+        {"text named .bmp", Via::Texture,
+         [](Scratch& s) { return s.Write("note.bmp", std::string("not a picture\n")); },
+         "not a BMP, TGA, PNG, JPEG or DDS file"},
+        {"16-bit PNM, 43 bytes", Via::Texture,
+         [](Scratch& s) { return s.Write("a.pnm", "P6\n2 2\n65535\n" + std::string(30, '\xff')); },
+         "not a BMP, TGA, PNG, JPEG or DDS file"},
+        {"GIF", Via::Texture,
+         [](Scratch& s) { return s.Write("a.gif", std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14)); },
+         "not a BMP, TGA, PNG, JPEG or DDS file"},
+        {"BMP cut in its rows", Via::Texture,
+         [skin](Scratch& s) { return s.Write("skin.bmp", Bytes(skin.begin(), skin.begin() + 4000)); },
+         "BMP: file truncated: 64 x 64 pixels need 12342 bytes, the file holds 4000"},
+        {"BMP run-length", Via::Texture,
+         [](Scratch& s) { return s.Write("rle.bmp", BmpHeader(2, 2, 16, 1)); },
+         "BMP: run-length compressed BMP is not read"},
+        {"PNG header checksum broken", Via::Texture,
+         [](Scratch& s) { Bytes p = Png(2, 2, 8, 6, Bytes(18, 0)); p[29] ^= 0xFF; return s.Write("a.png", p); },
+         "PNG: IHDR: CRC error"},
+        {"PNG without pixel data", Via::Texture,
+         [](Scratch& s) { return s.Write("a.png", PngChunks(2, 2, 8, 6, {{"IEND", {}}})); },
+         "PNG: "},
+        {"JPEG without a frame", Via::Texture,
+         [](Scratch& s) { return s.Write("a.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xD9}); },
+         "JPEG: "},
+        {"DDS cut in its last level", Via::Texture,
+         [](Scratch& s) { Bytes d = Dds(F::A8R8G8B8, 8, 8, 4, 1); d.pop_back(); return s.Write("a.dds", d); },
+         "file truncated: mip data missing"},
+        {"DDS header alone, 16384 x 16384", Via::Texture,
+         [](Scratch& s) { return s.Write("a.dds", ddstest::Header(F::A8R8G8B8, 16384, 16384, 1, false)); },
+         "file truncated: mip data missing"},
+        {"DDS mip count 2^32 - 1", Via::Texture,
+         [](Scratch& s) { return s.Write("a.dds", Patched(Dds(F::DXT1, 4, 4, 3, 1), 28, 0xFFFFFFFF)); },
+         "mip count longer than the full chain"},
+        {"DDS in DX10 form", Via::Texture,
+         [](Scratch& s) { return s.Write("a.dds", Patched(Dds(F::DXT5, 4, 4, 1, 1), 84, 0x30315844)); },
+         "unsupported FourCC format"},
+        {"cube map: a 2D DDS", Via::CubeMap,
+         [](Scratch& s) { return s.Write("sky.dds", Dds(F::A8R8G8B8, 4, 4, 1, 1)); },
+         "a 2D texture, not a cube map"},
+        {"cube map: five faces", Via::CubeMap,
+         [](Scratch& s) { return s.Write("sky.dds", Patched(Dds(F::DXT1, 4, 4, 1, 6), 112, 0x200 | 0x7C00)); },
+         "cube map without all six faces"},
+        {"cube map: faces not square", Via::CubeMap,
+         [](Scratch& s) { return s.Write("sky.dds", Patched(Dds(F::DXT1, 4, 4, 1, 6), 16, 8)); },
+         "cube map faces are not square"},
+        {"cube map: a PNG", Via::CubeMap,
+         [](Scratch& s) { return s.Write("sky.dds", Png(2, 2, 8, 6, Bytes(18, 0), {{"tEXt", Bytes(200, 'a')}})); },
+         "not a DDS file (bad magic)"},
+        {"effect: 10 MB of '{'", Via::Effect,
+         [](Scratch& s) { return s.Write("e.fx", std::string(10000000, '{')); },
+         "e.fx(1): error: the effect has no technique"},
+        {"effect: 40,000 techniques", Via::Effect,
+         [manyTechniques](Scratch& s) { return s.Write("e.fx", manyTechniques); },
+         "e.fx(65): error: more than 64 passes in the effect"},
+        {"effect: a technique twice", Via::Effect,
+         [effect](Scratch& s) { return s.Write("e.fx", effect + effect); },
+         "e.fx(2): error: technique 'T' is defined twice"},
+        {"effect: comment never closed", Via::Effect,
+         [effect](Scratch& s) { return s.Write("e.fx", "/*\n" + effect); },
+         "e.fx(1): error: comment not closed"},
+        {"effect: binary bytes", Via::Effect,
+         [](Scratch& s) { return s.Write("e.fx", std::string("\0\xff\x7f{\0}", 6)); },
+         "error: the effect has no technique"},
         // Hostile parts that are skipped, not refused: the picture loads.
-        {"PNG with a 64 MiB compressed text chunk", Via::Texture, [](Scratch& s) { return s.Write("a.png", PngWithTextBomb()); }, nullptr},
+        {"PNG with a 64 MiB compressed text chunk", Via::Texture,
+         [](Scratch& s) { return s.Write("a.png", PngWithTextBomb()); },
+         nullptr},
     };
 }
 

@@ -4,21 +4,23 @@
 // (JPEG); each is decoded from an exactly sized heap copy, so that a read
 // past the end shows under AddressSanitizer.
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "picture_files.h"
 #include "platform/gfx/image/image.h"
 
 namespace {
 
 using gfx::image::RgbaImage;
 using gfx::image::TextureLimits;
-using Bytes = std::vector<uint8_t>;
+using picturetest::Bytes;
+using picturetest::Jpeg;
+using picturetest::Png;
+using picturetest::Tga;
 
 TextureLimits Limits(uint32_t maxEdge = 16384) {
     TextureLimits limits;
@@ -43,96 +45,10 @@ std::vector<uint32_t> Pixels(const RgbaImage& image) {
     return out;
 }
 
-void Put(Bytes& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
-}
-
-// A BMP of 2 × |height| pixels: `stored` holds the raw pixel values (palette
-// indices or packed colours) in file order, packed at `bits` per pixel.
-// `inHeader` fills the info header from byte 40 on (masks of V2+ headers);
-// `tables` follows the info header (palette entries or masks).
-Bytes Bmp(uint32_t infoSize, uint16_t bits, int32_t height, uint32_t compression,
-          const Bytes& tables, const std::vector<uint32_t>& stored,
-          const std::vector<uint32_t>& inHeader = {}) {
-    Bytes info;
-    Put(info, infoSize, 4);
-    if (infoSize == 12) {
-        Put(info, 2, 2), Put(info, uint32_t(height), 2), Put(info, 1, 2), Put(info, bits, 2);
-    } else {
-        Put(info, 2, 4), Put(info, uint32_t(height), 4), Put(info, 1, 2), Put(info, bits, 2);
-        Put(info, compression, 4);
-        while (info.size() < 40) info.push_back(0);
-        for (uint32_t v : inHeader) Put(info, v, 4);
-        info.resize(infoSize, 0);
-    }
-    Bytes rows;
-    const size_t rowBytes = (2 * bits + 31) / 32 * 4;
-    for (size_t row = 0; row * 2 < stored.size(); ++row) {
-        Bytes line(rowBytes, 0);
-        for (size_t x = 0; x < 2; ++x) {
-            uint32_t v = stored[row * 2 + x];
-            if (bits < 8) {
-                line[x * bits / 8] |= uint8_t(v << (8 - bits - x * bits % 8));
-            } else {
-                for (int b = 0; b < bits / 8; ++b) line[x * bits / 8 + b] = uint8_t(v >> (8 * b));
-            }
-        }
-        rows.insert(rows.end(), line.begin(), line.end());
-    }
-    Bytes file = {'B', 'M'};
-    const uint32_t offset = 14 + uint32_t(info.size() + tables.size());
-    Put(file, offset + uint32_t(rows.size()), 4), Put(file, 0, 4), Put(file, offset, 4);
-    file.insert(file.end(), info.begin(), info.end());
-    file.insert(file.end(), tables.begin(), tables.end());
-    file.insert(file.end(), rows.begin(), rows.end());
-    return file;
-}
-
-// A TGA of 2 × 2 pixels of the given type and depth, descriptor bits as given.
-Bytes Tga(uint8_t type, uint8_t bits, uint8_t descriptor, const Bytes& pixels, uint16_t mapLength = 0,
-          uint8_t mapBits = 0, const Bytes& map = {}) {
-    Bytes file = {0, uint8_t(mapLength ? 1 : 0), type};
-    Put(file, 0, 2), Put(file, mapLength, 2), file.push_back(mapBits);
-    Put(file, 0, 4), Put(file, 2, 2), Put(file, 2, 2), file.push_back(bits), file.push_back(descriptor);
-    file.insert(file.end(), map.begin(), map.end());
-    file.insert(file.end(), pixels.begin(), pixels.end());
-    return file;
-}
-
-// A PNG from raw scanlines (filter bytes included), written chunk by chunk.
-Bytes Png(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour, const Bytes& scanlines,
-          const std::vector<std::pair<const char*, Bytes>>& extra = {}) {
-    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    auto chunk = [&](const char* type, const Bytes& data) {
-        for (int i = 3; i >= 0; --i) file.push_back(uint8_t(data.size() >> (8 * i)));
-        Bytes body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        file.insert(file.end(), body.begin(), body.end());
-        uint32_t crc = uint32_t(crc32(0, body.data(), uInt(body.size())));
-        for (int i = 3; i >= 0; --i) file.push_back(uint8_t(crc >> (8 * i)));
-    };
-    Bytes ihdr;
-    for (uint32_t v : {width, height})
-        for (int i = 3; i >= 0; --i) ihdr.push_back(uint8_t(v >> (8 * i)));
-    ihdr.insert(ihdr.end(), {depth, colour, 0, 0, 0});
-    chunk("IHDR", ihdr);
-    for (const auto& [type, data] : extra) chunk(type, data);
-    uLongf packed = compressBound(uLong(scanlines.size()));
-    Bytes idat(packed);
-    compress(idat.data(), &packed, scanlines.data(), uLong(scanlines.size()));
-    idat.resize(packed);
-    chunk("IDAT", idat);
-    chunk("IEND", {});
-    return file;
-}
-
-Bytes Jpeg(int components, int width = 16, int height = 16) {
-    Bytes pixels(size_t(width) * height * components, 200), file;
-    stbi_write_jpg_to_func([](void* context, void* data, int size) {
-        auto* out = static_cast<Bytes*>(context);
-        out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-    }, &file, width, height, components, pixels.data(), 95);
-    return file;
+// 2 × |height| BMPs, the size of every decoding case.
+Bytes Bmp(uint32_t infoSize, uint16_t bits, int32_t height, uint32_t compression, const Bytes& tables,
+          const std::vector<uint32_t>& stored, const std::vector<uint32_t>& inHeader = {}) {
+    return picturetest::Bmp(infoSize, bits, 2, height, compression, tables, stored, inHeader);
 }
 
 const Bytes kBgrPalette = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0};  // red, green, blue
@@ -204,18 +120,11 @@ TEST(ImageDecoding, EachLayoutGivesTheSamePicture) {
 TEST(ImageDecoding, SizeIsCheckedFromTheHeaderAlone) {
     // Headers claiming large pictures over a few bytes of data: refused for
     // their size (not for their missing data), so no pixel memory is taken.
-    Bytes tga = Tga(2, 24, 0, {});
-    tga[12] = 0xFF, tga[13] = 0x44, tga[14] = 0x44, tga[15] = 0x53;  // 17663 x 21316
-    Bytes bmp = Bmp(40, 24, -2, 0, {}, {});
-    bmp[18] = 0, bmp[19] = 0x20;  // width 8192
-    bmp[22] = 0x00, bmp[23] = 0xE0, bmp[24] = 0xFF, bmp[25] = 0xFF;  // height -8192
-    Bytes png = Png(100000, 1, 8, 2, {});
-    Bytes jpeg = Jpeg(3);
-    for (size_t i = 2; i + 8 < jpeg.size(); i += 2 + (jpeg[i + 2] << 8 | jpeg[i + 3])) {
-        if (jpeg[i + 1] != 0xC0) continue;  // walks the markers to the frame header
-        jpeg[i + 5] = 0x30, jpeg[i + 6] = 0, jpeg[i + 7] = 0x30, jpeg[i + 8] = 0;  // 12288²
-        break;
-    }
+    using picturetest::Patched;
+    const Bytes tga = Patched(Tga(2, 24, 0, {}), 12, 17663 | 21316u << 16);
+    const Bytes bmp = Patched(Patched(Bmp(40, 24, 2, 0, {}, {}), 18, 8192), 22, uint32_t(-8192));
+    const Bytes png = Png(100000, 1, 8, 2, {});
+    const Bytes jpeg = picturetest::JpegClaiming(Jpeg(3), 12288, 12288);
     struct Case {
         const char* what;
         const Bytes& file;
