@@ -29,6 +29,10 @@ targets() {
   done
 }
 
+# AddressSanitizer keeps freed memory instead of handing it back to the system
+# now and then: pictures of tens of MiB come and go, and the handing back
+# (madvise over the freed pages) took one input past the 2 s limit.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_release_to_os_interval_ms=-1"
 # Allocations that system libraries keep for the life of the process (the
 # font target's fontconfig) are not leaks of ours.
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
