@@ -117,65 +117,34 @@ TEST(ImageDecoding, EachLayoutGivesTheSamePicture) {
     }
 }
 
-TEST(ImageDecoding, SizeIsCheckedFromTheHeaderAlone) {
-    // Headers claiming large pictures over a few bytes of data: refused for
-    // their size (not for their missing data), so no pixel memory is taken.
-    using picturetest::Patched;
-    const Bytes tga = Patched(Tga(2, 24, 0, {}), 12, 17663 | 21316u << 16);
-    const Bytes bmp = Patched(Patched(Bmp(40, 24, 2, 0, {}, {}), 18, 8192), 22, uint32_t(-8192));
+// Refusals the hostile-file table (tests/hostile) does not already make
+// through the device: sizes judged from the header alone, layouts not read.
+TEST(ImageDecoding, RefusedWithTheirReason) {
     const Bytes png = Png(100000, 1, 8, 2, {});
     const Bytes jpeg = picturetest::JpegClaiming(Jpeg(3), 12288, 12288);
     struct Case {
         const char* what;
-        const Bytes& file;
+        Bytes file;
         uint32_t maxEdge;
         const char* message;
     } cases[] = {
-        {"TGA over the device's edge", tga, 16384, "TGA: 17663 x 21316 pixels: larger than the 16384 pixels a side"},
-        {"BMP over the budget", bmp, 16384, "BMP: 8192 x 8192 pixels take 256 MiB, more than the 64 MiB"},
         {"PNG over the device's edge", png, 16384, "PNG: 100000 x 1 pixels: larger than the 16384"},
         {"JPEG over the budget", jpeg, 16384, "JPEG: 12288 x 12288 pixels take 576 MiB"},
-        {"BMP over a small device", Bmp(40, 24, 2, 0, {}, {1, 2, 3, 4}), 1, "pixels a side this device's"},
+        {"BMP over a small device", Bmp(40, 24, 2, 0, {}, {1, 2, 3, 4}), 1, "BMP: 2 x 2 pixels: larger than the 1"},
+        {"DDS handed to the picture decoder", {'D', 'D', 'S', ' '}, 16384, "a DDS file"},
+        {"BMP unknown header size", Bmp(64, 24, 2, 0, {}, {0, 0, 0, 0}), 16384, "BMP: info header of 64 bytes"},
+        {"BMP 2 bits per pixel", Bmp(40, 2, 2, 0, kBgrPalette, {0, 0, 0, 0}), 16384, "BMP: 2 bits per pixel"},
+        {"BMP masks with 24 bits", Bmp(40, 24, 2, 3, Bytes(12, 0), {0, 0, 0, 0}), 16384, "BMP: channel masks"},
+        {"TGA true colour at 8 bits", Tga(2, 8, 0, {0, 0, 0, 0}), 16384, "not a BMP, TGA"},
+        {"TGA index outside its map", Tga(1, 8, 0, {0, 1, 2, 9}, 3, 24, Bytes(9, 0)), 16384,
+         "TGA: colour index outside the colour map"},
+        {"PNG whose pixel data is short", Png(2, 2, 8, 2, Bytes(7, 0)), 16384, "PNG: "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         RgbaImage image;
         std::string error;
         EXPECT_FALSE(Decode(c.file, &image, &error, Limits(c.maxEdge)));
-        EXPECT_NE(error.find(c.message), std::string::npos) << error;
-        EXPECT_EQ(image.pixels, nullptr);
-    }
-}
-
-TEST(ImageDecoding, MalformedFilesAreRefusedWithTheirReason) {
-    Bytes outsideMap = Tga(1, 8, 0, {0, 1, 2, 9}, 3, 24, Bytes(9, 0));
-    struct Case {
-        const char* what;
-        Bytes file;
-        const char* message;
-    } cases[] = {
-        {"empty", {}, "empty file"},
-        {"no known signature", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-         "not a BMP, TGA, PNG, JPEG or DDS file"},
-        {"16-bit PNM", {'P', '6', '\n', '1', ' ', '1', '\n', '6', '5', '5', '3', '5', '\n', 0, 0, 0, 0, 0, 0},
-         "not a BMP, TGA, PNG, JPEG or DDS file"},
-        {"DDS handed to the picture decoder", {'D', 'D', 'S', ' '}, "a DDS file"},
-        {"BMP run-length", Bmp(40, 8, 2, 1, kBgrPalette, {0, 0, 0, 0}), "BMP: run-length compressed BMP is not read"},
-        {"BMP unknown header size", Bmp(64, 24, 2, 0, {}, {0, 0, 0, 0}), "BMP: info header of 64 bytes"},
-        {"BMP 2 bits per pixel", Bmp(40, 2, 2, 0, kBgrPalette, {0, 0, 0, 0}), "BMP: 2 bits per pixel is not read"},
-        {"BMP masks with 24 bits", Bmp(40, 24, 2, 3, Bytes(12, 0), {0, 0, 0, 0}), "BMP: channel masks with 24 bits"},
-        {"TGA true colour at 8 bits", Tga(2, 8, 0, {0, 0, 0, 0}), "not a BMP, TGA"},
-        {"TGA index outside its map", outsideMap, "TGA: colour index outside the colour map"},
-        {"PNG with a bad IHDR checksum", [] { Bytes p = Png(2, 2, 8, 2, Bytes(14, 0)); p[29] ^= 1; return p; }(),
-         "PNG: IHDR: CRC error"},
-        {"PNG whose pixel data is short", Png(2, 2, 8, 2, Bytes(7, 0)), "PNG: "},
-        {"JPEG with no frame", {0xFF, 0xD8, 0xFF, 0xD9}, "JPEG: "},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        RgbaImage image;
-        std::string error;
-        EXPECT_FALSE(Decode(c.file, &image, &error));
         EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
         EXPECT_EQ(image.pixels, nullptr);
     }
