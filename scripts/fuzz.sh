@@ -29,6 +29,14 @@ targets() {
   done
 }
 
+# AddressSanitizer keeps freed memory instead of handing it back to the system
+# now and then: pictures of tens of MiB come and go, and the handing back
+# (madvise over the freed pages) took one input past the 2 s limit.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_release_to_os_interval_ms=-1"
+# Allocations that system libraries keep for the life of the process (the
+# font target's fontconfig) are not leaks of ours.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
 run_one() {
   local name=$1 seconds=$2
   local binary="$BUILD/fuzz_$name" seeds="fuzz/$name/corpus" work="$BUILD/corpus/$name"
@@ -36,7 +44,8 @@ run_one() {
   [ -f "fuzz/$name/$name.dict" ] && options+=("-dict=fuzz/$name/$name.dict")
   mkdir -p "$work" "$BUILD/findings"
   echo "== fuzz $name: replaying $(ls "$seeds" | wc -l) corpus files"
-  "$binary" "${options[@]}" -runs=0 "$seeds" 2>"$BUILD/$name.replay.log" || {
+  "$binary" "${options[@]}" -runs=0 -artifact_prefix="$BUILD/findings/$name-" "$seeds" \
+    2>"$BUILD/$name.replay.log" || {
     tail -n 40 "$BUILD/$name.replay.log"; return 1; }
   echo "== fuzz $name: ${seconds} s"
   "$binary" "${options[@]}" -max_total_time="$seconds" -artifact_prefix="$BUILD/findings/$name-" \

@@ -1,45 +1,20 @@
-// Reference parsing (MB/s) of a 100k-triangle file written here, and CPU
+// Reference loading (MB/s) of a 100k-triangle file written here, the
+// start-up load of our character's reference from the run folder, and CPU
 // skinning (vertices/s) of 60k vertices on 30 bones.
 #include <benchmark/benchmark.h>
+
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "large_reference.h"
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
 
 namespace {
 
-constexpr int kBones = 30;
-
-// A reference file shaped like an exporter's: a bone chain, one bind pose,
-// triangles over two materials with weight links after u v.
-std::string WriteLargeReference(int triangles) {
-    std::string path = std::filesystem::temp_directory_path() /
-                       ("model_bench_" + std::to_string(getpid()) + ".smd");
-    FILE* file = std::fopen(path.c_str(), "w");
-    std::fprintf(file, "version 1\nnodes\n");
-    for (int b = 0; b < kBones; ++b) std::fprintf(file, "%d \"bone%02d\" %d\n", b, b, b - 1);
-    std::fprintf(file, "end\nskeleton\ntime 0\n");
-    for (int b = 0; b < kBones; ++b)
-        std::fprintf(file, "%d 0.000000 1.500000 0.250000 0.100000 -0.050000 0.020000\n", b);
-    std::fprintf(file, "end\ntriangles\n");
-    for (int t = 0; t < triangles; ++t) {
-        std::fprintf(file, "%s\n", (t / 1000) % 2 ? "cloth.bmp" : "skin.bmp");
-        for (int k = 0; k < 3; ++k) {
-            float a = 0.001f * float(3 * t + k);
-            std::fprintf(file, "  %d %f %f %f %f %f %f %f %f 1 %d 1.000000\n", (t + k) % kBones,
-                         std::cos(a), 0.01f * float(t % 100), std::sin(a), std::cos(a), 0.0f,
-                         std::sin(a), 0.5f, 0.5f, (t + k) % kBones);
-        }
-    }
-    std::fprintf(file, "end\n");
-    std::fclose(file);
-    return path;
-}
+constexpr int kBones = kLargeReferenceBones;
 
 void BM_ParseReference100kTriangles(benchmark::State& state) {
     const std::string path = WriteLargeReference(100000);
@@ -58,6 +33,29 @@ void BM_ParseReference100kTriangles(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_ParseReference100kTriangles)->Unit(benchmark::kMillisecond);
+
+// LoadReference as the program calls it at start-up, by its backslash path
+// from the run folder; the recording device stands for the GL device (its
+// textures only check that the files open).
+void BM_LoadRefRedAtStartUp(benchmark::State& state) {
+    char previous[4096];
+    if (!getcwd(previous, sizeof(previous)) || chdir(RR_RUN_DIR) != 0) {
+        state.SkipWithError("no run folder");
+        return;
+    }
+    gfx::Device* device = gfx::recording::CreateDevice();
+    for (auto _ : state) {
+        SkinnedModel model;
+        if (!model.LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd")) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(model.meshes[0].triangles);
+        state.PauseTiming();
+        gfx::recording::GetRecorder().calls.clear();
+        state.ResumeTiming();
+    }
+    device->Release();
+    if (chdir(previous) != 0) state.SkipWithError("cannot return to the working folder");
+}
+BENCHMARK(BM_LoadRefRedAtStartUp)->Unit(benchmark::kMillisecond);
 
 void BM_SkinMesh60kVertices30Bones(benchmark::State& state) {
     gfx::Device* device = gfx::recording::CreateDevice();

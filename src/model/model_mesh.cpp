@@ -4,6 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "model/smd_file_load.h"
+#include "platform/files.h"
+
 ModelMesh::~ModelMesh() {
     Clear();
 }
@@ -67,9 +70,16 @@ bool ModelMesh::LoadMaterialTextures(gfx::Device* device, int count, const char*
         return false;
     }
     for (int i = 0; i < count; ++i) {
-        if (!fits[i]) return false;
+        if (!fits[i]) {
+            smd::PrintNote("material texture %s%s: the path is longer than %d characters; "
+                           "materials %d to %d have no texture", directory, names[i],
+                           kMaterialNameSize - 1, i, count - 1);
+            return false;
+        }
         if (gfx::Failed(gfx::D3DXCreateTextureFromFileA(device, texturePaths[i], &textures[i]))) {
             textures[i] = nullptr;
+            smd::PrintNote("material texture %s cannot be read; materials %d to %d have no texture",
+                           ResolvePath(texturePaths[i]).c_str(), i, count - 1);
             return false;
         }
     }

@@ -4,10 +4,8 @@
 
 #include "model/bone.h"
 #include "model/mesh_triangle.h"
+#include "model/smd/smd_limits.h"
 #include "platform/gfx/core/device.h"
-
-constexpr int kMaxMaterials = 128;
-constexpr int kMaterialNameSize = 80;
 
 struct ModelMesh {
     int vertexCount = 0;  // always 3 × triangleCount

@@ -2,7 +2,8 @@
 //
 // Loads the reference file, then each animation file in order, into one
 // model exactly as the program does (on a recording device, so no display is
-// needed), and prints what was loaded as one JSON object. With --frames N it
+// needed), and prints what was loaded as one JSON object; the reference's
+// material table comes from the SMD parser. With --frames N it
 // then plays clip 0 for N frames as the program does and adds mesh 0's
 // skinned vertex buffer. Bones are reported as they stand at the end, i.e.
 // in the blended pose of the last frame when --frames is given.
@@ -14,9 +15,10 @@
 #include <cstring>
 #include <memory>
 
-#include "json_text.h"
 #include "model/skinned_model.h"
+#include "model/smd/smd_parser.h"
 #include "model_report.h"
+#include "platform/files.h"
 #include "platform/gfx/recording/recorder.h"
 #include "platform/text/cp949.h"
 #include "platform/window/core/message_box.h"
@@ -54,6 +56,19 @@ bool ParseCount(const char* text, long* count) {
     return true;
 }
 
+// The material table of a reference file that has loaded.
+std::vector<std::string> MaterialTable(const char* path) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    smd::Reference reference;
+    std::vector<std::string> names;
+    if (!ReadFileBytes(path, file_limits::kSmdFile, &bytes, &error) ||
+        smd::ParseReference(bytes, &reference).result != SmdLoadResult::Ok)
+        return names;
+    for (int i = 0; i < reference.materialCount; ++i) names.push_back(reference.materialNames[i]);
+    return names;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,11 +95,7 @@ int main(int argc, char** argv) {
 
     bool referenceLoaded = model->LoadReference(device, files[0]);
     report.loaded.push_back(referenceLoaded);
-    if (referenceLoaded) {
-        std::vector<std::string> materials;
-        for (int i = 0; i < model->materialCount; ++i) materials.push_back(model->materialNames[i]);
-        report.materials.push_back(std::move(materials));
-    }
+    if (referenceLoaded) report.materials.push_back(MaterialTable(files[0]));
     for (size_t i = 1; i < files.size(); ++i) report.loaded.push_back(model->LoadAnimation(files[i]));
 
     if (frames > 0) {

@@ -1,82 +1,75 @@
 #include "model_report.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "json_text.h"
+#include "json_values.h"
 #include "platform/gfx/recording/recorder.h"
 
 namespace {
 
-void AppendMatrix(std::string& out, const Matrix4& matrix) {
-    out += '[';
-    for (int i = 0; i < 16; ++i) {
-        if (i) out += ',';
-        out += JsonNumber(matrix.m[i / 4][i % 4]);
-    }
-    out += ']';
+std::string Dump(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-void AppendMesh(std::string& out, const ModelMesh& mesh, const std::vector<std::string>& materials) {
-    out += "{\"bones\":[";
+Json Matrix(const Matrix4& matrix) {
+    Json values = Json::array();
+    for (int i = 0; i < 16; ++i) values.push_back(JsonNumber(matrix.m[i / 4][i % 4]));
+    return values;
+}
+
+Json Mesh(const ModelMesh& mesh, const std::vector<std::string>& materials) {
+    Json bones = Json::array();
     for (int b = 0; b < mesh.boneCount; ++b) {
         const Bone& bone = mesh.bones[b];
-        if (b) out += ',';
-        out += "{\"name\":" + JsonString(bone.name) +
-               ",\"parent\":" + std::to_string(bone.parentIndex) + ",\"absolute\":";
-        AppendMatrix(out, bone.absoluteMatrix);
-        out += '}';
+        bones.push_back({{"name", JsonString(bone.name)},
+                         {"parent", bone.parentIndex},
+                         {"absolute", Matrix(bone.absoluteMatrix)}});
     }
-    out += "],\"triangles\":" + std::to_string(mesh.triangleCount) + ",\"materials\":[";
-    for (size_t i = 0; i < materials.size(); ++i) out += (i ? "," : "") + JsonString(materials[i]);
-    out += "],\"texturePaths\":[";
-    for (int i = 0; i < mesh.textureCount; ++i)
-        out += (i ? "," : "") + JsonString(mesh.texturePaths[i]);
-    out += "]}";
+    Json names = Json::array();
+    for (const std::string& name : materials) names.push_back(JsonString(name));
+    Json paths = Json::array();
+    for (int i = 0; i < mesh.textureCount; ++i) paths.push_back(JsonString(mesh.texturePaths[i]));
+    return {{"bones", bones}, {"triangles", mesh.triangleCount}, {"materials", names}, {"texturePaths", paths}};
 }
 
-void AppendSkinned(std::string& out, const SkinnedModel& model) {
-    out += "[";
-    if (model.meshCount > 0 && model.meshes[0].vertexBuffer) {
-        const ModelMesh& mesh = model.meshes[0];
-        const std::vector<uint8_t>& bytes = gfx::recording::ContentsOf(mesh.vertexBuffer);
-        size_t records = std::min(size_t(mesh.vertexCount), bytes.size() / sizeof(SkinVertex));
-        for (size_t v = 0; v < records; ++v) {
-            SkinVertex vertex;
-            std::memcpy(&vertex, bytes.data() + v * sizeof(SkinVertex), sizeof(SkinVertex));
-            const float values[6] = {vertex.position.x, vertex.position.y, vertex.position.z,
-                                     vertex.normal.x,   vertex.normal.y,   vertex.normal.z};
-            out += v ? ",[" : "[";
-            for (int i = 0; i < 6; ++i) out += (i ? "," : "") + JsonNumber(values[i]);
-            out += ']';
-        }
+Json Skinned(const SkinnedModel& model) {
+    Json records = Json::array();
+    if (model.meshCount == 0 || !model.meshes[0].vertexBuffer) return records;
+    const ModelMesh& mesh = model.meshes[0];
+    const std::vector<uint8_t>& bytes = gfx::recording::ContentsOf(mesh.vertexBuffer);
+    size_t count = std::min(size_t(mesh.vertexCount), bytes.size() / sizeof(SkinVertex));
+    for (size_t v = 0; v < count; ++v) {
+        SkinVertex vertex;
+        std::memcpy(&vertex, bytes.data() + v * sizeof(SkinVertex), sizeof(SkinVertex));
+        records.push_back({JsonNumber(vertex.position.x), JsonNumber(vertex.position.y),
+                           JsonNumber(vertex.position.z), JsonNumber(vertex.normal.x), JsonNumber(vertex.normal.y),
+                           JsonNumber(vertex.normal.z)});
     }
-    out += "]";
+    return records;
 }
 
 }  // namespace
 
 std::string BuildReport(const SkinnedModel& model, const ReportInput& input) {
-    std::string out = "{\"loaded\":[";
-    for (size_t i = 0; i < input.loaded.size(); ++i)
-        out += std::string(i ? "," : "") + (input.loaded[i] ? "true" : "false");
-    out += "],\n \"messages\":[";
-    for (size_t i = 0; i < input.messages.size(); ++i)
-        out += std::string(i ? "," : "") + "{\"caption\":" + JsonString(input.messages[i].caption) +
-               ",\"text\":" + JsonString(input.messages[i].text) + "}";
-    out += "],\n \"meshes\":[";
+    Json loaded = Json::array();
+    for (bool file : input.loaded) loaded.push_back(file);
+    Json messages = Json::array();
+    for (const ShownMessage& message : input.messages)
+        messages.push_back({{"caption", JsonString(message.caption)}, {"text", JsonString(message.text)}});
+    std::string meshes;
+    static const std::vector<std::string> kNone;
     for (int m = 0; m < model.meshCount; ++m) {
-        if (m) out += ",\n  ";
-        static const std::vector<std::string> none;
-        AppendMesh(out, model.meshes[m], size_t(m) < input.materials.size() ? input.materials[m] : none);
+        const std::vector<std::string>& materials = size_t(m) < input.materials.size() ? input.materials[m] : kNone;
+        meshes += (m ? ",\n  " : "") + Dump(Mesh(model.meshes[m], materials));
     }
-    out += "],\n \"clips\":[";
+    Json clips = Json::array();
     for (int c = 0; c < model.clipCount; ++c)
-        out += std::string(c ? "," : "") + "{\"frameCount\":" + std::to_string(model.clips[c].frameCount) +
-               ",\"boneCount\":" + std::to_string(model.clips[c].boneCount) + "}";
-    out += "]";
-    if (input.withSkinned) {
-        out += ",\n \"skinned\":";
-        AppendSkinned(out, model);
-    }
+        clips.push_back({{"frameCount", model.clips[c].frameCount}, {"boneCount", model.clips[c].boneCount}});
+
+    // One member per line, as a reader of the raw text expects.
+    std::string out = "{\"loaded\":" + Dump(loaded) + ",\n \"messages\":" + Dump(messages) + ",\n \"meshes\":[" +
+                      meshes + "],\n \"clips\":" + Dump(clips);
+    if (input.withSkinned) out += ",\n \"skinned\":" + Dump(Skinned(model));
     return out + "}\n";
 }

@@ -163,6 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadBlock{"technique T < string s = \"x\"; \n {", "(1): error: annotation of technique "
                                                         "'T' is not closed"},
         BadBlock{"float f;\n/* open", "(2): error: comment not closed"},
+        // The first fault in the file is the one reported.
+        BadBlock{"technique {\n} /* open", "(1): error: expected the technique's name, found '{'"},
         BadBlock{"technique T < string s = \"open\n> {}", "(1): error: string not closed"}));
 
 TEST(EffectSourceTest, PassRenderStatesAreReadByNameOrNumber) {
@@ -184,6 +186,21 @@ TEST(EffectSourceTest, PassRenderStatesAreReadByNameOrNumber) {
     EXPECT_EQ(states[3].state, 14u);
     EXPECT_EQ(states[3].value, 1u);
     EXPECT_EQ(states[0].line, 2);
+}
+
+TEST(EffectSourceTest, PassesAreCountedOverAllTechniques) {
+    std::string text;
+    for (size_t i = 0; i < kMaxPasses; ++i) {
+        text += "technique T" + std::to_string(i) + " { pass { " VS_OK " " PS_OK " } }\n";
+    }
+    EffectSource source;
+    std::string error;
+    ASSERT_TRUE(ReadEffectSource(text, "p.fx", &source, &error)) << error;
+    EXPECT_EQ(source.techniques.size(), kMaxPasses);
+    text += "technique Last { pass { " VS_OK " " PS_OK " } }\n";
+    EXPECT_FALSE(ReadEffectSource(text, "p.fx", &source, &error));
+    EXPECT_EQ(error, "p.fx(" + std::to_string(kMaxPasses + 1) + "): error: more than " +
+                         std::to_string(kMaxPasses) + " passes in the effect");
 }
 
 // Whatever the bytes, the reader answers without crashing or reading past the

@@ -193,10 +193,11 @@ TEST_F(Playback, MeshesWithoutTrianglesOrBufferAreNeverDrawn) {
 }
 
 TEST_F(ModelTest, BoneWithoutInverseLeavesItsCornersInModelSpace) {
+    // The arm's position overflows to infinity in model space.
     ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes +
-                                  "skeleton\ntime 0\n0 nan 0 0 0 0 0\n1 0 0 0 0 0 0\nend\n"
-                                  "triangles\nm\n0 1 2 3 0 0 1 0 0\n0 4 5 6 0 0 1 0 0\n"
-                                  "0 7 8 9 0 0 1 0 0\nend\n"));
+                                  "skeleton\ntime 0\n0 3e38 0 0 0 0 0\n1 3e38 0 0 0 0 0\nend\n"
+                                  "triangles\nm\n1 1 2 3 0 0 1 0 0\n1 4 5 6 0 0 1 0 0\n"
+                                  "1 7 8 9 0 0 1 0 0\nend\n"));
     EXPECT_EQ(model->meshes[0].triangles[0].vertices[0].position, Vector3(1, 2, 3));
     EXPECT_EQ(model->meshes[0].triangles[0].vertices[1].position, Vector3(7, 8, 9));
     EXPECT_EQ(model->meshes[0].triangles[0].vertices[0].normal, Vector3(0, 0, 1));

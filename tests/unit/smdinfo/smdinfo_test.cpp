@@ -110,13 +110,13 @@ TEST_F(Smdinfo, FailedLoadsGiveStatusOneAndTheirMessagesInUtf8) {
 
 TEST_F(Smdinfo, NamesAndNumbersStayValidJson) {
     // A name in code page 949 ("뼈") with a backslash and a tab, and a bone
-    // whose matrix holds NaN.
-    std::string ref = Write("odd.smd", "version 1\nnodes\n0 \"\xbb\xc0\\x\ty\" -1\nend\n"
-                                       "skeleton\ntime 0\n0 nan 0 0 0 0 0\nend\n");
+    // whose model-space position overflows to infinity.
+    std::string ref = Write("odd.smd", "version 1\nnodes\n0 \"\xbb\xc0\\x\ty\" -1\n1 \"b\" 0\nend\n"
+                                       "skeleton\ntime 0\n0 3e38 0 0 0 0 0\n1 3e38 0 0 0 0 0\nend\n");
     ToolRun run = Exec(ref + " --frames 1");
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(Query(run.out, "d['meshes'][0]['bones'][0]['name'] == '\\uBF08\\\\x\\ty'"), "True");
-    EXPECT_EQ(Query(run.out, "d['meshes'][0]['bones'][0]['absolute'][12], d['skinned']"), "None []");
+    EXPECT_EQ(Query(run.out, "d['meshes'][0]['bones'][1]['absolute'][12], d['skinned']"), "None []");
 }
 
 TEST_F(Smdinfo, BadUsageGivesStatusTwo) {

@@ -16,6 +16,7 @@
 // numbers still point into the file as written.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -57,6 +58,11 @@ struct EffectSource {
     std::string hlsl;  // the file with its technique blocks blanked
     std::vector<TechniqueDesc> techniques;
 };
+
+// The most passes an effect may hold, over all its techniques: each becomes
+// a GL program, each of its entry points a compile of the whole file, and
+// real effects have a handful.
+constexpr size_t kMaxPasses = 64;
 
 // Reads text (the contents of the file named path, which only appears in
 // messages). On failure returns false and sets error to one line of the form

@@ -4,6 +4,7 @@
 #include "platform/gfx/gl/gl_device.h"
 #include "platform/gfx/image/dds.h"
 #include "platform/gfx/image/image.h"
+#include "platform/gfx/image/texture_limits.h"
 #include "platform/files.h"
 
 namespace gfx::gl {
@@ -143,53 +144,73 @@ GlCubeTexture::~GlCubeTexture() {
 uint32_t GlCubeTexture::GetEdgeLength(uint32_t level) const { return level < levels ? LevelEdge(edge, level) : 0; }
 
 // --- loading ----------------------------------------------------------------------
+//
+// A file is read, parsed or decoded and its size checked against the
+// device's largest texture and the texture budget before any GL call: a file
+// that is refused leaves the context and the device exactly as they were.
+
+namespace {
+
+image::TextureLimits LimitsOf(const DeviceShared& shared) {
+    image::TextureLimits limits;
+    limits.maxEdge = shared.maxTextureSize > 0 ? uint32_t(shared.maxTextureSize) : 0;
+    return limits;
+}
+
+// Whether `faces` faces of a parsed DDS file fit this device: format, size, budget.
+bool FitsDevice(const DeviceShared& shared, const image::DdsImage& dds, uint32_t faces,
+                GlFormat* format, std::string* error) {
+    if (!GlFormatOf(dds.format, shared.hasS3tc, format)) {
+        *error = "DXT-compressed, which this GL cannot sample";
+        return false;
+    }
+    uint64_t levelBytes = image::DdsLevelSize(dds.format, dds.width, dds.height);
+    return image::CheckTextureSize(dds.width, dds.height, faces, levelBytes * faces,
+                                   LimitsOf(shared), error);
+}
+
+}  // namespace
 
 HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* path, Texture** texture) {
     *texture = nullptr;
     std::vector<uint8_t> bytes;
     std::string error;
     if (!ReadFileBytes(path, file_limits::kTexture, &bytes, &error)) return RejectRead(error);
+
+    const bool isDds = image::LooksLikeDds(bytes.data(), bytes.size());
+    image::DdsImage dds;
+    GlFormat format;
+    image::RgbaImage picture;
+    if (isDds) {
+        // A cube map file loaded as a 2D texture gives its first face.
+        if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error) ||
+            !FitsDevice(*shared, dds, 1, &format, &error))
+            return Reject(path, error);
+    } else {
+        if (!image::DecodeImage(bytes.data(), bytes.size(), LimitsOf(*shared), &picture, &error))
+            return Reject(path, error);
+        std::vector<uint8_t>().swap(bytes);  // the file is no longer needed
+    }
+
     ResetUnpackState();
     DrainGlErrors();
-
     auto* result = new GlTexture(shared);
-    if (image::LooksLikeDds(bytes.data(), bytes.size())) {
-        image::DdsImage dds;
-        GlFormat format;
-        if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error)) {
-            result->Release();
-            return Reject(path, error);
-        }
-        if (!GlFormatOf(dds.format, shared->hasS3tc, &format) ||
-            dds.width > uint32_t(shared->maxTextureSize) || dds.height > uint32_t(shared->maxTextureSize)) {
-            result->Release();
-            return Reject(path, "format or size not supported by this GL");
-        }
-        glCreateTextures(GL_TEXTURE_2D, 1, &result->name);
+    glCreateTextures(GL_TEXTURE_2D, 1, &result->name);
+    if (isDds) {
         glTextureStorage2D(result->name, GLsizei(dds.levels), format.internal, GLsizei(dds.width),
                            GLsizei(dds.height));
-        // A cube map file loaded as a 2D texture gives its first face.
         UploadDdsLevels(result->name, false, 0, dds, format, bytes.data(), dds.levels);
         result->width = dds.width;
         result->height = dds.height;
         result->levels = dds.levels;
     } else {
-        image::RgbaImage picture;
-        if (!image::DecodeImage(bytes.data(), bytes.size(), &picture, &error)) {
-            result->Release();
-            return Reject(path, error);
-        }
-        if (picture.width > uint32_t(shared->maxTextureSize) || picture.height > uint32_t(shared->maxTextureSize)) {
-            result->Release();
-            return Reject(path, "image larger than this GL's textures");
-        }
-        // Like the utility library's default: a full mip chain made from the picture.
+        // Like the utility library's default: a full mip chain made from the
+        // picture, uploaded from the decoder's block as it is.
         uint32_t levels = FullChainLength(picture.width, picture.height);
-        glCreateTextures(GL_TEXTURE_2D, 1, &result->name);
         glTextureStorage2D(result->name, GLsizei(levels), GL_RGBA8, GLsizei(picture.width),
                            GLsizei(picture.height));
         glTextureSubImage2D(result->name, 0, 0, 0, GLsizei(picture.width), GLsizei(picture.height),
-                            GL_RGBA, GL_UNSIGNED_BYTE, picture.pixels.data());
+                            GL_RGBA, GL_UNSIGNED_BYTE, picture.pixels.get());
         glGenerateTextureMipmap(result->name);
         result->width = picture.width;
         result->height = picture.height;
@@ -213,12 +234,11 @@ HRESULT LoadCubeTexture(const std::shared_ptr<DeviceShared>& shared, const char*
     image::DdsImage dds;
     GlFormat format;
     if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error)) return Reject(path, error);
-    if (!dds.cube) return Reject(path, "not a cube map");
-    if (!GlFormatOf(dds.format, shared->hasS3tc, &format) || dds.width > uint32_t(shared->maxTextureSize))
-        return Reject(path, "format or size not supported by this GL");
+    if (!dds.cube) return Reject(path, "a 2D texture, not a cube map");
+    if (!FitsDevice(*shared, dds, 6, &format, &error)) return Reject(path, error);
+
     ResetUnpackState();
     DrainGlErrors();
-
     auto* result = new GlCubeTexture(shared);
     glCreateTextures(GL_TEXTURE_CUBE_MAP, 1, &result->name);
     glTextureStorage2D(result->name, GLsizei(dds.levels), format.internal, GLsizei(dds.width),

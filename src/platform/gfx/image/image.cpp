@@ -1,32 +1,59 @@
 #include "platform/gfx/image/image.h"
 
-#include <climits>
 #include <cstring>
 
-#include <stb_image.h>
+#include "platform/gfx/image/image_decoders.h"
 
 namespace gfx::image {
 
-bool LooksLikeDds(const uint8_t* data, size_t size) {
-    return size >= 4 && std::memcmp(data, "DDS ", 4) == 0;
+namespace {
+
+bool StartsWith(const uint8_t* data, size_t size, const char* signature, size_t length) {
+    return size >= length && std::memcmp(data, signature, length) == 0;
 }
 
-bool DecodeImage(const uint8_t* data, size_t size, RgbaImage* image, std::string* error) {
-    if (!data || size == 0 || size > size_t(INT_MAX)) {
-        if (error) *error = "no image data";
-        return false;
+}  // namespace
+
+bool LooksLikeDds(const uint8_t* data, size_t size) { return StartsWith(data, size, "DDS ", 4); }
+
+ImageFormat FormatOf(const uint8_t* data, size_t size) {
+    if (!data) return ImageFormat::Unknown;
+    if (LooksLikeDds(data, size)) return ImageFormat::Dds;
+    if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) return ImageFormat::Png;
+    if (StartsWith(data, size, "\xff\xd8\xff", 3)) return ImageFormat::Jpeg;
+    if (StartsWith(data, size, "BM", 2)) return ImageFormat::Bmp;
+    // A TGA's second byte (colour map type 0 or 1) can start none of the
+    // signatures above, so the order cannot hide a TGA.
+    if (LooksLikeTga(data, size)) return ImageFormat::Tga;
+    return ImageFormat::Unknown;
+}
+
+uint8_t* AllocatePixels(uint32_t width, uint32_t height) {
+    return static_cast<uint8_t*>(std::malloc(size_t(width) * height * 4));
+}
+
+bool DecodeImage(const uint8_t* data, size_t size, const TextureLimits& limits,
+                 RgbaImage* image, std::string* error) {
+    *image = RgbaImage();
+    std::string why;
+    bool decoded = false;
+    const char* name = "";
+    switch (FormatOf(data, size)) {
+    case ImageFormat::Png: name = "PNG"; decoded = DecodePng(data, size, limits, image, &why); break;
+    case ImageFormat::Jpeg: name = "JPEG"; decoded = DecodeJpeg(data, size, limits, image, &why); break;
+    case ImageFormat::Bmp: name = "BMP"; decoded = DecodeBmp(data, size, limits, image, &why); break;
+    case ImageFormat::Tga: name = "TGA"; decoded = DecodeTga(data, size, limits, image, &why); break;
+    case ImageFormat::Dds:
+        why = "a DDS file, which is not decoded to RGBA";
+        break;
+    case ImageFormat::Unknown:
+        why = size == 0 ? "empty file" : "not a BMP, TGA, PNG, JPEG or DDS file";
+        break;
     }
-    int width = 0, height = 0, channels = 0;
-    stbi_uc* pixels = stbi_load_from_memory(data, int(size), &width, &height, &channels, 4);
-    if (!pixels) {
-        if (error) *error = std::string("cannot decode image: ") + stbi_failure_reason();
-        return false;
-    }
-    image->width = uint32_t(width);
-    image->height = uint32_t(height);
-    image->pixels.assign(pixels, pixels + size_t(width) * size_t(height) * 4);
-    stbi_image_free(pixels);
-    return true;
+    if (decoded) return true;
+    *image = RgbaImage();
+    if (error) *error = *name ? std::string(name) + ": " + why : why;
+    return false;
 }
 
 }  // namespace gfx::image

@@ -1,0 +1,1 @@
+rr_fuzz_target(dds platform/gfx/image/dds.cpp platform/gfx/image/texture_limits.cpp)

@@ -1,0 +1,1 @@
+technique T { pass { /* VertexShader = compile vs_3_0 V(); }

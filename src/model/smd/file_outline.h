@@ -1,0 +1,51 @@
+// The first pass over an SMD file: the header, then every section read
+// through its "end" line to count node lines, time lines and triangles and
+// to collect the material table, before anything is allocated.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "model/smd/parsed_smd.h"
+#include "model/smd/smd_lines.h"
+
+namespace smd {
+
+// Where a section's lines begin: just after its opener line.
+struct SectionStart {
+    size_t offset = 0;
+    int openerLine = 0;
+};
+
+struct FileOutline {
+    int boneCount = 0;      // node lines
+    int timeCount = 0;      // time lines in skeleton sections
+    int triangleCount = 0;  // material lines, each with three vertex lines
+    int materialCount = 0;
+    // An entry at every change of material between consecutive triangles
+    // of a section; past 128 entries further changes are not recorded.
+    char materialNames[kMaxMaterials][kMaterialNameSize] = {};
+    // Lines that make the file the other kind: the second time line, the
+    // material line of the second triangle (0 when there is none).
+    int secondTimeLine = 0;
+    int secondTriangleLine = 0;
+    // The nodes sections that hold node lines, in file order.
+    std::vector<SectionStart> nodeSections;
+};
+
+// Reads the header and the sections. NotSmd unless the first line is the
+// word "version" (any case) and the number 1; Malformed for a section that
+// reaches the end of the file without "end" or counts beyond kMaxCount.
+ParseStatus OutlineFile(LineReader& reader, FileOutline* outline);
+
+// Checks every node line (as the second pass will) before anything is
+// allocated for the bones, so that a file of bad node lines costs no
+// memory. True when all of them hold.
+bool NodeLinesHold(LineReader& reader, const FileOutline& outline);
+
+// Reads the lines of a triangles section after its opener through its "end"
+// line without looking at them: a material line, then three vertex lines,
+// per triangle. False when the file ends first.
+bool SkipTriangles(LineReader& reader);
+
+}  // namespace smd
