@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "app/data_paths.h"
 #include "app/stop_request.h"
@@ -16,56 +15,39 @@
 
 namespace {
 
-void LoadClips(SkinnedModel& model, const std::vector<std::string>& paths) {
-    for (const std::string& path : paths)
-        if (!StopRequestedDuringStartup()) model.LoadAnimation(path.c_str());
-}
-
-// path relative to folder (ending in '/') when it lies inside it.
-std::string InsideFolder(const std::string& path, const std::string& folder) {
-    if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0)
-        return path.substr(folder.size());
-    return path;
+// The reference by its file name, from inside its folder; the working
+// folder is restored afterwards.
+void LoadReferenceInItsFolder(SkinnedModel& model, gfx::Device* device, const std::string& path) {
+    std::string resolved = ResolvePath(path.c_str());
+    size_t slash = resolved.rfind('/');
+    std::string folder = resolved.substr(0, slash + 1);
+    int back = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (back < 0 || ::chdir(folder.c_str()) != 0) {
+        std::fprintf(stderr, "reflect-refract: cannot enter the folder %s: %s\n", folder.c_str(),
+                     std::strerror(errno));
+        model.LoadReference(device, resolved.c_str());  // the loader's own limits decide then
+    } else {
+        model.LoadReference(device, resolved.c_str() + slash + 1);
+        if (::fchdir(back) != 0)
+            std::fprintf(stderr, "reflect-refract: cannot return to the data folder: %s\n",
+                         std::strerror(errno));
+    }
+    if (back >= 0) ::close(back);
 }
 
 }  // namespace
 
 void LoadModelFiles(SkinnedModel& model, gfx::Device* device, const ProgramOptions& options) {
-    if (options.model.empty()) {
-        if (!StopRequestedDuringStartup()) model.LoadReference(device, kReferencePath);
-        if (options.animations.empty()) {
-            for (const char* path : kAnimationPaths)
-                if (!StopRequestedDuringStartup()) model.LoadAnimation(path);
-        } else {
-            LoadClips(model, options.animations);
-        }
-        return;
+    if (!StopRequestedDuringStartup()) {
+        if (options.model.empty())
+            model.LoadReference(device, kReferencePath);
+        else
+            LoadReferenceInItsFolder(model, device, options.model);
     }
-
-    std::string resolved = ResolvePath(options.model.c_str());
-    size_t slash = resolved.rfind('/');
-    std::string folder = resolved.substr(0, slash + 1);
-    std::string name = resolved.substr(slash + 1);
-    int back = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    bool inside = back >= 0 && !folder.empty() && ::chdir(folder.c_str()) == 0;
-    if (!inside) {
-        std::fprintf(stderr, "reflect-refract: cannot enter the folder %s: %s\n", folder.c_str(),
-                     std::strerror(errno));
-        name = resolved;  // the loader's own limits decide then
+    if (options.animations.empty() && options.model.empty()) {
+        for (const char* path : kAnimationPaths)
+            if (!StopRequestedDuringStartup()) model.LoadAnimation(path);
     }
-
-    if (!StopRequestedDuringStartup()) model.LoadReference(device, name.c_str());
-    std::vector<std::string> clips;
-    for (const std::string& clip : options.animations) {
-        std::string path = ResolvePath(clip.c_str());
-        clips.push_back(inside ? InsideFolder(path, folder) : path);
-    }
-    LoadClips(model, clips);
-
-    if (back >= 0) {
-        if (inside && ::fchdir(back) != 0)
-            std::fprintf(stderr, "reflect-refract: cannot return to the data folder: %s\n",
-                         std::strerror(errno));
-        ::close(back);
-    }
+    for (const std::string& path : options.animations)
+        if (!StopRequestedDuringStartup()) model.LoadAnimation(path.c_str());
 }

@@ -15,7 +15,6 @@ struct SkinnedModel;
 // folder, by its file name: the loader keeps the folder part of its path in
 // a 128-byte field and each material's texture path (that folder part and
 // the material name) in an 80-byte one, so a reference named by a long
-// absolute path would lose its textures, or be refused. Clips in the same
-// folder (or below it) are named relative to it as well. The working
-// folder is restored afterwards.
+// absolute path would lose its textures, or be refused. The working folder
+// is restored before the clips, which are named by their absolute paths.
 void LoadModelFiles(SkinnedModel& model, gfx::Device* device, const ProgramOptions& options);
