@@ -49,7 +49,9 @@ TEST_F(Squid, LoadsEveryFileAndEveryTextureDecodes) {
         std::string error;
         ASSERT_TRUE(ReadFileBytes(mesh.texturePaths[i], file_limits::kTexture, &bytes, &error)) << error;
         gfx::image::RgbaImage image;
-        EXPECT_TRUE(gfx::image::DecodeImage(bytes.data(), bytes.size(), &image, &error)) << error;
+        gfx::image::TextureLimits limits;
+        limits.maxEdge = 16384;
+        EXPECT_TRUE(gfx::image::DecodeImage(bytes.data(), bytes.size(), limits, &image, &error)) << error;
         EXPECT_GE(image.width * image.height, 400u);
     }
 }
