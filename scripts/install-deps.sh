@@ -17,8 +17,8 @@ PACKAGES=(
   glslang-dev spirv-tools libspirv-cross-c-shared-dev
   # text: FreeType, fontconfig, a metric-compatible Arial and a Korean face
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-nanum
-  # image readers: libpng and libjpeg-turbo for PNG and JPEG, stb_image for
-  # BMP and TGA
+  # image readers: libpng and libjpeg-turbo for PNG and JPEG (BMP, TGA and
+  # DDS are read by our own code); stb_image_write writes PNG pictures
   libstb-dev libpng-dev libjpeg62-turbo-dev
   # smdinfo's JSON
   nlohmann-json3-dev

@@ -21,7 +21,7 @@
 // low enough that a hostile file cannot take the machine's memory.
 namespace file_limits {
 constexpr size_t kSmdFile = size_t(256) << 20;
-constexpr size_t kTexture = size_t(64) << 20;
+constexpr size_t kTexture = size_t(96) << 20;
 constexpr size_t kCubeMap = size_t(256) << 20;
 constexpr size_t kEffect = size_t(16) << 20;
 }  // namespace file_limits

@@ -179,8 +179,9 @@ TEST(TextureLimits, EdgeBudgetAndEmptiness) {
     EXPECT_TRUE(gfx::image::CheckTextureSize(4096, 4096, 1, uint64_t(4096) * 4096 * 4, limits, &error));
     EXPECT_FALSE(gfx::image::CheckTextureSize(4097, 1, 1, 4 * 4097, limits, &error));
     EXPECT_FALSE(gfx::image::CheckTextureSize(0, 1, 1, 0, limits, &error));
-    EXPECT_FALSE(gfx::image::CheckTextureSize(2048, 2048, 6, uint64_t(2048) * 2048 * 4 * 6, limits, &error));
-    EXPECT_EQ(error, "6 faces of 2048 x 2048 pixels take 96 MiB, more than the 64 MiB a texture may take");
+    EXPECT_TRUE(gfx::image::CheckTextureSize(2048, 2048, 6, uint64_t(2048) * 2048 * 4 * 6, limits, &error));
+    EXPECT_FALSE(gfx::image::CheckTextureSize(2049, 2049, 6, uint64_t(2049) * 2049 * 4 * 6, limits, &error));
+    EXPECT_EQ(error, "6 faces of 2049 x 2049 pixels take 97 MiB, more than the 96 MiB a texture may take");
 }
 
 }  // namespace

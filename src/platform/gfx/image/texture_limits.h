@@ -11,9 +11,10 @@ namespace gfx::image {
 // Texel bytes of level 0, over all faces, as they go to GL (4 per pixel for
 // decoded pictures, the block size for compressed DDS levels). The largest
 // texture of our own assets, the sky's cube map, takes 6 MiB; a 4096 × 4096
-// picture takes 64 MiB. With the decoder's and GL's copies and the mip chain
-// a texture at this limit stays far below the program's memory bound.
-constexpr uint64_t kMaxTextureBytes = uint64_t(64) << 20;
+// picture takes 64 MiB, a cube map of six 2048 × 2048 faces 96 MiB. With the
+// file's, the decoder's and GL's copies and the mip chain a texture at this
+// limit stays far below the program's memory bound.
+constexpr uint64_t kMaxTextureBytes = uint64_t(96) << 20;
 
 struct TextureLimits {
     uint32_t maxEdge = 0;  // the device's largest texture side
