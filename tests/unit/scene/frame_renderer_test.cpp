@@ -197,9 +197,9 @@ bool ReadFake(Device*, uint32_t* width, uint32_t* height, std::vector<uint8_t>* 
     return true;
 }
 
-// What the command line adds to a frame: the clip that plays, the bind pose
-// when no clip is loaded, the red HUD line, and the picture taken before
-// the frame is presented.
+// What the command line adds to a frame: the clip that plays, the picture
+// taken before Present, the red HUD line (ASCII for the font, the HUD's
+// colour kept), and the bind pose when no clip is loaded.
 TEST_F(FrameTest, CommandLineAdditionsToTheFrame) {
     ASSERT_TRUE(model.clips[1].AllocateFrames(2, 1));
     model.clipCount = 2;
@@ -207,17 +207,20 @@ TEST_F(FrameTest, CommandLineAdditionsToTheFrame) {
     FrameCapture capture;
     capture.read = ReadFake;
     frame.capture = &capture;
-    frame.hudAlert = "e.fx(1): error";
+    frame.hudAlert = "e.fx(1): \xc3\xa9rror";
     frame.RenderFrame();
-    EXPECT_FLOAT_EQ(model.clips[1].blend, 0.01f);
+    frame.RenderFrame();
+    EXPECT_FLOAT_EQ(model.clips[1].blend, 0.02f);
     EXPECT_EQ(model.clips[0].blend, 0.0f);
     EXPECT_TRUE(capture.taken);
     EXPECT_EQ(capture.rgba, (std::vector<uint8_t>{1, 2, 3, 4}));
-    EXPECT_EQ(presentsAtRead, 0u);
+    EXPECT_EQ(presentsAtRead, 1u);  // in the second frame, before its Present
     std::vector<Call> texts = GetRecorder().Named("DrawTextA");
-    ASSERT_EQ(texts.size(), 8u);
-    EXPECT_EQ(texts[7].text, "e.fx(1): error");
-    EXPECT_EQ(GetRecorder().Names().back(), "Present");
+    ASSERT_EQ(texts.size(), 16u);
+    EXPECT_EQ(texts[7].text, "e.fx(1): ??rror");
+    EXPECT_EQ(texts[7].args[3], 150);
+    EXPECT_EQ(texts[7].args[7], double(0xFFFF0000u));
+    EXPECT_EQ(texts[8].args[7], texts[0].args[7]);
 
     for (int c = 0; c < 2; ++c) model.clips[c].ReleaseFrames();
     model.clipCount = 0;
