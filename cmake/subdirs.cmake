@@ -1,21 +1,23 @@
 # rr_add_subdirectories(DIR): add every folder below DIR (two levels deep at
 # most) that holds a CMakeLists.txt, in name order. A folder that is itself
 # added stops the descent, so a library may keep sources in subfolders.
+# A folder already added (such as tests/support, which the benchmarks need
+# too) is passed over.
 function(rr_add_subdirectories dir)
   set(base ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
   if(EXISTS ${base}/CMakeLists.txt)
-    add_subdirectory(${dir})
+    get_property(added GLOBAL PROPERTY RR_ADDED_FOLDERS)
+    if(NOT base IN_LIST added)
+      set_property(GLOBAL APPEND PROPERTY RR_ADDED_FOLDERS ${base})
+      add_subdirectory(${dir})
+    endif()
     return()
   endif()
   file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${base}/*)
   list(SORT children)
   foreach(child ${children})
     if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child})
-      if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
-        add_subdirectory(${child})
-      else()
-        rr_add_subdirectories(${child})
-      endif()
+      rr_add_subdirectories(${child})
     endif()
   endforeach()
 endfunction()
@@ -47,7 +49,7 @@ function(rr_test name label)
   endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${deps} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${deps} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     RR_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
     RR_RUN_DIR="${RR_RUN_DIR}"

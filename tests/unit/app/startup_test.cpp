@@ -149,7 +149,7 @@ TEST_F(StartupFailureTest, MissingCubeMapNamesThePathAndReleasesTheBoxBeforeTheD
     backend->PushKeyDown(VK_ESCAPE);
     std::string errors = RunExpectingFailure();
     EXPECT_NE(errors.find("\"./Textures/Snow.dds\""), std::string::npos) << errors;
-    EXPECT_NE(errors.find(folder.filename().string()), std::string::npos) << errors;
+    EXPECT_NE(errors.find(folder.Path().filename().string()), std::string::npos) << errors;
 
     std::vector<Call> released = Recorder().Named("Release");
     std::vector<std::string> kinds;

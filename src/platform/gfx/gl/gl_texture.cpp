@@ -115,36 +115,35 @@ HRESULT RejectRead(const std::string& why) {
 
 // --- objects --------------------------------------------------------------------
 
-GlTexture::GlTexture(std::shared_ptr<DeviceShared> shared) : DeviceChild(std::move(shared)) {
-    target = GL_TEXTURE_2D;
-}
+GlTexture::GlTexture(GlDevice& device) : DeviceChild<Texture>(device) { target = GL_TEXTURE_2D; }
 
 GlTexture::~GlTexture() {
-    if (name && shared_->MakeCurrent()) {
-        FlushDevice(*shared_);
-        glDeleteTextures(1, &name);
-    }
+    GlDevice& device = DeviceOf(*this);
+    device.FlushPendingDraws();
+    device.MakeCurrent();
+    glDeleteTextures(1, &name);
 }
 
 uint32_t GlTexture::GetWidth(uint32_t level) const { return level < levels ? LevelEdge(width, level) : 0; }
 uint32_t GlTexture::GetHeight(uint32_t level) const { return level < levels ? LevelEdge(height, level) : 0; }
 
-GlCubeTexture::GlCubeTexture(std::shared_ptr<DeviceShared> shared) : DeviceChild(std::move(shared)) {
+GlCubeTexture::GlCubeTexture(GlDevice& device) : DeviceChild<CubeTexture>(device) {
     target = GL_TEXTURE_CUBE_MAP;
 }
 
 GlCubeTexture::~GlCubeTexture() {
-    if (name && shared_->MakeCurrent()) {
-        FlushDevice(*shared_);
-        glDeleteTextures(1, &name);
-    }
+    GlDevice& device = DeviceOf(*this);
+    device.FlushPendingDraws();
+    device.MakeCurrent();
+    glDeleteTextures(1, &name);
 }
 
 uint32_t GlCubeTexture::GetEdgeLength(uint32_t level) const { return level < levels ? LevelEdge(edge, level) : 0; }
 
 // --- loading ----------------------------------------------------------------------
 
-HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* path, Texture** texture) {
+HRESULT LoadTexture(GlDevice& device, const char* path, Texture** texture) {
+    const GlContext& shared = device.Context();
     *texture = nullptr;
     std::vector<uint8_t> bytes;
     std::string error;
@@ -152,7 +151,7 @@ HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* pat
     ResetUnpackState();
     DrainGlErrors();
 
-    auto* result = new GlTexture(shared);
+    auto* result = new GlTexture(device);
     if (image::LooksLikeDds(bytes.data(), bytes.size())) {
         image::DdsImage dds;
         GlFormat format;
@@ -160,8 +159,8 @@ HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* pat
             result->Release();
             return Reject(path, error);
         }
-        if (!GlFormatOf(dds.format, shared->hasS3tc, &format) ||
-            dds.width > uint32_t(shared->maxTextureSize) || dds.height > uint32_t(shared->maxTextureSize)) {
+        if (!GlFormatOf(dds.format, shared.hasS3tc, &format) ||
+            dds.width > uint32_t(shared.maxTextureSize) || dds.height > uint32_t(shared.maxTextureSize)) {
             result->Release();
             return Reject(path, "format or size not supported by this GL");
         }
@@ -179,7 +178,7 @@ HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* pat
             result->Release();
             return Reject(path, error);
         }
-        if (picture.width > uint32_t(shared->maxTextureSize) || picture.height > uint32_t(shared->maxTextureSize)) {
+        if (picture.width > uint32_t(shared.maxTextureSize) || picture.height > uint32_t(shared.maxTextureSize)) {
             result->Release();
             return Reject(path, "image larger than this GL's textures");
         }
@@ -204,8 +203,8 @@ HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* pat
     return S_OK;
 }
 
-HRESULT LoadCubeTexture(const std::shared_ptr<DeviceShared>& shared, const char* path,
-                        CubeTexture** texture) {
+HRESULT LoadCubeTexture(GlDevice& device, const char* path, CubeTexture** texture) {
+    const GlContext& shared = device.Context();
     *texture = nullptr;
     std::vector<uint8_t> bytes;
     std::string error;
@@ -214,12 +213,12 @@ HRESULT LoadCubeTexture(const std::shared_ptr<DeviceShared>& shared, const char*
     GlFormat format;
     if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error)) return Reject(path, error);
     if (!dds.cube) return Reject(path, "not a cube map");
-    if (!GlFormatOf(dds.format, shared->hasS3tc, &format) || dds.width > uint32_t(shared->maxTextureSize))
+    if (!GlFormatOf(dds.format, shared.hasS3tc, &format) || dds.width > uint32_t(shared.maxTextureSize))
         return Reject(path, "format or size not supported by this GL");
     ResetUnpackState();
     DrainGlErrors();
 
-    auto* result = new GlCubeTexture(shared);
+    auto* result = new GlCubeTexture(device);
     glCreateTextures(GL_TEXTURE_CUBE_MAP, 1, &result->name);
     glTextureStorage2D(result->name, GLsizei(dds.levels), format.internal, GLsizei(dds.width),
                        GLsizei(dds.height));
