@@ -22,12 +22,32 @@ function(rr_add_subdirectories dir)
   endforeach()
 endfunction()
 
+# rr_public_headers(TARGET ROOT): TARGET's public include folder holds its
+# own headers and nothing else: every .h of the current folder, reachable by
+# its path below ROOT (src/platform/gfx/core/device.h as
+# "platform/gfx/core/device.h"), as links in build/include/TARGET. So a
+# library or program finds another library's headers only by linking it, and
+# the layers hold by the build, not by convention.
+function(rr_public_headers target root)
+  file(RELATIVE_PATH folder ${root} ${CMAKE_CURRENT_SOURCE_DIR})
+  set(include ${CMAKE_BINARY_DIR}/include/${target})
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  file(REMOVE_RECURSE ${include})
+  file(MAKE_DIRECTORY ${include}/${folder})
+  foreach(header ${headers})
+    get_filename_component(file ${header} NAME)
+    file(CREATE_LINK ${header} ${include}/${folder}/${file} SYMBOLIC)
+  endforeach()
+  target_include_directories(${target} PUBLIC ${include})
+endfunction()
+
 # rr_library(NAME DEPS...): a static library from every .cpp in the current
-# folder, its headers reachable as "layer/file.h" from src/.
+# folder, its headers reachable as "layer/file.h" (rr_public_headers). DEPS
+# are the libraries whose headers it includes.
 function(rr_library name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  rr_public_headers(${name} ${PROJECT_SOURCE_DIR}/src)
   if(ARGN)
     target_link_libraries(${name} PUBLIC ${ARGN})
   endif()

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/gfx/effect/effect.h"
+#include "scene/environment_box.h"
 #include "support/dds_files.h"
 
 namespace effecttest {
@@ -55,30 +56,12 @@ int EffectGlTest::FaceAt(int x, int y) const {
 }
 
 std::vector<SkinVertex> BoxVertices(float normalFill) {
-    // Faces z = −100, x = +100, z = +100, x = −100, y = +100, y = −100; corners
-    // top-left, top-right, bottom-left, bottom-right as seen from outside.
-    const float p[24][3] = {
-        {-100, 100, -100}, {100, 100, -100},  {-100, -100, -100}, {100, -100, -100},
-        {100, 100, -100},  {100, 100, 100},   {100, -100, -100},  {100, -100, 100},
-        {100, 100, 100},   {-100, 100, 100},  {100, -100, 100},   {-100, -100, 100},
-        {-100, 100, 100},  {-100, 100, -100}, {-100, -100, 100},  {-100, -100, -100},
-        {-100, 100, 100},  {100, 100, 100},   {-100, 100, -100},  {100, 100, -100},
-        {-100, -100, -100}, {100, -100, -100}, {-100, -100, 100}, {100, -100, 100}};
     std::vector<SkinVertex> vertices;
-    for (const auto& corner : p) {
-        vertices.push_back({{corner[0], corner[1], corner[2]}, {normalFill, normalFill, normalFill}});
-    }
+    for (const Vector3& corner : kBoxPositions) vertices.push_back({corner, {normalFill, normalFill, normalFill}});
     return vertices;
 }
 
-std::vector<uint16_t> BoxIndices() {
-    std::vector<uint16_t> indices;
-    for (uint16_t face = 0; face < 6; ++face) {
-        uint16_t b = static_cast<uint16_t>(face * 4);
-        for (int i : {0, 1, 2, 1, 3, 2}) indices.push_back(static_cast<uint16_t>(b + i));
-    }
-    return indices;
-}
+std::vector<uint16_t> BoxIndices() { return {std::begin(kBoxIndices), std::end(kBoxIndices)}; }
 
 void Sphere(const Vector3& centre, std::vector<SkinVertex>* vertices, std::vector<uint16_t>* indices) {
     const int rings = 24, segments = 32;

@@ -47,8 +47,7 @@ protected:
     Picture picture;  // the latest Capture
 };
 
-// The environment box: half-size 100, four corners per face, two triangles
-// per face.
+// The scene's environment box (normals filled with normalFill).
 std::vector<SkinVertex> BoxVertices(float normalFill);
 std::vector<uint16_t> BoxIndices();
 // A unit sphere around centre with outward normals.

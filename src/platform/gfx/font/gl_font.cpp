@@ -9,7 +9,6 @@
 #include <epoxy/gl.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
