@@ -1,8 +1,11 @@
 #include "support/gl_test.h"
 
+#include <epoxy/gl.h>
+
 #include <cstring>
 
 #include "platform/gfx/gl/gl_backend.h"
+#include "platform/gfx/gl/gl_services.h"
 #include "scene/effect_setup.h"
 
 namespace rrtest {
@@ -19,6 +22,11 @@ void GlTest::SetUp() {
 
 void GlTest::TearDown() {
     if (device) {
+        if (flatProgram_) {
+            gfx::gl::MakeCurrent(device);
+            glUseProgram(0);
+            glDeleteProgram(flatProgram_);
+        }
         EXPECT_EQ(gfx::gl::GetGlErrorCount(device), 0u) << "GL reported errors (see the log)";
         while (!owned_.empty()) owned_.pop_back();
         EXPECT_EQ(device->GetLiveObjectCount(), 0u) << "objects made on the device are left alive";
@@ -82,6 +90,29 @@ gfx::VertexDeclaration* GlTest::SkinDeclaration() {
 void GlTest::BindVertices(gfx::VertexBuffer* vertices) {
     device->SetVertexDeclaration(SkinDeclaration());
     device->SetStreamSource(0, vertices, 0, sizeof(SkinVertex));
+}
+
+uint32_t GlTest::UseFlat(Rgb color) {
+    gfx::gl::FlushPendingDraws(device);
+    gfx::gl::MakeCurrent(device);
+    if (!flatProgram_) {
+        std::string log;
+        flatProgram_ = gfx::gl::BuildProgram(R"(#version 450 core
+layout(location = 0) in vec3 position;
+void main() { gl_Position = vec4(position, 1.0); }
+)",
+                                             R"(#version 450 core
+uniform vec4 color;
+out vec4 fragColor;
+void main() { fragColor = color; }
+)",
+                                             &log);
+        EXPECT_NE(flatProgram_, 0u) << log;
+    }
+    glUseProgram(flatProgram_);
+    glUniform4f(glGetUniformLocation(flatProgram_, "color"), float(color.r) / 255.0f,
+                float(color.g) / 255.0f, float(color.b) / 255.0f, 1.0f);
+    return flatProgram_;
 }
 
 std::vector<SkinVertex> Quad(float x0, float y0, float x1, float y1, float z) {

@@ -36,6 +36,11 @@ protected:
     gfx::VertexDeclaration* SkinDeclaration();
     // Binds vertices to stream 0 with the SkinVertex declaration.
     void BindVertices(gfx::VertexBuffer* vertices);
+    // Draws from now on with a program of the tests' own in one colour, bound
+    // behind the device's back as an effect pass binds its programs
+    // (positions at location 0 in clip space); the merged draws go first.
+    // Returns the program's GL name.
+    uint32_t UseFlat(Rgb color);
     // obj is released at the end of the test, before the device, latest first.
     template <typename T>
     T* Keep(T* object) {
@@ -52,6 +57,7 @@ protected:
 private:
     std::vector<gfx::Ref<gfx::Unknown>> owned_;
     gfx::VertexDeclaration* declaration_ = nullptr;
+    uint32_t flatProgram_ = 0;
 };
 
 // Two triangles covering [x0, x1] × [y0, y1] of clip space at depth z, both

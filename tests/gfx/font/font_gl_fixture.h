@@ -16,20 +16,6 @@ namespace fonttest {
 
 using namespace rrtest;
 
-// A program of the test's own, bound behind the device's back as an effect
-// pass binds one: positions at location 0 in clip space, colour a uniform.
-inline GLuint BuildFlatProgram() {
-    std::string log;
-    GLuint program = gfx::gl::BuildProgram(
-        "#version 450 core\nlayout(location = 0) in vec3 position;\n"
-        "void main() { gl_Position = vec4(position, 1.0); }\n",
-        "#version 450 core\nuniform vec4 color;\nout vec4 fragColor;\n"
-        "void main() { fragColor = color; }\n",
-        &log);
-    EXPECT_NE(program, 0u) << log;
-    return program;
-}
-
 class FontGlTest : public GlTest {
 protected:
     FontGlTest() : GlTest(400, 200) {}

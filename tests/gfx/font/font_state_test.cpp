@@ -21,23 +21,9 @@ const gfx::Viewport kViewport{20, 20, 360, 160, 0.0f, 1.0f};
 
 class FontStateTest : public FontGlTest {
 protected:
-    void TearDown() override {
-        if (Ready()) {
-            gfx::gl::MakeCurrent(device);
-            glUseProgram(0);
-            glDeleteProgram(program);
-        }
-        FontGlTest::TearDown();
-    }
-
-    // The triangles bound on stream 0, the flat program made.
+    // The triangles bound on stream 0.
     void Prepare() {
-        if (!buffer) {
-            buffer = MakeVertexBuffer(kTriangles);
-            gfx::gl::MakeCurrent(device);
-            program = BuildFlatProgram();
-            color = glGetUniformLocation(program, "color");
-        }
+        if (!buffer) buffer = MakeVertexBuffer(kTriangles);
         BindVertices(buffer);
     }
 
@@ -52,14 +38,10 @@ protected:
         device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_TRUE);
         device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CCW);
         device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_SOLID);
-        gfx::gl::FlushPendingDraws(device);
-        gfx::gl::MakeCurrent(device);
-        glUseProgram(program);
-        glProgramUniform4f(program, color, 0, 1, 0, 1);
+        UseFlat(kGreen);
         device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 0, 1);
         device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
-        gfx::gl::FlushPendingDraws(device);
-        glProgramUniform4f(program, color, 1, 0, 1, 1);
+        program = UseFlat(kMagenta);
         device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 3, 1);
         if (text) Draw("Text over the scene", *text, 0xFFFF0000);
         device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 6, 2);
@@ -68,8 +50,7 @@ protected:
     }
 
     gfx::VertexBuffer* buffer = nullptr;
-    GLuint program = 0;
-    GLint color = -1;
+    uint32_t program = 0;  // the flat program, bound when the text is drawn
 };
 
 TEST_F(FontStateTest, DrawAfterTextRendersAsWithoutIt) {
@@ -104,10 +85,7 @@ TEST_F(FontStateTest, DrawsTheDeviceStillHeldBackLandUnderTheText) {
     Prepare();
     Clear(0xFF000000);
     device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_NONE);
-    gfx::gl::FlushPendingDraws(device);
-    gfx::gl::MakeCurrent(device);
-    glUseProgram(program);
-    glProgramUniform4f(program, color, 1, 1, 1, 1);
+    UseFlat(kWhite);
     device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 12, 1);  // one triangle: kept for merging
     Draw("MMMM", gfx::Rect{10, 10, 200, 30}, 0xFFFF0000);
     const Picture picture = Capture();
@@ -123,9 +101,7 @@ TEST_F(FontStateTest, TextLandsInTargetPixelsClippedByTheViewportWhateverTheCull
         Clear(0xFF000000);
         device->SetViewport(&kViewport);
         device->SetRenderState(gfx::D3DRS_CULLMODE, cull);
-        gfx::gl::FlushPendingDraws(device);
-        gfx::gl::MakeCurrent(device);
-        glUseProgram(program);
+        UseFlat(kBlack);
         device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 6, 1);  // puts the culling in force
         gfx::gl::FlushPendingDraws(device);
         Draw("MMMMMM", gfx::Rect{5, 30, 300, 50}, 0xFFFF0000);
