@@ -17,11 +17,10 @@ public:
     LogCapture& operator=(const LogCapture&) = delete;
 
     const std::vector<std::string>& Lines() const { return lines_; }
-    // Whether a line logged since the last Clear holds text.
+    // Whether a logged line holds text.
     bool Contains(const std::string& text) const;
     // All lines, one per line, for failure messages.
     std::string Text() const;
-    void Clear() { lines_.clear(); }
 
 private:
     static void Collect(const char* line);

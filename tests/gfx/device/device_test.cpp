@@ -1,4 +1,4 @@
-// Device creation, the checks of the shared front, clearing and presentation.
+// Device creation, the checks of the shared front, and clearing.
 #include <SDL.h>
 
 #include <string>
@@ -86,16 +86,6 @@ TEST_F(DeviceTest, ClearCoversOnlyTheViewportOrTheGivenRectangles) {
     EXPECT_TRUE(picture.PixelIs(kWidth - 5, 5, kBlack, 0));
     EXPECT_TRUE(picture.PixelIs(45, 45, kGreen, 0));
     EXPECT_TRUE(picture.PixelIs(35, 45, kBlack, 0));
-}
-
-TEST_F(DeviceTest, EachPresentedFrameStartsFromItsOwnClear) {
-    for (uint32_t colour : {0xFF0000FFu, 0xFFFF0000u}) {
-        ASSERT_EQ(device->BeginScene(), S_OK);
-        Clear(colour);
-        EXPECT_EQ(device->EndScene(), S_OK);
-        EXPECT_TRUE(Capture().PixelIs(3, 3, colour == 0xFF0000FFu ? kBlue : kRed, 0));
-        EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
-    }
 }
 
 // Creation needs a window made for OpenGL.

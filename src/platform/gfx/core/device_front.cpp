@@ -209,7 +209,8 @@ HRESULT DeviceFront::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint
     StreamBinding& binding = streams_[stream];
     if (binding.buffer.get() != buffer || binding.offset != offset || binding.stride != stride) {
         BeforeChange();
-        binding = StreamBinding{Ref<VertexBuffer>::Internal(buffer), offset, stride};
+        binding = StreamBinding{Ref<VertexBuffer>::Internal(buffer), offset, stride,
+                                buffer ? buffer->GetLength() : 0};
         InputChanged();
     }
     return S_OK;
@@ -265,15 +266,16 @@ bool DeviceFront::StreamsCover(const char* call, int64_t first, int64_t last) co
         Refuse(call, "vertices %lld..%lld", (long long)first, (long long)last);
         return false;
     }
-    for (uint32_t s = 0; s < rules::kStreamCount; ++s) {
-        uint32_t extent = declaration_->StreamExtent(s);
-        if (extent == 0) continue;
+    // Every draw passes here: only the streams the declaration reads are looked at.
+    for (uint32_t mask = declaration_->StreamMask(); mask != 0; mask &= mask - 1) {
+        auto s = uint32_t(__builtin_ctz(mask));
         const StreamBinding& binding = streams_[s];
         if (!binding.buffer) {
             Refuse(call, "stream %u has no vertex buffer", s);
             return false;
         }
-        uint64_t length = binding.buffer->GetLength();
+        uint64_t length = binding.length;
+        uint32_t extent = declaration_->StreamExtent(s);
         // Compared before multiplying, so that no product overflows.
         bool fits = binding.stride == 0 || uint64_t(last) <= length / binding.stride;
         if (!fits || binding.offset + uint64_t(last) * binding.stride + extent > length) {

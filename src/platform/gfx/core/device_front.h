@@ -114,6 +114,7 @@ protected:
         Ref<VertexBuffer> buffer;  // held while bound
         uint32_t offset = 0;
         uint32_t stride = 0;
+        uint32_t length = 0;  // the buffer's, which never changes
     };
     const StreamBinding& Stream(uint32_t stream) const { return streams_[stream]; }
     DeclarationObject* BoundDeclaration() const { return declaration_.get(); }

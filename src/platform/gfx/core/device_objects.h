@@ -90,19 +90,24 @@ public:
     // Bytes a vertex of stream s must have from its start for every element
     // of that stream; 0 when no element reads the stream.
     uint32_t StreamExtent(uint32_t stream) const { return extents_[stream]; }
+    // Bit s set when an element reads stream s.
+    uint32_t StreamMask() const { return streamMask_; }
 
 protected:
     DeclarationObject(DeviceFront& device, std::vector<VertexElement> table,
                       std::vector<rules::ElementLayout> layout)
         : DeviceChild<VertexDeclaration>(device), table_(std::move(table)), layout_(std::move(layout)) {
-        for (const rules::ElementLayout& e : layout_)
+        for (const rules::ElementLayout& e : layout_) {
             if (e.offset + e.bytes > extents_[e.stream]) extents_[e.stream] = e.offset + e.bytes;
+            streamMask_ |= 1u << e.stream;
+        }
     }
 
 private:
     std::vector<VertexElement> table_;  // the end marker included
     std::vector<rules::ElementLayout> layout_;
     uint32_t extents_[rules::kStreamCount] = {};
+    uint32_t streamMask_ = 0;
 };
 
 }  // namespace gfx
