@@ -71,27 +71,35 @@ public:
     GLenum target = 0;
 };
 
-class GlTexture final : public DeviceChild<Texture>, public GlTextureObject {
+// A texture of the backend (Interface: Texture or CubeTexture) and its GL
+// texture, deleted with it.
+template <typename Interface>
+class GlTextureChild : public DeviceChild<Interface>, public GlTextureObject {
 public:
-    explicit GlTexture(GlDevice& device);
-    ~GlTexture() override;
-    ResourceType GetType() const override { return ResourceType::Texture; }
+    GlTextureChild(GlDevice& device, GLenum textureTarget);
+    ~GlTextureChild() override;
     uint32_t GetLevelCount() const override { return levels; }
+
+    uint32_t levels = 0;
+};
+
+class GlTexture final : public GlTextureChild<Texture> {
+public:
+    explicit GlTexture(GlDevice& device) : GlTextureChild<Texture>(device, GL_TEXTURE_2D) {}
+    ResourceType GetType() const override { return ResourceType::Texture; }
     uint32_t GetWidth(uint32_t level) const override;
     uint32_t GetHeight(uint32_t level) const override;
 
-    uint32_t width = 0, height = 0, levels = 0;
+    uint32_t width = 0, height = 0;
 };
 
-class GlCubeTexture final : public DeviceChild<CubeTexture>, public GlTextureObject {
+class GlCubeTexture final : public GlTextureChild<CubeTexture> {
 public:
-    explicit GlCubeTexture(GlDevice& device);
-    ~GlCubeTexture() override;
+    explicit GlCubeTexture(GlDevice& device) : GlTextureChild<CubeTexture>(device, GL_TEXTURE_CUBE_MAP) {}
     ResourceType GetType() const override { return ResourceType::CubeTexture; }
-    uint32_t GetLevelCount() const override { return levels; }
     uint32_t GetEdgeLength(uint32_t level) const override;
 
-    uint32_t edge = 0, levels = 0;
+    uint32_t edge = 0;
 };
 
 // Texture loading from files (gl_texture.cpp).

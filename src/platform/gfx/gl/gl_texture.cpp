@@ -115,28 +115,25 @@ HRESULT RejectRead(const std::string& why) {
 
 // --- objects --------------------------------------------------------------------
 
-GlTexture::GlTexture(GlDevice& device) : DeviceChild<Texture>(device) { target = GL_TEXTURE_2D; }
+template <typename Interface>
+GlTextureChild<Interface>::GlTextureChild(GlDevice& device, GLenum textureTarget)
+    : DeviceChild<Interface>(device) {
+    target = textureTarget;
+}
 
-GlTexture::~GlTexture() {
+template <typename Interface>
+GlTextureChild<Interface>::~GlTextureChild() {
     GlDevice& device = DeviceOf(*this);
     device.FlushPendingDraws();
     device.MakeCurrent();
     glDeleteTextures(1, &name);
 }
+
+template class GlTextureChild<Texture>;
+template class GlTextureChild<CubeTexture>;
 
 uint32_t GlTexture::GetWidth(uint32_t level) const { return level < levels ? LevelEdge(width, level) : 0; }
 uint32_t GlTexture::GetHeight(uint32_t level) const { return level < levels ? LevelEdge(height, level) : 0; }
-
-GlCubeTexture::GlCubeTexture(GlDevice& device) : DeviceChild<CubeTexture>(device) {
-    target = GL_TEXTURE_CUBE_MAP;
-}
-
-GlCubeTexture::~GlCubeTexture() {
-    GlDevice& device = DeviceOf(*this);
-    device.FlushPendingDraws();
-    device.MakeCurrent();
-    glDeleteTextures(1, &name);
-}
 
 uint32_t GlCubeTexture::GetEdgeLength(uint32_t level) const { return level < levels ? LevelEdge(edge, level) : 0; }
 
