@@ -6,8 +6,6 @@
 // figure. Warm figures (same process, tables built) and the split between
 // the stages follow. With an X display the full device path (GL program
 // linking included) is measured as well.
-#include <SDL2/SDL.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,8 +20,7 @@
 #include "platform/gfx/effect/effect_compiler.h"
 #include "platform/gfx/effect/effect_source.h"
 #include "platform/gfx/effect/hlsl_compiler.h"
-#include "platform/gfx/gl/gl_backend.h"
-#include "platform/window/sdl/native_window.h"
+#include "support/gl_harness.h"
 
 namespace {
 
@@ -60,37 +57,15 @@ double CompileOnce(const std::string& text) {
 // The device path: D3DXCreateEffectFromFileA on a GL device, in ms; < 0 when
 // no GL device can be made here.
 double CreateOnDevice(const char* path) {
-    if (!std::getenv("DISPLAY") || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return -1;
-    SetOpenGlWindowAttributes();
-    SDL_Window* window = SDL_CreateWindow("bench", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) return -1;
-    HWND hwnd = WrapSdlWindow(window);
-    gfx::gl::Install();
     gfx::effect::Install();
-    gfx::Direct3D* d3d = gfx::Direct3DCreate9(gfx::D3D_SDK_VERSION);
-    gfx::Device* device = nullptr;
-    gfx::PresentParameters pp;
-    pp.backBufferWidth = 64;
-    pp.backBufferHeight = 64;
-    pp.windowed = 1;
-    pp.swapEffect = gfx::D3DSWAPEFFECT_DISCARD;
-    pp.enableAutoDepthStencil = 1;
-    pp.autoDepthStencilFormat = gfx::D3DFMT_D24S8;
-    double result = -1;
-    if (d3d && gfx::Succeeded(d3d->CreateDevice(0, gfx::D3DDEVTYPE_HAL, hwnd, 0, &pp, &device))) {
-        gfx::Effect* effect = nullptr;
-        Clock::time_point start = Clock::now();
-        if (gfx::Succeeded(gfx::D3DXCreateEffectFromFileA(device, path, nullptr, nullptr, 1,
-                                                          nullptr, &effect, nullptr))) {
-            result = MillisecondsSince(start);
-            effect->Release();
-        }
-        device->Release();
-    }
-    if (d3d) d3d->Release();
-    FreeWrappedWindow(hwnd);
-    SDL_DestroyWindow(window);
-    return result;
+    rrtest::GlHarness gl;
+    if (!gl.Open(64, 64, /*debug=*/false).empty()) return -1;
+    gfx::Ref<gfx::Effect> effect;
+    Clock::time_point start = Clock::now();
+    if (gfx::Failed(gfx::D3DXCreateEffectFromFileA(gl.device.get(), path, nullptr, nullptr, 1,
+                                                   nullptr, effect.Receive(), nullptr)))
+        return -1;
+    return MillisecondsSince(start);
 }
 
 // Runs this program again with an argument; returns the figure it prints.

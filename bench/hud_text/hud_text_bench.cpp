@@ -2,11 +2,8 @@
 // bold font into an 800 × 600 back buffer, as the renderer draws them
 // (rectangle right edge = byte length × 20, cyan). Run under Xvfb:
 //   DISPLAY=:N LIBGL_ALWAYS_SOFTWARE=1 hud_text_bench
-// HUD_TEXT_PICTURE=file.ppm also saves one drawn frame.
+// HUD_TEXT_PICTURE=name.png also saves one drawn frame (under failed-pictures/).
 #include <benchmark/benchmark.h>
-#include <epoxy/gl.h>
-
-#include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +14,8 @@
 #include "platform/gfx/font/font.h"
 #include "platform/gfx/font/text_builder.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/gl/gl_services.h"
-#include "platform/window/sdl/native_window.h"
+#include "support/gl_harness.h"
+#include "support/pictures.h"
 
 namespace {
 
@@ -61,61 +58,22 @@ void HudFrame(float fps, Draw&& draw) {
 }
 
 struct GlSetup {
-    SDL_Window* window = nullptr;
-    HWND hwnd = nullptr;
-    gfx::Direct3D* d3d = nullptr;
+    rrtest::GlHarness harness;
     gfx::Device* device = nullptr;
     gfx::Font* font = nullptr;
 
     bool Start() {
-        if (!std::getenv("DISPLAY") || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            return false;
-        }
-        SetOpenGlWindowAttributes();
-        window = SDL_CreateWindow("hud text", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                  kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        if (!window) {
-            return false;
-        }
-        hwnd = WrapSdlWindow(window);
-        gfx::gl::Install();
         gfx::font::Install();
-        d3d = gfx::Direct3DCreate9(gfx::D3D_SDK_VERSION);
-        gfx::PresentParameters pp;
-        pp.backBufferWidth = kWidth;
-        pp.backBufferHeight = kHeight;
-        pp.windowed = 1;
-        pp.swapEffect = gfx::D3DSWAPEFFECT_DISCARD;
-        pp.enableAutoDepthStencil = 1;
-        pp.autoDepthStencilFormat = gfx::D3DFMT_D24S8;
-        pp.presentationInterval = gfx::D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (!d3d || gfx::Failed(d3d->CreateDevice(gfx::D3DADAPTER_DEFAULT, gfx::D3DDEVTYPE_HAL,
-                                                  hwnd, gfx::D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                                  &pp, &device))) {
-            return false;
-        }
+        if (!harness.Open(kWidth, kHeight, /*debug=*/false).empty()) return false;
+        device = harness.device.get();
         return gfx::Succeeded(gfx::D3DXCreateFontA(device, kFontHeight, 0, gfx::FW_BOLD, 1, 0,
                                                    gfx::DEFAULT_CHARSET, gfx::OUT_DEFAULT_PRECIS,
                                                    gfx::DEFAULT_QUALITY, 0, "Arial", &font));
     }
 
-    void Finish() {
-        gfx::gl::FlushPendingDraws(device);
-        gfx::gl::MakeCurrent(device);
-        glFinish();
-    }
+    void Finish() { gfx::gl::Finish(device); }
 
-    ~GlSetup() {
-        gfx::SafeRelease(font);
-        gfx::SafeRelease(device);
-        gfx::SafeRelease(d3d);
-        if (hwnd) {
-            FreeWrappedWindow(hwnd);
-        }
-        if (window) {
-            SDL_DestroyWindow(window);
-        }
-    }
+    ~GlSetup() { gfx::SafeRelease(font); }
 };
 
 GlSetup* gl = nullptr;
@@ -187,15 +145,8 @@ void SavePicture(const char* path) {
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<uint8_t> rgba;
-    if (!gfx::gl::ReadBackBuffer(gl->device, &width, &height, &rgba)) {
-        return;
-    }
-    if (FILE* file = std::fopen(path, "wb")) {
-        std::fprintf(file, "P6\n%u %u\n255\n", width, height);
-        for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
-            std::fwrite(&rgba[i], 1, 3, file);
-        }
-        std::fclose(file);
+    if (gfx::gl::ReadBackBuffer(gl->device, &width, &height, &rgba)) {
+        std::printf("picture: %s\n", rrtest::SavePicture(path, int(width), int(height), rgba).c_str());
     }
 }
 

@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "../unit/dds/dds_writer.h"
+#include "support/dds_files.h"
 #include "../unit/image/picture_files.h"
 #include "hostile_fixture.h"
 #include "model/skinned_model.h"
@@ -46,9 +46,9 @@ Bytes TgaHeader(uint16_t width, uint16_t height) {
     return Patched(Tga(2, 24, 0, {}), 12, width | uint32_t(height) << 16);
 }
 
-Bytes Dds(ddstest::Fmt format, uint32_t width, uint32_t height, uint32_t levels, int faces) {
-    return ddstest::Solid(format, width, height, levels,
-                          std::vector<std::vector<ddstest::Rgba>>(size_t(faces), {{9, 9, 9, 255}}));
+Bytes Dds(rrtest::DdsFormat format, uint32_t width, uint32_t height, uint32_t levels, int faces) {
+    return rrtest::SolidDds(format, width, height, levels,
+                            std::vector<std::vector<rrtest::Rgba>>(size_t(faces), {{9, 9, 9, 255}}));
 }
 
 // Through which reader a row's file goes.
@@ -74,7 +74,7 @@ const std::string kFolderName = "folder.bmp";
 constexpr uint64_t kMiB = uint64_t(1) << 20;
 
 std::vector<Row> Rows() {
-    using F = ddstest::Fmt;
+    using F = rrtest::DdsFormat;
     const std::string effect = "technique T { pass { VertexShader = compile vs_3_0 V(); "
                                "PixelShader = compile ps_3_0 P(); } }\n";
     std::string manyTechniques;
@@ -180,7 +180,7 @@ std::vector<Row> Rows() {
              return std::string("skin.bmp");
          }, "pixels: larger than the"},
         {"cube map, 6 faces of 2304 x 2304 ARGB", Via::CubeMap,
-         [](Scratch& s) { return s.Sparse("sky.dds", 128 + 6 * 2304 * 2304 * 4, ddstest::Header(F::A8R8G8B8, 2304, 2304, 1, true)); },
+         [](Scratch& s) { return s.Sparse("sky.dds", 128 + 6 * 2304 * 2304 * 4, assetgen::EncodeDdsHeader(F::A8R8G8B8, 2304, 2304, 1, true)); },
          "6 faces of 2304 x 2304 pixels take 122 MiB, more than the 96 MiB"},
         // Damaged and foreign files.
         {"empty file", Via::Texture,
@@ -214,7 +214,7 @@ std::vector<Row> Rows() {
          [](Scratch& s) { Bytes d = Dds(F::A8R8G8B8, 8, 8, 4, 1); d.pop_back(); return s.Write("a.dds", d); },
          "file truncated: mip data missing"},
         {"DDS header alone, 16384 x 16384", Via::Texture,
-         [](Scratch& s) { return s.Write("a.dds", ddstest::Header(F::A8R8G8B8, 16384, 16384, 1, false)); },
+         [](Scratch& s) { return s.Write("a.dds", assetgen::EncodeDdsHeader(F::A8R8G8B8, 16384, 16384, 1, false)); },
          "file truncated: mip data missing"},
         {"DDS mip count 2^32 - 1", Via::Texture,
          [](Scratch& s) { return s.Write("a.dds", Patched(Dds(F::DXT1, 4, 4, 3, 1), 28, 0xFFFFFFFF)); },

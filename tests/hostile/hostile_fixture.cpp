@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -13,19 +12,24 @@
 #include "platform/gfx/gl/gl_backend.h"
 #include "platform/gfx/gl/gl_services.h"
 #include "platform/window/core/message_box.h"
-#include "platform/window/sdl/native_window.h"
 
 namespace hostile {
 
 Scratch::Scratch() {
-    char pattern[] = "/tmp/hostile_XXXXXX";
+    char pattern[] = "/tmp/rr-hostile-XXXXXX";
     folder_ = mkdtemp(pattern);
 }
 
 Scratch::~Scratch() { std::filesystem::remove_all(folder_); }
 
-std::string Scratch::Write(const std::string& name, const Bytes& bytes) {
+std::string Scratch::File(const std::string& name) const {
     std::string path = folder_ + "/" + name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    return path;
+}
+
+std::string Scratch::Write(const std::string& name, const Bytes& bytes) {
+    std::string path = File(name);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                  std::streamsize(bytes.size()));
     return path;
@@ -36,21 +40,19 @@ std::string Scratch::Write(const std::string& name, const std::string& text) {
 }
 
 std::string Scratch::Fifo(const std::string& name) {
-    std::string path = folder_ + "/" + name;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::string path = File(name);
     EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
     return path;
 }
 
 std::string Scratch::Folder(const std::string& name) {
-    std::string path = folder_ + "/" + name;
+    std::string path = File(name);
     std::filesystem::create_directories(path);
     return path;
 }
 
 std::string Scratch::Link(const std::string& name, const std::string& target) {
-    std::string path = folder_ + "/" + name;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::string path = File(name);
     EXPECT_EQ(symlink(target.c_str(), path.c_str()), 0);
     return path;
 }
@@ -61,25 +63,10 @@ std::string Scratch::Sparse(const std::string& name, uint64_t size, const Bytes&
     return path;
 }
 
-StderrCapture::StderrCapture() {
-    std::fflush(stderr);
-    file_ = std::tmpfile();
-    saved_ = dup(2);
-    dup2(fileno(file_), 2);
-}
-
-StderrCapture::~StderrCapture() { Take(); }
-
 std::string StderrCapture::Take() {
-    if (saved_ < 0) return {};
-    std::fflush(stderr);
-    dup2(saved_, 2);
-    close(saved_);
-    saved_ = -1;
-    std::string text;
-    std::rewind(file_);
-    for (int c; (c = std::fgetc(file_)) != EOF;) text += char(c);
-    std::fclose(file_);
+    if (taken_) return {};
+    taken_ = true;
+    std::string text = ::testing::internal::GetCapturedStderr();
     std::fprintf(stderr, "%s", text.c_str());  // still shown in the test's log
     return text;
 }
@@ -105,34 +92,11 @@ std::vector<ShownBox> TakeMessageBoxes() {
 }
 
 void HostileFileTest::SetUp() {
-    setenv("RR_GL_DEBUG", "1", 1);
-    if (!std::getenv("DISPLAY") ||
-        (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)) {
-        GTEST_SKIP() << "no X display with SDL video";
-    }
-    SetOpenGlWindowAttributes();
-    window = SDL_CreateWindow("hostile files", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 64,
-                              64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) GTEST_SKIP() << "no OpenGL window";
-    hwnd = WrapSdlWindow(window);
-    gfx::gl::Install();
+    GlTest::SetUp();
+    if (!Ready()) return;
     gfx::effect::Install();
     SetMessageBoxHandler(&RecordBox);
     TakeMessageBoxes();
-    d3d = gfx::Direct3DCreate9(gfx::D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    gfx::PresentParameters pp;
-    pp.backBufferWidth = 64;
-    pp.backBufferHeight = 64;
-    pp.windowed = 1;
-    pp.swapEffect = gfx::D3DSWAPEFFECT_DISCARD;
-    pp.enableAutoDepthStencil = 1;
-    pp.autoDepthStencilFormat = gfx::D3DFMT_D24S8;
-    pp.presentationInterval = gfx::D3DPRESENT_INTERVAL_IMMEDIATE;
-    if (gfx::Failed(d3d->CreateDevice(gfx::D3DADAPTER_DEFAULT, gfx::D3DDEVTYPE_HAL, hwnd,
-                                      gfx::D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device))) {
-        GTEST_SKIP() << "no OpenGL 4.5 core context";
-    }
     // States away from their defaults, so that a loader resetting them shows.
     device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
     device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
@@ -142,13 +106,7 @@ void HostileFileTest::SetUp() {
 
 void HostileFileTest::TearDown() {
     SetMessageBoxHandler(nullptr);
-    if (device) {
-        EXPECT_EQ(device->GetLiveObjectCount(), 0u);
-        gfx::SafeRelease(device);
-    }
-    gfx::SafeRelease(d3d);
-    if (hwnd) FreeWrappedWindow(hwnd);
-    if (window) SDL_DestroyWindow(window);
+    GlTest::TearDown();
 }
 
 DeviceState HostileFileTest::Snapshot() {

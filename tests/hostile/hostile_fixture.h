@@ -1,29 +1,31 @@
-// The hostile-file table's harness: an OpenGL device on a hidden window, a
-// scratch folder to make files, FIFOs, links and sparse giants in, the
-// loaders' log lines and message boxes caught, and a snapshot of everything
-// a refused file must leave as it was.
+// The hostile-file table's harness: the GL tests' window and device (with a
+// fresh folder per test), a scratch folder per row to make files, FIFOs,
+// links and sparse giants in, the loaders' stderr lines and message boxes
+// caught, and a snapshot of everything a refused file must leave as it was.
 #pragma once
 
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
-
-#include <SDL.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/gfx/core/device.h"
+#include "support/gl_test.h"
 
 namespace hostile {
 
 using Bytes = std::vector<uint8_t>;
 
-// Files made for one row, in a folder removed afterwards.
+// Files made for one row, in a folder removed afterwards. Its name is short
+// (/tmp/rr-hostile-XXXXXX): a model's texture paths must fit 79 characters.
 class Scratch {
 public:
     Scratch();
     ~Scratch();
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
     const std::string& Folder() const { return folder_; }
     std::string Write(const std::string& name, const Bytes& bytes);
     std::string Write(const std::string& name, const std::string& text);
@@ -35,6 +37,7 @@ public:
     std::string Sparse(const std::string& name, uint64_t size, const Bytes& head = {});
 
 private:
+    std::string File(const std::string& name) const;
     std::string folder_;
 };
 
@@ -52,16 +55,15 @@ struct DeviceState {
     bool operator==(const DeviceState&) const = default;
 };
 
-// Everything a loader wrote to stderr while it ran.
+// Everything written to stderr while it lives (Take ends the capture).
 class StderrCapture {
 public:
-    StderrCapture();
-    ~StderrCapture();
+    StderrCapture() { ::testing::internal::CaptureStderr(); }
+    ~StderrCapture() { Take(); }
     std::string Take();
 
 private:
-    int saved_ = -1;
-    std::FILE* file_ = nullptr;
+    bool taken_ = false;
 };
 
 struct ShownBox {
@@ -71,16 +73,12 @@ struct ShownBox {
 // Message boxes shown since the last call (recorded, never shown).
 std::vector<ShownBox> TakeMessageBoxes();
 
-class HostileFileTest : public ::testing::Test {
+class HostileFileTest : public rrtest::GlTest {
 protected:
+    HostileFileTest() : GlTest(64, 64) {}
     void SetUp() override;
     void TearDown() override;
     DeviceState Snapshot();
-
-    SDL_Window* window = nullptr;
-    HWND hwnd = nullptr;
-    gfx::Direct3D* d3d = nullptr;
-    gfx::Device* device = nullptr;
 };
 
 }  // namespace hostile

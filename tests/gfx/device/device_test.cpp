@@ -1,11 +1,11 @@
-// Device creation, clearing and presentation.
-#include "gl_test_support.h"
+// Device creation, the checks of the shared front, and clearing.
+#include <SDL.h>
 
 #include <string>
 
-#include "platform/gfx/gl/gl_services.h"
-
-#include "platform/window/sdl/native_window.h"
+#include "device_fixture.h"
+#include "support/device_refusals.h"
+#include "support/log_capture.h"
 
 namespace gltest {
 namespace {
@@ -36,33 +36,33 @@ TEST_F(DeviceTest, BuildProgramNamesTheStageGlRefused) {
     EXPECT_EQ(log.rfind("link: ", 0), 0u) << log;
 }
 
-TEST_F(DeviceTest, CreationFillsPresentParametersAndReportsHardwareVertexProcessing) {
-    Caps caps;
-    ASSERT_EQ(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps), S_OK);
-    EXPECT_TRUE(caps.devCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT);
-
+TEST_F(DeviceTest, ContextHasTheDepthStencilClipSpaceAndPresentationAskedFor) {
     Viewport viewport;
     ASSERT_EQ(device->GetViewport(&viewport), S_OK);
     EXPECT_EQ(viewport.width, uint32_t(kWidth));
     EXPECT_EQ(viewport.height, uint32_t(kHeight));
-
-    GLint depthBits = 0, stencilBits = 0;
+    GLint depthBits = 0, stencilBits = 0, clipDepth = 0;
     glGetNamedFramebufferAttachmentParameteriv(0, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depthBits);
     glGetNamedFramebufferAttachmentParameteriv(0, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &stencilBits);
+    glGetIntegerv(GL_CLIP_DEPTH_MODE, &clipDepth);
     EXPECT_EQ(depthBits, 24);
     EXPECT_EQ(stencilBits, 8);
-    EXPECT_EQ(SDL_GL_GetSwapInterval(), 0);
-    GLint clipDepth = 0;
-    glGetIntegerv(GL_CLIP_DEPTH_MODE, &clipDepth);
     EXPECT_EQ(clipDepth, GL_ZERO_TO_ONE);
+    EXPECT_EQ(SDL_GL_GetSwapInterval(), 0);
+}
+
+// The same table runs on the recording device (platform unit tests).
+TEST_F(DeviceTest, RefusesWhatTheRecordingDeviceRefusesAndSaysWhy) {
+    CheckDeviceRefusals(device);
+    CheckCreateDeviceRefusals(gl.d3d.get());
 }
 
 TEST_F(DeviceTest, ClearGivesExactArgbColourAndDepthOneAndLeavesStencil) {
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 7), S_OK);
-    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0), S_OK);
-    EXPECT_TRUE(PixelIs(0, 0, kBlue, 0));
-    EXPECT_TRUE(PixelIs(kWidth / 2, kHeight / 2, kBlue, 0));
-    EXPECT_TRUE(PixelIs(kWidth - 1, kHeight - 1, kBlue, 0));
+    Clear(0xFF0000FF);
+    Picture picture = Capture();
+    EXPECT_TRUE(picture.PixelIs(0, 0, kBlue, 0));
+    EXPECT_TRUE(picture.PixelIs(kWidth - 1, kHeight - 1, kBlue, 0));
     float depth = 0;
     ASSERT_TRUE(gl::ReadDepth(device, 5, 5, &depth));
     EXPECT_EQ(depth, 1.0f);
@@ -72,71 +72,39 @@ TEST_F(DeviceTest, ClearGivesExactArgbColourAndDepthOneAndLeavesStencil) {
 }
 
 TEST_F(DeviceTest, ClearCoversOnlyTheViewportOrTheGivenRectangles) {
-    ClearTo(0xFF000000);
-    Viewport half{0, 0, kWidth / 2, kHeight / 2, 0, 1};
+    Clear(0xFF000000);
+    Viewport half{0, 0, uint32_t(kWidth) / 2, uint32_t(kHeight) / 2, 0, 1};
     ASSERT_EQ(device->SetViewport(&half), S_OK);
-    ClearTo(0xFFFF0000);
+    Clear(0xFFFF0000);
     Rect rect{40, 40, 50, 50};
-    Viewport full{0, 0, kWidth, kHeight, 0, 1};
+    Viewport full{0, 0, uint32_t(kWidth), uint32_t(kHeight), 0, 1};
     device->SetViewport(&full);
     ASSERT_EQ(device->Clear(1, &rect, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), S_OK);
-    EXPECT_TRUE(PixelIs(5, 5, kRed, 0));  // viewport origin is the top left
-    EXPECT_TRUE(PixelIs(5, kHeight - 5, kBlack, 0));
-    EXPECT_TRUE(PixelIs(kWidth - 5, 5, kBlack, 0));
-    EXPECT_TRUE(PixelIs(45, 45, kGreen, 0));
-    EXPECT_TRUE(PixelIs(35, 45, kBlack, 0));
+    Picture picture = Capture();
+    EXPECT_TRUE(picture.PixelIs(5, 5, kRed, 0));  // viewport origin is the top left
+    EXPECT_TRUE(picture.PixelIs(5, kHeight - 5, kBlack, 0));
+    EXPECT_TRUE(picture.PixelIs(kWidth - 5, 5, kBlack, 0));
+    EXPECT_TRUE(picture.PixelIs(45, 45, kGreen, 0));
+    EXPECT_TRUE(picture.PixelIs(35, 45, kBlack, 0));
 }
 
-TEST_F(DeviceTest, ScenesPairAndPresentSucceeds) {
-    EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
-    ASSERT_EQ(device->BeginScene(), S_OK);
-    EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
-    ClearTo(0xFF0000FF);
-    EXPECT_EQ(device->EndScene(), S_OK);
-    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
-    // Next frame works the same.
-    ASSERT_EQ(device->BeginScene(), S_OK);
-    ClearTo(0xFFFF0000);
-    EXPECT_TRUE(PixelIs(3, 3, kRed, 0));
-    EXPECT_EQ(device->EndScene(), S_OK);
-    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
-}
-
-TEST_F(DeviceTest, LightingStatesAreAcceptedAndKept) {
-    EXPECT_EQ(device->SetRenderState(D3DRS_LIGHTING, 0), S_OK);
-    EXPECT_EQ(device->SetRenderState(D3DRS_SPECULARENABLE, 1), S_OK);
-    EXPECT_EQ(device->LightEnable(0, 0), S_OK);
-    uint32_t value = 9;
-    device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, 0u);
-    device->GetRenderState(D3DRS_SPECULARENABLE, &value);
-    EXPECT_EQ(value, 1u);
-    // Unknown states and values are refused, not ignored.
-    EXPECT_EQ(device->SetRenderState(RenderState(999), 1), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->SetRenderState(D3DRS_CULLMODE, 4), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->SetRenderState(D3DRS_FILLMODE, 0), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->SetSamplerState(0, D3DSAMP_MAGFILTER, 99), D3DERR_INVALIDCALL);
-}
-
-// Creation without a usable GL window fails cleanly.
+// Creation needs a window made for OpenGL.
 TEST(DeviceCreation, FailsWithoutAGlWindow) {
-    SDL_Window* plain = MakeGlWindow(32, 32, /*opengl=*/false);
-    if (!plain) GTEST_SKIP() << "no X display with SDL video";
-    HWND hwnd = WrapSdlWindow(plain);
-    Direct3D* d3d = gl::CreateDirect3D();
-    PresentParameters pp;
-    pp.windowed = 1;
-    pp.enableAutoDepthStencil = 1;
-    pp.autoDepthStencilFormat = D3DFMT_D24S8;
-    Device* device = reinterpret_cast<Device*>(1);
-    EXPECT_TRUE(Failed(d3d->CreateDevice(0, D3DDEVTYPE_HAL, hwnd, 0x40, &pp, &device)));
-    EXPECT_EQ(device, nullptr);
-    device = reinterpret_cast<Device*>(1);
-    EXPECT_TRUE(Failed(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0x40, &pp, &device)));
-    EXPECT_EQ(device, nullptr);
-    d3d->Release();
-    FreeWrappedWindow(hwnd);
-    SDL_DestroyWindow(plain);
+    GlWindow plain;
+    if (std::string why = plain.Open(32, 32, /*opengl=*/false); !why.empty()) {
+        if (GlRequired()) FAIL() << why;
+        GTEST_SKIP() << why;
+    }
+    Ref<Direct3D> d3d = Ref<Direct3D>::Adopt(gl::CreateDirect3D());
+    LogCapture log;
+    for (HWND window : {plain.handle, static_cast<HWND>(nullptr)}) {
+        PresentParameters parameters = TestPresentParameters(32, 32);
+        Device* device = reinterpret_cast<Device*>(1);
+        EXPECT_TRUE(Failed(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, 0x40, &parameters, &device)));
+        EXPECT_EQ(device, nullptr);
+    }
+    EXPECT_TRUE(log.Contains("not made for OpenGL")) << log.Text();
+    EXPECT_TRUE(log.Contains("no window")) << log.Text();
 }
 
 }  // namespace

@@ -2,17 +2,14 @@
 // filters, checked by sampling them in shaders of the tests' own.
 #include <stb_image_write.h>
 
-#include <sys/stat.h>
-
-#include "../../unit/dds/dds_writer.h"
-#include "gl_test_support.h"
+#include "device_fixture.h"
+#include "support/dds_files.h"
 
 namespace gltest {
 namespace {
 
 using namespace gfx;
-using ddstest::Fmt;
-using ddstest::Rgba;
+using Fmt = DdsFormat;
 
 // Texture coordinates as Direct3D lays them over the screen: u right, v down.
 const char* const kTexturedVertexShader = R"(#version 450 core
@@ -52,14 +49,14 @@ class TextureTest : public DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
-        if (!device) return;
+        if (!Ready()) return;
         textured = BuildProgram(kTexturedVertexShader, kTexturedFragmentShader);
         cubeProgram = BuildProgram(kFlatVertexShader, kCubeFragmentShader);
-        MakeBuffer(Quad(-1, -1, 1, 1));
+        Bind(Quad(-1, -1, 1, 1));
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     }
     void TearDown() override {
-        if (device) {
+        if (Ready()) {
             gl::MakeCurrent(device);
             glUseProgram(0);
             glDeleteProgram(textured);
@@ -69,56 +66,52 @@ protected:
     }
 
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        EXPECT_TRUE(ddstest::WriteFile(name, bytes));
-        return name;
+        return folder.Write(name, bytes);
     }
 
     Texture* Load(const std::string& path) {
         Texture* texture = nullptr;
-        if (Failed(D3DXCreateTextureFromFileA(device, path.c_str(), &texture))) return nullptr;
-        owned.push_back(texture);
-        return texture;
+        D3DXCreateTextureFromFileA(device, path.c_str(), &texture);
+        return Keep(texture);
     }
 
     // Draws the whole screen sampling the texture on unit `unit` (lod < 0:
     // the sampler's choice) and reads the picture back.
-    void DrawTextured(BaseTexture* texture, float lod = -1.0f, int unit = 0) {
+    Picture DrawTextured(BaseTexture* texture, float lod = -1.0f, int unit = 0) {
         gl::FlushPendingDraws(device);
         gl::MakeCurrent(device);
         glUseProgram(textured);
         glUniform1f(glGetUniformLocation(textured, "lod"), lod);
         glUniform1i(glGetUniformLocation(textured, "unit"), unit);
         glBindTextureUnit(GLuint(unit), gl::GetTextureName(texture));
-        ClearTo(0xFF000000);
+        Clear(0xFF000000);
         device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
-        pixels.clear();
-        Capture();
+        return Capture();
     }
 
-    Color SampleCube(CubeTexture* cube, float x, float y, float z) {
+    Rgb SampleCube(CubeTexture* cube, float x, float y, float z) {
         gl::FlushPendingDraws(device);
         gl::MakeCurrent(device);
         glUseProgram(cubeProgram);
         glUniform3f(glGetUniformLocation(cubeProgram, "direction"), x, y, z);
         glBindTextureUnit(0, gl::GetTextureName(cube));
-        ClearTo(0xFF000000);
+        Clear(0xFF000000);
         device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
-        pixels.clear();
-        Capture();
-        return PixelAt(kWidth / 2, kHeight / 2);
+        return Capture().At(kWidth / 2, kHeight / 2);
     }
 
     GLuint textured = 0;
     GLuint cubeProgram = 0;
 };
 
-Color ToColor(Rgba c) { return Color{c.r, c.g, c.b}; }
+Rgb ToColor(Rgba c) { return Rgb{c.r, c.g, c.b}; }
 
 TEST_F(TextureTest, CommonImageFormatsLoadWithTheirTopRowAtVZero) {
     // 8×8: top half red, bottom half blue.
     std::vector<uint8_t> rgba;
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) rgba.insert(rgba.end(), {uint8_t(y < 4 ? 255 : 0), 0, uint8_t(y < 4 ? 0 : 255), 255});
+    folder.Enter();
     ASSERT_TRUE(stbi_write_png("image.png", 8, 8, 4, rgba.data(), 32));
     ASSERT_TRUE(stbi_write_bmp("image.bmp", 8, 8, 4, rgba.data()));
     ASSERT_TRUE(stbi_write_tga("image.tga", 8, 8, 4, rgba.data()));
@@ -130,10 +123,10 @@ TEST_F(TextureTest, CommonImageFormatsLoadWithTheirTopRowAtVZero) {
         EXPECT_EQ(texture->GetWidth(0), 8u);
         EXPECT_EQ(texture->GetLevelCount(), 4u);  // full mip chain
         EXPECT_EQ(gl::GetTextureTarget(texture), uint32_t(GL_TEXTURE_2D));
-        DrawTextured(texture);
+        Picture picture = DrawTextured(texture);
         int tolerance = std::string(name) == "image.jpg" ? 24 : 0;
-        EXPECT_TRUE(PixelIs(kWidth / 2, 4, kRed, tolerance));
-        EXPECT_TRUE(PixelIs(kWidth / 2, kHeight - 4, kBlue, tolerance));
+        EXPECT_TRUE(picture.PixelIs(kWidth / 2, 4, kRed, tolerance));
+        EXPECT_TRUE(picture.PixelIs(kWidth / 2, kHeight - 4, kBlue, tolerance));
     }
 }
 
@@ -142,30 +135,27 @@ TEST_F(TextureTest, DdsFormatsLoadWithTheirColours) {
     for (Fmt f : {Fmt::A8R8G8B8, Fmt::X8R8G8B8, Fmt::A8B8G8R8, Fmt::DXT1, Fmt::DXT3, Fmt::DXT5}) {
         SCOPED_TRACE(int(f));
         std::string path = Write("format" + std::to_string(int(f)) + ".dds",
-                                 ddstest::Solid(f, 8, 8, 1, {{colour}}));
+                                 SolidDds(f, 8, 8, 1, {{colour}}));
         Texture* texture = Load(path);
         ASSERT_NE(texture, nullptr);
-        DrawTextured(texture);
-        EXPECT_TRUE(PixelIs(kWidth / 2, kHeight / 2, kMagenta, 4));
+        EXPECT_TRUE(DrawTextured(texture).PixelIs(kWidth / 2, kHeight / 2, kMagenta, 4));
     }
 }
 
 TEST_F(TextureTest, XrgbSamplesOpaqueAndArgbKeepsAlpha) {
     const Rgba half{0, 255, 0, 0};  // stored alpha 0
-    Texture* xrgb = Load(Write("x.dds", ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, {{half}})));
-    Texture* argb = Load(Write("a.dds", ddstest::Solid(Fmt::A8R8G8B8, 4, 4, 1, {{half}})));
+    Texture* xrgb = Load(Write("x.dds", SolidDds(Fmt::X8R8G8B8, 4, 4, 1, {{half}})));
+    Texture* argb = Load(Write("a.dds", SolidDds(Fmt::A8R8G8B8, 4, 4, 1, {{half}})));
     ASSERT_NE(xrgb, nullptr);
     ASSERT_NE(argb, nullptr);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);  // alpha decides what shows
-    DrawTextured(xrgb);
-    EXPECT_TRUE(PixelIs(kWidth / 2, kHeight / 2, kGreen));
-    DrawTextured(argb);
-    EXPECT_TRUE(PixelIs(kWidth / 2, kHeight / 2, kBlack));
+    EXPECT_TRUE(DrawTextured(xrgb).PixelIs(kWidth / 2, kHeight / 2, kGreen));
+    EXPECT_TRUE(DrawTextured(argb).PixelIs(kWidth / 2, kHeight / 2, kBlack));
 }
 
 TEST_F(TextureTest, DdsMipChainIsLoadedLevelByLevel) {
     std::vector<std::vector<Rgba>> colours = {{{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}}};
-    Texture* texture = Load(Write("mips.dds", ddstest::Solid(Fmt::A8R8G8B8, 4, 4, 3, colours)));
+    Texture* texture = Load(Write("mips.dds", SolidDds(Fmt::A8R8G8B8, 4, 4, 3, colours)));
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->GetLevelCount(), 3u);
     EXPECT_EQ(texture->GetWidth(1), 2u);
@@ -173,42 +163,40 @@ TEST_F(TextureTest, DdsMipChainIsLoadedLevelByLevel) {
     EXPECT_EQ(texture->GetWidth(3), 0u);
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
     for (int level = 0; level < 3; ++level) {
-        DrawTextured(texture, float(level));
-        EXPECT_TRUE(PixelIs(kWidth / 2, kHeight / 2, ToColor(colours[0][level])));
+        EXPECT_TRUE(DrawTextured(texture, float(level)).PixelIs(kWidth / 2, kHeight / 2, ToColor(colours[0][level])));
     }
 }
 
 TEST_F(TextureTest, MagFilterOfEachSamplerIsApplied) {
     // 2×1: black on the left, white on the right.
-    std::vector<uint8_t> file = ddstest::Header(Fmt::A8R8G8B8, 2, 1, 1, false);
+    std::vector<uint8_t> file = assetgen::EncodeDdsHeader(Fmt::A8R8G8B8, 2, 1, 1, false);
     file.insert(file.end(), {0, 0, 0, 255, 255, 255, 255, 255});
     Texture* texture = Load(Write("ramp.dds", file));
     ASSERT_NE(texture, nullptr);
     for (int unit = 0; unit < 2; ++unit) {
         SCOPED_TRACE(unit);
-        DrawTextured(texture, -1, unit);  // point sampling by default
-        EXPECT_TRUE(PixelIs(kWidth / 4, kHeight / 2, kBlack));
-        EXPECT_TRUE(PixelIs(kWidth / 2 + 1, kHeight / 2, kWhite));
+        Picture point = DrawTextured(texture, -1, unit);  // point sampling by default
+        EXPECT_TRUE(point.PixelIs(kWidth / 4, kHeight / 2, kBlack));
+        EXPECT_TRUE(point.PixelIs(kWidth / 2 + 1, kHeight / 2, kWhite));
         ASSERT_EQ(device->SetSamplerState(uint32_t(unit), D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), S_OK);
-        DrawTextured(texture, -1, unit);
-        Color middle = PixelAt(kWidth / 2, kHeight / 2);
-        EXPECT_NEAR(middle.r, 128, 12);
-        EXPECT_TRUE(PixelIs(kWidth / 4, kHeight / 2, kBlack, 6));  // a texel centre
+        Picture linear = DrawTextured(texture, -1, unit);
+        EXPECT_NEAR(linear.At(kWidth / 2, kHeight / 2).r, 128, 12);
+        EXPECT_TRUE(linear.PixelIs(kWidth / 4, kHeight / 2, kBlack, 6));  // a texel centre
     }
 }
 
 TEST_F(TextureTest, CubeFacesComeInOrderAndTheirRowsRunTopDown) {
     // Each face: its own colour in the upper half, white in the lower half.
-    std::vector<uint8_t> file = ddstest::Header(Fmt::A8R8G8B8, 8, 8, 1, true);
+    std::vector<uint8_t> file = assetgen::EncodeDdsHeader(Fmt::A8R8G8B8, 8, 8, 1, true);
     for (const Rgba& colour : kFaceColours) {
-        std::vector<uint8_t> level = ddstest::Level(Fmt::A8R8G8B8, 8, 8, colour, kWhiteTexel);
+        std::vector<uint8_t> level = DdsLevel(Fmt::A8R8G8B8, 8, 8, colour, kWhiteTexel);
         file.insert(file.end(), level.begin(), level.end());
     }
-    mkdir("cubes", 0755);
     Write("cubes/env.dds", file);
+    folder.Enter();
     CubeTexture* cube = nullptr;
     ASSERT_EQ(D3DXCreateCubeTextureFromFileA(device, ".\\cubes\\env.dds", &cube), S_OK);
-    owned.push_back(cube);
+    Keep(cube);
     EXPECT_EQ(cube->GetEdgeLength(0), 8u);
     EXPECT_EQ(gl::GetTextureTarget(cube), uint32_t(GL_TEXTURE_CUBE_MAP));
     struct Face {
@@ -222,10 +210,10 @@ TEST_F(TextureTest, CubeFacesComeInOrderAndTheirRowsRunTopDown) {
         SCOPED_TRACE(faces[i].name);
         const float* a = faces[i].axis;
         const float* u = faces[i].up;
-        EXPECT_TRUE(PixelIsColour(SampleCube(cube, a[0] + 0.5f * u[0], a[1] + 0.5f * u[1], a[2] + 0.5f * u[2]),
-                                  ToColor(kFaceColours[i])));
-        EXPECT_TRUE(PixelIsColour(SampleCube(cube, a[0] - 0.5f * u[0], a[1] - 0.5f * u[1], a[2] - 0.5f * u[2]),
-                                  kWhite));
+        EXPECT_TRUE(ColourNear(SampleCube(cube, a[0] + 0.5f * u[0], a[1] + 0.5f * u[1], a[2] + 0.5f * u[2]),
+                               ToColor(kFaceColours[i])));
+        EXPECT_TRUE(ColourNear(SampleCube(cube, a[0] - 0.5f * u[0], a[1] - 0.5f * u[1], a[2] - 0.5f * u[2]),
+                               kWhite));
     }
 }
 
@@ -233,17 +221,18 @@ TEST_F(TextureTest, CompressedCubeMapWithMipsLoads) {
     std::vector<std::vector<Rgba>> colours;
     for (const Rgba& c : kFaceColours) colours.push_back({c});
     CubeTexture* cube = nullptr;
-    ASSERT_EQ(device->CreateCubeTextureFromFile(Write("dxt.dds", ddstest::Solid(Fmt::DXT1, 16, 16, 5, colours)).c_str(), &cube), S_OK);
-    owned.push_back(cube);
+    ASSERT_EQ(device->CreateCubeTextureFromFile(Write("dxt.dds", SolidDds(Fmt::DXT1, 16, 16, 5, colours)).c_str(), &cube), S_OK);
+    Keep(cube);
     EXPECT_EQ(cube->GetLevelCount(), 5u);
     EXPECT_EQ(cube->GetEdgeLength(4), 1u);
-    EXPECT_TRUE(PixelIsColour(SampleCube(cube, 0, 0, -1), ToColor(kFaceColours[5]), 4));
-    EXPECT_TRUE(PixelIsColour(SampleCube(cube, 0, 1, 0), ToColor(kFaceColours[2]), 4));
+    EXPECT_TRUE(ColourNear(SampleCube(cube, 0, 0, -1), ToColor(kFaceColours[5]), 4));
+    EXPECT_TRUE(ColourNear(SampleCube(cube, 0, 1, 0), ToColor(kFaceColours[2]), 4));
 }
 
 TEST_F(TextureTest, BadFilesFailWithoutAnObject) {
-    std::vector<uint8_t> good = ddstest::Solid(Fmt::A8R8G8B8, 8, 8, 1, {{kWhiteTexel}});
+    std::vector<uint8_t> good = SolidDds(Fmt::A8R8G8B8, 8, 8, 1, {{kWhiteTexel}});
     std::vector<uint8_t> truncated(good.begin(), good.end() - 1);
+    folder.Enter();
     Write("truncated.dds", truncated);
     Write("plain.dds", good);
     Write("garbage.png", {1, 2, 3, 4, 5, 6, 7, 8});

@@ -1,9 +1,9 @@
-// An OpenGL device on a hidden SDL window with the effect library installed,
-// and what the effect tests draw with: a 24-byte position+normal vertex
-// layout, buffers, a cube map of six pure colours, and picture read-back.
+// A 128 × 128 OpenGL device (support/gl_test.h) with the effect library
+// installed, and what the effect tests draw with: effect files written to the
+// test's folder, a cube map of six pure colours, the environment box and a
+// sphere.
 #pragma once
 
-#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,67 +12,45 @@
 
 #include "math/matrix4.h"
 #include "math/vector3.h"
-#include "platform/gfx/core/device.h"
-#include "platform/window/core/win_types.h"
+#include "support/gl_test.h"
 
 namespace effecttest {
 
-struct Vertex {
-    float x, y, z;
-    float nx, ny, nz;
-};
-
-struct Rgb {
-    int r, g, b;
-};
+using namespace rrtest;
 
 // The cube map's faces in the device's face order +X, -X, +Y, -Y, +Z, -Z.
 constexpr Rgb kFaceColors[6] = {{255, 0, 0},   {0, 255, 255}, {0, 255, 0},
                                 {255, 0, 255}, {0, 0, 255},   {255, 255, 0}};
 enum Face { kPosX, kNegX, kPosY, kNegY, kPosZ, kNegZ };
 
-class EffectGlTest : public testing::Test {
+class EffectGlTest : public GlTest {
 protected:
-    static constexpr int kWidth = 128;
-    static constexpr int kHeight = 128;
-
+    EffectGlTest() : GlTest(128, 128) {}
     void SetUp() override;
-    void TearDown() override;
 
     // Writes text to a file in the test's folder; returns its path.
-    std::string WriteFile(const std::string& name, const std::string& text);
+    std::string WriteFile(const std::string& name, const std::string& text) {
+        return folder.Write(name, text);
+    }
     // The effect from path, or null; errors receive the handed-back text.
     gfx::Effect* CreateEffect(const std::string& path, std::string* errors = nullptr);
     // A cube texture of the six face colours, loaded through the device.
     gfx::CubeTexture* CreateColorCube();
 
-    // Buffers made current on stream 0 with the position+normal declaration.
-    void SetVertices(const std::vector<Vertex>& vertices);
-    void SetIndices(const std::vector<uint16_t>& indices);
+    // Buffers made current: vertices on stream 0 with the SkinVertex declaration.
+    void SetVertices(const std::vector<SkinVertex>& vertices) { BindVertices(MakeVertexBuffer(vertices)); }
+    void SetIndices(const std::vector<uint16_t>& indices) { device->SetIndices(MakeIndexBuffer(indices)); }
 
-    void Clear(uint32_t argb);
-    void Capture();
-    Rgb PixelAt(int x, int y) const;
-    // The face whose colour is nearest to the pixel's.
+    // The face whose colour is nearest to the pixel's of picture; -1 for none.
     int FaceAt(int x, int y) const;
-    // Writes the picture next to the test binary; returns the file name.
-    std::string SavePicture(const char* suffix) const;
 
-    SDL_Window* window = nullptr;
-    HWND hwnd = nullptr;
-    gfx::Direct3D* d3d = nullptr;
-    gfx::Device* device = nullptr;
-    gfx::VertexDeclaration* declaration = nullptr;
-    gfx::VertexBuffer* vertexBuffer = nullptr;
-    gfx::IndexBuffer* indexBuffer = nullptr;
-    std::vector<uint8_t> pixels;  // RGBA, top row first
+    Picture picture;  // the latest Capture
 };
 
-// The environment box: half-size 100, four corners per face, two triangles
-// per face.
-std::vector<Vertex> BoxVertices(float normalFill);
+// The scene's environment box (normals filled with normalFill).
+std::vector<SkinVertex> BoxVertices(float normalFill);
 std::vector<uint16_t> BoxIndices();
 // A unit sphere around centre with outward normals.
-void Sphere(const Vector3& centre, std::vector<Vertex>* vertices, std::vector<uint16_t>* indices);
+void Sphere(const Vector3& centre, std::vector<SkinVertex>* vertices, std::vector<uint16_t>* indices);
 
 }  // namespace effecttest

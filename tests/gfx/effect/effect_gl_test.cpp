@@ -105,9 +105,9 @@ TEST_P(MatrixSenseTest, TriangleLandsWhereTheMathLibrarySays) {
     const Matrix4 transform = MatrixRotationZ(0.4f) * MatrixTranslation(1.5f, 0.8f, 4.0f) *
                               MatrixPerspectiveFovLH(kPi / 3, 1.0f, 0.5f, 50.0f);
     const Vector3 centre(-0.9f, -0.3f, 1.0f);
-    SetVertices({{centre.x - 0.2f, centre.y - 0.2f, centre.z, 0, 0, 0},
-                 {centre.x, centre.y + 0.25f, centre.z, 0, 0, 0},
-                 {centre.x + 0.2f, centre.y - 0.2f, centre.z, 0, 0, 0}});
+    SetVertices({{{centre.x - 0.2f, centre.y - 0.2f, centre.z}, {}},
+                 {{centre.x, centre.y + 0.25f, centre.z}, {}},
+                 {{centre.x + 0.2f, centre.y - 0.2f, centre.z}, {}}});
     Vector4 red{1, 0, 0, 1};
     effect->SetMatrix("matWorldViewProjection", &transform);
     effect->SetVector("Color", &red);
@@ -122,19 +122,19 @@ TEST_P(MatrixSenseTest, TriangleLandsWhereTheMathLibrarySays) {
     effect->EndPass();
     effect->End();
     device->EndScene();
-    Capture();
+    picture = Capture();
     int x = 0, y = 0;
     ToPixel(Vector3(centre.x, centre.y - 0.05f, centre.z), transform, &x, &y);
     ASSERT_TRUE(x > 4 && x < kWidth - 4 && y > 4 && y < kHeight - 4) << x << "," << y;
-    Rgb inside = PixelAt(x, y);
-    EXPECT_GT(inside.r, 200) << "at " << x << "," << y << ", see " << SavePicture("");
+    Rgb inside = picture.At(x, y);
+    EXPECT_GT(inside.r, 200) << "at " << x << "," << y << ", see " << picture.Save("");
     // The transposed matrix would put it elsewhere; nothing else is drawn.
     int lit = 0;
     for (int py = 0; py < kHeight; ++py) {
-        for (int px = 0; px < kWidth; ++px) lit += PixelAt(px, py).r > 128;
+        for (int px = 0; px < kWidth; ++px) lit += picture.At(px, py).r > 128;
     }
     EXPECT_GT(lit, 20);
-    EXPECT_LT(lit, 600) << SavePicture("");
+    EXPECT_LT(lit, 600) << picture.Save("");
     effect->Release();
 }
 
@@ -146,7 +146,7 @@ TEST_F(EffectGlTest, ParameterChangesReachTheNextDrawInsideAndBetweenPasses) {
     Effect* effect = CreateEffect(WriteFile("flat.fx", FlatEffect("float4x4")));
     ASSERT_NE(effect, nullptr);
     Matrix4 identity;
-    SetVertices({{-1, -1, 0.5f, 0, 0, 0}, {-1, 3, 0.5f, 0, 0, 0}, {3, -1, 0.5f, 0, 0, 0}});
+    SetVertices({{{-1, -1, 0.5f}, {}}, {{-1, 3, 0.5f}, {}}, {{3, -1, 0.5f}, {}}});
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
     effect->SetMatrix("matWorldViewProjection", &identity);
@@ -161,8 +161,8 @@ TEST_F(EffectGlTest, ParameterChangesReachTheNextDrawInsideAndBetweenPasses) {
         effect->EndPass();
         effect->End();
         device->EndScene();
-        Capture();
-        return PixelAt(kWidth / 2, kHeight / 2);
+        picture = Capture();
+        return picture.At(kWidth / 2, kHeight / 2);
     };
     Rgb first = drawWith({0, 1, 0, 1}, false);
     EXPECT_GT(first.g, 250);
@@ -190,8 +190,8 @@ TEST_F(EffectGlTest, PassRenderStatesApplyAtBeginPassAndEndRestoresThem) {
     Vector4 white = {1, 1, 1, 1};
     effect->SetMatrix("matWorldViewProjection", &identity);
     effect->SetVector("Color", &white);
-    SetVertices({{-0.8f, -0.8f, 0.5f, 0, 0, 0}, {-0.8f, 0.8f, 0.5f, 0, 0, 0},
-                 {0.8f, -0.8f, 0.5f, 0, 0, 0}});
+    SetVertices({{{-0.8f, -0.8f, 0.5f}, {}}, {{-0.8f, 0.8f, 0.5f}, {}},
+                 {{0.8f, -0.8f, 0.5f}, {}}});
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     Clear(0xFF000000);
@@ -207,13 +207,13 @@ TEST_F(EffectGlTest, PassRenderStatesApplyAtBeginPassAndEndRestoresThem) {
     device->EndScene();
     device->GetRenderState(D3DRS_FILLMODE, &fill);
     EXPECT_EQ(fill, uint32_t(D3DFILL_SOLID));
-    Capture();
+    picture = Capture();
     // Inside the triangle only its outline was drawn: the middle stays black.
-    EXPECT_LT(PixelAt(kWidth * 3 / 8, kHeight * 5 / 8).g, 5) << SavePicture("wire");
+    EXPECT_LT(picture.At(kWidth * 3 / 8, kHeight * 5 / 8).g, 5) << picture.Save("wire");
     // The left edge runs down x = 12.8 pixels.
     int lit = 0;
-    for (int x = 10; x <= 16; ++x) lit += PixelAt(x, kHeight / 2).g > 200;
-    EXPECT_GT(lit, 0) << SavePicture("wire");
+    for (int x = 10; x <= 16; ++x) lit += picture.At(x, kHeight / 2).g > 200;
+    EXPECT_GT(lit, 0) << picture.Save("wire");
     effect->Release();
 }
 
@@ -273,7 +273,7 @@ protected:
         device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
         effect->BeginPass(1);
         if (withSphere) {
-            std::vector<Vertex> vertices;
+            std::vector<SkinVertex> vertices;
             std::vector<uint16_t> indices;
             Sphere(Vector3(0, 0, 0), &vertices, &indices);
             SetVertices(vertices);
@@ -285,7 +285,7 @@ protected:
         effect->EndPass();
         effect->End();
         device->EndScene();
-        Capture();
+        picture = Capture();
     }
 
     Effect* effect = nullptr;
@@ -295,51 +295,52 @@ protected:
 TEST_F(SceneTest, SkyTurnsWithTheCameraButNeverComesNearer) {
     // Looking along +Z from the centre: +Z ahead, +Y above, -Y below.
     DrawFrame(Matrix4(), Matrix4(), kPi * 2 / 3, 2.0f, false);
-    EXPECT_EQ(FaceAt(64, 64), kPosZ) << SavePicture("_ahead");
-    EXPECT_EQ(FaceAt(64, 2), kPosY) << SavePicture("_ahead");
-    EXPECT_EQ(FaceAt(64, 125), kNegY) << SavePicture("_ahead");
+    EXPECT_EQ(FaceAt(64, 64), kPosZ) << picture.Save("_ahead");
+    EXPECT_EQ(FaceAt(64, 2), kPosY) << picture.Save("_ahead");
+    EXPECT_EQ(FaceAt(64, 125), kNegY) << picture.Save("_ahead");
     // Turned to look along +X (yaw 90°): +X ahead, +Z to the left.
     DrawFrame(Matrix4(), MatrixRotationY(kPi / 2), kPi * 2 / 3, 2.0f, false);
-    EXPECT_EQ(FaceAt(64, 64), kPosX) << SavePicture("_turned");
-    EXPECT_EQ(FaceAt(2, 64), kPosZ) << SavePicture("_turned");
-    EXPECT_EQ(FaceAt(125, 64), kNegZ) << SavePicture("_turned");
+    EXPECT_EQ(FaceAt(64, 64), kPosX) << picture.Save("_turned");
+    EXPECT_EQ(FaceAt(2, 64), kPosZ) << picture.Save("_turned");
+    EXPECT_EQ(FaceAt(125, 64), kNegZ) << picture.Save("_turned");
     // 90 units up, near the box's top: a box that stayed put would fill the
     // upper part of the view with its top face; the sky shows +Z there still.
     DrawFrame(Matrix4(), MatrixTranslation(0, 90, 0), kPi * 2 / 3, 2.0f, false);
-    EXPECT_EQ(FaceAt(64, 30), kPosZ) << SavePicture("_raised");
-    EXPECT_EQ(FaceAt(64, 64), kPosZ) << SavePicture("_raised");
+    EXPECT_EQ(FaceAt(64, 30), kPosZ) << picture.Save("_raised");
+    EXPECT_EQ(FaceAt(64, 64), kPosZ) << picture.Save("_raised");
 }
 
 TEST_F(SceneTest, SkyPassIgnoresWhateverTheNormalsHold) {
     DrawFrame(Matrix4(), Matrix4(), kPi * 2 / 3, 2.0f, false,
               std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(FaceAt(64, 64), kPosZ) << SavePicture("");
-    EXPECT_EQ(FaceAt(64, 2), kPosY) << SavePicture("");
+    EXPECT_EQ(FaceAt(64, 64), kPosZ) << picture.Save("");
+    EXPECT_EQ(FaceAt(64, 2), kPosY) << picture.Save("");
     DrawFrame(Matrix4(), Matrix4(), kPi * 2 / 3, 2.0f, false, 1e30f);
-    EXPECT_EQ(FaceAt(64, 64), kPosZ) << SavePicture("");
-    EXPECT_EQ(FaceAt(2, 64), kNegX) << SavePicture("");
+    EXPECT_EQ(FaceAt(64, 64), kPosZ) << picture.Save("");
+    EXPECT_EQ(FaceAt(2, 64), kNegX) << picture.Save("");
 }
 
 TEST_F(SceneTest, ReflectingSphereShowsTheSkyAboveOnTopAndBehindTheViewerInTheMiddle) {
     DrawFrame(MatrixTranslation(0, 0, 3), Matrix4(), kPi / 3, 2.0f, true);
-    EXPECT_EQ(FaceAt(64, 64), kNegZ) << SavePicture("");   // straight back at the viewer
-    EXPECT_EQ(FaceAt(64, 40), kPosY) << SavePicture("");   // upper part: the sky above
-    EXPECT_EQ(FaceAt(64, 88), kNegY) << SavePicture("");   // lower part: the ground
-    EXPECT_EQ(FaceAt(64, 2), kPosZ) << SavePicture("");    // the sky box around it
+    EXPECT_EQ(FaceAt(64, 64), kNegZ) << picture.Save("");   // straight back at the viewer
+    EXPECT_EQ(FaceAt(64, 40), kPosY) << picture.Save("");   // upper part: the sky above
+    EXPECT_EQ(FaceAt(64, 88), kNegY) << picture.Save("");   // lower part: the ground
+    EXPECT_EQ(FaceAt(64, 2), kPosZ) << picture.Save("");    // the sky box around it
 }
 
 TEST_F(SceneTest, RefractingSphereShowsWhatLiesBehindIt) {
     DrawFrame(MatrixTranslation(0, 0, 3), Matrix4(), kPi / 3, 0.5f, true);
-    std::vector<uint8_t> refracted = pixels;
-    EXPECT_EQ(FaceAt(64, 64), kPosZ) << SavePicture("");
+    std::vector<uint8_t> refracted = picture.rgba;
+    EXPECT_EQ(FaceAt(64, 64), kPosZ) << picture.Save("");
     DrawFrame(MatrixTranslation(0, 0, 3), Matrix4(), kPi / 3, 2.0f, true);
     size_t differing = 0;
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        differing += std::abs(pixels[i] - refracted[i]) + std::abs(pixels[i + 1] - refracted[i + 1]) +
-                         std::abs(pixels[i + 2] - refracted[i + 2]) > 60;
+    const std::vector<uint8_t>& reflected = picture.rgba;
+    for (size_t i = 0; i < reflected.size(); i += 4) {
+        differing += std::abs(reflected[i] - refracted[i]) + std::abs(reflected[i + 1] - refracted[i + 1]) +
+                         std::abs(reflected[i + 2] - refracted[i + 2]) > 60;
     }
     // The sphere covers roughly a quarter of the picture; most of it changes.
-    EXPECT_GT(differing, 1000u) << SavePicture("");
+    EXPECT_GT(differing, 1000u) << picture.Save("");
 }
 
 // The camera turned and moved: reflections still agree with the sky around,
@@ -348,9 +349,9 @@ TEST_F(SceneTest, ReflectionsFollowTheWorldWhenTheCameraTurns) {
     Matrix4 camera = MatrixRotationY(kPi / 2) * MatrixTranslation(5, 1, -2);
     // The sphere 3 units ahead of the camera, which looks along +X.
     DrawFrame(MatrixTranslation(8, 1, -2), camera, kPi / 3, 2.0f, true);
-    EXPECT_EQ(FaceAt(64, 64), kNegX) << SavePicture("");
-    EXPECT_EQ(FaceAt(64, 40), kPosY) << SavePicture("");
-    EXPECT_EQ(FaceAt(64, 2), kPosX) << SavePicture("");
+    EXPECT_EQ(FaceAt(64, 64), kNegX) << picture.Save("");
+    EXPECT_EQ(FaceAt(64, 40), kPosY) << picture.Save("");
+    EXPECT_EQ(FaceAt(64, 2), kPosX) << picture.Save("");
 }
 
 }  // namespace

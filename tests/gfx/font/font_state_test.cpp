@@ -1,56 +1,30 @@
 // Drawing text leaves the device as it found it: a draw after the text
 // renders exactly as it does without the text in between.
-#include <cstring>
-
 #include "font_gl_fixture.h"
 
 namespace fonttest {
 namespace {
 
-// Clip space, +y up, position + normal. A clockwise triangle at depth 0.3
-// (kept by Direct3D's default culling of counter-clockwise ones), a large
-// clockwise one behind it, a counter-clockwise one that culling removes,
-// another clockwise one partly behind the first, and one covering the
-// whole target.
-const float kTriangles[][6] = {
-    {-0.6f, -0.8f, 0.3f, 0, 0, 1}, {0.0f, 0.8f, 0.3f, 0, 0, 1},  {0.6f, -0.8f, 0.3f, 0, 0, 1},
-    {-0.9f, -0.9f, 0.7f, 0, 0, 1}, {-0.2f, 0.9f, 0.7f, 0, 0, 1}, {0.9f, 0.0f, 0.7f, 0, 0, 1},
-    {0.6f, 0.5f, 0.5f, 0, 0, 1},   {0.9f, 0.5f, 0.5f, 0, 0, 1},  {0.75f, 0.9f, 0.5f, 0, 0, 1},
-    {0.1f, -0.95f, 0.7f, 0, 0, 1}, {0.5f, 0.6f, 0.7f, 0, 0, 1},  {0.95f, -0.95f, 0.7f, 0, 0, 1},
-    {-1.0f, -1.0f, 0.5f, 0, 0, 1}, {-1.0f, 3.0f, 0.5f, 0, 0, 1}, {3.0f, -1.0f, 0.5f, 0, 0, 1},
+// Clip space, +y up. A clockwise triangle at depth 0.3 (kept by Direct3D's
+// default culling of counter-clockwise ones), a large clockwise one behind
+// it, a counter-clockwise one that culling removes, another clockwise one
+// partly behind the first, and one covering the whole target.
+const Vector3 kFacing(0, 0, 1);
+const std::vector<SkinVertex> kTriangles = {
+    {{-0.6f, -0.8f, 0.3f}, kFacing}, {{0.0f, 0.8f, 0.3f}, kFacing},  {{0.6f, -0.8f, 0.3f}, kFacing},
+    {{-0.9f, -0.9f, 0.7f}, kFacing}, {{-0.2f, 0.9f, 0.7f}, kFacing}, {{0.9f, 0.0f, 0.7f}, kFacing},
+    {{0.6f, 0.5f, 0.5f}, kFacing},   {{0.9f, 0.5f, 0.5f}, kFacing},  {{0.75f, 0.9f, 0.5f}, kFacing},
+    {{0.1f, -0.95f, 0.7f}, kFacing}, {{0.5f, 0.6f, 0.7f}, kFacing},  {{0.95f, -0.95f, 0.7f}, kFacing},
+    {{-1.0f, -1.0f, 0.5f}, kFacing}, {{-1.0f, 3.0f, 0.5f}, kFacing}, {{3.0f, -1.0f, 0.5f}, kFacing},
 };
-const gfx::VertexElement kElements[] = {
-    {0, 0, gfx::D3DDECLTYPE_FLOAT3, 0, gfx::D3DDECLUSAGE_POSITION, 0},
-    {0, 12, gfx::D3DDECLTYPE_FLOAT3, 0, gfx::D3DDECLUSAGE_NORMAL, 0}, gfx::D3DDECL_END};
 const gfx::Viewport kViewport{20, 20, 360, 160, 0.0f, 1.0f};
 
 class FontStateTest : public FontGlTest {
 protected:
-    void TearDown() override {
-        if (device) {
-            gfx::gl::MakeCurrent(device);
-            glUseProgram(0);
-            glDeleteProgram(program);
-            device->SetStreamSource(0, nullptr, 0, 0);
-            device->SetVertexDeclaration(nullptr);
-        }
-        gfx::SafeRelease(buffer);
-        gfx::SafeRelease(declaration);
-        FontGlTest::TearDown();
-    }
-
+    // The triangles bound on stream 0.
     void Prepare() {
-        if (!buffer) {
-            device->CreateVertexDeclaration(kElements, &declaration);
-            device->CreateVertexBuffer(sizeof kTriangles, 0, 0, gfx::D3DPOOL_MANAGED, &buffer, nullptr);
-            void* data = nullptr;
-            buffer->Lock(0, 0, &data, 0);
-            std::memcpy(data, kTriangles, sizeof kTriangles);
-            buffer->Unlock();
-            gfx::gl::MakeCurrent(device);
-            program = BuildFlatProgram();
-            color = glGetUniformLocation(program, "color");
-        }
+        if (!buffer) buffer = MakeVertexBuffer(kTriangles);
+        BindVertices(buffer);
     }
 
     // A frame as the program draws one: a solid green triangle, then
@@ -64,16 +38,10 @@ protected:
         device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_TRUE);
         device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CCW);
         device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_SOLID);
-        device->SetVertexDeclaration(declaration);
-        device->SetStreamSource(0, buffer, 0, sizeof kTriangles[0]);
-        gfx::gl::FlushPendingDraws(device);
-        gfx::gl::MakeCurrent(device);
-        glUseProgram(program);
-        glProgramUniform4f(program, color, 0, 1, 0, 1);
+        UseFlat(kGreen);
         device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 0, 1);
         device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
-        gfx::gl::FlushPendingDraws(device);
-        glProgramUniform4f(program, color, 1, 0, 1, 1);
+        program = UseFlat(kMagenta);
         device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 3, 1);
         if (text) Draw("Text over the scene", *text, 0xFFFF0000);
         device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 6, 2);
@@ -81,10 +49,8 @@ protected:
         return Capture();
     }
 
-    gfx::VertexDeclaration* declaration = nullptr;
     gfx::VertexBuffer* buffer = nullptr;
-    GLuint program = 0;
-    GLint color = -1;
+    uint32_t program = 0;  // the flat program, bound when the text is drawn
 };
 
 TEST_F(FontStateTest, DrawAfterTextRendersAsWithoutIt) {
@@ -119,12 +85,7 @@ TEST_F(FontStateTest, DrawsTheDeviceStillHeldBackLandUnderTheText) {
     Prepare();
     Clear(0xFF000000);
     device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_NONE);
-    device->SetVertexDeclaration(declaration);
-    device->SetStreamSource(0, buffer, 0, sizeof kTriangles[0]);
-    gfx::gl::FlushPendingDraws(device);
-    gfx::gl::MakeCurrent(device);
-    glUseProgram(program);
-    glProgramUniform4f(program, color, 1, 1, 1, 1);
+    UseFlat(kWhite);
     device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 12, 1);  // one triangle: kept for merging
     Draw("MMMM", gfx::Rect{10, 10, 200, 30}, 0xFFFF0000);
     const Picture picture = Capture();
@@ -140,11 +101,7 @@ TEST_F(FontStateTest, TextLandsInTargetPixelsClippedByTheViewportWhateverTheCull
         Clear(0xFF000000);
         device->SetViewport(&kViewport);
         device->SetRenderState(gfx::D3DRS_CULLMODE, cull);
-        device->SetVertexDeclaration(declaration);
-        device->SetStreamSource(0, buffer, 0, sizeof kTriangles[0]);
-        gfx::gl::FlushPendingDraws(device);
-        gfx::gl::MakeCurrent(device);
-        glUseProgram(program);
+        UseFlat(kBlack);
         device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 6, 1);  // puts the culling in force
         gfx::gl::FlushPendingDraws(device);
         Draw("MMMMMM", gfx::Rect{5, 30, 300, 50}, 0xFFFF0000);

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/window/core/window_api.h"
-#include "platform/window/sdl/native_window.h"
+#include "platform/window/sdl/sdl_native_window.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 
 namespace {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "app/application.h"
 #include "platform/gfx/recording/recorder.h"
 #include "platform/window/scripted/scripted_window_backend.h"
+#include "support/temp_folder.h"
 
 class AppTest : public ::testing::Test {
 protected:
@@ -22,24 +22,14 @@ protected:
         backend = std::make_unique<ScriptedWindowBackend>();
         GetApplication().Reset();
         GetFrameRateCounter() = FrameRateCounter{};
-
-        previous = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() /
-                 (std::string("rr_app_") +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder / "Shaders");
-        std::filesystem::create_directories(folder / "Textures");
-        std::filesystem::current_path(folder);
-        std::ofstream("Shaders/ReflectionOrRefraction.fx") << "technique TShader {}";
-        std::ofstream("Textures/Snow.dds") << "stand-in";
+        folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
+        folder.Write("Textures/Snow.dds", "stand-in");
+        folder.Enter();
     }
     void TearDown() override {
         GetApplication().Reset();
         backend.reset();
         gfx::SetDirect3DFactory(nullptr);
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(folder);
     }
 
     int Run() { return GetApplication().Run(nullptr, SW_SHOWNORMAL); }
@@ -48,5 +38,5 @@ protected:
     size_t Count(const std::string& name) { return Recorder().Named(name).size(); }
 
     std::unique_ptr<ScriptedWindowBackend> backend;
-    std::filesystem::path previous, folder;
+    rrtest::TempFolder folder;
 };

@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "../dds/dds_writer.h"
+#include "support/dds_files.h"
 #include "app/exit_codes.h"
 #include "app/startup_failure.h"
 #include "app/stop_request.h"
@@ -193,9 +193,9 @@ TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
 // Each way the cube map can fail names the file and the reason; a format
 // problem also names the formats that are read.
 TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
-    using ddstest::Fmt;
-    std::vector<uint8_t> flat = ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, {{{1, 2, 3, 255}}});
-    std::vector<uint8_t> cube = ddstest::Solid(Fmt::X8R8G8B8, 4, 4, 1, {6, {{1, 2, 3, 255}}});
+    using rrtest::DdsFormat;
+    std::vector<uint8_t> flat = rrtest::SolidDds(DdsFormat::X8R8G8B8, 4, 4, 1, {{{1, 2, 3, 255}}});
+    std::vector<uint8_t> cube = rrtest::SolidDds(DdsFormat::X8R8G8B8, 4, 4, 1, {6, {{1, 2, 3, 255}}});
     std::vector<uint8_t> rgb24 = cube;
     rgb24[4 + 72 + 12] = 24;  // bits per pixel
     const std::string formats = "A8R8G8B8, X8R8G8B8, A8B8G8R8, DXT1, DXT3 or DXT5";
@@ -222,7 +222,7 @@ TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
                 .write(reinterpret_cast<const char*>(c.bytes.data()), std::streamsize(c.bytes.size()));
         }
         std::string errors = RunExpectingFailure();
-        EXPECT_NE(errors.find((folder / "Textures/Snow.dds").string() + ": "), std::string::npos) << errors;
+        EXPECT_NE(errors.find((folder.Path() / "Textures/Snow.dds").string() + ": "), std::string::npos) << errors;
         for (const std::string& part : c.said) EXPECT_NE(errors.find(part), std::string::npos) << errors;
     }
 }

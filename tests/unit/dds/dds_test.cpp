@@ -5,16 +5,16 @@
 #include <cstring>
 #include <memory>
 
-#include "dds_writer.h"
 #include "platform/gfx/image/dds.h"
+#include "support/dds_files.h"
 
 namespace {
 
 using gfx::image::DdsFormat;
 using gfx::image::DdsImage;
 using gfx::image::ParseDds;
-using ddstest::Fmt;
-using ddstest::Rgba;
+using Fmt = assetgen::DdsFormat;
+using rrtest::Rgba;
 
 constexpr Rgba kRed{255, 0, 0, 255};
 
@@ -46,7 +46,7 @@ TEST(DdsReader, RecognisesEachFormat) {
         SCOPED_TRACE(int(c.written));
         DdsImage image;
         std::string error;
-        ASSERT_TRUE(Parse(ddstest::Solid(c.written, 8, 8, 1, {{kRed}}), &image, &error)) << error;
+        ASSERT_TRUE(Parse(rrtest::SolidDds(c.written, 8, 8, 1, {{kRed}}), &image, &error)) << error;
         EXPECT_EQ(image.format, c.read);
         EXPECT_EQ(image.width, 8u);
         EXPECT_EQ(image.levels, 1u);
@@ -60,7 +60,7 @@ TEST(DdsReader, RecognisesEachFormat) {
 
 TEST(DdsReader, MipChainSpansFollowEachOtherDownToOnePixel) {
     DdsImage image;
-    ASSERT_TRUE(Parse(ddstest::Solid(Fmt::A8R8G8B8, 8, 2, 4, {{kRed}}), &image));
+    ASSERT_TRUE(Parse(rrtest::SolidDds(Fmt::A8R8G8B8, 8, 2, 4, {{kRed}}), &image));
     ASSERT_EQ(image.levels, 4u);
     const uint32_t widths[] = {8, 4, 2, 1}, heights[] = {2, 1, 1, 1};
     size_t offset = 128;
@@ -76,7 +76,7 @@ TEST(DdsReader, MipChainSpansFollowEachOtherDownToOnePixel) {
 
 TEST(DdsReader, CompressedLevelsSmallerThanABlockTakeAWholeBlock) {
     DdsImage image;
-    ASSERT_TRUE(Parse(ddstest::Solid(Fmt::DXT5, 8, 8, 4, {{kRed}}), &image));
+    ASSERT_TRUE(Parse(rrtest::SolidDds(Fmt::DXT5, 8, 8, 4, {{kRed}}), &image));
     EXPECT_EQ(image.Span(0, 0).size, 64u);
     EXPECT_EQ(image.Span(0, 1).size, 16u);
     EXPECT_EQ(image.Span(0, 2).size, 16u);  // 2×2
@@ -86,7 +86,7 @@ TEST(DdsReader, CompressedLevelsSmallerThanABlockTakeAWholeBlock) {
 TEST(DdsReader, CubeMapHasSixFacesEachWithItsMipChain) {
     std::vector<std::vector<Rgba>> faces(6, {kRed});
     DdsImage image;
-    ASSERT_TRUE(Parse(ddstest::Solid(Fmt::DXT1, 16, 16, 5, faces), &image));
+    ASSERT_TRUE(Parse(rrtest::SolidDds(Fmt::DXT1, 16, 16, 5, faces), &image));
     EXPECT_TRUE(image.cube);
     EXPECT_EQ(image.faces, 6u);
     ASSERT_EQ(image.spans.size(), 30u);
@@ -97,7 +97,7 @@ TEST(DdsReader, CubeMapHasSixFacesEachWithItsMipChain) {
 }
 
 TEST(DdsReader, EveryTruncationFails) {
-    std::vector<uint8_t> file = ddstest::Solid(Fmt::A8R8G8B8, 4, 4, 3, {{kRed}});
+    std::vector<uint8_t> file = rrtest::SolidDds(Fmt::A8R8G8B8, 4, 4, 3, {{kRed}});
     DdsImage image;
     ASSERT_TRUE(Parse(file, &image));
     for (size_t size = 0; size < file.size(); ++size) {
@@ -105,13 +105,13 @@ TEST(DdsReader, EveryTruncationFails) {
         ASSERT_FALSE(Parse(cut, &image)) << "accepted " << size << " of " << file.size() << " bytes";
     }
     std::vector<std::vector<Rgba>> faces(6, {kRed});
-    std::vector<uint8_t> cube = ddstest::Solid(Fmt::DXT5, 4, 4, 1, faces);
+    std::vector<uint8_t> cube = rrtest::SolidDds(Fmt::DXT5, 4, 4, 1, faces);
     cube.resize(cube.size() - 16);  // the last face's block missing
     EXPECT_FALSE(Parse(cube, &image));
 }
 
 TEST(DdsReader, InconsistentHeadersFail) {
-    const std::vector<uint8_t> good = ddstest::Solid(Fmt::A8R8G8B8, 8, 8, 1, {{kRed}});
+    const std::vector<uint8_t> good = rrtest::SolidDds(Fmt::A8R8G8B8, 8, 8, 1, {{kRed}});
     struct Case {
         const char* what;
         size_t offset;
@@ -145,7 +145,7 @@ TEST(DdsReader, InconsistentHeadersFail) {
 
 TEST(DdsReader, NonSquareCubeFails) {
     std::vector<std::vector<Rgba>> faces(6, {kRed});
-    std::vector<uint8_t> file = ddstest::Solid(Fmt::A8R8G8B8, 4, 4, 1, faces);
+    std::vector<uint8_t> file = rrtest::SolidDds(Fmt::A8R8G8B8, 4, 4, 1, faces);
     Patch32(file, kWidth, 2);  // the data would suffice for 2×4 faces
     DdsImage image;
     EXPECT_FALSE(Parse(file, &image));

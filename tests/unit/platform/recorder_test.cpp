@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
-#include "platform/gfx/core/text_buffer.h"
+#include "platform/gfx/core/device_front.h"
 #include "platform/gfx/recording/recorder.h"
-#include "platform/window/core/message_box.h"
+#include "scene/effect_setup.h"
+#include "support/device_refusals.h"
+#include "support/log_capture.h"
 
 namespace {
 
@@ -27,6 +27,7 @@ TEST_F(RecorderTest, LogsCallsInOrderWithStableIdsAndKeepsBufferContents) {
     ASSERT_NE(d3d, nullptr);
     PresentParameters parameters;
     parameters.backBufferWidth = 800;
+    parameters.windowed = 1;
     Device* device = nullptr;
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                 &parameters, &device),
@@ -78,6 +79,7 @@ TEST_F(RecorderTest, ChosenCallsFailAndCreationOutputsStayNull) {
     ASSERT_NE(errors, nullptr);
     EXPECT_STREQ(static_cast<const char*>(errors->GetBufferPointer()),
                  GetRecorder().effectErrorText.c_str());
+    EXPECT_EQ(errors->GetBufferSize(), GetRecorder().effectErrorText.size() + 1);  // and its zero
     errors->Release();
     // Texture creation follows the file system: a missing file fails.
     Texture* texture = reinterpret_cast<Texture*>(1);
@@ -87,35 +89,56 @@ TEST_F(RecorderTest, ChosenCallsFailAndCreationOutputsStayNull) {
     device->Release();
 }
 
-TEST_F(RecorderTest, ReleasingADeviceWithLiveObjectsIsReportedAndTheObjectsStaySafe) {
+// The same table runs on the OpenGL device (GL device tests).
+TEST_F(RecorderTest, RefusesWhatTheOpenGlDeviceRefusesAndSaysWhy) {
     Device* device = recording::CreateDevice();
-    IndexBuffer* indices = nullptr;
-    ASSERT_EQ(device->CreateIndexBuffer(72, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices, nullptr), S_OK);
-    device->Release();
-    EXPECT_EQ(GetRecorder().devicesReleasedWithLiveObjects, 1);
-    EXPECT_EQ(indices->Release(), 0u);  // must not touch the dead device
+    rrtest::CheckDeviceRefusals(device);
+    EXPECT_EQ(device->Release(), 0u);
+    Direct3D* d3d = recording::CreateDirect3D();
+    rrtest::CheckCreateDeviceRefusals(d3d);
+    d3d->Release();
 }
 
-TEST(TextBuffer, HoldsTheTextWithATerminatingZero) {
-    Buffer* buffer = CreateTextBuffer("line 1: error");
-    EXPECT_EQ(buffer->GetBufferSize(), 14u);
-    EXPECT_STREQ(static_cast<const char*>(buffer->GetBufferPointer()), "line 1: error");
+// Lifetimes as device.h states them: what is bound is held, not referenced;
+// a device released before its objects reports them, and they refuse work.
+TEST_F(RecorderTest, BoundObjectsAreHeldAndOrphansAreReportedAndRefuseWork) {
+    Device* device = recording::CreateDevice();
+    VertexBuffer* buffer = nullptr;
+    VertexDeclaration* declaration = nullptr;
+    IndexBuffer* orphan = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(72, 0, 0, D3DPOOL_DEFAULT, &buffer, nullptr), S_OK);
+    ASSERT_EQ(device->CreateVertexDeclaration(kSkinVertexElements, &declaration), S_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(72, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &orphan, nullptr), S_OK);
+    device->SetVertexDeclaration(declaration);
+    device->SetStreamSource(0, buffer, 0, 24);
+    buffer->AddRef();
+    EXPECT_EQ(buffer->Release(), 1u);
+    EXPECT_EQ(device->GetLiveObjectCount(), 3u);
     EXPECT_EQ(buffer->Release(), 0u);
-}
+    EXPECT_EQ(declaration->Release(), 0u);
+    EXPECT_EQ(device->GetLiveObjectCount(), 1u);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), S_OK);  // still bound
 
-std::string lastCaption, lastText;
-int RecordBox(HWND, const char* text, const char* caption, UINT) {
-    lastCaption = caption;
-    lastText = text;
-    return IDOK;
-}
+    rrtest::LogCapture log;
+    uint32_t reported = GetDevicesReleasedWithLiveObjects();
+    EXPECT_EQ(device->Release(), 0u);
+    EXPECT_EQ(GetDevicesReleasedWithLiveObjects(), reported + 1);
+    EXPECT_EQ(GetRecorder().devicesReleasedWithLiveObjects, 1);
+    EXPECT_TRUE(log.Contains("device released while 1 object(s)")) << log.Text();
+    void* data = nullptr;
+    EXPECT_TRUE(Failed(orphan->Lock(0, 0, &data, 0)));
+    EXPECT_EQ(orphan->Release(), 0u);
 
-TEST(MessageBox, GoesToTheInstalledHandler) {
-    MessageBoxHandler previous = SetMessageBoxHandler(RecordBox);
-    EXPECT_EQ(MessageBoxA(nullptr, "text", "Error", MB_OK), IDOK);
-    EXPECT_EQ(lastCaption, "Error");
-    EXPECT_EQ(lastText, "text");
-    SetMessageBoxHandler(previous);
+    // Without a depth buffer depth testing starts off.
+    PresentParameters parameters;
+    parameters.windowed = 1;
+    Direct3D* d3d = recording::CreateDirect3D();
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &parameters, &device), S_OK);
+    uint32_t zEnable = 9;
+    device->GetRenderState(D3DRS_ZENABLE, &zEnable);
+    EXPECT_EQ(zEnable, uint32_t(D3DZB_FALSE));
+    device->Release();
+    d3d->Release();
 }
 
 }  // namespace

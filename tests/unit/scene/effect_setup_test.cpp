@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gfx/recording/recorder.h"
+#include "support/temp_folder.h"
 #include "platform/window/core/message_box.h"
 #include "scene/effect_setup.h"
 
@@ -32,13 +33,8 @@ protected:
         GetRecorder().Reset();
         boxes.clear();
         previousHandler = SetMessageBoxHandler(RecordBox);
-        previous = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() /
-                 (std::string("rr_effect_") +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder / "Shaders");
-        std::filesystem::current_path(folder);
-        std::ofstream(folder / "Shaders" / "ReflectionOrRefraction.fx") << "technique TShader {}";
+        folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
+        folder.Enter();
         device = recording::CreateDevice();
         GetRecorder().calls.clear();
     }
@@ -47,11 +43,9 @@ protected:
         SafeRelease(declaration);
         device->Release();
         SetMessageBoxHandler(previousHandler);
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(folder);
     }
     MessageBoxHandler previousHandler = nullptr;
-    std::filesystem::path previous, folder;
+    rrtest::TempFolder folder;
     Device* device = nullptr;
     VertexDeclaration* declaration = nullptr;
     Effect* effect = nullptr;

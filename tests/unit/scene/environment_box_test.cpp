@@ -9,6 +9,7 @@
 
 #include "model/skin_vertex.h"
 #include "platform/gfx/recording/recorder.h"
+#include "support/temp_folder.h"
 #include "scene/environment_box.h"
 
 namespace {
@@ -22,23 +23,16 @@ class EnvironmentBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        previous = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() /
-                 ("rr_box_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder / "Textures");
-        std::filesystem::current_path(folder);
-        std::ofstream(folder / "Textures" / "Snow.dds") << "stand-in";
+        folder.Write("Textures/Snow.dds", "stand-in");
+        folder.Enter();
         device = recording::CreateDevice();
         GetRecorder().calls.clear();
     }
     void TearDown() override {
         box.Release();
         device->Release();
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(folder);
     }
-    std::filesystem::path previous, folder;
+    rrtest::TempFolder folder;
     Device* device = nullptr;
     VertexBuffer* vertexBuffer = nullptr;
     IndexBuffer* indexBuffer = nullptr;
@@ -134,7 +128,7 @@ TEST_F(EnvironmentBoxTest, DrawsTheWholeBoxInOneCall) {
 }
 
 TEST_F(EnvironmentBoxTest, MissingCubeMapFailsAndKeepsTheBuffersForRelease) {
-    std::filesystem::remove(folder / "Textures" / "Snow.dds");
+    std::filesystem::remove(folder.Path() / "Textures" / "Snow.dds");
     EXPECT_EQ(box.Create(device), E_FAIL);
     EXPECT_NE(vertexBuffer, nullptr);
     EXPECT_NE(indexBuffer, nullptr);

@@ -7,6 +7,7 @@
 
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
+#include "support/temp_folder.h"
 #include "render/frame_rate_counter.h"
 #include "render/renderer.h"
 #include "scene/effect_setup.h"
@@ -30,15 +31,9 @@ protected:
     void SetUp() override {
         GetRecorder().Reset();
         recording::Install();
-        previous = std::filesystem::current_path();
-        folder = std::filesystem::temp_directory_path() /
-                 (std::string("rr_frame_") +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder / "Shaders");
-        std::filesystem::create_directories(folder / "Textures");
-        std::filesystem::current_path(folder);
-        std::ofstream("Shaders/ReflectionOrRefraction.fx") << "technique TShader {}";
-        std::ofstream("Textures/Snow.dds") << "stand-in";
+        folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
+        folder.Write("Textures/Snow.dds", "stand-in");
+        folder.Enter();
 
         ASSERT_EQ(renderer.InitDevice(nullptr, 800, 600, 20), S_OK);
         Device* device = renderer.device;
@@ -71,11 +66,9 @@ protected:
         frame.box.Release();
         renderer.ReleaseDevice();
         SetDirect3DFactory(nullptr);
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(folder);
     }
 
-    std::filesystem::path previous, folder;
+    rrtest::TempFolder folder;
     Renderer renderer;
     Effect* effect = nullptr;
     EffectHandle technique = nullptr;

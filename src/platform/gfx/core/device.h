@@ -1,30 +1,34 @@
 // The graphics device interfaces: the program's only road to the GPU.
 //
 // They are shaped like the device interfaces the program was written for:
-// objects are reference-counted (AddRef/Release; whoever stores one releases
-// it once), results are HRESULTs (negative means failure), and state ids keep
-// their numbers (types.h). Two backends implement them: gl/ (OpenGL 4.5 core,
-// the real one) and recording/ (logs calls, for call-order tests).
+// results are HRESULTs (negative means failure) and state ids keep their
+// numbers (types.h). Two backends implement them: gl/ (OpenGL 4.5 core, the
+// real one) and recording/ (logs calls, for call-order tests); both pass
+// every call through one front (device_front.h) that checks it and keeps
+// the device state, so they accept and refuse the same calls.
+//
+// Lifetimes, the same for every object (object.h):
+// - Objects are reference-counted: whoever stores one holds a reference and
+//   releases it once; the object goes when its last reference is released.
+// - Objects made by a device (buffers, declarations, textures, effects,
+//   fonts) keep the device's backend alive while they exist, so they and
+//   their device may be released in any order. A device whose last reference
+//   goes while objects made on it are still referenced reports them (a leak);
+//   those objects then refuse further work and release cleanly.
+// - What is bound to a device (declaration, streams, indices) is held by the
+//   device, and a texture set on an effect by the effect, until replaced or
+//   until the holder goes. Holding is not a reference: the owner's last
+//   Release still returns 0 and counts the object as released.
 #pragma once
 
 #include <cstdint>
 
 #include "math/matrix4.h"
+#include "platform/gfx/core/object.h"
 #include "platform/gfx/core/types.h"
 #include "platform/window/core/win_types.h"
 
 namespace gfx {
-
-class Unknown {
-public:
-    virtual uint32_t AddRef() = 0;
-    // Drops one reference; the object is destroyed when none is left.
-    // Returns the number of references left.
-    virtual uint32_t Release() = 0;
-
-protected:
-    virtual ~Unknown() = default;
-};
 
 class VertexBuffer : public Unknown {
 public:

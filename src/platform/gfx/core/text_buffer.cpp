@@ -11,18 +11,11 @@ public:
     explicit TextBuffer(const std::string& text) : bytes_(text.begin(), text.end()) {
         bytes_.push_back('\0');
     }
-    uint32_t AddRef() override { return ++references_; }
-    uint32_t Release() override {
-        uint32_t left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
     void* GetBufferPointer() override { return bytes_.data(); }
     uint32_t GetBufferSize() const override { return static_cast<uint32_t>(bytes_.size()); }
 
 private:
     std::vector<char> bytes_;
-    uint32_t references_ = 1;
 };
 
 }  // namespace

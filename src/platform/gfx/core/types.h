@@ -68,7 +68,12 @@ enum SamplerState : uint32_t {
     D3DSAMP_MINFILTER = 6,
     D3DSAMP_MIPFILTER = 7,
 };
-enum TextureFilter : uint32_t { D3DTEXF_NONE = 0, D3DTEXF_POINT = 1, D3DTEXF_LINEAR = 2 };
+enum TextureFilter : uint32_t {
+    D3DTEXF_NONE = 0,
+    D3DTEXF_POINT = 1,
+    D3DTEXF_LINEAR = 2,
+    D3DTEXF_ANISOTROPIC = 3,
+};
 
 enum PrimitiveType : uint32_t {
     D3DPT_POINTLIST = 1,
@@ -85,9 +90,22 @@ constexpr uint32_t D3DCLEAR_ZBUFFER = 0x2;
 constexpr uint32_t D3DCLEAR_STENCIL = 0x4;
 
 // Vertex declaration element.
-enum DeclType : uint8_t { D3DDECLTYPE_FLOAT3 = 2, D3DDECLTYPE_UNUSED = 17 };
+enum DeclType : uint8_t {
+    D3DDECLTYPE_FLOAT1 = 0,
+    D3DDECLTYPE_FLOAT2 = 1,
+    D3DDECLTYPE_FLOAT3 = 2,
+    D3DDECLTYPE_FLOAT4 = 3,
+    D3DDECLTYPE_D3DCOLOR = 4,  // bytes B, G, R, A, normalised
+    D3DDECLTYPE_UBYTE4 = 5,
+    D3DDECLTYPE_UNUSED = 17,
+};
 enum DeclMethod : uint8_t { D3DDECLMETHOD_DEFAULT = 0 };
-enum DeclUsage : uint8_t { D3DDECLUSAGE_POSITION = 0, D3DDECLUSAGE_NORMAL = 3 };
+enum DeclUsage : uint8_t {
+    D3DDECLUSAGE_POSITION = 0,
+    D3DDECLUSAGE_NORMAL = 3,
+    D3DDECLUSAGE_TEXCOORD = 5,
+    D3DDECLUSAGE_COLOR = 10,
+};
 
 struct VertexElement {
     uint16_t stream;

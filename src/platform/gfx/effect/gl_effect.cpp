@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/gfx/core/device_child.h"
 #include "platform/gfx/core/text_buffer.h"
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/effect/effect_compiler.h"
@@ -43,7 +44,7 @@ struct Block {
 struct Parameter {
     ParameterInfo info;
     bool dirty = false;
-    BaseTexture* texture = nullptr;  // one reference held
+    Ref<BaseTexture> texture;  // a reference, as the effect holds what is set on it
 };
 
 GLenum TargetOf(TextureDim dim) {
@@ -68,12 +69,9 @@ GLuint LinkPass(const PassProgram& pass, const std::string& techniqueName,
     return program;
 }
 
-class GlEffect final : public Effect {
+class GlEffect final : public DeviceChild<Effect> {
 public:
-    explicit GlEffect(Device* device) : device_(device) {
-        device_->AddRef();
-        gl::AddLiveObject(device_);
-    }
+    explicit GlEffect(DeviceFront& device) : DeviceChild<Effect>(device) {}
 
     // Creates the GL objects; false with error when GL refuses a program.
     bool Build(const CompiledEffect& compiled, const std::string& path, std::string* error) {
@@ -107,13 +105,6 @@ public:
         return true;
     }
 
-    uint32_t AddRef() override { return ++references_; }
-    uint32_t Release() override {
-        uint32_t left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
     EffectHandle GetTechniqueByName(const char* name) override {
         int index = FindTechnique(name);
         return index < 0 ? nullptr : techniques_[static_cast<size_t>(index)].name.c_str();
@@ -137,7 +128,7 @@ public:
                     bool saved = false;
                     for (const auto& entry : savedStates_) saved = saved || entry.first == state;
                     uint32_t value = 0;
-                    if (!saved && Succeeded(device_->GetRenderState(state, &value))) {
+                    if (!saved && Succeeded(Owner().GetRenderState(state, &value))) {
                         savedStates_.emplace_back(state, value);
                     }
                 }
@@ -148,13 +139,15 @@ public:
     }
 
     HRESULT BeginPass(uint32_t pass) override {
-        if (!begun_ || activePass_ >= 0 || pass >= CurrentTechnique().programs.size()) {
+        if (!begun_ || activePass_ >= 0 || pass >= CurrentTechnique().programs.size() ||
+            !DeviceAlive()) {
             return D3DERR_INVALIDCALL;
         }
-        gl::FlushPendingDraws(device_);
+        gl::FlushPendingDraws(&Owner());
+        gl::MakeCurrent(&Owner());
         // The pass's render states go through the device, so its cache stays true.
         for (const RenderStateAssignment& assignment : CurrentTechnique().renderStates[pass]) {
-            device_->SetRenderState(static_cast<RenderState>(assignment.state), assignment.value);
+            Owner().SetRenderState(static_cast<RenderState>(assignment.state), assignment.value);
         }
         glUseProgram(CurrentTechnique().programs[pass]);
         for (size_t i = 0; i < blocks_.size(); ++i) {
@@ -168,7 +161,7 @@ public:
     HRESULT EndPass() override {
         if (activePass_ < 0) return D3DERR_INVALIDCALL;
         // Merged draws still waiting use the current program: they go now.
-        gl::FlushPendingDraws(device_);
+        gl::FlushPendingDraws(&Owner());
         activePass_ = -1;
         return S_OK;
     }
@@ -177,7 +170,7 @@ public:
         if (!begun_) return D3DERR_INVALIDCALL;
         if (activePass_ >= 0) EndPass();
         begun_ = false;
-        for (const auto& [state, value] : savedStates_) device_->SetRenderState(state, value);
+        for (const auto& [state, value] : savedStates_) Owner().SetRenderState(state, value);
         savedStates_.clear();
         return S_OK;
     }
@@ -226,12 +219,10 @@ public:
                         gl::GetTextureTarget(texture) != TargetOf(parameter->info.dim))) {
             return D3DERR_INVALIDCALL;
         }
-        if (texture) texture->AddRef();
-        if (parameter->texture) parameter->texture->Release();
-        parameter->texture = texture;
+        parameter->texture = Ref<BaseTexture>::Share(texture);
         parameter->dirty = true;
         if (activePass_ >= 0) {
-            gl::FlushPendingDraws(device_);
+            gl::FlushPendingDraws(&Owner());
             Upload(*parameter);
         }
         return S_OK;
@@ -239,15 +230,12 @@ public:
 
 private:
     ~GlEffect() override {
-        gl::MakeCurrent(device_);
-        gl::FlushPendingDraws(device_);
+        gl::MakeCurrent(&Owner());
+        gl::FlushPendingDraws(&Owner());
         for (const Technique& technique : techniques_) {
             for (GLuint program : technique.programs) glDeleteProgram(program);
         }
         for (const Block& block : blocks_) glDeleteBuffers(1, &block.buffer);
-        for (Parameter& parameter : parameters_) SafeRelease(parameter.texture);
-        gl::RemoveLiveObject(device_);
-        device_->Release();
     }
 
     const Technique& CurrentTechnique() const {
@@ -297,7 +285,7 @@ private:
             parameter->dirty = true;
             if (activePass_ >= 0) {
                 // A change inside a pass applies to the draws that follow it.
-                gl::FlushPendingDraws(device_);
+                gl::FlushPendingDraws(&Owner());
                 Upload(*parameter);
             }
         }
@@ -307,7 +295,7 @@ private:
     void Upload(Parameter& parameter) {
         if (parameter.info.kind == ValueKind::Texture) {
             // Bound at every pass: other GL users (text drawing) share the units.
-            GLuint name = parameter.texture ? gl::GetTextureName(parameter.texture) : 0;
+            GLuint name = parameter.texture ? gl::GetTextureName(parameter.texture.get()) : 0;
             glBindTextureUnit(parameter.info.unit, name);
             parameter.dirty = false;
             return;
@@ -322,9 +310,7 @@ private:
         parameter.dirty = false;
     }
 
-    Device* device_;
     std::vector<std::pair<RenderState, uint32_t>> savedStates_;  // from Begin, for End
-    uint32_t references_ = 1;
     std::vector<Technique> techniques_;
     std::vector<Block> blocks_;
     std::vector<Parameter> parameters_;
@@ -345,7 +331,8 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
     if (errors) *errors = nullptr;
     if (!effect) return D3DERR_INVALIDCALL;
     *effect = nullptr;
-    if (!device || !gl::IsGlDevice(device)) {
+    auto* front = dynamic_cast<DeviceFront*>(device);
+    if (!front || !gl::IsGlDevice(device)) {
         HandBack(errors, "error: effects need a device of the OpenGL backend\n");
         return D3DERR_INVALIDCALL;
     }
@@ -367,7 +354,7 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
     }
     gl::MakeCurrent(device);
     gl::FlushPendingDraws(device);
-    auto* made = new GlEffect(device);
+    auto* made = new GlEffect(*front);
     if (!made->Build(compiled, path, &error)) {
         made->Release();
         HandBack(errors, error);

@@ -1,43 +1,20 @@
-// The faces behind one font: the face fontconfig chooses for the requested
-// name and weight, and fallback faces for characters that face lacks.
+// The FreeType faces behind one font: the face fontconfig chooses for the
+// requested name and weight (face_matching.h), and fallback faces for
+// characters that face lacks, sized to one cell height and rendered as
+// 8-bit coverage.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/gfx/font/face_matching.h"
+
 typedef struct FT_LibraryRec_* FT_Library;
 typedef struct FT_FaceRec_* FT_Face;
-typedef struct _FcConfig FcConfig;
-typedef struct _FcPattern FcPattern;
 
 namespace gfx::font {
-
-// What the font was created with, in the units of the creation call.
-struct FontRequest {
-    // > 0: cell height in pixels (ascent + descent); < 0: character height
-    // (em size) in pixels; 0: a default size.
-    int32_t height = 0;
-    // Average character width in pixels; 0 keeps the face's own proportions.
-    uint32_t width = 0;
-    // 100..900 as in OpenType (400 regular, 700 bold); 0 means regular.
-    uint32_t weight = 400;
-    bool italic = false;
-    // Family name; empty means the system's sans-serif face.
-    std::string faceName;
-};
-
-// A face file as fontconfig named it.
-struct FaceFile {
-    std::string path;
-    int index = 0;
-    std::string family;
-    std::string style;
-    int fcWeight = 0;       // fontconfig's weight scale (80 regular, 200 bold)
-    bool embolden = false;  // fontconfig asks for synthetic bold
-};
 
 // Where a character's glyph comes from.
 struct GlyphSource {
@@ -54,15 +31,6 @@ struct GlyphBitmap {
     int advance = 0;  // pen advance in whole pixels
     std::vector<uint8_t> pixels;  // width × height, reused between glyphs
 };
-
-// fontconfig's choice of face for a request; config null means the current
-// configuration. Returns false when fontconfig knows no face at all.
-bool MatchFace(FcConfig* config, const FontRequest& request, FaceFile* face);
-
-// The first face, in fontconfig's order of preference for the request, that
-// has a glyph for the code point; Hangul code points prefer Korean faces.
-bool MatchFaceForChar(FcConfig* config, const FontRequest& request, char32_t codePoint,
-                      FaceFile* face);
 
 // Pixel size for FreeType that makes the face's cell (ascent + descent, from
 // the OS/2 table's Windows metrics when present, otherwise from the face's

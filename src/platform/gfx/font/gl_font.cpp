@@ -6,15 +6,15 @@
 // texture. GL state the device caches is not saved: the device is told to
 // apply its state again (InvalidateState). The current program, which
 // belongs to whoever bound it (an effect pass), is put back as it was found.
-#include <SDL.h>
 #include <epoxy/gl.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/gfx/core/device_child.h"
+#include "platform/gfx/core/log.h"
 #include "platform/gfx/font/font.h"
 #include "platform/gfx/font/text_builder.h"
 #include "platform/gfx/gl/gl_services.h"
@@ -63,11 +63,9 @@ constexpr GLint kViewportUniform = 0;
 constexpr GLint kColorUniform = 1;
 constexpr GLint kAtlasUniform = 2;
 
-class GlFont final : public Font {
+class GlFont final : public DeviceChild<Font> {
 public:
-    explicit GlFont(Device* device) : device_(device) {
-        device_->AddRef();
-        gl::AddLiveObject(device_);
+    explicit GlFont(DeviceFront& device) : DeviceChild<Font>(device) {
         vertices_.reserve(static_cast<size_t>(kInitialSegmentVertices));
     }
 
@@ -76,7 +74,7 @@ public:
         if (!builder_.Open(config, request, error)) {
             return false;
         }
-        gl::MakeCurrent(device_);
+        gl::MakeCurrent(&Owner());
         program_ = gl::BuildProgram(kVertexShader, kFragmentShader, error);
         if (!program_) {
             return false;
@@ -100,18 +98,9 @@ public:
         return true;
     }
 
-    uint32_t AddRef() override { return ++references_; }
-    uint32_t Release() override {
-        uint32_t left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-
     int DrawTextA(void* /*sprite*/, const char* text, int count, Rect* rect, uint32_t format,
                   uint32_t color) override {
-        if (!text) {
+        if (!text || !DeviceAlive()) {
             return 0;
         }
         // Without a rectangle the text starts at the target's top left, unclipped.
@@ -138,13 +127,11 @@ public:
 
 private:
     ~GlFont() override {
-        gl::MakeCurrent(device_);
+        gl::MakeCurrent(&Owner());
         glDeleteProgram(program_);
         glDeleteVertexArrays(1, &vao_);
         DeleteVertexBuffer();
         glDeleteTextures(1, &texture_);
-        gl::RemoveLiveObject(device_);
-        device_->Release();
     }
 
     // The vertex ring: persistently mapped, written with memcpy. A GL upload
@@ -272,13 +259,13 @@ private:
         // Text lands in render-target pixels and is clipped by the viewport,
         // as sprite text is on the device this one stands in for.
         Viewport viewport;
-        device_->GetViewport(&viewport);
+        Owner().GetViewport(&viewport);
         if (viewport.width == 0 || viewport.height == 0) {
             return;
         }
 
-        gl::MakeCurrent(device_);
-        gl::FlushPendingDraws(device_);
+        gl::MakeCurrent(&Owner());
+        gl::FlushPendingDraws(&Owner());
         SyncAtlas();
 
         ReserveVertices(count);
@@ -288,13 +275,8 @@ private:
         std::memcpy(mapped_ + cursor_, vertices_.data(),
                     static_cast<size_t>(count) * sizeof(Vertex));
 
-        int targetWidth = 0, targetHeight = 0;
-        if (SDL_Window* window = SDL_GL_GetCurrentWindow()) {
-            SDL_GL_GetDrawableSize(window, &targetWidth, &targetHeight);
-        }
-        if (targetHeight <= 0) {
-            targetHeight = static_cast<int>(viewport.y + viewport.height);
-        }
+        // The back buffer's height, by which the device flips its viewport too.
+        const auto targetHeight = static_cast<GLint>(Owner().BackBufferHeight());
 
         GLint program = 0;
         glGetIntegerv(GL_CURRENT_PROGRAM, &program);
@@ -325,11 +307,9 @@ private:
         cursor_ += count;
 
         glUseProgram(static_cast<GLuint>(program));
-        gl::InvalidateState(device_);
+        gl::InvalidateState(&Owner());
     }
 
-    uint32_t references_ = 1;
-    Device* device_;
     TextBuilder builder_;
     std::vector<Vertex> vertices_;
     GLuint program_ = 0;
@@ -352,7 +332,8 @@ HRESULT CreateFontWithConfig(FcConfig* config, Device* device, int32_t height, u
         return D3DERR_INVALIDCALL;
     }
     *font = nullptr;
-    if (!device || !gl::IsGlDevice(device)) {
+    auto* front = dynamic_cast<DeviceFront*>(device);
+    if (!front || !gl::IsGlDevice(device)) {
         return D3DERR_INVALIDCALL;
     }
     FontRequest request;
@@ -361,10 +342,10 @@ HRESULT CreateFontWithConfig(FcConfig* config, Device* device, int32_t height, u
     request.weight = weight;
     request.italic = italic != 0;
     request.faceName = faceName ? faceName : "";
-    auto* created = new GlFont(device);
+    auto* created = new GlFont(*front);
     std::string error;
     if (!created->Init(config, request, &error)) {
-        std::fprintf(stderr, "font: %s\n", error.c_str());
+        LogLine("CreateFont: %s", error.c_str());
         created->Release();
         return E_FAIL;
     }

@@ -2,7 +2,7 @@
 // counters its tests and benchmarks use.
 //
 // Environment, read when a device is created:
-//   RR_GL_DEBUG=1     debug context; every GL error is counted and printed
+//   RR_GL_DEBUG=1     debug context; every GL error is counted and logged
 //   RR_GL_NO_MERGE=1  adjacent one-triangle draws are not merged
 #pragma once
 
@@ -32,8 +32,6 @@ uint64_t GetGlDrawCallCount(Device* device);
 uint32_t GetGlErrorCount(Device* device);
 // GL errors reported on all devices since the process started.
 uint32_t GetTotalGlErrorCount();
-// Devices destroyed while objects created on them were still alive.
-uint32_t GetDevicesReleasedWithLiveObjects();
 
 // Sends the draws the device still holds and waits until GL has carried out
 // everything issued so far (benchmarks that time the parts of a frame).

@@ -1,35 +1,21 @@
-// The OpenGL device: a shadow copy of the device state, applied to GL at draw
-// time, and the merging of adjacent one-triangle draws.
+// The OpenGL device: applies the front's state to GL at draw time, through a
+// shadow copy of what GL holds, and merges adjacent one-triangle draws.
 #pragma once
 
+#include "platform/gfx/core/device_front.h"
 #include "platform/gfx/gl/gl_internal.h"
+
+class NativeWindow;
 
 namespace gfx::gl {
 
-constexpr uint32_t kStreamCount = 4;
-constexpr uint32_t kSamplerCount = 8;
-
-struct SamplerSetting {
-    uint32_t mag = D3DTEXF_POINT;
-    uint32_t min = D3DTEXF_POINT;
-    uint32_t mip = D3DTEXF_NONE;
-};
-
-struct StreamBinding {
-    GlVertexBuffer* buffer = nullptr;  // not referenced: a buffer unbinds itself when destroyed
-    uint32_t offset = 0;
-    uint32_t stride = 0;
-};
-
-// Render states the device keeps, with Direct3D's defaults.
-struct RenderStates {
-    uint32_t zEnable = D3DZB_TRUE;
-    uint32_t fillMode = D3DFILL_SOLID;
-    uint32_t zWriteEnable = 1;
-    uint32_t cullMode = D3DCULL_CCW;
-    uint32_t alphaBlendEnable = 0;
-    uint32_t specularEnable = 0;
-    uint32_t lighting = 1;
+// The context a device draws with, made by the Direct3D object (gl_context.cpp).
+struct GlContext {
+    NativeWindow* window = nullptr;
+    void* context = nullptr;
+    bool debug = false;  // GL's debug output counts and logs errors
+    bool hasS3tc = false;
+    int32_t maxTextureSize = 0;
 };
 
 // The raster and depth state as GL sees it.
@@ -46,97 +32,64 @@ struct GlRasterState {
     bool operator==(const GlRasterState&) const = default;
 };
 
-class GlDevice final : public Device {
+class GlDevice final : public DeviceFront {
 public:
-    GlDevice(std::shared_ptr<DeviceShared> shared, uint32_t width, uint32_t height, bool depth,
-             bool merge);
-    ~GlDevice() override;
+    GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool merge);
 
-    uint32_t AddRef() override { return ++references_; }
-    uint32_t Release() override;
-
-    HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
-                               VertexBuffer** buffer, void* sharedHandle) override;
-    HRESULT CreateIndexBuffer(uint32_t length, uint32_t usage, Format format, Pool pool,
-                              IndexBuffer** buffer, void* sharedHandle) override;
-    HRESULT CreateVertexDeclaration(const VertexElement* elements,
-                                    VertexDeclaration** declaration) override;
-    HRESULT CreateTextureFromFile(const char* path, Texture** texture) override;
-    HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) override;
-    HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
-                                 Buffer** errors) override;
-    HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
-                       int32_t italic, uint32_t charSet, uint32_t outputPrecision,
-                       uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
-                       Font** font) override;
-
-    HRESULT SetRenderState(RenderState state, uint32_t value) override;
-    HRESULT GetRenderState(RenderState state, uint32_t* value) override;
-    HRESULT SetSamplerState(uint32_t sampler, SamplerState type, uint32_t value) override;
-    HRESULT LightEnable(uint32_t index, int32_t enable) override;
-    HRESULT SetViewport(const Viewport* viewport) override;
-    HRESULT GetViewport(Viewport* viewport) override;
-    HRESULT SetVertexDeclaration(VertexDeclaration* declaration) override;
-    HRESULT SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
-                            uint32_t stride) override;
-    HRESULT SetIndices(IndexBuffer* buffer) override;
-
-    HRESULT Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color, float z,
-                  uint32_t stencil) override;
-    HRESULT BeginScene() override;
-    HRESULT EndScene() override;
-    HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
-                    const void* dirtyRegion) override;
-    HRESULT DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
-    HRESULT DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertexIndex,
-                                 uint32_t minVertexIndex, uint32_t numVertices,
-                                 uint32_t startIndex, uint32_t primitiveCount) override;
-
-    uint32_t GetLiveObjectCount() const override { return shared_->liveObjects; }
-
-    // Services for the effect and font libraries and for the tests.
+    // For the objects of the backend, the effect and font libraries, and tests.
+    void MakeCurrent() const;
     void FlushPendingDraws();
-    void InvalidateState() { applied_valid_ = false; }
-    void MakeCurrent() { MakeContextCurrent(shared_->window, shared_->context); }
+    void InvalidateState() { appliedValid_ = false; }
     void SetMerging(bool enabled);
     uint64_t DrawCalls() const { return drawCalls_; }
-    const std::shared_ptr<DeviceShared>& Shared() const { return shared_; }
-    uint32_t Width() const { return width_; }
-    uint32_t Height() const { return height_; }
+    uint32_t GlErrors() const { return glErrors_; }
+    const GlContext& Context() const { return context_; }
 
-    // A buffer or declaration going away unbinds itself.
-    void Forget(const void* object);
+protected:
+    ~GlDevice() override;
+
+    HRESULT MakeVertexBuffer(uint32_t length, VertexBuffer** buffer) override;
+    HRESULT MakeIndexBuffer(uint32_t length, Format format, IndexBuffer** buffer) override;
+    HRESULT MakeVertexDeclaration(std::vector<VertexElement> table,
+                                  std::vector<rules::ElementLayout> layout,
+                                  VertexDeclaration** declaration) override;
+    HRESULT LoadTexture(const char* path, Texture** texture) override;
+    HRESULT LoadCubeTexture(const char* path, CubeTexture** texture) override;
+    HRESULT MakeEffect(const char* path, uint32_t flags, Effect** effect, Buffer** errors) override;
+    HRESULT MakeFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
+                     int32_t italic, uint32_t charSet, uint32_t outputPrecision, uint32_t quality,
+                     uint32_t pitchAndFamily, const char* faceName, Font** font) override;
+    void BeforeChange() override { FlushPendingDraws(); }
+    void SamplerChanged(uint32_t sampler) override;
+    void InputChanged() override { inputDirty_ = true; }
+    void ClearTargets(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color, float z,
+                      uint32_t stencil) override;
+    void SceneEnded() override { FlushPendingDraws(); }
+    void PresentFrame() override;
+    void DrawVertices(PrimitiveType type, uint32_t startVertex, uint32_t vertexCount) override;
+    void DrawIndexed(PrimitiveType type, int32_t baseVertexIndex, uint32_t startIndex,
+                     uint32_t indexCount) override;
 
 private:
-    // Brings GL up to the shadow state before a draw.
+    static void GLAPIENTRY OnDebugMessage(GLenum source, GLenum type, GLuint id, GLenum severity,
+                                          GLsizei length, const GLchar* message, const void* user);
+    // Brings GL up to the front's state before a draw.
     void ApplyState();
     void ApplySampler(uint32_t index);
     GlRasterState WantedRaster() const;
-    // Checks that the bound streams hold vertices first..last; false otherwise.
-    bool StreamsCover(int64_t first, int64_t last) const;
     void IssueDraw(GLenum mode, uint32_t first, uint32_t count);
 
-    uint32_t references_ = 1;
-    std::shared_ptr<DeviceShared> shared_;
-    uint32_t width_;
-    uint32_t height_;
+    GlContext context_;
     bool merge_;
-    bool inScene_ = false;
+    uint32_t glErrors_ = 0;
 
-    RenderStates states_;
-    Viewport viewport_;
-    SamplerSetting samplers_[kSamplerCount];
-    GlVertexDeclaration* declaration_ = nullptr;
-    StreamBinding streams_[kStreamCount];
-    GlIndexBuffer* indices_ = nullptr;
-
-    // What GL holds now; applied_valid_ false means "unknown, apply all".
-    bool applied_valid_ = false;
+    // What GL holds now; appliedValid_ false means "unknown, apply all".
+    bool appliedValid_ = false;
     bool inputDirty_ = true;
     GlRasterState applied_;
     GLuint appliedElementBuffer_ = 0;
     GLuint vao_ = 0;
-    GLuint samplerNames_[kSamplerCount] = {};
+    GLuint samplerNames_[rules::kSamplerCount] = {};
 
     // A run of DrawPrimitive calls not yet sent to GL.
     struct PendingDraw {
@@ -147,5 +100,8 @@ private:
     } pending_;
     uint64_t drawCalls_ = 0;
 };
+
+// GL errors reported on all devices since the process started.
+uint32_t TotalGlErrors();
 
 }  // namespace gfx::gl

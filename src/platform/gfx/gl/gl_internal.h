@@ -1,110 +1,48 @@
-// Internals of the OpenGL backend shared by its source files.
+// The objects of the OpenGL backend, shared by its source files.
 #pragma once
 
 #include <epoxy/gl.h>
 
-#include <SDL.h>
-
 #include <cstdint>
-#include <memory>
+#include <utility>
 #include <vector>
 
-#include "platform/gfx/core/device.h"
+#include "platform/gfx/core/device_objects.h"
+#include "platform/gfx/gl/gl_services.h"
 
 namespace gfx::gl {
 
 class GlDevice;
 
-// What a device's objects need from it. Every object keeps this block
-// alive, so an object released after its device still finds out that the
-// context is gone instead of touching a destroyed one.
-struct DeviceShared {
-    GlDevice* device = nullptr;  // null once the device is destroyed
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-    uint32_t liveObjects = 0;
-    uint32_t glErrors = 0;
-    bool hasS3tc = false;
-    int32_t maxTextureSize = 0;
+// What a child of the OpenGL device reaches its device by.
+template <typename Child>
+GlDevice& DeviceOf(const Child& child) {
+    return static_cast<GlDevice&>(child.Owner());
+}
 
-    bool Alive() const { return device != nullptr; }
-    // Makes the context current; false when the device is gone.
-    bool MakeCurrent();
-};
-
-// Makes window/context current unless it already is (SDL_GL_MakeCurrent is
-// not free, and every entry point of the device calls this).
-void MakeContextCurrent(SDL_Window* window, SDL_GLContext context);
-
-// Flushes a device's merged draws before something they depend on changes.
-void FlushDevice(DeviceShared& shared);
-
-// Reference count and live-object bookkeeping of every device child.
-class DeviceChild {
+// A vertex or index buffer: the CPU copy of the front, and a GL buffer that
+// the last Unlock brings up to date. Base is VertexBufferObject or
+// IndexBufferObject.
+template <typename Base>
+class GlBuffer final : public Base {
 public:
-    explicit DeviceChild(std::shared_ptr<DeviceShared> shared) : shared_(std::move(shared)) {
-        ++shared_->liveObjects;
-    }
-    virtual ~DeviceChild() { --shared_->liveObjects; }
-    DeviceChild(const DeviceChild&) = delete;
-    DeviceChild& operator=(const DeviceChild&) = delete;
+    template <typename... Extra>
+    GlBuffer(GlDevice& device, uint32_t length, Extra... extra);
+    ~GlBuffer() override;
+    GLuint Name() const { return name_; }
 
 protected:
-    uint32_t references_ = 1;
-    std::shared_ptr<DeviceShared> shared_;
+    void BeforeLock() override;
+    void Upload(size_t begin, size_t end) override;
+
+private:
+    GLuint name_ = 0;
 };
 
-#define GL_CHILD_REFCOUNT                                \
-    uint32_t AddRef() override { return ++references_; } \
-    uint32_t Release() override {                        \
-        uint32_t left = --references_;                   \
-        if (left == 0) delete this;                      \
-        return left;                                     \
-    }
+using GlVertexBuffer = GlBuffer<VertexBufferObject>;
+using GlIndexBuffer = GlBuffer<IndexBufferObject>;
 
-// A buffer keeps a CPU copy: Lock hands it out, Unlock uploads what changed.
-class GlBufferStore {
-public:
-    GlBufferStore(DeviceShared& shared, uint32_t length);
-    void Destroy(DeviceShared& shared);
-    HRESULT Lock(DeviceShared& shared, uint32_t offset, uint32_t size, void** data);
-    HRESULT Unlock(DeviceShared& shared);
-
-    GLuint name = 0;
-    std::vector<uint8_t> bytes;
-    uint32_t lockCount = 0;
-    size_t dirtyBegin = 0;
-    size_t dirtyEnd = 0;
-};
-
-class GlVertexBuffer final : public VertexBuffer, public DeviceChild {
-public:
-    GlVertexBuffer(std::shared_ptr<DeviceShared> shared, uint32_t length);
-    ~GlVertexBuffer() override;
-    GL_CHILD_REFCOUNT
-    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
-    HRESULT Unlock() override;
-    uint32_t GetLength() const override { return uint32_t(store.bytes.size()); }
-
-    GlBufferStore store;
-};
-
-class GlIndexBuffer final : public IndexBuffer, public DeviceChild {
-public:
-    GlIndexBuffer(std::shared_ptr<DeviceShared> shared, uint32_t length, Format format);
-    ~GlIndexBuffer() override;
-    GL_CHILD_REFCOUNT
-    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
-    HRESULT Unlock() override;
-    uint32_t GetLength() const override { return uint32_t(store.bytes.size()); }
-    Format GetFormat() const override { return format; }
-    uint32_t IndexSize() const { return format == D3DFMT_INDEX32 ? 4 : 2; }
-
-    GlBufferStore store;
-    Format format;
-};
-
-// One attribute of a declaration, resolved to GL terms at creation.
+// One element of a declaration in GL terms.
 struct GlAttribute {
     uint32_t stream = 0;
     uint32_t offset = 0;
@@ -112,27 +50,18 @@ struct GlAttribute {
     GLint components = 0;
     GLenum type = GL_FLOAT;
     GLboolean normalized = GL_FALSE;
-    uint32_t bytes = 0;  // size of the element in the vertex
-    bool bgra = false;   // D3DCOLOR: bytes B, G, R, A
+    bool bgra = false;  // D3DCOLOR: bytes B, G, R, A
 };
 
-class GlVertexDeclaration final : public VertexDeclaration, public DeviceChild {
+class GlVertexDeclaration final : public DeclarationObject {
 public:
-    GlVertexDeclaration(std::shared_ptr<DeviceShared> shared, std::vector<VertexElement> elements,
-                        std::vector<GlAttribute> attributes);
-    ~GlVertexDeclaration() override;
-    GL_CHILD_REFCOUNT
-    const VertexElement* GetElements(uint32_t* count) const override;
+    GlVertexDeclaration(GlDevice& device, std::vector<VertexElement> table,
+                        std::vector<rules::ElementLayout> layout);
+    const std::vector<GlAttribute>& Attributes() const { return attributes_; }
 
-    std::vector<VertexElement> elements;  // D3DDECL_END included
-    std::vector<GlAttribute> attributes;
-    uint32_t streamMask = 0;  // bit s set when stream s feeds an attribute
+private:
+    std::vector<GlAttribute> attributes_;
 };
-
-// Resolves a declaration table; false for an element type or usage the
-// backend does not map.
-bool ResolveDeclaration(const VertexElement* elements, std::vector<VertexElement>* copy,
-                        std::vector<GlAttribute>* attributes);
 
 // The GL side of a texture, found by GetTextureName/GetTextureTarget.
 class GlTextureObject {
@@ -142,34 +71,43 @@ public:
     GLenum target = 0;
 };
 
-class GlTexture final : public Texture, public DeviceChild, public GlTextureObject {
+// A texture of the backend (Interface: Texture or CubeTexture) and its GL
+// texture, deleted with it.
+template <typename Interface>
+class GlTextureChild : public DeviceChild<Interface>, public GlTextureObject {
 public:
-    explicit GlTexture(std::shared_ptr<DeviceShared> shared);
-    ~GlTexture() override;
-    GL_CHILD_REFCOUNT
-    ResourceType GetType() const override { return ResourceType::Texture; }
+    GlTextureChild(GlDevice& device, GLenum textureTarget);
+    ~GlTextureChild() override;
     uint32_t GetLevelCount() const override { return levels; }
+
+    uint32_t levels = 0;
+};
+
+class GlTexture final : public GlTextureChild<Texture> {
+public:
+    explicit GlTexture(GlDevice& device) : GlTextureChild<Texture>(device, GL_TEXTURE_2D) {}
+    ResourceType GetType() const override { return ResourceType::Texture; }
     uint32_t GetWidth(uint32_t level) const override;
     uint32_t GetHeight(uint32_t level) const override;
 
-    uint32_t width = 0, height = 0, levels = 0;
+    uint32_t width = 0, height = 0;
 };
 
-class GlCubeTexture final : public CubeTexture, public DeviceChild, public GlTextureObject {
+class GlCubeTexture final : public GlTextureChild<CubeTexture> {
 public:
-    explicit GlCubeTexture(std::shared_ptr<DeviceShared> shared);
-    ~GlCubeTexture() override;
-    GL_CHILD_REFCOUNT
+    explicit GlCubeTexture(GlDevice& device) : GlTextureChild<CubeTexture>(device, GL_TEXTURE_CUBE_MAP) {}
     ResourceType GetType() const override { return ResourceType::CubeTexture; }
-    uint32_t GetLevelCount() const override { return levels; }
     uint32_t GetEdgeLength(uint32_t level) const override;
 
-    uint32_t edge = 0, levels = 0;
+    uint32_t edge = 0;
 };
 
 // Texture loading from files (gl_texture.cpp).
-HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* path, Texture** texture);
-HRESULT LoadCubeTexture(const std::shared_ptr<DeviceShared>& shared, const char* path,
-                        CubeTexture** texture);
+HRESULT LoadTexture(GlDevice& device, const char* path, Texture** texture);
+HRESULT LoadCubeTexture(GlDevice& device, const char* path, CubeTexture** texture);
+
+// The factories installed by the effect and font libraries (null: none).
+EffectFactory InstalledEffectFactory();
+FontFactory InstalledFontFactory();
 
 }  // namespace gfx::gl

@@ -1,177 +1,100 @@
 // Vertex and index buffers and vertex declarations of the OpenGL backend.
-#include <algorithm>
-#include <cstring>
-
 #include "platform/gfx/gl/gl_device.h"
-#include "platform/gfx/gl/gl_services.h"
 
 namespace gfx::gl {
 
-// --- buffer store -------------------------------------------------------------
-
-GlBufferStore::GlBufferStore(DeviceShared& shared, uint32_t length) : bytes(length, 0) {
-    if (!shared.MakeCurrent()) return;
-    glCreateBuffers(1, &name);
-    // Rewritten whole at every Unlock by the skinning: plain glBufferData
-    // storage with a dynamic hint is the safe default.
-    glNamedBufferData(name, GLsizeiptr(length), bytes.data(), GL_DYNAMIC_DRAW);
-}
-
-void GlBufferStore::Destroy(DeviceShared& shared) {
-    // Without a device the context and its buffer names are already gone.
-    if (name && shared.MakeCurrent()) glDeleteBuffers(1, &name);
-    name = 0;
-}
-
-HRESULT GlBufferStore::Lock(DeviceShared& shared, uint32_t offset, uint32_t size, void** data) {
-    if (!data) return D3DERR_INVALIDCALL;
-    *data = nullptr;
-    if (!shared.Alive()) return D3DERR_INVALIDCALL;
-    if (offset > bytes.size()) return D3DERR_INVALIDCALL;
-    // Size 0 locks everything from offset to the end.
-    size_t length = size == 0 ? bytes.size() - offset : size;
-    if (length > bytes.size() - offset) return D3DERR_INVALIDCALL;
-    // Draws already made read the old contents.
-    FlushDevice(shared);
-    if (lockCount == 0 || dirtyBegin == dirtyEnd) {
-        dirtyBegin = offset;
-        dirtyEnd = offset + length;
-    } else {
-        dirtyBegin = std::min<size_t>(dirtyBegin, offset);
-        dirtyEnd = std::max<size_t>(dirtyEnd, offset + length);
-    }
-    ++lockCount;
-    *data = bytes.data() + offset;
-    return S_OK;
-}
-
-HRESULT GlBufferStore::Unlock(DeviceShared& shared) {
-    if (lockCount == 0) return D3DERR_INVALIDCALL;
-    if (--lockCount > 0) return S_OK;
-    if (dirtyEnd > dirtyBegin && shared.Alive()) {
-        FlushDevice(shared);
-        shared.MakeCurrent();
-        glNamedBufferSubData(name, GLintptr(dirtyBegin), GLsizeiptr(dirtyEnd - dirtyBegin),
-                             bytes.data() + dirtyBegin);
-    }
-    dirtyBegin = dirtyEnd = 0;
-    return S_OK;
-}
-
 // --- vertex and index buffers -------------------------------------------------
 
-GlVertexBuffer::GlVertexBuffer(std::shared_ptr<DeviceShared> shared, uint32_t length)
-    : DeviceChild(std::move(shared)), store(*shared_, length) {}
-
-GlVertexBuffer::~GlVertexBuffer() {
-    if (shared_->device) shared_->device->Forget(this);
-    store.Destroy(*shared_);
+template <typename Base>
+template <typename... Extra>
+GlBuffer<Base>::GlBuffer(GlDevice& device, uint32_t length, Extra... extra)
+    : Base(device, length, extra...) {
+    device.MakeCurrent();
+    glCreateBuffers(1, &name_);
+    // Rewritten whole at every Unlock by the skinning: plain glBufferData
+    // storage with a dynamic hint is the safe default.
+    glNamedBufferData(name_, GLsizeiptr(length), this->Bytes().data(), GL_DYNAMIC_DRAW);
 }
 
-HRESULT GlVertexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t /*flags*/) {
-    return store.Lock(*shared_, offset, size, data);
+template <typename Base>
+GlBuffer<Base>::~GlBuffer() {
+    DeviceOf(*this).MakeCurrent();
+    glDeleteBuffers(1, &name_);
 }
 
-HRESULT GlVertexBuffer::Unlock() { return store.Unlock(*shared_); }
-
-GlIndexBuffer::GlIndexBuffer(std::shared_ptr<DeviceShared> shared, uint32_t length, Format format)
-    : DeviceChild(std::move(shared)), store(*shared_, length), format(format) {}
-
-GlIndexBuffer::~GlIndexBuffer() {
-    if (shared_->device) shared_->device->Forget(this);
-    store.Destroy(*shared_);
+// Draws already made read the old contents.
+template <typename Base>
+void GlBuffer<Base>::BeforeLock() {
+    DeviceOf(*this).FlushPendingDraws();
 }
 
-HRESULT GlIndexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t /*flags*/) {
-    return store.Lock(*shared_, offset, size, data);
+template <typename Base>
+void GlBuffer<Base>::Upload(size_t begin, size_t end) {
+    GlDevice& device = DeviceOf(*this);
+    device.FlushPendingDraws();
+    device.MakeCurrent();
+    glNamedBufferSubData(name_, GLintptr(begin), GLsizeiptr(end - begin), this->Bytes().data() + begin);
 }
 
-HRESULT GlIndexBuffer::Unlock() { return store.Unlock(*shared_); }
+template class GlBuffer<VertexBufferObject>;
+template class GlBuffer<IndexBufferObject>;
+
+HRESULT GlDevice::MakeVertexBuffer(uint32_t length, VertexBuffer** buffer) {
+    *buffer = new GlVertexBuffer(*this, length);
+    return S_OK;
+}
+
+HRESULT GlDevice::MakeIndexBuffer(uint32_t length, Format format, IndexBuffer** buffer) {
+    *buffer = new GlIndexBuffer(*this, length, format);
+    return S_OK;
+}
 
 // --- vertex declarations ----------------------------------------------------------
 
 namespace {
 
-// Element types by their Direct3D numbers.
-enum : uint8_t {
-    kFloat1 = 0,
-    kFloat2 = 1,
-    kFloat3 = 2,
-    kFloat4 = 3,
-    kD3dColor = 4,
-    kUByte4 = 5,
-};
-// Usages by their Direct3D numbers.
-enum : uint8_t { kUsagePosition = 0, kUsageNormal = 3, kUsageTexCoord = 5, kUsageColor = 10 };
-
-bool AttributeOf(const VertexElement& e, GlAttribute* a) {
-    a->stream = e.stream;
-    a->offset = e.offset;
+GlAttribute AttributeOf(const rules::ElementLayout& e) {
+    GlAttribute a;
+    a.stream = e.stream;
+    a.offset = e.offset;
     switch (e.type) {
-    case kFloat1: case kFloat2: case kFloat3: case kFloat4:
-        a->components = e.type + 1;
-        a->type = GL_FLOAT;
-        a->bytes = uint32_t(a->components) * 4;
+    case D3DDECLTYPE_D3DCOLOR:
+        a.components = 4;
+        a.type = GL_UNSIGNED_BYTE;
+        a.normalized = GL_TRUE;
+        a.bgra = true;
         break;
-    case kD3dColor:
-        a->components = 4;
-        a->type = GL_UNSIGNED_BYTE;
-        a->normalized = GL_TRUE;
-        a->bgra = true;
-        a->bytes = 4;
+    case D3DDECLTYPE_UBYTE4:
+        a.components = 4;
+        a.type = GL_UNSIGNED_BYTE;
         break;
-    case kUByte4:
-        a->components = 4;
-        a->type = GL_UNSIGNED_BYTE;
-        a->bytes = 4;
+    default:  // FLOAT1..FLOAT4
+        a.components = GLint(e.bytes / 4);
+        a.type = GL_FLOAT;
         break;
-    default: return false;
     }
-    if (e.usageIndex != 0) return false;
     switch (e.usage) {
-    case kUsagePosition: a->location = kPositionLocation; break;
-    case kUsageNormal: a->location = kNormalLocation; break;
-    case kUsageTexCoord: a->location = kTexCoordLocation; break;
-    case kUsageColor: a->location = kColorLocation; break;
-    default: return false;
+    case D3DDECLUSAGE_POSITION: a.location = kPositionLocation; break;
+    case D3DDECLUSAGE_NORMAL: a.location = kNormalLocation; break;
+    case D3DDECLUSAGE_TEXCOORD: a.location = kTexCoordLocation; break;
+    default: a.location = kColorLocation; break;  // D3DDECLUSAGE_COLOR
     }
-    return true;
+    return a;
 }
 
 }  // namespace
 
-bool ResolveDeclaration(const VertexElement* elements, std::vector<VertexElement>* copy,
-                        std::vector<GlAttribute>* attributes) {
-    // A table without its end marker is not read past this many elements.
-    constexpr size_t kMaxElements = 64;
-    uint32_t usedLocations = 0;
-    for (size_t i = 0; i < kMaxElements; ++i) {
-        const VertexElement& e = elements[i];
-        copy->push_back(e);
-        if (e.stream == 0xFF) return true;  // D3DDECL_END
-        GlAttribute a;
-        if (e.stream >= kStreamCount || !AttributeOf(e, &a)) return false;
-        if (usedLocations & (1u << a.location)) return false;  // one element per usage
-        usedLocations |= 1u << a.location;
-        attributes->push_back(a);
-    }
-    return false;
+GlVertexDeclaration::GlVertexDeclaration(GlDevice& device, std::vector<VertexElement> table,
+                                         std::vector<rules::ElementLayout> layout)
+    : DeclarationObject(device, std::move(table), std::move(layout)) {
+    for (const rules::ElementLayout& element : Layout()) attributes_.push_back(AttributeOf(element));
 }
 
-GlVertexDeclaration::GlVertexDeclaration(std::shared_ptr<DeviceShared> shared,
-                                         std::vector<VertexElement> elements,
-                                         std::vector<GlAttribute> attributes)
-    : DeviceChild(std::move(shared)), elements(std::move(elements)), attributes(std::move(attributes)) {
-    for (const GlAttribute& a : this->attributes) streamMask |= 1u << a.stream;
-}
-
-GlVertexDeclaration::~GlVertexDeclaration() {
-    if (shared_->device) shared_->device->Forget(this);
-}
-
-const VertexElement* GlVertexDeclaration::GetElements(uint32_t* count) const {
-    if (count) *count = uint32_t(elements.size());
-    return elements.data();
+HRESULT GlDevice::MakeVertexDeclaration(std::vector<VertexElement> table,
+                                        std::vector<rules::ElementLayout> layout,
+                                        VertexDeclaration** declaration) {
+    *declaration = new GlVertexDeclaration(*this, std::move(table), std::move(layout));
+    return S_OK;
 }
 
 }  // namespace gfx::gl

@@ -1,5 +1,6 @@
 // What the OpenGL device offers to the code that drives GL beside it: the
-// effect and the font objects, which live in their own libraries.
+// effect and the font objects, which live in their own libraries and are
+// children of the device like its own objects (core/device_child.h).
 //
 // The device keeps a shadow copy of GL state and applies it at draw time.
 // Code that touches GL directly first flushes the device's pending (merged)
@@ -34,9 +35,6 @@ void FlushPendingDraws(Device* device);
 // GL state was changed behind the device's cache: every cached value is
 // applied again before the next draw.
 void InvalidateState(Device* device);
-// Objects created outside the device library count among its live objects.
-void AddLiveObject(Device* device);
-void RemoveLiveObject(Device* device);
 // GL texture name and target (GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP) of a
 // texture made by this backend; 0 for anything else.
 uint32_t GetTextureName(BaseTexture* texture);

@@ -116,30 +116,25 @@ HRESULT RejectRead(const std::string& why) {
 
 // --- objects --------------------------------------------------------------------
 
-GlTexture::GlTexture(std::shared_ptr<DeviceShared> shared) : DeviceChild(std::move(shared)) {
-    target = GL_TEXTURE_2D;
+template <typename Interface>
+GlTextureChild<Interface>::GlTextureChild(GlDevice& device, GLenum textureTarget)
+    : DeviceChild<Interface>(device) {
+    target = textureTarget;
 }
 
-GlTexture::~GlTexture() {
-    if (name && shared_->MakeCurrent()) {
-        FlushDevice(*shared_);
-        glDeleteTextures(1, &name);
-    }
+template <typename Interface>
+GlTextureChild<Interface>::~GlTextureChild() {
+    GlDevice& device = DeviceOf(*this);
+    device.FlushPendingDraws();
+    device.MakeCurrent();
+    glDeleteTextures(1, &name);
 }
+
+template class GlTextureChild<Texture>;
+template class GlTextureChild<CubeTexture>;
 
 uint32_t GlTexture::GetWidth(uint32_t level) const { return level < levels ? LevelEdge(width, level) : 0; }
 uint32_t GlTexture::GetHeight(uint32_t level) const { return level < levels ? LevelEdge(height, level) : 0; }
-
-GlCubeTexture::GlCubeTexture(std::shared_ptr<DeviceShared> shared) : DeviceChild(std::move(shared)) {
-    target = GL_TEXTURE_CUBE_MAP;
-}
-
-GlCubeTexture::~GlCubeTexture() {
-    if (name && shared_->MakeCurrent()) {
-        FlushDevice(*shared_);
-        glDeleteTextures(1, &name);
-    }
-}
 
 uint32_t GlCubeTexture::GetEdgeLength(uint32_t level) const { return level < levels ? LevelEdge(edge, level) : 0; }
 
@@ -151,14 +146,14 @@ uint32_t GlCubeTexture::GetEdgeLength(uint32_t level) const { return level < lev
 
 namespace {
 
-image::TextureLimits LimitsOf(const DeviceShared& shared) {
+image::TextureLimits LimitsOf(const GlContext& shared) {
     image::TextureLimits limits;
     limits.maxEdge = shared.maxTextureSize > 0 ? uint32_t(shared.maxTextureSize) : 0;
     return limits;
 }
 
 // Whether `faces` faces of a parsed DDS file fit this device: format, size, budget.
-bool FitsDevice(const DeviceShared& shared, const image::DdsImage& dds, uint32_t faces,
+bool FitsDevice(const GlContext& shared, const image::DdsImage& dds, uint32_t faces,
                 GlFormat* format, std::string* error) {
     if (!GlFormatOf(dds.format, shared.hasS3tc, format)) {
         *error = "DXT-compressed, which this GL cannot sample";
@@ -171,7 +166,8 @@ bool FitsDevice(const DeviceShared& shared, const image::DdsImage& dds, uint32_t
 
 }  // namespace
 
-HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* path, Texture** texture) {
+HRESULT LoadTexture(GlDevice& device, const char* path, Texture** texture) {
+    const GlContext& shared = device.Context();
     *texture = nullptr;
     std::vector<uint8_t> bytes;
     std::string error;
@@ -184,17 +180,17 @@ HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* pat
     if (isDds) {
         // A cube map file loaded as a 2D texture gives its first face.
         if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error) ||
-            !FitsDevice(*shared, dds, 1, &format, &error))
+            !FitsDevice(shared, dds, 1, &format, &error))
             return Reject(path, error);
     } else {
-        if (!image::DecodeImage(bytes.data(), bytes.size(), LimitsOf(*shared), &picture, &error))
+        if (!image::DecodeImage(bytes.data(), bytes.size(), LimitsOf(shared), &picture, &error))
             return Reject(path, error);
         std::vector<uint8_t>().swap(bytes);  // the file is no longer needed
     }
 
     ResetUnpackState();
     DrainGlErrors();
-    auto* result = new GlTexture(shared);
+    auto* result = new GlTexture(device);
     glCreateTextures(GL_TEXTURE_2D, 1, &result->name);
     if (isDds) {
         glTextureStorage2D(result->name, GLsizei(dds.levels), format.internal, GLsizei(dds.width),
@@ -225,8 +221,8 @@ HRESULT LoadTexture(const std::shared_ptr<DeviceShared>& shared, const char* pat
     return S_OK;
 }
 
-HRESULT LoadCubeTexture(const std::shared_ptr<DeviceShared>& shared, const char* path,
-                        CubeTexture** texture) {
+HRESULT LoadCubeTexture(GlDevice& device, const char* path, CubeTexture** texture) {
+    const GlContext& shared = device.Context();
     *texture = nullptr;
     std::vector<uint8_t> bytes;
     std::string error;
@@ -235,11 +231,11 @@ HRESULT LoadCubeTexture(const std::shared_ptr<DeviceShared>& shared, const char*
     GlFormat format;
     if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error)) return Reject(path, error);
     if (!dds.cube) return Reject(path, "a 2D texture, not a cube map");
-    if (!FitsDevice(*shared, dds, 6, &format, &error)) return Reject(path, error);
+    if (!FitsDevice(shared, dds, 6, &format, &error)) return Reject(path, error);
 
     ResetUnpackState();
     DrainGlErrors();
-    auto* result = new GlCubeTexture(shared);
+    auto* result = new GlCubeTexture(device);
     glCreateTextures(GL_TEXTURE_CUBE_MAP, 1, &result->name);
     glTextureStorage2D(result->name, GLsizei(dds.levels), format.internal, GLsizei(dds.width),
                        GLsizei(dds.height));

@@ -1,11 +1,11 @@
 #include "platform/gfx/recording/recorder.h"
 
 #include <cstdio>
-#include <cstring>
 #include <map>
-#include <memory>
+#include <utility>
 
 #include "platform/files.h"
+#include "platform/gfx/core/device_objects.h"
 #include "platform/gfx/core/text_buffer.h"
 
 namespace gfx::recording {
@@ -14,52 +14,39 @@ namespace {
 
 Recorder theRecorder;
 
+// The back buffer of a device made without a size (or without a window).
+constexpr uint32_t kDefaultWidth = 800;
+constexpr uint32_t kDefaultHeight = 600;
+
 void Log(const char* name, uint32_t object, std::vector<double> args = {},
          std::string text = {}) {
     theRecorder.calls.push_back(Call{name, object, std::move(args), std::move(text)});
 }
 
-// Identity and reference count shared by every recording object.
-class RecordedObject {
+// The id and kind every recording object is logged under.
+class Identity {
 public:
-    RecordedObject(const char* kind) : id_(theRecorder.nextId++), kind_(kind) {}
-    virtual ~RecordedObject() = default;
+    explicit Identity(const char* kind) : id_(theRecorder.nextId++), kind_(kind) {}
+    virtual ~Identity() = default;
     uint32_t id() const { return id_; }
     const char* kind() const { return kind_; }
 
-protected:
+private:
     uint32_t id_;
     const char* kind_;
-    uint32_t references_ = 1;
 };
 
-// What a device's children need after the device itself may be gone.
-struct DeviceState {
-    uint32_t liveObjects = 0;
-};
-
-// Base of everything created on a device: counts itself among the device's live objects.
-class DeviceChild : public RecordedObject {
+// A recording object: the front's or a child's behaviour, its releases logged.
+template <typename Base>
+class Recorded : public Base, public Identity {
 public:
-    DeviceChild(const char* kind, std::shared_ptr<DeviceState> device)
-        : RecordedObject(kind), device_(std::move(device)) {
-        ++device_->liveObjects;
-    }
-    ~DeviceChild() override { --device_->liveObjects; }
+    template <typename... Arguments>
+    explicit Recorded(const char* kind, Arguments&&... arguments)
+        : Base(std::forward<Arguments>(arguments)...), Identity(kind) {}
 
-private:
-    std::shared_ptr<DeviceState> device_;
+protected:
+    void OnRelease(uint32_t left) override { Log("Release", id(), {double(left)}, kind()); }
 };
-
-// AddRef/Release for a recording class; Release is logged with the references left.
-#define RECORDING_REFCOUNT                                           \
-    uint32_t AddRef() override { return ++references_; }             \
-    uint32_t Release() override {                                    \
-        uint32_t left = --references_;                               \
-        Log("Release", id_, {static_cast<double>(left)}, kind_);     \
-        if (left == 0) delete this;                                  \
-        return left;                                                 \
-    }
 
 bool FileOpens(const char* path) {
     FILE* file = OpenFile(path, "rb");
@@ -68,92 +55,53 @@ bool FileOpens(const char* path) {
     return true;
 }
 
-class RecordingVertexBuffer final : public VertexBuffer, public DeviceChild {
+// A vertex or index buffer (Base: VertexBufferObject or IndexBufferObject);
+// the front keeps its contents, locks and their checks.
+template <typename Base>
+class RecordingBuffer final : public Recorded<Base> {
 public:
-    RecordingVertexBuffer(std::shared_ptr<DeviceState> device, uint32_t length)
-        : DeviceChild("VertexBuffer", std::move(device)), contents(length) {}
-    RECORDING_REFCOUNT
+    using Recorded<Base>::Recorded;
     HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override {
-        Log("Lock", id_, {double(offset), double(size), double(flags)});
-        if (!data) return D3DERR_INVALIDCALL;
-        if (theRecorder.IsFailing("Lock") || offset > contents.size()) return E_FAIL;
-        *data = contents.data() + offset;
-        return S_OK;
+        Log("Lock", this->id(), {double(offset), double(size), double(flags)});
+        if (theRecorder.IsFailing("Lock")) {
+            if (data) *data = nullptr;
+            return E_FAIL;
+        }
+        return Base::Lock(offset, size, data, flags);
     }
     HRESULT Unlock() override {
-        Log("Unlock", id_);
-        return S_OK;
+        Log("Unlock", this->id());
+        return Base::Unlock();
     }
-    uint32_t GetLength() const override { return static_cast<uint32_t>(contents.size()); }
-    std::vector<uint8_t> contents;
 };
 
-class RecordingIndexBuffer final : public IndexBuffer, public DeviceChild {
+class RecordingDeclaration final : public Recorded<DeclarationObject> {
 public:
-    RecordingIndexBuffer(std::shared_ptr<DeviceState> device, uint32_t length, Format format)
-        : DeviceChild("IndexBuffer", std::move(device)), contents(length), format_(format) {}
-    RECORDING_REFCOUNT
-    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override {
-        Log("Lock", id_, {double(offset), double(size), double(flags)});
-        if (!data) return D3DERR_INVALIDCALL;
-        if (theRecorder.IsFailing("Lock") || offset > contents.size()) return E_FAIL;
-        *data = contents.data() + offset;
-        return S_OK;
-    }
-    HRESULT Unlock() override {
-        Log("Unlock", id_);
-        return S_OK;
-    }
-    uint32_t GetLength() const override { return static_cast<uint32_t>(contents.size()); }
-    Format GetFormat() const override { return format_; }
-    std::vector<uint8_t> contents;
-
-private:
-    Format format_;
+    using Recorded<DeclarationObject>::Recorded;
 };
 
-class RecordingDeclaration final : public VertexDeclaration, public DeviceChild {
+class RecordingTexture final : public Recorded<DeviceChild<Texture>> {
 public:
-    RecordingDeclaration(std::shared_ptr<DeviceState> device, std::vector<VertexElement> elements)
-        : DeviceChild("VertexDeclaration", std::move(device)), elements_(std::move(elements)) {}
-    RECORDING_REFCOUNT
-    const VertexElement* GetElements(uint32_t* count) const override {
-        if (count) *count = static_cast<uint32_t>(elements_.size());
-        return elements_.data();
-    }
-
-private:
-    std::vector<VertexElement> elements_;
-};
-
-class RecordingTexture final : public Texture, public DeviceChild {
-public:
-    explicit RecordingTexture(std::shared_ptr<DeviceState> device)
-        : DeviceChild("Texture", std::move(device)) {}
-    RECORDING_REFCOUNT
+    using Recorded<DeviceChild<Texture>>::Recorded;
     ResourceType GetType() const override { return ResourceType::Texture; }
     uint32_t GetLevelCount() const override { return 1; }
     uint32_t GetWidth(uint32_t) const override { return 1; }
     uint32_t GetHeight(uint32_t) const override { return 1; }
 };
 
-class RecordingCubeTexture final : public CubeTexture, public DeviceChild {
+class RecordingCubeTexture final : public Recorded<DeviceChild<CubeTexture>> {
 public:
-    explicit RecordingCubeTexture(std::shared_ptr<DeviceState> device)
-        : DeviceChild("CubeTexture", std::move(device)) {}
-    RECORDING_REFCOUNT
+    using Recorded<DeviceChild<CubeTexture>>::Recorded;
     ResourceType GetType() const override { return ResourceType::CubeTexture; }
     uint32_t GetLevelCount() const override { return 1; }
     uint32_t GetEdgeLength(uint32_t) const override { return 1; }
 };
 
-class RecordingEffect final : public Effect, public DeviceChild {
+class RecordingEffect final : public Recorded<DeviceChild<Effect>> {
 public:
-    explicit RecordingEffect(std::shared_ptr<DeviceState> device)
-        : DeviceChild("Effect", std::move(device)) {}
-    RECORDING_REFCOUNT
+    using Recorded<DeviceChild<Effect>>::Recorded;
     EffectHandle GetTechniqueByName(const char* name) override {
-        Log("GetTechniqueByName", id_, {}, name ? name : "");
+        Log("GetTechniqueByName", id(), {}, name ? name : "");
         if (!name) return nullptr;
         // The handle must outlive the caller's string: keep our own copy.
         auto found = techniques_.find(name);
@@ -161,24 +109,24 @@ public:
         return found->second.c_str();
     }
     HRESULT SetTechnique(EffectHandle technique) override {
-        Log("SetTechnique", id_, {}, technique ? technique : "");
+        Log("SetTechnique", id(), {}, technique ? technique : "");
         return technique ? S_OK : D3DERR_INVALIDCALL;
     }
     HRESULT Begin(uint32_t* passes, uint32_t flags) override {
-        Log("Begin", id_, {double(flags)});
+        Log("Begin", id(), {double(flags)});
         if (passes) *passes = theRecorder.effectPassCount;
         return S_OK;
     }
     HRESULT BeginPass(uint32_t pass) override {
-        Log("BeginPass", id_, {double(pass)});
+        Log("BeginPass", id(), {double(pass)});
         return S_OK;
     }
     HRESULT EndPass() override {
-        Log("EndPass", id_);
+        Log("EndPass", id());
         return S_OK;
     }
     HRESULT End() override {
-        Log("End", id_);
+        Log("End", id());
         return S_OK;
     }
     HRESULT SetMatrix(EffectHandle parameter, const Matrix4* value) override {
@@ -186,21 +134,21 @@ public:
         if (value)
             for (int r = 0; r < 4; ++r)
                 for (int c = 0; c < 4; ++c) args.push_back(value->m[r][c]);
-        Log("SetMatrix", id_, std::move(args), parameter ? parameter : "");
+        Log("SetMatrix", id(), std::move(args), parameter ? parameter : "");
         return value ? S_OK : D3DERR_INVALIDCALL;
     }
     HRESULT SetVector(EffectHandle parameter, const Vector4* value) override {
         std::vector<double> args;
         if (value) args = {value->x, value->y, value->z, value->w};
-        Log("SetVector", id_, std::move(args), parameter ? parameter : "");
+        Log("SetVector", id(), std::move(args), parameter ? parameter : "");
         return value ? S_OK : D3DERR_INVALIDCALL;
     }
     HRESULT SetFloat(EffectHandle parameter, float value) override {
-        Log("SetFloat", id_, {value}, parameter ? parameter : "");
+        Log("SetFloat", id(), {value}, parameter ? parameter : "");
         return S_OK;
     }
     HRESULT SetTexture(EffectHandle parameter, BaseTexture* value) override {
-        Log("SetTexture", id_, {double(IdOf(value))}, parameter ? parameter : "");
+        Log("SetTexture", id(), {double(IdOf(value))}, parameter ? parameter : "");
         return S_OK;
     }
 
@@ -208,11 +156,9 @@ private:
     std::map<std::string, std::string> techniques_;
 };
 
-class RecordingFont final : public Font, public DeviceChild {
+class RecordingFont final : public Recorded<DeviceChild<Font>> {
 public:
-    explicit RecordingFont(std::shared_ptr<DeviceState> device)
-        : DeviceChild("Font", std::move(device)) {}
-    RECORDING_REFCOUNT
+    using Recorded<DeviceChild<Font>>::Recorded;
     int DrawTextA(void* sprite, const char* text, int count, Rect* rect, uint32_t format,
                   uint32_t color) override {
         std::string drawn;
@@ -225,228 +171,216 @@ public:
             args.insert(args.end(), {0, 0, 0, 0});
         }
         args.insert(args.end(), {double(format), double(color)});
-        Log("DrawTextA", id_, std::move(args), drawn);
+        Log("DrawTextA", id(), std::move(args), drawn);
         return text ? 20 : 0;
     }
 };
 
-class RecordingDevice final : public Device, public RecordedObject {
+// Every call is logged first; the front then checks it as it checks the
+// OpenGL device's, and the hooks make recording objects.
+class RecordingDevice final : public Recorded<DeviceFront> {
 public:
-    RecordingDevice() : RecordedObject("Device"), state_(std::make_shared<DeviceState>()) {}
-    uint32_t AddRef() override { return ++references_; }
-    uint32_t Release() override {
-        uint32_t left = --references_;
-        Log("Release", id_, {double(left)}, kind_);
-        if (left == 0) {
-            if (state_->liveObjects != 0) {
-                ++theRecorder.devicesReleasedWithLiveObjects;
-                std::fprintf(stderr, "gfx: device released with %u live objects\n",
-                             state_->liveObjects);
-            }
-            delete this;
-        }
-        return left;
-    }
+    RecordingDevice(uint32_t width, uint32_t height, bool depth)
+        : Recorded<DeviceFront>("Device", width, height, depth) {}
 
     HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                                VertexBuffer** buffer, void* sharedHandle) override {
-        Log("CreateVertexBuffer", id_,
+        Log("CreateVertexBuffer", id(),
             {double(length), double(usage), double(fvf), double(pool), double(sharedHandle != nullptr)});
-        if (!buffer) return D3DERR_INVALIDCALL;
-        *buffer = nullptr;
-        if (theRecorder.IsFailing("CreateVertexBuffer") || length == 0) return D3DERR_INVALIDCALL;
-        *buffer = new RecordingVertexBuffer(state_, length);
-        return S_OK;
+        if (buffer && theRecorder.IsFailing("CreateVertexBuffer")) return Fail(buffer, D3DERR_INVALIDCALL);
+        return DeviceFront::CreateVertexBuffer(length, usage, fvf, pool, buffer, sharedHandle);
     }
     HRESULT CreateIndexBuffer(uint32_t length, uint32_t usage, Format format, Pool pool,
                               IndexBuffer** buffer, void* sharedHandle) override {
-        Log("CreateIndexBuffer", id_,
+        Log("CreateIndexBuffer", id(),
             {double(length), double(usage), double(format), double(pool), double(sharedHandle != nullptr)});
-        if (!buffer) return D3DERR_INVALIDCALL;
-        *buffer = nullptr;
-        if (theRecorder.IsFailing("CreateIndexBuffer") || length == 0) return D3DERR_INVALIDCALL;
-        *buffer = new RecordingIndexBuffer(state_, length, format);
-        return S_OK;
+        if (buffer && theRecorder.IsFailing("CreateIndexBuffer")) return Fail(buffer, D3DERR_INVALIDCALL);
+        return DeviceFront::CreateIndexBuffer(length, usage, format, pool, buffer, sharedHandle);
     }
     HRESULT CreateVertexDeclaration(const VertexElement* elements,
                                     VertexDeclaration** declaration) override {
-        std::vector<VertexElement> table;
         std::vector<double> args;
-        for (const VertexElement* e = elements; e && table.size() < 64; ++e) {
-            table.push_back(*e);
-            if (e->stream == 0xFF) break;
-            args.insert(args.end(), {double(e->stream), double(e->offset), double(e->type),
-                                     double(e->method), double(e->usage), double(e->usageIndex)});
+        for (uint32_t i = 0; elements && i < rules::kMaxDeclarationElements; ++i) {
+            const VertexElement& e = elements[i];
+            if (e.stream == D3DDECL_END.stream) break;
+            args.insert(args.end(), {double(e.stream), double(e.offset), double(e.type),
+                                     double(e.method), double(e.usage), double(e.usageIndex)});
         }
-        Log("CreateVertexDeclaration", id_, args);
-        if (!declaration) return D3DERR_INVALIDCALL;
-        *declaration = nullptr;
-        if (theRecorder.IsFailing("CreateVertexDeclaration") || table.empty() ||
-            table.back().stream != 0xFF)
-            return D3DERR_INVALIDCALL;
-        *declaration = new RecordingDeclaration(state_, std::move(table));
-        return S_OK;
+        Log("CreateVertexDeclaration", id(), args);
+        if (declaration && theRecorder.IsFailing("CreateVertexDeclaration"))
+            return Fail(declaration, D3DERR_INVALIDCALL);
+        return DeviceFront::CreateVertexDeclaration(elements, declaration);
     }
     HRESULT CreateTextureFromFile(const char* path, Texture** texture) override {
-        Log("CreateTextureFromFile", id_, {}, path ? path : "");
-        if (!texture) return D3DERR_INVALIDCALL;
-        *texture = nullptr;
-        if (theRecorder.IsFailing("CreateTextureFromFile") || !FileOpens(path)) return E_FAIL;
-        *texture = new RecordingTexture(state_);
-        return S_OK;
+        Log("CreateTextureFromFile", id(), {}, path ? path : "");
+        if (texture && theRecorder.IsFailing("CreateTextureFromFile")) return Fail(texture, E_FAIL);
+        return DeviceFront::CreateTextureFromFile(path, texture);
     }
     HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) override {
-        Log("CreateCubeTextureFromFile", id_, {}, path ? path : "");
-        if (!texture) return D3DERR_INVALIDCALL;
-        *texture = nullptr;
-        if (theRecorder.IsFailing("CreateCubeTextureFromFile") || !FileOpens(path)) return E_FAIL;
-        *texture = new RecordingCubeTexture(state_);
-        return S_OK;
+        Log("CreateCubeTextureFromFile", id(), {}, path ? path : "");
+        if (texture && theRecorder.IsFailing("CreateCubeTextureFromFile")) return Fail(texture, E_FAIL);
+        return DeviceFront::CreateCubeTextureFromFile(path, texture);
     }
     HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
                                  Buffer** errors) override {
-        Log("CreateEffectFromFile", id_, {double(flags)}, path ? path : "");
-        if (!effect) return D3DERR_INVALIDCALL;
-        *effect = nullptr;
-        if (errors) *errors = nullptr;
-        if (theRecorder.IsFailing("CreateEffectFromFile")) {
+        Log("CreateEffectFromFile", id(), {double(flags)}, path ? path : "");
+        if (effect && theRecorder.IsFailing("CreateEffectFromFile")) {
             if (errors) *errors = CreateTextBuffer(theRecorder.effectErrorText);
-            return E_FAIL;
+            return Fail(effect, E_FAIL);
         }
+        return DeviceFront::CreateEffectFromFile(path, flags, effect, errors);
+    }
+    HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
+                       int32_t italic, uint32_t charSet, uint32_t outputPrecision,
+                       uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
+                       Font** font) override {
+        Log("CreateFont", id(),
+            {double(height), double(width), double(weight), double(mipLevels), double(italic),
+             double(charSet), double(outputPrecision), double(quality), double(pitchAndFamily)},
+            faceName ? faceName : "");
+        if (font && theRecorder.IsFailing("CreateFont")) return Fail(font, E_FAIL);
+        return DeviceFront::CreateFont(height, width, weight, mipLevels, italic, charSet,
+                                       outputPrecision, quality, pitchAndFamily, faceName, font);
+    }
+
+    HRESULT SetRenderState(RenderState state, uint32_t value) override {
+        Log("SetRenderState", id(), {double(state), double(value)});
+        return DeviceFront::SetRenderState(state, value);
+    }
+    HRESULT SetSamplerState(uint32_t sampler, SamplerState type, uint32_t value) override {
+        Log("SetSamplerState", id(), {double(sampler), double(type), double(value)});
+        return DeviceFront::SetSamplerState(sampler, type, value);
+    }
+    HRESULT LightEnable(uint32_t index, int32_t enable) override {
+        Log("LightEnable", id(), {double(index), double(enable)});
+        return DeviceFront::LightEnable(index, enable);
+    }
+    HRESULT SetViewport(const Viewport* viewport) override {
+        if (viewport)
+            Log("SetViewport", id(),
+                {double(viewport->x), double(viewport->y), double(viewport->width),
+                 double(viewport->height), viewport->minZ, viewport->maxZ});
+        return DeviceFront::SetViewport(viewport);
+    }
+    HRESULT SetVertexDeclaration(VertexDeclaration* declaration) override {
+        Log("SetVertexDeclaration", id(), {double(IdOf(declaration))});
+        return DeviceFront::SetVertexDeclaration(declaration);
+    }
+    HRESULT SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
+                            uint32_t stride) override {
+        Log("SetStreamSource", id(), {double(stream), double(IdOf(buffer)), double(offset), double(stride)});
+        return DeviceFront::SetStreamSource(stream, buffer, offset, stride);
+    }
+    HRESULT SetIndices(IndexBuffer* buffer) override {
+        Log("SetIndices", id(), {double(IdOf(buffer))});
+        return DeviceFront::SetIndices(buffer);
+    }
+    HRESULT Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color, float z,
+                  uint32_t stencil) override {
+        Log("Clear", id(), {double(count), double(rects != nullptr), double(flags), double(color), z, double(stencil)});
+        return DeviceFront::Clear(count, rects, flags, color, z, stencil);
+    }
+    HRESULT BeginScene() override {
+        Log("BeginScene", id());
+        if (theRecorder.IsFailing("BeginScene")) return E_FAIL;
+        return DeviceFront::BeginScene();
+    }
+    HRESULT EndScene() override {
+        Log("EndScene", id());
+        return DeviceFront::EndScene();
+    }
+    HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
+                    const void* dirtyRegion) override {
+        Log("Present", id(),
+            {double(sourceRect != nullptr), double(destRect != nullptr),
+             double(overrideWindow != nullptr), double(dirtyRegion != nullptr)});
+        return DeviceFront::Present(sourceRect, destRect, overrideWindow, dirtyRegion);
+    }
+    HRESULT DrawPrimitive(PrimitiveType type, uint32_t startVertex,
+                          uint32_t primitiveCount) override {
+        Log("DrawPrimitive", id(), {double(type), double(startVertex), double(primitiveCount)});
+        return DeviceFront::DrawPrimitive(type, startVertex, primitiveCount);
+    }
+    HRESULT DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertexIndex,
+                                 uint32_t minVertexIndex, uint32_t numVertices,
+                                 uint32_t startIndex, uint32_t primitiveCount) override {
+        Log("DrawIndexedPrimitive", id(),
+            {double(type), double(baseVertexIndex), double(minVertexIndex), double(numVertices),
+             double(startIndex), double(primitiveCount)});
+        return DeviceFront::DrawIndexedPrimitive(type, baseVertexIndex, minVertexIndex,
+                                                 numVertices, startIndex, primitiveCount);
+    }
+
+protected:
+    void OnLastRelease() override {
+        uint32_t before = GetDevicesReleasedWithLiveObjects();
+        DeviceFront::OnLastRelease();
+        theRecorder.devicesReleasedWithLiveObjects += int(GetDevicesReleasedWithLiveObjects() - before);
+    }
+
+    HRESULT MakeVertexBuffer(uint32_t length, VertexBuffer** buffer) override {
+        *buffer = new RecordingBuffer<VertexBufferObject>("VertexBuffer", *this, length);
+        return S_OK;
+    }
+    HRESULT MakeIndexBuffer(uint32_t length, Format format, IndexBuffer** buffer) override {
+        *buffer = new RecordingBuffer<IndexBufferObject>("IndexBuffer", *this, length, format);
+        return S_OK;
+    }
+    HRESULT MakeVertexDeclaration(std::vector<VertexElement> table,
+                                  std::vector<rules::ElementLayout> layout,
+                                  VertexDeclaration** declaration) override {
+        *declaration = new RecordingDeclaration("VertexDeclaration", *this, std::move(table),
+                                                std::move(layout));
+        return S_OK;
+    }
+    // A texture "loads" when its file opens.
+    HRESULT LoadTexture(const char* path, Texture** texture) override {
+        if (!FileOpens(path)) return E_FAIL;
+        *texture = new RecordingTexture("Texture", *this);
+        return S_OK;
+    }
+    HRESULT LoadCubeTexture(const char* path, CubeTexture** texture) override {
+        if (!FileOpens(path)) return E_FAIL;
+        *texture = new RecordingCubeTexture("CubeTexture", *this);
+        return S_OK;
+    }
+    HRESULT MakeEffect(const char* path, uint32_t /*flags*/, Effect** effect, Buffer** errors) override {
         if (!FileOpens(path)) {
             if (errors)
                 *errors = CreateTextBuffer(std::string("cannot open effect file \"") +
                                            (path ? path : "") + "\"");
             return E_FAIL;
         }
-        *effect = new RecordingEffect(state_);
+        *effect = new RecordingEffect("Effect", *this);
         return S_OK;
     }
-    HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
-                       int32_t italic, uint32_t charSet, uint32_t outputPrecision,
-                       uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
-                       Font** font) override {
-        Log("CreateFont", id_,
-            {double(height), double(width), double(weight), double(mipLevels), double(italic),
-             double(charSet), double(outputPrecision), double(quality), double(pitchAndFamily)},
-            faceName ? faceName : "");
-        if (!font) return D3DERR_INVALIDCALL;
-        *font = nullptr;
-        if (theRecorder.IsFailing("CreateFont")) return E_FAIL;
-        *font = new RecordingFont(state_);
+    HRESULT MakeFont(int32_t, uint32_t, uint32_t, uint32_t, int32_t, uint32_t, uint32_t, uint32_t,
+                     uint32_t, const char*, Font** font) override {
+        *font = new RecordingFont("Font", *this);
         return S_OK;
     }
-
-    HRESULT SetRenderState(RenderState state, uint32_t value) override {
-        Log("SetRenderState", id_, {double(state), double(value)});
-        renderStates_[state] = value;
-        return S_OK;
-    }
-    HRESULT GetRenderState(RenderState state, uint32_t* value) override {
-        if (!value) return D3DERR_INVALIDCALL;
-        auto found = renderStates_.find(state);
-        *value = found == renderStates_.end() ? DefaultRenderState(state) : found->second;
-        return S_OK;
-    }
-    HRESULT SetSamplerState(uint32_t sampler, SamplerState type, uint32_t value) override {
-        Log("SetSamplerState", id_, {double(sampler), double(type), double(value)});
-        return S_OK;
-    }
-    HRESULT LightEnable(uint32_t index, int32_t enable) override {
-        Log("LightEnable", id_, {double(index), double(enable)});
-        return S_OK;
-    }
-    HRESULT SetViewport(const Viewport* viewport) override {
-        if (!viewport) return D3DERR_INVALIDCALL;
-        Log("SetViewport", id_,
-            {double(viewport->x), double(viewport->y), double(viewport->width),
-             double(viewport->height), viewport->minZ, viewport->maxZ});
-        viewport_ = *viewport;
-        return S_OK;
-    }
-    HRESULT GetViewport(Viewport* viewport) override {
-        if (!viewport) return D3DERR_INVALIDCALL;
-        *viewport = viewport_;
-        return S_OK;
-    }
-    HRESULT SetVertexDeclaration(VertexDeclaration* declaration) override {
-        Log("SetVertexDeclaration", id_, {double(IdOf(declaration))});
-        return S_OK;
-    }
-    HRESULT SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
-                            uint32_t stride) override {
-        Log("SetStreamSource", id_, {double(stream), double(IdOf(buffer)), double(offset), double(stride)});
-        return S_OK;
-    }
-    HRESULT SetIndices(IndexBuffer* buffer) override {
-        Log("SetIndices", id_, {double(IdOf(buffer))});
-        return S_OK;
-    }
-    HRESULT Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color, float z,
-                  uint32_t stencil) override {
-        Log("Clear", id_, {double(count), double(rects != nullptr), double(flags), double(color), z, double(stencil)});
-        return S_OK;
-    }
-    HRESULT BeginScene() override {
-        Log("BeginScene", id_);
-        return theRecorder.IsFailing("BeginScene") ? E_FAIL : S_OK;
-    }
-    HRESULT EndScene() override {
-        Log("EndScene", id_);
-        return S_OK;
-    }
-    HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
-                    const void* dirtyRegion) override {
-        Log("Present", id_,
-            {double(sourceRect != nullptr), double(destRect != nullptr),
-             double(overrideWindow != nullptr), double(dirtyRegion != nullptr)});
-        return S_OK;
-    }
-    HRESULT DrawPrimitive(PrimitiveType type, uint32_t startVertex,
-                          uint32_t primitiveCount) override {
-        Log("DrawPrimitive", id_, {double(type), double(startVertex), double(primitiveCount)});
-        return S_OK;
-    }
-    HRESULT DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertexIndex,
-                                 uint32_t minVertexIndex, uint32_t numVertices,
-                                 uint32_t startIndex, uint32_t primitiveCount) override {
-        Log("DrawIndexedPrimitive", id_,
-            {double(type), double(baseVertexIndex), double(minVertexIndex), double(numVertices),
-             double(startIndex), double(primitiveCount)});
-        return S_OK;
-    }
-    uint32_t GetLiveObjectCount() const override { return state_->liveObjects; }
+    void ClearTargets(uint32_t, const Rect*, uint32_t, uint32_t, float, uint32_t) override {}
+    void PresentFrame() override {}
+    void DrawVertices(PrimitiveType, uint32_t, uint32_t) override {}
+    void DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t) override {}
 
 private:
-    static uint32_t DefaultRenderState(RenderState state) {
-        switch (state) {
-            case D3DRS_ZENABLE: return D3DZB_TRUE;
-            case D3DRS_FILLMODE: return D3DFILL_SOLID;
-            case D3DRS_ZWRITEENABLE: return 1;
-            case D3DRS_CULLMODE: return D3DCULL_CCW;
-            case D3DRS_LIGHTING: return 1;
-            default: return 0;
-        }
+    template <typename T>
+    static HRESULT Fail(T** output, HRESULT result) {
+        *output = nullptr;
+        return result;
     }
-
-    std::shared_ptr<DeviceState> state_;
-    std::map<uint32_t, uint32_t> renderStates_;
-    Viewport viewport_;
 };
 
-class RecordingDirect3D final : public Direct3D, public RecordedObject {
+class RecordingDirect3D final : public Recorded<Direct3DFront> {
 public:
-    RecordingDirect3D() : RecordedObject("Direct3D") {}
-    RECORDING_REFCOUNT
+    RecordingDirect3D() : Recorded<Direct3DFront>("Direct3D") {}
+
     HRESULT GetDeviceCaps(uint32_t adapter, DeviceType type, Caps* caps) override {
-        Log("GetDeviceCaps", id_, {double(adapter), double(type)});
-        if (!caps) return D3DERR_INVALIDCALL;
-        *caps = Caps{};
-        caps->deviceType = type;
-        caps->adapterOrdinal = adapter;
-        caps->devCaps = theRecorder.devCaps;
-        caps->maxTextureWidth = caps->maxTextureHeight = 8192;
-        return S_OK;
+        Log("GetDeviceCaps", id(), {double(adapter), double(type)});
+        HRESULT result = Direct3DFront::GetDeviceCaps(adapter, type, caps);
+        if (Succeeded(result)) caps->devCaps = theRecorder.devCaps;
+        return result;
     }
     HRESULT CreateDevice(uint32_t adapter, DeviceType type, HWND focusWindow,
                          uint32_t behaviorFlags, PresentParameters* p, Device** device) override {
@@ -462,16 +396,24 @@ public:
                          double(p->autoDepthStencilFormat), double(p->flags),
                          double(p->fullScreenRefreshRateInHz), double(p->presentationInterval)});
         }
-        Log("CreateDevice", id_, std::move(args));
-        if (!device || !p) return D3DERR_INVALIDCALL;
-        *device = nullptr;
-        if (theRecorder.IsFailing("CreateDevice")) return D3DERR_NOTAVAILABLE;
-        *device = new RecordingDevice();
+        Log("CreateDevice", id(), std::move(args));
+        if (device && p && theRecorder.IsFailing("CreateDevice")) {
+            *device = nullptr;
+            return D3DERR_NOTAVAILABLE;
+        }
+        return Direct3DFront::CreateDevice(adapter, type, focusWindow, behaviorFlags, p, device);
+    }
+
+protected:
+    // No window is needed: the back buffer is the size asked for, 800 × 600 if none.
+    HRESULT MakeDevice(HWND /*window*/, PresentParameters* p, Device** device) override {
+        if (p->backBufferWidth == 0) p->backBufferWidth = kDefaultWidth;
+        if (p->backBufferHeight == 0) p->backBufferHeight = kDefaultHeight;
+        *device = new RecordingDevice(p->backBufferWidth, p->backBufferHeight,
+                                      p->enableAutoDepthStencil != 0);
         return S_OK;
     }
 };
-
-#undef RECORDING_REFCOUNT
 
 }  // namespace
 
@@ -517,18 +459,18 @@ void Install() {
 }
 
 Device* CreateDevice() {
-    return new RecordingDevice();
+    return new RecordingDevice(kDefaultWidth, kDefaultHeight, true);
 }
 
 uint32_t IdOf(const Unknown* object) {
-    auto recorded = dynamic_cast<const RecordedObject*>(object);
+    auto recorded = dynamic_cast<const Identity*>(object);
     return recorded ? recorded->id() : 0;
 }
 
 const std::vector<uint8_t>& ContentsOf(const Unknown* buffer) {
     static const std::vector<uint8_t> empty;
-    if (auto vertices = dynamic_cast<const RecordingVertexBuffer*>(buffer)) return vertices->contents;
-    if (auto indices = dynamic_cast<const RecordingIndexBuffer*>(buffer)) return indices->contents;
+    if (auto vertices = dynamic_cast<const VertexBufferObject*>(buffer)) return vertices->Bytes();
+    if (auto indices = dynamic_cast<const IndexBufferObject*>(buffer)) return indices->Bytes();
     return empty;
 }
 

@@ -1,7 +1,9 @@
 // The recording device backend: implements every device interface without a
 // GPU, logs each call with its arguments in order, keeps buffer contents and
 // can be told to fail chosen calls. For call-order tests; the same behaviours
-// are tested on the OpenGL backend by reading pixels back.
+// are tested on the OpenGL backend by reading pixels back. Calls pass the
+// same front as on the OpenGL device (core/device_front.h): what that device
+// refuses, this one refuses too, with the reason in the log (core/log.h).
 //
 // Every object gets a stable id (1, 2, 3, ... in creation order since the last
 // Reset) so that tests compare call sequences and ids, not log text.
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "platform/gfx/core/device.h"
+#include "platform/gfx/core/device_rules.h"
 
 namespace gfx::recording {
 
@@ -34,8 +37,8 @@ struct Recorder {
     std::string effectErrorText = "effect.fx(1,1): error X0000: forced failure";
     // Pass count that Effect::Begin reports.
     uint32_t effectPassCount = 2;
-    // DevCaps that GetDeviceCaps reports.
-    uint32_t devCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    // DevCaps that GetDeviceCaps reports (by default those of every device).
+    uint32_t devCaps = rules::kDevCaps;
     // Devices whose last reference went while objects created on them lived.
     int devicesReleasedWithLiveObjects = 0;
     uint32_t nextId = 1;
@@ -59,8 +62,8 @@ void Install();
 
 // A recording Direct3D object (one reference), or null while "Direct3DCreate9" fails.
 Direct3D* CreateDirect3D();
-// A recording device without a window (one reference), for tests of code that
-// only borrows a device.
+// A recording device without a window (one reference, an 800 × 600 back
+// buffer with depth), for tests of code that only borrows a device.
 Device* CreateDevice();
 
 // The id the recorder gave an object; 0 for null or a non-recording object.

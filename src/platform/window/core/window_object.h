@@ -1,20 +1,16 @@
 // What a window handle points to. The core keeps the Win32-side state (class
-// procedure, styles, client size, visibility); a backend keeps its native
-// window in the fields it owns (sdlWindow for the SDL backend).
+// procedure, styles, client size, visibility); the backend hangs its native
+// window on it.
 #pragma once
 
 #include <string>
 
+#include "platform/window/core/native_window.h"
 #include "platform/window/core/window_api.h"
 
-struct SDL_Window;
-
 struct WindowObject {
-    // Native window of the SDL backend; null for other backends.
-    SDL_Window* sdlWindow = nullptr;
-    // True when the SDL window belongs to someone else (WrapSdlWindow); such
-    // a handle is not a window of the window system and receives no messages.
-    bool borrowed = false;
+    // Made and kept by the backend; null while there is none.
+    NativeWindow* native = nullptr;
 
     // Set by CreateWindowExA, kept by the window system.
     WNDPROC procedure = nullptr;

@@ -5,12 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/window/core/window_backend.h"
 #include "platform/window/sdl/application_icon.h"
-#include "platform/window/sdl/native_window.h"
+#include "platform/window/sdl/sdl_native_window.h"
 #include "platform/window/sdl/sdl_translation.h"
 #include "platform/window/sdl/stop_signals.h"
 #include "platform/text/cp949.h"
@@ -61,29 +62,32 @@ public:
         }
         SDL_SetWindowData(native, kHandleKey, window);
         if (IsApplicationIcon(window->icon)) SetApplicationIcon(native);
-        window->sdlWindow = native;
+        natives_.push_back(std::make_unique<SdlNativeWindow>(native, /*borrowed=*/false));
+        window->native = natives_.back().get();
         return true;
     }
 
     void DestroyNativeWindow(HWND window) override {
-        if (!window->sdlWindow) return;
+        SDL_Window* native = GetSdlWindow(window);
+        if (!native) return;
         // The handle dies here, but the native window is only hidden: a
         // graphics device created on it keeps its GL context on this surface
         // and must still be able to make it current to release its objects
         // (the program releases its device after the message loop, when the
-        // window was closed long before). The process's exit reclaims it.
-        SDL_SetWindowData(window->sdlWindow, kHandleKey, nullptr);
-        SDL_HideWindow(window->sdlWindow);
-        window->sdlWindow = nullptr;
+        // window was closed long before). The process's exit reclaims it;
+        // its native window object stays in natives_ until then.
+        SDL_SetWindowData(native, kHandleKey, nullptr);
+        SDL_HideWindow(native);
+        window->native = nullptr;
     }
 
     void ResizeNativeWindow(HWND window, int clientWidth, int clientHeight) override {
         // SDL refuses empty windows; the smallest it takes is 1 x 1.
-        SDL_SetWindowSize(window->sdlWindow, std::max(clientWidth, 1), std::max(clientHeight, 1));
+        SDL_SetWindowSize(GetSdlWindow(window), std::max(clientWidth, 1), std::max(clientHeight, 1));
     }
 
     void ShowNativeWindow(HWND window, int showCommand) override {
-        SDL_Window* native = window->sdlWindow;
+        SDL_Window* native = GetSdlWindow(window);
         switch (showCommand) {
         case SW_HIDE:
             SDL_HideWindow(native);
@@ -193,9 +197,9 @@ private:
         SdlEventContext context;
         context.modifiers = SDL_GetModState();
         context.mouseButtons = buttonsBefore;
-        if (window->sdlWindow) {
-            SDL_GetWindowSize(window->sdlWindow, &context.clientWidth, &context.clientHeight);
-            context.maximized = (SDL_GetWindowFlags(window->sdlWindow) & SDL_WINDOW_MAXIMIZED) != 0;
+        if (SDL_Window* native = GetSdlWindow(window)) {
+            SDL_GetWindowSize(native, &context.clientWidth, &context.clientHeight);
+            context.maximized = (SDL_GetWindowFlags(native) & SDL_WINDOW_MAXIMIZED) != 0;
         }
         if (event.type == SDL_MOUSEWHEEL) {
             SDL_GetGlobalMouseState(&context.cursorScreenX, &context.cursorScreenY);
@@ -218,6 +222,8 @@ private:
     }
 
     Uint32 buttons_ = 0;
+    // Every native window made, kept until the process ends (see DestroyNativeWindow).
+    std::vector<std::unique_ptr<SdlNativeWindow>> natives_;
 };
 
 bool NonEmpty(const char* value) {

@@ -1,0 +1,157 @@
+// The front of every device and Direct3D object, shared by both backends:
+// each call is checked here once (a refused call logs its reason and fails),
+// the device state lives here (render and sampler states from one table, the
+// viewport, what is bound, the scene bracket, the count of live children),
+// and only checked work reaches the backend, through the hooks below. A test
+// on the recording backend therefore refuses what the OpenGL backend refuses.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/gfx/core/device.h"
+#include "platform/gfx/core/device_rules.h"
+
+namespace gfx {
+
+class DeclarationObject;
+
+class DeviceFront : public Device {
+public:
+    HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
+                               VertexBuffer** buffer, void* sharedHandle) override;
+    HRESULT CreateIndexBuffer(uint32_t length, uint32_t usage, Format format, Pool pool,
+                              IndexBuffer** buffer, void* sharedHandle) override;
+    HRESULT CreateVertexDeclaration(const VertexElement* elements,
+                                    VertexDeclaration** declaration) override;
+    HRESULT CreateTextureFromFile(const char* path, Texture** texture) override;
+    HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) override;
+    HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
+                                 Buffer** errors) override;
+    HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
+                       int32_t italic, uint32_t charSet, uint32_t outputPrecision,
+                       uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
+                       Font** font) override;
+
+    HRESULT SetRenderState(RenderState state, uint32_t value) override;
+    HRESULT GetRenderState(RenderState state, uint32_t* value) override;
+    HRESULT SetSamplerState(uint32_t sampler, SamplerState type, uint32_t value) override;
+    HRESULT LightEnable(uint32_t index, int32_t enable) override;
+    HRESULT SetViewport(const Viewport* viewport) override;
+    HRESULT GetViewport(Viewport* viewport) override;
+    HRESULT SetVertexDeclaration(VertexDeclaration* declaration) override;
+    HRESULT SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
+                            uint32_t stride) override;
+    HRESULT SetIndices(IndexBuffer* buffer) override;
+
+    HRESULT Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color, float z,
+                  uint32_t stencil) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
+                    const void* dirtyRegion) override;
+    HRESULT DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+    HRESULT DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertexIndex,
+                                 uint32_t minVertexIndex, uint32_t numVertices,
+                                 uint32_t startIndex, uint32_t primitiveCount) override;
+
+    uint32_t GetLiveObjectCount() const override { return liveObjects_; }
+
+    uint32_t BackBufferWidth() const { return width_; }
+    uint32_t BackBufferHeight() const { return height_; }
+    // True once the device's last reference is gone; its children then refuse work.
+    bool Released() const { return IsReleased(); }
+    // Children count themselves in and out (DeviceChild).
+    void ChildCreated() { ++liveObjects_; }
+    void ChildReleased() { --liveObjects_; }
+
+protected:
+    DeviceFront(uint32_t backBufferWidth, uint32_t backBufferHeight, bool depthBuffer);
+    ~DeviceFront() override;
+    // Lets go of what is bound and reports children still alive.
+    void OnLastRelease() override;
+
+    // --- the backend's part of a checked call ---
+    virtual HRESULT MakeVertexBuffer(uint32_t length, VertexBuffer** buffer) = 0;
+    virtual HRESULT MakeIndexBuffer(uint32_t length, Format format, IndexBuffer** buffer) = 0;
+    virtual HRESULT MakeVertexDeclaration(std::vector<VertexElement> table,
+                                          std::vector<rules::ElementLayout> layout,
+                                          VertexDeclaration** declaration) = 0;
+    virtual HRESULT LoadTexture(const char* path, Texture** texture) = 0;
+    virtual HRESULT LoadCubeTexture(const char* path, CubeTexture** texture) = 0;
+    virtual HRESULT MakeEffect(const char* path, uint32_t flags, Effect** effect,
+                               Buffer** errors) = 0;
+    virtual HRESULT MakeFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
+                             int32_t italic, uint32_t charSet, uint32_t outputPrecision,
+                             uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
+                             Font** font) = 0;
+    // Some state is about to change: work made under the old state goes first.
+    virtual void BeforeChange() {}
+    // A sampler's filters changed (after BeforeChange).
+    virtual void SamplerChanged(uint32_t /*sampler*/) {}
+    // The declaration or a stream binding changed (after BeforeChange).
+    virtual void InputChanged() {}
+    virtual void ClearTargets(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color,
+                              float z, uint32_t stencil) = 0;
+    virtual void SceneEnded() {}
+    virtual void PresentFrame() = 0;
+    // Draws vertexCount vertices from startVertex, all inside the bound streams.
+    virtual void DrawVertices(PrimitiveType type, uint32_t startVertex, uint32_t vertexCount) = 0;
+    // Draws indexCount indices from startIndex, all inside the bound index
+    // buffer, the vertices they reach inside the bound streams.
+    virtual void DrawIndexed(PrimitiveType type, int32_t baseVertexIndex, uint32_t startIndex,
+                             uint32_t indexCount) = 0;
+
+    // --- the state a backend draws with ---
+    uint32_t StateValue(RenderState state) const {
+        return renderStates_[rules::RenderStateIndex(state)];
+    }
+    uint32_t SamplerValue(uint32_t sampler, SamplerState type) const {
+        return samplers_[sampler][rules::SamplerStateIndex(type)];
+    }
+    const Viewport& CurrentViewport() const { return viewport_; }
+    struct StreamBinding {
+        Ref<VertexBuffer> buffer;  // held while bound
+        uint32_t offset = 0;
+        uint32_t stride = 0;
+        uint32_t length = 0;  // the buffer's, which never changes
+    };
+    const StreamBinding& Stream(uint32_t stream) const { return streams_[stream]; }
+    DeclarationObject* BoundDeclaration() const { return declaration_.get(); }
+    IndexBuffer* BoundIndices() const { return indices_.get(); }
+
+private:
+    // Whether the bound streams hold vertices first..last of the declaration.
+    bool StreamsCover(const char* call, int64_t first, int64_t last) const;
+    uint32_t width_;
+    uint32_t height_;
+    uint32_t liveObjects_ = 0;
+    bool inScene_ = false;
+    uint32_t renderStates_[rules::kRenderStateCount];
+    uint32_t samplers_[rules::kSamplerCount][rules::kSamplerStateCount];
+    Viewport viewport_;
+    Ref<DeclarationObject> declaration_;
+    StreamBinding streams_[rules::kStreamCount];
+    Ref<IndexBuffer> indices_;
+};
+
+// Devices whose last reference went while objects created on them lived,
+// since the process started (both backends).
+uint32_t GetDevicesReleasedWithLiveObjects();
+
+class Direct3DFront : public Direct3D {
+public:
+    HRESULT GetDeviceCaps(uint32_t adapter, DeviceType type, Caps* caps) override;
+    // Windowed devices on the default adapter, back buffer X8R8G8B8 or
+    // A8R8G8B8 (or unknown: the desktop's), depth D24S8 when asked for.
+    HRESULT CreateDevice(uint32_t adapter, DeviceType type, HWND focusWindow,
+                         uint32_t behaviorFlags, PresentParameters* parameters,
+                         Device** device) override;
+
+protected:
+    // The device for checked parameters, on parameters->deviceWindow or else
+    // window; fills what parameters leave to the device (sizes, format).
+    virtual HRESULT MakeDevice(HWND window, PresentParameters* parameters, Device** device) = 0;
+};
+
+}  // namespace gfx

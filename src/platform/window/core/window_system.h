@@ -1,0 +1,43 @@
+// The state behind the Win32-shaped window functions, shared by the core's
+// files: the installed backend, the class registry, the window records and
+// the message queue.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/window/core/window_backend.h"
+
+namespace window_system {
+
+struct RegisteredClass {
+    std::string name;
+    WNDPROC procedure = nullptr;
+    HICON icon = nullptr;
+};
+
+struct WindowSystem {
+    WindowBackend* backend = nullptr;
+    std::vector<RegisteredClass> classes;
+    // Every window made since the backend was installed. Destroyed windows
+    // stay here (alive = false) so that a stale handle still points at a
+    // record that says "not a window" instead of at freed memory.
+    std::vector<std::unique_ptr<WindowObject>> windows;
+    std::deque<MSG> queue;
+    bool quitPending = false;
+    int quitCode = 0;
+};
+
+// Never destroyed: window functions may still be called while static
+// objects are torn down after main returns.
+WindowSystem& System();
+
+// The record of a live window; null for anything else.
+inline WindowObject* Live(HWND window) { return IsLiveWindow(window) ? window : nullptr; }
+
+// The registered class of that name (case-insensitive, as in Win32); null if none.
+const RegisteredClass* FindClass(const char* name);
+
+}  // namespace window_system

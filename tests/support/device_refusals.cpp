@@ -1,0 +1,166 @@
+#include "support/device_refusals.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "model/skin_vertex.h"
+#include "scene/effect_setup.h"
+#include "support/log_capture.h"
+
+namespace rrtest {
+
+namespace {
+
+using namespace gfx;
+
+struct Bound {
+    Device* device;
+    Ref<VertexBuffer> vertices;  // three SkinVertex, bound to stream 0
+    Ref<IndexBuffer> indices;    // three 16-bit indices, bound
+    Viewport full;               // the whole back buffer
+};
+
+struct Case {
+    const char* name;
+    std::function<HRESULT(Bound&)> call;
+    HRESULT expected;
+    const char* reason;  // what the log line holds; null: nothing is logged
+};
+
+// An element table of the given elements and the end marker.
+template <typename... Elements>
+HRESULT Declare(Device* device, Elements... elements) {
+    const VertexElement table[] = {elements..., D3DDECL_END};
+    Ref<VertexDeclaration> made;
+    return device->CreateVertexDeclaration(table, made.Receive());
+}
+
+constexpr VertexElement kPosition = {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0};
+
+const Case kCases[] = {
+    {"known state and value", [](Bound& b) { return b.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE); }, S_OK, nullptr},
+    {"switch state takes any value", [](Bound& b) { return b.device->SetRenderState(D3DRS_LIGHTING, 7); }, S_OK, nullptr},
+    {"unknown state", [](Bound& b) { return b.device->SetRenderState(RenderState(999), 1); }, D3DERR_INVALIDCALL, "state 999"},
+    {"cull mode 4", [](Bound& b) { return b.device->SetRenderState(D3DRS_CULLMODE, 4); }, D3DERR_INVALIDCALL, "D3DRS_CULLMODE: 4"},
+    {"W-buffer", [](Bound& b) { return b.device->SetRenderState(D3DRS_ZENABLE, 2); }, D3DERR_INVALIDCALL, "D3DRS_ZENABLE: 2"},
+    {"sampler 8", [](Bound& b) { return b.device->SetSamplerState(8, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); }, D3DERR_INVALIDCALL, "sampler 8"},
+    {"filter 99", [](Bound& b) { return b.device->SetSamplerState(0, D3DSAMP_MAGFILTER, 99); }, D3DERR_INVALIDCALL, "D3DSAMP_MAGFILTER: 99"},
+    {"unknown sampler state", [](Bound& b) { return b.device->SetSamplerState(0, SamplerState(1), 1); }, D3DERR_INVALIDCALL, "state 1"},
+    {"viewport past the back buffer", [](Bound& b) {
+         Viewport wide = b.full;
+         wide.width += 1;
+         return b.device->SetViewport(&wide);
+     }, D3DERR_INVALIDCALL, "not inside"},
+    {"stream 4", [](Bound& b) { return b.device->SetStreamSource(4, b.vertices.get(), 0, 24); }, D3DERR_INVALIDCALL, "stream 4"},
+    {"index format", [](Bound& b) {
+         Ref<IndexBuffer> made;
+         return b.device->CreateIndexBuffer(6, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, made.Receive(), nullptr);
+     }, D3DERR_INVALIDCALL, "no index format"},
+    {"empty vertex buffer", [](Bound& b) {
+         Ref<VertexBuffer> made;
+         return b.device->CreateVertexBuffer(0, 0, 0, D3DPOOL_DEFAULT, made.Receive(), nullptr);
+     }, D3DERR_INVALIDCALL, "length 0"},
+    {"usage twice", [](Bound& b) { return Declare(b.device, kPosition, kPosition); }, D3DERR_INVALIDCALL, "usage 0 twice"},
+    {"element type 40", [](Bound& b) { return Declare(b.device, VertexElement{0, 0, 40, 0, D3DDECLUSAGE_POSITION, 0}); }, D3DERR_INVALIDCALL, "type 40"},
+    {"element stream 4", [](Bound& b) { return Declare(b.device, VertexElement{4, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}); }, D3DERR_INVALIDCALL, "stream 4"},
+    {"clear nothing", [](Bound& b) { return b.device->Clear(0, nullptr, 0, 0, 1.0f, 0); }, D3DERR_INVALIDCALL, "nothing to clear"},
+    {"rectangles missing", [](Bound& b) { return b.device->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0); }, D3DERR_INVALIDCALL, "rectangle"},
+    {"end without begin", [](Bound& b) { return b.device->EndScene(); }, D3DERR_INVALIDCALL, "no scene"},
+    {"begin twice", [](Bound& b) {
+         b.device->BeginScene();
+         HRESULT second = b.device->BeginScene();
+         b.device->EndScene();
+         return second;
+     }, D3DERR_INVALIDCALL, "already open"},
+    {"draw inside the buffer", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1); }, S_OK, nullptr},
+    {"no primitives", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0); }, D3DERR_INVALIDCALL, "0 primitives"},
+    {"primitive type 99", [](Bound& b) { return b.device->DrawPrimitive(PrimitiveType(99), 0, 1); }, D3DERR_INVALIDCALL, "type 99"},
+    {"vertices past the buffer", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 1, 1); }, D3DERR_INVALIDCALL, "vertex 3 of stream 0"},
+    {"huge primitive count", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0xFFFFFFFFu); }, D3DERR_INVALIDCALL, "of stream 0"},
+    {"indexed inside", [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1); }, S_OK, nullptr},
+    {"indices past the buffer", [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 1, 1); }, D3DERR_INVALIDCALL, "indices 1..3"},
+    {"indexed vertices past the buffer", [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 3, 0, 1); }, D3DERR_INVALIDCALL, "vertex 3 of stream 0"},
+    {"no vertices", [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 0, 0, 1); }, D3DERR_INVALIDCALL, "no vertices"},
+    {"lock past the end", [](Bound& b) {
+         void* data = nullptr;
+         return b.vertices->Lock(8, 72, &data, 0);
+     }, D3DERR_INVALIDCALL, "run past"},
+    {"unlock unlocked", [](Bound& b) { return b.vertices->Unlock(); }, D3DERR_INVALIDCALL, "not locked"},
+    {"no stream buffer", [](Bound& b) {
+         b.device->SetStreamSource(0, nullptr, 0, 0);
+         return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
+     }, D3DERR_INVALIDCALL, "stream 0 has no vertex buffer"},
+    {"no index buffer", [](Bound& b) {
+         b.device->SetIndices(nullptr);
+         return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1);
+     }, D3DERR_INVALIDCALL, "no index buffer"},
+    {"no declaration", [](Bound& b) {
+         b.device->SetVertexDeclaration(nullptr);
+         return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
+     }, D3DERR_INVALIDCALL, "no vertex declaration"},
+};
+
+}  // namespace
+
+void CheckDeviceRefusals(Device* device) {
+    Bound bound{device, {}, {}, {}};
+    ASSERT_EQ(device->GetViewport(&bound.full), S_OK);
+    ASSERT_EQ(device->CreateVertexBuffer(3 * sizeof(SkinVertex), 0, 0, D3DPOOL_DEFAULT,
+                                         bound.vertices.Receive(), nullptr), S_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, bound.indices.Receive(), nullptr), S_OK);
+    Ref<VertexDeclaration> declaration;
+    ASSERT_EQ(device->CreateVertexDeclaration(kSkinVertexElements, declaration.Receive()), S_OK);
+    device->SetVertexDeclaration(declaration.get());
+    device->SetStreamSource(0, bound.vertices.get(), 0, sizeof(SkinVertex));
+    device->SetIndices(bound.indices.get());
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        LogCapture log;
+        EXPECT_EQ(c.call(bound), c.expected);
+        if (c.reason) {
+            ASSERT_EQ(log.Lines().size(), 1u) << log.Text();
+            EXPECT_TRUE(log.Contains(c.reason)) << log.Text();
+        } else {
+            EXPECT_TRUE(log.Lines().empty()) << log.Text();
+        }
+    }
+    device->SetStreamSource(0, nullptr, 0, 0);
+    device->SetIndices(nullptr);
+    device->SetVertexDeclaration(nullptr);
+}
+
+void CheckCreateDeviceRefusals(Direct3D* d3d) {
+    struct Refusal {
+        const char* name;
+        uint32_t adapter;
+        void (*change)(PresentParameters*);
+        HRESULT expected;
+    } refusals[] = {
+        {"second adapter", 1, [](PresentParameters*) {}, D3DERR_INVALIDCALL},
+        {"full screen", 0, [](PresentParameters* p) { p->windowed = 0; }, D3DERR_NOTAVAILABLE},
+        {"16-bit depth", 0, [](PresentParameters* p) { p->autoDepthStencilFormat = Format(80); }, D3DERR_NOTAVAILABLE},
+        {"back buffer format", 0, [](PresentParameters* p) { p->backBufferFormat = D3DFMT_A8B8G8R8; }, D3DERR_NOTAVAILABLE},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        PresentParameters parameters;
+        parameters.windowed = 1;
+        parameters.enableAutoDepthStencil = 1;
+        parameters.autoDepthStencilFormat = D3DFMT_D24S8;
+        r.change(&parameters);
+        LogCapture log;
+        Device* device = reinterpret_cast<Device*>(1);
+        EXPECT_EQ(d3d->CreateDevice(r.adapter, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                    &parameters, &device), r.expected);
+        EXPECT_EQ(device, nullptr);
+        EXPECT_EQ(log.Lines().size(), 1u) << log.Text();
+    }
+    Caps caps;
+    ASSERT_EQ(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps), S_OK);
+    EXPECT_TRUE(caps.devCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT);
+    EXPECT_EQ(caps.maxTextureWidth, 16384u);
+}
+
+}  // namespace rrtest
