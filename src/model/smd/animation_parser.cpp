@@ -36,7 +36,7 @@ struct AnimationReader {
         : reader(lines), outline(fileOutline), keepFrames(keep), frames(keyframes) {}
 
     bool MissingEnd(const char* section, int openerLine) {
-        status = Malformed(openerLine, "the \"%s\" section has no \"end\" line", section);
+        status = smd::MissingEnd(section, openerLine);
         return false;
     }
 
@@ -93,6 +93,10 @@ struct AnimationReader {
         return true;
     }
 
+    // Counted in the first pass only; its lines must not be taken for
+    // section openers.
+    bool ReadTriangles(int openerLine) { return SkipTriangles(reader) || MissingEnd("triangles", openerLine); }
+
     bool ReadSkeleton(int openerLine) {
         Line line;
         while (reader.NextWithWord(&line)) {
@@ -117,25 +121,6 @@ struct AnimationReader {
             if (!ReadBlock(keyframe, openerLine)) return false;
         }
         return MissingEnd("skeleton", openerLine);
-    }
-
-    bool ReadSections() {
-        Line line;
-        while (reader.Next(&line)) {
-            std::string_view word = FirstWord(line);
-            bool read = true;
-            if (IsKeyword(word, "nodes")) {
-                read = ReadNodes(line.number);
-            } else if (IsKeyword(word, "skeleton")) {
-                read = ReadSkeleton(line.number);
-            } else if (IsKeyword(word, "triangles")) {
-                // Counted in the first pass only; its lines must not be taken
-                // for section openers.
-                read = SkipTriangles(reader) || MissingEnd("triangles", line.number);
-            }
-            if (!read) return false;
-        }
-        return true;
     }
 };
 
@@ -169,7 +154,7 @@ ParseStatus ParseAnimation(std::span<const uint8_t> bytes, Animation* out) {
         second.block.reserve(size_t(outline->boneCount));
     }
     reader.Seek(0, 0);
-    if (!second.ReadSections()) return second.status;
+    if (!ReadSections(reader, second)) return second.status;
     if (!linesHold) return Malformed(0, "a node line was refused");  // not reached: the pass stops at it
 
     // Every time line opened a block (a time line read as a bone line fails

@@ -5,11 +5,12 @@
 #include "model/smd/line_fields.h"
 
 namespace smd {
-namespace {
 
 ParseStatus MissingEnd(const char* section, int openerLine) {
     return Malformed(openerLine, "the \"%s\" section has no \"end\" line", section);
 }
+
+namespace {
 
 ParseStatus ReadHeader(LineReader& reader) {
     Line line;

@@ -43,6 +43,32 @@ ParseStatus OutlineFile(LineReader& reader, FileOutline* outline);
 // memory. True when all of them hold.
 bool NodeLinesHold(LineReader& reader, const FileOutline& outline);
 
+// The refusal of a section that reaches the end of the file without its
+// "end" line.
+ParseStatus MissingEnd(const char* section, int openerLine);
+
+// The second pass's walk over the file: each section opener handed to the
+// pass's reader of that section (ReadNodes, ReadSkeleton, ReadTriangles,
+// each given the opener's line number); other lines are passed over. Stops
+// at the first section a reader refuses.
+template <typename Pass>
+bool ReadSections(LineReader& reader, Pass& pass) {
+    Line line;
+    while (reader.Next(&line)) {
+        std::string_view word = FirstWord(line);
+        bool read = true;
+        if (IsKeyword(word, "nodes")) {
+            read = pass.ReadNodes(line.number);
+        } else if (IsKeyword(word, "skeleton")) {
+            read = pass.ReadSkeleton(line.number);
+        } else if (IsKeyword(word, "triangles")) {
+            read = pass.ReadTriangles(line.number);
+        }
+        if (!read) return false;
+    }
+    return true;
+}
+
 // Reads the lines of a triangles section after its opener through its "end"
 // line without looking at them: a material line, then three vertex lines,
 // per triangle. False when the file ends first.

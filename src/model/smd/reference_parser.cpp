@@ -28,7 +28,7 @@ struct ReferenceReader {
         : reader(lines), outline(fileOutline), materials(fileOutline.materialNames, fileOutline.materialCount) {}
 
     bool MissingEnd(const char* section, int openerLine) {
-        status = Malformed(openerLine, "the \"%s\" section has no \"end\" line", section);
+        status = smd::MissingEnd(section, openerLine);
         return false;
     }
 
@@ -96,23 +96,6 @@ struct ReferenceReader {
         }
         return MissingEnd("triangles", openerLine);
     }
-
-    bool ReadSections() {
-        Line line;
-        while (reader.Next(&line)) {
-            std::string_view word = FirstWord(line);
-            bool read = true;
-            if (IsKeyword(word, "nodes")) {
-                read = ReadNodes(line.number);
-            } else if (IsKeyword(word, "skeleton")) {
-                read = ReadSkeleton(line.number);
-            } else if (IsKeyword(word, "triangles")) {
-                read = ReadTriangles(line.number);
-            }
-            if (!read) return false;
-        }
-        return true;
-    }
 };
 
 }  // namespace
@@ -144,7 +127,7 @@ ParseStatus ParseReference(std::span<const uint8_t> bytes, Reference* out) {
     ReferenceReader second(reader, *outline);
     second.bones = bones.get();
     second.triangles = triangles.get();
-    if (!second.ReadSections()) return second.status;
+    if (!ReadSections(reader, second)) return second.status;
     if (!linesHold) return Malformed(0, "a node line was refused");  // not reached: the second pass stops at it
 
     out->boneCount = outline->boneCount;
