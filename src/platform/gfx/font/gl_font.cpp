@@ -18,6 +18,7 @@
 #include "platform/gfx/font/font.h"
 #include "platform/gfx/font/text_builder.h"
 #include "platform/gfx/gl/gl_services.h"
+#include "platform/gfx/null/null_backend.h"
 
 namespace gfx::font {
 
@@ -63,9 +64,11 @@ constexpr GLint kViewportUniform = 0;
 constexpr GLint kColorUniform = 1;
 constexpr GLint kAtlasUniform = 2;
 
+// On a null device (gl_ false) text is decoded, laid out and turned into
+// vertices as on the OpenGL device; only the GL calls are left out.
 class GlFont final : public DeviceChild<Font> {
 public:
-    explicit GlFont(DeviceFront& device) : DeviceChild<Font>(device) {
+    GlFont(DeviceFront& device, bool gl) : DeviceChild<Font>(device), gl_(gl) {
         vertices_.reserve(static_cast<size_t>(kInitialSegmentVertices));
     }
 
@@ -73,6 +76,9 @@ public:
     bool Init(FcConfig* config, const FontRequest& request, std::string* error) {
         if (!builder_.Open(config, request, error)) {
             return false;
+        }
+        if (!gl_) {
+            return true;
         }
         gl::MakeCurrent(&Owner());
         program_ = gl::BuildProgram(kVertexShader, kFragmentShader, error);
@@ -127,6 +133,9 @@ public:
 
 private:
     ~GlFont() override {
+        if (!gl_) {
+            return;
+        }
         gl::MakeCurrent(&Owner());
         glDeleteProgram(program_);
         glDeleteVertexArrays(1, &vao_);
@@ -260,7 +269,7 @@ private:
         // as sprite text is on the device this one stands in for.
         Viewport viewport;
         Owner().GetViewport(&viewport);
-        if (viewport.width == 0 || viewport.height == 0) {
+        if (viewport.width == 0 || viewport.height == 0 || !gl_) {
             return;
         }
 
@@ -322,6 +331,7 @@ private:
     GLsizeiptr segmentVertices_ = 0;
     GLsizeiptr cursor_ = 0;  // next free vertex of the ring
     GLsync fences_[kSegments] = {};
+    bool gl_;
 };
 
 }  // namespace
@@ -333,7 +343,8 @@ HRESULT CreateFontWithConfig(FcConfig* config, Device* device, int32_t height, u
     }
     *font = nullptr;
     auto* front = dynamic_cast<DeviceFront*>(device);
-    if (!front || !gl::IsGlDevice(device)) {
+    const bool gl = gl::IsGlDevice(device);
+    if (!front || (!gl && !null::IsNullDevice(device))) {
         return D3DERR_INVALIDCALL;
     }
     FontRequest request;
@@ -342,7 +353,7 @@ HRESULT CreateFontWithConfig(FcConfig* config, Device* device, int32_t height, u
     request.weight = weight;
     request.italic = italic != 0;
     request.faceName = faceName ? faceName : "";
-    auto* created = new GlFont(*front);
+    auto* created = new GlFont(*front, gl);
     std::string error;
     if (!created->Init(config, request, &error)) {
         LogLine("CreateFont: %s", error.c_str());
@@ -360,6 +371,9 @@ HRESULT CreateFont(Device* device, int32_t height, uint32_t width, uint32_t weig
     return CreateFontWithConfig(nullptr, device, height, width, weight, italic, faceName, font);
 }
 
-void Install() { gl::SetFontFactory(&CreateFont); }
+void Install() {
+    gl::SetFontFactory(&CreateFont);
+    null::SetFontFactory(&CreateFont);
+}
 
 }  // namespace gfx::font

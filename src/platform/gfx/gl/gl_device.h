@@ -99,6 +99,7 @@ private:
         uint32_t count = 0;
     } pending_;
     uint64_t drawCalls_ = 0;
+    bool reportFirstPresent_ = false;  // RR_REPORT_FIRST_PRESENT=1 (gl_backend.h)
 };
 
 // GL errors reported on all devices since the process started.
