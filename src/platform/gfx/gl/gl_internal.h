@@ -64,11 +64,26 @@ private:
 };
 
 // The GL side of a texture, found by GetTextureName/GetTextureTarget.
+//
+// A picture file's texture is made with its level 0 only and its mip chain
+// pending: the chain is generated the first time the texture is handed out
+// for sampling (ReadyName). Many textures are never sampled (the model's
+// material textures, which the effect does not read), and the first mip
+// generation of a process is slow on llvmpipe (it builds its shaders then).
 class GlTextureObject {
 public:
     virtual ~GlTextureObject() = default;
+    // The name with every level defined.
+    GLuint ReadyName() {
+        if (chainPending) MakeChain();
+        return name;
+    }
     GLuint name = 0;
     GLenum target = 0;
+    bool chainPending = false;
+
+protected:
+    virtual void MakeChain() = 0;
 };
 
 // A texture of the backend (Interface: Texture or CubeTexture) and its GL
@@ -81,6 +96,9 @@ public:
     uint32_t GetLevelCount() const override { return levels; }
 
     uint32_t levels = 0;
+
+protected:
+    void MakeChain() override;
 };
 
 class GlTexture final : public GlTextureChild<Texture> {

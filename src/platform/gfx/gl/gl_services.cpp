@@ -35,7 +35,7 @@ void InvalidateState(Device* device) {
 
 uint32_t GetTextureName(BaseTexture* texture) {
     auto* gl = dynamic_cast<GlTextureObject*>(texture);
-    return gl ? gl->name : 0;
+    return gl ? gl->ReadyName() : 0;
 }
 
 uint32_t GetTextureTarget(BaseTexture* texture) {

@@ -36,7 +36,8 @@ void FlushPendingDraws(Device* device);
 // applied again before the next draw.
 void InvalidateState(Device* device);
 // GL texture name and target (GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP) of a
-// texture made by this backend; 0 for anything else.
+// texture made by this backend; 0 for anything else. The name is that of a
+// texture ready to sample: a mip chain still pending is generated first.
 uint32_t GetTextureName(BaseTexture* texture);
 uint32_t GetTextureTarget(BaseTexture* texture);
 
