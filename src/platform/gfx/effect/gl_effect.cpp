@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -40,6 +41,14 @@ constexpr uint32_t kDoNotSaveState = 1;
 struct Block {
     GLuint buffer = 0;
     std::vector<uint8_t> data;
+};
+
+// Lets the names table be searched with the caller's const char* as it is:
+// no string is built for a lookup, so setting parameters every frame
+// allocates nothing.
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
 };
 
 struct Parameter {
@@ -152,7 +161,7 @@ public:
         for (const RenderStateAssignment& assignment : CurrentTechnique().renderStates[pass]) {
             Owner().SetRenderState(static_cast<RenderState>(assignment.state), assignment.value);
         }
-        if (gl_) glUseProgram(CurrentTechnique().programs[pass]);
+        if (gl_) gl::UseProgram(&Owner(), CurrentTechnique().programs[pass]);
         for (size_t i = 0; gl_ && i < blocks_.size(); ++i) {
             glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(i), blocks_[i].buffer);
         }
@@ -259,7 +268,7 @@ private:
     // a parameter of another kind: setting it is harmless and does nothing.
     Parameter* Find(EffectHandle name, ValueKind kind) {
         if (!name) return nullptr;
-        auto found = names_.find(name);
+        auto found = names_.find(std::string_view(name));
         if (found == names_.end()) return nullptr;
         Parameter& parameter = parameters_[found->second];
         return parameter.info.kind == kind ? &parameter : nullptr;
@@ -328,7 +337,7 @@ private:
     std::vector<Technique> techniques_;
     std::vector<Block> blocks_;
     std::vector<Parameter> parameters_;
-    std::unordered_map<std::string, size_t> names_;
+    std::unordered_map<std::string, size_t, NameHash, std::equal_to<>> names_;
     int current_ = -1;
     bool begun_ = false;
     int activePass_ = -1;

@@ -168,19 +168,23 @@ void GlDevice::ApplyState() {
     bool all = !appliedValid_;
     if (all) {
         // Values the device never changes, re-established after outside code
-        // (effect, font) may have touched them.
-        glBindVertexArray(vao_);
+        // may have touched them.
         glDepthFunc(GL_LEQUAL);  // Direct3D's default depth comparison
         glFrontFace(GL_CCW);
         glDisable(GL_SCISSOR_TEST);
         glDisable(GL_STENCIL_TEST);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        // Alpha blending as the font and overlays use it: source alpha over.
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glBlendEquation(GL_FUNC_ADD);
         glBindSamplers(0, rules::kSamplerCount, samplerNames_);
         inputDirty_ = true;
         appliedElementBuffer_ = ~0u;
     }
+    if (all || !vaoBound_) {
+        glBindVertexArray(vao_);
+        vaoBound_ = true;
+    }
+    // Alpha blending, source alpha over.
+    if (all || want.overlayBlend != applied_.overlayBlend) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (all || want.polygonMode != applied_.polygonMode)
         glPolygonMode(GL_FRONT_AND_BACK, want.polygonMode);
     if (all || want.cull != applied_.cull) (want.cull ? glEnable : glDisable)(GL_CULL_FACE);
@@ -292,10 +296,64 @@ void GlDevice::IssueDraw(GLenum mode, uint32_t first, uint32_t count) {
     ++drawCalls_;
 }
 
+// At most one of the two is held: holding one flushes the other.
 void GlDevice::FlushPendingDraws() {
+    if (overlay_) {
+        PendingOverlay* overlay = overlay_;
+        overlay_ = nullptr;
+        overlay->DrawPending();
+    }
     if (!pending_.active) return;
     pending_.active = false;
     IssueDraw(pending_.mode, pending_.first, pending_.count);
+}
+
+void GlDevice::HoldOverlay(PendingOverlay* overlay) {
+    if (overlay_ == overlay) return;
+    FlushPendingDraws();
+    overlay_ = overlay;
+}
+
+void GlDevice::DropOverlay(PendingOverlay* overlay) {
+    if (overlay_ == overlay) overlay_ = nullptr;
+}
+
+void GlDevice::UseProgram(GLuint program) {
+    FlushPendingDraws();
+    MakeCurrent();
+    program_ = program;
+    glUseProgram(program);
+}
+
+void GlDevice::BeginOverlay(GLuint program, GLuint vertexArray) {
+    MakeCurrent();
+    GlRasterState want = WantedRaster();
+    want.polygonMode = GL_FILL;
+    want.cull = false;
+    want.depthTest = false;
+    want.depthWrite = false;
+    want.blend = true;
+    want.overlayBlend = true;
+    const bool known = appliedValid_;
+    if (!known || want.polygonMode != applied_.polygonMode) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    if (!known || applied_.cull) glDisable(GL_CULL_FACE);
+    if (!known || applied_.depthTest) glDisable(GL_DEPTH_TEST);
+    if (!known || applied_.depthWrite) glDepthMask(GL_FALSE);
+    if (!known || !applied_.blend) glEnable(GL_BLEND);
+    // Coverage blends the colour; the target's alpha accumulates coverage.
+    if (!known || !applied_.overlayBlend)
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    if (!known || std::memcmp(want.viewport, applied_.viewport, sizeof want.viewport) != 0)
+        glViewport(want.viewport[0], want.viewport[1], want.viewport[2], want.viewport[3]);
+    if (known) applied_ = want;
+    glUseProgram(program);
+    glBindVertexArray(vertexArray);
+    vaoBound_ = false;
+}
+
+void GlDevice::EndOverlay() {
+    glUseProgram(program_);
+    ++drawCalls_;
 }
 
 void GlDevice::DrawVertices(PrimitiveType type, uint32_t startVertex, uint32_t vertexCount) {
