@@ -59,6 +59,11 @@ GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bo
     : DeviceFront(width, height, depth), context_(context), merge_(merge) {
     const char* report = std::getenv("RR_REPORT_FIRST_PRESENT");
     reportFirstPresent_ = report && report[0] == '1';
+    if (const char* upload = std::getenv("RR_GL_BUFFER_UPLOAD")) {
+        if (std::strcmp(upload, "copy") == 0) upload_ = BufferUpload::Copy;
+        if (std::strcmp(upload, "ring") == 0) upload_ = BufferUpload::Ring;
+        if (std::strcmp(upload, "orphan") == 0) upload_ = BufferUpload::Orphan;
+    }
     MakeCurrent();
     if (context_.debug) {
         glEnable(GL_DEBUG_OUTPUT);
@@ -216,8 +221,10 @@ void GlDevice::ApplyState() {
         }
         for (uint32_t s = 0; s < rules::kStreamCount; ++s) {
             const StreamBinding& b = Stream(s);
-            GLuint name = b.buffer ? static_cast<GlVertexBuffer*>(b.buffer.get())->Name() : 0;
-            glVertexArrayVertexBuffer(vao_, s, name, b.offset, GLsizei(b.stride));
+            auto* buffer = static_cast<GlVertexBuffer*>(b.buffer.get());
+            GLuint name = buffer ? buffer->Name() : 0;
+            GLintptr offset = GLintptr(b.offset) + (buffer ? buffer->Offset() : 0);
+            glVertexArrayVertexBuffer(vao_, s, name, offset, GLsizei(b.stride));
         }
         inputDirty_ = false;
     }

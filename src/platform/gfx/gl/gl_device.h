@@ -41,6 +41,10 @@ public:
     void MakeCurrent() const;
     void FlushPendingDraws();
     void InvalidateState() { appliedValid_ = false; }
+    // How vertex buffers reach GL (RR_GL_BUFFER_UPLOAD).
+    BufferUpload Upload() const { return upload_; }
+    // A vertex buffer's draws read from another offset (a ring's next segment).
+    void BufferMoved() { inputDirty_ = true; }
     void UseProgram(GLuint program);
     void HoldOverlay(PendingOverlay* overlay);
     void DropOverlay(PendingOverlay* overlay);
@@ -108,6 +112,7 @@ private:
         uint32_t count = 0;
     } pending_;
     uint64_t drawCalls_ = 0;
+    BufferUpload upload_ = BufferUpload::Ring;
     bool reportFirstPresent_ = false;  // RR_REPORT_FIRST_PRESENT=1 (gl_backend.h)
 };
 
