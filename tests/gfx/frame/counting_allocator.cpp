@@ -38,7 +38,7 @@ int FindRanges(dl_phdr_info* info, size_t, void*) {
         range.end = begin + segment.p_memsz > range.end ? begin + segment.p_memsz : range.end;
     }
     const char* name = info->dlpi_name;
-    if (!name || !name[0]) program = range;  // the executable is listed first, unnamed
+    if ((!name || !name[0]) && program.end == 0) program = range;  // the executable: first, unnamed
     else if (std::strstr(name, "libstdc++")) runtime = range;
     return 0;
 }
