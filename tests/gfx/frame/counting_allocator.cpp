@@ -20,8 +20,11 @@ struct Range {
     bool Holds(uintptr_t address) const { return address >= begin && address < end; }
 };
 
-Range program;   // this executable's code
-Range runtime;   // libstdc++'s code
+Range program;  // this executable's code
+// The C and C++ runtimes and the sanitizers: code that allocates for whoever
+// called it.
+Range runtimes[8];
+int runtimeCount = 0;
 std::atomic<bool> counting{false};
 std::atomic<uint64_t> ours{0};
 std::atomic<uint64_t> libraries{0};
@@ -38,34 +41,49 @@ int FindRanges(dl_phdr_info* info, size_t, void*) {
         range.end = begin + segment.p_memsz > range.end ? begin + segment.p_memsz : range.end;
     }
     const char* name = info->dlpi_name;
-    if ((!name || !name[0]) && program.end == 0) program = range;  // the executable: first, unnamed
-    else if (std::strstr(name, "libstdc++")) runtime = range;
+    if ((!name || !name[0]) && program.end == 0) {
+        program = range;  // the executable: listed first, unnamed
+    } else if (name && runtimeCount < 8 &&
+               (std::strstr(name, "libstdc++") || std::strstr(name, "libc.so") ||
+                std::strstr(name, "libgcc_s") || std::strstr(name, "libasan") ||
+                std::strstr(name, "libubsan"))) {
+        runtimes[runtimeCount++] = range;
+    }
     return 0;
 }
 
-// Code of the standard library instantiated in this program (std::string's
-// members, say), which libraries may call too: it counts as the runtime.
-bool InStdTemplate(void* address) {
-    Dl_info info;
-    if (!dladdr(address, &info) || !info.dli_sname) return false;
-    const char* name = info.dli_sname;
-    return std::strncmp(name, "_ZNSt", 5) == 0 || std::strncmp(name, "_ZNKSt", 6) == 0 ||
-           std::strncmp(name, "_ZSt", 4) == 0;
+bool InRuntime(uintptr_t address) {
+    for (int i = 0; i < runtimeCount; ++i)
+        if (runtimes[i].Holds(address)) return true;
+    return false;
 }
 
-// Frames: [0] Charge, [1] Allocate, [2] the operator new (none of the three
-// inlined, and no tail calls: see below), [3] whoever asked.
+// Whether the frame is one of the operators new below (they are exported, as
+// they replace the runtime's).
+bool InOperatorNew(void* address) {
+    Dl_info info;
+    if (!dladdr(address, &info) || !info.dli_sname) return false;
+    return std::strncmp(info.dli_sname, "_Znwm", 5) == 0 || std::strncmp(info.dli_sname, "_Znam", 5) == 0;
+}
+
+// The callers are the frames after the operator new's own (which stays on
+// the stack: no tail calls, see below); before it come Charge, Allocate and,
+// under a sanitizer, its backtrace. An allocation is a library's when any
+// caller lies in a shared library other than the runtimes: our code called
+// that library (directly or through the standard library's templates, which
+// may be instantiated in this program) and the library allocated. It is ours
+// when every caller is in this program or a runtime.
 __attribute__((noinline)) void Charge() {
     if (!counting.load(std::memory_order_relaxed) || inside) return;
     inside = true;
-    void* frames[24];
-    int count = backtrace(frames, 24);
-    bool mine = false;
-    for (int i = 3; i < count; ++i) {
+    void* frames[64];
+    int count = backtrace(frames, 64);
+    int first = 0;
+    while (first < count && !InOperatorNew(frames[first])) ++first;
+    bool mine = true;
+    for (int i = first + 1; i < count && mine; ++i) {
         auto address = reinterpret_cast<uintptr_t>(frames[i]);
-        if (runtime.Holds(address) || InStdTemplate(frames[i])) continue;
-        mine = program.Holds(address);
-        break;
+        mine = program.Holds(address) || InRuntime(address);
     }
     (mine ? ours : libraries).fetch_add(1, std::memory_order_relaxed);
     // RR_ALLOC_TRACE=1: the stack of each allocation of ours, to find it.

@@ -1,11 +1,11 @@
 // A counting replacement of the global operator new for one test program.
-// While counting is on, each allocation is charged to the code that asked
-// for it: the first caller on the stack outside the C++ runtime library (and
-// outside standard-library templates instantiated in this program).
-// Callers inside this program (our code, linked statically) count as ours;
-// callers in shared libraries (Mesa, LLVM, SDL, FreeType, fontconfig) as
-// theirs. Only operator new is replaced: our code allocates through it (a
-// malloc made directly by our code would not be seen).
+// While counting is on, each allocation is charged by its callers: to a
+// library (Mesa, LLVM, SDL, FreeType, fontconfig) when any frame of the stack
+// lies in a shared library other than the C and C++ runtimes and the
+// sanitizers, else to our code (this program, linked statically). A callback
+// from a library into our code would count as the library's. Only operator
+// new is replaced: our code allocates through it (a malloc made directly by
+// our code would not be seen).
 #pragma once
 
 #include <cstdint>
