@@ -109,7 +109,7 @@ void main() { fragColor = color; }
                                              &log);
         EXPECT_NE(flatProgram_, 0u) << log;
     }
-    glUseProgram(flatProgram_);
+    gfx::gl::UseProgram(device, flatProgram_);
     glUniform4f(glGetUniformLocation(flatProgram_, "color"), float(color.r) / 255.0f,
                 float(color.g) / 255.0f, float(color.b) / 255.0f, 1.0f);
     return flatProgram_;

@@ -127,6 +127,12 @@ TEST_F(TextureTest, CommonImageFormatsLoadWithTheirTopRowAtVZero) {
         int tolerance = std::string(name) == "image.jpg" ? 24 : 0;
         EXPECT_TRUE(picture.PixelIs(kWidth / 2, 4, kRed, tolerance));
         EXPECT_TRUE(picture.PixelIs(kWidth / 2, kHeight - 4, kBlue, tolerance));
+        // The chain, generated when the texture was first handed out for
+        // sampling: its 1 × 1 level is the picture's average.
+        device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+        Picture smallest = DrawTextured(texture, 3.0f);
+        device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+        EXPECT_TRUE(smallest.PixelIs(kWidth / 2, kHeight / 2, Rgb{128, 0, 128}, tolerance + 2));
     }
 }
 

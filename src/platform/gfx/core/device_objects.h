@@ -12,7 +12,8 @@
 namespace gfx {
 
 // A buffer keeps a CPU copy: Lock hands it out, the last Unlock reports the
-// bytes written since the first Lock.
+// bytes written since the first Lock. A backend may hand out memory of its
+// own instead (LockMemory), such as memory the GPU reads directly.
 template <typename Interface>
 class BufferObject : public DeviceChild<Interface> {
 public:
@@ -28,6 +29,8 @@ public:
             return Refuse("Lock", "%u bytes at %u run past the buffer's %zu", size, offset,
                           bytes_.size());
         BeforeLock();
+        uint8_t* memory = LockMemory(offset, length, locks_ == 0);
+        if (!memory) return Refuse("Lock", "the backend has no memory for the buffer");
         size_t end = offset + length;
         if (locks_ == 0 || dirtyBegin_ == dirtyEnd_) {
             dirtyBegin_ = offset;
@@ -37,13 +40,13 @@ public:
             dirtyEnd_ = dirtyEnd_ > end ? dirtyEnd_ : end;
         }
         ++locks_;
-        *data = bytes_.data() + offset;
+        *data = memory;
         return S_OK;
     }
     HRESULT Unlock() override {
         if (locks_ == 0) return Refuse("Unlock", "the buffer is not locked");
         if (--locks_ > 0) return S_OK;
-        if (dirtyEnd_ > dirtyBegin_ && this->DeviceAlive()) Upload(dirtyBegin_, dirtyEnd_);
+        if (this->DeviceAlive()) Upload(dirtyBegin_, dirtyEnd_);
         dirtyBegin_ = dirtyEnd_ = 0;
         return S_OK;
     }
@@ -55,7 +58,12 @@ protected:
         : DeviceChild<Interface>(device), bytes_(length, 0) {}
     // Before the copy is handed out (draws already made read the old bytes).
     virtual void BeforeLock() {}
-    // Bytes [begin, end) of the copy changed.
+    // The memory handed out for bytes [offset, offset + length); first is
+    // true for a Lock while no other is open. Null refuses the Lock.
+    virtual uint8_t* LockMemory(size_t offset, size_t /*length*/, bool /*first*/) {
+        return bytes_.data() + offset;
+    }
+    // The last Unlock: bytes [begin, end) changed (begin == end: none).
     virtual void Upload(size_t /*begin*/, size_t /*end*/) {}
 
 private:

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/effect/effect_compiler.h"
 #include "platform/gfx/gl/gl_services.h"
+#include "platform/gfx/null/null_backend.h"
 
 namespace gfx::effect {
 
@@ -39,6 +41,14 @@ constexpr uint32_t kDoNotSaveState = 1;
 struct Block {
     GLuint buffer = 0;
     std::vector<uint8_t> data;
+};
+
+// Lets the names table be searched with the caller's const char* as it is:
+// no string is built for a lookup, so setting parameters every frame
+// allocates nothing.
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
 };
 
 struct Parameter {
@@ -69,9 +79,11 @@ GLuint LinkPass(const PassProgram& pass, const std::string& techniqueName,
     return program;
 }
 
+// On a null device (gl_ false) every step but the GL calls is taken: the
+// parameters' CPU copies, their dirty marks, the passes' render states.
 class GlEffect final : public DeviceChild<Effect> {
 public:
-    explicit GlEffect(DeviceFront& device) : DeviceChild<Effect>(device) {}
+    GlEffect(DeviceFront& device, bool gl) : DeviceChild<Effect>(device), gl_(gl) {}
 
     // Creates the GL objects; false with error when GL refuses a program.
     bool Build(const CompiledEffect& compiled, const std::string& path, std::string* error) {
@@ -79,7 +91,7 @@ public:
             Technique technique;
             technique.name = source.name;
             for (const PassProgram& pass : source.passes) {
-                GLuint program = LinkPass(pass, source.name, path, error);
+                GLuint program = gl_ ? LinkPass(pass, source.name, path, error) : 1;
                 if (!program) {
                     for (GLuint made : technique.programs) glDeleteProgram(made);
                     return false;
@@ -92,8 +104,8 @@ public:
         for (const BlockInfo& info : compiled.blocks) {
             Block block;
             block.data.assign(info.size, 0);
-            glCreateBuffers(1, &block.buffer);
-            glNamedBufferData(block.buffer, static_cast<GLsizeiptr>(block.data.size()),
+            if (gl_) glCreateBuffers(1, &block.buffer);
+            if (gl_) glNamedBufferData(block.buffer, static_cast<GLsizeiptr>(block.data.size()),
                               block.data.data(), GL_DYNAMIC_DRAW);
             blocks_.push_back(std::move(block));
         }
@@ -149,8 +161,8 @@ public:
         for (const RenderStateAssignment& assignment : CurrentTechnique().renderStates[pass]) {
             Owner().SetRenderState(static_cast<RenderState>(assignment.state), assignment.value);
         }
-        glUseProgram(CurrentTechnique().programs[pass]);
-        for (size_t i = 0; i < blocks_.size(); ++i) {
+        if (gl_) gl::UseProgram(&Owner(), CurrentTechnique().programs[pass]);
+        for (size_t i = 0; gl_ && i < blocks_.size(); ++i) {
             glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(i), blocks_[i].buffer);
         }
         for (Parameter& parameter : parameters_) Upload(parameter);
@@ -215,10 +227,7 @@ public:
         if (!parameter) return D3DERR_INVALIDCALL;
         // A texture of another kind than the effect declares would sample as
         // black: refused instead.
-        if (texture && (gl::GetTextureName(texture) == 0 ||
-                        gl::GetTextureTarget(texture) != TargetOf(parameter->info.dim))) {
-            return D3DERR_INVALIDCALL;
-        }
+        if (texture && !Samples(texture, parameter->info.dim)) return D3DERR_INVALIDCALL;
         parameter->texture = Ref<BaseTexture>::Share(texture);
         parameter->dirty = true;
         if (activePass_ >= 0) {
@@ -230,6 +239,7 @@ public:
 
 private:
     ~GlEffect() override {
+        if (!gl_) return;
         gl::MakeCurrent(&Owner());
         gl::FlushPendingDraws(&Owner());
         for (const Technique& technique : techniques_) {
@@ -258,7 +268,7 @@ private:
     // a parameter of another kind: setting it is harmless and does nothing.
     Parameter* Find(EffectHandle name, ValueKind kind) {
         if (!name) return nullptr;
-        auto found = names_.find(name);
+        auto found = names_.find(std::string_view(name));
         if (found == names_.end()) return nullptr;
         Parameter& parameter = parameters_[found->second];
         return parameter.info.kind == kind ? &parameter : nullptr;
@@ -292,7 +302,20 @@ private:
         return S_OK;
     }
 
+    // Whether the effect can sample this texture where it declares dim.
+    bool Samples(BaseTexture* texture, TextureDim dim) const {
+        if (!gl_) {
+            return (dim == TextureDim::Tex2D && texture->GetType() == ResourceType::Texture) ||
+                   (dim == TextureDim::Cube && texture->GetType() == ResourceType::CubeTexture);
+        }
+        return gl::GetTextureName(texture) != 0 && gl::GetTextureTarget(texture) == TargetOf(dim);
+    }
+
     void Upload(Parameter& parameter) {
+        if (!gl_) {
+            parameter.dirty = false;
+            return;
+        }
         if (parameter.info.kind == ValueKind::Texture) {
             // Bound at every pass: other GL users (text drawing) share the units.
             GLuint name = parameter.texture ? gl::GetTextureName(parameter.texture.get()) : 0;
@@ -314,10 +337,11 @@ private:
     std::vector<Technique> techniques_;
     std::vector<Block> blocks_;
     std::vector<Parameter> parameters_;
-    std::unordered_map<std::string, size_t> names_;
+    std::unordered_map<std::string, size_t, NameHash, std::equal_to<>> names_;
     int current_ = -1;
     bool begun_ = false;
     int activePass_ = -1;
+    bool gl_;
 };
 
 void HandBack(Buffer** errors, const std::string& text) {
@@ -332,7 +356,8 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
     if (!effect) return D3DERR_INVALIDCALL;
     *effect = nullptr;
     auto* front = dynamic_cast<DeviceFront*>(device);
-    if (!front || !gl::IsGlDevice(device)) {
+    const bool gl = gl::IsGlDevice(device);
+    if (!front || (!gl && !null::IsNullDevice(device))) {
         HandBack(errors, "error: effects need a device of the OpenGL backend\n");
         return D3DERR_INVALIDCALL;
     }
@@ -354,7 +379,7 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
     }
     gl::MakeCurrent(device);
     gl::FlushPendingDraws(device);
-    auto* made = new GlEffect(*front);
+    auto* made = new GlEffect(*front, gl);
     if (!made->Build(compiled, path, &error)) {
         made->Release();
         HandBack(errors, error);
@@ -365,6 +390,9 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
     return S_OK;
 }
 
-void Install() { gl::SetEffectFactory(&CreateEffectFromFile); }
+void Install() {
+    gl::SetEffectFactory(&CreateEffectFromFile);
+    null::SetEffectFactory(&CreateEffectFromFile);
+}
 
 }  // namespace gfx::effect

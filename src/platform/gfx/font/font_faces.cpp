@@ -126,6 +126,9 @@ int FontFaces::OpenFile(const FaceFile& file, int cellHeight, std::string* error
 }
 
 GlyphSource FontFaces::Find(char32_t codePoint) {
+    if (codePoint < kAsciiCount && asciiFound_[codePoint]) {
+        return ascii_[codePoint];
+    }
     auto known = found_.find(codePoint);
     if (known != found_.end()) {
         return known->second;
@@ -154,7 +157,12 @@ GlyphSource FontFaces::Find(char32_t codePoint) {
             }
         }
     }
-    found_.emplace(codePoint, source);
+    if (codePoint < kAsciiCount) {
+        ascii_[codePoint] = source;
+        asciiFound_[codePoint] = true;
+    } else {
+        found_.emplace(codePoint, source);
+    }
     return source;
 }
 

@@ -79,6 +79,11 @@ private:
     FT_Library library_ = nullptr;
     FontRequest request_;
     std::vector<OpenFace> faces_;
+    // ASCII in a table, so that a digit first seen in a late frame (the
+    // frame rate's) allocates nothing; the rest in a map.
+    static constexpr char32_t kAsciiCount = 128;
+    GlyphSource ascii_[kAsciiCount] = {};
+    bool asciiFound_[kAsciiCount] = {};
     std::unordered_map<char32_t, GlyphSource> found_;
     int ascent_ = 0;
     int descent_ = 0;

@@ -1,11 +1,13 @@
 // The font object of the OpenGL device.
 //
 // A DrawTextA call decodes and lays out the text on the CPU (TextBuilder),
-// uploads atlas rows that gained glyphs, writes the quads into a ring of one
-// vertex buffer, and draws them with the font's own program, vertex array and
-// texture. GL state the device caches is not saved: the device is told to
-// apply its state again (InvalidateState). The current program, which
-// belongs to whoever bound it (an effect pass), is put back as it was found.
+// uploads atlas rows that gained glyphs, and appends the text's quads, each
+// vertex with its colour, to a batch that the device holds back like its own
+// merged draws (gl::HoldOverlay). At the device's next flush the whole batch
+// goes into a ring of one vertex buffer and is drawn with one GL draw, with
+// the font's own program, vertex array and texture. The state the text needs
+// is set through the device's cache (gl::BeginOverlay), and the device's
+// program is bound again afterwards: nothing is read back from GL.
 #include <epoxy/gl.h>
 
 #include <cstddef>
@@ -18,40 +20,45 @@
 #include "platform/gfx/font/font.h"
 #include "platform/gfx/font/text_builder.h"
 #include "platform/gfx/gl/gl_services.h"
+#include "platform/gfx/null/null_backend.h"
 
 namespace gfx::font {
 
 namespace {
 
 struct Vertex {
-    float x, y;  // render-target pixels, y down
-    float s, t;  // atlas texels
+    float x, y;     // render-target pixels, y down
+    float s, t;     // atlas texels
+    uint32_t rgba;  // bytes R, G, B, A
 };
 
-// The vertex ring has kSegments segments, each with room for a text of 1024
-// glyphs (the HUD's longest line has 62); a longer text grows the ring once.
+// The vertex ring has kSegments segments, each with room for a batch of 1024
+// glyphs (the HUD's seven lines have about 250); a longer one grows the ring.
 constexpr GLsizeiptr kInitialSegmentVertices = 6 * 1024;
 constexpr int kSegments = 4;
 
 constexpr const char* kVertexShader = R"(#version 450 core
 layout(location = 0) in vec2 pixel;
 layout(location = 1) in vec2 texel;
+layout(location = 2) in vec4 textColor;
 // x, y, width, height of the viewport in render-target pixels, y down.
 layout(location = 0) uniform vec4 viewport;
 out vec2 atlasTexel;
+out vec4 color;
 void main() {
     vec2 unit = (pixel - viewport.xy) / viewport.zw;
     // Pixel rows run down, clip-space y runs up.
     gl_Position = vec4(unit.x * 2.0 - 1.0, 1.0 - unit.y * 2.0, 0.0, 1.0);
     atlasTexel = texel;
+    color = textColor;
 }
 )";
 
 // texelFetch: one atlas texel per pixel, independent of any sampler state.
 constexpr const char* kFragmentShader = R"(#version 450 core
-layout(location = 1) uniform vec4 color;
 layout(location = 2) uniform sampler2D atlas;
 in vec2 atlasTexel;
+in vec4 color;
 out vec4 fragColor;
 void main() {
     float coverage = texelFetch(atlas, ivec2(atlasTexel), 0).r;
@@ -60,12 +67,13 @@ void main() {
 )";
 
 constexpr GLint kViewportUniform = 0;
-constexpr GLint kColorUniform = 1;
 constexpr GLint kAtlasUniform = 2;
 
-class GlFont final : public DeviceChild<Font> {
+// On a null device (gl_ false) text is decoded, laid out and turned into
+// vertices as on the OpenGL device; only the GL calls are left out.
+class GlFont final : public DeviceChild<Font>, private gl::PendingOverlay {
 public:
-    explicit GlFont(DeviceFront& device) : DeviceChild<Font>(device) {
+    GlFont(DeviceFront& device, bool gl) : DeviceChild<Font>(device), gl_(gl) {
         vertices_.reserve(static_cast<size_t>(kInitialSegmentVertices));
     }
 
@@ -73,6 +81,9 @@ public:
     bool Init(FcConfig* config, const FontRequest& request, std::string* error) {
         if (!builder_.Open(config, request, error)) {
             return false;
+        }
+        if (!gl_) {
+            return true;
         }
         gl::MakeCurrent(&Owner());
         program_ = gl::BuildProgram(kVertexShader, kFragmentShader, error);
@@ -93,6 +104,9 @@ public:
         glEnableVertexArrayAttrib(vao_, 1);
         glVertexArrayAttribFormat(vao_, 1, 2, GL_FLOAT, GL_FALSE, offsetof(Vertex, s));
         glVertexArrayAttribBinding(vao_, 1, 0);
+        glEnableVertexArrayAttrib(vao_, 2);
+        glVertexArrayAttribFormat(vao_, 2, 4, GL_UNSIGNED_BYTE, GL_TRUE, offsetof(Vertex, rgba));
+        glVertexArrayAttribBinding(vao_, 2, 0);
         CreateVertexBuffer(kInitialSegmentVertices);
         CreateAtlasTexture();
         return true;
@@ -110,6 +124,7 @@ public:
         } else {
             format |= DT_NOCLIP;
         }
+        const uint32_t generation = builder_.Atlas().Generation();
         const int height = builder_.Build(text, count, area, format);
         if (format & DT_CALCRECT) {
             if (rect) {
@@ -121,12 +136,40 @@ public:
         if (quads.empty()) {
             return height;
         }
-        Draw(quads, color);
+        // Text lands in render-target pixels and is clipped by the viewport,
+        // as sprite text is on the device this one stands in for. A change
+        // of viewport flushes the device, so a batch has one viewport.
+        Viewport viewport;
+        Owner().GetViewport(&viewport);
+        if (viewport.width == 0 || viewport.height == 0) {
+            return height;
+        }
+        if (gl_) {
+            // The atlas started over: the batch held back samples glyphs that
+            // are gone from it. It is drawn now, while the texture has them.
+            if (!vertices_.empty() && generation != builder_.Atlas().Generation()) {
+                gl::FlushPendingDraws(&Owner());
+            }
+            gl::MakeCurrent(&Owner());
+            SyncAtlas();
+            gl::HoldOverlay(&Owner(), this);
+        }
+        if (vertices_.empty()) {
+            batchViewport_ = viewport;
+        }
+        Append(quads, color);
+        if (!gl_) {
+            vertices_.clear();
+        }
         return height;
     }
 
 private:
     ~GlFont() override {
+        if (!gl_) {
+            return;
+        }
+        gl::DropOverlay(&Owner(), this);
         gl::MakeCurrent(&Owner());
         glDeleteProgram(program_);
         glDeleteVertexArrays(1, &vao_);
@@ -241,73 +284,52 @@ private:
         atlas.MarkClean();
     }
 
-    void Draw(const std::vector<Quad>& quads, uint32_t color) {
-        vertices_.clear();
+    void Append(const std::vector<Quad>& quads, uint32_t argb) {
+        const uint8_t rgba[4] = {static_cast<uint8_t>(argb >> 16), static_cast<uint8_t>(argb >> 8),
+                                 static_cast<uint8_t>(argb), static_cast<uint8_t>(argb >> 24)};
+        uint32_t c = 0;
+        std::memcpy(&c, rgba, sizeof c);
         for (const Quad& q : quads) {
             const float x0 = static_cast<float>(q.x0), y0 = static_cast<float>(q.y0);
             const float x1 = static_cast<float>(q.x1), y1 = static_cast<float>(q.y1);
             const float s0 = static_cast<float>(q.atlasX), t0 = static_cast<float>(q.atlasY);
             const float s1 = s0 + (x1 - x0), t1 = t0 + (y1 - y0);
-            vertices_.push_back({x0, y0, s0, t0});
-            vertices_.push_back({x1, y0, s1, t0});
-            vertices_.push_back({x0, y1, s0, t1});
-            vertices_.push_back({x1, y0, s1, t0});
-            vertices_.push_back({x1, y1, s1, t1});
-            vertices_.push_back({x0, y1, s0, t1});
+            vertices_.push_back({x0, y0, s0, t0, c});
+            vertices_.push_back({x1, y0, s1, t0, c});
+            vertices_.push_back({x0, y1, s0, t1, c});
+            vertices_.push_back({x1, y0, s1, t0, c});
+            vertices_.push_back({x1, y1, s1, t1, c});
+            vertices_.push_back({x0, y1, s0, t1, c});
         }
+    }
+
+    // The device's flush: the batch in one draw.
+    void DrawPending() override {
         const auto count = static_cast<GLsizeiptr>(vertices_.size());
-        // Text lands in render-target pixels and is clipped by the viewport,
-        // as sprite text is on the device this one stands in for.
-        Viewport viewport;
-        Owner().GetViewport(&viewport);
-        if (viewport.width == 0 || viewport.height == 0) {
+        if (count == 0 || !DeviceAlive()) {
+            vertices_.clear();
             return;
         }
-
         gl::MakeCurrent(&Owner());
-        gl::FlushPendingDraws(&Owner());
-        SyncAtlas();
-
         ReserveVertices(count);
         if (!mapped_) {
+            vertices_.clear();
             return;
         }
-        std::memcpy(mapped_ + cursor_, vertices_.data(),
-                    static_cast<size_t>(count) * sizeof(Vertex));
+        std::memcpy(mapped_ + cursor_, vertices_.data(), static_cast<size_t>(count) * sizeof(Vertex));
+        vertices_.clear();
 
-        // The back buffer's height, by which the device flips its viewport too.
-        const auto targetHeight = static_cast<GLint>(Owner().BackBufferHeight());
-
-        GLint program = 0;
-        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-        glUseProgram(program_);
-        glBindVertexArray(vao_);
-        glBindTextureUnit(static_cast<GLuint>(unit_), texture_);
-        glProgramUniform4f(program_, kViewportUniform, static_cast<float>(viewport.x),
-                           static_cast<float>(viewport.y), static_cast<float>(viewport.width),
-                           static_cast<float>(viewport.height));
-        glProgramUniform4f(program_, kColorUniform, ((color >> 16) & 0xFF) / 255.0f,
-                           ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
-                           ((color >> 24) & 0xFF) / 255.0f);
-        // GL's viewport origin is the bottom left, the device's the top left.
-        glViewport(static_cast<GLint>(viewport.x),
-                   targetHeight - static_cast<GLint>(viewport.y + viewport.height),
-                   static_cast<GLsizei>(viewport.width), static_cast<GLsizei>(viewport.height));
         // Text is solid, unculled, drawn over everything and blended by its
         // coverage, whatever the scene's states are.
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_DEPTH_TEST);
-        glDepthMask(GL_FALSE);
-        glEnable(GL_BLEND);
-        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-        glBlendEquation(GL_FUNC_ADD);
-
+        gl::BeginOverlay(&Owner(), program_, vao_);
+        glBindTextureUnit(static_cast<GLuint>(unit_), texture_);
+        const Viewport& v = batchViewport_;
+        glProgramUniform4f(program_, kViewportUniform, static_cast<float>(v.x),
+                           static_cast<float>(v.y), static_cast<float>(v.width),
+                           static_cast<float>(v.height));
         glDrawArrays(GL_TRIANGLES, static_cast<GLint>(cursor_), static_cast<GLsizei>(count));
         cursor_ += count;
-
-        glUseProgram(static_cast<GLuint>(program));
-        gl::InvalidateState(&Owner());
+        gl::EndOverlay(&Owner());
     }
 
     TextBuilder builder_;
@@ -322,6 +344,8 @@ private:
     GLsizeiptr segmentVertices_ = 0;
     GLsizeiptr cursor_ = 0;  // next free vertex of the ring
     GLsync fences_[kSegments] = {};
+    Viewport batchViewport_;
+    bool gl_;
 };
 
 }  // namespace
@@ -333,7 +357,8 @@ HRESULT CreateFontWithConfig(FcConfig* config, Device* device, int32_t height, u
     }
     *font = nullptr;
     auto* front = dynamic_cast<DeviceFront*>(device);
-    if (!front || !gl::IsGlDevice(device)) {
+    const bool gl = gl::IsGlDevice(device);
+    if (!front || (!gl && !null::IsNullDevice(device))) {
         return D3DERR_INVALIDCALL;
     }
     FontRequest request;
@@ -342,7 +367,7 @@ HRESULT CreateFontWithConfig(FcConfig* config, Device* device, int32_t height, u
     request.weight = weight;
     request.italic = italic != 0;
     request.faceName = faceName ? faceName : "";
-    auto* created = new GlFont(*front);
+    auto* created = new GlFont(*front, gl);
     std::string error;
     if (!created->Init(config, request, &error)) {
         LogLine("CreateFont: %s", error.c_str());
@@ -360,6 +385,9 @@ HRESULT CreateFont(Device* device, int32_t height, uint32_t width, uint32_t weig
     return CreateFontWithConfig(nullptr, device, height, width, weight, italic, faceName, font);
 }
 
-void Install() { gl::SetFontFactory(&CreateFont); }
+void Install() {
+    gl::SetFontFactory(&CreateFont);
+    null::SetFontFactory(&CreateFont);
+}
 
 }  // namespace gfx::font

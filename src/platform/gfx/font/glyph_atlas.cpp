@@ -63,6 +63,7 @@ void GlyphAtlas::Write(const AtlasRect& rect, const uint8_t* pixels, int pitch) 
 }
 
 void GlyphAtlas::Clear() {
+    ++generation_;
     shelves_.clear();
     nextShelfY_ = 0;
     std::fill(pixels_.begin(), pixels_.end(), 0);

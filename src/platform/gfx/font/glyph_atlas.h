@@ -42,6 +42,8 @@ public:
     // The image changed size since MarkClean: its texture must be rebuilt.
     bool Resized() const { return resized_; }
     void MarkClean();
+    // Counts the Clears: a glyph's place holds while this stays the same.
+    uint32_t Generation() const { return generation_; }
 
 private:
     struct Shelf {
@@ -60,6 +62,7 @@ private:
     int dirtyTop_ = 0;
     int dirtyBottom_ = 0;
     bool resized_ = false;
+    uint32_t generation_ = 0;
 };
 
 }  // namespace gfx::font

@@ -1,5 +1,8 @@
 #include "platform/gfx/font/text_builder.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace gfx::font {
 
 namespace {
@@ -31,7 +34,11 @@ const PlacedGlyph* TextBuilder::Glyph(char32_t codePoint) {
     if (codePoint < 0x20 || codePoint == 0x7F) {
         return nullptr;
     }
-    auto known = glyphs_.find(codePoint);
+    const bool ascii = codePoint < kAsciiCount;
+    if (ascii && asciiPlaced_[codePoint]) {
+        return &ascii_[codePoint];
+    }
+    auto known = ascii ? glyphs_.end() : glyphs_.find(codePoint);
     if (known != glyphs_.end()) {
         return &known->second;
     }
@@ -55,6 +62,11 @@ const PlacedGlyph* TextBuilder::Glyph(char32_t codePoint) {
     }
     // A glyph that cannot be rendered stays empty (no ink, no advance) and is
     // not tried again.
+    if (ascii) {
+        ascii_[codePoint] = glyph;
+        asciiPlaced_[codePoint] = true;
+        return &ascii_[codePoint];
+    }
     return &glyphs_.emplace(codePoint, glyph).first->second;
 }
 
@@ -73,6 +85,7 @@ int TextBuilder::Build(const char* text, int count, const Rect& rect, uint32_t f
         // The atlas is full of other texts' glyphs: start it over with this
         // text's. Glyphs that still do not fit are left out.
         glyphs_.clear();
+        std::fill(std::begin(asciiPlaced_), std::end(asciiPlaced_), false);
         atlas_.Clear();
         ResolveGlyphs();
     }

@@ -51,6 +51,11 @@ private:
     FontFaces faces_;
     GlyphAtlas atlas_;
     LineMetrics metrics_;
+    // ASCII glyphs in a table (a glyph first met in a late frame, a digit of
+    // the frame rate, allocates nothing), the rest in a map.
+    static constexpr char32_t kAsciiCount = 128;
+    PlacedGlyph ascii_[kAsciiCount] = {};
+    bool asciiPlaced_[kAsciiCount] = {};
     std::unordered_map<char32_t, PlacedGlyph> glyphs_;
     GlyphBitmap scratch_;
     bool atlasFull_ = false;

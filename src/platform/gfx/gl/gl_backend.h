@@ -4,6 +4,11 @@
 // Environment, read when a device is created:
 //   RR_GL_DEBUG=1     debug context; every GL error is counted and logged
 //   RR_GL_NO_MERGE=1  adjacent one-triangle draws are not merged
+//   RR_GL_BUFFER_UPLOAD=copy|ring|orphan  how a vertex buffer's Lock reaches
+//                     GL: the CPU copy uploaded at Unlock, a persistently
+//                     mapped ring (the default), or orphaned and mapped storage
+//   RR_REPORT_FIRST_PRESENT=1  the device's first Present writes the line
+//                     "gfx: first frame presented" to stderr (start-up timing)
 #pragma once
 
 #include <cstdint>

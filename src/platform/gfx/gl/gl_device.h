@@ -26,6 +26,7 @@ struct GlRasterState {
     bool depthTest = true;
     bool depthWrite = true;
     bool blend = false;
+    bool overlayBlend = false;  // the overlay's blend function, not the device's
     GLint viewport[4] = {0, 0, 0, 0};
     float depthRange[2] = {0.0f, 1.0f};
 
@@ -40,6 +41,15 @@ public:
     void MakeCurrent() const;
     void FlushPendingDraws();
     void InvalidateState() { appliedValid_ = false; }
+    // How vertex buffers reach GL (RR_GL_BUFFER_UPLOAD).
+    BufferUpload Upload() const { return upload_; }
+    // A vertex buffer's draws read from another offset (a ring's next segment).
+    void BufferMoved() { inputDirty_ = true; }
+    void UseProgram(GLuint program);
+    void HoldOverlay(PendingOverlay* overlay);
+    void DropOverlay(PendingOverlay* overlay);
+    void BeginOverlay(GLuint program, GLuint vertexArray);
+    void EndOverlay();
     void SetMerging(bool enabled);
     uint64_t DrawCalls() const { return drawCalls_; }
     uint32_t GlErrors() const { return glErrors_; }
@@ -89,6 +99,9 @@ private:
     GlRasterState applied_;
     GLuint appliedElementBuffer_ = 0;
     GLuint vao_ = 0;
+    bool vaoBound_ = false;
+    GLuint program_ = 0;  // the program of the device's draws (UseProgram)
+    PendingOverlay* overlay_ = nullptr;  // held back until the next flush
     GLuint samplerNames_[rules::kSamplerCount] = {};
 
     // A run of DrawPrimitive calls not yet sent to GL.
@@ -99,6 +112,8 @@ private:
         uint32_t count = 0;
     } pending_;
     uint64_t drawCalls_ = 0;
+    BufferUpload upload_ = BufferUpload::Ring;
+    bool reportFirstPresent_ = false;  // RR_REPORT_FIRST_PRESENT=1 (gl_backend.h)
 };
 
 // GL errors reported on all devices since the process started.

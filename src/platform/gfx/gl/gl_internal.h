@@ -20,9 +20,22 @@ GlDevice& DeviceOf(const Child& child) {
     return static_cast<GlDevice&>(child.Owner());
 }
 
-// A vertex or index buffer: the CPU copy of the front, and a GL buffer that
-// the last Unlock brings up to date. Base is VertexBufferObject or
-// IndexBufferObject.
+// How a vertex buffer's Lock reaches GL (RR_GL_BUFFER_UPLOAD, gl_backend.h).
+enum class BufferUpload {
+    Copy,    // Lock hands out the front's CPU copy; Unlock copies it to GL
+    Ring,    // a persistently mapped ring of segments; Lock hands out the next
+    Orphan,  // Lock orphans the GL storage and maps the new one; Unlock unmaps
+};
+
+// A vertex or index buffer: the CPU copy of the front, and a GL buffer. Index
+// buffers (written once) always copy; vertex buffers as the device's
+// BufferUpload says. With Ring and Orphan the memory handed out is GL's own:
+// what the caller writes is what the draws read, with no copy in between.
+//
+// Locking the whole buffer hands out memory whose old contents are not kept
+// (the caller writes what the draws will use, as the skinning does every
+// frame); locking a part keeps the rest, and the part, as they were.
+// Base is VertexBufferObject or IndexBufferObject.
 template <typename Base>
 class GlBuffer final : public Base {
 public:
@@ -30,13 +43,23 @@ public:
     GlBuffer(GlDevice& device, uint32_t length, Extra... extra);
     ~GlBuffer() override;
     GLuint Name() const { return name_; }
+    // Where the bytes the draws read start in the GL buffer.
+    GLintptr Offset() const { return GLintptr(segment_) * GLintptr(this->GetLength()); }
 
 protected:
     void BeforeLock() override;
+    uint8_t* LockMemory(size_t offset, size_t length, bool first) override;
     void Upload(size_t begin, size_t end) override;
 
 private:
+    static constexpr uint32_t kSegments = 3;
+    uint8_t* Segment(uint32_t index) const { return mapped_ + size_t(index) * this->GetLength(); }
+
     GLuint name_ = 0;
+    BufferUpload mode_ = BufferUpload::Copy;
+    uint8_t* mapped_ = nullptr;  // Ring: all segments; Orphan: while locked
+    uint32_t segment_ = 0;       // Ring: the segment the draws read
+    GLsync fences_[kSegments] = {};  // Ring: passed when the segment's draws are done
 };
 
 using GlVertexBuffer = GlBuffer<VertexBufferObject>;
@@ -64,11 +87,26 @@ private:
 };
 
 // The GL side of a texture, found by GetTextureName/GetTextureTarget.
+//
+// A picture file's texture is made with its level 0 only and its mip chain
+// pending: the chain is generated the first time the texture is handed out
+// for sampling (ReadyName). Many textures are never sampled (the model's
+// material textures, which the effect does not read), and the first mip
+// generation of a process is slow on llvmpipe (it builds its shaders then).
 class GlTextureObject {
 public:
     virtual ~GlTextureObject() = default;
+    // The name with every level defined.
+    GLuint ReadyName() {
+        if (chainPending) MakeChain();
+        return name;
+    }
     GLuint name = 0;
     GLenum target = 0;
+    bool chainPending = false;
+
+protected:
+    virtual void MakeChain() = 0;
 };
 
 // A texture of the backend (Interface: Texture or CubeTexture) and its GL
@@ -81,6 +119,9 @@ public:
     uint32_t GetLevelCount() const override { return levels; }
 
     uint32_t levels = 0;
+
+protected:
+    void MakeChain() override;
 };
 
 class GlTexture final : public GlTextureChild<Texture> {

@@ -1,4 +1,7 @@
 // Vertex and index buffers and vertex declarations of the OpenGL backend.
+#include <cstring>
+#include <type_traits>
+
 #include "platform/gfx/gl/gl_device.h"
 
 namespace gfx::gl {
@@ -11,14 +14,33 @@ GlBuffer<Base>::GlBuffer(GlDevice& device, uint32_t length, Extra... extra)
     : Base(device, length, extra...) {
     device.MakeCurrent();
     glCreateBuffers(1, &name_);
-    // Rewritten whole at every Unlock by the skinning: plain glBufferData
-    // storage with a dynamic hint is the safe default.
-    glNamedBufferData(name_, GLsizeiptr(length), this->Bytes().data(), GL_DYNAMIC_DRAW);
+    if constexpr (std::is_same_v<Base, VertexBufferObject>) mode_ = device.Upload();
+    if (mode_ == BufferUpload::Ring) {
+        const GLbitfield flags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
+        const GLsizeiptr bytes = GLsizeiptr(length) * kSegments;
+        glNamedBufferStorage(name_, bytes, nullptr, flags);
+        mapped_ = static_cast<uint8_t*>(glMapNamedBufferRange(name_, 0, bytes, flags));
+        if (mapped_) {
+            std::memcpy(Segment(0), this->Bytes().data(), length);
+            return;
+        }
+        // No mapping: the buffer copies instead.
+        glDeleteBuffers(1, &name_);
+        glCreateBuffers(1, &name_);
+        mode_ = BufferUpload::Copy;
+    }
+    // Copy: plain glBufferData storage with a dynamic hint is the safe
+    // default for a buffer rewritten whole at every Unlock.
+    glNamedBufferData(name_, GLsizeiptr(length), this->Bytes().data(),
+                      mode_ == BufferUpload::Orphan ? GL_STREAM_DRAW : GL_DYNAMIC_DRAW);
 }
 
 template <typename Base>
 GlBuffer<Base>::~GlBuffer() {
     DeviceOf(*this).MakeCurrent();
+    for (GLsync fence : fences_)
+        if (fence) glDeleteSync(fence);
+    // A buffer still mapped is unmapped by its deletion.
     glDeleteBuffers(1, &name_);
 }
 
@@ -29,11 +51,68 @@ void GlBuffer<Base>::BeforeLock() {
 }
 
 template <typename Base>
+uint8_t* GlBuffer<Base>::LockMemory(size_t offset, size_t length, bool first) {
+    const size_t size = this->GetLength();
+    const bool whole = offset == 0 && length == size;
+    GlDevice& device = DeviceOf(*this);
+    switch (mode_) {
+    case BufferUpload::Copy:
+        return Base::LockMemory(offset, length, first);
+    case BufferUpload::Ring: {
+        if (!first) return Segment(segment_) + offset;
+        // The draws made so far read this segment: the fence marks their end.
+        // The next segment is written once the draws that read it are done
+        // (normally long ago: two other segments were drawn from since).
+        device.MakeCurrent();
+        if (fences_[segment_]) glDeleteSync(fences_[segment_]);
+        fences_[segment_] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+        const uint32_t next = (segment_ + 1) % kSegments;
+        if (GLsync fence = fences_[next]) {
+            while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000) == GL_TIMEOUT_EXPIRED) {
+            }
+            glDeleteSync(fence);
+            fences_[next] = nullptr;
+        }
+        if (!whole) std::memcpy(Segment(next), Segment(segment_), size);
+        segment_ = next;
+        device.BufferMoved();  // the draws read from another offset now
+        return Segment(segment_) + offset;
+    }
+    case BufferUpload::Orphan:
+        if (!first) return mapped_ ? mapped_ + offset : nullptr;
+        device.MakeCurrent();
+        if (whole) {
+            // New storage for the new contents; draws still queued keep the old.
+            glNamedBufferData(name_, GLsizeiptr(size), nullptr, GL_STREAM_DRAW);
+            mapped_ = static_cast<uint8_t*>(glMapNamedBufferRange(
+                name_, 0, GLsizeiptr(size), GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT));
+        } else {
+            mapped_ = static_cast<uint8_t*>(
+                glMapNamedBufferRange(name_, 0, GLsizeiptr(size), GL_MAP_READ_BIT | GL_MAP_WRITE_BIT));
+        }
+        return mapped_ ? mapped_ + offset : nullptr;
+    }
+    return nullptr;
+}
+
+template <typename Base>
 void GlBuffer<Base>::Upload(size_t begin, size_t end) {
     GlDevice& device = DeviceOf(*this);
-    device.FlushPendingDraws();
-    device.MakeCurrent();
-    glNamedBufferSubData(name_, GLintptr(begin), GLsizeiptr(end - begin), this->Bytes().data() + begin);
+    switch (mode_) {
+    case BufferUpload::Copy:
+        if (begin >= end) return;
+        device.FlushPendingDraws();
+        device.MakeCurrent();
+        glNamedBufferSubData(name_, GLintptr(begin), GLsizeiptr(end - begin), this->Bytes().data() + begin);
+        return;
+    case BufferUpload::Ring:
+        return;  // written in place, coherently
+    case BufferUpload::Orphan:
+        device.MakeCurrent();
+        if (mapped_) glUnmapNamedBuffer(name_);
+        mapped_ = nullptr;
+        return;
+    }
 }
 
 template class GlBuffer<VertexBufferObject>;

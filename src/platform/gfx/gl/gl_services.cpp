@@ -33,9 +33,29 @@ void InvalidateState(Device* device) {
     if (GlDevice* gl = AsGl(device)) gl->InvalidateState();
 }
 
+void UseProgram(Device* device, uint32_t program) {
+    if (GlDevice* gl = AsGl(device)) gl->UseProgram(program);
+}
+
+void HoldOverlay(Device* device, PendingOverlay* overlay) {
+    if (GlDevice* gl = AsGl(device)) gl->HoldOverlay(overlay);
+}
+
+void DropOverlay(Device* device, PendingOverlay* overlay) {
+    if (GlDevice* gl = AsGl(device)) gl->DropOverlay(overlay);
+}
+
+void BeginOverlay(Device* device, uint32_t program, uint32_t vertexArray) {
+    if (GlDevice* gl = AsGl(device)) gl->BeginOverlay(program, vertexArray);
+}
+
+void EndOverlay(Device* device) {
+    if (GlDevice* gl = AsGl(device)) gl->EndOverlay();
+}
+
 uint32_t GetTextureName(BaseTexture* texture) {
     auto* gl = dynamic_cast<GlTextureObject*>(texture);
-    return gl ? gl->name : 0;
+    return gl ? gl->ReadyName() : 0;
 }
 
 uint32_t GetTextureTarget(BaseTexture* texture) {

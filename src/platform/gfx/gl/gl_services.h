@@ -35,8 +35,39 @@ void FlushPendingDraws(Device* device);
 // GL state was changed behind the device's cache: every cached value is
 // applied again before the next draw.
 void InvalidateState(Device* device);
+// The program that draws the device's next draws: effects bind their passes'
+// programs through here, so that code drawing beside the device (text) puts
+// back the right one without asking GL.
+void UseProgram(Device* device, uint32_t program);
+
+// Drawing held back by a library beside the device, like the device's own
+// merged draws: its DrawPending runs at the device's next flush (a state
+// change, a draw, Lock, EndScene, Present, read-back, FlushPendingDraws).
+class PendingOverlay {
+public:
+    virtual void DrawPending() = 0;
+
+protected:
+    ~PendingOverlay() = default;
+};
+// Holds overlay back until the next flush; work held before it (the device's
+// merged draws, another overlay) is flushed first unless it is this overlay.
+void HoldOverlay(Device* device, PendingOverlay* overlay);
+// Forgets overlay if it is held, without drawing it (its owner is going).
+void DropOverlay(Device* device, PendingOverlay* overlay);
+
+// Overlay drawing through the device's cache: BeginOverlay sets GL to solid
+// fill, no culling, no depth test or write, source-alpha blending (colour
+// and alpha), the device's viewport, and binds program and vertex array;
+// EndOverlay binds the device's program again and counts the one draw made
+// between them among the device's GL draws. The cache records what changed,
+// so the next device draw sets only what differs from its state.
+void BeginOverlay(Device* device, uint32_t program, uint32_t vertexArray);
+void EndOverlay(Device* device);
+
 // GL texture name and target (GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP) of a
-// texture made by this backend; 0 for anything else.
+// texture made by this backend; 0 for anything else. The name is that of a
+// texture ready to sample: a mip chain still pending is generated first.
 uint32_t GetTextureName(BaseTexture* texture);
 uint32_t GetTextureTarget(BaseTexture* texture);
 

@@ -130,6 +130,13 @@ GlTextureChild<Interface>::~GlTextureChild() {
     glDeleteTextures(1, &name);
 }
 
+template <typename Interface>
+void GlTextureChild<Interface>::MakeChain() {
+    chainPending = false;
+    DeviceOf(*this).MakeCurrent();
+    glGenerateTextureMipmap(name);
+}
+
 template class GlTextureChild<Texture>;
 template class GlTextureChild<CubeTexture>;
 
@@ -201,13 +208,14 @@ HRESULT LoadTexture(GlDevice& device, const char* path, Texture** texture) {
         result->levels = dds.levels;
     } else {
         // Like the utility library's default: a full mip chain made from the
-        // picture, uploaded from the decoder's block as it is.
+        // picture, uploaded from the decoder's block as it is. The chain is
+        // generated when the texture is first sampled (GlTextureObject).
         uint32_t levels = FullChainLength(picture.width, picture.height);
         glTextureStorage2D(result->name, GLsizei(levels), GL_RGBA8, GLsizei(picture.width),
                            GLsizei(picture.height));
         glTextureSubImage2D(result->name, 0, 0, 0, GLsizei(picture.width), GLsizei(picture.height),
                             GL_RGBA, GL_UNSIGNED_BYTE, picture.pixels.get());
-        glGenerateTextureMipmap(result->name);
+        result->chainPending = levels > 1;
         result->width = picture.width;
         result->height = picture.height;
         result->levels = levels;

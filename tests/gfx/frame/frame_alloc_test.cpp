@@ -1,0 +1,78 @@
+// The program's frame on the OpenGL device, run as the message loop runs it:
+// after the first frames our own code allocates nothing (counted by caller,
+// counting_allocator.h, and only around RenderFrame), and each frame is one
+// GL draw for the sky, one per mesh and one for the whole HUD.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "app/application.h"
+#include "counting_allocator.h"
+#include "model/skinned_model.h"
+#include "platform/gfx/gl/gl_backend.h"
+#include "platform/gfx/opengl/opengl.h"
+#include "platform/window/sdl/sdl_window_backend.h"
+
+namespace {
+
+void PumpMessages(Application& app) {
+    while (PeekMessageA(&app.message, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (!GetMessageA(&app.message, nullptr, 0, 0)) return;
+        TranslateMessage(&app.message);
+        DispatchMessageA(&app.message);
+    }
+}
+
+TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
+    ASSERT_EQ(chdir(RR_RUN_DIR), 0);
+    if (!UseSdlWindowBackend()) GTEST_SKIP() << "no display";
+    gfx::UseOpenGL();
+    alloctest::PrepareCounting();
+
+    Application& app = GetApplication();
+    app.CreateAppWindow(nullptr);
+    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(app.window, 800, 600, kHudFontHeight)));
+    ASSERT_TRUE(gfx::Succeeded(app.CreateEnvironment()));
+    app.SetClientSize();
+    ShowWindow(app.window, SW_SHOWDEFAULT);
+    app.renderer.SetTextColor(0.0f, 1.0f, 1.0f, 1.0f);
+    app.CreateEffect();
+    app.model = new SkinnedModel();
+    app.model->LoadReference(app.renderer.device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd");
+    app.model->LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd");
+    ASSERT_NE(app.effect, nullptr);
+    ASSERT_GT(app.model->meshCount, 0);
+    ASSERT_GT(app.model->clipCount, 0);
+    gfx::Device* device = app.renderer.device;
+
+    // The counter sees an allocation of ours.
+    alloctest::StartCounting();
+    std::vector<int>* volatile made = new std::vector<int>(3);
+    delete made;
+    EXPECT_EQ(alloctest::StopCounting().ours, 2u);
+
+    PumpMessages(app);
+    app.RenderFrame();  // the first frame makes what later frames reuse
+
+    const uint64_t expectedDraws = 1 + uint64_t(app.model->meshCount) + 1;
+    alloctest::AllocationCounts total;
+    for (int frame = 0; frame < 300; ++frame) {
+        PumpMessages(app);
+        const uint64_t drawsBefore = gfx::gl::GetGlDrawCallCount(device);
+        alloctest::StartCounting();
+        app.RenderFrame();
+        alloctest::AllocationCounts counts = alloctest::StopCounting();
+        total.ours += counts.ours;
+        total.libraries += counts.libraries;
+        ASSERT_EQ(counts.ours, 0u) << "frame " << frame + 2;
+        ASSERT_EQ(gfx::gl::GetGlDrawCallCount(device) - drawsBefore, expectedDraws)
+            << "frame " << frame + 2 << ": sky 1, model 1 per mesh, HUD 1";
+    }
+    std::printf("allocations in 300 frames: ours %llu, libraries' %llu\n",
+                static_cast<unsigned long long>(total.ours),
+                static_cast<unsigned long long>(total.libraries));
+    app.ReleaseAll();
+}
+
+}  // namespace
