@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "bench_scene.h"
 #include "model/skinned_model.h"
 #include "platform/gfx/null/null_backend.h"
 #include "platform/gfx/opengl/opengl.h"
@@ -28,11 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 double Microseconds(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::micro>(to - from).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
 }  // namespace
@@ -48,23 +44,7 @@ int main(int argc, char** argv) {
     gfx::null::Install();  // ... and the null device under them
 
     Application& app = GetApplication();
-    app.CreateAppWindow(nullptr);
-    if (gfx::Failed(app.renderer.InitDevice(app.window, 800, 600, kHudFontHeight)) ||
-        gfx::Failed(app.CreateEnvironment())) {
-        std::fprintf(stderr, "frame_cpu_bench: no device or no environment (run the build first)\n");
-        return 1;
-    }
-    app.renderer.SetTextColor(0.0f, 1.0f, 1.0f, 1.0f);
-    app.CreateEffect();
-    app.model = new SkinnedModel();
-    app.model->LoadReference(app.renderer.device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd");
-    app.model->LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Attack).smd");
-    app.model->LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd");
-    app.model->LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Stun).smd");
-    if (!app.effect || app.model->meshCount == 0 || app.model->clipCount == 0) {
-        std::fprintf(stderr, "frame_cpu_bench: effect or model missing\n");
-        return 1;
-    }
+    if (!StartBenchScene(app, "frame_cpu_bench", false)) return 1;
     gfx::Device* device = app.renderer.device;
     for (int i = 0; i < 50; ++i) app.RenderFrame();
 
