@@ -10,7 +10,8 @@ namespace {
 LogSink installedSink = nullptr;
 
 void Emit(const char* prefix, const char* format, va_list arguments) {
-    char line[1024];
+    // Room for a full path (PATH_MAX) and its reason.
+    char line[8192];
     int used = std::snprintf(line, sizeof line, "%s", prefix);
     std::vsnprintf(line + used, sizeof line - size_t(used), format, arguments);
     if (installedSink)

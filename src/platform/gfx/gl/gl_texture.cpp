@@ -1,6 +1,7 @@
 // Textures and cube textures of the OpenGL backend, loaded from files.
 #include <cstdio>
 
+#include "platform/gfx/core/log.h"
 #include "platform/gfx/gl/gl_device.h"
 #include "platform/gfx/image/dds.h"
 #include "platform/gfx/image/image.h"
@@ -102,13 +103,13 @@ void UploadDdsLevels(GLuint name, bool cube, uint32_t face, const image::DdsImag
 }
 
 HRESULT Reject(const char* path, const std::string& why) {
-    std::fprintf(stderr, "gfx: cannot load texture %s: %s\n", ResolvePath(path).c_str(), why.c_str());
+    LogLine("cannot load texture %s: %s", ResolvePath(path).c_str(), why.c_str());
     return E_FAIL;
 }
 
 // A file that could not be read; the reason names the path.
 HRESULT RejectRead(const std::string& why) {
-    std::fprintf(stderr, "gfx: cannot load texture %s\n", why.c_str());
+    LogLine("cannot load texture %s", why.c_str());
     return E_FAIL;
 }
 

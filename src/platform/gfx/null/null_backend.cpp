@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/gfx/core/device_objects.h"
+#include "platform/gfx/core/log.h"
 #include "platform/gfx/image/dds.h"
 #include "platform/gfx/image/image.h"
 
@@ -72,7 +73,7 @@ private:
 };
 
 HRESULT Reject(const std::string& why) {
-    std::fprintf(stderr, "gfx: cannot load texture %s\n", why.c_str());
+    LogLine("cannot load texture %s", why.c_str());
     return E_FAIL;
 }
 
