@@ -61,12 +61,13 @@ json FloatArray(const float* values, int count) {
     return array;
 }
 
-// A node's transform, leaving out what equals glTF's defaults.
+// A node's transform, leaving out what equals glTF's defaults (adding 0
+// turns −0 into 0).
 void PutTransform(const Trs& trs, json* node) {
     if (trs.translation[0] != 0 || trs.translation[1] != 0 || trs.translation[2] != 0)
-        (*node)["translation"] = {trs.translation[0], trs.translation[1], trs.translation[2]};
+        (*node)["translation"] = {trs.translation[0] + 0.0, trs.translation[1] + 0.0, trs.translation[2] + 0.0};
     if (trs.rotation[0] != 0 || trs.rotation[1] != 0 || trs.rotation[2] != 0 || trs.rotation[3] != 1)
-        (*node)["rotation"] = {trs.rotation[0], trs.rotation[1], trs.rotation[2], trs.rotation[3]};
+        (*node)["rotation"] = {trs.rotation[0] + 0.0, trs.rotation[1] + 0.0, trs.rotation[2] + 0.0, trs.rotation[3] + 0.0};
     if (trs.scale[0] != 1 || trs.scale[1] != 1 || trs.scale[2] != 1)
         (*node)["scale"] = {trs.scale[0], trs.scale[1], trs.scale[2]};
 }

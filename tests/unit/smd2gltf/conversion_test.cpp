@@ -98,6 +98,42 @@ TEST(Influences, SortedAndSummingToOne) {
     EXPECT_EQ(((influences[0].weight + influences[1].weight) + influences[2].weight) + influences[3].weight, 1.0f);
 }
 
+// A reference as the parser hands it over once it reads weight links.
+struct LinkedReference {
+    struct Link {
+        int bone;
+        float weight;
+    };
+    int boneCount = 4;
+    std::vector<MeshTriangle> triangles = std::vector<MeshTriangle>(1);
+    std::vector<uint32_t> linkStart;
+    std::vector<Link> links;
+};
+
+TEST(Influences, FromTheFirstFieldOrTheLinks) {
+    LinkedReference reference;
+    reference.triangles[0].boneIndices[0] = 0;
+    reference.triangles[0].boneIndices[1] = 1;
+    reference.triangles[0].boneIndices[2] = 2;
+    std::vector<Influence> influences;
+    CornerInfluencesOf(reference, 2, &influences);  // no links at all
+    ASSERT_EQ(influences.size(), 1u);
+    EXPECT_EQ(influences[0].bone, 2);
+    EXPECT_EQ(influences[0].weight, 1.0f);
+
+    // Corner 0: bone 3 twice and a zero weight; corner 1: none; corner 2:
+    // only a zero weight, so its first field.
+    reference.linkStart = {0, 4, 4, 5};
+    reference.links = {{3, 0.25f}, {1, 0.5f}, {3, 0.25f}, {2, 0.0f}, {1, 0.0f}};
+    const std::vector<std::vector<std::pair<int, float>>> expected = {{{1, 0.5f}, {3, 0.5f}}, {{1, 1.0f}}, {{2, 1.0f}}};
+    for (int corner = 0; corner < 3; ++corner) {
+        CornerInfluencesOf(reference, corner, &influences);
+        std::vector<std::pair<int, float>> got;
+        for (const Influence& influence : influences) got.emplace_back(influence.bone, influence.weight);
+        EXPECT_EQ(got, expected[size_t(corner)]) << "corner " << corner;
+    }
+}
+
 const char kNodes[] = "version 1\nnodes\n0 \"root\" -1\n1 \"arm\" 0\n2 \"hand\" 1\nend\n";
 const std::string kReference = std::string(kNodes) +
     "skeleton\ntime 0\n0 0 0 0 0 0 0\n1 1 0 0 0 0 0\n2 1 0 0 0 0 0\nend\ntriangles\nskin.bmp\n"

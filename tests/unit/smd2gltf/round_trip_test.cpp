@@ -95,6 +95,19 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
             }
     const double tolerance = 1e-4 * std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
 
+    // Front faces wind counter-clockwise: each face's turn agrees with its
+    // corners' normals.
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+        const aiMesh& part = *scene->mMeshes[m];
+        unsigned agree = 0;
+        for (unsigned f = 0; f < part.mNumFaces; ++f) {
+            const unsigned* i = part.mFaces[f].mIndices;
+            aiVector3D turn = (part.mVertices[i[1]] - part.mVertices[i[0]]) ^ (part.mVertices[i[2]] - part.mVertices[i[0]]);
+            agree += turn * (part.mNormals[i[0]] + part.mNormals[i[1]] + part.mNormals[i[2]]) > 0;
+        }
+        EXPECT_EQ(agree, part.mNumFaces) << "mesh " << m;
+    }
+
     // The recording device refuses the draws (no vertex declaration is set)
     // and says so per triangle; only the skinned buffer matters here.
     gfx::LogSink previousSink = gfx::SetLogSink([](const char*) {});
