@@ -1,5 +1,6 @@
 #include "smd2gltf/axis_change.h"
 
+#include <cfloat>
 #include <cmath>
 
 namespace smd2gltf {
@@ -8,6 +9,12 @@ namespace {
 
 // Q: SMD axes to glTF axes, row vectors: x → x, y → −z, z → y.
 constexpr double kQ[3][3] = {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}};
+
+bool Fits(const double* values, int count) {
+    for (int i = 0; i < count; ++i)
+        if (!(std::fabs(values[i]) <= FLT_MAX)) return false;
+    return true;
+}
 
 double Determinant3(const double r[3][3]) {
     return r[0][0] * (r[1][1] * r[2][2] - r[1][2] * r[2][1]) -
@@ -149,6 +156,14 @@ Mat4d Compose(const Trs& trs) {
         for (int c = 0; c < 3; ++c) out.m[r][c] = trs.scale[r] * rc[c][r];
     for (int c = 0; c < 3; ++c) out.m[3][c] = trs.translation[c];
     return out;
+}
+
+bool FitsFloat(const Trs& trs) {
+    return Fits(trs.translation, 3) && Fits(trs.rotation, 4) && Fits(trs.scale, 3);
+}
+
+bool FitsFloat(const Mat4d& m) {
+    return Fits(&m.m[0][0], 16);
 }
 
 }  // namespace smd2gltf

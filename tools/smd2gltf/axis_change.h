@@ -62,4 +62,9 @@ Trs Decompose(const Mat4d& m);
 // The matrix of a TRS, row vectors: scale, then rotation, then translation.
 Mat4d Compose(const Trs& trs);
 
+// True when every value is a finite number within the range of floats
+// (glTF stores floats; a huge bone offset times --scale may pass it).
+bool FitsFloat(const Trs& trs);
+bool FitsFloat(const Mat4d& m);
+
 }  // namespace smd2gltf

@@ -1,6 +1,6 @@
 #include "smd2gltf/smd_export.h"
 
-#include <filesystem>
+#include <algorithm>
 
 #include "model/smd/smd_parser.h"
 #include "platform/files.h"
@@ -85,10 +85,16 @@ ExportResult BuildGlb(const ExportOptions& options, std::vector<uint8_t>* glb) {
     }
 
     Skeleton skeleton = BuildSkeleton(reference, options.metresPerUnit);
+    for (int b = 0; b < reference.boneCount; ++b)
+        if (!FitsFloat(skeleton.bindLocal[size_t(b)]) || !FitsFloat(skeleton.inverseBind[size_t(b)])) {
+            result.error = "model file " + referenceShown + ": bone " + std::to_string(b) +
+                           " lies beyond the range of floats in metres";
+            return result;
+        }
     Materials materials = LoadMaterials(reference, options.reference, &result.notes);
     MeshData mesh = BuildMesh(reference, skeleton, uv, materials.ofEntry, options.metresPerUnit);
     if (!mesh.positionsFinite) {
-        result.error = "model file " + referenceShown + ": a vertex lies beyond the range of floats in the bind pose";
+        result.error = "model file " + referenceShown + ": a vertex lies beyond the range of floats in metres";
         return result;
     }
     if (mesh.cornersOverLimit > 0)
@@ -112,6 +118,10 @@ ExportResult BuildGlb(const ExportOptions& options, std::vector<uint8_t>* glb) {
         BoneMatch match = MatchClipBones(reference, clips[i], clipShown);
         result.notes.insert(result.notes.end(), match.notes.begin(), match.notes.end());
         ClipPoses poses = PoseClip(skeleton, clips[i], match.clipBoneOf, options.metresPerUnit);
+        if (!std::all_of(poses.locals.begin(), poses.locals.end(), [](const Trs& t) { return FitsFloat(t); })) {
+            result.error = "model file " + clipShown + ": a bone lies beyond the range of floats in metres";
+            return result;
+        }
         if (poses.bones.empty()) {
             result.notes.push_back("animation " + clipShown + " moves no bone of the model and is left out");
             continue;

@@ -17,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/gfx/core/log.h"
 #include "platform/gfx/recording/recorder.h"
+#include "smd2gltf/corner_influences.h"
 #include "smd2gltf/smd_export.h"
 
 namespace {
@@ -28,6 +29,7 @@ struct Character {
     std::string folder;
     std::string reference;
     std::vector<std::string> clips;
+    bool hasLinks = false;
 };
 
 const Character kCharacters[] = {
@@ -35,8 +37,8 @@ const Character kCharacters[] = {
      {"Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"}},
     {"LanternSquid", RR_RUN_DIR "/Model/SMD/Lantern Squid/", "Ref Squid.smd",
      {"Ani Squid (Swim).smd", "Ani Squid (Look Around).smd", "Ani Squid (Strike).smd"}},
-    // Weight links and node ids with gaps: enabled once the parser reads them.
-    {"DISABLED_LinksAndGaps", RR_TEST_DATA_DIR "/", "links_and_gaps.smd", {"links_and_gaps_wave.smd"}},
+    // Weight links and node ids with gaps: run once the parser reads them.
+    {"LinksAndGaps", RR_TEST_DATA_DIR "/", "links_and_gaps.smd", {"links_and_gaps_wave.smd"}, true},
 };
 
 Vec3d ToGltf(const Vector3& p) {
@@ -68,6 +70,8 @@ class RoundTrip : public ::testing::TestWithParam<Character> {};
 
 TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
     const Character& character = GetParam();
+    if (character.hasLinks && !smd2gltf::kReadsLinks<smd::Reference>)
+        GTEST_SKIP() << "the SMD parser reads no weight links yet";
     smd2gltf::ExportOptions options;
     options.reference = character.folder + character.reference;
     for (const std::string& clip : character.clips) options.clips.push_back(character.folder + clip);

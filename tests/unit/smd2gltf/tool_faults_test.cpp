@@ -61,6 +61,10 @@ const Fault kFaults[] = {
      "model file $/clip.smd, line 8: keyframe number 0 is given twice (first on line 6)", true},
     {"ClipIsAReference", kReference, kTwoTriangles, "out.glb", 1,
      "model file $/clip.smd, line 16: the file has 2 triangles: a reference, not an animation", true},
+    // Accepted by the program, but its second bone's offset passes the range of floats.
+    {"BoneOutOfRange", "version 1\nnodes\n0 \"root\" -1\n1 \"far\" 0\nend\nskeleton\ntime 0\n0 3e38 0 0 0 0 0\n"
+                       "1 3e38 0 0 0 0 0\nend\n", "", "out.glb", 1,
+     "model file $/ref.smd: bone 1 lies beyond the range of floats in metres", false},
     {"NoSuchFolder", kReference, kClip, "no/such/out.glb", 1, "cannot write $/no/such/out.glb: No such file or directory", false},
     {"OutputIsAFolder", kReference, kClip, "folder.glb", 1, "cannot write $/folder.glb: Is a directory", false},
     {"NoOutput", kReference, "", "", 2, "no output file given (-o OUT.glb)", false},
