@@ -71,7 +71,8 @@ ExportResult BuildGlb(const ExportOptions& options, std::vector<uint8_t>* glb) {
     if (uv.missing > 0)
         result.notes.push_back("model file " + referenceShown + ", line " + std::to_string(uv.firstMissingLine) +
                                ": " + std::to_string(uv.missing) +
-                               " vertex lines have no texture coordinates (u, v); they get 0, 0");
+                               (uv.missing == 1 ? " vertex line has" : " vertex lines have") +
+                               " no texture coordinates (u, v); they get 0, 0");
 
     // Clips are read before anything is built, so a refused one costs little.
     std::vector<smd::Animation> clips(options.clips.size());

@@ -37,6 +37,9 @@ const Character kCharacters[] = {
      {"Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"}},
     {"LanternSquid", RR_RUN_DIR "/Model/SMD/Lantern Squid/", "Ref Squid.smd",
      {"Ani Squid (Swim).smd", "Ani Squid (Look Around).smd", "Ani Squid (Strike).smd"}},
+    // Parents that name the bone itself or come after their child, two
+    // roots, and a bone the clip lacks below one it moves.
+    {"OddParents", RR_TEST_DATA_DIR "/", "odd_parents.smd", {"odd_parents_clip.smd"}},
     // Weight links and node ids with gaps: run once the parser reads them.
     {"LinksAndGaps", RR_TEST_DATA_DIR "/", "links_and_gaps.smd", {"links_and_gaps_wave.smd"}, true},
 };
