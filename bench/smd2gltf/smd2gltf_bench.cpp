@@ -7,7 +7,6 @@
 //   build/bench/smd2gltf/smd2gltf_bench --benchmark_repetitions=15
 //       --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -28,7 +27,8 @@ void Export(benchmark::State& state, const std::string& folder, const std::strin
     smd2gltf::ExportOptions options;
     options.reference = folder + reference;
     for (const std::string& clip : clips) options.clips.push_back(folder + clip);
-    options.output = std::filesystem::temp_directory_path() / ("smd2gltf_bench_" + std::to_string(getpid()) + ".glb");
+    options.output = std::filesystem::temp_directory_path() /
+                     ("smd2gltf_bench_" + std::to_string(getpid()) + ".glb");
     for (auto _ : state) {
         smd2gltf::ExportResult result = smd2gltf::ExportGlb(options);
         if (!result.ok) state.SkipWithError(result.error.c_str());
@@ -38,7 +38,8 @@ void Export(benchmark::State& state, const std::string& folder, const std::strin
 }
 
 void BM_ExportPudoRedWithThreeClips(benchmark::State& state) {
-    Export(state, kPudo, "Ref_Red.smd", {"Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"});
+    Export(state, kPudo, "Ref_Red.smd",
+           {"Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"});
 }
 BENCHMARK(BM_ExportPudoRedWithThreeClips)->Unit(benchmark::kMillisecond);
 
@@ -49,10 +50,11 @@ void BM_ExportLanternSquidWithThreeClips(benchmark::State& state) {
 BENCHMARK(BM_ExportLanternSquidWithThreeClips)->Unit(benchmark::kMillisecond);
 
 void BM_EncodeTextures(benchmark::State& state) {
-    const char* files[] = {"Pudo_Red/Red_Skin.bmp",      "Pudo_Red/Red_Belly.bmp",     "Pudo_Red/Red_Eye.bmp",
-                           "Pudo_Red/Red_Pupil.bmp",     "Lantern Squid/Squid_Skin.bmp", "Lantern Squid/Squid_Under.tga",
-                           "Lantern Squid/Squid_Eye.png", "Lantern Squid/Squid_Pupil.bmp", "Lantern Squid/Squid_Lamp.tga",
-                           "Lantern Squid/Squid_Fin.png"};
+    const char* files[] = {"Pudo_Red/Red_Skin.bmp",        "Pudo_Red/Red_Belly.bmp",
+                           "Pudo_Red/Red_Eye.bmp",         "Pudo_Red/Red_Pupil.bmp",
+                           "Lantern Squid/Squid_Skin.bmp", "Lantern Squid/Squid_Under.tga",
+                           "Lantern Squid/Squid_Eye.png",  "Lantern Squid/Squid_Pupil.bmp",
+                           "Lantern Squid/Squid_Lamp.tga", "Lantern Squid/Squid_Fin.png"};
     std::vector<gfx::image::RgbaImage> pictures;
     gfx::image::TextureLimits limits;
     limits.maxEdge = 16384;
@@ -74,7 +76,8 @@ void BM_EncodeTextures(benchmark::State& state) {
         for (const auto& picture : pictures) {
             std::vector<uint8_t> png;
             std::string error;
-            if (!smd2gltf::EncodePng(picture, &png, &error, int(state.range(0)))) state.SkipWithError(error.c_str());
+            if (!smd2gltf::EncodePng(picture, &png, &error, int(state.range(0))))
+                state.SkipWithError(error.c_str());
             total += png.size();
         }
     }

@@ -42,7 +42,8 @@ Mat4d Multiply(const Mat4d& a, const Mat4d& b) {
 
 Mat4d InverseAffine(const Mat4d& matrix) {
     const auto& a = matrix.m;
-    double rows[3][3] = {{a[0][0], a[0][1], a[0][2]}, {a[1][0], a[1][1], a[1][2]}, {a[2][0], a[2][1], a[2][2]}};
+    double rows[3][3] = {
+        {a[0][0], a[0][1], a[0][2]}, {a[1][0], a[1][1], a[1][2]}, {a[2][0], a[2][1], a[2][2]}};
     double det = Determinant3(rows);
     Mat4d out;
     if (!std::isfinite(det) || det == 0.0) return out;
@@ -73,9 +74,7 @@ Vec3d PointToGltf(const Vec3d& p, double metresPerUnit) {
     return {p.x * metresPerUnit, p.z * metresPerUnit, -p.y * metresPerUnit};
 }
 
-Vec3d DirectionToGltf(const Vec3d& v) {
-    return {v.x, v.z, -v.y};
-}
+Vec3d DirectionToGltf(const Vec3d& v) { return {v.x, v.z, -v.y}; }
 
 Mat4d MatrixToGltf(const Mat4d& m, double metresPerUnit) {
     // Rotation part Qᵀ × R × Q, translation (t × Q) scaled.
@@ -85,7 +84,8 @@ Mat4d MatrixToGltf(const Mat4d& m, double metresPerUnit) {
             rq[r][c] = m.m[r][0] * kQ[0][c] + m.m[r][1] * kQ[1][c] + m.m[r][2] * kQ[2][c];
     Mat4d out;
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) out.m[r][c] = kQ[0][r] * rq[0][c] + kQ[1][r] * rq[1][c] + kQ[2][r] * rq[2][c];
+        for (int c = 0; c < 3; ++c)
+            out.m[r][c] = kQ[0][r] * rq[0][c] + kQ[1][r] * rq[1][c] + kQ[2][r] * rq[2][c];
     Vec3d t = PointToGltf({m.m[3][0], m.m[3][1], m.m[3][2]}, metresPerUnit);
     out.m[3][0] = t.x;
     out.m[3][1] = t.y;
@@ -98,9 +98,11 @@ Trs Decompose(const Mat4d& m) {
     for (int i = 0; i < 3; ++i) trs.translation[i] = m.m[3][i];
     double rows[3][3];
     for (int r = 0; r < 3; ++r) {
-        double length = std::sqrt(m.m[r][0] * m.m[r][0] + m.m[r][1] * m.m[r][1] + m.m[r][2] * m.m[r][2]);
+        double length =
+            std::sqrt(m.m[r][0] * m.m[r][0] + m.m[r][1] * m.m[r][1] + m.m[r][2] * m.m[r][2]);
         trs.scale[r] = std::fabs(length - 1.0) < 1e-5 ? 1.0 : length;
-        for (int c = 0; c < 3; ++c) rows[r][c] = length > 1e-12 ? m.m[r][c] / length : (r == c ? 1.0 : 0.0);
+        for (int c = 0; c < 3; ++c)
+            rows[r][c] = length > 1e-12 ? m.m[r][c] / length : (r == c ? 1.0 : 0.0);
     }
     if (Determinant3(rows) < 0) {
         trs.scale[0] = -trs.scale[0];
@@ -162,8 +164,6 @@ bool FitsFloat(const Trs& trs) {
     return Fits(trs.translation, 3) && Fits(trs.rotation, 4) && Fits(trs.scale, 3);
 }
 
-bool FitsFloat(const Mat4d& m) {
-    return Fits(&m.m[0][0], 16);
-}
+bool FitsFloat(const Mat4d& m) { return Fits(&m.m[0][0], 16); }
 
 }  // namespace smd2gltf

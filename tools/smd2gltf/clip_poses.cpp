@@ -38,12 +38,15 @@ BoneMatch MatchClipBones(const smd::Reference& reference, const smd::Animation& 
         for (int b = 0; b < modelCount && b < clipCount; ++b) match.clipBoneOf[size_t(b)] = b;
         char note[512];
         if (clipCount < modelCount) {
-            std::snprintf(note, sizeof note, "animation %s has %d bones, the model %d: bones %d to %d keep their pose",
+            std::snprintf(note, sizeof note,
+                          "animation %s has %d bones, the model %d: bones %d to %d keep their pose",
                           clipName.c_str(), clipCount, modelCount, clipCount, modelCount - 1);
             match.notes.push_back(note);
         } else if (clipCount > modelCount) {
-            std::snprintf(note, sizeof note, "animation %s has %d bones, the model %d: its bones %d to %d are not used",
-                          clipName.c_str(), clipCount, modelCount, modelCount, clipCount - 1);
+            std::snprintf(
+                note, sizeof note,
+                "animation %s has %d bones, the model %d: its bones %d to %d are not used",
+                clipName.c_str(), clipCount, modelCount, modelCount, clipCount - 1);
             match.notes.push_back(note);
         }
         return match;
@@ -57,19 +60,21 @@ BoneMatch MatchClipBones(const smd::Reference& reference, const smd::Animation& 
         if (found != modelByName.end() && match.clipBoneOf[size_t(found->second)] < 0) {
             match.clipBoneOf[size_t(found->second)] = c;
         } else {
-            match.notes.push_back("animation " + clipName + ": its bone \"" + PrintableName(clipBones[c].name) +
+            match.notes.push_back("animation " + clipName + ": its bone \"" +
+                                  PrintableName(clipBones[c].name) +
                                   "\" is not in the model and is not used");
         }
     }
     for (int b = 0; b < modelCount; ++b)
         if (match.clipBoneOf[size_t(b)] < 0)
             match.notes.push_back("animation " + clipName + " has no bone \"" +
-                                  PrintableName(reference.bones[b].name) + "\": it keeps its bind pose");
+                                  PrintableName(reference.bones[b].name) +
+                                  "\": it keeps its bind pose");
     return match;
 }
 
-ClipPoses PoseClip(const Skeleton& skeleton, const smd::Animation& clip, const std::vector<int>& clipBoneOf,
-                   double metresPerUnit) {
+ClipPoses PoseClip(const Skeleton& skeleton, const smd::Animation& clip,
+                   const std::vector<int>& clipBoneOf, double metresPerUnit) {
     ClipPoses poses;
     poses.frameCount = clip.frameCount;
     const int count = skeleton.boneCount;
@@ -99,12 +104,14 @@ ClipPoses PoseClip(const Skeleton& skeleton, const smd::Animation& clip, const s
         const Bone* frame = clip.frames[f].get();
         for (int b = 0; b < count; ++b) {
             int c = clipBoneOf[size_t(b)];
-            absolute[size_t(b)] = c >= 0 ? ToDouble(frame[c].absoluteMatrix) : skeleton.bindAbsolute[size_t(b)];
+            absolute[size_t(b)] =
+                c >= 0 ? ToDouble(frame[c].absoluteMatrix) : skeleton.bindAbsolute[size_t(b)];
         }
         for (size_t i = 0; i < poses.bones.size(); ++i) {
             int b = poses.bones[i];
             int p = skeleton.parent[size_t(b)];
-            Trs local = LocalTransform(absolute[size_t(b)], p >= 0 ? &absolute[size_t(p)] : nullptr, metresPerUnit);
+            Trs local = LocalTransform(absolute[size_t(b)], p >= 0 ? &absolute[size_t(p)] : nullptr,
+                                       metresPerUnit);
             if (f > 0) {
                 const double* before = poses.locals[i * frames + f - 1].rotation;
                 double dot = 0;

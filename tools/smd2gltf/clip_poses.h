@@ -40,8 +40,8 @@ struct ClipPoses {
     std::vector<Trs> locals;
 };
 
-ClipPoses PoseClip(const Skeleton& skeleton, const smd::Animation& clip, const std::vector<int>& clipBoneOf,
-                   double metresPerUnit);
+ClipPoses PoseClip(const Skeleton& skeleton, const smd::Animation& clip,
+                   const std::vector<int>& clipBoneOf, double metresPerUnit);
 
 // name with control bytes written as \xNN, for notes on a terminal.
 std::string PrintableName(const char* name);

@@ -41,10 +41,11 @@ void CornerInfluencesOf(const Reference& reference, int corner, std::vector<Infl
     const int firstField = reference.triangles[corner / 3].boneIndices[corner % 3];
     if constexpr (kReadsLinks<Reference>) {
         if (!reference.linkStart.empty() && size_t(corner) + 1 < reference.linkStart.size()) {
-            for (auto i = reference.linkStart[size_t(corner)]; i < reference.linkStart[size_t(corner) + 1];
-                 ++i) {
+            for (auto i = reference.linkStart[size_t(corner)];
+                 i < reference.linkStart[size_t(corner) + 1]; ++i) {
                 const auto& link = reference.links[i];
-                if (!(link.weight > 0.0f) || link.bone < 0 || link.bone >= reference.boneCount) continue;
+                if (!(link.weight > 0.0f) || link.bone < 0 || link.bone >= reference.boneCount)
+                    continue;
                 bool merged = false;
                 for (Influence& influence : *out)
                     if (influence.bone == link.bone) {
@@ -62,7 +63,8 @@ void CornerInfluencesOf(const Reference& reference, int corner, std::vector<Infl
     NormaliseInfluences(out);
 }
 
-inline void CornerInfluences(const smd::Reference& reference, int corner, std::vector<Influence>* out) {
+inline void CornerInfluences(const smd::Reference& reference, int corner,
+                             std::vector<Influence>* out) {
     CornerInfluencesOf(reference, corner, out);
 }
 

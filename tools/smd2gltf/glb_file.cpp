@@ -20,9 +20,7 @@ void PutWord(std::vector<uint8_t>* out, uint32_t value) {
     for (int i = 0; i < 4; ++i) out->push_back(uint8_t(value >> (8 * i)));
 }
 
-size_t Padded(size_t size) {
-    return (size + 3) & ~size_t(3);
-}
+size_t Padded(size_t size) { return (size + 3) & ~size_t(3); }
 
 }  // namespace
 

@@ -1,7 +1,5 @@
 #include "smd2gltf/gltf_document.h"
 
-#include <cstring>
-
 #include <nlohmann/json.hpp>
 
 namespace smd2gltf {
@@ -40,7 +38,10 @@ struct BufferBuilder {
 
     int Accessor(int view, int componentType, size_t count, const char* type, json min = nullptr,
                  json max = nullptr) {
-        json accessor = {{"bufferView", view}, {"componentType", componentType}, {"count", count}, {"type", type}};
+        json accessor = {{"bufferView", view},
+                         {"componentType", componentType},
+                         {"count", count},
+                         {"type", type}};
         if (!min.is_null()) accessor["min"] = std::move(min);
         if (!max.is_null()) accessor["max"] = std::move(max);
         accessors.push_back(std::move(accessor));
@@ -48,8 +49,8 @@ struct BufferBuilder {
     }
 
     template <typename T>
-    int Data(const std::vector<T>& values, int componentType, size_t count, const char* type, int target,
-             json min = nullptr, json max = nullptr) {
+    int Data(const std::vector<T>& values, int componentType, size_t count, const char* type,
+             int target, json min = nullptr, json max = nullptr) {
         int view = View(values.data(), values.size() * sizeof(T), target);
         return Accessor(view, componentType, count, type, std::move(min), std::move(max));
     }
@@ -65,9 +66,12 @@ json FloatArray(const float* values, int count) {
 // turns −0 into 0).
 void PutTransform(const Trs& trs, json* node) {
     if (trs.translation[0] != 0 || trs.translation[1] != 0 || trs.translation[2] != 0)
-        (*node)["translation"] = {trs.translation[0] + 0.0, trs.translation[1] + 0.0, trs.translation[2] + 0.0};
-    if (trs.rotation[0] != 0 || trs.rotation[1] != 0 || trs.rotation[2] != 0 || trs.rotation[3] != 1)
-        (*node)["rotation"] = {trs.rotation[0] + 0.0, trs.rotation[1] + 0.0, trs.rotation[2] + 0.0, trs.rotation[3] + 0.0};
+        (*node)["translation"] = {trs.translation[0] + 0.0, trs.translation[1] + 0.0,
+                                  trs.translation[2] + 0.0};
+    if (trs.rotation[0] != 0 || trs.rotation[1] != 0 || trs.rotation[2] != 0 ||
+        trs.rotation[3] != 1)
+        (*node)["rotation"] = {trs.rotation[0] + 0.0, trs.rotation[1] + 0.0, trs.rotation[2] + 0.0,
+                               trs.rotation[3] + 0.0};
     if (trs.scale[0] != 1 || trs.scale[1] != 1 || trs.scale[2] != 1)
         (*node)["scale"] = {trs.scale[0], trs.scale[1], trs.scale[2]};
 }
@@ -79,10 +83,12 @@ void AddMesh(const SceneParts& parts, BufferBuilder* buffer, json* gltf) {
     for (const Primitive& primitive : mesh.primitives) {
         const size_t count = primitive.vertexCount;
         json attributes;
-        attributes["POSITION"] = buffer->Data(primitive.positions, kFloat, count, "VEC3", kArrayBuffer,
-                                              FloatArray(primitive.min, 3), FloatArray(primitive.max, 3));
+        attributes["POSITION"] =
+            buffer->Data(primitive.positions, kFloat, count, "VEC3", kArrayBuffer,
+                         FloatArray(primitive.min, 3), FloatArray(primitive.max, 3));
         attributes["NORMAL"] = buffer->Data(primitive.normals, kFloat, count, "VEC3", kArrayBuffer);
-        attributes["TEXCOORD_0"] = buffer->Data(primitive.texcoords, kFloat, count, "VEC2", kArrayBuffer);
+        attributes["TEXCOORD_0"] =
+            buffer->Data(primitive.texcoords, kFloat, count, "VEC2", kArrayBuffer);
         const size_t perVertex = 4 * size_t(mesh.influenceSets);
         for (int set = 0; set < mesh.influenceSets; ++set) {
             std::vector<uint16_t> joints(4 * count);
@@ -95,25 +101,30 @@ void AddMesh(const SceneParts& parts, BufferBuilder* buffer, json* gltf) {
             std::string suffix = std::to_string(set);
             if (byteJoints) {
                 std::vector<uint8_t> small(joints.begin(), joints.end());
-                attributes["JOINTS_" + suffix] = buffer->Data(small, kUnsignedByte, count, "VEC4", kArrayBuffer);
+                attributes["JOINTS_" + suffix] =
+                    buffer->Data(small, kUnsignedByte, count, "VEC4", kArrayBuffer);
             } else {
-                attributes["JOINTS_" + suffix] = buffer->Data(joints, kUnsignedShort, count, "VEC4", kArrayBuffer);
+                attributes["JOINTS_" + suffix] =
+                    buffer->Data(joints, kUnsignedShort, count, "VEC4", kArrayBuffer);
             }
-            attributes["WEIGHTS_" + suffix] = buffer->Data(weights, kFloat, count, "VEC4", kArrayBuffer);
+            attributes["WEIGHTS_" + suffix] =
+                buffer->Data(weights, kFloat, count, "VEC4", kArrayBuffer);
         }
         int indices;
         if (count < 65535) {
             std::vector<uint16_t> small(primitive.indices.begin(), primitive.indices.end());
-            indices = buffer->Data(small, kUnsignedShort, small.size(), "SCALAR", kElementArrayBuffer);
+            indices =
+                buffer->Data(small, kUnsignedShort, small.size(), "SCALAR", kElementArrayBuffer);
         } else {
-            indices = buffer->Data(primitive.indices, kUnsignedInt, primitive.indices.size(), "SCALAR",
-                                   kElementArrayBuffer);
+            indices = buffer->Data(primitive.indices, kUnsignedInt, primitive.indices.size(),
+                                   "SCALAR", kElementArrayBuffer);
         }
         primitives.push_back({{"attributes", std::move(attributes)},
                               {"indices", indices},
                               {"material", primitive.material}});
     }
-    (*gltf)["meshes"] = json::array({{{"name", parts.name}, {"primitives", std::move(primitives)}}});
+    (*gltf)["meshes"] =
+        json::array({{{"name", parts.name}, {"primitives", std::move(primitives)}}});
 }
 
 void AddMaterials(const Materials& materials, BufferBuilder* buffer, json* gltf) {
@@ -130,7 +141,8 @@ void AddMaterials(const Materials& materials, BufferBuilder* buffer, json* gltf)
     json textures = json::array();
     for (size_t i = 0; i < materials.pngs.size(); ++i) {
         int view = buffer->View(materials.pngs[i].data(), materials.pngs[i].size(), 0);
-        images.push_back({{"bufferView", view}, {"mimeType", "image/png"}, {"name", materials.imageNames[i]}});
+        images.push_back(
+            {{"bufferView", view}, {"mimeType", "image/png"}, {"name", materials.imageNames[i]}});
         textures.push_back({{"sampler", 0}, {"source", int(i)}});
     }
     (*gltf)["images"] = std::move(images);
@@ -158,17 +170,23 @@ void AddAnimations(const SceneParts& parts, BufferBuilder* buffer, json* gltf) {
             std::vector<float> rotations(4 * frames);
             for (size_t f = 0; f < frames; ++f) {
                 const Trs& local = poses.locals[i * frames + f];
-                for (int k = 0; k < 3; ++k) translations[3 * f + size_t(k)] = float(local.translation[k]);
+                for (int k = 0; k < 3; ++k)
+                    translations[3 * f + size_t(k)] = float(local.translation[k]);
                 for (int k = 0; k < 4; ++k) rotations[4 * f + size_t(k)] = float(local.rotation[k]);
             }
             int translation = buffer->Data(translations, kFloat, frames, "VEC3", 0);
             int rotation = buffer->Data(rotations, kFloat, frames, "VEC4", 0);
-            for (auto [output, path] : {std::pair{translation, "translation"}, std::pair{rotation, "rotation"}}) {
-                channels.push_back({{"sampler", samplers.size()}, {"target", {{"node", poses.bones[i]}, {"path", path}}}});
-                samplers.push_back({{"input", input}, {"output", output}, {"interpolation", "LINEAR"}});
+            for (auto [output, path] :
+                 {std::pair{translation, "translation"}, std::pair{rotation, "rotation"}}) {
+                channels.push_back({{"sampler", samplers.size()},
+                                    {"target", {{"node", poses.bones[i]}, {"path", path}}}});
+                samplers.push_back(
+                    {{"input", input}, {"output", output}, {"interpolation", "LINEAR"}});
             }
         }
-        animations.push_back({{"name", clip.name}, {"samplers", std::move(samplers)}, {"channels", std::move(channels)}});
+        animations.push_back({{"name", clip.name},
+                              {"samplers", std::move(samplers)},
+                              {"channels", std::move(channels)}});
     }
     if (!animations.empty()) (*gltf)["animations"] = std::move(animations);
 }
@@ -191,7 +209,8 @@ GltfDocument BuildDocument(const SceneParts& parts) {
         if (skeleton.parent[size_t(b)] < 0) roots.push_back(b);
     }
     for (int b = 0; b < bones; ++b)
-        if (skeleton.parent[size_t(b)] >= 0) nodes[size_t(skeleton.parent[size_t(b)])]["children"].push_back(b);
+        if (skeleton.parent[size_t(b)] >= 0)
+            nodes[size_t(skeleton.parent[size_t(b)])]["children"].push_back(b);
     // The joints need one common root: several root bones get a node above them.
     int skeletonRoot = roots.empty() ? -1 : roots[0];
     if (roots.size() > 1) {
@@ -208,14 +227,16 @@ GltfDocument BuildDocument(const SceneParts& parts) {
         std::vector<float> inverseBind(16 * size_t(bones));
         for (int b = 0; b < bones; ++b)
             for (int i = 0; i < 16; ++i)
-                inverseBind[16 * size_t(b) + size_t(i)] = float(skeleton.inverseBind[size_t(b)].m[i / 4][i % 4]);
+                inverseBind[16 * size_t(b) + size_t(i)] =
+                    float(skeleton.inverseBind[size_t(b)].m[i / 4][i % 4]);
         // Row-vector matrices stored row by row are glTF's column-major
         // column-vector matrices.
         int matrices = buffer.Data(inverseBind, kFloat, size_t(bones), "MAT4", 0);
         json joints = json::array();
         for (int b = 0; b < bones; ++b) joints.push_back(b);
-        gltf["skins"] = json::array(
-            {{{"joints", std::move(joints)}, {"inverseBindMatrices", matrices}, {"skeleton", skeletonRoot}}});
+        gltf["skins"] = json::array({{{"joints", std::move(joints)},
+                                      {"inverseBindMatrices", matrices},
+                                      {"skeleton", skeletonRoot}}});
         sceneNodes.push_back(nodes.size());
         nodes.push_back({{"name", parts.name}, {"mesh", 0}, {"skin", 0}});
     }

@@ -30,7 +30,8 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: smd2gltf REFERENCE.smd [CLIP.smd]... -o OUT.glb [--fps N] [--scale S]\n";
+constexpr char kUsage[] =
+    "usage: smd2gltf REFERENCE.smd [CLIP.smd]... -o OUT.glb [--fps N] [--scale S]\n";
 
 constexpr char kHelp[] =
     "Writes an SMD character as one binary glTF 2.0 file: the mesh with its\n"
@@ -58,7 +59,8 @@ bool ParsePositive(const char* text, double limit, double* value) {
     char* end = nullptr;
     errno = 0;
     double parsed = std::strtod(text, &end);
-    if (errno != 0 || end == text || *end != '\0' || !std::isfinite(parsed) || parsed <= 0 || parsed > limit)
+    if (errno != 0 || end == text || *end != '\0' || !std::isfinite(parsed) || parsed <= 0 ||
+        parsed > limit)
         return false;
     *value = parsed;
     return true;
@@ -105,7 +107,8 @@ int main(int argc, char** argv) {
     options.clips.assign(files.begin() + 1, files.end());
 
     smd2gltf::ExportResult result = smd2gltf::ExportGlb(options);
-    for (const std::string& note : result.notes) std::fprintf(stderr, "smd2gltf: %s\n", note.c_str());
+    for (const std::string& note : result.notes)
+        std::fprintf(stderr, "smd2gltf: %s\n", note.c_str());
     if (!result.ok) {
         std::fprintf(stderr, "smd2gltf: %s\n", result.error.c_str());
         return 1;

@@ -47,14 +47,17 @@ Materials LoadMaterials(const smd::Reference& reference, const std::string& refe
         std::string why;
         gfx::image::RgbaImage picture;
         std::vector<uint8_t> png;
-        bool loaded = !name.empty() && ReadFileBytes(path.c_str(), file_limits::kTexture, &bytes, &why) &&
+        bool loaded = !name.empty() &&
+                      ReadFileBytes(path.c_str(), file_limits::kTexture, &bytes, &why) &&
                       gfx::image::DecodeImage(bytes.data(), bytes.size(), limits, &picture, &why) &&
                       EncodePng(picture, &png, &why);
         if (!loaded) {
             if (name.empty()) why = "the material has no name";
             // ReadFileBytes names the file in its reason; the decoders do not.
-            if (why.rfind(ResolvePath(path.c_str()), 0) != 0) why = ResolvePath(path.c_str()) + ": " + why;
-            notes->push_back("material " + PrintableName(name.c_str()) + " has no texture: " + PrintableName(why.c_str()));
+            if (why.rfind(ResolvePath(path.c_str()), 0) != 0)
+                why = ResolvePath(path.c_str()) + ": " + why;
+            notes->push_back("material " + PrintableName(name.c_str()) +
+                             " has no texture: " + PrintableName(why.c_str()));
             materials.image.push_back(-1);
             continue;
         }

@@ -16,11 +16,11 @@
 namespace smd2gltf {
 
 struct Materials {
-    std::vector<std::string> names;    // one per name, in table order
-    std::vector<int> ofEntry;          // table entry → index into names
-    std::vector<int> image;            // per material: index into pngs, or −1
+    std::vector<std::string> names;          // one per name, in table order
+    std::vector<int> ofEntry;                // table entry → index into names
+    std::vector<int> image;                  // per material: index into pngs, or −1
     std::vector<std::vector<uint8_t>> pngs;  // the PNG files
-    std::vector<std::string> imageNames;  // the texture file each came from
+    std::vector<std::string> imageNames;     // the texture file each came from
 };
 
 // The folder part of a reference path as the program takes it: up to and

@@ -20,7 +20,8 @@ struct VertexKey {
     uint16_t joints[kMaxInfluences];
     float weights[kMaxInfluences];
 };
-static_assert(sizeof(VertexKey) == 8 * sizeof(float) + kMaxInfluences * (sizeof(uint16_t) + sizeof(float)),
+static_assert(sizeof(VertexKey) ==
+                  8 * sizeof(float) + kMaxInfluences * (sizeof(uint16_t) + sizeof(float)),
               "VertexKey must have no padding");
 
 uint64_t Hash(const VertexKey& key) {
@@ -65,8 +66,9 @@ Vec3d Normalised(const Vec3d& v, bool* ok) {
 
 }  // namespace
 
-MeshData BuildMesh(const smd::Reference& reference, const Skeleton& skeleton, const TextureCoordinates& uv,
-                   const std::vector<int>& materialOfEntry, double metresPerUnit) {
+MeshData BuildMesh(const smd::Reference& reference, const Skeleton& skeleton,
+                   const TextureCoordinates& uv, const std::vector<int>& materialOfEntry,
+                   double metresPerUnit) {
     MeshData mesh;
     const size_t triangles = size_t(reference.triangleCount);
     const size_t corners = 3 * triangles;
@@ -95,7 +97,8 @@ MeshData BuildMesh(const smd::Reference& reference, const Skeleton& skeleton, co
     // One primitive per material, in the order the materials first appear.
     auto materialOf = [&](const MeshTriangle& t) {
         int entry = t.materialIndex;
-        return entry >= 0 && size_t(entry) < materialOfEntry.size() ? materialOfEntry[size_t(entry)] : 0;
+        return entry >= 0 && size_t(entry) < materialOfEntry.size() ? materialOfEntry[size_t(entry)]
+                                                                    : 0;
     };
     std::vector<int> primitiveOf;  // by unique material
     std::vector<size_t> cornersOf;
@@ -131,7 +134,8 @@ MeshData BuildMesh(const smd::Reference& reference, const Skeleton& skeleton, co
             int bone = triangle.boneIndices[slot];
             const Mat4d& bind = skeleton.bindAbsolute[size_t(bone)];
             Vec3d position = PointToGltf(
-                TransformPoint({corner.position.x, corner.position.y, corner.position.z}, bind), metresPerUnit);
+                TransformPoint({corner.position.x, corner.position.y, corner.position.z}, bind),
+                metresPerUnit);
             Vec3d normal = DirectionToGltf(
                 TransformDirection({corner.normal.x, corner.normal.y, corner.normal.z}, bind));
             positions[k] = position;
@@ -141,7 +145,8 @@ MeshData BuildMesh(const smd::Reference& reference, const Skeleton& skeleton, co
             key.position[0] = float(position.x);
             key.position[1] = float(position.y);
             key.position[2] = float(position.z);
-            for (float value : key.position) mesh.positionsFinite = mesh.positionsFinite && std::isfinite(value);
+            for (float value : key.position)
+                mesh.positionsFinite = mesh.positionsFinite && std::isfinite(value);
             size_t c = 3 * t + size_t(slot);
             key.uv[0] = uv.uv[2 * c];
             key.uv[1] = 1.0f - uv.uv[2 * c + 1];
@@ -150,10 +155,13 @@ MeshData BuildMesh(const smd::Reference& reference, const Skeleton& skeleton, co
         }
         // A corner without a usable normal takes the face's, or +Y.
         if (!normalOk[0] || !normalOk[1] || !normalOk[2]) {
-            Vec3d a{positions[1].x - positions[0].x, positions[1].y - positions[0].y, positions[1].z - positions[0].z};
-            Vec3d b{positions[2].x - positions[0].x, positions[2].y - positions[0].y, positions[2].z - positions[0].z};
+            Vec3d a{positions[1].x - positions[0].x, positions[1].y - positions[0].y,
+                    positions[1].z - positions[0].z};
+            Vec3d b{positions[2].x - positions[0].x, positions[2].y - positions[0].y,
+                    positions[2].z - positions[0].z};
             bool faceOk;
-            Vec3d face = Normalised({a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}, &faceOk);
+            Vec3d face = Normalised(
+                {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}, &faceOk);
             if (!faceOk) face = {0, 1, 0};
             for (int k = 0; k < 3; ++k)
                 if (!normalOk[k]) normals[k] = face;

@@ -27,7 +27,8 @@ struct Session {
 
 void OnError(png_structp png, png_const_charp message) {
     auto* session = static_cast<Session*>(png_get_error_ptr(png));
-    if (!session->message[0]) std::strncpy(session->message, message ? message : "error", sizeof session->message - 1);
+    if (!session->message[0])
+        std::strncpy(session->message, message ? message : "error", sizeof session->message - 1);
     png_longjmp(png, 1);
 }
 
@@ -62,7 +63,8 @@ bool Write(Session* session, const gfx::image::RgbaImage& image, int level) {
         stride = 3 * width;
     }
     session->rows.resize(image.height);
-    for (size_t y = 0; y < image.height; ++y) session->rows[y] = const_cast<png_bytep>(source + y * stride);
+    for (size_t y = 0; y < image.height; ++y)
+        session->rows[y] = const_cast<png_bytep>(source + y * stride);
     png_set_rows(png, session->info, session->rows.data());
     png_write_png(png, session->info, PNG_TRANSFORM_IDENTITY, nullptr);
     return true;
@@ -79,7 +81,8 @@ bool EncodePng(const gfx::image::RgbaImage& image, std::vector<uint8_t>* png, st
     }
     auto session = std::make_unique<Session>();
     session->out = png;
-    session->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, session.get(), OnError, OnWarning);
+    session->png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, session.get(), OnError, OnWarning);
     if (session->png) session->info = png_create_info_struct(session->png);
     if (!session->png || !session->info) {
         *error = "libpng could not start (no memory)";

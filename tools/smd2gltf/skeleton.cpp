@@ -23,7 +23,8 @@ std::vector<int> TreeParents(const Bone* bones, int boneCount) {
             }
             b = p;
         }
-        for (b = start; b >= 0 && !settled[size_t(b)]; b = parent[size_t(b)]) settled[size_t(b)] = true;
+        for (b = start; b >= 0 && !settled[size_t(b)]; b = parent[size_t(b)])
+            settled[size_t(b)] = true;
     }
     return parent;
 }
@@ -39,13 +40,14 @@ Skeleton BuildSkeleton(const smd::Reference& reference, double metresPerUnit) {
     skeleton.boneCount = count;
     skeleton.parent = TreeParents(reference.bones.get(), count);
     skeleton.bindAbsolute.resize(size_t(count));
-    for (int b = 0; b < count; ++b) skeleton.bindAbsolute[size_t(b)] = ToDouble(reference.bones[b].absoluteMatrix);
+    for (int b = 0; b < count; ++b)
+        skeleton.bindAbsolute[size_t(b)] = ToDouble(reference.bones[b].absoluteMatrix);
     skeleton.bindLocal.resize(size_t(count));
     for (int b = 0; b < count; ++b) {
         int p = skeleton.parent[size_t(b)];
-        skeleton.bindLocal[size_t(b)] = LocalTransform(skeleton.bindAbsolute[size_t(b)],
-                                                       p >= 0 ? &skeleton.bindAbsolute[size_t(p)] : nullptr,
-                                                       metresPerUnit);
+        skeleton.bindLocal[size_t(b)] =
+            LocalTransform(skeleton.bindAbsolute[size_t(b)],
+                           p >= 0 ? &skeleton.bindAbsolute[size_t(p)] : nullptr, metresPerUnit);
     }
     // World matrices of the nodes as a reader composes them, parents first.
     std::vector<Mat4d> world(static_cast<size_t>(count));
@@ -53,7 +55,8 @@ Skeleton BuildSkeleton(const smd::Reference& reference, double metresPerUnit) {
     std::vector<int> chain;
     for (int b = 0; b < count; ++b) {
         chain.clear();
-        for (int c = b; c >= 0 && !done[size_t(c)]; c = skeleton.parent[size_t(c)]) chain.push_back(c);
+        for (int c = b; c >= 0 && !done[size_t(c)]; c = skeleton.parent[size_t(c)])
+            chain.push_back(c);
         for (size_t i = chain.size(); i-- > 0;) {
             int c = chain[i];
             int p = skeleton.parent[size_t(c)];
@@ -63,7 +66,8 @@ Skeleton BuildSkeleton(const smd::Reference& reference, double metresPerUnit) {
         }
     }
     skeleton.inverseBind.resize(size_t(count));
-    for (int b = 0; b < count; ++b) skeleton.inverseBind[size_t(b)] = InverseAffine(world[size_t(b)]);
+    for (int b = 0; b < count; ++b)
+        skeleton.inverseBind[size_t(b)] = InverseAffine(world[size_t(b)]);
     return skeleton;
 }
 

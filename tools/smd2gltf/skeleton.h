@@ -18,10 +18,10 @@ namespace smd2gltf {
 
 struct Skeleton {
     int boneCount = 0;
-    std::vector<int> parent;            // glTF parent of each bone slot, −1 for a root
-    std::vector<Mat4d> bindAbsolute;    // the program's bind pose, SMD space
-    std::vector<Trs> bindLocal;         // node transforms, glTF space
-    std::vector<Mat4d> inverseBind;     // glTF space, row vectors
+    std::vector<int> parent;          // glTF parent of each bone slot, −1 for a root
+    std::vector<Mat4d> bindAbsolute;  // the program's bind pose, SMD space
+    std::vector<Trs> bindLocal;       // node transforms, glTF space
+    std::vector<Mat4d> inverseBind;   // glTF space, row vectors
 };
 
 // Parents in the reference's order of slots, made a tree: a parent out of

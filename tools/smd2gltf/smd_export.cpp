@@ -69,8 +69,9 @@ ExportResult BuildGlb(const ExportOptions& options, std::vector<uint8_t>* glb) {
         return result;
     }
     if (uv.missing > 0)
-        result.notes.push_back("model file " + referenceShown + ", line " + std::to_string(uv.firstMissingLine) +
-                               ": " + std::to_string(uv.missing) +
+        result.notes.push_back("model file " + referenceShown + ", line " +
+                               std::to_string(uv.firstMissingLine) + ": " +
+                               std::to_string(uv.missing) +
                                (uv.missing == 1 ? " vertex line has" : " vertex lines have") +
                                " no texture coordinates (u, v); they get 0, 0");
 
@@ -87,7 +88,8 @@ ExportResult BuildGlb(const ExportOptions& options, std::vector<uint8_t>* glb) {
 
     Skeleton skeleton = BuildSkeleton(reference, options.metresPerUnit);
     for (int b = 0; b < reference.boneCount; ++b)
-        if (!FitsFloat(skeleton.bindLocal[size_t(b)]) || !FitsFloat(skeleton.inverseBind[size_t(b)])) {
+        if (!FitsFloat(skeleton.bindLocal[size_t(b)]) ||
+            !FitsFloat(skeleton.inverseBind[size_t(b)])) {
             result.error = "model file " + referenceShown + ": bone " + std::to_string(b) +
                            " lies beyond the range of floats in metres";
             return result;
@@ -95,17 +97,20 @@ ExportResult BuildGlb(const ExportOptions& options, std::vector<uint8_t>* glb) {
     Materials materials = LoadMaterials(reference, options.reference, &result.notes);
     MeshData mesh = BuildMesh(reference, skeleton, uv, materials.ofEntry, options.metresPerUnit);
     if (!mesh.positionsFinite) {
-        result.error = "model file " + referenceShown + ": a vertex lies beyond the range of floats in metres";
+        result.error =
+            "model file " + referenceShown + ": a vertex lies beyond the range of floats in metres";
         return result;
     }
     if (mesh.cornersOverLimit > 0)
-        result.notes.push_back("model file " + referenceShown + ": " + std::to_string(mesh.cornersOverLimit) +
-                               " vertices have more than " + std::to_string(kMaxInfluences) +
-                               " weight links; their largest " + std::to_string(kMaxInfluences) + " are kept");
+        result.notes.push_back("model file " + referenceShown + ": " +
+                               std::to_string(mesh.cornersOverLimit) + " vertices have more than " +
+                               std::to_string(kMaxInfluences) + " weight links; their largest " +
+                               std::to_string(kMaxInfluences) + " are kept");
 
     SceneParts parts;
     parts.name = Stem(options.reference);
-    for (int b = 0; b < reference.boneCount; ++b) parts.boneNames.emplace_back(reference.bones[b].name);
+    for (int b = 0; b < reference.boneCount; ++b)
+        parts.boneNames.emplace_back(reference.bones[b].name);
     parts.skeleton = &skeleton;
     parts.mesh = &mesh;
     parts.materials = &materials;
@@ -119,12 +124,15 @@ ExportResult BuildGlb(const ExportOptions& options, std::vector<uint8_t>* glb) {
         BoneMatch match = MatchClipBones(reference, clips[i], clipShown);
         result.notes.insert(result.notes.end(), match.notes.begin(), match.notes.end());
         ClipPoses poses = PoseClip(skeleton, clips[i], match.clipBoneOf, options.metresPerUnit);
-        if (!std::all_of(poses.locals.begin(), poses.locals.end(), [](const Trs& t) { return FitsFloat(t); })) {
-            result.error = "model file " + clipShown + ": a bone lies beyond the range of floats in metres";
+        if (!std::all_of(poses.locals.begin(), poses.locals.end(),
+                         [](const Trs& t) { return FitsFloat(t); })) {
+            result.error =
+                "model file " + clipShown + ": a bone lies beyond the range of floats in metres";
             return result;
         }
         if (poses.bones.empty()) {
-            result.notes.push_back("animation " + clipShown + " moves no bone of the model and is left out");
+            result.notes.push_back("animation " + clipShown +
+                                   " moves no bone of the model and is left out");
             continue;
         }
         parts.clips.push_back({Stem(options.clips[i]), std::move(poses)});
@@ -132,7 +140,8 @@ ExportResult BuildGlb(const ExportOptions& options, std::vector<uint8_t>* glb) {
 
     GltfDocument document = BuildDocument(parts);
     if (!PackGlb(document.json, document.binary, glb)) {
-        result.error = "the export of " + referenceShown + " would pass the 4 GiB a .glb file can hold";
+        result.error =
+            "the export of " + referenceShown + " would pass the 4 GiB a .glb file can hold";
         return result;
     }
     result.ok = true;

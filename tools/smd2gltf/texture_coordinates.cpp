@@ -56,7 +56,8 @@ struct CoordinateWalk {
 
 }  // namespace
 
-bool ReadTextureCoordinates(std::span<const uint8_t> bytes, int triangleCount, TextureCoordinates* out) {
+bool ReadTextureCoordinates(std::span<const uint8_t> bytes, int triangleCount,
+                            TextureCoordinates* out) {
     out->uv.assign(6 * size_t(triangleCount), 0.0f);
     out->missing = 0;
     out->firstMissingLine = 0;

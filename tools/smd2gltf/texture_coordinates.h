@@ -23,6 +23,7 @@ struct TextureCoordinates {
 
 // False when the file holds other than triangleCount triangles (it was not
 // the file the parser read).
-bool ReadTextureCoordinates(std::span<const uint8_t> bytes, int triangleCount, TextureCoordinates* out);
+bool ReadTextureCoordinates(std::span<const uint8_t> bytes, int triangleCount,
+                            TextureCoordinates* out);
 
 }  // namespace smd2gltf

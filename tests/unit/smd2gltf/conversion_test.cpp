@@ -33,8 +33,12 @@ const double kHalf = std::sin(0.25);  // sin and cos of half of 0.5 rad
 const double kHalfCos = std::cos(0.25);
 const AxisCase kAxisCases[] = {
     // SMD +Z (up) is glTF +Y, SMD +Y (back) is glTF −Z; inches become metres.
-    {"TranslationOnly", MatrixTranslation(1, 2, 3), {{0.0254, 0.0762, -0.0508}, {0, 0, 0, 1}, {1, 1, 1}}},
-    {"TurnAboutUp", MatrixRotationZ(0.5) * MatrixTranslation(0, 0, 10), {{0, 0.254, 0}, {0, kHalf, 0, kHalfCos}, {1, 1, 1}}},
+    {"TranslationOnly",
+     MatrixTranslation(1, 2, 3),
+     {{0.0254, 0.0762, -0.0508}, {0, 0, 0, 1}, {1, 1, 1}}},
+    {"TurnAboutUp",
+     MatrixRotationZ(0.5) * MatrixTranslation(0, 0, 10),
+     {{0, 0.254, 0}, {0, kHalf, 0, kHalfCos}, {1, 1, 1}}},
     {"TurnAboutX", MatrixRotationX(0.5), {{0, 0, 0}, {kHalf, 0, 0, kHalfCos}, {1, 1, 1}}},
     {"TurnAboutBack", MatrixRotationY(0.5), {{0, 0, 0}, {0, 0, -kHalf, kHalfCos}, {1, 1, 1}}},
     {"Mirror", MatrixScaling(-1, 1, 1), {{0, 0, 0}, {0, 0, 0, 1}, {-1, 1, 1}}},
@@ -74,11 +78,11 @@ TEST(TreeParents, OddParentListsBecomeATree) {
     };
     const Case cases[] = {
         {{-1, 0, 1}, {-1, 0, 1}},
-        {{-1, 1}, {-1, -1}},         // its own parent
-        {{1, 0}, {1, -1}},           // a loop, cut once
+        {{-1, 1}, {-1, -1}},  // its own parent
+        {{1, 0}, {1, -1}},    // a loop, cut once
         {{-1, 2, 3, 1}, {-1, 2, 3, -1}},
-        {{-1, 7, -3}, {-1, -1, -1}}, // out of range
-        {{-1, 2, 0}, {-1, 2, 0}},    // a parent after its child stays
+        {{-1, 7, -3}, {-1, -1, -1}},  // out of range
+        {{-1, 2, 0}, {-1, 2, 0}},     // a parent after its child stays
     };
     for (const Case& c : cases) {
         std::vector<Bone> bones(c.parents.size());
@@ -95,7 +99,9 @@ TEST(Influences, SortedAndSummingToOne) {
     EXPECT_EQ(influences[1].bone, 5);
     EXPECT_EQ(influences[3].bone, 2);
     EXPECT_NEAR(influences[1].weight, 0.3f / 0.9f, 1e-7);
-    EXPECT_EQ(((influences[0].weight + influences[1].weight) + influences[2].weight) + influences[3].weight, 1.0f);
+    EXPECT_EQ(((influences[0].weight + influences[1].weight) + influences[2].weight) +
+                  influences[3].weight,
+              1.0f);
 }
 
 // A reference as the parser hands it over once it reads weight links.
@@ -125,17 +131,20 @@ TEST(Influences, FromTheFirstFieldOrTheLinks) {
     // only a zero weight, so its first field.
     reference.linkStart = {0, 4, 4, 5};
     reference.links = {{3, 0.25f}, {1, 0.5f}, {3, 0.25f}, {2, 0.0f}, {1, 0.0f}};
-    const std::vector<std::vector<std::pair<int, float>>> expected = {{{1, 0.5f}, {3, 0.5f}}, {{1, 1.0f}}, {{2, 1.0f}}};
+    const std::vector<std::vector<std::pair<int, float>>> expected = {
+        {{1, 0.5f}, {3, 0.5f}}, {{1, 1.0f}}, {{2, 1.0f}}};
     for (int corner = 0; corner < 3; ++corner) {
         CornerInfluencesOf(reference, corner, &influences);
         std::vector<std::pair<int, float>> got;
-        for (const Influence& influence : influences) got.emplace_back(influence.bone, influence.weight);
+        for (const Influence& influence : influences)
+            got.emplace_back(influence.bone, influence.weight);
         EXPECT_EQ(got, expected[size_t(corner)]) << "corner " << corner;
     }
 }
 
 const char kNodes[] = "version 1\nnodes\n0 \"root\" -1\n1 \"arm\" 0\n2 \"hand\" 1\nend\n";
-const std::string kReference = std::string(kNodes) +
+const std::string kReference =
+    std::string(kNodes) +
     "skeleton\ntime 0\n0 0 0 0 0 0 0\n1 1 0 0 0 0 0\n2 1 0 0 0 0 0\nend\ntriangles\nskin.bmp\n"
     "0 1 2 3 0 0 1 0.1 0.2\n1 4 5 6 0 1 0 0.3 0.4\n2 7 8 9 1 0 0 0.5\nend\n";
 
@@ -149,9 +158,11 @@ TEST(ClipBones, SameNamesByPositionOtherwiseByName) {
     };
     const Case cases[] = {
         {"0 \"root\" -1\n1 \"arm\" 0\n2 \"hand\" 1\n", {0, 1, 2}, {}},
-        {"0 \"root\" -1\n1 \"arm\" 0\n", {0, 1, -1},
+        {"0 \"root\" -1\n1 \"arm\" 0\n",
+         {0, 1, -1},
          {"animation c.smd has 2 bones, the model 3: bones 2 to 2 keep their pose"}},
-        {"0 \"root\" -1\n1 \"hand\" 0\n2 \"tail\" 0\n", {0, -1, 1},
+        {"0 \"root\" -1\n1 \"hand\" 0\n2 \"tail\" 0\n",
+         {0, -1, 1},
          {"animation c.smd: its bone \"tail\" is not in the model and is not used",
           "animation c.smd has no bone \"arm\": it keeps its bind pose"}},
     };
@@ -195,7 +206,8 @@ TEST(Glb, HeaderAndPaddedChunks) {
     EXPECT_EQ(std::string(glb.begin() + 16, glb.begin() + 24), "JSON{}  ");
     EXPECT_EQ(word(24), 8u);
     EXPECT_EQ(std::string(glb.begin() + 28, glb.begin() + 32), std::string("BIN\0", 4));
-    EXPECT_EQ(std::vector<uint8_t>(glb.begin() + 32, glb.end()), (std::vector<uint8_t>{1, 2, 3, 4, 5, 0, 0, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(glb.begin() + 32, glb.end()),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5, 0, 0, 0}));
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 // agree with the pose and the vertex buffer of the program's own playback
 // (SkinnedModel::UpdateAndDraw on a recording device), after the axis
 // change, within 1e-4 of the model's size.
-#include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <assimp/Importer.hpp>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -33,9 +33,13 @@ struct Character {
 };
 
 const Character kCharacters[] = {
-    {"Pudo_Red", RR_RUN_DIR "/Model/SMD/Pudo_Red/", "Ref_Red.smd",
+    {"Pudo_Red",
+     RR_RUN_DIR "/Model/SMD/Pudo_Red/",
+     "Ref_Red.smd",
      {"Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"}},
-    {"LanternSquid", RR_RUN_DIR "/Model/SMD/Lantern Squid/", "Ref Squid.smd",
+    {"LanternSquid",
+     RR_RUN_DIR "/Model/SMD/Lantern Squid/",
+     "Ref Squid.smd",
      {"Ani Squid (Swim).smd", "Ani Squid (Look Around).smd", "Ani Squid (Strike).smd"}},
     // Parents that name the bone itself or come after their child, two
     // roots, and a bone the clip lacks below one it moves.
@@ -49,7 +53,8 @@ Vec3d ToGltf(const Vector3& p) {
 }
 
 double Distance(const Vec3d& a, const aiVector3D& b) {
-    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
+                     (a.z - b.z) * (a.z - b.z));
 }
 
 // World matrices of the import's nodes, by name, at keyframe k of anim.
@@ -77,7 +82,8 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
         GTEST_SKIP() << "the SMD parser reads no weight links yet";
     smd2gltf::ExportOptions options;
     options.reference = character.folder + character.reference;
-    for (const std::string& clip : character.clips) options.clips.push_back(character.folder + clip);
+    for (const std::string& clip : character.clips)
+        options.clips.push_back(character.folder + clip);
     std::vector<uint8_t> glb;
     smd2gltf::ExportResult result = smd2gltf::BuildGlb(options, &glb);
     ASSERT_TRUE(result.ok) << result.error;
@@ -100,7 +106,8 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
                 low[i] = std::min(low[i], double(scene->mMeshes[m]->mVertices[v][i]));
                 high[i] = std::max(high[i], double(scene->mMeshes[m]->mVertices[v][i]));
             }
-    const double tolerance = 1e-4 * std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+    const double tolerance =
+        1e-4 * std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
 
     // Front faces wind counter-clockwise: each face's turn agrees with its
     // corners' normals.
@@ -109,7 +116,8 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
         unsigned agree = 0;
         for (unsigned f = 0; f < part.mNumFaces; ++f) {
             const unsigned* i = part.mFaces[f].mIndices;
-            aiVector3D turn = (part.mVertices[i[1]] - part.mVertices[i[0]]) ^ (part.mVertices[i[2]] - part.mVertices[i[0]]);
+            aiVector3D turn = (part.mVertices[i[1]] - part.mVertices[i[0]]) ^
+                              (part.mVertices[i[2]] - part.mVertices[i[0]]);
             agree += turn * (part.mNormals[i[0]] + part.mNormals[i[1]] + part.mNormals[i[2]]) > 0;
         }
         EXPECT_EQ(agree, part.mNumFaces) << "mesh " << m;
@@ -142,7 +150,9 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
             for (int b = 0; b < mesh.boneCount; ++b) {
                 const aiMatrix4x4& joint = world.at(mesh.bones[b].name);
                 const auto& m = mesh.bones[b].absoluteMatrix.m;
-                ASSERT_LT(Distance(ToGltf({m[3][0], m[3][1], m[3][2]}), {joint.a4, joint.b4, joint.c4}), tolerance)
+                ASSERT_LT(
+                    Distance(ToGltf({m[3][0], m[3][1], m[3][2]}), {joint.a4, joint.b4, joint.c4}),
+                    tolerance)
                     << "bone " << mesh.bones[b].name;
             }
 
@@ -154,7 +164,8 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
             std::memcpy(skinned.data(), contents.data(), skinned.size() * sizeof(SkinVertex));
             std::map<std::string, std::vector<int>> trianglesOf;
             for (int t = 0; t < reference.triangleCount; ++t)
-                trianglesOf[reference.materialNames[reference.triangles[t].materialIndex]].push_back(t);
+                trianglesOf[reference.materialNames[reference.triangles[t].materialIndex]]
+                    .push_back(t);
             size_t faces = 0;
             for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
                 const aiMesh& part = *scene->mMeshes[i];
@@ -164,7 +175,8 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
                     aiMatrix4x4 skin = world.at(bone.mName.C_Str()) * bone.mOffsetMatrix;
                     for (unsigned w = 0; w < bone.mNumWeights; ++w)
                         moved[bone.mWeights[w].mVertexId] +=
-                            bone.mWeights[w].mWeight * (skin * part.mVertices[bone.mWeights[w].mVertexId]);
+                            bone.mWeights[w].mWeight *
+                            (skin * part.mVertices[bone.mWeights[w].mVertexId]);
                 }
                 const auto& triangles =
                     trianglesOf.at(scene->mMaterials[part.mMaterialIndex]->GetName().C_Str());
@@ -172,8 +184,11 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
                 for (unsigned f = 0; f < part.mNumFaces; ++f) {
                     static constexpr int kSlotOfCorner[3] = {0, 2, 1};
                     for (int c = 0; c < 3; ++c) {
-                        const SkinVertex& expected = skinned[size_t(3 * triangles[f] + kSlotOfCorner[c])];
-                        ASSERT_LT(Distance(ToGltf(expected.position), moved[part.mFaces[f].mIndices[c]]), tolerance)
+                        const SkinVertex& expected =
+                            skinned[size_t(3 * triangles[f] + kSlotOfCorner[c])];
+                        ASSERT_LT(
+                            Distance(ToGltf(expected.position), moved[part.mFaces[f].mIndices[c]]),
+                            tolerance)
                             << "triangle " << triangles[f] << " corner " << c;
                     }
                 }

@@ -30,10 +30,12 @@ CommandRun Execute(const std::string& command) {
 }
 
 const std::string kReference =
-    "version 1\nnodes\n0 \"root\" -1\n1 \"arm\" 0\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\n1 0 1 0 0 0 0\nend\n"
+    "version 1\nnodes\n0 \"root\" -1\n1 \"arm\" 0\nend\n"
+    "skeleton\ntime 0\n0 0 0 0 0 0 0\n1 0 1 0 0 0 0\nend\n"
     "triangles\nskin.bmp\n0 1 2 3 0 0 1 0 0\n1 4 5 6 0 1 0 0 0\n0 7 8 9 1 0 0 0 0\nend\n";
-const std::string kTwoTriangles = kReference.substr(0, kReference.size() - 4) +
-                                  "skin.bmp\n0 1 2 3 0 0 1 0 0\n1 4 5 6 0 1 0 0 0\n0 7 8 9 1 0 0 0 0\nend\n";
+const std::string kTwoTriangles =
+    kReference.substr(0, kReference.size() - 4) +
+    "skin.bmp\n0 1 2 3 0 0 1 0 0\n1 4 5 6 0 1 0 0 0\n0 7 8 9 1 0 0 0 0\nend\n";
 const std::string kClip =
     "version 1\nnodes\n0 \"root\" -1\n1 \"arm\" 0\nend\nskeleton\n"
     "time 0\n0 0 0 0 0 0 0\n1 0 1 0 0 0 0\ntime 1\n0 10 0 0 0 0 0\n1 0 1 0 0 0 0\nend\n";
@@ -44,29 +46,39 @@ struct Fault {
     std::string clip;       // text of clip.smd, passed when not empty
     std::string output;     // -o argument, inside the folder
     int status;
-    std::string message;    // expected in stderr ($ stands for the folder)
-    bool smdinfoSays;       // the program's loader (smdinfo) prints the same line
+    std::string message;  // expected in stderr ($ stands for the folder)
+    bool smdinfoSays;     // the program's loader (smdinfo) prints the same line
 };
 
 const Fault kFaults[] = {
-    {"MissingReference", "", "", "out.glb", 1, "cannot read the model file $/ref.smd: No such file or directory", false},
-    {"NotSmd", "nodes\nend\n", "", "out.glb", 1, "model file $/ref.smd, line 1: the first line is not \"version 1\"", true},
-    {"BadVertexBone", "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-                      "triangles\nskin.bmp\n0 1 2 3 0 0 1 0 0\n3 4 5 6 0 1 0 0 0\n0 7 8 9 1 0 0 0 0\nend\n", "", "out.glb", 1,
-     "model file $/ref.smd, line 12: vertex bone index 3 is outside 0..0", true},
+    {"MissingReference", "", "", "out.glb", 1,
+     "cannot read the model file $/ref.smd: No such file or directory", false},
+    {"NotSmd", "nodes\nend\n", "", "out.glb", 1,
+     "model file $/ref.smd, line 1: the first line is not \"version 1\"", true},
+    {"BadVertexBone",
+     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
+     "triangles\nskin.bmp\n0 1 2 3 0 0 1 0 0\n3 4 5 6 0 1 0 0 0\n0 7 8 9 1 0 0 0 0\nend\n",
+     "", "out.glb", 1, "model file $/ref.smd, line 12: vertex bone index 3 is outside 0..0", true},
     {"MissingEnd", kReference.substr(0, kReference.size() - 4), "", "out.glb", 1,
      "model file $/ref.smd, line 11: the \"triangles\" section has no \"end\" line", true},
-    {"ClipKeyframeTwice", kReference, "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\n"
-                                      "time 0\n0 0 0 0 0 0 0\nend\n", "out.glb", 1,
+    {"ClipKeyframeTwice", kReference,
+     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\n"
+     "time 0\n0 0 0 0 0 0 0\nend\n",
+     "out.glb", 1,
      "model file $/clip.smd, line 8: keyframe number 0 is given twice (first on line 6)", true},
     {"ClipIsAReference", kReference, kTwoTriangles, "out.glb", 1,
-     "model file $/clip.smd, line 16: the file has 2 triangles: a reference, not an animation", true},
+     "model file $/clip.smd, line 16: the file has 2 triangles: a reference, not an animation",
+     true},
     // Accepted by the program, but its second bone's offset passes the range of floats.
-    {"BoneOutOfRange", "version 1\nnodes\n0 \"root\" -1\n1 \"far\" 0\nend\nskeleton\ntime 0\n0 3e38 0 0 0 0 0\n"
-                       "1 3e38 0 0 0 0 0\nend\n", "", "out.glb", 1,
-     "model file $/ref.smd: bone 1 lies beyond the range of floats in metres", false},
-    {"NoSuchFolder", kReference, kClip, "no/such/out.glb", 1, "cannot write $/no/such/out.glb: No such file or directory", false},
-    {"OutputIsAFolder", kReference, kClip, "folder.glb", 1, "cannot write $/folder.glb: Is a directory", false},
+    {"BoneOutOfRange",
+     "version 1\nnodes\n0 \"root\" -1\n1 \"far\" 0\nend\nskeleton\ntime 0\n0 3e38 0 0 0 0 0\n"
+     "1 3e38 0 0 0 0 0\nend\n",
+     "", "out.glb", 1, "model file $/ref.smd: bone 1 lies beyond the range of floats in metres",
+     false},
+    {"NoSuchFolder", kReference, kClip, "no/such/out.glb", 1,
+     "cannot write $/no/such/out.glb: No such file or directory", false},
+    {"OutputIsAFolder", kReference, kClip, "folder.glb", 1,
+     "cannot write $/folder.glb: Is a directory", false},
     {"NoOutput", kReference, "", "", 2, "no output file given (-o OUT.glb)", false},
 };
 
@@ -117,11 +129,13 @@ TEST(ToolWrites, AWholeFileAndNothingElse) {
     std::ofstream(folder + "/ref.smd") << kReference;
     std::ofstream(folder + "/clip.smd") << kClip;
     std::ofstream(folder + "/out.glb") << "old";
-    CommandRun run = Execute(std::string(SMD2GLTF_PATH) + " " + folder + "/ref.smd " + folder + "/clip.smd -o " + folder +
-                      "/out.glb --fps 24 --scale 1");
+    CommandRun run = Execute(std::string(SMD2GLTF_PATH) + " " + folder + "/ref.smd " + folder +
+                             "/clip.smd -o " + folder + "/out.glb --fps 24 --scale 1");
     EXPECT_EQ(run.status, 0) << run.err;
     // The missing texture is a note, not a failure.
-    EXPECT_NE(run.err.find("material skin.bmp has no texture: " + folder + "/skin.bmp"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("material skin.bmp has no texture: " + folder + "/skin.bmp"),
+              std::string::npos)
+        << run.err;
     std::ifstream glb(folder + "/out.glb", std::ios::binary);
     char magic[4] = {};
     glb.read(magic, 4);
