@@ -29,10 +29,15 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # JSON checks in tests
   python3
+  # the Khronos glTF validator (npm package gltf-validator, installed by the
+  # smd2gltf tests into the build folder) runs on Node.js
+  nodejs npm
 )
 
 missing=()
 for p in "${PACKAGES[@]}"; do
+  # A Node.js package that brings its own npm conflicts with Debian's npm.
+  if [ "$p" = npm ] && command -v npm >/dev/null; then continue; fi
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi
