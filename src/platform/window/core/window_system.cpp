@@ -1,14 +1,46 @@
-// The window system's state and the installed backend.
+// The window system's state, the installed backend, the class registry,
+// resources, message boxes and the tick count.
+#include "platform/window/core/window_system.h"
+
+#include <strings.h>
+
 #include <chrono>
+#include <cstdio>
 
 #include "platform/window/core/message_box.h"
-#include "platform/window/core/window_system.h"
 
 namespace window_system {
 
 WindowSystem& System() {
     static WindowSystem* system = new WindowSystem;
     return *system;
+}
+
+WindowObject* Live(HWND window) {
+    if (!window) return nullptr;
+    for (const auto& entry : System().windows) {
+        if (entry.get() == window) return entry->alive ? window : nullptr;
+    }
+    return nullptr;
+}
+
+WindowObject* MainWindow() {
+    for (const auto& entry : System().windows) {
+        if (entry->alive && !entry->destroying) return entry.get();
+    }
+    return nullptr;
+}
+
+const RegisteredClass* FindClass(const char* name) {
+    for (const RegisteredClass& entry : System().classes) {
+        if (name && strcasecmp(entry.name.c_str(), name) == 0) return &entry;
+    }
+    return nullptr;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowObject* target = Live(window);
+    return target && target->procedure ? target->procedure(target, message, wParam, lParam) : 0;
 }
 
 }  // namespace window_system
@@ -18,11 +50,8 @@ using window_system::WindowSystem;
 
 namespace {
 
-int ForwardMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
-    WindowBackend* backend = System().backend;
-    if (!backend) return IDOK;
-    return backend->ShowMessageBox(owner, text ? text : "", caption ? caption : "", type);
-}
+// Stands for the program's icon resource, which the backend draws.
+char applicationIconTag;
 
 }  // namespace
 
@@ -37,24 +66,35 @@ void SetWindowBackend(WindowBackend* backend) {
     system.quitPending = false;
     system.quitCode = 0;
     system.backend = backend;
-    SetMessageBoxHandler(backend ? ForwardMessageBox : nullptr);
 }
 
 WindowBackend* GetWindowBackend() { return System().backend; }
 
-bool IsLiveWindow(HWND window) {
-    if (!window) return false;
-    for (const auto& entry : System().windows) {
-        if (entry.get() == window) return entry->alive;
+BOOL RegisterClassA(const WNDCLASSA* windowClass) {
+    if (!windowClass || !windowClass->lpszClassName || !windowClass->lpszClassName[0] ||
+        !windowClass->lpfnWndProc) {
+        return 0;
     }
-    return false;
+    if (window_system::FindClass(windowClass->lpszClassName)) return 0;  // taken
+    System().classes.push_back({windowClass->lpszClassName, windowClass->lpfnWndProc,
+                                windowClass->hIcon == &applicationIconTag});
+    return 1;
 }
 
-HWND FirstLiveWindow() {
-    for (const auto& entry : System().windows) {
-        if (entry->alive && !entry->destroying) return entry.get();
-    }
-    return nullptr;
+HICON LoadIconA(HINSTANCE /*instance*/, uintptr_t resource) {
+    return resource == IDI_APPLICATION_ICON ? &applicationIconTag : nullptr;
+}
+
+HCURSOR LoadCursorA(HINSTANCE /*instance*/, uintptr_t /*resource*/) { return nullptr; }
+
+HGDIOBJ GetStockObject(int /*object*/) { return nullptr; }
+
+int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type) {
+    text = text ? text : "";
+    caption = caption ? caption : "";
+    if (System().backend) return System().backend->ShowMessageBox(text, caption, type);
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    return IDOK;
 }
 
 DWORD timeGetTime() {

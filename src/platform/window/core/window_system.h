@@ -15,7 +15,7 @@ namespace window_system {
 struct RegisteredClass {
     std::string name;
     WNDPROC procedure = nullptr;
-    HICON icon = nullptr;
+    bool applicationIcon = false;
 };
 
 struct WindowSystem {
@@ -26,6 +26,7 @@ struct WindowSystem {
     // record that says "not a window" instead of at freed memory.
     std::vector<std::unique_ptr<WindowObject>> windows;
     std::deque<MSG> queue;
+    std::vector<MSG> polled;  // the backend's answer; kept for its capacity
     bool quitPending = false;
     int quitCode = 0;
 };
@@ -35,9 +36,12 @@ struct WindowSystem {
 WindowSystem& System();
 
 // The record of a live window; null for anything else.
-inline WindowObject* Live(HWND window) { return IsLiveWindow(window) ? window : nullptr; }
-
-// The registered class of that name (case-insensitive, as in Win32); null if none.
+WindowObject* Live(HWND window);
+// The oldest live window that is not being destroyed; null if none.
+WindowObject* MainWindow();
+// The registered class of that name (names ignore case, as in Win32); null if none.
 const RegisteredClass* FindClass(const char* name);
+// Calls the window's procedure at once; 0 for a window that is gone.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace window_system

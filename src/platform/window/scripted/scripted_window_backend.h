@@ -2,13 +2,14 @@
 // messages the "user" sends, and read back what the program did: windows
 // made, sized and shown, quit requests, waits and message boxes.
 //
-// Delivery: pushed messages arrive in the window system's queue when the
-// program polls and its queue is empty. Idle() splits them into turns: the
-// program finds its queue empty once (and draws a frame or waits) before the
-// messages pushed after Idle() arrive. When the program waits and nothing is
-// left to deliver, onWait runs so the test can push more or call End(); with
-// no onWait (or after maxWaits waits) the script ends with a WM_QUIT whose
-// exit code is kScriptEndedExitCode, so a loop under test never blocks.
+// Delivery: the window system polls when its queue is empty, so pushed
+// messages arrive only when the program has handled what it already has.
+// Idle() splits them into turns: the program finds its queue empty once (and
+// draws a frame or waits) before the messages pushed after Idle() arrive.
+// When the program waits and nothing is left to deliver, onWait runs so the
+// test can push more or call End(); with no onWait (or after maxWaits waits)
+// the script ends with a WM_QUIT whose exit code is kScriptEndedExitCode, so
+// a loop under test never blocks.
 #pragma once
 
 #include <cstddef>
@@ -33,14 +34,10 @@ public:
         // Client sizes, the one at creation first, then every resize.
         std::vector<std::pair<int, int>> clientSizes;
         std::vector<int> showCommands;  // every ShowWindow that reached the backend
-        bool visible = false;
         bool destroyed = false;
-
-        bool EverShown() const;
     };
 
     struct MessageBoxRecord {
-        HWND owner = nullptr;
         std::string caption;
         std::string text;
         UINT type = 0;
@@ -54,10 +51,7 @@ public:
 
     // A message for the main window (the oldest live window at delivery).
     void Push(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    // A message for a given window; null: a message for no window.
-    void PushTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     void PushKeyDown(UINT virtualKey, bool repeat = false);
-    void PushKeyUp(UINT virtualKey);
     // A mouse message with client coordinates packed in lParam.
     void PushMouse(UINT message, int x, int y, WPARAM keys = 0);
     // The messages pushed from here on arrive one empty-queue turn later.
@@ -66,9 +60,6 @@ public:
     void End(int exitCode = 0);
     // Messages pushed and not yet delivered.
     size_t PendingCount() const;
-
-    void SetTicks(DWORD value) { ticks = value; }
-    void AdvanceTicks(DWORD milliseconds) { ticks += milliseconds; }  // wraps at 2^32
 
     const WindowRecord* Find(HWND window) const;
     bool AnyWindowShown() const;
@@ -90,28 +81,23 @@ public:
     DWORD tickStep = 0;
 
     // WindowBackend.
-    bool CreateNativeWindow(HWND window) override;
+    bool CreateNativeWindow(HWND window, NativeWindow** native) override;
     void DestroyNativeWindow(HWND window) override;
-    void ResizeNativeWindow(HWND window, int clientWidth, int clientHeight) override;
+    void ResizeNativeWindow(HWND window) override;
     void ShowNativeWindow(HWND window, int showCommand) override;
-    void PollEvents() override;
+    void PollMessages(std::vector<MSG>* messages) override;
     void WaitForEvents() override;
-    int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+    int ShowMessageBox(const char* text, const char* caption, UINT type) override;
     DWORD Ticks() override;
-    void QuitRequested(int exitCode) override;
+    void QuitRequested(int exitCode) override { quitRequests.push_back(exitCode); }
 
 private:
     struct Pending {
         bool idle = false;  // a turn boundary, no message
-        bool toMainWindow = true;
-        HWND window = nullptr;
-        UINT message = 0;
-        WPARAM wParam = 0;
-        LPARAM lParam = 0;
+        MSG message;
     };
 
-    WindowRecord* FindRecord(HWND window);
-    void Add(const Pending& pending);
+    WindowRecord* FindRecord(HWND window) { return const_cast<WindowRecord*>(Find(window)); }
 
     std::deque<Pending> pending_;
 };

@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include "platform/window/core/window_object.h"
+#include "platform/window/core/window_backend.h"
 
 bool SdlNativeWindow::HasOpenGl() const {
     return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) != 0;
