@@ -15,7 +15,7 @@ std::vector<MSG> received;
 bool failCreate = false;
 
 LRESULT TestProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    received.push_back({window, message, wParam, lParam, 0, {}});
+    received.push_back({window, message, wParam, lParam});
     if (message == WM_CREATE) return failCreate ? -1 : 0;
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);

@@ -9,11 +9,12 @@ namespace {
 struct Translated {
     bool made;
     MSG message;
+    Uint32 windowId;
 };
 
 Translated Translate(const SDL_Event& event, const SdlEventContext& context = {}) {
     Translated out{};
-    out.made = TranslateSdlEvent(event, context, &out.message);
+    out.made = TranslateSdlEvent(event, context, &out.message, &out.windowId);
     return out;
 }
 
@@ -24,6 +25,7 @@ SDL_Event Key(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, Uint16 mod = 
     event.key.keysym.sym = key;
     event.key.keysym.scancode = scancode;
     event.key.keysym.mod = mod;
+    event.key.windowID = 2;
     return event;
 }
 
@@ -91,6 +93,7 @@ TEST(SdlTranslationTest, KeyPressesRepeatsAndReleasesWhateverTheModifiers) {
         EXPECT_EQ((out.message.lParam & (1 << 30)) != 0, c.wasDown) << c.key;
         EXPECT_EQ(out.message.lParam < 0, c.release) << c.key;
         EXPECT_EQ(out.message.lParam & 0xFFFF, 1) << c.key;  // repeat count
+        EXPECT_EQ(out.windowId, 2u);
     }
     EXPECT_FALSE(Translate(Key(SDL_KEYDOWN, SDLK_UNKNOWN, SDL_SCANCODE_UNKNOWN)).made);
 }
@@ -102,6 +105,7 @@ TEST(SdlTranslationTest, MouseMessagesPackClientCoordinatesAndHeldButtons) {
         event.button.button = which;
         event.button.x = x;
         event.button.y = y;
+        event.button.windowID = 5;
         return event;
     };
     auto wheel = [](int y, bool flipped, int x = 0) {
@@ -112,6 +116,7 @@ TEST(SdlTranslationTest, MouseMessagesPackClientCoordinatesAndHeldButtons) {
         event.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
         event.wheel.mouseX = 40;
         event.wheel.mouseY = 30;
+        event.wheel.windowID = 5;
         return event;
     };
     SDL_Event motion{};
@@ -119,6 +124,7 @@ TEST(SdlTranslationTest, MouseMessagesPackClientCoordinatesAndHeldButtons) {
     motion.motion.x = -3;  // outside the client area: 16-bit two's complement
     motion.motion.y = 480;
     motion.motion.state = SDL_BUTTON_RMASK;
+    motion.motion.windowID = 5;
     constexpr Uint32 kLeftRight = SDL_BUTTON_LMASK | SDL_BUTTON_RMASK;
     struct Case {
         const char* what;
@@ -155,6 +161,7 @@ TEST(SdlTranslationTest, MouseMessagesPackClientCoordinatesAndHeldButtons) {
         EXPECT_EQ(out.message.message, c.message) << c.what;
         EXPECT_EQ(out.message.wParam, c.wParam) << c.what;
         EXPECT_EQ(out.message.lParam, c.lParam) << c.what;
+        EXPECT_EQ(out.windowId, 5u) << c.what;
     }
     EXPECT_FALSE(Translate(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X1, 0, 0)).made);
     EXPECT_FALSE(Translate(wheel(0, false, 3)).made);  // the horizontal wheel
@@ -167,6 +174,7 @@ TEST(SdlTranslationTest, WindowEventsBecomeCloseActivateAndSize) {
         event.window.event = kind;
         event.window.data1 = data1;
         event.window.data2 = data2;
+        event.window.windowID = 3;
         return event;
     };
     SDL_Event quit{};
@@ -192,6 +200,7 @@ TEST(SdlTranslationTest, WindowEventsBecomeCloseActivateAndSize) {
         EXPECT_EQ(out.message.wParam, c.wParam) << c.message;
         EXPECT_EQ(out.message.lParam, c.lParam) << c.message;
         EXPECT_EQ(out.message.hwnd, nullptr);  // the backend knows the window
+        EXPECT_EQ(out.windowId, c.message == WM_CLOSE && c.event.type == SDL_QUIT ? 0u : 3u);
     }
     EXPECT_FALSE(Translate(windowEvent(SDL_WINDOWEVENT_EXPOSED)).made);
 }

@@ -63,13 +63,7 @@ void PollBackend() {
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowSystem& system = System();
     if ((window && !Live(window)) || system.queue.size() >= kMaxQueuedMessages) return 0;
-    MSG entry;
-    entry.hwnd = window;
-    entry.message = message;
-    entry.wParam = wParam;
-    entry.lParam = lParam;
-    entry.time = timeGetTime();
-    system.queue.push_back(entry);
+    system.queue.push_back({window, message, wParam, lParam});
     return 1;
 }
 
@@ -85,10 +79,7 @@ BOOL PeekMessageA(MSG* message, HWND /*window*/, UINT /*filterMin*/, UINT /*filt
     }
     // A quit request is delivered once the queue holds nothing else.
     if (!system.quitPending) return 0;
-    *message = MSG{};
-    message->message = WM_QUIT;
-    message->wParam = static_cast<WPARAM>(system.quitCode);
-    message->time = timeGetTime();
+    *message = {nullptr, WM_QUIT, static_cast<WPARAM>(system.quitCode), 0};
     if (removeFlags & PM_REMOVE) system.quitPending = false;
     return 1;
 }

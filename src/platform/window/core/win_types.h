@@ -76,18 +76,11 @@ constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_ICONERROR = 0x00000010;
 constexpr int IDOK = 1;
 
-struct POINT {
-    int32_t x = 0;
-    int32_t y = 0;
-};
-
 struct MSG {
     HWND hwnd = nullptr;
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    DWORD time = 0;
-    POINT pt;
 };
 
 // Low and high unsigned 16-bit halves of a packed parameter.

@@ -9,7 +9,8 @@
 // answers 1), menus, extended styles, window positions (the window manager
 // places windows), frame insets (the native window's size is its client
 // size, so AdjustWindowRectEx leaves the rectangle as it is), class cursors
-// and brushes, and the window and range filters of PeekMessageA / GetMessageA.
+// and brushes, the window and range filters of PeekMessageA / GetMessageA,
+// a message's time and cursor position.
 #pragma once
 
 #include "platform/window/core/win_types.h"

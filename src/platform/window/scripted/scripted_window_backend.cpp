@@ -6,30 +6,6 @@ ScriptedWindowBackend::~ScriptedWindowBackend() {
     if (GetWindowBackend() == this) SetWindowBackend(nullptr);
 }
 
-void ScriptedWindowBackend::Push(UINT message, WPARAM wParam, LPARAM lParam) {
-    Pending pending;
-    pending.message.message = message;
-    pending.message.wParam = wParam;
-    pending.message.lParam = lParam;
-    pending_.push_back(pending);
-}
-
-void ScriptedWindowBackend::PushKeyDown(UINT virtualKey, bool repeat) {
-    Push(WM_KEYDOWN, virtualKey, KeyMessageLParam(true, repeat));
-}
-
-void ScriptedWindowBackend::PushMouse(UINT message, int x, int y, WPARAM keys) {
-    Push(message, keys, MAKELPARAM(static_cast<uint32_t>(x), static_cast<uint32_t>(y)));
-}
-
-void ScriptedWindowBackend::Idle() {
-    Pending marker;
-    marker.idle = true;
-    pending_.push_back(marker);
-}
-
-void ScriptedWindowBackend::End(int exitCode) { Push(WM_QUIT, static_cast<WPARAM>(exitCode)); }
-
 size_t ScriptedWindowBackend::PendingCount() const {
     size_t count = 0;
     for (const Pending& pending : pending_) count += pending.idle ? 0 : 1;

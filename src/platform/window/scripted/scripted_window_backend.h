@@ -50,14 +50,20 @@ public:
     ScriptedWindowBackend& operator=(const ScriptedWindowBackend&) = delete;
 
     // A message for the main window (the oldest live window at delivery).
-    void Push(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    void PushKeyDown(UINT virtualKey, bool repeat = false);
+    void Push(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        pending_.push_back({false, {nullptr, message, wParam, lParam}});
+    }
+    void PushKeyDown(UINT virtualKey, bool repeat = false) {
+        Push(WM_KEYDOWN, virtualKey, KeyMessageLParam(true, repeat));
+    }
     // A mouse message with client coordinates packed in lParam.
-    void PushMouse(UINT message, int x, int y, WPARAM keys = 0);
+    void PushMouse(UINT message, int x, int y, WPARAM keys = 0) {
+        Push(message, keys, MAKELPARAM(static_cast<uint32_t>(x), static_cast<uint32_t>(y)));
+    }
     // The messages pushed from here on arrive one empty-queue turn later.
-    void Idle();
+    void Idle() { pending_.push_back({true, {}}); }
     // Queues WM_QUIT with exitCode after everything pushed so far.
-    void End(int exitCode = 0);
+    void End(int exitCode = 0) { Push(WM_QUIT, static_cast<WPARAM>(exitCode)); }
     // Messages pushed and not yet delivered.
     size_t PendingCount() const;
 

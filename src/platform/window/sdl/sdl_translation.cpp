@@ -122,25 +122,32 @@ UINT VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
     return scancode == SDL_SCANCODE_0 ? '0' : 0;
 }
 
-bool TranslateSdlEvent(const SDL_Event& event, const SdlEventContext& context, MSG* out) {
+bool TranslateSdlEvent(const SDL_Event& event, const SdlEventContext& context, MSG* out,
+                       Uint32* windowId) {
     *out = MSG{};
+    *windowId = 0;
     switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+        *windowId = event.key.windowID;
         UINT key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
         bool down = event.type == SDL_KEYDOWN;
         return key != 0 && Set(out, down ? WM_KEYDOWN : WM_KEYUP, key,
                                KeyMessageLParam(down, event.key.repeat != 0));
     }
     case SDL_MOUSEMOTION:
+        *windowId = event.motion.windowID;
         return Set(out, WM_MOUSEMOVE, MouseKeys(event.motion.state, context.modifiers),
                    PackPoint(event.motion.x, event.motion.y));
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
+        *windowId = event.button.windowID;
         return TranslateButton(event.button, context, out);
     case SDL_MOUSEWHEEL:
+        *windowId = event.wheel.windowID;
         return TranslateWheel(event.wheel, context, out);
     case SDL_WINDOWEVENT:
+        *windowId = event.window.windowID;
         return TranslateWindowEvent(event.window, out);
     case SDL_QUIT:
         // The session or a signal asks the program to end: the main window

@@ -18,6 +18,8 @@ struct SdlEventContext {
 // Caps Lock; on layouts without Latin letters the key's place decides.
 UINT VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
 
-// The message of one event, hwnd left null (the backend knows the window);
-// false for events that mean nothing to a window procedure.
-bool TranslateSdlEvent(const SDL_Event& event, const SdlEventContext& context, MSG* out);
+// The message of one event, hwnd left null, and the SDL id of the window
+// the event names (0 for none); false for events that mean nothing to a
+// window procedure.
+bool TranslateSdlEvent(const SDL_Event& event, const SdlEventContext& context, MSG* out,
+                       Uint32* windowId);

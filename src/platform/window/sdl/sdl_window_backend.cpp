@@ -30,28 +30,6 @@ void SetApplicationIcon(SDL_Window* window) {
     SDL_FreeSurface(icon);
 }
 
-// The handle of the window an event belongs to: null for the main window
-// (events of no window, such as SDL_QUIT, and keys while none of ours has
-// the focus). False for a window that is not ours, or no longer.
-bool TargetOf(const SDL_Event& event, HWND* target) {
-    *target = nullptr;
-    Uint32 id = 0;
-    switch (event.type) {
-    case SDL_WINDOWEVENT: id = event.window.windowID; break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: id = event.key.windowID; break;
-    case SDL_MOUSEMOTION: id = event.motion.windowID; break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: id = event.button.windowID; break;
-    case SDL_MOUSEWHEEL: id = event.wheel.windowID; break;
-    default: return true;
-    }
-    SDL_Window* native = id ? SDL_GetWindowFromID(id) : nullptr;
-    if (!native) return event.type == SDL_KEYDOWN || event.type == SDL_KEYUP;
-    *target = static_cast<HWND>(SDL_GetWindowData(native, kHandleKey));
-    return *target != nullptr;
-}
-
 class SdlWindowBackend final : public WindowBackend {
 public:
     bool CreateNativeWindow(HWND window, NativeWindow** native) override {
@@ -70,7 +48,7 @@ public:
         }
         SDL_SetWindowData(made, kHandleKey, window);
         if (window->applicationIcon) SetApplicationIcon(made);
-        natives_.push_back(std::make_unique<SdlNativeWindow>(made, /*borrowed=*/false));
+        natives_.push_back(MakeSdlNativeWindow(made, /*borrowed=*/false));
         *native = natives_.back().get();
         return true;
     }
@@ -119,9 +97,17 @@ public:
             if (event.type == SDL_MOUSEBUTTONDOWN) buttons_ |= SDL_BUTTON(event.button.button);
             if (event.type == SDL_MOUSEBUTTONUP) buttons_ &= ~SDL_BUTTON(event.button.button);
             MSG message;
-            if (TranslateSdlEvent(event, context, &message) && TargetOf(event, &message.hwnd)) {
-                messages->push_back(message);
+            Uint32 id = 0;
+            if (!TranslateSdlEvent(event, context, &message, &id)) continue;
+            // Events of no window (SDL_QUIT, keys while none of ours has the
+            // focus) are for the main window: hwnd stays null. Events of a
+            // window that is not ours, or no longer, are dropped.
+            if (id != 0) {
+                SDL_Window* native = SDL_GetWindowFromID(id);
+                message.hwnd = native ? static_cast<HWND>(SDL_GetWindowData(native, kHandleKey)) : nullptr;
+                if (!message.hwnd) continue;
             }
+            messages->push_back(message);
         }
     }
 
@@ -161,7 +147,7 @@ public:
 private:
     Uint32 buttons_ = 0;  // mouse buttons held, as the events so far tell
     // Every native window made, kept until the process ends (see DestroyNativeWindow).
-    std::vector<std::unique_ptr<SdlNativeWindow>> natives_;
+    std::vector<std::unique_ptr<NativeWindow>> natives_;
 };
 
 }  // namespace
