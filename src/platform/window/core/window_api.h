@@ -46,7 +46,6 @@ struct WNDCLASSA {
 constexpr UINT CS_VREDRAW = 0x0001;
 constexpr UINT CS_HREDRAW = 0x0002;
 
-constexpr DWORD WS_OVERLAPPED = 0x00000000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 constexpr DWORD WS_THICKFRAME = 0x00040000;  // the user may resize the window

@@ -8,7 +8,7 @@ ScriptedWindowBackend::~ScriptedWindowBackend() {
 
 size_t ScriptedWindowBackend::PendingCount() const {
     size_t count = 0;
-    for (const Pending& pending : pending_) count += pending.idle ? 0 : 1;
+    for (const MSG& pending : pending_) count += pending.message == kIdle ? 0 : 1;
     return count;
 }
 
@@ -43,30 +43,16 @@ bool ScriptedWindowBackend::CreateNativeWindow(HWND window, NativeWindow** nativ
     return true;
 }
 
-void ScriptedWindowBackend::DestroyNativeWindow(HWND window) {
-    if (WindowRecord* record = FindRecord(window)) record->destroyed = true;
-}
-
-void ScriptedWindowBackend::ResizeNativeWindow(HWND window) {
-    if (WindowRecord* record = FindRecord(window)) {
-        record->clientSizes.emplace_back(window->clientWidth, window->clientHeight);
-    }
-}
-
-void ScriptedWindowBackend::ShowNativeWindow(HWND window, int showCommand) {
-    if (WindowRecord* record = FindRecord(window)) record->showCommands.push_back(showCommand);
-}
-
 void ScriptedWindowBackend::PollMessages(std::vector<MSG>* messages) {
     bool delivered = false;
     while (!pending_.empty()) {
-        if (pending_.front().idle) {
+        if (pending_.front().message == kIdle) {
             // After messages the boundary stays: the next poll is the idle
             // turn. Met first, it makes this poll the idle turn.
             if (!delivered) pending_.pop_front();
             return;
         }
-        messages->push_back(pending_.front().message);
+        messages->push_back(pending_.front());
         pending_.pop_front();
         delivered = true;
     }
@@ -75,7 +61,7 @@ void ScriptedWindowBackend::PollMessages(std::vector<MSG>* messages) {
 void ScriptedWindowBackend::WaitForEvents() {
     ++waits;
     // Waiting is an idle turn of its own: leading boundaries are used up.
-    while (!pending_.empty() && pending_.front().idle) pending_.pop_front();
+    while (!pending_.empty() && pending_.front().message == kIdle) pending_.pop_front();
     if (!pending_.empty()) return;
     if (onWait && waits < maxWaits) {
         onWait(*this);

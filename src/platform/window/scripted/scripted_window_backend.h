@@ -51,7 +51,7 @@ public:
 
     // A message for the main window (the oldest live window at delivery).
     void Push(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-        pending_.push_back({false, {nullptr, message, wParam, lParam}});
+        pending_.push_back({nullptr, message, wParam, lParam});
     }
     void PushKeyDown(UINT virtualKey, bool repeat = false) {
         Push(WM_KEYDOWN, virtualKey, KeyMessageLParam(true, repeat));
@@ -61,7 +61,7 @@ public:
         Push(message, keys, MAKELPARAM(static_cast<uint32_t>(x), static_cast<uint32_t>(y)));
     }
     // The messages pushed from here on arrive one empty-queue turn later.
-    void Idle() { pending_.push_back({true, {}}); }
+    void Idle() { pending_.push_back({nullptr, kIdle, 0, 0}); }
     // Queues WM_QUIT with exitCode after everything pushed so far.
     void End(int exitCode = 0) { Push(WM_QUIT, static_cast<WPARAM>(exitCode)); }
     // Messages pushed and not yet delivered.
@@ -88,9 +88,13 @@ public:
 
     // WindowBackend.
     bool CreateNativeWindow(HWND window, NativeWindow** native) override;
-    void DestroyNativeWindow(HWND window) override;
-    void ResizeNativeWindow(HWND window) override;
-    void ShowNativeWindow(HWND window, int showCommand) override;
+    void DestroyNativeWindow(HWND window) override { Record(window).destroyed = true; }
+    void ResizeNativeWindow(HWND window) override {
+        Record(window).clientSizes.emplace_back(window->clientWidth, window->clientHeight);
+    }
+    void ShowNativeWindow(HWND window, int showCommand) override {
+        Record(window).showCommands.push_back(showCommand);
+    }
     void PollMessages(std::vector<MSG>* messages) override;
     void WaitForEvents() override;
     int ShowMessageBox(const char* text, const char* caption, UINT type) override;
@@ -98,12 +102,10 @@ public:
     void QuitRequested(int exitCode) override { quitRequests.push_back(exitCode); }
 
 private:
-    struct Pending {
-        bool idle = false;  // a turn boundary, no message
-        MSG message;
-    };
+    static constexpr UINT kIdle = 0;  // a turn boundary in pending_, no message
 
-    WindowRecord* FindRecord(HWND window) { return const_cast<WindowRecord*>(Find(window)); }
+    // The record of a window made here (the core asks only about those).
+    WindowRecord& Record(HWND window) { return *const_cast<WindowRecord*>(Find(window)); }
 
-    std::deque<Pending> pending_;
+    std::deque<MSG> pending_;
 };
