@@ -8,8 +8,8 @@
 //  2. PeekMessageA here (called by the loop in app/application.cpp
 //     Application::Run) polls the backend when its queue is empty, queues
 //     what it returns (PollBackend) and hands out the oldest message.
-//  3. DispatchMessageA here calls the window's procedure:
-//     app/window_proc.cpp StaticWindowProc, which is Application::WindowProc.
+//  3. DispatchMessageA here calls the window's procedure, app/window_proc.cpp
+//     StaticWindowProc, which hands it to Application::WindowProc.
 //  4. Application::WindowProc passes WM_KEYDOWN to Application::OnKeyDown.
 //  5. Application::OnKeyDown moves the camera: Camera::Walk (render/camera.cpp).
 #include "platform/window/core/window_system.h"
