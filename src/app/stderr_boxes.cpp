@@ -18,7 +18,9 @@ public:
     }
     void DestroyNativeWindow(HWND window) override { shown_->DestroyNativeWindow(window); }
     void ResizeNativeWindow(HWND window) override { shown_->ResizeNativeWindow(window); }
-    void ShowNativeWindow(HWND window, int command) override { shown_->ShowNativeWindow(window, command); }
+    void ShowNativeWindow(HWND window, int command) override {
+        shown_->ShowNativeWindow(window, command);
+    }
     void PollMessages(std::vector<MSG>* messages) override { shown_->PollMessages(messages); }
     void WaitForEvents() override { shown_->WaitForEvents(); }
     DWORD Ticks() override { return shown_->Ticks(); }
