@@ -21,6 +21,7 @@
 #include "platform/files.h"
 #include "platform/gfx/gl/gl_backend.h"
 #include "platform/gfx/opengl/opengl.h"
+#include "platform/window/sdl/program_folder.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 #include "platform/window/sdl/stop_signals.h"
 

@@ -7,11 +7,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/gl/gl_backend.h"
 #include "platform/gfx/gl/gl_services.h"
-#include "platform/window/core/message_box.h"
+#include "platform/window/scripted/scripted_window_backend.h"
 
 namespace hostile {
 
@@ -73,21 +74,16 @@ std::string StderrCapture::Take() {
 
 namespace {
 
-std::vector<ShownBox>& Boxes() {
-    static std::vector<ShownBox> boxes;
-    return boxes;
-}
-
-int RecordBox(HWND, const char* text, const char* caption, UINT) {
-    Boxes().push_back({caption ? caption : "", text ? text : ""});
-    return 1;
-}
+// Records the message boxes while a test runs.
+std::unique_ptr<ScriptedWindowBackend> windows;
 
 }  // namespace
 
 std::vector<ShownBox> TakeMessageBoxes() {
     std::vector<ShownBox> boxes;
-    boxes.swap(Boxes());
+    if (!windows) return boxes;
+    for (const auto& box : windows->messageBoxes) boxes.push_back({box.caption, box.text});
+    windows->messageBoxes.clear();
     return boxes;
 }
 
@@ -95,8 +91,7 @@ void HostileFileTest::SetUp() {
     GlTest::SetUp();
     if (!Ready()) return;
     gfx::effect::Install();
-    SetMessageBoxHandler(&RecordBox);
-    TakeMessageBoxes();
+    windows = std::make_unique<ScriptedWindowBackend>();
     // States away from their defaults, so that a loader resetting them shows.
     device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
     device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
@@ -105,7 +100,7 @@ void HostileFileTest::SetUp() {
 }
 
 void HostileFileTest::TearDown() {
-    SetMessageBoxHandler(nullptr);
+    windows.reset();
     GlTest::TearDown();
 }
 

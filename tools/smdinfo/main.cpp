@@ -21,7 +21,7 @@
 #include "platform/files.h"
 #include "platform/gfx/recording/recorder.h"
 #include "platform/text/cp949.h"
-#include "platform/window/core/message_box.h"
+#include "platform/window/scripted/scripted_window_backend.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ constexpr float kAnimationTimeStep = 0.01f;
 ReportInput report;
 
 // Message boxes go to stderr as "caption: text" and into the report.
-int RecordMessage(HWND, const char* text, const char* caption, UINT) {
-    ShownMessage message{caption ? caption : "", text ? text : ""};
+int RecordMessage(const ScriptedWindowBackend::MessageBoxRecord& box) {
+    ShownMessage message{box.caption, box.text};
     std::fprintf(stderr, "%s: %s\n", text::Cp949ToUtf8(message.caption).c_str(),
                  text::Cp949ToUtf8(message.text).c_str());
     report.messages.push_back(std::move(message));
@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
     }
     if (files.empty()) return Usage("no reference file given");
 
-    SetMessageBoxHandler(&RecordMessage);
+    ScriptedWindowBackend windows;  // no display: the loaders' boxes are recorded
+    windows.onMessageBox = RecordMessage;
     gfx::Device* device = gfx::recording::CreateDevice();
     auto model = std::make_unique<SkinnedModel>();
 

@@ -1,7 +1,6 @@
 #include <cmath>
 
 #include "app_fixture.h"
-#include "platform/window/core/virtual_keys.h"
 
 namespace {
 
@@ -145,9 +144,8 @@ TEST_F(AppTest, MovesFollowTheTurnedCameraAndRollTurnsOneDegree) {
     EXPECT_NEAR(std::acos(camera.up.y), 0.017453292f, 1e-4f);
 }
 
-TEST_F(AppTest, KeypadAndOtherKeysChangeNothing) {
-    for (UINT key : {VK_NUMPAD0 + 8, VK_NUMPAD0 + 5, VK_NUMPAD0 + 4, VK_NUMPAD0 + 6,
-                     VK_NUMPAD0 + 7, VK_NUMPAD0 + 9, VK_UP, UINT('X'), UINT('3')})
+TEST_F(AppTest, KeysWithoutACommandChangeNothing) {
+    for (UINT key : {VK_UP, VK_LEFT, VK_HOME, VK_TAB, VK_RETURN, VK_F1, UINT('X'), UINT('3')})
         backend->PushKeyDown(key);
     backend->End();
     Run();

@@ -13,24 +13,9 @@
 
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
-#include "platform/window/core/message_box.h"
+#include "platform/window/scripted/scripted_window_backend.h"
 
 namespace model_test {
-
-struct ShownMessage {
-    std::string caption;
-    std::string text;
-};
-
-inline std::vector<ShownMessage>& Messages() {
-    static std::vector<ShownMessage> messages;
-    return messages;
-}
-
-inline int RecordMessage(HWND, const char* text, const char* caption, UINT) {
-    Messages().push_back({caption ? caption : "", text ? text : ""});
-    return IDOK;
-}
 
 // "SMD 파일이 아닙니다!!" and "Reference 파일이 아닙니다!!" in code page 949.
 inline const std::string kNotSmd = "SMD \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
@@ -40,8 +25,6 @@ inline const std::string kWrongKind =
 class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Messages().clear();
-        previousHandler = SetMessageBoxHandler(&RecordMessage);
         gfx::recording::GetRecorder().Reset();
         device = gfx::recording::CreateDevice();
         char pattern[] = "/tmp/model_test_XXXXXX";
@@ -50,7 +33,6 @@ protected:
     void TearDown() override {
         model.reset();
         device->Release();
-        SetMessageBoxHandler(previousHandler);
         std::filesystem::remove_all(folder);
     }
 
@@ -66,6 +48,8 @@ protected:
     bool LoadAnimationText(const std::string& text, const std::string& name = "anim.smd") {
         return model->LoadAnimation(Write(name, text).c_str());
     }
+    // The message boxes shown so far (recorded by the scripted window backend).
+    std::vector<ScriptedWindowBackend::MessageBoxRecord>& Messages() { return windows.messageBoxes; }
     std::vector<gfx::recording::Call> Calls(const std::string& name) const {
         return gfx::recording::GetRecorder().Named(name);
     }
@@ -73,7 +57,7 @@ protected:
     std::unique_ptr<SkinnedModel> model = std::make_unique<SkinnedModel>();
     gfx::Device* device = nullptr;
     std::string folder;
-    MessageBoxHandler previousHandler = nullptr;
+    ScriptedWindowBackend windows;
 };
 
 inline void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance = 1e-5f) {

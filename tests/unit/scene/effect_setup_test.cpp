@@ -7,7 +7,7 @@
 
 #include "platform/gfx/recording/recorder.h"
 #include "support/temp_folder.h"
-#include "platform/window/core/message_box.h"
+#include "platform/window/scripted/scripted_window_backend.h"
 #include "scene/effect_setup.h"
 
 namespace {
@@ -16,23 +16,10 @@ using namespace gfx;
 using gfx::recording::Call;
 using gfx::recording::GetRecorder;
 
-struct Box {
-    std::string caption, text;
-    HWND owner;
-    UINT type;
-};
-std::vector<Box> boxes;
-int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-    boxes.push_back({caption ? caption : "", text ? text : "", owner, type});
-    return IDOK;
-}
-
 class EffectSetupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        boxes.clear();
-        previousHandler = SetMessageBoxHandler(RecordBox);
         folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
         folder.Enter();
         device = recording::CreateDevice();
@@ -42,9 +29,9 @@ protected:
         SafeRelease(effect);
         SafeRelease(declaration);
         device->Release();
-        SetMessageBoxHandler(previousHandler);
     }
-    MessageBoxHandler previousHandler = nullptr;
+    ScriptedWindowBackend windows;  // records the message boxes
+    std::vector<ScriptedWindowBackend::MessageBoxRecord>& boxes = windows.messageBoxes;
     rrtest::TempFolder folder;
     Device* device = nullptr;
     VertexDeclaration* declaration = nullptr;
@@ -93,7 +80,6 @@ TEST_F(EffectSetupTest, CompileFailureShowsTheCompilerTextOnceAndStillSucceeds) 
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "ERROR");
     EXPECT_EQ(boxes[0].text, GetRecorder().effectErrorText);
-    EXPECT_EQ(boxes[0].owner, nullptr);
     EXPECT_EQ(boxes[0].type, MB_OK);
     // The message buffer is given back.
     EXPECT_EQ(device->GetLiveObjectCount(), 1u);  // the declaration only

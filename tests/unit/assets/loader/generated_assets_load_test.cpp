@@ -14,7 +14,6 @@
 
 namespace {
 
-using run_folder::Shown;
 
 TEST_F(GeneratedAssets, EveryFileLoadsWithoutAMessage) {
     EXPECT_TRUE(model_->LoadReference(device_, "Model\\SMD\\Pudo_Red\\Ref_Red.smd"));

@@ -12,7 +12,6 @@
 
 namespace {
 
-using run_folder::Shown;
 
 // Forward slashes as a user would type them; backslashes as the program's
 // own paths are written. The last clip holds the first 13 bones only.
