@@ -1,5 +1,5 @@
 // Shared helpers of the model tests: a scratch folder for SMD files written
-// by the test, recorded message boxes, and a recording device.
+// by the test, the loaders' recorded notes and boxes, and a recording device.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,23 +13,17 @@
 
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
-#include "platform/window/core/message_box.h"
+#include "support/report_capture.h"
 
 namespace model_test {
 
-struct ShownMessage {
-    std::string caption;
-    std::string text;
-};
-
-inline std::vector<ShownMessage>& Messages() {
-    static std::vector<ShownMessage> messages;
-    return messages;
+inline rrtest::ReportCapture& Reported() {
+    static rrtest::ReportCapture reported;
+    return reported;
 }
-
-inline int RecordMessage(HWND, const char* text, const char* caption, UINT) {
-    Messages().push_back({caption ? caption : "", text ? text : ""});
-    return IDOK;
+// The boxes the loaders showed.
+inline std::vector<rrtest::ReportCapture::Box>& Messages() {
+    return Reported().boxes;
 }
 
 // "SMD 파일이 아닙니다!!" and "Reference 파일이 아닙니다!!" in code page 949.
@@ -40,8 +34,8 @@ inline const std::string kWrongKind =
 class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Messages().clear();
-        previousHandler = SetMessageBoxHandler(&RecordMessage);
+        Reported().Clear();
+        context.report = Reported().Sink();
         gfx::recording::GetRecorder().Reset();
         device = gfx::recording::CreateDevice();
         char pattern[] = "/tmp/model_test_XXXXXX";
@@ -50,7 +44,6 @@ protected:
     void TearDown() override {
         model.reset();
         device->Release();
-        SetMessageBoxHandler(previousHandler);
         std::filesystem::remove_all(folder);
     }
 
@@ -61,10 +54,10 @@ protected:
         return path;
     }
     bool LoadReferenceText(const std::string& text, const std::string& name = "ref.smd") {
-        return model->LoadReference(device, Write(name, text).c_str());
+        return model->LoadReference(device, Write(name, text).c_str(), context);
     }
     bool LoadAnimationText(const std::string& text, const std::string& name = "anim.smd") {
-        return model->LoadAnimation(Write(name, text).c_str());
+        return model->LoadAnimation(Write(name, text).c_str(), context);
     }
     std::vector<gfx::recording::Call> Calls(const std::string& name) const {
         return gfx::recording::GetRecorder().Named(name);
@@ -73,7 +66,8 @@ protected:
     std::unique_ptr<SkinnedModel> model = std::make_unique<SkinnedModel>();
     gfx::Device* device = nullptr;
     std::string folder;
-    MessageBoxHandler previousHandler = nullptr;
+    // Relative paths from the working folder; notes and boxes to Reported().
+    LoadContext context;
 };
 
 inline void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance = 1e-5f) {
