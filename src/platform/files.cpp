@@ -102,6 +102,8 @@ std::string ResolvePathIn(const std::string& folder, const char* path) {
     if (!folder.empty() && !normal.empty() && normal[0] != '/') {
         base = folder;
         if (base.back() != '/') base += '/';
+        // "./Shaders/x" inside the folder is its "Shaders/x".
+        while (normal.compare(0, 2, "./") == 0) normal.erase(0, 2);
     }
     if (normal.empty() || Exists(base + normal)) return base + normal;
 
