@@ -78,12 +78,23 @@ std::vector<ShownBox>& Boxes() {
     return boxes;
 }
 
-int RecordBox(HWND, const char* text, const char* caption, UINT) {
-    Boxes().push_back({caption ? caption : "", text ? text : ""});
-    return 1;
+void RecordBox(void*, const char* caption, const char* text) {
+    Boxes().push_back({caption, text});
+}
+
+void PrintNote(void*, const char* text) {
+    std::fprintf(stderr, "reflect-refract: %s\n", text);
 }
 
 }  // namespace
+
+LoadContext HostileContext(const std::string& folder) {
+    LoadContext context;
+    context.baseFolder = folder;
+    context.report.note = PrintNote;
+    context.report.box = RecordBox;
+    return context;
+}
 
 std::vector<ShownBox> TakeMessageBoxes() {
     std::vector<ShownBox> boxes;
@@ -95,7 +106,6 @@ void HostileFileTest::SetUp() {
     GlTest::SetUp();
     if (!Ready()) return;
     gfx::effect::Install();
-    SetMessageBoxHandler(&RecordBox);
     TakeMessageBoxes();
     // States away from their defaults, so that a loader resetting them shows.
     device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
@@ -105,7 +115,6 @@ void HostileFileTest::SetUp() {
 }
 
 void HostileFileTest::TearDown() {
-    SetMessageBoxHandler(nullptr);
     GlTest::TearDown();
 }
 
