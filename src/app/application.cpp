@@ -93,7 +93,8 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
         StartupFacts facts;
         facts.failed = StepOf(built.failure);
         facts.cubeMapFile = built.cubeMapFile;
-        facts.cubeMapDisplayPath = DisplayPathIn(description.baseFolder, description.cubeMapPath.c_str());
+        facts.cubeMapDisplayPath =
+            DisplayPathIn(description.baseFolder, description.cubeMapPath.c_str());
         facts.dataFolder = services.dataFolder;
         facts.clip = options.clip;
         facts.clipsLoaded = built.clipsLoaded;

@@ -59,7 +59,8 @@ DataFolderChoice ChooseDataFolder(const std::vector<std::string>& candidates) {
     return choice;
 }
 
-DataFolderChoice FindDataFolder(const std::string& workingFolder, const std::string& programFolder) {
+DataFolderChoice FindDataFolder(const std::string& workingFolder,
+                                const std::string& programFolder) {
     return ChooseDataFolder(DataFolderCandidates(workingFolder, programFolder, RR_DATA_FROM_BIN));
 }
 

@@ -69,10 +69,12 @@ int main(int argc, char** argv) {
     services.failureReport = StderrReport(unattended ? BoxRoute::Dropped : BoxRoute::ShownAsErrors);
     services.dataFolder = FindDataFolder(working, ProgramFolder());
     services.baseFolder = DataBaseFolder(services.dataFolder, working);
-    if (!services.baseFolder.empty())
-        std::fprintf(stderr, "%s: reading the program's files from %s (none in the working folder %s)\n",
-                     kProgramName, services.dataFolder.searched[size_t(services.dataFolder.chosen)].c_str(),
-                     working.c_str());
+    if (!services.baseFolder.empty()) {
+        const DataFolderChoice& data = services.dataFolder;
+        std::fprintf(stderr,
+                     "%s: reading the program's files from %s (none in the working folder %s)\n",
+                     kProgramName, data.searched[size_t(data.chosen)].c_str(), working.c_str());
+    }
     services.stopRequested = StopRequested;
     services.deviceFailureDetail = OpenGlDeviceFailure;
     services.readBackBuffer = gfx::gl::ReadBackBuffer;
