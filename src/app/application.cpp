@@ -33,6 +33,14 @@ void ShowOnceTheEnvironmentIsThere(void* context) {
     steps->app->ShowAppWindow(steps->showCommand);
 }
 
+// Watch mode: the effect's first error on the HUD, and the watch on its file.
+void WatchOnceTheEffectIsThere(void* context, const SceneBuildResult& built) {
+    Application* app = static_cast<StartupSteps*>(context)->app;
+    if (!app->options.watch) return;
+    if (!built.effectFailure.empty()) app->effectAlert = FirstErrorLine(built.effectFailure);
+    app->WatchEffect();
+}
+
 bool StopRequestedDuringStartup(void* context) {
     auto* steps = static_cast<StartupSteps*>(context);
     return steps->app->services.stopRequested && steps->app->services.stopRequested();
@@ -86,7 +94,8 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     // The environment, then the window shown, then the effect (without one
     // the frames show the HUD only) and the model files.
     StartupSteps steps{this, showCommand};
-    SceneBuildHooks hooks{&steps, ShowOnceTheEnvironmentIsThere, StopRequestedDuringStartup};
+    SceneBuildHooks hooks{&steps, ShowOnceTheEnvironmentIsThere, WatchOnceTheEffectIsThere,
+                          StopRequestedDuringStartup};
     SceneDescription description = DescribeScene(options, services.baseFolder);
     SceneBuildResult built;
     if (!BuildScene(description, renderer.device, services.report, hooks, &scene, &built)) {
@@ -100,10 +109,6 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
         facts.clipsLoaded = built.clipsLoaded;
         facts.clipFiles = built.clipFiles;
         return FailStartup(facts);
-    }
-    if (options.watch) {
-        if (!built.effectFailure.empty()) effectAlert = FirstErrorLine(built.effectFailure);
-        WatchEffect();
     }
     if (!options.model.empty()) FrameCharacter();
 

@@ -81,6 +81,7 @@ bool BuildScene(const SceneDescription& description, gfx::Device* device, const 
     scene->effectDisplayPath = DisplayPathIn(description.baseFolder, effectPath);
     CreateEffectObjects(device, scene->vertexDeclaration, scene->effect, scene->technique, files,
                         effectPath, description.effectFailureBox, &result->effectFailure);
+    if (hooks.effectReady) hooks.effectReady(hooks.context, *result);
 
     if (!scene->model) scene->model = new (std::nothrow) SkinnedModel();
     if (!scene->model) {

@@ -60,6 +60,9 @@ struct SceneBuildHooks {
     // After the environment, before the effect and the model: start-up shows
     // the window here, so that their boxes appear over it.
     void (*environmentReady)(void* context) = nullptr;
+    // After the effect, before the model: its compile failure (empty after a
+    // good compile) is in the result by then.
+    void (*effectReady)(void* context, const SceneBuildResult& result) = nullptr;
     // Asked before each model file; true skips the files still to load.
     bool (*stopRequested)(void* context) = nullptr;
 };
@@ -88,7 +91,8 @@ struct Scene {
 
 // In this order: the box's buffers and the cube map (a failure ends the
 // build), hooks.environmentReady, the declaration and the effect (a failure
-// is reported and the scene goes on without an effect), the model, the
+// is reported and the scene goes on without an effect), hooks.effectReady,
+// the model, the
 // reference and the clips (each file's problems are reported by its loader;
 // the scene goes on with what loaded), then the clip check. Every note and
 // box goes to report. scene should be empty; false with result->failure set

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/skinned_model.h"
@@ -23,12 +24,16 @@ const std::string kReference =
     "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\nend\n";
 const std::string kClip = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n";
 
+// The hooks called, each after how many device calls.
 struct Hooks {
-    std::vector<std::string>* calls;
+    std::vector<std::pair<size_t, std::string>>* calls;
     bool stop = false;
 };
 void EnvironmentReady(void* context) {
-    static_cast<Hooks*>(context)->calls->push_back("environmentReady");
+    static_cast<Hooks*>(context)->calls->push_back({GetRecorder().calls.size(), "environmentReady"});
+}
+void EffectReady(void* context, const SceneBuildResult&) {
+    static_cast<Hooks*>(context)->calls->push_back({GetRecorder().calls.size(), "effectReady"});
 }
 bool StopRequested(void* context) {
     return static_cast<Hooks*>(context)->stop;
@@ -64,17 +69,19 @@ protected:
     }
     bool Build(Scene* into, Hooks* hooks) {
         GetRecorder().calls.clear();
-        SceneBuildHooks calls{hooks, EnvironmentReady, StopRequested};
+        SceneBuildHooks calls{hooks, EnvironmentReady, EffectReady, StopRequested};
         return BuildScene(description, device, reported.Sink(), calls, into, &result);
     }
-    // Device calls and the hook, in order, among those that make the scene.
-    std::vector<std::string> Steps(std::vector<std::string>& hooked) {
+    // The device calls that make objects and the hooks, in order.
+    std::vector<std::string> Steps(const std::vector<std::pair<size_t, std::string>>& hooked) {
         std::vector<std::string> steps;
         size_t hook = 0;
-        for (const recording::Call& call : GetRecorder().calls) {
-            if (call.name.rfind("Create", 0) != 0) continue;
-            if (hook < hooked.size() && call.name == "CreateVertexDeclaration") steps.push_back(hooked[hook++]);
-            steps.push_back(call.name);
+        const std::vector<recording::Call>& calls = GetRecorder().calls;
+        for (size_t i = 0; i <= calls.size(); ++i) {
+            while (hook < hooked.size() && hooked[hook].first == i)
+                steps.push_back(hooked[hook++].second);
+            if (i < calls.size() && calls[i].name.rfind("Create", 0) == 0)
+                steps.push_back(calls[i].name);
         }
         return steps;
     }
@@ -89,12 +96,13 @@ protected:
 };
 
 TEST_F(SceneTest, BuildsInOrderFromTheBaseFolderAndNamesFilesRelativeToIt) {
-    std::vector<std::string> hooked;
+    std::vector<std::pair<size_t, std::string>> hooked;
     Hooks hooks{&hooked};
     ASSERT_TRUE(Build(&scene, &hooks));
     const std::vector<std::string> steps = {
-        "CreateVertexBuffer", "CreateIndexBuffer", "CreateCubeTextureFromFile", "environmentReady",
-        "CreateVertexDeclaration", "CreateEffectFromFile", "CreateTextureFromFile", "CreateVertexBuffer"};
+        "CreateVertexBuffer",      "CreateIndexBuffer",    "CreateCubeTextureFromFile",
+        "environmentReady",        "CreateVertexDeclaration", "CreateEffectFromFile",
+        "effectReady",             "CreateTextureFromFile", "CreateVertexBuffer"};
     EXPECT_EQ(Steps(hooked), steps);
     const std::string folder = base.Path().string();
     EXPECT_EQ(GetRecorder().Named("CreateCubeTextureFromFile")[0].text, folder + "/sky/cube.dds");
@@ -137,11 +145,11 @@ TEST_F(SceneTest, EachFailureEndsTheBuildWhereItHappensAndKeepsWhatWasMadeForRel
         if (!c.failing.empty()) GetRecorder().failing.insert(c.failing);
         if (!c.removed.empty()) std::filesystem::remove(base.Path() / c.removed);
         description.clip = c.clip;
-        std::vector<std::string> hooked;
+        std::vector<std::pair<size_t, std::string>> hooked;
         Hooks hooks{&hooked, c.stop};
         EXPECT_EQ(Build(&scene, &hooks), c.built);
         EXPECT_EQ(result.failure, c.failure);
-        EXPECT_EQ(hooked.size(), c.environmentReady ? 1u : 0u);
+        EXPECT_EQ(hooked.size(), c.environmentReady ? 2u : 0u);
         EXPECT_EQ(reported.notes, c.notes);
         EXPECT_EQ(result.stopped, c.stop);
         EXPECT_EQ(result.clipFiles, c.environmentReady ? 1 : 0);
@@ -161,7 +169,7 @@ TEST_F(SceneTest, AbsoluteReferenceIsReadFromItsOwnFolder) {
     description.referencePath = (base.Path() / deep / "REF.SMD").string();  // any letter case
     description.clipPaths.clear();
     Hooks hooks{nullptr};
-    SceneBuildHooks none{&hooks, nullptr, StopRequested};
+    SceneBuildHooks none{&hooks, nullptr, nullptr, StopRequested};
     ASSERT_TRUE(BuildScene(description, device, reported.Sink(), none, &scene, &result));
     ASSERT_EQ(scene.model->meshCount, 1);
     EXPECT_STREQ(scene.model->directory, "");
@@ -173,7 +181,7 @@ TEST_F(SceneTest, AbsoluteReferenceIsReadFromItsOwnFolder) {
 // A second scene built on the same device takes the first one's place; the
 // first one's objects go with the move.
 TEST_F(SceneTest, ASecondSceneTakesThePlaceOfTheFirst) {
-    std::vector<std::string> hooked;
+    std::vector<std::pair<size_t, std::string>> hooked;
     Hooks hooks{&hooked};
     ASSERT_TRUE(Build(&scene, &hooks));
     const uint32_t once = device->GetLiveObjectCount();
