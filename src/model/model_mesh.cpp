@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
-#include "model/smd_file_load.h"
 #include "platform/files.h"
 
 ModelMesh::~ModelMesh() {
@@ -49,8 +49,8 @@ bool ModelMesh::AllocateTriangles(int count) {
     return triangles != nullptr;
 }
 
-bool ModelMesh::LoadMaterialTextures(gfx::Device* device, int count, const char* directory,
-                                     const char (*names)[kMaterialNameSize]) {
+bool ModelMesh::LoadMaterialTextures(gfx::Device* device, const LoadContext& context, int count,
+                                     const char* directory, const char (*names)[kMaterialNameSize]) {
     if (count <= 0) return false;
     if (count > kMaxMaterials) count = kMaxMaterials;
     ReleaseTextures();
@@ -71,15 +71,16 @@ bool ModelMesh::LoadMaterialTextures(gfx::Device* device, int count, const char*
     }
     for (int i = 0; i < count; ++i) {
         if (!fits[i]) {
-            smd::PrintNote("material texture %s%s: the path is longer than %d characters; "
-                           "materials %d to %d have no texture", directory, names[i],
-                           kMaterialNameSize - 1, i, count - 1);
+            context.report.NoteFormat("material texture %s%s: the path is longer than %d characters; "
+                                      "materials %d to %d have no texture", directory, names[i],
+                                      kMaterialNameSize - 1, i, count - 1);
             return false;
         }
-        if (gfx::Failed(gfx::D3DXCreateTextureFromFileA(device, texturePaths[i], &textures[i]))) {
+        std::string file = PathIn(context.baseFolder, texturePaths[i]);
+        if (gfx::Failed(gfx::D3DXCreateTextureFromFileA(device, file.c_str(), &textures[i]))) {
             textures[i] = nullptr;
-            smd::PrintNote("material texture %s cannot be read; materials %d to %d have no texture",
-                           ResolvePath(texturePaths[i]).c_str(), i, count - 1);
+            context.report.NoteFormat("material texture %s cannot be read; materials %d to %d have no texture",
+                                      NameIn(context.baseFolder, texturePaths[i]).c_str(), i, count - 1);
             return false;
         }
     }

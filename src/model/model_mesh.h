@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/bone.h"
+#include "model/load_context.h"
 #include "model/mesh_triangle.h"
 #include "model/smd/smd_limits.h"
 #include "platform/gfx/core/device.h"
@@ -14,7 +15,8 @@ struct ModelMesh {
     Bone* bones = nullptr;
     int triangleCount = 0;
     MeshTriangle* triangles = nullptr;
-    // One path per material: the reference file's directory + material name.
+    // One path per material: the reference file's directory + material name,
+    // relative to the base folder it was loaded from.
     char texturePaths[kMaxMaterials][kMaterialNameSize] = {};
     int textureCount = 0;
     // textureCount entries; an entry is null when its texture, or an earlier
@@ -32,11 +34,12 @@ struct ModelMesh {
     // Replaces triangles with count default triangles and sets vertexCount.
     bool AllocateTriangles(int count);
     // Fills texturePaths with directory + names[i] and creates one texture per
-    // path, stopping at the first failure. A path that does not fit in its
-    // 80-byte entry is stored cut short and counts as a failure: its texture
-    // is not requested, so a truncated name never opens a different file.
-    bool LoadMaterialTextures(gfx::Device* device, int count, const char* directory,
-                              const char (*names)[kMaterialNameSize]);
+    // path (read from the context's base folder), stopping at the first
+    // failure, which is noted to the context's sink. A path that does not fit
+    // in its 80-byte entry is stored cut short and counts as a failure: its
+    // texture is not requested, so a truncated name never opens a different file.
+    bool LoadMaterialTextures(gfx::Device* device, const LoadContext& context, int count,
+                              const char* directory, const char (*names)[kMaterialNameSize]);
     // Writes every triangle's corners, moved by the current absolute matrix
     // of its bone, into the vertex buffer. False when the mesh has nothing to
     // skin or the buffer cannot be locked (then nothing is written).

@@ -1,6 +1,6 @@
-// The program's connection to the graphics device and the fixed description
-// of the scene: device, HUD font and text placement, the world, view and
-// projection matrices, the model's transform and the camera.
+// The program's connection to the graphics device and the view of the
+// scene, fixed at start-up: device, HUD font and text placement, the world,
+// view and projection matrices, the model's transform and the camera.
 #pragma once
 
 #include <cstdint>

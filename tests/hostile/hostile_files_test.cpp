@@ -17,6 +17,7 @@
 #include "../unit/image/picture_files.h"
 #include "hostile_fixture.h"
 #include "model/skinned_model.h"
+#include "platform/files.h"
 #include "scene/effect_setup.h"
 #include "scene/environment_box.h"
 
@@ -57,8 +58,8 @@ enum class Via {
     CubeMap,      // the device's cube-map loader
     Effect,       // the device's effect loader (error text handed back)
     Material,     // a reference model whose material line names the file
-    SceneSky,     // the scene's environment set-up reading ./Textures/Snow.dds
-    SceneEffect,  // the scene's effect set-up reading ./Shaders/ReflectionOrRefraction.fx
+    SceneSky,     // the scene's environment set-up reading Textures/Snow.dds from a base folder
+    SceneEffect,  // the scene's effect set-up reading Shaders/ReflectionOrRefraction.fx from it
 };
 
 struct Row {
@@ -292,7 +293,8 @@ protected:
                            "triangles\n" + path + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"
                            "0 0 1 0 0 0 1 0 0\nend\n");
             auto model = std::make_unique<SkinnedModel>();
-            EXPECT_TRUE(model->LoadReference(device, reference.c_str()));  // textures never stop a load
+            // Textures never stop a load.
+            EXPECT_TRUE(model->LoadReference(device, reference.c_str(), HostileContext()));
             EXPECT_EQ(model->meshCount, 1);
             EXPECT_EQ(model->meshes[0].textureCount, 1);
             *made = model->meshes[0].textures && model->meshes[0].textures[0];
@@ -300,26 +302,24 @@ protected:
         }
         case Via::SceneSky:
         case Via::SceneEffect: {
-            char previous[PATH_MAX];
-            EXPECT_NE(getcwd(previous, sizeof previous), nullptr);
-            EXPECT_EQ(chdir(scratch.Folder().c_str()), 0);
+            // The program's fixed paths, read from the scratch folder.
+            const LoadContext context = HostileContext(scratch.Folder());
             if (row.via == Via::SceneSky) {
-                gfx::VertexBuffer* vertices = nullptr;
-                gfx::IndexBuffer* indices = nullptr;
-                gfx::CubeTexture* sky = nullptr;
-                EnvironmentBox box{vertices, indices, sky};
-                *made = gfx::Succeeded(box.Create(device));
+                EnvironmentBox box;
+                std::string sky = PathIn(context.baseFolder, kEnvironmentMapPath);
+                *made = gfx::Succeeded(box.Create(device, sky.c_str()));
                 box.Release();
             } else {
                 gfx::VertexDeclaration* declaration = nullptr;
                 gfx::Effect* effect = nullptr;
                 gfx::EffectHandle technique = nullptr;
-                EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique), gfx::S_OK);
+                EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique, context,
+                                              kEffectPath, true),
+                          gfx::S_OK);
                 *made = effect != nullptr;
                 gfx::SafeRelease(effect);
                 gfx::SafeRelease(declaration);
             }
-            EXPECT_EQ(chdir(previous), 0);
             std::string text = log.Take();
             for (const ShownBox& box : TakeMessageBoxes()) {
                 EXPECT_EQ(box.caption, "ERROR");

@@ -7,12 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/gl/gl_backend.h"
 #include "platform/gfx/gl/gl_services.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "platform/window/core/message_box.h"
 
 namespace hostile {
 
@@ -74,16 +73,32 @@ std::string StderrCapture::Take() {
 
 namespace {
 
-// Records the message boxes while a test runs.
-std::unique_ptr<ScriptedWindowBackend> windows;
+std::vector<ShownBox>& Boxes() {
+    static std::vector<ShownBox> boxes;
+    return boxes;
+}
+
+void RecordBox(void*, const char* caption, const char* text) {
+    Boxes().push_back({caption, text});
+}
+
+void PrintNote(void*, const char* text) {
+    std::fprintf(stderr, "reflect-refract: %s\n", text);
+}
 
 }  // namespace
 
+LoadContext HostileContext(const std::string& folder) {
+    LoadContext context;
+    context.baseFolder = folder;
+    context.report.note = PrintNote;
+    context.report.box = RecordBox;
+    return context;
+}
+
 std::vector<ShownBox> TakeMessageBoxes() {
     std::vector<ShownBox> boxes;
-    if (!windows) return boxes;
-    for (const auto& box : windows->messageBoxes) boxes.push_back({box.caption, box.text});
-    windows->messageBoxes.clear();
+    boxes.swap(Boxes());
     return boxes;
 }
 
@@ -91,7 +106,7 @@ void HostileFileTest::SetUp() {
     GlTest::SetUp();
     if (!Ready()) return;
     gfx::effect::Install();
-    windows = std::make_unique<ScriptedWindowBackend>();
+    TakeMessageBoxes();
     // States away from their defaults, so that a loader resetting them shows.
     device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
     device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
@@ -100,7 +115,6 @@ void HostileFileTest::SetUp() {
 }
 
 void HostileFileTest::TearDown() {
-    windows.reset();
     GlTest::TearDown();
 }
 

@@ -4,6 +4,8 @@
 // caught, and a snapshot of everything a refused file must leave as it was.
 #pragma once
 
+#include "model/load_context.h"
+
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -72,6 +74,9 @@ struct ShownBox {
 };
 // Message boxes shown since the last call (recorded, never shown).
 std::vector<ShownBox> TakeMessageBoxes();
+// Where the readers under test report: notes to stderr as the program writes
+// them, boxes recorded for TakeMessageBoxes. Relative paths from folder.
+LoadContext HostileContext(const std::string& folder = "");
 
 class HostileFileTest : public rrtest::GlTest {
 protected:

@@ -21,7 +21,6 @@
 #include "platform/files.h"
 #include "platform/gfx/recording/recorder.h"
 #include "platform/text/cp949.h"
-#include "platform/window/scripted/scripted_window_backend.h"
 
 namespace {
 
@@ -29,13 +28,17 @@ constexpr float kAnimationTimeStep = 0.01f;
 
 ReportInput report;
 
-// Message boxes go to stderr as "caption: text" and into the report.
-int RecordMessage(const ScriptedWindowBackend::MessageBoxRecord& box) {
-    ShownMessage message{box.caption, box.text};
+// The loaders' notes go to stderr as "smdinfo: text"; their message boxes
+// to stderr as "caption: text" and into the report.
+void PrintNote(void*, const char* text) {
+    std::fprintf(stderr, "smdinfo: %s\n", text);
+}
+
+void RecordMessage(void*, const char* caption, const char* text) {
+    ShownMessage message{caption, text};
     std::fprintf(stderr, "%s: %s\n", text::Cp949ToUtf8(message.caption).c_str(),
                  text::Cp949ToUtf8(message.text).c_str());
     report.messages.push_back(std::move(message));
-    return IDOK;
 }
 
 int Usage(const char* problem) {
@@ -89,15 +92,16 @@ int main(int argc, char** argv) {
     }
     if (files.empty()) return Usage("no reference file given");
 
-    ScriptedWindowBackend windows;  // no display: the loaders' boxes are recorded
-    windows.onMessageBox = RecordMessage;
+    LoadContext context;  // relative paths from the working folder
+    context.report.note = PrintNote;
+    context.report.box = RecordMessage;
     gfx::Device* device = gfx::recording::CreateDevice();
     auto model = std::make_unique<SkinnedModel>();
 
-    bool referenceLoaded = model->LoadReference(device, files[0]);
+    bool referenceLoaded = model->LoadReference(device, files[0], context);
     report.loaded.push_back(referenceLoaded);
     if (referenceLoaded) report.materials.push_back(MaterialTable(files[0]));
-    for (size_t i = 1; i < files.size(); ++i) report.loaded.push_back(model->LoadAnimation(files[i]));
+    for (size_t i = 1; i < files.size(); ++i) report.loaded.push_back(model->LoadAnimation(files[i], context));
 
     if (frames > 0) {
         report.withSkinned = true;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/report_routes.h"
 #include "platform/gfx/recording/recorder.h"
 #include "platform/window/scripted/scripted_window_backend.h"
 #include "support/temp_folder.h"
@@ -21,7 +22,9 @@ protected:
         gfx::recording::Install();
         backend = std::make_unique<ScriptedWindowBackend>();
         GetApplication().Reset();
-        GetFrameRateCounter() = FrameRateCounter{};
+        // As the program composes an interactive run: notes on stderr, boxes shown.
+        services.report = StderrReport(BoxRoute::Shown);
+        services.failureReport = StderrReport(BoxRoute::ShownAsErrors);
         folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
         folder.Write("Textures/Snow.dds", "stand-in");
         folder.Enter();
@@ -32,11 +35,13 @@ protected:
         gfx::SetDirect3DFactory(nullptr);
     }
 
-    int Run() { return GetApplication().Run(nullptr, SW_SHOWNORMAL); }
+    int Run() { return GetApplication().Run(nullptr, SW_SHOWNORMAL, options, services); }
     Application& App() { return GetApplication(); }
     gfx::recording::Recorder& Recorder() { return gfx::recording::GetRecorder(); }
     size_t Count(const std::string& name) { return Recorder().Named(name).size(); }
 
+    ProgramOptions options;
+    AppServices services;  // files from the working folder
     std::unique_ptr<ScriptedWindowBackend> backend;
     rrtest::TempFolder folder;
 };

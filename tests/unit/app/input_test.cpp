@@ -81,7 +81,7 @@ TEST_F(AppTest, SpaceTogglesTheFillModeOnTheDeviceAtOnce) {
     for (const Call& call : Recorder().Named("SetRenderState"))
         if (call.args[0] == double(gfx::D3DRS_FILLMODE)) modes.push_back(call.args[1]);
     EXPECT_EQ(modes, (std::vector<double>{2, 3, 2}));
-    EXPECT_EQ(App().fillMode, 2);
+    EXPECT_EQ(App().settings.fillMode, 2);
 }
 
 TEST_F(AppTest, SpaceTwiceIsSolidAgainAndTheFrameDrawsInIt) {
@@ -90,7 +90,7 @@ TEST_F(AppTest, SpaceTwiceIsSolidAgainAndTheFrameDrawsInIt) {
     backend->Idle();
     backend->End();
     Run();
-    EXPECT_EQ(App().fillMode, 3);
+    EXPECT_EQ(App().settings.fillMode, 3);
     EXPECT_EQ(Count("Present"), 1u);
 }
 
@@ -151,8 +151,8 @@ TEST_F(AppTest, KeysWithoutACommandChangeNothing) {
     Run();
     const Renderer& renderer = App().renderer;
     EXPECT_EQ(renderer.camera.position, Vector3(0, 100, -200));
-    EXPECT_EQ(App().reflectionFactor, 2.0f);
-    EXPECT_EQ(App().fillMode, 3);
+    EXPECT_EQ(App().settings.reflectionFactor, 2.0f);
+    EXPECT_EQ(App().settings.fillMode, 3);
 }
 
 TEST_F(AppTest, WhileInactiveNothingIsDrawnAndTheLoopWaits) {
@@ -161,7 +161,7 @@ TEST_F(AppTest, WhileInactiveNothingIsDrawnAndTheLoopWaits) {
     uint32_t countedAtWait = 99;
     backend->onWait = [&](ScriptedWindowBackend& script) {
         presentsAtWait = Count("Present");
-        countedAtWait = GetFrameRateCounter().frameCounter;
+        countedAtWait = App().hud.counter.frameCounter;
         script.onWait = nullptr;
         script.Push(WM_ACTIVATE, WA_ACTIVE);
         script.Idle();
@@ -207,8 +207,8 @@ TEST_F(AppTest, TheFrameRateComesFromTheWindowLayerTicks) {
     backend->End();
     Run();
     EXPECT_EQ(Count("Present"), 10u);
-    EXPECT_GT(App().framesPerSecond, 1.0f);
-    EXPECT_LT(App().framesPerSecond, 10.0f);  // a wrap mistaken for 4 billion ms would give ~0
+    EXPECT_GT(App().hud.framesPerSecond, 1.0f);
+    EXPECT_LT(App().hud.framesPerSecond, 10.0f);  // a wrap mistaken for 4 billion ms would give ~0
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// What the loaders say on stderr: the file (with '/' separators) and the
-// reason for every refusal, and what they tolerate but an author should know.
+// What the loaders note: the file (with '/' separators, relative to the base
+// folder when it was read from one) and the reason for every refusal, and
+// what they tolerate but an author should know.
 #include <functional>
 
 #include "model_test_support.h"
@@ -23,13 +24,14 @@ std::string Clip(int bones) {
 class LoadNotes : public ModelTest {};
 
 TEST_F(LoadNotes, EveryRefusalAndToleranceNamesTheFile) {
+    LoadContext inFolder{folder, context.report};
     struct Case {
         const char* name;
         std::function<void()> load;
         std::string expected;  // {F} stands for the scratch folder
     } cases[] = {
         {"missing reference, backslashes",
-         [&] { model->LoadReference(device, (folder + "\\missing.smd").c_str()); },
+         [&] { model->LoadReference(device, (folder + "\\missing.smd").c_str(), context); },
          "cannot read the model file {F}/missing.smd: No such file or directory"},
         {"not an SMD file", [&] { LoadReferenceText("version 2\n", "v2.smd"); },
          "model file {F}/v2.smd, line 1: the first line is not \"version 1\""},
@@ -40,22 +42,30 @@ TEST_F(LoadNotes, EveryRefusalAndToleranceNamesTheFile) {
         {"clip with more bones", [&] { LoadAnimationText(Clip(3), "three.smd"); },
          "animation {F}/three.smd has 3 bones, the model 2: its bones 2 to 2 are not used"},
         {"clip with as many bones", [&] { LoadAnimationText(Clip(2), "two.smd"); }, ""},
+        // Read from a base folder: named as the path is written, relative to it.
+        {"missing reference in the base folder",
+         [&] { model->LoadReference(device, "sub\\missing.smd", inFolder); },
+         "cannot read the model file sub/missing.smd: No such file or directory"},
+        {"material texture missing in the base folder",
+         [&] { Write("in.smd", kReference), model->LoadReference(device, "in.smd", inFolder); },
+         "material texture skin.bmp cannot be read; materials 0 to 0 have no texture"},
+        {"refused in the base folder",
+         [&] { Write("v3.smd", "version 3\n"), model->LoadAnimation("v3.smd", inFolder); },
+         "model file v3.smd, line 1: the first line is not \"version 1\""},
     };
     for (const Case& c : cases) {
-        testing::internal::CaptureStderr();
+        Reported().notes.clear();
         c.load();
-        std::string printed = testing::internal::GetCapturedStderr();
         std::string expected = c.expected;
         if (size_t at = expected.find("{F}"); at != std::string::npos) expected.replace(at, 3, folder);
-        if (expected.empty()) {
-            EXPECT_EQ(printed, "") << c.name;
-        } else {
-            EXPECT_EQ(printed, std::string(program_invocation_short_name) + ": " + expected + "\n") << c.name;
-        }
+        std::vector<std::string> noted;
+        if (!expected.empty()) noted.push_back(expected);
+        EXPECT_EQ(Reported().notes, noted) << c.name;
     }
-    // The boxes are the loaders' own: only the header refusal shows one.
-    ASSERT_EQ(Messages().size(), 1u);
+    // The boxes are the loaders' own: only the header refusals show one.
+    ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[0].text, kNotSmd);
+    EXPECT_EQ(Messages()[1].text, kNotSmd);
 }
 
 }  // namespace

@@ -106,8 +106,8 @@ TEST_P(HostileFiles, AreRefusedWithTheirLineAndChangeNothing) {
     Messages().clear();
     const std::string path = Write("bad.smd", file.bytes);
     SmdLoadFailure failure;
-    bool loaded = file.reference ? model->LoadReference(device, path.c_str(), &failure)
-                                 : model->LoadAnimation(path.c_str(), &failure);
+    bool loaded = file.reference ? model->LoadReference(device, path.c_str(), context, &failure)
+                                 : model->LoadAnimation(path.c_str(), context, &failure);
     EXPECT_FALSE(loaded);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].caption, "Error");
@@ -138,10 +138,10 @@ INSTANTIATE_TEST_SUITE_P(Smd, HostileFiles, ::testing::ValuesIn(kHostileFiles),
 TEST_F(ModelTest, FullSlotTablesRefuseFurtherLoads) {
     const std::string mesh = Write("m.smd", "version 1\n" + kTwoNodes + kBindPose + kTriangle);
     const std::string clip = Write("c.smd", "version 1\n" + kTwoNodes + kBindPose);
-    for (int i = 0; i < kMaxMeshes; ++i) ASSERT_TRUE(model->LoadReference(device, mesh.c_str()));
-    for (int i = 0; i < kMaxClips; ++i) ASSERT_TRUE(model->LoadAnimation(clip.c_str()));
-    EXPECT_FALSE(model->LoadReference(device, mesh.c_str()));
-    EXPECT_FALSE(model->LoadAnimation(clip.c_str()));
+    for (int i = 0; i < kMaxMeshes; ++i) ASSERT_TRUE(model->LoadReference(device, mesh.c_str(), context));
+    for (int i = 0; i < kMaxClips; ++i) ASSERT_TRUE(model->LoadAnimation(clip.c_str(), context));
+    EXPECT_FALSE(model->LoadReference(device, mesh.c_str(), context));
+    EXPECT_FALSE(model->LoadAnimation(clip.c_str(), context));
     EXPECT_EQ(model->meshCount, kMaxMeshes);
     EXPECT_EQ(model->clipCount, kMaxClips);
     ASSERT_EQ(Messages().size(), 2u);
@@ -166,7 +166,7 @@ TEST_F(ModelTest, OverlongLinesAndNamesAreCutNotOverflowed) {
 
 TEST_F(ModelTest, OverlongPathsAreRefusedAndOverlongTexturePathsNotRequested) {
     const std::string deep(130, 'd');
-    EXPECT_FALSE(model->LoadReference(device, (deep + "/ref.smd").c_str()));
+    EXPECT_FALSE(model->LoadReference(device, (deep + "/ref.smd").c_str(), context));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, deep + "/ref.smd: the path is longer than 127 characters");
 

@@ -1,5 +1,5 @@
 // Shared helpers of the model tests: a scratch folder for SMD files written
-// by the test, recorded message boxes, and a recording device.
+// by the test, the loaders' recorded notes and boxes, and a recording device.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,9 +13,18 @@
 
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/report_capture.h"
 
 namespace model_test {
+
+inline rrtest::ReportCapture& Reported() {
+    static rrtest::ReportCapture reported;
+    return reported;
+}
+// The boxes the loaders showed.
+inline std::vector<rrtest::ReportCapture::Box>& Messages() {
+    return Reported().boxes;
+}
 
 // "SMD 파일이 아닙니다!!" and "Reference 파일이 아닙니다!!" in code page 949.
 inline const std::string kNotSmd = "SMD \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
@@ -25,6 +34,8 @@ inline const std::string kWrongKind =
 class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        Reported().Clear();
+        context.report = Reported().Sink();
         gfx::recording::GetRecorder().Reset();
         device = gfx::recording::CreateDevice();
         char pattern[] = "/tmp/model_test_XXXXXX";
@@ -43,13 +54,11 @@ protected:
         return path;
     }
     bool LoadReferenceText(const std::string& text, const std::string& name = "ref.smd") {
-        return model->LoadReference(device, Write(name, text).c_str());
+        return model->LoadReference(device, Write(name, text).c_str(), context);
     }
     bool LoadAnimationText(const std::string& text, const std::string& name = "anim.smd") {
-        return model->LoadAnimation(Write(name, text).c_str());
+        return model->LoadAnimation(Write(name, text).c_str(), context);
     }
-    // The message boxes shown so far (recorded by the scripted window backend).
-    std::vector<ScriptedWindowBackend::MessageBoxRecord>& Messages() { return windows.messageBoxes; }
     std::vector<gfx::recording::Call> Calls(const std::string& name) const {
         return gfx::recording::GetRecorder().Named(name);
     }
@@ -57,7 +66,8 @@ protected:
     std::unique_ptr<SkinnedModel> model = std::make_unique<SkinnedModel>();
     gfx::Device* device = nullptr;
     std::string folder;
-    ScriptedWindowBackend windows;
+    // Relative paths from the working folder; notes and boxes to Reported().
+    LoadContext context;
 };
 
 inline void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance = 1e-5f) {

@@ -27,7 +27,7 @@ protected:
     Renderer renderer;
 };
 
-TEST_F(RendererTest, RequestsTheDescribedDeviceAndFont) {
+TEST_F(RendererTest, RequestsTheDeviceAndTheHudFontInOrder) {
     ASSERT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), S_OK);
 
     const std::vector<std::string> creation = {"Direct3DCreate9", "GetDeviceCaps", "CreateDevice",

@@ -131,8 +131,8 @@ TEST_P(RoundTrip, ImportMovesLikeTheProgramAtKeyframes) {
         const aiAnimation& anim = *scene->mAnimations[clip];
         EXPECT_EQ(std::string(anim.mName.C_Str()) + ".smd", character.clips[clip]);
         auto model = std::make_unique<SkinnedModel>();
-        ASSERT_TRUE(model->LoadReference(device, options.reference.c_str()));
-        ASSERT_TRUE(model->LoadAnimation(options.clips[clip].c_str()));
+        ASSERT_TRUE(model->LoadReference(device, options.reference.c_str(), LoadContext{}));
+        ASSERT_TRUE(model->LoadAnimation(options.clips[clip].c_str(), LoadContext{}));
         const ModelMesh& mesh = model->meshes[0];
         const int frames = model->clips[0].frameCount;
         // With a step of 1 every call after the first shows the next keyframe whole.

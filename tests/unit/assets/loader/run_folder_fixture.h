@@ -11,7 +11,7 @@
 
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/report_capture.h"
 
 // Each test starts in the run folder with an empty model and a fresh device.
 class GeneratedAssets : public ::testing::Test {
@@ -27,14 +27,16 @@ protected:
         if (device_) device_->Release();
         EXPECT_EQ(chdir(previousDirectory_), 0);
     }
+    // Loading from the run folder, every box kept.
+    LoadContext Context() { return LoadContext{"", report_.Sink()}; }
     // The message boxes shown so far, "CAPTION: TEXT".
     std::vector<std::string> Shown() const {
         std::vector<std::string> shown;
-        for (const auto& box : windows_.messageBoxes) shown.push_back(box.caption + ": " + box.text);
+        for (const auto& box : report_.boxes) shown.push_back(box.caption + ": " + box.text);
         return shown;
     }
     char previousDirectory_[4096] = {};
-    ScriptedWindowBackend windows_;  // records the message boxes
+    rrtest::ReportCapture report_;
     gfx::Device* device_ = nullptr;
     std::unique_ptr<SkinnedModel> model_ = std::make_unique<SkinnedModel>();
 };
