@@ -86,10 +86,11 @@ bool StartSdlVideo(std::string* problem) {
     constexpr Uint32 kSubsystems = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
     if (SDL_WasInit(kSubsystems) == kSubsystems) return true;
     const char* chosen = std::getenv("SDL_VIDEODRIVER");
-    VideoDriverChoice choice = ChooseVideoDrivers(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
-                                                  std::getenv("WAYLAND_SOCKET"), chosen);
+    const char* socket = std::getenv("WAYLAND_SOCKET");
+    VideoDriverChoice choice =
+        ChooseVideoDrivers(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), socket, chosen);
     if (choice.drivers.empty()) {
-        *problem = std::string(kNoDisplay) + (NonEmpty(std::getenv("WAYLAND_SOCKET"))
+        *problem = std::string(kNoDisplay) + (NonEmpty(socket)
             ? " (WAYLAND_SOCKET is set, but is used only with SDL_VIDEODRIVER=wayland)"
             : " (neither is set)");
         return false;
