@@ -25,6 +25,7 @@ TITLE_PATTERN = "^\\[Tesnal\\] Reflection/Refraction for HLSL$"
 WIDTH, HEIGHT = 800, 600
 HUD_BOTTOM = 150  # the seven HUD lines end at y = 150
 ARGS = None
+WESTON_SEAT = None  # the tests' Weston module that makes an input seat
 
 
 def run(*command, check=True):
@@ -333,6 +334,63 @@ def hold_display():
     raise AssertionError("the X display cannot be opened")
 
 
+class Weston:
+    """A headless Weston with its own runtime folder (mode 0700) and socket
+    name, with the tests' input seat module or without: the headless backend
+    makes no seat of its own."""
+
+    count = 0
+
+    def __init__(self, seat, *options):
+        Weston.count += 1
+        self.runtime = tempfile.mkdtemp(prefix="rr_weston_")
+        os.chmod(self.runtime, 0o700)
+        self.socket = "rr-e2e-%d-%d" % (os.getpid(), Weston.count)
+        self.log = os.path.join(self.runtime, "weston.log")
+        # The pixman renderer composites the program's wl_shm buffers (Mesa's
+        # software rasteriser hands them over so) as a desktop would; no
+        # weston.ini, no idle blanking or locking; the output fits the window.
+        command = ["weston", "--backend=headless-backend.so", "--shell=desktop-shell.so",
+                   "--socket=" + self.socket, "--no-config", "--idle-time=0", "--use-pixman",
+                   "--width=1024", "--height=768", "--log=" + self.log] + list(options)
+        if seat:
+            command.append("--modules=" + WESTON_SEAT)
+        environment = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "LD_PRELOAD"):
+            environment.pop(name, None)
+        self.process = subprocess.Popen(command, env=environment, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Clients connecting once the socket is there are served after every
+        # module is loaded.
+        end = time.time() + 20
+        while not os.path.exists(os.path.join(self.runtime, self.socket)):
+            if time.time() >= end or self.process.poll() is not None:
+                text = self.log_text()
+                self.stop()
+                raise AssertionError("weston did not start: " + " ".join(command) + "\n" + text)
+            time.sleep(0.05)
+
+    def env(self):
+        return {"WAYLAND_DISPLAY": self.socket, "XDG_RUNTIME_DIR": self.runtime}
+
+    def log_text(self):
+        try:
+            with open(self.log, errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        shutil.rmtree(self.runtime, ignore_errors=True)
+
+
 class ProgramTest(unittest.TestCase):
     def setUp(self):
         self.program = None
@@ -587,10 +645,11 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(program.wait(5), 0)
 
 
-    def shoot(self, *args, frames=30):
+    def shoot(self, *args, frames=30, env=None):
         """--screenshot after frames frames: exit code, picture (None when
         none was saved) and stderr."""
-        program = self.launch(args=list(args) + ["--screenshot", "shot.png", "--frames", str(frames)])
+        program = self.launch(args=list(args) + ["--screenshot", "shot.png", "--frames", str(frames)],
+                              env=env)
         code = program.wait(180)
         where = os.path.join(program.folder, "shot.png")
         return code, load_picture(where) if os.path.exists(where) else None, program.stderr_text()
@@ -618,9 +677,15 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(code, 0, errors)
         if os.environ.get("RR_UPDATE_GOLDEN"):
             shutil.copy(os.path.join(self.program.folder, "shot.png"), GOLDEN)
+        self.assert_like_golden(shot, 0.005)
+
+    def assert_like_golden(self, shot, share):
+        """At most share of the pixels differ from the golden picture by more
+        than a channel's tolerance."""
+        self.assertIsNotNone(shot, "no picture was saved")
         golden = load_picture(GOLDEN)
         off = differing(shot, golden, (0, 0, WIDTH, HEIGHT))
-        if off > 0.005 * WIDTH * HEIGHT:
+        if off > share * WIDTH * HEIGHT:
             where = os.path.join(ARGS.build_dir, "e2e_golden")
             os.makedirs(where, exist_ok=True)
             shot.save(os.path.join(where, "actual.ppm"))
@@ -721,9 +786,49 @@ class ProgramTest(unittest.TestCase):
         errors = program.stderr_text()
         self.assertEqual(errors.count("'notDeclared' : unknown variable"), 2, errors)
         self.assertNotIn("device released while", errors)
+    def weston(self, seat, *options):
+        if not shutil.which("weston"):
+            self.skipTest("weston is not installed (scripts/install-deps.sh installs it)")
+        if seat and not os.path.exists(WESTON_SEAT):
+            self.skipTest("no input seat module for Weston: libweston-10 was not found at build time")
+        weston = Weston(seat, *options)
+        self.addCleanup(weston.stop)
+        return weston
+
+    def test_wayland_screenshot_matches_the_golden_picture(self):
+        """On a compositor with an input seat and no X display: SDL's
+        Wayland driver, the same picture as under X."""
+        weston = self.weston(True)
+        code, shot, errors = self.shoot(frames=60, env=dict(weston.env(), DISPLAY=None))
+        self.assertEqual(code, 0, errors + weston.log_text())
+        self.assert_like_golden(shot, 0.01)
+
+    def test_wayland_compositor_that_sdl_cannot_use_gives_way_to_x11_or_one_line(self):
+        """Where SDL's Wayland driver would die (no seat) or fails (no
+        output), the program says why and takes X11; without X it ends with
+        exit 1 and that one line."""
+        for seat, options, said in ((False, [], "offers no input seat (wl_seat)"),
+                                    (True, ["--no-outputs"], "SDL's Wayland driver did not start")):
+            for display in (os.environ["DISPLAY"], None):
+                with self.subTest(seat=seat, options=options, DISPLAY=display):
+                    weston = self.weston(seat, *options)
+                    code, shot, errors = self.shoot(frames=60, env=dict(weston.env(), DISPLAY=display))
+                    lines = errors.splitlines()
+                    if display:
+                        self.assertEqual(code, 0, errors)
+                        self.assertTrue(any(said in line and line.endswith(": using X11")
+                                            for line in lines), errors)
+                        self.assert_like_golden(shot, 0.01)
+                    else:
+                        self.assertEqual(code, 1, errors)
+                        self.assertEqual(len(lines), 1, lines)
+                        self.assertIn("reflect-refract: cannot start: no display", lines[0])
+                        self.assertIn(said, lines[0])
+                    weston.stop()
+
 
 def main():
-    global ARGS
+    global ARGS, WESTON_SEAT
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--run-dir", required=True)
@@ -732,6 +837,7 @@ def main():
     parser.add_argument("--cmake", required=True)
     ARGS, rest = parser.parse_known_args()
     ARGS.program = os.path.abspath(ARGS.program)
+    WESTON_SEAT = os.path.join(os.path.abspath(ARGS.build_dir), "tests", "e2e", "weston_seat.so")
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 
