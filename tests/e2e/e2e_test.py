@@ -648,8 +648,8 @@ class ProgramTest(unittest.TestCase):
     def shoot(self, *args, frames=30, env=None):
         """--screenshot after frames frames: exit code, picture (None when
         none was saved) and stderr."""
-        program = self.launch(args=list(args) + ["--screenshot", "shot.png", "--frames", str(frames)],
-                              env=env)
+        args = list(args) + ["--screenshot", "shot.png", "--frames", str(frames)]
+        program = self.launch(args=args, env=env)
         code = program.wait(180)
         where = os.path.join(program.folder, "shot.png")
         return code, load_picture(where) if os.path.exists(where) else None, program.stderr_text()
@@ -790,7 +790,7 @@ class ProgramTest(unittest.TestCase):
         if not shutil.which("weston"):
             self.skipTest("weston is not installed (scripts/install-deps.sh installs it)")
         if seat and not os.path.exists(WESTON_SEAT):
-            self.skipTest("no input seat module for Weston: libweston-10 was not found at build time")
+            self.skipTest("no input seat module for Weston: libweston-10 was not found when built")
         weston = Weston(seat, *options)
         self.addCleanup(weston.stop)
         return weston
@@ -812,7 +812,8 @@ class ProgramTest(unittest.TestCase):
             for display in (os.environ["DISPLAY"], None):
                 with self.subTest(seat=seat, options=options, DISPLAY=display):
                     weston = self.weston(seat, *options)
-                    code, shot, errors = self.shoot(frames=60, env=dict(weston.env(), DISPLAY=display))
+                    env = dict(weston.env(), DISPLAY=display)
+                    code, shot, errors = self.shoot(frames=60, env=env)
                     lines = errors.splitlines()
                     if display:
                         self.assertEqual(code, 0, errors)

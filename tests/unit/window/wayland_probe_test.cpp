@@ -89,7 +89,8 @@ protected:
 
 TEST_F(WaylandProbeTest, SaysWhyThereIsNoCompositorToStartOn) {
     std::string prefix = "the Wayland compositor at wl-test ";
-    EXPECT_EQ(ProbeWaylandCompositor(200), prefix + "cannot be reached (No such file or directory)");
+    EXPECT_EQ(ProbeWaylandCompositor(200),
+              prefix + "cannot be reached (No such file or directory)");
     int closed = Socket(false);
     EXPECT_EQ(ProbeWaylandCompositor(200), prefix + "cannot be reached (Connection refused)");
     close(closed);
