@@ -98,8 +98,10 @@ std::string ProbeWaylandCompositor(int timeoutMs) {
     // libwayland looks for a relative name in XDG_RUNTIME_DIR and, without
     // one, prints its own complaint: this line says it instead.
     const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    if (name[0] != '/' && !(runtimeDir && runtimeDir[0] == '/'))
-        return where + " cannot be found: XDG_RUNTIME_DIR, the folder of its socket, is not set";
+    if (name[0] != '/' && !(runtimeDir && runtimeDir[0] == '/')) {
+        return where + " cannot be found: XDG_RUNTIME_DIR, the folder of its socket, is " +
+               (runtimeDir && runtimeDir[0] ? "not an absolute path" : "not set");
+    }
     wl_display* display = wl_display_connect(nullptr);
     if (!display) return where + " cannot be reached (" + std::strerror(errno) + ")";
     std::vector<std::string> offered;
