@@ -334,61 +334,13 @@ def hold_display():
     raise AssertionError("the X display cannot be opened")
 
 
-class Weston:
-    """A headless Weston with its own runtime folder (mode 0700) and socket
-    name, with the tests' input seat module or without: the headless backend
-    makes no seat of its own."""
-
-    count = 0
-
-    def __init__(self, seat, *options):
-        Weston.count += 1
-        self.runtime = tempfile.mkdtemp(prefix="rr_weston_")
-        os.chmod(self.runtime, 0o700)
-        self.socket = "rr-e2e-%d-%d" % (os.getpid(), Weston.count)
-        self.log = os.path.join(self.runtime, "weston.log")
-        # The pixman renderer composites the program's wl_shm buffers (Mesa's
-        # software rasteriser hands them over so) as a desktop would; no
-        # weston.ini, no idle blanking or locking; the output fits the window.
-        command = ["weston", "--backend=headless-backend.so", "--shell=desktop-shell.so",
-                   "--socket=" + self.socket, "--no-config", "--idle-time=0", "--use-pixman",
-                   "--width=1024", "--height=768", "--log=" + self.log] + list(options)
-        if seat:
-            command.append("--modules=" + WESTON_SEAT)
-        environment = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
-        for name in ("DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "LD_PRELOAD"):
-            environment.pop(name, None)
-        self.process = subprocess.Popen(command, env=environment, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        # Clients connecting once the socket is there are served after every
-        # module is loaded.
-        end = time.time() + 20
-        while not os.path.exists(os.path.join(self.runtime, self.socket)):
-            if time.time() >= end or self.process.poll() is not None:
-                text = self.log_text()
-                self.stop()
-                raise AssertionError("weston did not start: " + " ".join(command) + "\n" + text)
-            time.sleep(0.05)
-
-    def env(self):
-        return {"WAYLAND_DISPLAY": self.socket, "XDG_RUNTIME_DIR": self.runtime}
-
-    def log_text(self):
-        try:
-            with open(self.log, errors="replace") as f:
-                return f.read()
-        except OSError:
-            return ""
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-        shutil.rmtree(self.runtime, ignore_errors=True)
+def stop_process(process):
+    process.terminate()
+    try:
+        process.wait(10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
 
 
 class ProgramTest(unittest.TestCase):
@@ -787,20 +739,40 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(errors.count("'notDeclared' : unknown variable"), 2, errors)
         self.assertNotIn("device released while", errors)
     def weston(self, seat, *options):
-        if not shutil.which("weston"):
-            self.skipTest("weston is not installed (scripts/install-deps.sh installs it)")
-        if seat and not os.path.exists(WESTON_SEAT):
-            self.skipTest("no input seat module for Weston: libweston-10 was not found when built")
-        weston = Weston(seat, *options)
-        self.addCleanup(weston.stop)
-        return weston
+        """A headless Weston for this test (stopped at its end) in its own
+        runtime folder (mode 0700) under its own socket name; seat: with the
+        tests' module that gives it the input seat the headless backend
+        lacks. The pixman renderer composites the wl_shm buffers of Mesa's
+        software rasteriser as a desktop would; no weston.ini, no idle lock.
+        Returns the environment that names it."""
+        if not shutil.which("weston") or (seat and not os.path.exists(WESTON_SEAT)):
+            self.skipTest("no weston, or no seat module (libweston-10 was not found when built)")
+        runtime = tempfile.mkdtemp(prefix="rr_weston_")  # mode 0700
+        self.addCleanup(shutil.rmtree, runtime, ignore_errors=True)
+        socket = "wl-" + os.path.basename(runtime)
+        command = ["weston", "--backend=headless-backend.so", "--shell=desktop-shell.so",
+                   "--socket=" + socket, "--no-config", "--idle-time=0", "--use-pixman",
+                   "--width=1024", "--height=768"] + list(options)
+        if seat:
+            command.append("--modules=" + WESTON_SEAT)
+        unset = ("DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "LD_PRELOAD")
+        environment = {name: value for name, value in os.environ.items() if name not in unset}
+        weston = subprocess.Popen(command, env=dict(environment, XDG_RUNTIME_DIR=runtime),
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.addCleanup(stop_process, weston)
+        # Clients are served from its event loop, after every module is loaded.
+        end = time.time() + 20
+        while not os.path.exists(os.path.join(runtime, socket)):
+            self.assertTrue(time.time() < end and weston.poll() is None, " ".join(command))
+            time.sleep(0.05)
+        return {"WAYLAND_DISPLAY": socket, "XDG_RUNTIME_DIR": runtime}
 
     def test_wayland_screenshot_matches_the_golden_picture(self):
         """On a compositor with an input seat and no X display: SDL's
         Wayland driver, the same picture as under X."""
-        weston = self.weston(True)
-        code, shot, errors = self.shoot(frames=60, env=dict(weston.env(), DISPLAY=None))
-        self.assertEqual(code, 0, errors + weston.log_text())
+        code, shot, errors = self.shoot(frames=60, env=dict(self.weston(True), DISPLAY=None))
+        self.assertEqual(code, 0, errors)
         self.assert_like_golden(shot, 0.01)
 
     def test_wayland_compositor_that_sdl_cannot_use_gives_way_to_x11_or_one_line(self):
@@ -811,8 +783,7 @@ class ProgramTest(unittest.TestCase):
                                     (True, ["--no-outputs"], "SDL's Wayland driver did not start")):
             for display in (os.environ["DISPLAY"], None):
                 with self.subTest(seat=seat, options=options, DISPLAY=display):
-                    weston = self.weston(seat, *options)
-                    env = dict(weston.env(), DISPLAY=display)
+                    env = dict(self.weston(seat, *options), DISPLAY=display)
                     code, shot, errors = self.shoot(frames=60, env=env)
                     lines = errors.splitlines()
                     if display:
@@ -825,8 +796,6 @@ class ProgramTest(unittest.TestCase):
                         self.assertEqual(len(lines), 1, lines)
                         self.assertIn("reflect-refract: cannot start: no display", lines[0])
                         self.assertIn(said, lines[0])
-                    weston.stop()
-
 
 def main():
     global ARGS, WESTON_SEAT
