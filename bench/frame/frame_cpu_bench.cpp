@@ -19,8 +19,8 @@
 #include "app/application.h"
 #include "bench_scene.h"
 #include "model/skinned_model.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/null/null_backend.h"
-#include "platform/gfx/opengl/opengl.h"
 #include "platform/window/scripted/scripted_window_backend.h"
 
 namespace {
@@ -40,10 +40,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     ScriptedWindowBackend windows;
-    gfx::UseOpenGL();   // the effect and font libraries' factories
-    gfx::null::Install();  // ... and the null device under them
-
     Application& app = GetApplication();
+    app.createDirect3D = gfx::devices::CreateNull;
     if (!StartBenchScene(app, "frame_cpu_bench", false)) return 1;
     gfx::Device* device = app.renderer.device;
     for (int i = 0; i < 50; ++i) app.RenderFrame();

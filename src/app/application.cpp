@@ -66,7 +66,8 @@ int Application::Run(HINSTANCE instance, int showCommand) {
 
     // A failed start releases what it made (the box buffers before the
     // device that made them), then says why; the window is never shown.
-    if (gfx::Failed(renderer.InitDevice(window, clientWidth, clientHeight, kHudFontHeight))) {
+    if (gfx::Failed(renderer.InitDevice(createDirect3D, window, clientWidth, clientHeight,
+                                        kHudFontHeight))) {
         std::string why = DescribeDeviceFailure(*this);
         ReleaseAll();
         ReportStartupFailure(why);

@@ -35,6 +35,8 @@ struct Application {
     int32_t clientWidth = 800;
     int32_t clientHeight = 600;
     bool active = true;
+    // The device layer the program runs on (main: OpenGL; tests: recording).
+    gfx::Direct3DFactory createDirect3D = nullptr;
     char textBuffer[kTextBufferSize] = {};
     float framesPerSecond = 0.0f;
     Renderer renderer;

@@ -19,8 +19,7 @@
 #include "app/startup_failure.h"
 #include "app/stop_request.h"
 #include "platform/files.h"
-#include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/opengl/opengl.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 #include "platform/window/sdl/stop_signals.h"
 
@@ -58,11 +57,9 @@ int main(int argc, char** argv) {
     // Nobody is there to close a box in a screenshot run.
     if (!line.options.screenshot.empty()) SendMessageBoxesToStderr();
     EnterDataFolder(ProgramFolder());
-    gfx::UseOpenGL();
-    SetDeviceFailureDetail([] { return gfx::gl::LastDeviceFailure(); });
     SetStopQuery(StopRequested);
     Application& application = GetApplication();
     application.options = line.options;
-    application.capture.read = gfx::gl::ReadBackBuffer;
+    application.createDirect3D = gfx::devices::CreateOpenGl;
     return application.Run(nullptr, SW_SHOWDEFAULT);
 }

@@ -17,8 +17,6 @@
 
 namespace {
 
-DeviceFailureDetail deviceFailureDetail = nullptr;
-
 // The box takes code page 949 text (MessageBoxA), our reasons are UTF-8:
 // paths may hold Hangul. Characters code page 949 lacks become '?'.
 std::string Utf8ToCp949(const std::string& text) {
@@ -87,15 +85,13 @@ void ReportStartupFailure(const std::string& what) {
         MessageBoxA(nullptr, Utf8ToCp949(text).c_str(), kStartupFailureCaption, MB_OK | MB_ICONERROR);
 }
 
-void SetDeviceFailureDetail(DeviceFailureDetail detail) {
-    deviceFailureDetail = detail;
-}
-
 std::string DescribeDeviceFailure(const Application& app) {
     const Renderer& renderer = app.renderer;
     if (!renderer.direct3D) return "no graphics device layer is available (OpenGL 4.5 is needed)";
     if (!renderer.device) {
-        std::string detail = deviceFailureDetail ? deviceFailureDetail() : std::string();
+        // What the device layer found (no OpenGL 4.5 core context: what it
+        // needs and what the display offers); empty when it cannot say.
+        std::string detail = renderer.direct3D->GetCreationFailure();
         if (detail.empty()) return "the graphics device could not be created for the window";
         const char* override = std::getenv("MESA_GL_VERSION_OVERRIDE");
         if (override && override[0])

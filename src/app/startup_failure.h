@@ -13,12 +13,6 @@ inline constexpr char kStartupFailureCaption[] = "reflect-refract";
 // "reflect-refract: cannot start: WHAT" on stderr, and the box. what is UTF-8.
 void ReportStartupFailure(const std::string& what);
 
-// Where the device layer says why it made no device (no OpenGL 4.5 core
-// context: what it needs and what the display offers); empty when it cannot
-// say. Installed by main with the device layer.
-using DeviceFailureDetail = std::string (*)();
-void SetDeviceFailureDetail(DeviceFailureDetail detail);
-
 // The reasons, read from the Application's fields after the failed step,
 // before anything is released.
 std::string DescribeDeviceFailure(const Application& app);

@@ -8,9 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/gfx/effect/effect.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/gl/gl_services.h"
 #include "platform/window/core/message_box.h"
 
 namespace hostile {
@@ -94,7 +92,6 @@ std::vector<ShownBox> TakeMessageBoxes() {
 void HostileFileTest::SetUp() {
     GlTest::SetUp();
     if (!Ready()) return;
-    gfx::effect::Install();
     SetMessageBoxHandler(&RecordBox);
     TakeMessageBoxes();
     // States away from their defaults, so that a loader resetting them shows.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/gfx/core/device.h"
+#include "platform/gfx/effect/effect.h"
 #include "support/gl_test.h"
 
 namespace hostile {
@@ -75,7 +76,7 @@ std::vector<ShownBox> TakeMessageBoxes();
 
 class HostileFileTest : public rrtest::GlTest {
 protected:
-    HostileFileTest() : GlTest(64, 64) {}
+    HostileFileTest() : GlTest(64, 64, {&gfx::effect::MakeEffect, nullptr}) {}
     void SetUp() override;
     void TearDown() override;
     DeviceState Snapshot();

@@ -95,7 +95,7 @@ TEST(DeviceCreation, FailsWithoutAGlWindow) {
         if (GlRequired()) FAIL() << why;
         GTEST_SKIP() << why;
     }
-    Ref<Direct3D> d3d = Ref<Direct3D>::Adopt(gl::CreateDirect3D());
+    Ref<Direct3D> d3d = Ref<Direct3D>::Adopt(gl::CreateDirect3D({}));
     LogCapture log;
     for (HWND window : {plain.handle, static_cast<HWND>(nullptr)}) {
         PresentParameters parameters = TestPresentParameters(32, 32);

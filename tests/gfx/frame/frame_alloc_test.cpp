@@ -10,8 +10,8 @@
 #include "app/application.h"
 #include "counting_allocator.h"
 #include "model/skinned_model.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/opengl/opengl.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 
 namespace {
@@ -27,12 +27,12 @@ void PumpMessages(Application& app) {
 TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
     ASSERT_EQ(chdir(RR_RUN_DIR), 0);
     if (!UseSdlWindowBackend()) GTEST_SKIP() << "no display";
-    gfx::UseOpenGL();
     alloctest::PrepareCounting();
 
     Application& app = GetApplication();
     app.CreateAppWindow(nullptr);
-    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(app.window, 800, 600, kHudFontHeight)));
+    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window, 800, 600,
+                                                         kHudFontHeight)));
     ASSERT_TRUE(gfx::Succeeded(app.CreateEnvironment()));
     app.SetClientSize();
     ShowWindow(app.window, SW_SHOWDEFAULT);

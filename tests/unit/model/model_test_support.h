@@ -1,5 +1,6 @@
 // Shared helpers of the model tests: a scratch folder for SMD files written
-// by the test, recorded message boxes, and a recording device.
+// by the test, recorded message boxes, and a recording device whose own log
+// lines (a texture it cannot load) are left out of what the loaders print.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "model/skinned_model.h"
+#include "platform/gfx/core/log.h"
 #include "platform/gfx/recording/recorder.h"
 #include "platform/window/core/message_box.h"
 
@@ -37,11 +39,16 @@ inline const std::string kNotSmd = "SMD \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd
 inline const std::string kWrongKind =
     "Reference \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
 
+// A 1 × 1 BMP, the smallest texture file every device reads.
+inline const std::string kTinyBmp("BM:\0\0\0\0\0\0\0006\0\0\0(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4\0\0\0"
+                                  "\23\13\0\0\23\13\0\0\0\0\0\0\0\0\0\0\200\200\200\0", 58);
+
 class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Messages().clear();
         previousHandler = SetMessageBoxHandler(&RecordMessage);
+        previousSink = gfx::SetLogSink([](const char*) {});
         gfx::recording::GetRecorder().Reset();
         device = gfx::recording::CreateDevice();
         char pattern[] = "/tmp/model_test_XXXXXX";
@@ -51,6 +58,7 @@ protected:
         model.reset();
         device->Release();
         SetMessageBoxHandler(previousHandler);
+        gfx::SetLogSink(previousSink);
         std::filesystem::remove_all(folder);
     }
 
@@ -74,6 +82,7 @@ protected:
     gfx::Device* device = nullptr;
     std::string folder;
     MessageBoxHandler previousHandler = nullptr;
+    gfx::LogSink previousSink = nullptr;
 };
 
 inline void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance = 1e-5f) {

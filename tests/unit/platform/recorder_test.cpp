@@ -15,15 +15,11 @@ using gfx::recording::GetRecorder;
 
 class RecorderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        GetRecorder().Reset();
-        recording::Install();
-    }
-    void TearDown() override { SetDirect3DFactory(nullptr); }
+    void SetUp() override { GetRecorder().Reset(); }
 };
 
 TEST_F(RecorderTest, LogsCallsInOrderWithStableIdsAndKeepsBufferContents) {
-    Direct3D* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    Direct3D* d3d = recording::CreateDirect3D();
     ASSERT_NE(d3d, nullptr);
     PresentParameters parameters;
     parameters.backBufferWidth = 800;
@@ -64,7 +60,7 @@ TEST_F(RecorderTest, LogsCallsInOrderWithStableIdsAndKeepsBufferContents) {
 
 TEST_F(RecorderTest, ChosenCallsFailAndCreationOutputsStayNull) {
     GetRecorder().failing = {"Direct3DCreate9"};
-    EXPECT_EQ(Direct3DCreate9(D3D_SDK_VERSION), nullptr);
+    EXPECT_EQ(recording::CreateDirect3D(), nullptr);
     GetRecorder().failing = {"BeginScene", "Lock", "CreateEffectFromFile"};
     Device* device = recording::CreateDevice();
     EXPECT_TRUE(Failed(device->BeginScene()));

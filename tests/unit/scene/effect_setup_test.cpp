@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gfx/recording/recorder.h"
+#include "support/dds_files.h"
 #include "support/temp_folder.h"
 #include "platform/window/core/message_box.h"
 #include "scene/effect_setup.h"
@@ -115,7 +116,7 @@ void ExpectMatrix(const std::vector<double>& actual, const Matrix4& expected) {
 TEST_F(EffectSetupTest, UploadsTheSevenParametersInOrder) {
     ASSERT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
     CubeTexture* cube = nullptr;
-    std::ofstream("cube.dds") << "x";
+    folder.Write("cube.dds", rrtest::StandInCubeMap());
     ASSERT_EQ(device->CreateCubeTextureFromFile("cube.dds", &cube), S_OK);
     GetRecorder().calls.clear();
 

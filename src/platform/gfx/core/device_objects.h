@@ -1,5 +1,5 @@
-// The vertex buffers, index buffers and declarations of both backends: the
-// CPU copy of a buffer with its locks, a declaration's table and layout. A
+// The vertex buffers, index buffers and declarations of every backend: a
+// buffer's locks and their checks, a declaration's table and layout. A
 // backend adds what its device needs (GL names and uploads, call logging).
 #pragma once
 
@@ -11,9 +11,10 @@
 
 namespace gfx {
 
-// A buffer keeps a CPU copy: Lock hands it out, the last Unlock reports the
-// bytes written since the first Lock. A backend may hand out memory of its
-// own instead (LockMemory), such as memory the GPU reads directly.
+// Lock hands out memory for a range of the buffer; the last Unlock reports
+// the bytes written since the first Lock. The memory is a processor copy of
+// the buffer's bytes when the backend keeps one (KeepCopy), or memory of the
+// backend's own (LockMemory), such as memory the GPU reads directly.
 template <typename Interface>
 class BufferObject : public DeviceChild<Interface> {
 public:
@@ -22,12 +23,11 @@ public:
         if (!data) return Refuse("Lock", "no output pointer");
         *data = nullptr;
         if (!this->DeviceAlive()) return Refuse("Lock", "the buffer's device was released");
-        if (offset > bytes_.size())
-            return Refuse("Lock", "offset %u is past the buffer's %zu bytes", offset, bytes_.size());
-        size_t length = size == 0 ? bytes_.size() - offset : size;
-        if (length > bytes_.size() - offset)
-            return Refuse("Lock", "%u bytes at %u run past the buffer's %zu", size, offset,
-                          bytes_.size());
+        if (offset > length_)
+            return Refuse("Lock", "offset %u is past the buffer's %u bytes", offset, length_);
+        size_t length = size == 0 ? length_ - offset : size;
+        if (length > length_ - offset)
+            return Refuse("Lock", "%u bytes at %u run past the buffer's %u", size, offset, length_);
         BeforeLock();
         uint8_t* memory = LockMemory(offset, length, locks_ == 0);
         if (!memory) return Refuse("Lock", "the backend has no memory for the buffer");
@@ -50,24 +50,28 @@ public:
         dirtyBegin_ = dirtyEnd_ = 0;
         return S_OK;
     }
-    uint32_t GetLength() const override { return uint32_t(bytes_.size()); }
-    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    uint32_t GetLength() const override { return length_; }
+    // The processor copy; empty when the backend keeps none.
+    const std::vector<uint8_t>& Bytes() const { return copy_; }
 
 protected:
     BufferObject(DeviceFront& device, uint32_t length)
-        : DeviceChild<Interface>(device), bytes_(length, 0) {}
-    // Before the copy is handed out (draws already made read the old bytes).
+        : DeviceChild<Interface>(device), length_(length) {}
+    // Gives the buffer a processor copy, zero-filled, which Lock hands out.
+    void KeepCopy() { copy_.assign(length_, 0); }
+    // Before the memory is handed out (draws already made read the old bytes).
     virtual void BeforeLock() {}
     // The memory handed out for bytes [offset, offset + length); first is
     // true for a Lock while no other is open. Null refuses the Lock.
     virtual uint8_t* LockMemory(size_t offset, size_t /*length*/, bool /*first*/) {
-        return bytes_.data() + offset;
+        return copy_.empty() ? nullptr : copy_.data() + offset;
     }
     // The last Unlock: bytes [begin, end) changed (begin == end: none).
     virtual void Upload(size_t /*begin*/, size_t /*end*/) {}
 
 private:
-    std::vector<uint8_t> bytes_;
+    uint32_t length_;
+    std::vector<uint8_t> copy_;
     uint32_t locks_ = 0;
     size_t dirtyBegin_ = 0;
     size_t dirtyEnd_ = 0;

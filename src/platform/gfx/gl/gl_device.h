@@ -4,6 +4,7 @@
 
 #include "platform/gfx/core/device_front.h"
 #include "platform/gfx/gl/gl_internal.h"
+#include "platform/gfx/gl/gl_services.h"
 
 class NativeWindow;
 
@@ -35,9 +36,11 @@ struct GlRasterState {
 
 class GlDevice final : public DeviceFront {
 public:
-    GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool merge);
+    GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool merge,
+             const EffectAndFontMakers& makers);
+    DeviceServices& Services() override { return services_; }
 
-    // For the objects of the backend, the effect and font libraries, and tests.
+    // For the objects of the backend, its services, and tests.
     void MakeCurrent() const;
     void FlushPendingDraws();
     void InvalidateState() { appliedValid_ = false; }
@@ -63,12 +66,9 @@ protected:
     HRESULT MakeVertexDeclaration(std::vector<VertexElement> table,
                                   std::vector<rules::ElementLayout> layout,
                                   VertexDeclaration** declaration) override;
-    HRESULT LoadTexture(const char* path, Texture** texture) override;
-    HRESULT LoadCubeTexture(const char* path, CubeTexture** texture) override;
-    HRESULT MakeEffect(const char* path, uint32_t flags, Effect** effect, Buffer** errors) override;
-    HRESULT MakeFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
-                     int32_t italic, uint32_t charSet, uint32_t outputPrecision, uint32_t quality,
-                     uint32_t pitchAndFamily, const char* faceName, Font** font) override;
+    HRESULT MakeTexture(const TextureFile& file, Texture** texture) override;
+    HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) override;
+    HRESULT ReadBackBuffer(std::vector<uint8_t>* rgba) override;
     void BeforeChange() override { FlushPendingDraws(); }
     void SamplerChanged(uint32_t sampler) override;
     void InputChanged() override { inputDirty_ = true; }
@@ -90,6 +90,7 @@ private:
     void IssueDraw(GLenum mode, uint32_t first, uint32_t count);
 
     GlContext context_;
+    GlServices services_{*this};
     bool merge_;
     uint32_t glErrors_ = 0;
 

@@ -1,66 +1,58 @@
-// What the OpenGL device offers the effect and font libraries (gl_services.h).
+// What the OpenGL device offers effects (gl_services.h); the text overlay is
+// in gl_overlay_text.cpp.
 #include "platform/gfx/gl/gl_services.h"
 
+#include "platform/gfx/gl/gl_backend.h"
 #include "platform/gfx/gl/gl_device.h"
 
 namespace gfx::gl {
 
-namespace {
-
-EffectFactory effectFactory = nullptr;
-FontFactory fontFactory = nullptr;
-
-GlDevice* AsGl(Device* device) { return dynamic_cast<GlDevice*>(device); }
-
-}  // namespace
-
-void SetEffectFactory(EffectFactory factory) { effectFactory = factory; }
-void SetFontFactory(FontFactory factory) { fontFactory = factory; }
-EffectFactory InstalledEffectFactory() { return effectFactory; }
-FontFactory InstalledFontFactory() { return fontFactory; }
-
-bool IsGlDevice(Device* device) { return AsGl(device) != nullptr; }
-
-void MakeCurrent(Device* device) {
-    if (GlDevice* gl = AsGl(device)) gl->MakeCurrent();
+uint32_t GlServices::BuildProgram(const char* vertexSource, const char* fragmentSource,
+                                  std::string* log) {
+    device_.MakeCurrent();
+    return gl::BuildProgram(vertexSource, fragmentSource, log);
 }
 
-void FlushPendingDraws(Device* device) {
-    if (GlDevice* gl = AsGl(device)) gl->FlushPendingDraws();
+void GlServices::DeleteProgram(uint32_t program) {
+    device_.MakeCurrent();
+    glDeleteProgram(program);
 }
 
-void InvalidateState(Device* device) {
-    if (GlDevice* gl = AsGl(device)) gl->InvalidateState();
+uint32_t GlServices::CreateUniformBuffer(const void* data, size_t size) {
+    device_.MakeCurrent();
+    GLuint buffer = 0;
+    glCreateBuffers(1, &buffer);
+    glNamedBufferData(buffer, GLsizeiptr(size), data, GL_DYNAMIC_DRAW);
+    return buffer;
 }
 
-void UseProgram(Device* device, uint32_t program) {
-    if (GlDevice* gl = AsGl(device)) gl->UseProgram(program);
+void GlServices::WriteUniformBuffer(uint32_t buffer, size_t offset, size_t size, const void* data) {
+    device_.MakeCurrent();
+    glNamedBufferSubData(buffer, GLintptr(offset), GLsizeiptr(size), data);
 }
 
-void HoldOverlay(Device* device, PendingOverlay* overlay) {
-    if (GlDevice* gl = AsGl(device)) gl->HoldOverlay(overlay);
+void GlServices::DeleteUniformBuffer(uint32_t buffer) {
+    device_.MakeCurrent();
+    glDeleteBuffers(1, &buffer);
 }
 
-void DropOverlay(Device* device, PendingOverlay* overlay) {
-    if (GlDevice* gl = AsGl(device)) gl->DropOverlay(overlay);
+void GlServices::UseProgram(uint32_t program) { device_.UseProgram(program); }
+
+void GlServices::BindUniformBuffer(uint32_t binding, uint32_t buffer) {
+    device_.MakeCurrent();
+    glBindBufferBase(GL_UNIFORM_BUFFER, binding, buffer);
 }
 
-void BeginOverlay(Device* device, uint32_t program, uint32_t vertexArray) {
-    if (GlDevice* gl = AsGl(device)) gl->BeginOverlay(program, vertexArray);
-}
-
-void EndOverlay(Device* device) {
-    if (GlDevice* gl = AsGl(device)) gl->EndOverlay();
-}
-
-uint32_t GetTextureName(BaseTexture* texture) {
+void GlServices::BindTexture(uint32_t unit, BaseTexture* texture) {
     auto* gl = dynamic_cast<GlTextureObject*>(texture);
-    return gl ? gl->ReadyName() : 0;
+    device_.MakeCurrent();
+    glBindTextureUnit(unit, gl ? gl->ReadyName() : 0);
 }
 
-uint32_t GetTextureTarget(BaseTexture* texture) {
-    auto* gl = dynamic_cast<GlTextureObject*>(texture);
-    return gl ? gl->target : 0;
-}
+void GlServices::FlushPendingDraws() { device_.FlushPendingDraws(); }
+
+void GlServices::HoldOverlay(PendingOverlay* overlay) { device_.HoldOverlay(overlay); }
+
+void GlServices::DropOverlay(PendingOverlay* overlay) { device_.DropOverlay(overlay); }
 
 }  // namespace gfx::gl

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/gfx/core/device_objects.h"
 #include "platform/gfx/core/text_buffer.h"
+#include "platform/gfx/null/null_services.h"
 
 namespace gfx::recording {
 
@@ -55,12 +56,16 @@ bool FileOpens(const char* path) {
     return true;
 }
 
-// A vertex or index buffer (Base: VertexBufferObject or IndexBufferObject);
-// the front keeps its contents, locks and their checks.
+// A vertex or index buffer (Base: VertexBufferObject or IndexBufferObject)
+// with a processor copy of its contents; the front keeps its locks and checks.
 template <typename Base>
 class RecordingBuffer final : public Recorded<Base> {
 public:
-    using Recorded<Base>::Recorded;
+    template <typename... Arguments>
+    explicit RecordingBuffer(const char* kind, Arguments&&... arguments)
+        : Recorded<Base>(kind, std::forward<Arguments>(arguments)...) {
+        this->KeepCopy();
+    }
     HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override {
         Log("Lock", this->id(), {double(offset), double(size), double(flags)});
         if (theRecorder.IsFailing("Lock")) {
@@ -80,21 +85,37 @@ public:
     using Recorded<DeclarationObject>::Recorded;
 };
 
+// Textures report the size and level count of the file they were made of.
+uint32_t LevelEdge(uint32_t edge, uint32_t level, uint32_t levels) {
+    uint32_t e = level < levels && level < 32 ? edge >> level : 0;
+    return level < levels ? (e ? e : 1) : 0;
+}
+
 class RecordingTexture final : public Recorded<DeviceChild<Texture>> {
 public:
-    using Recorded<DeviceChild<Texture>>::Recorded;
+    RecordingTexture(DeviceFront& device, const TextureFile& file)
+        : Recorded<DeviceChild<Texture>>("Texture", device), width_(file.width),
+          height_(file.height), levels_(file.levels) {}
     ResourceType GetType() const override { return ResourceType::Texture; }
-    uint32_t GetLevelCount() const override { return 1; }
-    uint32_t GetWidth(uint32_t) const override { return 1; }
-    uint32_t GetHeight(uint32_t) const override { return 1; }
+    uint32_t GetLevelCount() const override { return levels_; }
+    uint32_t GetWidth(uint32_t level) const override { return LevelEdge(width_, level, levels_); }
+    uint32_t GetHeight(uint32_t level) const override { return LevelEdge(height_, level, levels_); }
+
+private:
+    uint32_t width_, height_, levels_;
 };
 
 class RecordingCubeTexture final : public Recorded<DeviceChild<CubeTexture>> {
 public:
-    using Recorded<DeviceChild<CubeTexture>>::Recorded;
+    RecordingCubeTexture(DeviceFront& device, const TextureFile& file)
+        : Recorded<DeviceChild<CubeTexture>>("CubeTexture", device), edge_(file.width),
+          levels_(file.levels) {}
     ResourceType GetType() const override { return ResourceType::CubeTexture; }
-    uint32_t GetLevelCount() const override { return 1; }
-    uint32_t GetEdgeLength(uint32_t) const override { return 1; }
+    uint32_t GetLevelCount() const override { return levels_; }
+    uint32_t GetEdgeLength(uint32_t level) const override { return LevelEdge(edge_, level, levels_); }
+
+private:
+    uint32_t edge_, levels_;
 };
 
 class RecordingEffect final : public Recorded<DeviceChild<Effect>> {
@@ -176,12 +197,31 @@ public:
     }
 };
 
+// An effect "loads" when its file opens.
+HRESULT MakeEffect(DeviceFront& device, const char* path, uint32_t /*flags*/, Effect** effect,
+                   Buffer** errors) {
+    if (!FileOpens(path)) {
+        if (errors)
+            *errors = CreateTextBuffer(std::string("cannot open effect file \"") + (path ? path : "") + "\"");
+        return E_FAIL;
+    }
+    *effect = new RecordingEffect("Effect", device);
+    return S_OK;
+}
+
+HRESULT MakeFont(DeviceFront& device, int32_t, uint32_t, uint32_t, int32_t, const char*, Font** font) {
+    *font = new RecordingFont("Font", device);
+    return S_OK;
+}
+
 // Every call is logged first; the front then checks it as it checks the
 // OpenGL device's, and the hooks make recording objects.
 class RecordingDevice final : public Recorded<DeviceFront> {
 public:
     RecordingDevice(uint32_t width, uint32_t height, bool depth)
-        : Recorded<DeviceFront>("Device", width, height, depth) {}
+        : Recorded<DeviceFront>("Device", width, height, depth,
+                                EffectAndFontMakers{&MakeEffect, &MakeFont}) {}
+    DeviceServices& Services() override { return services_; }
 
     HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                                VertexBuffer** buffer, void* sharedHandle) override {
@@ -289,6 +329,11 @@ public:
         Log("EndScene", id());
         return DeviceFront::EndScene();
     }
+    // A device that draws no pixels: D3DERR_NOTAVAILABLE.
+    HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height, std::vector<uint8_t>* rgba) override {
+        Log("GetBackBufferPixels", id());
+        return DeviceFront::GetBackBufferPixels(width, height, rgba);
+    }
     HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
                     const void* dirtyRegion) override {
         Log("Present", id(),
@@ -333,30 +378,12 @@ protected:
                                                 std::move(layout));
         return S_OK;
     }
-    // A texture "loads" when its file opens.
-    HRESULT LoadTexture(const char* path, Texture** texture) override {
-        if (!FileOpens(path)) return E_FAIL;
-        *texture = new RecordingTexture("Texture", *this);
+    HRESULT MakeTexture(const TextureFile& file, Texture** texture) override {
+        *texture = new RecordingTexture(*this, file);
         return S_OK;
     }
-    HRESULT LoadCubeTexture(const char* path, CubeTexture** texture) override {
-        if (!FileOpens(path)) return E_FAIL;
-        *texture = new RecordingCubeTexture("CubeTexture", *this);
-        return S_OK;
-    }
-    HRESULT MakeEffect(const char* path, uint32_t /*flags*/, Effect** effect, Buffer** errors) override {
-        if (!FileOpens(path)) {
-            if (errors)
-                *errors = CreateTextBuffer(std::string("cannot open effect file \"") +
-                                           (path ? path : "") + "\"");
-            return E_FAIL;
-        }
-        *effect = new RecordingEffect("Effect", *this);
-        return S_OK;
-    }
-    HRESULT MakeFont(int32_t, uint32_t, uint32_t, uint32_t, int32_t, uint32_t, uint32_t, uint32_t,
-                     uint32_t, const char*, Font** font) override {
-        *font = new RecordingFont("Font", *this);
+    HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) override {
+        *texture = new RecordingCubeTexture(*this, file);
         return S_OK;
     }
     void ClearTargets(uint32_t, const Rect*, uint32_t, uint32_t, float, uint32_t) override {}
@@ -365,6 +392,7 @@ protected:
     void DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t) override {}
 
 private:
+    null::NullServices services_;
     template <typename T>
     static HRESULT Fail(T** output, HRESULT result) {
         *output = nullptr;
@@ -399,6 +427,7 @@ public:
         Log("CreateDevice", id(), std::move(args));
         if (device && p && theRecorder.IsFailing("CreateDevice")) {
             *device = nullptr;
+            SetCreationFailure(theRecorder.creationFailure);
             return D3DERR_NOTAVAILABLE;
         }
         return Direct3DFront::CreateDevice(adapter, type, focusWindow, behaviorFlags, p, device);
@@ -445,17 +474,10 @@ Recorder& GetRecorder() {
     return theRecorder;
 }
 
-Direct3D* CreateDirect3D() {
-    Log("Direct3DCreate9", 0, {double(D3D_SDK_VERSION)});
-    if (theRecorder.IsFailing("Direct3DCreate9")) return nullptr;
+Direct3D* CreateDirect3D(uint32_t sdkVersion) {
+    Log("Direct3DCreate9", 0, {double(sdkVersion)});
+    if (sdkVersion != D3D_SDK_VERSION || theRecorder.IsFailing("Direct3DCreate9")) return nullptr;
     return new RecordingDirect3D();
-}
-
-void Install() {
-    SetDirect3DFactory([](uint32_t sdkVersion) -> Direct3D* {
-        if (sdkVersion != D3D_SDK_VERSION) return nullptr;
-        return CreateDirect3D();
-    });
 }
 
 Device* CreateDevice() {
