@@ -9,7 +9,8 @@
 
 bool StartBenchScene(Application& app, const char* benchName, bool show) {
     app.CreateAppWindow(nullptr);
-    if (gfx::Failed(app.renderer.InitDevice(app.createDirect3D, app.window, 800, 600, kHudFontHeight)) ||
+    if (gfx::Failed(app.renderer.InitDevice(app.createDirect3D, app.window, 800, 600,
+                                            kHudFontHeight)) ||
         gfx::Failed(app.CreateEnvironment())) {
         std::fprintf(stderr, "%s: no device or no environment (run the build first)\n", benchName);
         return false;

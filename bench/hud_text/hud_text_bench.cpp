@@ -63,8 +63,8 @@ struct GlSetup {
     gfx::Font* font = nullptr;
 
     bool Start() {
-        if (!harness.Open(kWidth, kHeight, /*debug=*/false, {nullptr, &gfx::font::MakeFont}).empty())
-            return false;
+        const gfx::EffectAndFontMakers fonts{nullptr, &gfx::font::MakeFont};
+        if (!harness.Open(kWidth, kHeight, /*debug=*/false, fonts).empty()) return false;
         device = harness.device.get();
         return gfx::Succeeded(gfx::D3DXCreateFontA(device, kFontHeight, 0, gfx::FW_BOLD, 1, 0,
                                                    gfx::DEFAULT_CHARSET, gfx::OUT_DEFAULT_PRECIS,

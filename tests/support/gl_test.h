@@ -1,7 +1,8 @@
 // The fixture of every GL test: a fresh temporary folder for the files the
 // test writes, and a window and OpenGL device of the given size with GL
-// error checking on, its effects and fonts made by the makers given. Without a display or GL 4.5 the test is skipped, or
-// fails where GL is required (GlRequired). At the end GL must have reported
+// error checking on, its effects and fonts made by the makers given. Without
+// a display or GL 4.5 the test is skipped, or fails where GL is required
+// (GlRequired). At the end GL must have reported
 // no error and no object made on the device may be left alive.
 #pragma once
 

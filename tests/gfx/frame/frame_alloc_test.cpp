@@ -31,8 +31,8 @@ TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
 
     Application& app = GetApplication();
     app.CreateAppWindow(nullptr);
-    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window, 800, 600,
-                                                         kHudFontHeight)));
+    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window,
+                                                       800, 600, kHudFontHeight)));
     ASSERT_TRUE(gfx::Succeeded(app.CreateEnvironment()));
     app.SetClientSize();
     ShowWindow(app.window, SW_SHOWDEFAULT);

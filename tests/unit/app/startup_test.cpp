@@ -171,7 +171,8 @@ protected:
     }
 };
 
-const std::string kOpenGlFoundOld = "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)";
+const std::string kOpenGlFoundOld =
+    "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)";
 
 TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
     Recorder().failing.insert("CreateDevice");

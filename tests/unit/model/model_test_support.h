@@ -39,9 +39,12 @@ inline const std::string kNotSmd = "SMD \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd
 inline const std::string kWrongKind =
     "Reference \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
 
-// A 1 × 1 BMP, the smallest texture file every device reads.
-inline const std::string kTinyBmp("BM:\0\0\0\0\0\0\0006\0\0\0(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4\0\0\0"
-                                  "\23\13\0\0\23\13\0\0\0\0\0\0\0\0\0\0\200\200\200\0", 58);
+// A 1 × 1 BMP, the smallest texture file every device reads: the 14-byte
+// file header, the 40-byte info header (24 bits a pixel), one grey pixel.
+inline const std::string kTinyBmp("BM:\0\0\0\0\0\0\0006\0\0\0"
+                                  "(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4\0\0\0"
+                                  "\23\13\0\0\23\13\0\0\0\0\0\0\0\0\0\0"
+                                  "\200\200\200\0", 58);
 
 class ModelTest : public ::testing::Test {
 protected:

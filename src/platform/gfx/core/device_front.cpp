@@ -96,7 +96,8 @@ HRESULT DeviceFront::CreateTextureFromFile(const char* path, Texture** texture) 
     if (!path) return Refuse("CreateTextureFromFile", "no path");
     TextureFile file;
     std::string error;
-    if (!ReadTextureFile(path, TextureShape::Flat, textures_, &file, &error)) return CannotLoad(error);
+    if (!ReadTextureFile(path, TextureShape::Flat, textures_, &file, &error))
+        return CannotLoad(error);
     return MakeTexture(file, texture);
 }
 
@@ -106,7 +107,8 @@ HRESULT DeviceFront::CreateCubeTextureFromFile(const char* path, CubeTexture** t
     if (!path) return Refuse("CreateCubeTextureFromFile", "no path");
     TextureFile file;
     std::string error;
-    if (!ReadTextureFile(path, TextureShape::Cube, textures_, &file, &error)) return CannotLoad(error);
+    if (!ReadTextureFile(path, TextureShape::Cube, textures_, &file, &error))
+        return CannotLoad(error);
     return MakeCubeTexture(file, texture);
 }
 

@@ -9,9 +9,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
-
 #include <string>
+#include <vector>
 
 #include "platform/gfx/core/device.h"
 #include "platform/gfx/core/device_rules.h"

@@ -31,13 +31,14 @@ bool ReadTextureFile(const char* path, TextureShape shape, const TextureSupport&
     std::string why;
     if (cube || image::LooksLikeDds(bytes.data(), bytes.size())) {
         image::DdsImage& dds = file->layout;
-        if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &why)) return Refuse(path, why, error);
+        if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &why))
+            return Refuse(path, why, error);
         if (cube && !dds.cube) return Refuse(path, "a 2D texture, not a cube map", error);
         if (image::IsCompressed(dds.format) && !support.blockCompressed)
             return Refuse(path, "DXT-compressed, which this device cannot sample", error);
         const uint32_t faces = cube ? 6 : 1;
-        const uint64_t levelBytes = image::DdsLevelSize(dds.format, dds.width, dds.height);
-        if (!image::CheckTextureSize(dds.width, dds.height, faces, levelBytes * faces, limits, &why))
+        const uint64_t bytes0 = image::DdsLevelSize(dds.format, dds.width, dds.height) * faces;
+        if (!image::CheckTextureSize(dds.width, dds.height, faces, bytes0, limits, &why))
             return Refuse(path, why, error);
         file->dds = true;
         file->width = dds.width;

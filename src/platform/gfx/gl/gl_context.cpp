@@ -73,8 +73,8 @@ HRESULT GlDirect3D::MakeDevice(HWND windowHandle, PresentParameters* parameters,
     // the far plane (Direct3D's clip space), with +y up on screen.
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     *device = new GlDevice(context, parameters->backBufferWidth, parameters->backBufferHeight,
-                           parameters->enableAutoDepthStencil != 0, !EnvironmentFlag("RR_GL_NO_MERGE"),
-                           Makers());
+                           parameters->enableAutoDepthStencil != 0,
+                           !EnvironmentFlag("RR_GL_NO_MERGE"), Makers());
     return S_OK;
 }
 

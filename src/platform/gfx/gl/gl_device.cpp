@@ -66,9 +66,10 @@ TextureSupport SupportOf(const GlContext& context) {
 
 }  // namespace
 
-GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool merge,
-                   const EffectAndFontMakers& makers)
-    : DeviceFront(width, height, depth, makers, SupportOf(context)), context_(context), merge_(merge) {
+GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth,
+                   bool merge, const EffectAndFontMakers& makers)
+    : DeviceFront(width, height, depth, makers, SupportOf(context)), context_(context),
+      merge_(merge) {
     const char* report = std::getenv("RR_REPORT_FIRST_PRESENT");
     reportFirstPresent_ = report && report[0] == '1';
     if (const char* upload = std::getenv("RR_GL_BUFFER_UPLOAD")) {
@@ -90,7 +91,7 @@ GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bo
 // Runs when the device and every object made on it are gone (device.h).
 GlDevice::~GlDevice() {
     MakeCurrent();
-    services_.Release();
+    ReleaseOverlay();
     glDeleteSamplers(rules::kSamplerCount, samplerNames_);
     glDeleteVertexArrays(1, &vao_);
     if (context_.debug) glDebugMessageCallback(nullptr, nullptr);

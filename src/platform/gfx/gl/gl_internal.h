@@ -116,38 +116,16 @@ protected:
     virtual void MakeChain() = 0;
 };
 
-// A texture of the backend (Interface: Texture or CubeTexture) and its GL
-// texture, deleted with it.
-template <typename Interface>
-class GlTextureChild : public DeviceChild<Interface>, public GlTextureObject {
+// A texture of the backend (Base: TextureObject or CubeTextureObject) and its
+// GL texture, made with its storage and deleted with it.
+template <typename Base>
+class GlTexture final : public Base, public GlTextureObject {
 public:
-    GlTextureChild(GlDevice& device, GLenum textureTarget);
-    ~GlTextureChild() override;
-    uint32_t GetLevelCount() const override { return levels; }
-
-    uint32_t levels = 0;
+    GlTexture(GlDevice& device, const TextureFile& file, GLenum textureTarget, GLenum format);
+    ~GlTexture() override;
 
 protected:
     void MakeChain() override;
-};
-
-class GlTexture final : public GlTextureChild<Texture> {
-public:
-    explicit GlTexture(GlDevice& device) : GlTextureChild<Texture>(device, GL_TEXTURE_2D) {}
-    ResourceType GetType() const override { return ResourceType::Texture; }
-    uint32_t GetWidth(uint32_t level) const override;
-    uint32_t GetHeight(uint32_t level) const override;
-
-    uint32_t width = 0, height = 0;
-};
-
-class GlCubeTexture final : public GlTextureChild<CubeTexture> {
-public:
-    explicit GlCubeTexture(GlDevice& device) : GlTextureChild<CubeTexture>(device, GL_TEXTURE_CUBE_MAP) {}
-    ResourceType GetType() const override { return ResourceType::CubeTexture; }
-    uint32_t GetEdgeLength(uint32_t level) const override;
-
-    uint32_t edge = 0;
 };
 
 }  // namespace gfx::gl

@@ -1,4 +1,4 @@
-// The OpenGL device's text overlay (gl_services.h): each batch of a font's
+// The OpenGL device's text overlay (device_services.h): each batch of a font's
 // text goes into a persistently mapped vertex ring and is drawn with one GL
 // draw, with the overlay's own program and vertex array and the font's atlas.
 // The state the text needs is set through the device's cache (BeginOverlay),
@@ -14,7 +14,7 @@ namespace gfx::gl {
 
 namespace {
 
-// The ring has GlServices::kSegments segments, each with room for a batch of
+// The ring has kRingSegments segments, each with room for a batch of
 // 1024 glyphs (the HUD's seven lines have about 250); a longer one grows it.
 constexpr GLsizeiptr kInitialSegmentVertices = 6 * 1024;
 
@@ -52,39 +52,40 @@ constexpr GLint kAtlasUniform = 2;
 
 }  // namespace
 
-bool GlServices::PrepareOverlay(std::string* error) {
-    if (program_) return true;
-    device_.MakeCurrent();
-    program_ = gl::BuildProgram(kVertexShader, kFragmentShader, error);
-    if (!program_) return false;
+bool GlDevice::PrepareOverlay(std::string* error) {
+    if (text_.program) return true;
+    MakeCurrent();
+    text_.program = gl::BuildProgram(kVertexShader, kFragmentShader, error);
+    if (!text_.program) return false;
     // A unit far above the device's samplers and the effects' textures, so
     // that binding the atlas disturbs no texture of theirs.
     GLint units = 0;
     glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &units);
-    unit_ = units > 16 ? units - 1 : 15;
-    glProgramUniform1i(program_, kAtlasUniform, unit_);
+    text_.unit = units > 16 ? units - 1 : 15;
+    glProgramUniform1i(text_.program, kAtlasUniform, text_.unit);
 
-    glCreateVertexArrays(1, &vao_);
-    glEnableVertexArrayAttrib(vao_, 0);
-    glVertexArrayAttribFormat(vao_, 0, 2, GL_FLOAT, GL_FALSE, offsetof(OverlayVertex, x));
-    glVertexArrayAttribBinding(vao_, 0, 0);
-    glEnableVertexArrayAttrib(vao_, 1);
-    glVertexArrayAttribFormat(vao_, 1, 2, GL_FLOAT, GL_FALSE, offsetof(OverlayVertex, s));
-    glVertexArrayAttribBinding(vao_, 1, 0);
-    glEnableVertexArrayAttrib(vao_, 2);
-    glVertexArrayAttribFormat(vao_, 2, 4, GL_UNSIGNED_BYTE, GL_TRUE, offsetof(OverlayVertex, rgba));
-    glVertexArrayAttribBinding(vao_, 2, 0);
+    glCreateVertexArrays(1, &text_.vao);
+    glEnableVertexArrayAttrib(text_.vao, 0);
+    glVertexArrayAttribFormat(text_.vao, 0, 2, GL_FLOAT, GL_FALSE, offsetof(OverlayVertex, x));
+    glVertexArrayAttribBinding(text_.vao, 0, 0);
+    glEnableVertexArrayAttrib(text_.vao, 1);
+    glVertexArrayAttribFormat(text_.vao, 1, 2, GL_FLOAT, GL_FALSE, offsetof(OverlayVertex, s));
+    glVertexArrayAttribBinding(text_.vao, 1, 0);
+    glEnableVertexArrayAttrib(text_.vao, 2);
+    glVertexArrayAttribFormat(text_.vao, 2, 4, GL_UNSIGNED_BYTE, GL_TRUE,
+                              offsetof(OverlayVertex, rgba));
+    glVertexArrayAttribBinding(text_.vao, 2, 0);
     CreateRing(kInitialSegmentVertices);
     return true;
 }
 
-void GlServices::Release() {
-    if (!program_) return;
-    device_.MakeCurrent();
-    glDeleteProgram(program_);
-    glDeleteVertexArrays(1, &vao_);
+void GlDevice::ReleaseOverlay() {
+    if (!text_.program) return;
+    MakeCurrent();
+    glDeleteProgram(text_.program);
+    glDeleteVertexArrays(1, &text_.vao);
     DeleteRing();
-    program_ = 0;
+    text_.program = 0;
 }
 
 // Written with memcpy through the mapping: a GL upload call into a buffer
@@ -92,59 +93,61 @@ void GlServices::Release() {
 // writing through the mapping does not. Each segment gets a fence when
 // writing moves on to the next one, and is written again only after that
 // fence has passed.
-void GlServices::CreateRing(GLsizeiptr segmentVertices) {
+void GlDevice::CreateRing(GLsizeiptr segmentVertices) {
     DeleteRing();
     const GLbitfield flags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
-    const GLsizeiptr bytes = segmentVertices * kSegments * GLsizeiptr(sizeof(OverlayVertex));
-    glCreateBuffers(1, &buffer_);
-    glNamedBufferStorage(buffer_, bytes, nullptr, flags);
-    mapped_ = static_cast<OverlayVertex*>(glMapNamedBufferRange(buffer_, 0, bytes, flags));
-    glVertexArrayVertexBuffer(vao_, 0, buffer_, 0, sizeof(OverlayVertex));
-    segmentVertices_ = segmentVertices;
-    cursor_ = 0;
+    const GLsizeiptr bytes = segmentVertices * kRingSegments * GLsizeiptr(sizeof(OverlayVertex));
+    glCreateBuffers(1, &text_.buffer);
+    glNamedBufferStorage(text_.buffer, bytes, nullptr, flags);
+    auto* mapped = glMapNamedBufferRange(text_.buffer, 0, bytes, flags);
+    text_.mapped = static_cast<OverlayVertex*>(mapped);
+    glVertexArrayVertexBuffer(text_.vao, 0, text_.buffer, 0, sizeof(OverlayVertex));
+    text_.segmentVertices = segmentVertices;
+    text_.cursor = 0;
 }
 
-void GlServices::DeleteRing() {
-    for (GLsync& fence : fences_) {
+void GlDevice::DeleteRing() {
+    for (GLsync& fence : text_.fences) {
         if (fence) glDeleteSync(fence);
         fence = nullptr;
     }
-    if (buffer_) {
+    if (text_.buffer) {
         // Draws already queued keep the storage alive until they are done.
-        glUnmapNamedBuffer(buffer_);
-        glDeleteBuffers(1, &buffer_);
-        buffer_ = 0;
+        glUnmapNamedBuffer(text_.buffer);
+        glDeleteBuffers(1, &text_.buffer);
+        text_.buffer = 0;
     }
-    mapped_ = nullptr;
+    text_.mapped = nullptr;
 }
 
-// Room for count vertices at cursor_, in one segment, no longer read by GL.
-void GlServices::ReserveVertices(GLsizeiptr count) {
-    if (count > segmentVertices_) {
+// Room for count vertices at text_.cursor, in one segment, no longer read by GL.
+void GlDevice::ReserveVertices(GLsizeiptr count) {
+    if (count > text_.segmentVertices) {
         CreateRing(count * 2);
         return;
     }
     // The segment being written holds the last vertex written; a cursor on a
     // segment boundary has filled that segment exactly (and at the ring's
     // end, the last one).
-    const GLsizeiptr segment = cursor_ == 0 ? 0 : (cursor_ - 1) / segmentVertices_;
-    if (cursor_ + count <= (segment + 1) * segmentVertices_) return;
-    fences_[segment] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    const GLsizeiptr next = (segment + 1) % kSegments;
-    cursor_ = next * segmentVertices_;
-    if (GLsync fence = fences_[next]) {
+    const GLsizeiptr segment = text_.cursor == 0 ? 0 : (text_.cursor - 1) / text_.segmentVertices;
+    if (text_.cursor + count <= (segment + 1) * text_.segmentVertices) return;
+    text_.fences[segment] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    const GLsizeiptr next = (segment + 1) % kRingSegments;
+    text_.cursor = next * text_.segmentVertices;
+    if (GLsync fence = text_.fences[next]) {
         // Normally long signalled: the other segments were written since.
-        while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000) == GL_TIMEOUT_EXPIRED) {
+        while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000) ==
+               GL_TIMEOUT_EXPIRED) {
         }
         glDeleteSync(fence);
-        fences_[next] = nullptr;
+        text_.fences[next] = nullptr;
     }
 }
 
-uint32_t GlServices::CreateAtlas(int width, int height, std::string* error) {
+uint32_t GlDevice::CreateAtlas(int width, int height, std::string* error) {
     std::string ignored;
     if (!PrepareOverlay(error ? error : &ignored)) return 0;
-    device_.MakeCurrent();
+    MakeCurrent();
     GLuint texture = 0;
     glCreateTextures(GL_TEXTURE_2D, 1, &texture);
     glTextureStorage2D(texture, 1, GL_R8, width, height);
@@ -153,9 +156,9 @@ uint32_t GlServices::CreateAtlas(int width, int height, std::string* error) {
 
 // Tightly packed rows, with whatever unpack state was set before put back
 // (this happens only in the frames that add glyphs).
-void GlServices::WriteAtlasRows(uint32_t atlas, int width, int top, int bottom,
-                                const uint8_t* rows) {
-    device_.MakeCurrent();
+void GlDevice::WriteAtlasRows(uint32_t atlas, int width, int top, int bottom,
+                              const uint8_t* rows) {
+    MakeCurrent();
     GLint unpackBuffer = 0, alignment = 4, rowLength = 0, skipRows = 0, skipPixels = 0;
     glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
@@ -175,26 +178,26 @@ void GlServices::WriteAtlasRows(uint32_t atlas, int width, int top, int bottom,
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, skipPixels);
 }
 
-void GlServices::DeleteAtlas(uint32_t atlas) {
-    device_.MakeCurrent();
+void GlDevice::DeleteAtlas(uint32_t atlas) {
+    MakeCurrent();
     glDeleteTextures(1, &atlas);
 }
 
 // Text is solid, unculled, drawn over everything and blended by its
 // coverage, whatever the scene's states are.
-void GlServices::DrawOverlay(uint32_t atlas, const OverlayVertex* vertices, size_t count,
-                             const Viewport& viewport) {
-    device_.MakeCurrent();
+void GlDevice::DrawOverlay(uint32_t atlas, const OverlayVertex* vertices, size_t count,
+                           const Viewport& viewport) {
+    MakeCurrent();
     ReserveVertices(GLsizeiptr(count));
-    if (!mapped_) return;
-    std::memcpy(mapped_ + cursor_, vertices, count * sizeof(OverlayVertex));
-    device_.BeginOverlay(program_, vao_);
-    glBindTextureUnit(GLuint(unit_), atlas);
-    glProgramUniform4f(program_, kViewportUniform, float(viewport.x), float(viewport.y),
+    if (!text_.mapped) return;
+    std::memcpy(text_.mapped + text_.cursor, vertices, count * sizeof(OverlayVertex));
+    BeginOverlay(text_.program, text_.vao);
+    glBindTextureUnit(GLuint(text_.unit), atlas);
+    glProgramUniform4f(text_.program, kViewportUniform, float(viewport.x), float(viewport.y),
                        float(viewport.width), float(viewport.height));
-    glDrawArrays(GL_TRIANGLES, GLint(cursor_), GLsizei(count));
-    cursor_ += GLsizeiptr(count);
-    device_.EndOverlay();
+    glDrawArrays(GL_TRIANGLES, GLint(text_.cursor), GLsizei(count));
+    text_.cursor += GLsizeiptr(count);
+    EndOverlay();
 }
 
 }  // namespace gfx::gl

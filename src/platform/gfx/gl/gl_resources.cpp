@@ -11,7 +11,7 @@ namespace gfx::gl {
 template <typename Base>
 template <typename... Extra>
 GlBuffer<Base>::GlBuffer(GlDevice& device, uint32_t length, Extra... extra)
-    : Base(device, length, extra...) {
+    : Base(device, length, extra..., false) {
     device.MakeCurrent();
     glCreateBuffers(1, &name_);
     if constexpr (std::is_same_v<Base, VertexBufferObject>) mode_ = device.Upload();

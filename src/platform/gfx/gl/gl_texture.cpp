@@ -7,11 +7,6 @@ namespace gfx::gl {
 
 namespace {
 
-uint32_t LevelEdge(uint32_t edge, uint32_t level) {
-    uint32_t e = level < 32 ? edge >> level : 0;
-    return e ? e : 1;
-}
-
 struct GlFormat {
     GLenum internal = 0;
     GLenum format = 0;  // uncompressed only
@@ -93,34 +88,34 @@ void UploadDdsLevels(GLuint name, bool cube, uint32_t face, const image::DdsImag
 
 // --- objects --------------------------------------------------------------------
 
-template <typename Interface>
-GlTextureChild<Interface>::GlTextureChild(GlDevice& device, GLenum textureTarget)
-    : DeviceChild<Interface>(device) {
+template <typename Base>
+GlTexture<Base>::GlTexture(GlDevice& device, const TextureFile& file, GLenum textureTarget,
+                           GLenum format)
+    : Base(device, file) {
     target = textureTarget;
+    glCreateTextures(target, 1, &name);
+    glTextureStorage2D(name, GLsizei(file.levels), format, GLsizei(file.width),
+                       GLsizei(file.height));
+    glTextureParameteri(name, GL_TEXTURE_MAX_LEVEL, GLint(file.levels - 1));
 }
 
-template <typename Interface>
-GlTextureChild<Interface>::~GlTextureChild() {
+template <typename Base>
+GlTexture<Base>::~GlTexture() {
     GlDevice& device = DeviceOf(*this);
     device.FlushPendingDraws();
     device.MakeCurrent();
     glDeleteTextures(1, &name);
 }
 
-template <typename Interface>
-void GlTextureChild<Interface>::MakeChain() {
+template <typename Base>
+void GlTexture<Base>::MakeChain() {
     chainPending = false;
     DeviceOf(*this).MakeCurrent();
     glGenerateTextureMipmap(name);
 }
 
-template class GlTextureChild<Texture>;
-template class GlTextureChild<CubeTexture>;
-
-uint32_t GlTexture::GetWidth(uint32_t level) const { return level < levels ? LevelEdge(width, level) : 0; }
-uint32_t GlTexture::GetHeight(uint32_t level) const { return level < levels ? LevelEdge(height, level) : 0; }
-
-uint32_t GlCubeTexture::GetEdgeLength(uint32_t level) const { return level < levels ? LevelEdge(edge, level) : 0; }
+template class GlTexture<TextureObject>;
+template class GlTexture<CubeTextureObject>;
 
 // --- making -------------------------------------------------------------------------
 //
@@ -142,27 +137,19 @@ HRESULT GlDevice::MakeTexture(const TextureFile& file, Texture** texture) {
     MakeCurrent();
     ResetUnpackState();
     DrainGlErrors();
-    auto* result = new GlTexture(*this);
-    glCreateTextures(GL_TEXTURE_2D, 1, &result->name);
+    const GlFormat format = file.dds ? GlFormatOf(file.layout.format) : GlFormat{GL_RGBA8};
+    auto* result = new GlTexture<TextureObject>(*this, file, GL_TEXTURE_2D, format.internal);
     if (file.dds) {
-        const GlFormat format = GlFormatOf(file.layout.format);
-        glTextureStorage2D(result->name, GLsizei(file.levels), format.internal, GLsizei(file.width),
-                           GLsizei(file.height));
-        UploadDdsLevels(result->name, false, 0, file.layout, format, file.bytes.data(), file.levels);
+        UploadDdsLevels(result->name, false, 0, file.layout, format, file.bytes.data(),
+                        file.levels);
     } else {
         // Like the utility library's default: a full mip chain made from the
         // picture, uploaded from the decoder's block as it is. The chain is
         // generated when the texture is first sampled (GlTextureObject).
-        glTextureStorage2D(result->name, GLsizei(file.levels), GL_RGBA8, GLsizei(file.width),
-                           GLsizei(file.height));
         glTextureSubImage2D(result->name, 0, 0, 0, GLsizei(file.width), GLsizei(file.height),
                             GL_RGBA, GL_UNSIGNED_BYTE, file.picture.pixels.get());
         result->chainPending = file.levels > 1;
     }
-    result->width = file.width;
-    result->height = file.height;
-    result->levels = file.levels;
-    glTextureParameteri(result->name, GL_TEXTURE_MAX_LEVEL, GLint(result->levels - 1));
     if (UploadFailed()) {
         result->Release();
         return Reject("a texture");
@@ -177,15 +164,11 @@ HRESULT GlDevice::MakeCubeTexture(const TextureFile& file, CubeTexture** texture
     ResetUnpackState();
     DrainGlErrors();
     const GlFormat format = GlFormatOf(file.layout.format);
-    auto* result = new GlCubeTexture(*this);
-    glCreateTextures(GL_TEXTURE_CUBE_MAP, 1, &result->name);
-    glTextureStorage2D(result->name, GLsizei(file.levels), format.internal, GLsizei(file.width),
-                       GLsizei(file.height));
+    auto* result =
+        new GlTexture<CubeTextureObject>(*this, file, GL_TEXTURE_CUBE_MAP, format.internal);
     for (uint32_t face = 0; face < 6; ++face)
-        UploadDdsLevels(result->name, true, face, file.layout, format, file.bytes.data(), file.levels);
-    glTextureParameteri(result->name, GL_TEXTURE_MAX_LEVEL, GLint(file.levels - 1));
-    result->edge = file.width;
-    result->levels = file.levels;
+        UploadDdsLevels(result->name, true, face, file.layout, format, file.bytes.data(),
+                        file.levels);
     if (UploadFailed()) {
         result->Release();
         return Reject("a cube texture");

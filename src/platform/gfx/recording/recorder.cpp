@@ -61,11 +61,7 @@ bool FileOpens(const char* path) {
 template <typename Base>
 class RecordingBuffer final : public Recorded<Base> {
 public:
-    template <typename... Arguments>
-    explicit RecordingBuffer(const char* kind, Arguments&&... arguments)
-        : Recorded<Base>(kind, std::forward<Arguments>(arguments)...) {
-        this->KeepCopy();
-    }
+    using Recorded<Base>::Recorded;
     HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override {
         Log("Lock", this->id(), {double(offset), double(size), double(flags)});
         if (theRecorder.IsFailing("Lock")) {
@@ -78,44 +74,6 @@ public:
         Log("Unlock", this->id());
         return Base::Unlock();
     }
-};
-
-class RecordingDeclaration final : public Recorded<DeclarationObject> {
-public:
-    using Recorded<DeclarationObject>::Recorded;
-};
-
-// Textures report the size and level count of the file they were made of.
-uint32_t LevelEdge(uint32_t edge, uint32_t level, uint32_t levels) {
-    uint32_t e = level < levels && level < 32 ? edge >> level : 0;
-    return level < levels ? (e ? e : 1) : 0;
-}
-
-class RecordingTexture final : public Recorded<DeviceChild<Texture>> {
-public:
-    RecordingTexture(DeviceFront& device, const TextureFile& file)
-        : Recorded<DeviceChild<Texture>>("Texture", device), width_(file.width),
-          height_(file.height), levels_(file.levels) {}
-    ResourceType GetType() const override { return ResourceType::Texture; }
-    uint32_t GetLevelCount() const override { return levels_; }
-    uint32_t GetWidth(uint32_t level) const override { return LevelEdge(width_, level, levels_); }
-    uint32_t GetHeight(uint32_t level) const override { return LevelEdge(height_, level, levels_); }
-
-private:
-    uint32_t width_, height_, levels_;
-};
-
-class RecordingCubeTexture final : public Recorded<DeviceChild<CubeTexture>> {
-public:
-    RecordingCubeTexture(DeviceFront& device, const TextureFile& file)
-        : Recorded<DeviceChild<CubeTexture>>("CubeTexture", device), edge_(file.width),
-          levels_(file.levels) {}
-    ResourceType GetType() const override { return ResourceType::CubeTexture; }
-    uint32_t GetLevelCount() const override { return levels_; }
-    uint32_t GetEdgeLength(uint32_t level) const override { return LevelEdge(edge_, level, levels_); }
-
-private:
-    uint32_t edge_, levels_;
 };
 
 class RecordingEffect final : public Recorded<DeviceChild<Effect>> {
@@ -202,14 +160,16 @@ HRESULT MakeEffect(DeviceFront& device, const char* path, uint32_t /*flags*/, Ef
                    Buffer** errors) {
     if (!FileOpens(path)) {
         if (errors)
-            *errors = CreateTextBuffer(std::string("cannot open effect file \"") + (path ? path : "") + "\"");
+            *errors = CreateTextBuffer(std::string("cannot open effect file \"") +
+                                       (path ? path : "") + "\"");
         return E_FAIL;
     }
     *effect = new RecordingEffect("Effect", device);
     return S_OK;
 }
 
-HRESULT MakeFont(DeviceFront& device, int32_t, uint32_t, uint32_t, int32_t, const char*, Font** font) {
+HRESULT MakeFont(DeviceFront& device, int32_t, uint32_t, uint32_t, int32_t, const char*,
+                 Font** font) {
     *font = new RecordingFont("Font", device);
     return S_OK;
 }
@@ -330,7 +290,8 @@ public:
         return DeviceFront::EndScene();
     }
     // A device that draws no pixels: D3DERR_NOTAVAILABLE.
-    HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height, std::vector<uint8_t>* rgba) override {
+    HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height,
+                                std::vector<uint8_t>* rgba) override {
         Log("GetBackBufferPixels", id());
         return DeviceFront::GetBackBufferPixels(width, height, rgba);
     }
@@ -364,26 +325,27 @@ protected:
     }
 
     HRESULT MakeVertexBuffer(uint32_t length, VertexBuffer** buffer) override {
-        *buffer = new RecordingBuffer<VertexBufferObject>("VertexBuffer", *this, length);
+        *buffer = new RecordingBuffer<VertexBufferObject>("VertexBuffer", *this, length, true);
         return S_OK;
     }
     HRESULT MakeIndexBuffer(uint32_t length, Format format, IndexBuffer** buffer) override {
-        *buffer = new RecordingBuffer<IndexBufferObject>("IndexBuffer", *this, length, format);
+        *buffer =
+            new RecordingBuffer<IndexBufferObject>("IndexBuffer", *this, length, format, true);
         return S_OK;
     }
     HRESULT MakeVertexDeclaration(std::vector<VertexElement> table,
                                   std::vector<rules::ElementLayout> layout,
                                   VertexDeclaration** declaration) override {
-        *declaration = new RecordingDeclaration("VertexDeclaration", *this, std::move(table),
-                                                std::move(layout));
+        *declaration = new Recorded<DeclarationObject>("VertexDeclaration", *this, std::move(table),
+                                                       std::move(layout));
         return S_OK;
     }
     HRESULT MakeTexture(const TextureFile& file, Texture** texture) override {
-        *texture = new RecordingTexture(*this, file);
+        *texture = new Recorded<TextureObject>("Texture", *this, file);
         return S_OK;
     }
     HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) override {
-        *texture = new RecordingCubeTexture(*this, file);
+        *texture = new Recorded<CubeTextureObject>("CubeTexture", *this, file);
         return S_OK;
     }
     void ClearTargets(uint32_t, const Rect*, uint32_t, uint32_t, float, uint32_t) override {}
