@@ -89,30 +89,44 @@ std::vector<ShownBox> TakeMessageBoxes() {
     return boxes;
 }
 
+BoxesRecorded::BoxesRecorded() {
+    SetMessageBoxHandler(&RecordBox);
+    TakeMessageBoxes();
+}
+
+BoxesRecorded::~BoxesRecorded() { SetMessageBoxHandler(nullptr); }
+
+void SetStatesAwayFromTheirDefaults(gfx::Device* device) {
+    device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
+    device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
+}
+
+DeviceState SnapshotOf(gfx::Device* device) {
+    DeviceState state;
+    state.liveObjects = device->GetLiveObjectCount();
+    const gfx::RenderState ids[] = {gfx::D3DRS_FILLMODE, gfx::D3DRS_CULLMODE, gfx::D3DRS_ZENABLE,
+                                    gfx::D3DRS_ZWRITEENABLE};
+    for (int i = 0; i < 4; ++i) device->GetRenderState(ids[i], &state.renderStates[i]);
+    return state;
+}
+
 void HostileFileTest::SetUp() {
     GlTest::SetUp();
     if (!Ready()) return;
-    SetMessageBoxHandler(&RecordBox);
-    TakeMessageBoxes();
-    // States away from their defaults, so that a loader resetting them shows.
-    device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
-    device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
+    boxes_ = std::make_unique<BoxesRecorded>();
+    SetStatesAwayFromTheirDefaults(device);
     gfx::gl::MakeCurrent(device);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
 }
 
 void HostileFileTest::TearDown() {
-    SetMessageBoxHandler(nullptr);
+    boxes_.reset();
     GlTest::TearDown();
 }
 
 DeviceState HostileFileTest::Snapshot() {
-    DeviceState state;
-    state.liveObjects = device->GetLiveObjectCount();
+    DeviceState state = SnapshotOf(device);
     state.glErrors = gfx::gl::GetGlErrorCount(device);
-    const gfx::RenderState ids[] = {gfx::D3DRS_FILLMODE, gfx::D3DRS_CULLMODE, gfx::D3DRS_ZENABLE,
-                                    gfx::D3DRS_ZWRITEENABLE};
-    for (int i = 0; i < 4; ++i) device->GetRenderState(ids[i], &state.renderStates[i]);
     gfx::gl::MakeCurrent(device);
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &state.unpackAlignment);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &state.texture2d);

@@ -1,13 +1,15 @@
 // The hostile-file table's harness: the GL tests' window and device (with a
 // fresh folder per test), a scratch folder per row to make files, FIFOs,
 // links and sparse giants in, the loaders' stderr lines and message boxes
-// caught, and a snapshot of everything a refused file must leave as it was.
+// caught, and a snapshot of everything a refused file must leave as it was
+// (on a device without GL, its objects and render states).
 #pragma once
 
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,12 +76,29 @@ struct ShownBox {
 // Message boxes shown since the last call (recorded, never shown).
 std::vector<ShownBox> TakeMessageBoxes();
 
+// Records message boxes while it lives.
+class BoxesRecorded {
+public:
+    BoxesRecorded();
+    ~BoxesRecorded();
+    BoxesRecorded(const BoxesRecorded&) = delete;
+    BoxesRecorded& operator=(const BoxesRecorded&) = delete;
+};
+
+// Render states away from their defaults, so that a loader resetting them shows.
+void SetStatesAwayFromTheirDefaults(gfx::Device* device);
+// The device's live objects and render states (the GL fields stay 0).
+DeviceState SnapshotOf(gfx::Device* device);
+
 class HostileFileTest : public rrtest::GlTest {
 protected:
     HostileFileTest() : GlTest(64, 64, {&gfx::effect::MakeEffect, nullptr}) {}
     void SetUp() override;
     void TearDown() override;
     DeviceState Snapshot();
+
+private:
+    std::unique_ptr<BoxesRecorded> boxes_;
 };
 
 }  // namespace hostile

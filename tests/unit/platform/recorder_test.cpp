@@ -5,7 +5,6 @@
 #include "platform/gfx/core/device_front.h"
 #include "platform/gfx/recording/recorder.h"
 #include "scene/effect_setup.h"
-#include "support/device_refusals.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -83,16 +82,6 @@ TEST_F(RecorderTest, ChosenCallsFailAndCreationOutputsStayNull) {
     EXPECT_EQ(texture, nullptr);
     buffer->Release();
     device->Release();
-}
-
-// The same table runs on the OpenGL device (GL device tests).
-TEST_F(RecorderTest, RefusesWhatTheOpenGlDeviceRefusesAndSaysWhy) {
-    Device* device = recording::CreateDevice();
-    rrtest::CheckDeviceRefusals(device);
-    EXPECT_EQ(device->Release(), 0u);
-    Direct3D* d3d = recording::CreateDirect3D();
-    rrtest::CheckCreateDeviceRefusals(d3d);
-    d3d->Release();
 }
 
 // Lifetimes as device.h states them: what is bound is held, not referenced;
