@@ -94,7 +94,6 @@ struct Row {
     const char* message;  // expected in the row's message; null: the file loads
 };
 
-const std::string kFolderName = "folder.bmp";
 constexpr uint64_t kMiB = uint64_t(1) << 20;
 
 std::vector<Row> Rows() {
