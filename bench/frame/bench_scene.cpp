@@ -33,7 +33,8 @@ void PrintNote(void* context, const char* text) {
 bool StartBenchScene(Application& app, const char* benchName, bool show) {
     Start start{&app, benchName, show};
     app.CreateAppWindow(nullptr);
-    if (gfx::Failed(app.renderer.InitDevice(app.window, 800, 600, kHudFontHeight))) {
+    if (gfx::Failed(app.renderer.InitDevice(app.services.createDirect3D, app.window, 800, 600,
+                                            kHudFontHeight))) {
         std::fprintf(stderr, "%s: no device\n", benchName);
         return false;
     }

@@ -13,8 +13,8 @@
 #include "app/application.h"
 #include "bench_scene.h"
 #include "model/skinned_model.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/opengl/opengl.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 
 namespace {
@@ -71,10 +71,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_bench: no window system (is DISPLAY set?)\n");
         return 1;
     }
-    gfx::UseOpenGL();
-
     // The program's start-up, step by step.
     Application& app = GetApplication();
+    app.services.createDirect3D = gfx::devices::CreateOpenGl;
     if (!StartBenchScene(app, "frame_bench", true)) return 1;
     gfx::Device* device = app.renderer.device;
 

@@ -18,8 +18,8 @@
 #include "app/application.h"
 #include "bench_scene.h"
 #include "model/skinned_model.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/null/null_backend.h"
-#include "platform/gfx/opengl/opengl.h"
 #include "platform/window/scripted/scripted_window_backend.h"
 
 namespace {
@@ -44,10 +44,8 @@ void Reached(void* context, FramePart part) {
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(100, std::atoi(argv[1])) : 2000;
     ScriptedWindowBackend windows;
-    gfx::UseOpenGL();   // the effect and font libraries' factories
-    gfx::null::Install();  // ... and the null device under them
-
     Application& app = GetApplication();
+    app.services.createDirect3D = gfx::devices::CreateNull;
     if (!StartBenchScene(app, "frame_cpu_bench", false)) return 1;
     gfx::Device* device = app.renderer.device;
     for (int i = 0; i < 50; ++i) app.RenderFrame();

@@ -83,12 +83,12 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     services = appServices;
     settings.clipIndex = options.clip;
     settings.bindPoseWithoutClip = !options.model.empty();
-    capture.read = services.readBackBuffer;
     CreateAppWindow(instance);
 
     // A failed start releases what it made (the box buffers before the
     // device that made them), then says why; the window is never shown.
-    if (gfx::Failed(renderer.InitDevice(window, clientWidth, clientHeight, kHudFontHeight)))
+    if (gfx::Failed(renderer.InitDevice(services.createDirect3D, window, clientWidth, clientHeight,
+                                        kHudFontHeight)))
         return FailStartup(DeviceFailureFacts());
 
     // The environment, then the window shown, then the effect (without one
@@ -145,7 +145,7 @@ StartupFacts Application::DeviceFailureFacts() const {
         facts.failed = StartupStep::Direct3D;
     } else if (!renderer.device) {
         facts.failed = StartupStep::Device;
-        if (services.deviceFailureDetail) facts.deviceDetail = services.deviceFailureDetail();
+        facts.deviceDetail = renderer.direct3D->GetCreationFailure();
     } else {
         facts.failed = StartupStep::Font;
     }

@@ -39,10 +39,9 @@ struct AppServices {
     // while it was still starting: the model files still to load are then
     // skipped. Null: never.
     bool (*stopRequested)() = nullptr;
-    // Why the device layer made no device; null or empty: it cannot say.
-    std::string (*deviceFailureDetail)() = nullptr;
-    // The device layer's read-back of the back buffer (--screenshot).
-    BackBufferReader readBackBuffer = nullptr;
+    // The device layer the program runs on (the program: OpenGL; tests:
+    // the recording device).
+    gfx::Direct3DFactory createDirect3D = nullptr;
 };
 
 struct Application {

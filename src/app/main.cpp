@@ -19,8 +19,7 @@
 #include "app/report_routes.h"
 #include "app/startup_failure.h"
 #include "platform/files.h"
-#include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/opengl/opengl.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/window/sdl/program_folder.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 #include "platform/window/sdl/stop_signals.h"
@@ -30,10 +29,6 @@ namespace {
 int BadUsage(const std::string& problem) {
     std::fprintf(stderr, "%s: %s\n%s\n", kProgramName, problem.c_str(), UsageLine().c_str());
     return kExitBadUsage;
-}
-
-std::string OpenGlDeviceFailure() {
-    return gfx::gl::LastDeviceFailure();
 }
 
 }  // namespace
@@ -77,8 +72,6 @@ int main(int argc, char** argv) {
                      kProgramName, data.searched[size_t(data.chosen)].c_str(), working.c_str());
     }
     services.stopRequested = StopRequested;
-    services.deviceFailureDetail = OpenGlDeviceFailure;
-    services.readBackBuffer = gfx::gl::ReadBackBuffer;
-    gfx::UseOpenGL();
+    services.createDirect3D = gfx::devices::CreateOpenGl;
     return GetApplication().Run(nullptr, SW_SHOWDEFAULT, line.options, services);
 }

@@ -27,10 +27,11 @@ struct Renderer {
     int32_t viewportWidth = 0;
     int32_t viewportHeight = 0;
 
-    // Direct3D object, device (into window, width × height back buffer) and
-    // font, then InitSceneState. S_OK or E_FAIL; whatever was created before
-    // a failure stays in its field for ReleaseDevice.
-    gfx::HRESULT InitDevice(HWND window, int32_t width, int32_t height, int32_t fontHeightPixels);
+    // Direct3D object (made by createDirect3D), device (into window, width ×
+    // height back buffer) and font, then InitSceneState. S_OK or E_FAIL;
+    // whatever was created before a failure stays in its field for ReleaseDevice.
+    gfx::HRESULT InitDevice(gfx::Direct3DFactory createDirect3D, HWND window, int32_t width,
+                            int32_t height, int32_t fontHeightPixels);
     // Matrices, viewport, render and sampler states; once, from InitDevice.
     void InitSceneState();
     // view = the camera's view matrix; after every camera move or turn.

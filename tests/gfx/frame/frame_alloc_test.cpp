@@ -10,8 +10,8 @@
 #include "app/program_scene.h"
 #include "counting_allocator.h"
 #include "model/skinned_model.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/opengl/opengl.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 
 namespace {
@@ -26,12 +26,12 @@ void PumpMessages(Application& app) {
 
 TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
     if (!UseSdlWindowBackend()) GTEST_SKIP() << "no display";
-    gfx::UseOpenGL();
     alloctest::PrepareCounting();
 
     Application& app = GetApplication();
     app.CreateAppWindow(nullptr);
-    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(app.window, 800, 600, kHudFontHeight)));
+    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window,
+                                                       800, 600, kHudFontHeight)));
     // The program's scene with the Run clip, from the run folder.
     SceneDescription description = DescribeScene(ProgramOptions{}, RR_RUN_DIR);
     description.clipPaths = {"Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd"};

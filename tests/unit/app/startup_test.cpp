@@ -170,9 +170,8 @@ protected:
     }
 };
 
-std::string OpenGlFoundOld() {
-    return "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)";
-}
+const std::string kOpenGlFoundOld =
+    "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)";
 
 TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
     Recorder().failing.insert("CreateDevice");
@@ -183,9 +182,9 @@ TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
 
     App().Reset();
     backend = std::make_unique<ScriptedWindowBackend>();
-    services.deviceFailureDetail = OpenGlFoundOld;
+    Recorder().creationFailure = kOpenGlFoundOld;
     errors = RunExpectingFailure();
-    EXPECT_NE(errors.find(OpenGlFoundOld() + "; "), std::string::npos) << errors;
+    EXPECT_NE(errors.find(kOpenGlFoundOld + "; "), std::string::npos) << errors;
 }
 
 // Each way the cube map can fail names the file and the reason; a format

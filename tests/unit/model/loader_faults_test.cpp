@@ -100,7 +100,7 @@ class HostileFiles : public ModelTest, public ::testing::WithParamInterface<Host
 // reason and line, and every slot keeps its state.
 TEST_P(HostileFiles, AreRefusedWithTheirLineAndChangeNothing) {
     const HostileFile& file = GetParam();
-    Write("m", "texture");
+    Write("m", kTinyBmp);
     ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + kTriangle, "good.smd"));
     ASSERT_TRUE(LoadAnimationText("version 1\n" + kTwoNodes + kBindPose, "good_anim.smd"));
     Messages().clear();

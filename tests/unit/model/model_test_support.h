@@ -1,5 +1,7 @@
 // Shared helpers of the model tests: a scratch folder for SMD files written
-// by the test, the loaders' recorded notes and boxes, and a recording device.
+// by the test, the loaders' recorded notes and boxes, and a recording device
+// whose own log lines (a texture it cannot load) are left out of what the
+// loaders print.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "model/skinned_model.h"
+#include "platform/gfx/core/log.h"
 #include "platform/gfx/recording/recorder.h"
 #include "support/report_capture.h"
 
@@ -31,11 +34,19 @@ inline const std::string kNotSmd = "SMD \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd
 inline const std::string kWrongKind =
     "Reference \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
 
+// A 1 × 1 BMP, the smallest texture file every device reads: the 14-byte
+// file header, the 40-byte info header (24 bits a pixel), one grey pixel.
+inline const std::string kTinyBmp("BM:\0\0\0\0\0\0\0006\0\0\0"
+                                  "(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4\0\0\0"
+                                  "\23\13\0\0\23\13\0\0\0\0\0\0\0\0\0\0"
+                                  "\200\200\200\0", 58);
+
 class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Reported().Clear();
         context.report = Reported().Sink();
+        previousSink = gfx::SetLogSink([](const char*) {});
         gfx::recording::GetRecorder().Reset();
         device = gfx::recording::CreateDevice();
         char pattern[] = "/tmp/model_test_XXXXXX";
@@ -44,6 +55,7 @@ protected:
     void TearDown() override {
         model.reset();
         device->Release();
+        gfx::SetLogSink(previousSink);
         std::filesystem::remove_all(folder);
     }
 
@@ -68,6 +80,7 @@ protected:
     std::string folder;
     // Relative paths from the working folder; notes and boxes to Reported().
     LoadContext context;
+    gfx::LogSink previousSink = nullptr;
 };
 
 inline void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance = 1e-5f) {

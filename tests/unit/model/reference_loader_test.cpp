@@ -104,8 +104,8 @@ TEST_F(ModelTest, TwoTrianglesSectionsFillConsecutiveTrianglesEachBoundOnce) {
 }
 
 TEST_F(ModelTest, MaterialTableAppendsAtEveryChangeAndTheLastMatchWins) {
-    Write("A", "x");
-    Write("B", "x");
+    Write("A", kTinyBmp);
+    Write("B", kTinyBmp);
     std::string triangles = "triangles\n";
     for (const char* material : {"A", "A", "B", "B", "A"})
         triangles += std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
@@ -123,8 +123,8 @@ TEST_F(ModelTest, MaterialTableAppendsAtEveryChangeAndTheLastMatchWins) {
 }
 
 TEST_F(ModelTest, MissingTextureStopsTextureCreationButNotTheLoad) {
-    Write("a.bmp", "x");
-    Write("c.bmp", "x");
+    Write("a.bmp", kTinyBmp);
+    Write("c.bmp", kTinyBmp);
     std::string triangles = "triangles\n";
     for (const char* material : {"a.bmp", "b.bmp", "c.bmp"})
         triangles += std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/gfx/recording/recorder.h"
+#include "support/dds_files.h"
+#include "support/temp_folder.h"
 #include "scene/effect_setup.h"
 #include "support/report_capture.h"
 #include "support/temp_folder.h"
@@ -125,7 +127,7 @@ void ExpectMatrix(const std::vector<double>& actual, const Matrix4& expected) {
 TEST_F(EffectSetupTest, UploadsTheSevenParametersInOrder) {
     ASSERT_EQ(Create(), S_OK);
     CubeTexture* cube = nullptr;
-    std::ofstream("cube.dds") << "x";
+    folder.Write("cube.dds", rrtest::StandInCubeMap());
     ASSERT_EQ(device->CreateCubeTextureFromFile("cube.dds", &cube), S_OK);
     GetRecorder().calls.clear();
 

@@ -6,6 +6,7 @@
 
 #include "model/skin_vertex.h"
 #include "platform/gfx/recording/recorder.h"
+#include "support/dds_files.h"
 #include "support/temp_folder.h"
 #include "scene/environment_box.h"
 
@@ -20,7 +21,7 @@ class EnvironmentBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        folder.Write("Textures/Snow.dds", "stand-in");
+        folder.Write("Textures/Snow.dds", rrtest::StandInCubeMap());
         folder.Enter();
         device = recording::CreateDevice();
         GetRecorder().calls.clear();

@@ -11,6 +11,7 @@
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
 #include "scene/scene.h"
+#include "support/dds_files.h"
 #include "support/report_capture.h"
 #include "support/temp_folder.h"
 
@@ -50,9 +51,9 @@ protected:
     void Prepare() {
         GetRecorder().Reset();
         base.Write("fx/e.fx", "technique TShader {}");
-        base.Write("sky/cube.dds", "stand-in");
+        base.Write("sky/cube.dds", rrtest::StandInCubeMap());
         base.Write("m/ref.smd", kReference);
-        base.Write("m/skin.bmp", "x");
+        base.Write("m/skin.bmp", rrtest::StandInTexture());
         base.Write("m/a.smd", kClip);
         device = recording::CreateDevice();
         description.baseFolder = base.Path().string();
@@ -165,7 +166,7 @@ TEST_F(SceneTest, EachFailureEndsTheBuildWhereItHappensAndKeepsWhatWasMadeForRel
 TEST_F(SceneTest, AbsoluteReferenceIsReadFromItsOwnFolder) {
     std::string deep = std::string(90, 'a') + "/" + std::string(90, 'b');
     base.Write(deep + "/ref.smd", kReference);
-    base.Write(deep + "/skin.bmp", "x");
+    base.Write(deep + "/skin.bmp", rrtest::StandInTexture());
     description.referencePath = (base.Path() / deep / "REF.SMD").string();  // any letter case
     description.clipPaths.clear();
     Hooks hooks{nullptr};

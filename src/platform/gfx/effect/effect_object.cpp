@@ -1,14 +1,11 @@
-// The effect object of the OpenGL device.
+// The effect object, the same on every device: it draws through the device's
+// services (core/device_services.h).
 //
 // Parameters are resolved by name once, when the effect is built, and kept in
-// a CPU copy of their uniform block with a dirty mark each; BeginPass makes
-// the pass's program current and uploads what changed since the last upload.
-// Textures go to the units the compiler gave them, in declaration order; the
-// device's sampler objects on those units carry the filter states.
-
-#include <epoxy/gl.h>
-
-#include <cstdio>
+// a processor copy of their uniform block with a dirty mark each; BeginPass
+// makes the pass's program current and uploads what changed since the last
+// upload. Textures go to the units the compiler gave them, in declaration
+// order; the device's sampler objects on those units carry the filter states.
 #include <cstring>
 #include <memory>
 #include <string>
@@ -21,8 +18,6 @@
 #include "platform/gfx/core/text_buffer.h"
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/effect/effect_compiler.h"
-#include "platform/gfx/gl/gl_services.h"
-#include "platform/gfx/null/null_backend.h"
 
 namespace gfx::effect {
 
@@ -30,7 +25,7 @@ namespace {
 
 struct Technique {
     std::string name;
-    std::vector<GLuint> programs;  // one per pass
+    std::vector<uint32_t> programs;  // one per pass
     std::vector<std::vector<RenderStateAssignment>> renderStates;  // one list per pass
 };
 
@@ -39,7 +34,7 @@ struct Technique {
 constexpr uint32_t kDoNotSaveState = 1;
 
 struct Block {
-    GLuint buffer = 0;
+    uint32_t buffer = 0;
     std::vector<uint8_t> data;
 };
 
@@ -57,43 +52,46 @@ struct Parameter {
     Ref<BaseTexture> texture;  // a reference, as the effect holds what is set on it
 };
 
-GLenum TargetOf(TextureDim dim) {
-    switch (dim) {
-        case TextureDim::Tex2D: return GL_TEXTURE_2D;
-        case TextureDim::Tex3D: return GL_TEXTURE_3D;
-        case TextureDim::Cube: return GL_TEXTURE_CUBE_MAP;
-        default: return 0;
-    }
+// Whether texture, made by device, can be sampled where the effect declares dim.
+template <typename Kind>
+bool MadeBy(BaseTexture* texture, const DeviceFront& device) {
+    auto* child = dynamic_cast<DeviceChild<Kind>*>(texture);
+    return child && &child->Owner() == &device;
 }
 
-// One program from the pass's GLSL. On failure the GL's log, prefixed with
-// the pass it belongs to.
-GLuint LinkPass(const PassProgram& pass, const std::string& techniqueName,
-                const std::string& path, std::string* error) {
+bool Samples(BaseTexture* texture, TextureDim dim, const DeviceFront& device) {
+    return (dim == TextureDim::Tex2D && MadeBy<Texture>(texture, device)) ||
+           (dim == TextureDim::Cube && MadeBy<CubeTexture>(texture, device));
+}
+
+// One program from the pass's GLSL. On failure the device's log, prefixed
+// with the pass it belongs to.
+uint32_t LinkPass(DeviceServices& services, const PassProgram& pass,
+                  const std::string& techniqueName, const std::string& path, std::string* error) {
     std::string log;
-    GLuint program = gl::BuildProgram(pass.vertexGlsl.c_str(), pass.pixelGlsl.c_str(), &log);
+    uint32_t program = services.BuildProgram(pass.vertexGlsl.c_str(), pass.pixelGlsl.c_str(), &log);
     if (!program) {
         *error = path + "(" + std::to_string(pass.line) + "): error: pass '" + pass.name +
-                 "' of technique '" + techniqueName + "': GL did not accept the " + log + "\n";
+                 "' of technique '" + techniqueName + "': the device did not accept the " + log +
+                 "\n";
     }
     return program;
 }
 
-// On a null device (gl_ false) every step but the GL calls is taken: the
-// parameters' CPU copies, their dirty marks, the passes' render states.
-class GlEffect final : public DeviceChild<Effect> {
+class EffectObject final : public DeviceChild<Effect> {
 public:
-    GlEffect(DeviceFront& device, bool gl) : DeviceChild<Effect>(device), gl_(gl) {}
+    explicit EffectObject(DeviceFront& device)
+        : DeviceChild<Effect>(device), services_(device.Services()) {}
 
-    // Creates the GL objects; false with error when GL refuses a program.
+    // Creates the device's objects; false with error when it refuses a program.
     bool Build(const CompiledEffect& compiled, const std::string& path, std::string* error) {
         for (const TechniqueProgram& source : compiled.techniques) {
             Technique technique;
             technique.name = source.name;
             for (const PassProgram& pass : source.passes) {
-                GLuint program = gl_ ? LinkPass(pass, source.name, path, error) : 1;
+                uint32_t program = LinkPass(services_, pass, source.name, path, error);
                 if (!program) {
-                    for (GLuint made : technique.programs) glDeleteProgram(made);
+                    for (uint32_t made : technique.programs) services_.DeleteProgram(made);
                     return false;
                 }
                 technique.programs.push_back(program);
@@ -104,9 +102,7 @@ public:
         for (const BlockInfo& info : compiled.blocks) {
             Block block;
             block.data.assign(info.size, 0);
-            if (gl_) glCreateBuffers(1, &block.buffer);
-            if (gl_) glNamedBufferData(block.buffer, static_cast<GLsizeiptr>(block.data.size()),
-                              block.data.data(), GL_DYNAMIC_DRAW);
+            block.buffer = services_.CreateUniformBuffer(block.data.data(), block.data.size());
             blocks_.push_back(std::move(block));
         }
         for (const ParameterInfo& info : compiled.parameters) {
@@ -155,15 +151,14 @@ public:
             !DeviceAlive()) {
             return D3DERR_INVALIDCALL;
         }
-        gl::FlushPendingDraws(&Owner());
-        gl::MakeCurrent(&Owner());
+        services_.FlushPendingDraws();
         // The pass's render states go through the device, so its cache stays true.
         for (const RenderStateAssignment& assignment : CurrentTechnique().renderStates[pass]) {
             Owner().SetRenderState(static_cast<RenderState>(assignment.state), assignment.value);
         }
-        if (gl_) gl::UseProgram(&Owner(), CurrentTechnique().programs[pass]);
-        for (size_t i = 0; gl_ && i < blocks_.size(); ++i) {
-            glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(i), blocks_[i].buffer);
+        services_.UseProgram(CurrentTechnique().programs[pass]);
+        for (size_t i = 0; i < blocks_.size(); ++i) {
+            services_.BindUniformBuffer(static_cast<uint32_t>(i), blocks_[i].buffer);
         }
         for (Parameter& parameter : parameters_) Upload(parameter);
         activePass_ = static_cast<int>(pass);
@@ -173,7 +168,7 @@ public:
     HRESULT EndPass() override {
         if (activePass_ < 0) return D3DERR_INVALIDCALL;
         // Merged draws still waiting use the current program: they go now.
-        gl::FlushPendingDraws(&Owner());
+        services_.FlushPendingDraws();
         activePass_ = -1;
         return S_OK;
     }
@@ -227,25 +222,23 @@ public:
         if (!parameter) return D3DERR_INVALIDCALL;
         // A texture of another kind than the effect declares would sample as
         // black: refused instead.
-        if (texture && !Samples(texture, parameter->info.dim)) return D3DERR_INVALIDCALL;
+        if (texture && !Samples(texture, parameter->info.dim, Owner())) return D3DERR_INVALIDCALL;
         parameter->texture = Ref<BaseTexture>::Share(texture);
         parameter->dirty = true;
         if (activePass_ >= 0) {
-            gl::FlushPendingDraws(&Owner());
+            services_.FlushPendingDraws();
             Upload(*parameter);
         }
         return S_OK;
     }
 
 private:
-    ~GlEffect() override {
-        if (!gl_) return;
-        gl::MakeCurrent(&Owner());
-        gl::FlushPendingDraws(&Owner());
+    ~EffectObject() override {
+        services_.FlushPendingDraws();
         for (const Technique& technique : techniques_) {
-            for (GLuint program : technique.programs) glDeleteProgram(program);
+            for (uint32_t program : technique.programs) services_.DeleteProgram(program);
         }
-        for (const Block& block : blocks_) glDeleteBuffers(1, &block.buffer);
+        for (const Block& block : blocks_) services_.DeleteUniformBuffer(block.buffer);
     }
 
     const Technique& CurrentTechnique() const {
@@ -295,31 +288,17 @@ private:
             parameter->dirty = true;
             if (activePass_ >= 0) {
                 // A change inside a pass applies to the draws that follow it.
-                gl::FlushPendingDraws(&Owner());
+                services_.FlushPendingDraws();
                 Upload(*parameter);
             }
         }
         return S_OK;
     }
 
-    // Whether the effect can sample this texture where it declares dim.
-    bool Samples(BaseTexture* texture, TextureDim dim) const {
-        if (!gl_) {
-            return (dim == TextureDim::Tex2D && texture->GetType() == ResourceType::Texture) ||
-                   (dim == TextureDim::Cube && texture->GetType() == ResourceType::CubeTexture);
-        }
-        return gl::GetTextureName(texture) != 0 && gl::GetTextureTarget(texture) == TargetOf(dim);
-    }
-
     void Upload(Parameter& parameter) {
-        if (!gl_) {
-            parameter.dirty = false;
-            return;
-        }
         if (parameter.info.kind == ValueKind::Texture) {
-            // Bound at every pass: other GL users (text drawing) share the units.
-            GLuint name = parameter.texture ? gl::GetTextureName(parameter.texture.get()) : 0;
-            glBindTextureUnit(parameter.info.unit, name);
+            // Bound at every pass: other users of the device (text) share the units.
+            services_.BindTexture(parameter.info.unit, parameter.texture.get());
             parameter.dirty = false;
             return;
         }
@@ -327,8 +306,8 @@ private:
         const Block& block = blocks_[parameter.info.block];
         const BlockMember& layout = parameter.info.layout;
         if (static_cast<size_t>(layout.offset) + layout.size <= block.data.size()) {
-            glNamedBufferSubData(block.buffer, layout.offset, layout.size,
-                                 block.data.data() + layout.offset);
+            services_.WriteUniformBuffer(block.buffer, layout.offset, layout.size,
+                                         block.data.data() + layout.offset);
         }
         parameter.dirty = false;
     }
@@ -341,7 +320,7 @@ private:
     int current_ = -1;
     bool begun_ = false;
     int activePass_ = -1;
-    bool gl_;
+    DeviceServices& services_;
 };
 
 void HandBack(Buffer** errors, const std::string& text) {
@@ -350,17 +329,8 @@ void HandBack(Buffer** errors, const std::string& text) {
 
 }  // namespace
 
-HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*/,
-                             Effect** effect, Buffer** errors) {
-    if (errors) *errors = nullptr;
-    if (!effect) return D3DERR_INVALIDCALL;
-    *effect = nullptr;
-    auto* front = dynamic_cast<DeviceFront*>(device);
-    const bool gl = gl::IsGlDevice(device);
-    if (!front || (!gl && !null::IsNullDevice(device))) {
-        HandBack(errors, "error: effects need a device of the OpenGL backend\n");
-        return D3DERR_INVALIDCALL;
-    }
+HRESULT MakeEffect(DeviceFront& device, const char* path, uint32_t /*flags*/, Effect** effect,
+                   Buffer** errors) {
     if (!path) {
         HandBack(errors, "error: no effect file named\n");
         return D3DERR_INVALIDCALL;
@@ -377,9 +347,7 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
         HandBack(errors, error);
         return E_FAIL;
     }
-    gl::MakeCurrent(device);
-    gl::FlushPendingDraws(device);
-    auto* made = new GlEffect(*front, gl);
+    auto* made = new EffectObject(device);
     if (!made->Build(compiled, path, &error)) {
         made->Release();
         HandBack(errors, error);
@@ -388,11 +356,6 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
     HandBack(errors, compiled.warnings);
     *effect = made;
     return S_OK;
-}
-
-void Install() {
-    gl::SetEffectFactory(&CreateEffectFromFile);
-    null::SetEffectFactory(&CreateEffectFromFile);
 }
 
 }  // namespace gfx::effect
