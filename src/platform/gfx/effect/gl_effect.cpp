@@ -19,8 +19,11 @@
 #include "platform/files.h"
 #include "platform/gfx/core/device_child.h"
 #include "platform/gfx/core/text_buffer.h"
+#include "platform/gfx/effect/compile_child.h"
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/effect/effect_compiler.h"
+#include "platform/gfx/effect/glsl_failure.h"
+#include "platform/gfx/effect/state_names.h"
 #include "platform/gfx/gl/gl_services.h"
 #include "platform/gfx/null/null_backend.h"
 
@@ -69,13 +72,10 @@ GLenum TargetOf(TextureDim dim) {
 // One program from the pass's GLSL. On failure the GL's log, prefixed with
 // the pass it belongs to.
 GLuint LinkPass(const PassProgram& pass, const std::string& techniqueName,
-                const std::string& path, std::string* error) {
+                const std::string& path, const std::string& text, std::string* error) {
     std::string log;
     GLuint program = gl::BuildProgram(pass.vertexGlsl.c_str(), pass.pixelGlsl.c_str(), &log);
-    if (!program) {
-        *error = path + "(" + std::to_string(pass.line) + "): error: pass '" + pass.name +
-                 "' of technique '" + techniqueName + "': GL did not accept the " + log + "\n";
-    }
+    if (!program) *error = DescribeGlFailure(log, path, text, pass, techniqueName);
     return program;
 }
 
@@ -86,12 +86,13 @@ public:
     GlEffect(DeviceFront& device, bool gl) : DeviceChild<Effect>(device), gl_(gl) {}
 
     // Creates the GL objects; false with error when GL refuses a program.
-    bool Build(const CompiledEffect& compiled, const std::string& path, std::string* error) {
+    bool Build(const CompiledEffect& compiled, const std::string& path, const std::string& text,
+               std::string* error) {
         for (const TechniqueProgram& source : compiled.techniques) {
             Technique technique;
             technique.name = source.name;
             for (const PassProgram& pass : source.passes) {
-                GLuint program = gl_ ? LinkPass(pass, source.name, path, error) : 1;
+                GLuint program = gl_ ? LinkPass(pass, source.name, path, text, error) : 1;
                 if (!program) {
                     for (GLuint made : technique.programs) glDeleteProgram(made);
                     return false;
@@ -111,7 +112,8 @@ public:
         }
         for (const ParameterInfo& info : compiled.parameters) {
             names_[info.name] = parameters_.size();
-            parameters_.push_back({info, false, nullptr});
+            parameters_.push_back({info, !info.defaults.empty(), nullptr});
+            WriteDefaults(info);
         }
         current_ = techniques_.empty() ? -1 : 0;
         return true;
@@ -161,6 +163,7 @@ public:
         for (const RenderStateAssignment& assignment : CurrentTechnique().renderStates[pass]) {
             Owner().SetRenderState(static_cast<RenderState>(assignment.state), assignment.value);
         }
+        SetSamplerStates();
         if (gl_) gl::UseProgram(&Owner(), CurrentTechnique().programs[pass]);
         for (size_t i = 0; gl_ && i < blocks_.size(); ++i) {
             glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(i), blocks_[i].buffer);
@@ -248,6 +251,42 @@ private:
         for (const Block& block : blocks_) glDeleteBuffers(1, &block.buffer);
     }
 
+    // The initial values the file gives, in the block's CPU copy.
+    void WriteDefaults(const ParameterInfo& info) {
+        if (info.defaults.empty() || info.block >= blocks_.size()) return;
+        std::vector<uint8_t>& data = blocks_[info.block].data;
+        const BlockMember& layout = info.layout;
+        for (uint32_t r = 0, i = 0; r < layout.rows; ++r) {
+            for (uint32_t c = 0; c < layout.columns && i < info.defaults.size(); ++c, ++i) {
+                uint32_t offset = info.kind != ValueKind::Matrix ? 4 * c
+                                  : layout.rowsContiguous        ? r * layout.matrixStride + 4 * c
+                                                                 : c * layout.matrixStride + 4 * r;
+                size_t at = static_cast<size_t>(layout.offset) + offset;
+                if (offset + sizeof(float) <= layout.size && at + sizeof(float) <= data.size())
+                    std::memcpy(&data[at], &info.defaults[i], sizeof(float));
+            }
+        }
+    }
+
+    // A sampler_state block's states, on its texture's units, through the
+    // device (whose cache and checks they pass like any other).
+    void SetSamplerStates() {
+        for (const Parameter& parameter : parameters_) {
+            const ParameterInfo& info = parameter.info;
+            if (info.samplerStates.empty() || info.unit == kUnsampled) continue;
+            for (const RenderStateAssignment& state : info.samplerStates) {
+                if (state.state == kSamplerAddressU || state.state == kSamplerAddressV ||
+                    state.state == kSamplerAddressW)
+                    continue;  // the device keeps no addressing state: its samplers wrap
+                Owner().SetSamplerState(info.unit, static_cast<SamplerState>(state.state),
+                                        state.value);
+                for (uint32_t unit : info.sharedUnits)
+                    Owner().SetSamplerState(unit, static_cast<SamplerState>(state.state),
+                                            state.value);
+            }
+        }
+    }
+
     const Technique& CurrentTechnique() const {
         return techniques_[static_cast<size_t>(current_)];
     }
@@ -319,7 +358,8 @@ private:
         if (parameter.info.kind == ValueKind::Texture) {
             // Bound at every pass: other GL users (text drawing) share the units.
             GLuint name = parameter.texture ? gl::GetTextureName(parameter.texture.get()) : 0;
-            glBindTextureUnit(parameter.info.unit, name);
+            if (parameter.info.unit != kUnsampled) glBindTextureUnit(parameter.info.unit, name);
+            for (uint32_t unit : parameter.info.sharedUnits) glBindTextureUnit(unit, name);
             parameter.dirty = false;
             return;
         }
@@ -372,15 +412,17 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
         return E_FAIL;
     }
     std::string text(bytes.begin(), bytes.end());
+    // Compiled in the compiler process: no effect, however broken, can take
+    // the program down.
     CompiledEffect compiled;
-    if (!CompileEffect(text, path, &compiled, &error)) {
+    if (!CompileEffectIsolated(text, path, &compiled, &error)) {
         HandBack(errors, error);
         return E_FAIL;
     }
     gl::MakeCurrent(device);
     gl::FlushPendingDraws(device);
     auto* made = new GlEffect(*front, gl);
-    if (!made->Build(compiled, path, &error)) {
+    if (!made->Build(compiled, path, text, &error)) {
         made->Release();
         HandBack(errors, error);
         return E_FAIL;
