@@ -101,6 +101,15 @@ std::string Reason(int status, const rusage& usage, const std::string& errors, b
         if (code == kExitOutOfMemory || errors.find("rss limit") != std::string::npos)
             return "the effect compiler ran out of memory (" +
                    std::to_string(kAddressSpaceBytes >> 20) + " MB)";
+        if (code == kExitCpuTime)
+            return "the effect compiler ran out of time (" + std::to_string(kCpuSeconds) +
+                   " s of processor time)";
+        if (code == kExitExpansionTime)
+            return "the effect's macros expand too far: expanding them took the compiler's " +
+                   std::to_string(kCpuSeconds) + " s of processor time";
+        if (code == kExitExpansionMemory)
+            return "the effect's macros expand too far: expanding them took all the compiler's "
+                   "memory (" + std::to_string(kAddressSpaceBytes >> 20) + " MB)";
         if (code == kExitStackOverflow)
             return "the effect compiler ran out of stack: something in this file is nested too "
                    "deeply";

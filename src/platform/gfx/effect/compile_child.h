@@ -31,6 +31,9 @@ constexpr int kWallSeconds = 20;
 constexpr int kExitOutOfMemory = 3;
 constexpr int kExitStackOverflow = 4;
 constexpr int kExitBadRequest = 5;
+constexpr int kExitCpuTime = 6;
+constexpr int kExitExpansionTime = 7;
+constexpr int kExitExpansionMemory = 8;
 
 // Where the compiler program is: beside this program (the build's run
 // folder), in ../libexec/reflect-refract/ from it (installed), else in the

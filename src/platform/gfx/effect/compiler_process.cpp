@@ -14,6 +14,7 @@
 #include "platform/gfx/effect/compile_child.h"
 #include "platform/gfx/effect/effect_codec.h"
 #include "platform/gfx/effect/effect_compiler.h"
+#include "platform/gfx/effect/hlsl_compiler.h"
 
 namespace gfx::effect {
 
@@ -53,11 +54,6 @@ void OnFault(int signal, siginfo_t* info, void*) {
     raise(signal);
 }
 
-void OnNoMemory() {
-    Say("rr-effect-compiler: out of memory\n");
-    _exit(kExitOutOfMemory);
-}
-
 void SetLimits() {
     rlimit core = {0, 0};
     setrlimit(RLIMIT_CORE, &core);
@@ -73,12 +69,43 @@ void SetLimits() {
 #endif
 }
 
-bool InstallFaultHandler() {
-    static char alternate[64 * 1024];
+// The stack the fault handler runs on: the compile's own is used up when
+// it overflows. Alternate stacks are per thread; the compile thread sets it.
+char alternateStack[64 * 1024];
+
+bool UseAlternateStack() {
     stack_t stack = {};
-    stack.ss_sp = alternate;
-    stack.ss_size = sizeof alternate;
-    if (sigaltstack(&stack, nullptr) != 0) return false;
+    stack.ss_sp = alternateStack;
+    stack.ss_size = sizeof alternateStack;
+    return sigaltstack(&stack, nullptr) == 0;
+}
+
+// What the process is doing, for the handlers of its limits.
+enum class Phase { Reading, Expanding, Compiling };
+volatile sig_atomic_t phase = static_cast<int>(Phase::Reading);
+
+bool Expanding() { return phase == static_cast<int>(Phase::Expanding); }
+
+void OnCpuLimit(int) {
+    if (Expanding()) {
+        Say("rr-effect-compiler: expanding the macros took the whole processor time\n");
+        _exit(kExitExpansionTime);
+    }
+    Say("rr-effect-compiler: out of processor time\n");
+    _exit(kExitCpuTime);
+}
+
+void OnNoMemory() {
+    Say("rr-effect-compiler: out of memory\n");
+    _exit(Expanding() ? kExitExpansionMemory : kExitOutOfMemory);
+}
+
+bool InstallFaultHandler() {
+    struct sigaction cpu = {};
+    cpu.sa_handler = OnCpuLimit;
+    cpu.sa_flags = SA_ONSTACK;
+    sigemptyset(&cpu.sa_mask);
+    if (sigaction(SIGXCPU, &cpu, nullptr) != 0) return false;
     struct sigaction action = {};
     action.sa_sigaction = OnFault;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
@@ -116,8 +143,21 @@ struct Job {
 
 void* Compile(void* argument) {
     auto* job = static_cast<Job*>(argument);
-    job->result.compiled = CompileEffectSource(job->request->source, job->request->path,
-                                               &job->result.effect, &job->result.log);
+    if (!UseAlternateStack()) return nullptr;
+    const CompileRequest& request = *job->request;
+    // The macros are expanded once on their own first, so that running out
+    // of time or memory there is reported as what it is.
+    phase = static_cast<int>(Phase::Expanding);
+    std::string expanded;
+    bool bounded = PreprocessHlsl(request.source.hlsl, request.path, &expanded, &job->result.log,
+                                  request.source.columnShifts);
+    expanded.clear();
+    expanded.shrink_to_fit();
+    phase = static_cast<int>(Phase::Compiling);
+    if (!bounded) return nullptr;
+    job->result.log.clear();
+    job->result.compiled = CompileEffectSource(request.source, request.path, &job->result.effect,
+                                               &job->result.log, /*expandFirst=*/false);
     return nullptr;
 }
 
@@ -147,7 +187,7 @@ bool RunOnGuardedStack(Job* job) {
 int CompilerProcessMain() {
     SetLimits();
     std::set_new_handler(OnNoMemory);
-    if (!InstallFaultHandler()) return kExitBadRequest;
+    if (!InstallFaultHandler() || !UseAlternateStack()) return kExitBadRequest;
     std::string bytes;
     CompileRequest request;
     if (!ReadAll(0, &bytes) || !DecodeRequest(bytes, &request)) {

@@ -161,6 +161,8 @@ private:
             Advance();
             if (current_.kind != TokenKind::Identifier) return true;  // glslang says what is wrong
             source_->textures.push_back({std::string(current_.text), type->dim, current_.line});
+            Advance();
+            SkipSemanticsAndAnnotations();  // an annotation holds ';' of its own
             while (!AtEnd() && !IsPunct(';')) Advance();
             if (AtEnd()) return Fail(first, "texture '" + source_->textures.back().name +
                                                 "' is not ended with ';'");

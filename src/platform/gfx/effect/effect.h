@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/gfx/core/device.h"
+#include "platform/gfx/effect/effect_compiler.h"
 
 namespace gfx::effect {
 
@@ -19,5 +20,10 @@ void Install();
 // there are none.
 HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t flags, Effect** effect,
                              Buffer** errors);
+
+// What an effect this library made holds: its techniques with their passes
+// (no GLSL) and its parameters, for CheckTechnique (technique_check.h).
+// false for an effect of another kind.
+bool DescribeEffect(Effect* effect, CompiledEffect* description);
 
 }  // namespace gfx::effect

@@ -311,8 +311,9 @@ private:
 }  // namespace
 
 bool CompileEffectSource(const EffectSource& source, const std::string& path,
-                         CompiledEffect* out, std::string* log) {
+                         CompiledEffect* out, std::string* log, bool expandFirst) {
     log->clear();
+    if (!expandFirst) return Builder(source, path).Run(out, log);
     // The expansion is checked once on its own: its size is bounded before
     // any entry point is parsed. The entry points are then compiled from the
     // text as written (glslang expands it again, cheaply), so messages keep

@@ -76,8 +76,10 @@ bool CompileEffect(const std::string& text, const std::string& path, CompiledEff
                    std::string* log);
 
 // The HLSL → GLSL steps alone (glslang, SPIRV-Cross, reflection), on a
-// source ReadEffectSource made: what the compiler process runs.
+// source ReadEffectSource made: what the compiler process runs. With
+// expandFirst the macros' expansion is bounded first (PreprocessHlsl); the
+// compiler process does that step itself.
 bool CompileEffectSource(const EffectSource& source, const std::string& path,
-                         CompiledEffect* out, std::string* log);
+                         CompiledEffect* out, std::string* log, bool expandFirst = true);
 
 }  // namespace gfx::effect

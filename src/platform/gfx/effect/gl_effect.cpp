@@ -119,6 +119,19 @@ public:
         return true;
     }
 
+    // Techniques with their pass names, and the parameters.
+    void Describe(CompiledEffect* description) const {
+        description->techniques.clear();
+        for (const Technique& technique : techniques_) {
+            TechniqueProgram program;
+            program.name = technique.name;
+            program.passes.resize(technique.programs.size());
+            description->techniques.push_back(std::move(program));
+        }
+        description->parameters.clear();
+        for (const Parameter& parameter : parameters_) description->parameters.push_back(parameter.info);
+    }
+
     EffectHandle GetTechniqueByName(const char* name) override {
         int index = FindTechnique(name);
         return index < 0 ? nullptr : techniques_[static_cast<size_t>(index)].name.c_str();
@@ -430,6 +443,13 @@ HRESULT CreateEffectFromFile(Device* device, const char* path, uint32_t /*flags*
     HandBack(errors, compiled.warnings);
     *effect = made;
     return S_OK;
+}
+
+bool DescribeEffect(Effect* effect, CompiledEffect* description) {
+    auto* ours = dynamic_cast<GlEffect*>(effect);
+    if (!ours) return false;
+    ours->Describe(description);
+    return true;
 }
 
 void Install() {
