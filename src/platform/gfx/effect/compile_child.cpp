@@ -61,12 +61,12 @@ private:
 std::vector<std::string> ChildEnvironment() {
     std::vector<std::string> variables;
     for (char** entry = environ; entry && *entry; ++entry) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(RR_ADDRESS_SANITIZER)
         if (std::strncmp(*entry, "ASAN_OPTIONS=", 13) == 0) continue;
 #endif
         variables.emplace_back(*entry);
     }
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(RR_ADDRESS_SANITIZER)
     const char* options = getenv("ASAN_OPTIONS");
     std::string asan = std::string("ASAN_OPTIONS=") + (options ? options : "");
     if (options && *options) asan += ":";

@@ -19,6 +19,16 @@
 
 #include "platform/gfx/effect/effect_codec.h"
 
+// AddressSanitizer reserves terabytes of address space: a process built with
+// it cannot run under an address-space limit (GCC and clang say so differently).
+#if defined(__SANITIZE_ADDRESS__)
+#define RR_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RR_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace gfx::effect {
 
 constexpr int kCpuSeconds = 2;

@@ -61,7 +61,7 @@ void SetLimits() {
     // later is SIGKILL for one that ignores it.
     rlimit cpu = {kCpuSeconds, kCpuSeconds + 1};
     setrlimit(RLIMIT_CPU, &cpu);
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(RR_ADDRESS_SANITIZER)
     // AddressSanitizer reserves terabytes of address space for its shadow;
     // under it the program asks for an RSS limit in the environment instead.
     rlimit space = {kAddressSpaceBytes, kAddressSpaceBytes};
