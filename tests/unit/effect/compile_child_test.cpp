@@ -147,6 +147,54 @@ INSTANTIATE_TEST_SUITE_P(
                    "ran out of time"}),
     [](const testing::TestParamInfo<BadProcess>& info) { return std::string(info.param.name); });
 
+// #include: relative names read from the effect's folder (nested ones from
+// the including file's), nothing outside it, not without end.
+struct Include {
+    const char* name;
+    const char* line;      // the effect's first line
+    const char* message;   // empty: the effect compiles
+};
+
+class IncludeTest : public testing::TestWithParam<Include> {};
+
+TEST_P(IncludeTest, ReadsTheEffectsFolderOnly) {
+    const std::string folder = testing::TempDir() + "/include_" + GetParam().name;
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "/sub'").c_str()), 0);
+    auto write = [&](const std::string& name, const std::string& text) {
+        std::ofstream(folder + "/" + name) << text;
+    };
+    write("sub/tint.fxh", "#include \"colour.fxh\"\nfloat4 Tint() { return Colour(); }\n");
+    write("sub/colour.fxh", "float4 Colour() { return float4(1, 0, 1, 1); }\n");
+    write("sub/broken.fxh", "float4 Tint() { return notDeclared; }\n");
+    write("loop.fxh", "#include \"loop.fxh\"\n");
+    write("outside.fxh", "float4 Tint() { return 1; }\n");
+    const std::string text = std::string(GetParam().line) +
+                             "\nfloat4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
+                             "float4 PS() : COLOR0 { return Tint(); }\n" + kSmallTechnique;
+    CompiledEffect effect;
+    std::string log;
+    bool compiled = CompileEffectIsolated(text, folder + "/e.fx", &effect, &log);
+    if (std::string(GetParam().message).empty()) {
+        EXPECT_TRUE(compiled) << log;
+    } else {
+        EXPECT_FALSE(compiled);
+        EXPECT_NE(log.find(GetParam().message), std::string::npos) << log;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, IncludeTest,
+    testing::Values(
+        Include{"NestedFromTheIncludersFolder", "#include \"sub/tint.fxh\"", ""},
+        Include{"MessageNamesTheIncludedFile", "#include \"sub/broken.fxh\"",
+                "/sub/broken.fxh(1): error: 'notDeclared' : unknown variable"},
+        Include{"Parent", "#include \"sub/../outside.fxh\"", "'..' would leave the effect's folder"},
+        Include{"Absolute", "#include \"/etc/hostname\"", "only names relative to the effect's folder"},
+        Include{"System", "#include <outside.fxh>", "write #include \"name\""},
+        Include{"Missing", "#include \"none.fxh\"", "e.fx(1,1): error: '#include' : #include \"none.fxh\": cannot read"},
+        Include{"WithoutEnd", "#include \"loop.fxh\"", "#include files nested deeper than 8"}),
+    [](const testing::TestParamInfo<Include>& info) { return std::string(info.param.name); });
+
 TEST(CompileChildTest, AMissingProgramIsSaidNotHung) {
     CompileRequest request;
     CompileResult result;

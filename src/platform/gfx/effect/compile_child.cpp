@@ -137,7 +137,7 @@ std::string CompilerProgramPath() {
 }
 
 bool RunCompilerProcess(const std::string& program, const CompileRequest& request,
-                        CompileResult* result, std::string* failure) {
+                        CompileResult* result, std::string* failure, int wallSeconds) {
     const std::string input = EncodeRequest(request);
     int sockets[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
@@ -188,7 +188,7 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
 
     // Feed the request and read both outputs at once, until both outputs
     // end or the deadline passes.
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(kWallSeconds);
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(wallSeconds);
     std::string answer, errors;
     size_t sent = 0;
     bool outOpen = true, errOpen = true, tooLong = false, timedOut = false;

@@ -54,8 +54,10 @@ std::string CompilerProgramPath();
 // *result when it answered (compiled, or not with the compiler's messages);
 // false with *failure, one sentence, when it could not start, crashed,
 // ran out of time or memory, or answered nonsense.
+// wallSeconds: how long to wait before the process is killed.
 bool RunCompilerProcess(const std::string& program, const CompileRequest& request,
-                        CompileResult* result, std::string* failure);
+                        CompileResult* result, std::string* failure,
+                        int wallSeconds = kWallSeconds);
 
 // CompileEffect (effect_compiler.h) with the HLSL → GLSL steps in the
 // compiler program. A failure of the process becomes one message naming the

@@ -6,6 +6,9 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
+#include <map>
+#include <utility>
 #include <mutex>
 #include <sstream>
 #include <string_view>
@@ -124,6 +127,12 @@ std::string TranslateLine(const std::string& raw, const LogContext& context) {
             if (column > 0) column = OriginalColumn(context.shifts, line, column);
             return Location(path, line, column) + ": " + severity + ": " + rest;
         }
+        // A message about an #include file: "file:12: rest".
+        for (size_t colon = body.find(':'); colon != std::string::npos; colon = body.find(':', colon + 1)) {
+            std::string file = body.substr(0, colon);
+            if (SplitLocation(body, file, &line, &rest))
+                return Location(file, line, 0) + ": " + severity + ": " + rest;
+        }
         return path + ": " + severity + ": " + Trim(body);
     }
     // The HLSL parser's own form: "path(12): error at column 5, HLSL parsing failed."
@@ -147,6 +156,81 @@ std::string TranslateLine(const std::string& raw, const LogContext& context) {
     return path + ": " + text;
 }
 
+// #include "name": relative names without "..", read from the effect's
+// folder (a name in an included file is taken from that file's folder,
+// which is inside it), at most kMaxIncludeDepth deep and kMaxExpandedBytes in
+// all. A refusal is handed to glslang as the include's text with no name,
+// which glslang reports on the #include line.
+class FolderIncluder : public glslang::TShader::Includer {
+public:
+    explicit FolderIncluder(std::string folder) : folder_(std::move(folder)) {}
+
+    IncludeResult* includeLocal(const char* header, const char* includer,
+                                size_t depth) override {
+        refusal_.clear();
+        std::string name = header ? header : "";
+        if (depth > kMaxIncludeDepth)
+            return Refuse("#include files nested deeper than " + std::to_string(kMaxIncludeDepth));
+        if (name.empty() || name[0] == '/')
+            return Refuse("#include \"" + name + "\": only names relative to the effect's folder are read");
+        for (size_t start = 0; start <= name.size();) {
+            size_t end = name.find('/', start);
+            if (end == std::string::npos) end = name.size();
+            if (name.compare(start, end - start, "..") == 0)
+                return Refuse("#include \"" + name + "\": '..' would leave the effect's folder");
+            start = end + 1;
+        }
+        // Nested: from the including file's folder, itself inside ours.
+        std::string base = folder_;
+        std::string from = includer ? includer : "";
+        auto known = folders_.find(from);
+        if (known != folders_.end()) base = known->second;
+        std::string file = base == "." ? name : base + "/" + name;
+        size_t slash = file.rfind('/');
+        std::ifstream in(file, std::ios::binary);
+        if (!in) return Refuse("#include \"" + name + "\": cannot read " + file);
+        std::string text;
+        char buffer[65536];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+            text.append(buffer, static_cast<size_t>(in.gcount()));
+            if (total_ + text.size() > kMaxExpandedBytes)
+                return Refuse("#include files larger than " + std::to_string(kMaxExpandedBytes >> 20) +
+                              " MiB in all");
+        }
+        total_ += text.size();
+        // The file's path names it in messages, and is how glslang names
+        // it as the includer of the files it includes.
+        folders_[file] = slash == std::string::npos ? "." : file.substr(0, slash);
+        auto* kept = new std::string(std::move(text));
+        return new IncludeResult(file, kept->data(), kept->size(), kept);
+    }
+
+    // glslang asks here too when includeLocal refused: the refusal stands.
+    IncludeResult* includeSystem(const char* header, const char*, size_t) override {
+        if (!refusal_.empty()) return Refuse(std::exchange(refusal_, std::string()));
+        return Refuse(std::string("#include <") + (header ? header : "") +
+                      ">: write #include \"name\" for a file in the effect's folder");
+    }
+
+    void releaseInclude(IncludeResult* result) override {
+        if (!result) return;
+        delete static_cast<std::string*>(result->userData);
+        delete result;
+    }
+
+private:
+    IncludeResult* Refuse(const std::string& why) {
+        refusal_ = why;
+        auto* kept = new std::string(why);
+        return new IncludeResult("", kept->data(), kept->size(), kept);
+    }
+
+    std::string folder_;
+    std::map<std::string, std::string> folders_;  // included file → its folder
+    std::string refusal_;                          // includeLocal's, for includeSystem
+    size_t total_ = 0;
+};
+
 EShMessages Messages() {
     // DX9-compatible mode: sampler2D/samplerCUBE as combined samplers and
     // the tex2D/texCUBE family of calls, as Direct3D 9 effects write them.
@@ -166,6 +250,12 @@ void Configure(glslang::TShader* shader, EShLanguage language, const std::string
 }
 
 }  // namespace
+
+std::string IncludeFolder(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 std::string TranslateGlslangLog(const std::string& raw, const std::string& path,
                                 const std::string& source,
@@ -191,10 +281,10 @@ bool PreprocessHlsl(const std::string& source, const std::string& path, std::str
     int length = 0;
     const char* name = nullptr;
     Configure(&shader, EShLangVertex, source, path, &text, &length, &name);
-    glslang::TShader::ForbidIncluder noIncludes;
+    FolderIncluder includer(IncludeFolder(path));
     expanded->clear();
     bool done = shader.preprocess(GetDefaultResources(), 100, ENoProfile, false, false, Messages(),
-                                  expanded, noIncludes);
+                                  expanded, includer);
     *log = TranslateGlslangLog(shader.getInfoLog(), path, source, shifts);
     if (!done) {
         if (log->find(": error: ") == std::string::npos)
@@ -233,7 +323,8 @@ bool CompileHlsl(const std::string& source, const std::string& path, Stage stage
         return TranslateGlslangLog(raw, path, source, shifts);
     };
 
-    bool parsed = shader.parse(GetDefaultResources(), 100, false, messages);
+    FolderIncluder includer(IncludeFolder(path));
+    bool parsed = shader.parse(GetDefaultResources(), 100, ENoProfile, false, false, messages, includer);
     std::string raw = shader.getInfoLog();
     if (!parsed) {
         *log = translate(raw);

@@ -9,8 +9,16 @@
 
 namespace gfx::effect {
 
-// The most text the effect may become once its macros are expanded.
+// The most text the effect may become once its macros are expanded, and the
+// most its #include files may add.
 constexpr size_t kMaxExpandedBytes = 16u << 20;
+// How deep #include files may include others.
+constexpr size_t kMaxIncludeDepth = 8;
+
+// The folder an effect's #include "name" is read from: the folder of the
+// file at path ("." for a bare name). Names are relative, without "..", so
+// an include never leaves that folder.
+std::string IncludeFolder(const std::string& path);
 
 // Compiles entry of source (the effect text as read, blocks blanked) for
 // stage. path names the source in messages. Errors and warnings come back in
@@ -22,6 +30,7 @@ constexpr size_t kMaxExpandedBytes = 16u << 20;
 bool CompileHlsl(const std::string& source, const std::string& path, Stage stage,
                  const std::string& entry, std::vector<uint32_t>* spirv, std::string* log,
                  const std::vector<ColumnShift>& shifts = {});
+// #include files are read from IncludeFolder(path).
 
 // Expands source's macros with glslang's preprocessor. false with log when
 // the preprocessor refuses the text or the result is larger than
