@@ -80,6 +80,13 @@ bool StateValue(const StateName& state, std::string_view text, uint32_t* value) 
     return false;
 }
 
+std::vector<const StateName*> KnownStates() {
+    std::vector<const StateName*> all;
+    for (const StateName& state : kRenderStates) all.push_back(&state);
+    for (const StateName& state : kSamplerStates) all.push_back(&state);
+    return all;
+}
+
 const char* RenderStateList() {
     return "VertexShader, PixelShader, FillMode, CullMode, ZEnable, ZWriteEnable, "
            "AlphaBlendEnable, SrcBlend and DestBlend are";

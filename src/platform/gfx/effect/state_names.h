@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace gfx::effect {
 
@@ -30,6 +31,10 @@ bool IgnoredSamplerState(std::string_view name);
 bool StateValue(const StateName& state, std::string_view text, uint32_t* value);
 // "FillMode, CullMode, ..." for messages.
 const char* RenderStateList();
+
+// Every state the tables above read, pass states first; for checking that
+// what a person reads about them stays in step.
+std::vector<const StateName*> KnownStates();
 
 // The device's sampler states for texture addressing (not kept by every device).
 constexpr uint32_t kSamplerAddressU = 1;
