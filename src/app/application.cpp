@@ -14,6 +14,7 @@
 #include "app/stop_request.h"
 #include "model/skinned_model.h"
 #include "platform/files.h"
+#include "platform/gfx/effect/compile_child.h"
 #include "render/camera_framing.h"
 #include "render/hud.h"
 #include "scene/effect_reload.h"
@@ -62,6 +63,9 @@ void Application::Reset() {
 }
 
 int Application::Run(HINSTANCE instance, int showCommand) {
+    // The effect compiler's process starts now and is ready when the effect
+    // is compiled, after the window and the device.
+    gfx::effect::StartCompilerProcess();
     CreateAppWindow(instance);
 
     // A failed start releases what it made (the box buffers before the

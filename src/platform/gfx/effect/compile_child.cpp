@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 extern char** environ;
@@ -120,6 +121,32 @@ std::string Reason(int status, const rusage& usage, const std::string& errors, b
     return "the effect compiler stopped without an answer";
 }
 
+// A started compiler process: its pid, the socket its stdin and stdout are,
+// the read end of its stderr.
+struct CompilerProcess {
+    pid_t pid = -1;
+    int socket = -1;
+    int errors = -1;
+    std::string program;
+
+    void Close() {
+        if (socket >= 0) close(socket);
+        if (errors >= 0) close(errors);
+        socket = errors = -1;
+    }
+    // Ends a process that will not be asked anything.
+    void Stop() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            int status = 0;
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+        pid = -1;
+        Close();
+    }
+};
+
 }  // namespace
 
 std::string CompilerProgramPath() {
@@ -136,21 +163,24 @@ std::string CompilerProgramPath() {
     return own + "/" + kProgramName;
 }
 
-bool RunCompilerProcess(const std::string& program, const CompileRequest& request,
-                        CompileResult* result, std::string* failure, int wallSeconds) {
-    const std::string input = EncodeRequest(request);
+namespace {
+
+bool Spawn(const std::string& program, CompilerProcess* out, std::string* failure) {
     int sockets[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
         *failure = std::string("the effect compiler could not be started: ") + std::strerror(errno);
         return false;
     }
-    Fd ours(sockets[0]), theirs(sockets[1]);
+    Fd theirs(sockets[1]);
+    out->socket = sockets[0];
     int errorPipe[2];
     if (pipe2(errorPipe, O_CLOEXEC) != 0) {
         *failure = std::string("the effect compiler could not be started: ") + std::strerror(errno);
+        out->Close();
         return false;
     }
-    Fd errorRead(errorPipe[0]), errorWrite(errorPipe[1]);
+    out->errors = errorPipe[0];
+    Fd errorWrite(errorPipe[1]);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -183,9 +213,18 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
     if (spawned != 0) {
         *failure = "the effect compiler " + program + " could not be started: " +
                    std::strerror(spawned);
+        out->Close();
         return false;
     }
+    out->pid = pid;
+    out->program = program;
+    return true;
+}
 
+// Sends input, reads the answer and reaps the process, never past
+// wallSeconds from now; the process is gone afterwards.
+bool Exchange(CompilerProcess& process, const std::string& input, CompileResult* result,
+              std::string* failure, int wallSeconds) {
     // Feed the request and read both outputs at once, until both outputs
     // end or the deadline passes.
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(wallSeconds);
@@ -199,7 +238,7 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
             timedOut = true;
             break;
         }
-        pollfd fds[2] = {{ours.Get(), 0, 0}, {errorRead.Get(), 0, 0}};
+        pollfd fds[2] = {{process.socket, 0, 0}, {process.errors, 0, 0}};
         if (outOpen) fds[0].events = POLLIN | (sent < input.size() ? POLLOUT : 0);
         else fds[0].fd = -1;
         if (errOpen) fds[1].events = POLLIN;
@@ -208,14 +247,14 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) break;
         if (sent < input.size() && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            ssize_t put = send(ours.Get(), input.data() + sent, input.size() - sent,
+            ssize_t put = send(process.socket, input.data() + sent, input.size() - sent,
                                MSG_NOSIGNAL | MSG_DONTWAIT);
             if (put > 0) sent += static_cast<size_t>(put);
             if (put < 0 && errno != EAGAIN && errno != EINTR) sent = input.size();  // it left
-            if (sent == input.size()) shutdown(ours.Get(), SHUT_WR);
+            if (sent == input.size()) shutdown(process.socket, SHUT_WR);
         }
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            ssize_t got = recv(ours.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
+            ssize_t got = recv(process.socket, buffer, sizeof buffer, MSG_DONTWAIT);
             if (got > 0) {
                 answer.append(buffer, static_cast<size_t>(got));
                 if (answer.size() > kMaxAnswerBytes) {
@@ -227,7 +266,7 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
             }
         }
         if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
-            ssize_t got = read(errorRead.Get(), buffer, sizeof buffer);
+            ssize_t got = read(process.errors, buffer, sizeof buffer);
             if (got > 0) {
                 errors.append(buffer, static_cast<size_t>(got));
                 if (errors.size() > kMaxErrorBytes) errors.erase(0, errors.size() - kMaxErrorBytes);
@@ -243,14 +282,14 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
     rusage usage = {};
     bool killed = false;
     auto end = [&] {
-        kill(pid, SIGKILL);
+        kill(process.pid, SIGKILL);
         killed = true;
     };
     if (timedOut || tooLong) end();
     for (;;) {
         // Once killed, the process ends at once: waiting for it is safe.
-        pid_t done = wait4(pid, &status, killed ? 0 : WNOHANG, &usage);
-        if (done == pid) break;
+        pid_t done = wait4(process.pid, &status, killed ? 0 : WNOHANG, &usage);
+        if (done == process.pid) break;
         if (done < 0 && errno == EINTR) continue;
         if (done < 0) break;
         if (Clock::now() >= deadline) {
@@ -260,6 +299,8 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
         }
         usleep(1000);
     }
+    process.pid = -1;
+    process.Close();
     if (timedOut || tooLong) {
         *failure = tooLong ? "the effect compiler answered with too much" : Reason(0, usage, errors, true);
         return false;
@@ -273,6 +314,63 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
     return false;
 }
 
+// The next compile's process, started ahead: it starts and builds glslang's
+// tables while the program does other work, so a compile finds it ready.
+// Each process still compiles one effect only: nothing one effect did to
+// glslang can touch the next.
+class SpareProcess {
+public:
+    ~SpareProcess() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        spare_.Stop();
+    }
+
+    // The spare for program, or a process started now.
+    bool Take(const std::string& program, CompilerProcess* out, std::string* failure) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (spare_.pid > 0) {
+            int status = 0;
+            bool gone = waitpid(spare_.pid, &status, WNOHANG) == spare_.pid;
+            if (gone) spare_.pid = -1;
+            if (gone || spare_.program != program) {
+                spare_.Stop();
+            } else {
+                *out = spare_;
+                spare_ = CompilerProcess();
+                return true;
+            }
+        }
+        return Spawn(program, out, failure);
+    }
+
+    void Refill(const std::string& program) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (spare_.pid > 0) return;
+        std::string failure;
+        if (!Spawn(program, &spare_, &failure)) spare_ = CompilerProcess();
+    }
+
+private:
+    std::mutex mutex_;
+    CompilerProcess spare_;
+};
+
+SpareProcess& Spare() {
+    static SpareProcess spare;
+    return spare;
+}
+
+}  // namespace
+
+bool RunCompilerProcess(const std::string& program, const CompileRequest& request,
+                        CompileResult* result, std::string* failure, int wallSeconds) {
+    CompilerProcess process;
+    if (!Spawn(program, &process, failure)) return false;
+    return Exchange(process, EncodeRequest(request), result, failure, wallSeconds);
+}
+
+void StartCompilerProcess() { Spare().Refill(CompilerProgramPath()); }
+
 bool CompileEffectIsolated(const std::string& text, const std::string& path,
                            CompiledEffect* out, std::string* log) {
     log->clear();
@@ -285,7 +383,12 @@ bool CompileEffectIsolated(const std::string& text, const std::string& path,
     }
     CompileResult result;
     std::string failure;
-    if (!RunCompilerProcess(CompilerProgramPath(), request, &result, &failure)) {
+    const std::string program = CompilerProgramPath();
+    CompilerProcess process;
+    bool answered = Spare().Take(program, &process, &failure) &&
+                    Exchange(process, EncodeRequest(request), &result, &failure, kWallSeconds);
+    Spare().Refill(program);
+    if (!answered) {
         *log = path + ": error: " + failure + "\n";
         return false;
     }

@@ -7,11 +7,15 @@
 // The process is started with posix_spawn (the program has threads, the GL
 // driver's among them, so nothing runs between fork and exec) in a process
 // group of its own (a Ctrl+C in the terminal is the program's to handle). It
-// limits itself to kCpuSeconds of processor time and kAddressSpaceBytes of
-// address space and runs the compile on a stack with a guard region whose
-// overflow it reports. This side never waits past a deadline: then it kills
-// the process and reaps it. Whatever the process does, the answer is the
-// compiled effect or one message; the program goes on.
+// limits itself to kCpuSeconds of processor time per compile and
+// kAddressSpaceBytes of address space and runs the compile on a stack with a
+// guard region whose overflow it reports. This side never waits past a
+// deadline: then it kills the process and reaps it. Whatever the process
+// does, the answer is the compiled effect or one message; the program goes on.
+//
+// A process compiles one effect and ends. The one for the next compile is
+// started ahead (StartCompilerProcess, and after each compile), so that its
+// start and glslang's tables cost the compile nothing.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +62,11 @@ std::string CompilerProgramPath();
 bool RunCompilerProcess(const std::string& program, const CompileRequest& request,
                         CompileResult* result, std::string* failure,
                         int wallSeconds = kWallSeconds);
+
+// Starts the compiler process the next compile will use, so that it is ready
+// (glslang's tables built) when the compile comes: a program calls it early
+// at start-up. Each compile starts the one for the compile after it.
+void StartCompilerProcess();
 
 // CompileEffect (effect_compiler.h) with the HLSL → GLSL steps in the
 // compiler program. A failure of the process becomes one message naming the

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "platform/gfx/effect/compile_child.h"
 #include "platform/gfx/effect/effect_codec.h"
@@ -57,10 +58,6 @@ void OnFault(int signal, siginfo_t* info, void*) {
 void SetLimits() {
     rlimit core = {0, 0};
     setrlimit(RLIMIT_CORE, &core);
-    // SIGXCPU at the soft limit ends the process; the hard limit a second
-    // later is SIGKILL for one that ignores it.
-    rlimit cpu = {kCpuSeconds, kCpuSeconds + 1};
-    setrlimit(RLIMIT_CPU, &cpu);
 #if !defined(RR_ADDRESS_SANITIZER)
     // AddressSanitizer reserves terabytes of address space for its shadow;
     // under it the program asks for an RSS limit in the environment instead.
@@ -98,6 +95,29 @@ void OnCpuLimit(int) {
 void OnNoMemory() {
     Say("rr-effect-compiler: out of memory\n");
     _exit(Expanding() ? kExitExpansionMemory : kExitOutOfMemory);
+}
+
+// kCpuSeconds of processor time from now on: SIGXCPU at the soft limit ends
+// the process; the hard limit a second later is SIGKILL for one that
+// ignores it.
+void LimitProcessorTime() {
+    rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    rlim_t used = static_cast<rlim_t>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + 1);
+    rlimit cpu = {used + kCpuSeconds, used + kCpuSeconds + 1};
+    setrlimit(RLIMIT_CPU, &cpu);
+}
+
+// glslang's tables for both stages, built while the program has not asked
+// yet (a spare process waits for its request, compile_child.cpp).
+void WarmUp() {
+    const std::string text =
+        "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
+        "float4 PS() : COLOR0 { return 1; }\n";
+    std::vector<uint32_t> spirv;
+    std::string log;
+    CompileHlsl(text, "warm-up", Stage::Vertex, "VS", &spirv, &log);
+    CompileHlsl(text, "warm-up", Stage::Pixel, "PS", &spirv, &log);
 }
 
 bool InstallFaultHandler() {
@@ -188,6 +208,7 @@ int CompilerProcessMain() {
     SetLimits();
     std::set_new_handler(OnNoMemory);
     if (!InstallFaultHandler() || !UseAlternateStack()) return kExitBadRequest;
+    WarmUp();
     std::string bytes;
     CompileRequest request;
     if (!ReadAll(0, &bytes) || !DecodeRequest(bytes, &request)) {
@@ -196,6 +217,7 @@ int CompilerProcessMain() {
     }
     bytes.clear();
     bytes.shrink_to_fit();
+    LimitProcessorTime();
     Job job{&request, {}};
     if (!RunOnGuardedStack(&job)) OnNoMemory();
     return WriteAll(1, EncodeResult(job.result)) ? 0 : kExitBadRequest;

@@ -4,9 +4,10 @@
 
 namespace gfx::effect {
 
-// The whole of the compiler program's main. Sets its limits (processor
-// time, address space, no core files), runs the compile on a thread whose
-// stack ends in a guard region, and returns the exit code: 0 with the answer
+// The whole of the compiler program's main. Sets its limits (address space,
+// no core files), builds glslang's tables before the request comes, limits
+// the processor time the request may take, runs the compile on a thread
+// whose stack ends in a guard region, and returns the exit code: 0 with the answer
 // written, kExitBadRequest for input it cannot read; out of memory and a
 // stack overflow end the process at once with their codes.
 int CompilerProcessMain();
