@@ -185,14 +185,17 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("effect compile, start-up, in this process (fresh process, median of %d): %8.2f ms\n",
-                runs, Median(cold));
-    std::printf("effect compile, start-up, compiler process asked at once (median of %d): %8.2f ms\n",
-                runs, Median(isolated));
+    std::printf(
+        "effect compile, start-up, in this process (fresh process, median of %d): %8.2f ms\n", runs,
+        Median(cold));
+    std::printf(
+        "effect compile, start-up, compiler process asked at once (median of %d): %8.2f ms\n", runs,
+        Median(isolated));
     std::printf("  starting the compiler process costs %.2f ms (ratio %.3f)\n",
                 Median(isolated) - Median(cold), Median(isolated) / Median(cold));
-    std::printf("effect compile, start-up, compiler process started first (median of %d): %8.2f ms\n",
-                runs, Median(ready));
+    std::printf(
+        "effect compile, start-up, compiler process started first (median of %d): %8.2f ms\n", runs,
+        Median(ready));
     std::printf("  ratio to this process: %.3f\n", Median(ready) / Median(cold));
     std::printf("  of which the first glslang compile of the process (median):  %8.2f ms\n",
                 Median(first));
@@ -202,10 +205,11 @@ int main(int argc, char** argv) {
     } else {
         std::printf("effect creation on the GL device: no display, not measured\n");
     }
-    std::printf("effect compile, warm, in this process (median of %d):                  %8.2f ms\n", runs,
-                Median(warm));
-    std::printf("effect compile again (--watch), compiler process ready (median of %d):  %8.2f ms\n",
-                runs, Median(warmIsolated));
+    std::printf("effect compile, warm, in this process (median of %d):                  %8.2f ms\n",
+                runs, Median(warm));
+    std::printf(
+        "effect compile again (--watch), compiler process ready (median of %d):  %8.2f ms\n", runs,
+        Median(warmIsolated));
     std::printf("  of which block reading %.3f ms, glslang (4 entry points) %.2f ms\n", blocks,
                 glslang);
     return 0;

@@ -46,13 +46,15 @@ bool FitsTheFrame(gfx::Effect* effect, const char* path, std::string* text) {
         size_t start = 0;
         while (start < report.missing.size()) {
             size_t end = report.missing.find('\n', start);
-            *text += std::string(path) + ": error: " + report.missing.substr(start, end - start) + "\n";
+            *text += std::string(path) + ": error: " +
+                     report.missing.substr(start, end - start) + "\n";
             start = end + 1;
         }
         return false;
     }
     for (const std::string& line : report.unused)
-        std::fprintf(stderr, "reflect-refract: effect %s: %s\n", DisplayPath(path).c_str(), line.c_str());
+        std::fprintf(stderr, "reflect-refract: effect %s: %s\n", DisplayPath(path).c_str(),
+                     line.c_str());
     return true;
 }
 

@@ -65,13 +65,15 @@ INSTANTIATE_TEST_SUITE_P(
         HostileEffect{"ArrayParameterAtTheEnd", AboveTechnique("float r(float["), kCrash},
         HostileEffect{"UnnamedParameterOfAnEntryPoint",
                       std::string("float4 VS(int) : POSITION { return 0; }\n"
-                                  "float4 PS() : COLOR0 { return 1; }\n") + kSmallTechnique,
+                                  "float4 PS() : COLOR0 { return 1; }\n") +
+                          kSmallTechnique,
                       kCrash},
         HostileEffect{"VariableNamedTwice", AboveTechnique("int a; float x a;"), kCrash},
         HostileEffect{"ReturnedByteAddressBuffer",
                       std::string("ByteAddressBuffer B;\n"
                                   "ByteAddressBuffer VS() : POSITION { return B; }\n"
-                                  "float4 PS() : COLOR0 { return 1; }\n") + kSmallTechnique,
+                                  "float4 PS() : COLOR0 { return 1; }\n") +
+                          kSmallTechnique,
                       kCrash},
         HostileEffect{"NestedParentheses",
                       AboveTechnique("float deep() { return " + Repeat("(", 100000) + "1" +
@@ -103,8 +105,10 @@ TEST(CompileChildTest, AGoodEffectComesBackAsCompiledInProcess) {
     ASSERT_EQ(isolated.techniques.size(), local.techniques.size());
     ASSERT_EQ(isolated.techniques[0].passes.size(), 2u);
     for (size_t p = 0; p < 2; ++p) {
-        EXPECT_EQ(isolated.techniques[0].passes[p].vertexGlsl, local.techniques[0].passes[p].vertexGlsl);
-        EXPECT_EQ(isolated.techniques[0].passes[p].pixelGlsl, local.techniques[0].passes[p].pixelGlsl);
+        EXPECT_EQ(isolated.techniques[0].passes[p].vertexGlsl,
+                  local.techniques[0].passes[p].vertexGlsl);
+        EXPECT_EQ(isolated.techniques[0].passes[p].pixelGlsl,
+                  local.techniques[0].passes[p].pixelGlsl);
     }
     EXPECT_EQ(isolated.parameters.size(), local.parameters.size());
 }
@@ -143,16 +147,15 @@ INSTANTIATE_TEST_SUITE_P(
                    "failed (exit code 9): it broke"},
         BadProcess{"Killed", "kill -SEGV $$", "crashed (signal 11)"},
         BadProcess{"OutOfMemory", "exit 3", "ran out of memory (512 MB)"},
-        BadProcess{"ClosesItsOutputAndStays", "exec >&- 2>&-; sleep 60",
-                   "ran out of time"}),
+        BadProcess{"ClosesItsOutputAndStays", "exec >&- 2>&-; sleep 60", "ran out of time"}),
     [](const testing::TestParamInfo<BadProcess>& info) { return std::string(info.param.name); });
 
 // #include: relative names read from the effect's folder (nested ones from
 // the including file's), nothing outside it, not without end.
 struct Include {
     const char* name;
-    const char* line;      // the effect's first line
-    const char* message;   // empty: the effect compiles
+    const char* line;     // the effect's first line
+    const char* message;  // empty: the effect compiles
 };
 
 class IncludeTest : public testing::TestWithParam<Include> {};
@@ -168,9 +171,11 @@ TEST_P(IncludeTest, ReadsTheEffectsFolderOnly) {
     write("sub/broken.fxh", "float4 Tint() { return notDeclared; }\n");
     write("loop.fxh", "#include \"loop.fxh\"\n");
     write("outside.fxh", "float4 Tint() { return 1; }\n");
-    const std::string text = std::string(GetParam().line) +
-                             "\nfloat4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
-                             "float4 PS() : COLOR0 { return Tint(); }\n" + kSmallTechnique;
+    const std::string text =
+        std::string(GetParam().line) +
+        "\nfloat4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
+        "float4 PS() : COLOR0 { return Tint(); }\n" +
+        kSmallTechnique;
     CompiledEffect effect;
     std::string log;
     bool compiled = CompileEffectIsolated(text, folder + "/e.fx", &effect, &log);
@@ -184,15 +189,18 @@ TEST_P(IncludeTest, ReadsTheEffectsFolderOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, IncludeTest,
-    testing::Values(
-        Include{"NestedFromTheIncludersFolder", "#include \"sub/tint.fxh\"", ""},
-        Include{"MessageNamesTheIncludedFile", "#include \"sub/broken.fxh\"",
-                "/sub/broken.fxh(1): error: 'notDeclared' : unknown variable"},
-        Include{"Parent", "#include \"sub/../outside.fxh\"", "'..' would leave the effect's folder"},
-        Include{"Absolute", "#include \"/etc/hostname\"", "only names relative to the effect's folder"},
-        Include{"System", "#include <outside.fxh>", "write #include \"name\""},
-        Include{"Missing", "#include \"none.fxh\"", "e.fx(1,1): error: '#include' : #include \"none.fxh\": cannot read"},
-        Include{"WithoutEnd", "#include \"loop.fxh\"", "#include files nested deeper than 8"}),
+    testing::Values(Include{"NestedFromTheIncludersFolder", "#include \"sub/tint.fxh\"", ""},
+                    Include{"MessageNamesTheIncludedFile", "#include \"sub/broken.fxh\"",
+                            "/sub/broken.fxh(1): error: 'notDeclared' : unknown variable"},
+                    Include{"Parent", "#include \"sub/../outside.fxh\"",
+                            "'..' would leave the effect's folder"},
+                    Include{"Absolute", "#include \"/etc/hostname\"",
+                            "only names relative to the effect's folder"},
+                    Include{"System", "#include <outside.fxh>", "write #include \"name\""},
+                    Include{"Missing", "#include \"none.fxh\"",
+                            "e.fx(1,1): error: '#include' : #include \"none.fxh\": cannot read"},
+                    Include{"WithoutEnd", "#include \"loop.fxh\"",
+                            "#include files nested deeper than 8"}),
     [](const testing::TestParamInfo<Include>& info) { return std::string(info.param.name); });
 
 TEST(CompileChildTest, AMissingProgramIsSaidNotHung) {

@@ -12,7 +12,8 @@ namespace gfx::effect {
 namespace {
 
 const std::string kTechnique =
-    "technique T { pass { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n";
+    "technique T { pass { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } "
+    "}\n";
 
 // The text handed on, with runs of blanks made one, for comparing.
 std::string Squeezed(const std::string& text) {
@@ -71,30 +72,33 @@ INSTANTIATE_TEST_SUITE_P(
                     "\nsampler3D S ;\nfloat4 F(float3 d) { return tex3D(S, d); }\n", "S", "T",
                     TextureDim::Tex3D, 1},
         Declaration{"UntypedEverythingIs2D",
-                    "texture T < string Name = \"a;b\"; > ;\nsampler S = sampler_state { TEXTURE = <T>; };\n",
+                    "texture T < string Name = \"a;b\"; > ;\nsampler S = sampler_state { TEXTURE = "
+                    "<T>; };\n",
                     "\nsampler2D S ;\n", "S", "T", TextureDim::Tex2D, 0},
-        Declaration{"SemanticAndRegisterStay",
-                    "texture2D T : DIFFUSE;\nsampler2D S : register(s3) = sampler_state { Texture = <T>; "
-                    "MaxAnisotropy = 8; };\n",
-                    "\nsampler2D S : register(s3) ;\n", "S", "T", TextureDim::Tex2D, 0},
+        Declaration{
+            "SemanticAndRegisterStay",
+            "texture2D T : DIFFUSE;\nsampler2D S : register(s3) = sampler_state { Texture = <T>; "
+            "MaxAnisotropy = 8; };\n",
+            "\nsampler2D S : register(s3) ;\n", "S", "T", TextureDim::Tex2D, 0},
         Declaration{"PlainSamplerIsGlslangsOwn", "sampler2D S;\nTexture2D N;\n",
                     "sampler2D S;\nTexture2D N;\n", "", "", TextureDim::None, 0},
-        Declaration{"InsideAFunctionNothingChanges",
-                    "float4 F() { texture t; return 0; }\n",
+        Declaration{"InsideAFunctionNothingChanges", "float4 F() { texture t; return 0; }\n",
                     "float4 F() { texture t; return 0; }\n", "", "", TextureDim::None, 0}),
     [](const testing::TestParamInfo<Declaration>& info) { return std::string(info.param.name); });
 
 TEST(D3D9SyntaxTest, InitialValuesAreRecordedForNumbersOnly) {
     EffectSource source;
     std::string error;
-    ASSERT_TRUE(ReadEffectSource("float fBias = 0.25;\n"
-                                 "uniform float4 vTint : COLOR < string UI = \"x\"; > = float4(1, -0.5, .25f, 2);\n"
-                                 "float2 list = { 3, 4 };\n"
-                                 "bool on = true;\n"
-                                 "static float hidden = 1;\n"
-                                 "float computed = 1 + 2;\n"
-                                 "float noValue;\n" + kTechnique,
-                                 "v.fx", &source, &error))
+    ASSERT_TRUE(ReadEffectSource(
+        "float fBias = 0.25;\n"
+        "uniform float4 vTint : COLOR < string UI = \"x\"; > = float4(1, -0.5, .25f, 2);\n"
+        "float2 list = { 3, 4 };\n"
+        "bool on = true;\n"
+        "static float hidden = 1;\n"
+        "float computed = 1 + 2;\n"
+        "float noValue;\n" +
+            kTechnique,
+        "v.fx", &source, &error))
         << error;
     ASSERT_EQ(source.defaults.size(), 4u);
     EXPECT_EQ(source.defaults[0].name, "fBias");
@@ -113,7 +117,7 @@ TEST(D3D9SyntaxTest, AMessageOnALineMadeLongerPointsAtTheFilesColumn) {
     CompiledEffect effect;
     std::string log;
     ASSERT_FALSE(CompileEffect(text, "c.fx", &effect, &log));
-    const size_t column = text.find("oops") - text.find('\n') ;  // 1-based on line 2
+    const size_t column = text.find("oops") - text.find('\n');  // 1-based on line 2
     EXPECT_NE(log.find("c.fx(2," + std::to_string(column) + "): error: 'oops' : unknown variable"),
               std::string::npos)
         << log;
@@ -129,7 +133,8 @@ class D3D9SamplerErrorTest : public testing::TestWithParam<BadSampler> {};
 TEST_P(D3D9SamplerErrorTest, NamesLineAndColumn) {
     EffectSource source;
     std::string error;
-    EXPECT_FALSE(ReadEffectSource(std::string(GetParam().text) + kTechnique, "s.fx", &source, &error));
+    EXPECT_FALSE(
+        ReadEffectSource(std::string(GetParam().text) + kTechnique, "s.fx", &source, &error));
     EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
 }
 
@@ -137,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
     Blocks, D3D9SamplerErrorTest,
     testing::Values(
         BadSampler{"sampler S = 3;\n", "s.fx(1,13): error: expected 'sampler_state { ... }'"},
-        BadSampler{"sampler S = sampler_state ;\n", "s.fx(1,27): error: expected '{' after sampler_state"},
+        BadSampler{"sampler S = sampler_state ;\n",
+                   "s.fx(1,27): error: expected '{' after sampler_state"},
         BadSampler{"sampler S = sampler_state { MinFilter = Blurry; };\n",
                    "s.fx(1,41): error: not a value of MinFilter"},
         BadSampler{"sampler S = sampler_state { Colour = Red; };\n",

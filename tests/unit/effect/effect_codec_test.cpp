@@ -49,11 +49,12 @@ TEST(EffectCodecTest, RequestComesBackWhole) {
     CompileRequest request;
     request.path = "dir/e.fx";
     std::string error;
-    ASSERT_TRUE(ReadEffectSource("texture T;\nsampler S = sampler_state { Texture = <T>; MinFilter = Linear; };\n"
-                                 "float f = 0.5;\n"
-                                 "technique A { pass P { VertexShader = compile vs_2_0 V(); "
-                                 "PixelShader = compile ps_2_0 P(); CullMode = None; } }\n",
-                                 request.path, &request.source, &error))
+    ASSERT_TRUE(ReadEffectSource(
+        "texture T;\nsampler S = sampler_state { Texture = <T>; MinFilter = Linear; };\n"
+        "float f = 0.5;\n"
+        "technique A { pass P { VertexShader = compile vs_2_0 V(); "
+        "PixelShader = compile ps_2_0 P(); CullMode = None; } }\n",
+        request.path, &request.source, &error))
         << error;
     CompileRequest back;
     ASSERT_TRUE(DecodeRequest(EncodeRequest(request), &back));

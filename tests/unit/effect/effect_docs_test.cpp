@@ -25,7 +25,8 @@ TEST(EffectDocsTest, ReadmeAndManPageNameEveryStateTheReaderTakes) {
     ASSERT_FALSE(readme.empty());
     ASSERT_FALSE(manual.empty());
     for (const StateName* state : KnownStates()) {
-        EXPECT_NE(readme.find(std::string("`") + state->name + "`"), std::string::npos) << state->name;
+        EXPECT_NE(readme.find(std::string("`") + state->name + "`"), std::string::npos)
+            << state->name;
         EXPECT_NE(manual.find(std::string("\\fB") + state->name + "\\fR"), std::string::npos)
             << state->name;
         for (const StateValueName* value = state->values; value->name; ++value) {

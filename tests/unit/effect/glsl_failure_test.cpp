@@ -39,17 +39,23 @@ TEST_P(GlslFailureTest, NamesTheEffectsLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Logs, GlslFailureTest,
-    testing::Values(
-        GlLog{"MesaCompile", "fragment shader: 0:4(12): error: `Undeclared_S' undeclared\n0:4(12): error: type mismatch\n",
-              "e.fx(4,5): error: pass 'P1' of technique 'T': this line of its pixel shader could not be "
-              "translated for OpenGL: return tex2D(Undeclared, uv) * c;\n"},
-        GlLog{"OtherVendorsForm", "vertex shader: ERROR: 0:2: 'x' : undeclared identifier\n",
-              "e.fx(2,1): error: pass 'P1' of technique 'T': this line of its vertex shader could not be "
-              "translated for OpenGL: float4 PS(float2 uv : TEXCOORD0) : COLOR0\n"},
-        GlLog{"NoLine", "link: error: too many uniforms\n",
-              "e.fx(9,1): error: pass 'P1' of technique 'T': its program could not be translated for OpenGL\n"},
-        GlLog{"LinePastTheFile", "fragment shader: 0:400(1): error: x\n",
-              "e.fx(9,1): error: pass 'P1' of technique 'T': its pixel shader could not be translated for OpenGL\n"}),
+    testing::Values(GlLog{"MesaCompile",
+                          "fragment shader: 0:4(12): error: `Undeclared_S' undeclared\n0:4(12): "
+                          "error: type mismatch\n",
+                          "e.fx(4,5): error: pass 'P1' of technique 'T': this line of its pixel "
+                          "shader could not be "
+                          "translated for OpenGL: return tex2D(Undeclared, uv) * c;\n"},
+                    GlLog{"OtherVendorsForm",
+                          "vertex shader: ERROR: 0:2: 'x' : undeclared identifier\n",
+                          "e.fx(2,1): error: pass 'P1' of technique 'T': this line of its vertex "
+                          "shader could not be "
+                          "translated for OpenGL: float4 PS(float2 uv : TEXCOORD0) : COLOR0\n"},
+                    GlLog{"NoLine", "link: error: too many uniforms\n",
+                          "e.fx(9,1): error: pass 'P1' of technique 'T': its program could not be "
+                          "translated for OpenGL\n"},
+                    GlLog{"LinePastTheFile", "fragment shader: 0:400(1): error: x\n",
+                          "e.fx(9,1): error: pass 'P1' of technique 'T': its pixel shader could "
+                          "not be translated for OpenGL\n"}),
     [](const testing::TestParamInfo<GlLog>& info) { return std::string(info.param.name); });
 
 // The GLSL carries the effect's lines: the line of ModelPS's return
@@ -63,7 +69,8 @@ TEST(GlslFailureTest, GlslCarriesTheEffectsLines) {
     std::string log;
     ASSERT_TRUE(CompileEffect(text, "e.fx", &effect, &log)) << log;
     int line = 1;
-    for (size_t i = 0; i < text.find("return float4(saturate(color), 1.0);"); ++i) line += text[i] == '\n';
+    for (size_t i = 0; i < text.find("return float4(saturate(color), 1.0);"); ++i)
+        line += text[i] == '\n';
     const std::string& glsl = effect.techniques[0].passes[1].pixelGlsl;
     EXPECT_NE(glsl.find("#line " + std::to_string(line) + "\n"), std::string::npos) << glsl;
     EXPECT_EQ(glsl.find("GL_GOOGLE_cpp_style_line_directive"), std::string::npos);

@@ -42,7 +42,8 @@ CompiledEffect Fitting() {
     CompiledEffect effect;
     effect.techniques.push_back({"TShader", std::vector<PassProgram>(2)});
     effect.parameters = {Texture("Env", TextureDim::Cube), Number("mat", ValueKind::Matrix, 4, 4),
-                         Number("eye", ValueKind::Vector, 1, 3), Number("f", ValueKind::Float, 1, 1)};
+                         Number("eye", ValueKind::Vector, 1, 3),
+                         Number("f", ValueKind::Float, 1, 1)};
     return effect;
 }
 
@@ -68,13 +69,15 @@ INSTANTIATE_TEST_SUITE_P(
              "technique 'TShader' has no pass 1, which draws the character\n"},
         Case{"NoSuchTechnique", [](CompiledEffect* e) { e->techniques[0].name = "Other"; },
              "no technique named 'TShader' (the effect has 'Other')\n"},
-        Case{"ParameterMissing", [](CompiledEffect* e) { e->parameters.erase(e->parameters.begin() + 3); },
+        Case{"ParameterMissing",
+             [](CompiledEffect* e) { e->parameters.erase(e->parameters.begin() + 3); },
              "parameter 'f' is missing: the program sets it as float every frame\n"},
         Case{"MatrixTooSmall", [](CompiledEffect* e) { e->parameters[1].layout.rows = 3; },
              "parameter 'mat' is float3x4; the program sets it as float4x4\n"},
         Case{"FlatTexture", [](CompiledEffect* e) { e->parameters[0].dim = TextureDim::Tex2D; },
              "parameter 'Env' is a 2D texture; the program sets it as a cube texture\n"},
-        Case{"FloatAsVector", [](CompiledEffect* e) { e->parameters[3] = Number("f", ValueKind::Vector, 1, 4); },
+        Case{"FloatAsVector",
+             [](CompiledEffect* e) { e->parameters[3] = Number("f", ValueKind::Vector, 1, 4); },
              "parameter 'f' is float4; the program sets it as float\n"}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
@@ -86,11 +89,12 @@ TEST(TechniqueCheckTest, ParametersTheProgramLeavesAloneAreListedOnce) {
     effect.parameters.push_back(Texture("Detail", TextureDim::Tex2D));
     TechniqueReport report = CheckTechnique(effect, kFrame);
     EXPECT_EQ(report.missing, "");
-    EXPECT_EQ(report.unused, (std::vector<std::string>{
-                                 "fBias is not set by the program: it keeps its default 0.25",
-                                 "tint is not set by the program: it keeps its default (1, 0.5, 0)",
-                                 "zero is not set by the program: it stays 0",
-                                 "Detail is not set by the program: it samples no texture (black)"}));
+    EXPECT_EQ(report.unused,
+              (std::vector<std::string>{
+                  "fBias is not set by the program: it keeps its default 0.25",
+                  "tint is not set by the program: it keeps its default (1, 0.5, 0)",
+                  "zero is not set by the program: it stays 0",
+                  "Detail is not set by the program: it samples no texture (black)"}));
 }
 
 }  // namespace

@@ -110,7 +110,8 @@ std::string Reason(int status, const rusage& usage, const std::string& errors, b
                    std::to_string(kCpuSeconds) + " s of processor time";
         if (code == kExitExpansionMemory)
             return "the effect's macros expand too far: expanding them took all the compiler's "
-                   "memory (" + std::to_string(kAddressSpaceBytes >> 20) + " MB)";
+                   "memory (" +
+                   std::to_string(kAddressSpaceBytes >> 20) + " MB)";
         if (code == kExitStackOverflow)
             return "the effect compiler ran out of stack: something in this file is nested too "
                    "deeply";
@@ -196,8 +197,8 @@ bool Spawn(const std::string& program, CompilerProcess* out, std::string* failur
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
-                                              POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     std::vector<std::string> environment = ChildEnvironment();
     std::vector<char*> envp;
     for (std::string& variable : environment) envp.push_back(variable.data());
@@ -211,8 +212,8 @@ bool Spawn(const std::string& program, CompilerProcess* out, std::string* failur
     theirs.Close();
     errorWrite.Close();
     if (spawned != 0) {
-        *failure = "the effect compiler " + program + " could not be started: " +
-                   std::strerror(spawned);
+        *failure =
+            "the effect compiler " + program + " could not be started: " + std::strerror(spawned);
         out->Close();
         return false;
     }
@@ -239,10 +240,14 @@ bool Exchange(CompilerProcess& process, const std::string& input, CompileResult*
             break;
         }
         pollfd fds[2] = {{process.socket, 0, 0}, {process.errors, 0, 0}};
-        if (outOpen) fds[0].events = POLLIN | (sent < input.size() ? POLLOUT : 0);
-        else fds[0].fd = -1;
-        if (errOpen) fds[1].events = POLLIN;
-        else fds[1].fd = -1;
+        if (outOpen)
+            fds[0].events = POLLIN | (sent < input.size() ? POLLOUT : 0);
+        else
+            fds[0].fd = -1;
+        if (errOpen)
+            fds[1].events = POLLIN;
+        else
+            fds[1].fd = -1;
         int ready = poll(fds, 2, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) break;
@@ -302,7 +307,8 @@ bool Exchange(CompilerProcess& process, const std::string& input, CompileResult*
     process.pid = -1;
     process.Close();
     if (timedOut || tooLong) {
-        *failure = tooLong ? "the effect compiler answered with too much" : Reason(0, usage, errors, true);
+        *failure =
+            tooLong ? "the effect compiler answered with too much" : Reason(0, usage, errors, true);
         return false;
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
@@ -371,8 +377,8 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
 
 void StartCompilerProcess() { Spare().Refill(CompilerProgramPath()); }
 
-bool CompileEffectIsolated(const std::string& text, const std::string& path,
-                           CompiledEffect* out, std::string* log) {
+bool CompileEffectIsolated(const std::string& text, const std::string& path, CompiledEffect* out,
+                           std::string* log) {
     log->clear();
     CompileRequest request;
     request.path = path;

@@ -71,7 +71,7 @@ void StartCompilerProcess();
 // CompileEffect (effect_compiler.h) with the HLSL → GLSL steps in the
 // compiler program. A failure of the process becomes one message naming the
 // file: "path: error: the effect compiler crashed (signal 11) on this file".
-bool CompileEffectIsolated(const std::string& text, const std::string& path,
-                           CompiledEffect* out, std::string* log);
+bool CompileEffectIsolated(const std::string& text, const std::string& path, CompiledEffect* out,
+                           std::string* log);
 
 }  // namespace gfx::effect

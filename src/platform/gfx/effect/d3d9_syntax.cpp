@@ -33,23 +33,23 @@ struct TypeName {
 // Direct3D 9 texture types: case as written in such files ("Texture2D" and
 // "TextureCube" are the newer types glslang reads itself).
 constexpr TypeName kTextureTypes[] = {
-    {"texture", TextureDim::None},      {"Texture", TextureDim::None},
-    {"texture1D", TextureDim::Tex2D},   {"texture2D", TextureDim::Tex2D},
-    {"texture3D", TextureDim::Tex3D},   {"textureCUBE", TextureDim::Cube},
+    {"texture", TextureDim::None},     {"Texture", TextureDim::None},
+    {"texture1D", TextureDim::Tex2D},  {"texture2D", TextureDim::Tex2D},
+    {"texture3D", TextureDim::Tex3D},  {"textureCUBE", TextureDim::Cube},
     {"textureCube", TextureDim::Cube},
 };
-constexpr TypeName kNewTextureTypes[] = {
-    {"Texture2D", TextureDim::Tex2D}, {"Texture3D", TextureDim::Tex3D},
-    {"TextureCube", TextureDim::Cube}};
-constexpr TypeName kSamplerTypes[] = {
-    {"sampler", TextureDim::None},    {"sampler1D", TextureDim::Tex2D},
-    {"sampler2D", TextureDim::Tex2D}, {"sampler3D", TextureDim::Tex3D},
-    {"samplerCUBE", TextureDim::Cube}};
+constexpr TypeName kNewTextureTypes[] = {{"Texture2D", TextureDim::Tex2D},
+                                         {"Texture3D", TextureDim::Tex3D},
+                                         {"TextureCube", TextureDim::Cube}};
+constexpr TypeName kSamplerTypes[] = {{"sampler", TextureDim::None},
+                                      {"sampler1D", TextureDim::Tex2D},
+                                      {"sampler2D", TextureDim::Tex2D},
+                                      {"sampler3D", TextureDim::Tex3D},
+                                      {"samplerCUBE", TextureDim::Cube}};
 // Types whose initial values are read as numbers.
-constexpr const char* kNumberTypes[] = {"float",  "float1", "float2", "float3", "float4",
-                                        "half",   "half1",  "half2",  "half3",  "half4",
-                                        "int",    "int2",   "int3",   "int4",   "bool",
-                                        "uint",   "double"};
+constexpr const char* kNumberTypes[] = {"float", "float1", "float2", "float3", "float4", "half",
+                                        "half1", "half2",  "half3",  "half4",  "int",    "int2",
+                                        "int3",  "int4",   "bool",   "uint",   "double"};
 
 template <size_t N>
 const TypeName* Find(const TypeName (&table)[N], std::string_view word) {
@@ -122,14 +122,14 @@ private:
         current_ = scanner_.Next();
     }
     bool Fail(const Token& at, const std::string& what) {
-        *error_ = scanner_.Error().empty()
-                      ? path_ + "(" + std::to_string(at.line) + "," + std::to_string(at.column) +
-                            "): error: " + what
-                      : scanner_.Error();
+        *error_ = scanner_.Error().empty() ? path_ + "(" + std::to_string(at.line) + "," +
+                                                 std::to_string(at.column) + "): error: " + what
+                                           : scanner_.Error();
         return false;
     }
     std::string Describe() const {
-        return AtEnd() ? std::string("the end of the file") : "'" + std::string(current_.text) + "'";
+        return AtEnd() ? std::string("the end of the file")
+                       : "'" + std::string(current_.text) + "'";
     }
 
     // Skips "< ... >" and ": semantic" / ": register(...)" after a name.
@@ -164,8 +164,9 @@ private:
             Advance();
             SkipSemanticsAndAnnotations();  // an annotation holds ';' of its own
             while (!AtEnd() && !IsPunct(';')) Advance();
-            if (AtEnd()) return Fail(first, "texture '" + source_->textures.back().name +
-                                                "' is not ended with ';'");
+            if (AtEnd())
+                return Fail(
+                    first, "texture '" + source_->textures.back().name + "' is not ended with ';'");
             Advance();
             edits_.push_back({first.begin, previousEnd_, {}, first.line, first.column});
             *handled = true;
@@ -177,7 +178,8 @@ private:
                 source_->textures.push_back({std::string(current_.text), type->dim, current_.line});
             return true;  // the tokens go on through the main loop
         }
-        if (const TypeName* type = Find(kSamplerTypes, first.text)) return Sampler(first, *type, handled);
+        if (const TypeName* type = Find(kSamplerTypes, first.text))
+            return Sampler(first, *type, handled);
         return Default();
     }
 
@@ -203,8 +205,9 @@ private:
         }
         Advance();
         while (!IsPunct('}')) {
-            if (AtEnd()) return Fail(equals, "sampler_state of '" + binding.sampler +
-                                                 "' is not closed with '}'");
+            if (AtEnd())
+                return Fail(equals,
+                            "sampler_state of '" + binding.sampler + "' is not closed with '}'");
             if (!SamplerState(&binding)) return false;
         }
         Advance();  // "}"
@@ -217,7 +220,8 @@ private:
         edits_.push_back({equals.begin, blockEnd, {}, equals.line, equals.column});
         if (type.dim == TextureDim::None || std::string_view(type.name) == "sampler1D") {
             typeEdits_.push_back({edits_.size(), source_->samplers.size()});
-            edits_.push_back({typeToken.begin, typeToken.end, "?", typeToken.line, typeToken.column});
+            edits_.push_back(
+                {typeToken.begin, typeToken.end, "?", typeToken.line, typeToken.column});
         }
         source_->samplers.push_back(std::move(binding));
         *handled = true;
@@ -233,8 +237,8 @@ private:
         }
         Advance();
         if (!IsPunct('=')) {
-            return Fail(current_, "expected '=' after " + std::string(name.text) + ", found " +
-                                      Describe());
+            return Fail(current_,
+                        "expected '=' after " + std::string(name.text) + ", found " + Describe());
         }
         Advance();
         std::vector<Token> value;
@@ -243,8 +247,8 @@ private:
             Advance();
         }
         if (!IsPunct(';')) {
-            return Fail(current_, "expected ';' after " + std::string(name.text) + ", found " +
-                                      Describe());
+            return Fail(current_,
+                        "expected ';' after " + std::string(name.text) + ", found " + Describe());
         }
         Advance();
         std::string_view word = name.text;
@@ -263,8 +267,8 @@ private:
             uint32_t number = 0;
             if (value.size() != 1 || !StateValue(*state, value[0].text, &number)) {
                 return Fail(value.empty() ? name : value[0],
-                            "not a value of " + std::string(name.text) + " in the sampler_state of '" +
-                                binding->sampler + "'");
+                            "not a value of " + std::string(name.text) +
+                                " in the sampler_state of '" + binding->sampler + "'");
             }
             binding->states.push_back({state->id, number, name.line, name.column});
             return true;
@@ -275,8 +279,10 @@ private:
                           " in the sampler_state of '" + binding->sampler + "' is ignored\n";
             return true;
         }
-        return Fail(name, "sampler state '" + std::string(word) + "' is not supported (Texture, "
-                          "MinFilter, MagFilter, MipFilter, AddressU, AddressV and AddressW are)");
+        return Fail(name,
+                    "sampler state '" + std::string(word) +
+                        "' is not supported (Texture, "
+                        "MinFilter, MagFilter, MipFilter, AddressU, AddressV and AddressW are)");
     }
 
     // [uniform|extern|shared] TYPE NAME [: semantic] [<...>] = VALUE ;
@@ -312,8 +318,8 @@ private:
         next();
         bool negative = false;
         size_t budget = 64;  // tokens of a value: float4x4's sixteen numbers and their commas
-        while (token.kind != TokenKind::End && !(token.kind == TokenKind::Punct && token.text == ";") &&
-               budget-- > 0) {
+        while (token.kind != TokenKind::End &&
+               !(token.kind == TokenKind::Punct && token.text == ";") && budget-- > 0) {
             if (token.kind == TokenKind::Number) {
                 std::string digits(token.text);
                 while (!digits.empty() && (digits.back() == 'f' || digits.back() == 'F' ||
@@ -324,7 +330,8 @@ private:
                 if (!end || *end != '\0') return true;
                 parameter.values.push_back(negative ? -number : number);
                 negative = false;
-            } else if (token.kind == TokenKind::Identifier && (token.text == "true" || token.text == "false")) {
+            } else if (token.kind == TokenKind::Identifier &&
+                       (token.text == "true" || token.text == "false")) {
                 parameter.values.push_back(token.text == "true" ? 1.0f : 0.0f);
             } else if (token.kind == TokenKind::Punct && token.text == "-") {
                 negative = !negative;
@@ -368,7 +375,8 @@ private:
             const char* prefix;
             TextureDim dim;
         };
-        constexpr Call kCalls[] = {{"texCUBE", TextureDim::Cube}, {"tex3D", TextureDim::Tex3D},
+        constexpr Call kCalls[] = {{"texCUBE", TextureDim::Cube},
+                                   {"tex3D", TextureDim::Tex3D},
                                    {"tex2D", TextureDim::Tex2D}};
         for (const Call& call : kCalls) {
             size_t at = 0;
@@ -377,7 +385,8 @@ private:
                 at += 1;
                 if (open == std::string::npos) break;
                 size_t name = text_.find_first_not_of(" \t\r\n", open + 1);
-                if (name != std::string::npos && text_.compare(name, sampler.size(), sampler) == 0 &&
+                if (name != std::string::npos &&
+                    text_.compare(name, sampler.size(), sampler) == 0 &&
                     (name + sampler.size() >= text_.size() ||
                      !IsIdentChar(text_[name + sampler.size()])))
                     return call.dim;
@@ -397,8 +406,8 @@ private:
                 continue;
             }
             hlsl.replace(edit.begin, edit.end - edit.begin, edit.replacement);
-            int grown = static_cast<int>(edit.replacement.size()) -
-                        static_cast<int>(edit.end - edit.begin);
+            int grown =
+                static_cast<int>(edit.replacement.size()) - static_cast<int>(edit.end - edit.begin);
             if (grown != 0) {
                 // Edits on one line are applied right to left: an earlier
                 // shift's column moves with this one.

@@ -88,7 +88,8 @@ private:
         if (cached != spirv_.end()) return &cached->second;
         std::vector<uint32_t> words;
         std::string log;
-        if (!CompileHlsl(source_.hlsl, path_, stage, shader.entry, &words, &log, source_.columnShifts)) {
+        if (!CompileHlsl(source_.hlsl, path_, stage, shader.entry, &words, &log,
+                         source_.columnShifts)) {
             // A missing entry point is reported where the pass names it.
             if (log.find("entry point '" + shader.entry + "' not found") != std::string::npos) {
                 Fail(shader.line, shader.column, "entry point '" + shader.entry + "' not found");
@@ -196,11 +197,12 @@ private:
             auto known = parameterIndex_.find(value.name);
             if (known == parameterIndex_.end()) continue;
             ParameterInfo& parameter = result_.parameters[known->second];
-            if (parameter.kind == ValueKind::Texture || parameter.kind == ValueKind::Other) continue;
+            if (parameter.kind == ValueKind::Texture || parameter.kind == ValueKind::Other)
+                continue;
             size_t count = static_cast<size_t>(parameter.layout.rows) * parameter.layout.columns;
             parameter.defaults.assign(value.values.begin(),
-                                      value.values.begin() +
-                                          static_cast<std::ptrdiff_t>(std::min(count, value.values.size())));
+                                      value.values.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                                 count, value.values.size())));
         }
     }
 
@@ -275,9 +277,9 @@ private:
         for (const InterfaceVariable& output : pixel.Outputs()) {
             uint32_t location = 0;
             if (!PixelOutputLocation(output.semantic, &location)) {
-                return Fail(desc.pixelShader.line, desc.pixelShader.column, where + ": pixel shader output '" +
-                                                       output.semantic +
-                                                       "' is not a colour (COLORn, SV_Targetn)");
+                return Fail(desc.pixelShader.line, desc.pixelShader.column,
+                            where + ": pixel shader output '" + output.semantic +
+                                "' is not a colour (COLORn, SV_Targetn)");
             }
             pixel.SetLocation(output.id, location);
         }

@@ -44,13 +44,15 @@ public:
         int depth = 0;
         std::unordered_set<std::string_view> names;
         while (!AtEnd()) {
-            if (depth == 0 && current_.kind == TokenKind::Identifier && current_.text == "technique") {
+            if (depth == 0 && current_.kind == TokenKind::Identifier &&
+                current_.text == "technique") {
                 size_t begin = current_.begin;
                 TechniqueDesc technique;
                 std::string_view name;
                 if (!ParseTechnique(&technique, &name)) return false;
                 if (!names.insert(name).second) {
-                    return Fail(technique.line, technique.column, "technique '" + technique.name + "' is defined twice");
+                    return Fail(technique.line, technique.column,
+                                "technique '" + technique.name + "' is defined twice");
                 }
                 out->techniques.push_back(std::move(technique));
                 Blank(&out->hlsl, begin, previousEnd_);
@@ -68,7 +70,8 @@ public:
 private:
     bool AtEnd() const { return current_.kind == TokenKind::End; }
     bool IsPunct(char c) const {
-        return current_.kind == TokenKind::Punct && current_.text.size() == 1 && current_.text[0] == c;
+        return current_.kind == TokenKind::Punct && current_.text.size() == 1 &&
+               current_.text[0] == c;
     }
     void Advance() {
         previousEnd_ = current_.end;
@@ -90,7 +93,8 @@ private:
 
     // What the token in hand looks like, for messages.
     std::string Describe() const {
-        return AtEnd() ? std::string("the end of the file") : "'" + std::string(current_.text) + "'";
+        return AtEnd() ? std::string("the end of the file")
+                       : "'" + std::string(current_.text) + "'";
     }
 
     // Consumes the punctuation c, or fails with "expected 'c' WHERE, found ...";
@@ -132,7 +136,9 @@ private:
         if (!SkipAnnotations(where)) return false;
         if (!Expect('{', [&] { return "after " + where(); })) return false;
         while (!IsPunct('}')) {
-            if (AtEnd()) return Fail(technique->line, technique->column, where() + " is not closed with '}'");
+            if (AtEnd())
+                return Fail(technique->line, technique->column,
+                            where() + " is not closed with '}'");
             if (current_.kind != TokenKind::Identifier || current_.text != "pass") {
                 return Fail(current_,
                             "expected 'pass' or '}' in " + where() + ", found " + Describe());
@@ -146,7 +152,8 @@ private:
             technique->passes.push_back(std::move(pass));
         }
         Advance();  // "}"
-        if (technique->passes.empty()) return Fail(technique->line, technique->column, where() + " has no pass");
+        if (technique->passes.empty())
+            return Fail(technique->line, technique->column, where() + " has no pass");
         return true;
     }
 
@@ -168,8 +175,10 @@ private:
             if (!ParseState(where, pass)) return false;
         }
         Advance();  // "}"
-        if (pass->vertexShader.entry.empty()) return Fail(pass->line, pass->column, where() + " has no VertexShader");
-        if (pass->pixelShader.entry.empty()) return Fail(pass->line, pass->column, where() + " has no PixelShader");
+        if (pass->vertexShader.entry.empty())
+            return Fail(pass->line, pass->column, where() + " has no VertexShader");
+        if (pass->pixelShader.entry.empty())
+            return Fail(pass->line, pass->column, where() + " has no PixelShader");
         return true;
     }
 
@@ -245,7 +254,8 @@ private:
         // At most one entry per state: the list stays as short as the table.
         for (const RenderStateAssignment& earlier : pass->renderStates) {
             if (earlier.state == state.id) {
-                return Fail(assignment.line, assignment.column, stateName + " is set twice in " + where());
+                return Fail(assignment.line, assignment.column,
+                            stateName + " is set twice in " + where());
             }
         }
         if (!Expect('=', [&] { return "after " + stateName; })) return false;

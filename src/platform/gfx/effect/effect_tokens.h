@@ -122,7 +122,8 @@ private:
             ++pos_;
         }
         if (pos_ >= text_.size()) {
-            error_ = Message(startLine, startColumn, "comment not closed before the end of the file");
+            error_ =
+                Message(startLine, startColumn, "comment not closed before the end of the file");
             return;
         }
         pos_ += 2;
@@ -146,7 +147,8 @@ private:
     }
 
     std::string Message(int line, int column, const std::string& what) const {
-        return path_ + "(" + std::to_string(line) + "," + std::to_string(column) + "): error: " + what;
+        return path_ + "(" + std::to_string(line) + "," + std::to_string(column) +
+               "): error: " + what;
     }
 
     const std::string& text_;

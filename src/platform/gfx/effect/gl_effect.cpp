@@ -129,7 +129,8 @@ public:
             description->techniques.push_back(std::move(program));
         }
         description->parameters.clear();
-        for (const Parameter& parameter : parameters_) description->parameters.push_back(parameter.info);
+        for (const Parameter& parameter : parameters_)
+            description->parameters.push_back(parameter.info);
     }
 
     EffectHandle GetTechniqueByName(const char* name) override {
@@ -335,7 +336,8 @@ private:
         bool changed = false;
         for (uint32_t i = 0; i < count; ++i) {
             size_t at = static_cast<size_t>(layout.offset) + offsets[i];
-            if (offsets[i] + sizeof(float) > layout.size || at + sizeof(float) > block.data.size()) {
+            if (offsets[i] + sizeof(float) > layout.size ||
+                at + sizeof(float) > block.data.size()) {
                 continue;
             }
             if (std::memcmp(&block.data[at], &values[i], sizeof(float)) != 0) {

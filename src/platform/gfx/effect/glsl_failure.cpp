@@ -14,7 +14,8 @@ int FirstLine(const std::string& log) {
     for (size_t at = log.find("0:"); at != std::string::npos; at = log.find("0:", at + 1)) {
         if (at > 0 && std::isdigit(static_cast<unsigned char>(log[at - 1]))) continue;
         size_t digits = at + 2, end = digits;
-        while (end < log.size() && end - digits < 9 && std::isdigit(static_cast<unsigned char>(log[end])))
+        while (end < log.size() && end - digits < 9 &&
+               std::isdigit(static_cast<unsigned char>(log[end])))
             ++end;
         if (end > digits && end < log.size() && (log[end] == '(' || log[end] == ':'))
             return std::atoi(log.substr(digits, end - digits).c_str());
@@ -30,8 +31,8 @@ std::string_view LineOf(const std::string& text, int n) {
         ++begin;
     }
     size_t end = text.find('\n', begin);
-    return std::string_view(text).substr(begin, end == std::string::npos ? std::string::npos
-                                                                         : end - begin);
+    return std::string_view(text).substr(
+        begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
 }  // namespace
@@ -53,9 +54,9 @@ std::string DescribeGlFailure(const std::string& glLog, const std::string& path,
     size_t last = source.find_last_not_of(" \t\r");
     std::string quoted(source.substr(first, last + 1 - first));
     if (quoted.size() > 80) quoted = quoted.substr(0, 77) + "...";
-    return path + "(" + std::to_string(line) + "," + std::to_string(first + 1) + "): error: " +
-           where + ": this line of its " + stage + " could not be translated for OpenGL: " +
-           quoted + "\n";
+    return path + "(" + std::to_string(line) + "," + std::to_string(first + 1) +
+           "): error: " + where + ": this line of its " + stage +
+           " could not be translated for OpenGL: " + quoted + "\n";
 }
 
 }  // namespace gfx::effect

@@ -76,7 +76,8 @@ int ColumnOfQuoted(const std::string& what, std::string_view line) {
     for (size_t at = line.find(name); at != std::string_view::npos; at = line.find(name, at + 1)) {
         bool startsWord = at == 0 || !IsWordChar(line[at - 1]) || !IsWordChar(name[0]);
         size_t after = at + name.size();
-        bool endsWord = after >= line.size() || !IsWordChar(line[after]) || !IsWordChar(name.back());
+        bool endsWord =
+            after >= line.size() || !IsWordChar(line[after]) || !IsWordChar(name.back());
         if (startsWord && endsWord) return static_cast<int>(at) + 1;
     }
     return 0;
@@ -128,7 +129,8 @@ std::string TranslateLine(const std::string& raw, const LogContext& context) {
             return Location(path, line, column) + ": " + severity + ": " + rest;
         }
         // A message about an #include file: "file:12: rest".
-        for (size_t colon = body.find(':'); colon != std::string::npos; colon = body.find(':', colon + 1)) {
+        for (size_t colon = body.find(':'); colon != std::string::npos;
+             colon = body.find(':', colon + 1)) {
             std::string file = body.substr(0, colon);
             if (SplitLocation(body, file, &line, &rest))
                 return Location(file, line, 0) + ": " + severity + ": " + rest;
@@ -172,7 +174,8 @@ public:
         if (depth > kMaxIncludeDepth)
             return Refuse("#include files nested deeper than " + std::to_string(kMaxIncludeDepth));
         if (name.empty() || name[0] == '/')
-            return Refuse("#include \"" + name + "\": only names relative to the effect's folder are read");
+            return Refuse("#include \"" + name +
+                          "\": only names relative to the effect's folder are read");
         for (size_t start = 0; start <= name.size();) {
             size_t end = name.find('/', start);
             if (end == std::string::npos) end = name.size();
@@ -194,8 +197,8 @@ public:
         while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
             text.append(buffer, static_cast<size_t>(in.gcount()));
             if (total_ + text.size() > kMaxExpandedBytes)
-                return Refuse("#include files larger than " + std::to_string(kMaxExpandedBytes >> 20) +
-                              " MiB in all");
+                return Refuse("#include files larger than " +
+                              std::to_string(kMaxExpandedBytes >> 20) + " MiB in all");
         }
         total_ += text.size();
         // The file's path names it in messages, and is how glslang names
@@ -324,7 +327,8 @@ bool CompileHlsl(const std::string& source, const std::string& path, Stage stage
     };
 
     FolderIncluder includer(IncludeFolder(path));
-    bool parsed = shader.parse(GetDefaultResources(), 100, ENoProfile, false, false, messages, includer);
+    bool parsed =
+        shader.parse(GetDefaultResources(), 100, ENoProfile, false, false, messages, includer);
     std::string raw = shader.getInfoLog();
     if (!parsed) {
         *log = translate(raw);

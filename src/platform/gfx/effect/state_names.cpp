@@ -15,29 +15,32 @@ bool SameWord(std::string_view a, const char* b) {
     return a.size() == n && strncasecmp(a.data(), b, n) == 0;
 }
 
-constexpr StateValueName kFillModes[] = {{"Point", 1}, {"Wireframe", 2}, {"Solid", 3}, {nullptr, 0}};
+constexpr StateValueName kFillModes[] = {
+    {"Point", 1}, {"Wireframe", 2}, {"Solid", 3}, {nullptr, 0}};
 constexpr StateValueName kCullModes[] = {{"None", 1}, {"CW", 2}, {"CCW", 3}, {nullptr, 0}};
 constexpr StateValueName kBooleans[] = {{"False", 0}, {"True", 1}, {nullptr, 0}};
-constexpr StateValueName kBlends[] = {
-    {"Zero", 1},         {"One", 2},          {"SrcColor", 3},    {"InvSrcColor", 4},
-    {"SrcAlpha", 5},     {"InvSrcAlpha", 6},  {"DestAlpha", 7},   {"InvDestAlpha", 8},
-    {"DestColor", 9},    {"InvDestColor", 10}, {"SrcAlphaSat", 11}, {nullptr, 0}};
+constexpr StateValueName kBlends[] = {{"Zero", 1},          {"One", 2},          {"SrcColor", 3},
+                                      {"InvSrcColor", 4},   {"SrcAlpha", 5},     {"InvSrcAlpha", 6},
+                                      {"DestAlpha", 7},     {"InvDestAlpha", 8}, {"DestColor", 9},
+                                      {"InvDestColor", 10}, {"SrcAlphaSat", 11}, {nullptr, 0}};
 constexpr StateValueName kFilters[] = {
     {"None", 0}, {"Point", 1}, {"Linear", 2}, {"Anisotropic", 3}, {nullptr, 0}};
 constexpr StateValueName kAddresses[] = {{"Wrap", 1},   {"Mirror", 2},     {"Clamp", 3},
                                          {"Border", 4}, {"MirrorOnce", 5}, {nullptr, 0}};
 
 constexpr StateName kRenderStates[] = {
-    {"FillMode", 8, kFillModes},          {"CullMode", 22, kCullModes},
-    {"ZEnable", 7, kBooleans},            {"ZWriteEnable", 14, kBooleans},
-    {"AlphaBlendEnable", 27, kBooleans},  {"SrcBlend", 19, kBlends},
+    {"FillMode", 8, kFillModes},     {"CullMode", 22, kCullModes},        {"ZEnable", 7, kBooleans},
+    {"ZWriteEnable", 14, kBooleans}, {"AlphaBlendEnable", 27, kBooleans}, {"SrcBlend", 19, kBlends},
     {"DestBlend", 20, kBlends},
 };
 
 constexpr StateName kSamplerStates[] = {
-    {"MagFilter", 5, kFilters},           {"MinFilter", 6, kFilters},
-    {"MipFilter", 7, kFilters},           {"AddressU", kSamplerAddressU, kAddresses},
-    {"AddressV", kSamplerAddressV, kAddresses}, {"AddressW", kSamplerAddressW, kAddresses},
+    {"MagFilter", 5, kFilters},
+    {"MinFilter", 6, kFilters},
+    {"MipFilter", 7, kFilters},
+    {"AddressU", kSamplerAddressU, kAddresses},
+    {"AddressV", kSamplerAddressV, kAddresses},
+    {"AddressW", kSamplerAddressW, kAddresses},
 };
 
 constexpr const char* kIgnoredSamplerStates[] = {"MaxAnisotropy", "MipMapLodBias", "MaxMipLevel",

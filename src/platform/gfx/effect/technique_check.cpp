@@ -50,7 +50,8 @@ std::string Number(float value) {
 std::string Keeps(const ParameterInfo& parameter) {
     if (parameter.kind == ValueKind::Texture) return "it samples no texture (black)";
     if (parameter.defaults.empty()) return "it stays 0";
-    if (parameter.defaults.size() == 1) return "it keeps its default " + Number(parameter.defaults[0]);
+    if (parameter.defaults.size() == 1)
+        return "it keeps its default " + Number(parameter.defaults[0]);
     std::string values;
     for (float value : parameter.defaults) values += (values.empty() ? "" : ", ") + Number(value);
     return "it keeps its default (" + values + ")";
@@ -73,7 +74,8 @@ TechniqueReport CheckTechnique(const CompiledEffect& effect, const TechniqueRequ
         for (uint32_t pass = static_cast<uint32_t>(technique->passes.size()); pass < wanted.passes;
              ++pass) {
             report.missing += std::string("technique '") + wanted.technique + "' has no pass " +
-                              std::to_string(pass) + ", which draws " + wanted.passUses[pass] + "\n";
+                              std::to_string(pass) + ", which draws " + wanted.passUses[pass] +
+                              "\n";
         }
     }
     for (size_t i = 0; i < wanted.parameterCount; ++i) {
@@ -82,8 +84,9 @@ TechniqueReport CheckTechnique(const CompiledEffect& effect, const TechniqueRequ
         for (const ParameterInfo& parameter : effect.parameters)
             if (parameter.name == want.name) have = &parameter;
         if (!have) {
-            report.missing += std::string("parameter '") + want.name + "' is missing: the program sets it as " +
-                              WantedName(want) + " every frame\n";
+            report.missing += std::string("parameter '") + want.name +
+                              "' is missing: the program sets it as " + WantedName(want) +
+                              " every frame\n";
         } else if (!Fits(*have, want)) {
             report.missing += std::string("parameter '") + want.name + "' is " + TypeName(*have) +
                               "; the program sets it as " + WantedName(want) + "\n";
@@ -93,7 +96,9 @@ TechniqueReport CheckTechnique(const CompiledEffect& effect, const TechniqueRequ
         bool known = false;
         for (size_t i = 0; i < wanted.parameterCount && !known; ++i)
             known = parameter.name == wanted.parameters[i].name;
-        if (!known) report.unused.push_back(parameter.name + " is not set by the program: " + Keeps(parameter));
+        if (!known)
+            report.unused.push_back(parameter.name +
+                                    " is not set by the program: " + Keeps(parameter));
     }
     return report;
 }

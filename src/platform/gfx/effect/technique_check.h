@@ -23,15 +23,16 @@ struct ParameterRequirement {
 
 struct TechniqueRequirements {
     const char* technique;
-    uint32_t passes;  // passes 0 .. passes-1 are drawn with
+    uint32_t passes;              // passes 0 .. passes-1 are drawn with
     const char* const* passUses;  // what each pass draws, for messages ("the box", ...)
     const ParameterRequirement* parameters;
     size_t parameterCount;
 };
 
 struct TechniqueReport {
-    std::string missing;              // why the effect does not fit, one line each; empty when it does
-    std::vector<std::string> unused;  // "fBias is not set by the program: it keeps its default 0.25"
+    std::string missing;  // why the effect does not fit, one line each; empty when it does
+    std::vector<std::string>
+        unused;  // "fBias is not set by the program: it keeps its default 0.25"
 };
 
 // effect: techniques with their passes and the parameters (GLSL not needed).

@@ -16,9 +16,10 @@ namespace {
 // A D3DBLEND value as GL's blend factor (the front accepts ZERO .. SRCALPHASAT).
 GLenum GlBlendFactor(uint32_t blend) {
     static constexpr GLenum kFactors[] = {
-        GL_ZERO,           GL_ZERO,      GL_ONE,         GL_SRC_COLOR,
-        GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA,
-        GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR, GL_SRC_ALPHA_SATURATE};
+        GL_ZERO,  // no D3DBLEND 0
+        GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,
+        GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR,
+        GL_ONE_MINUS_DST_COLOR, GL_SRC_ALPHA_SATURATE};
     return blend < std::size(kFactors) ? kFactors[blend] : GL_ONE;
 }
 
@@ -201,7 +202,8 @@ void GlDevice::ApplyState() {
         vaoBound_ = true;
     }
     // Alpha blending with D3DRS_SRCBLEND and D3DRS_DESTBLEND.
-    if (all || want.overlayBlend != applied_.overlayBlend || want.sourceBlend != applied_.sourceBlend ||
+    if (all || want.overlayBlend != applied_.overlayBlend ||
+        want.sourceBlend != applied_.sourceBlend ||
         want.destinationBlend != applied_.destinationBlend)
         glBlendFunc(want.sourceBlend, want.destinationBlend);
     if (all || want.polygonMode != applied_.polygonMode)
