@@ -67,13 +67,16 @@ void SetLimits() {
 }
 
 // The stack the fault handler runs on: the compile's own is used up when
-// it overflows. Alternate stacks are per thread; the compile thread sets it.
-char alternateStack[64 * 1024];
-
+// it overflows. Alternate stacks are per thread; the compile thread sets its
+// own. Mapped, not static: a sanitizer unmaps a thread's alternate stack
+// when the thread ends.
 bool UseAlternateStack() {
+    constexpr size_t kBytes = 64 * 1024;
+    void* memory = mmap(nullptr, kBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) return false;
     stack_t stack = {};
-    stack.ss_sp = alternateStack;
-    stack.ss_size = sizeof alternateStack;
+    stack.ss_sp = memory;
+    stack.ss_size = kBytes;
     return sigaltstack(&stack, nullptr) == 0;
 }
 
