@@ -10,7 +10,7 @@
 # New inputs that grow coverage go to build-fuzz/corpus/TARGET (not to the
 # committed corpus); a crash leaves its input in build-fuzz/findings/ and
 # fails the run: copy it into fuzz/TARGET/corpus/ once it is fixed.
-# Limits: 2 seconds and 512 MB per input.
+# Limits: 2 seconds (or the target's fuzz/NAME/timeout) and 512 MB per input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=build-fuzz
@@ -40,7 +40,11 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0${LSA
 run_one() {
   local name=$1 seconds=$2
   local binary="$BUILD/fuzz_$name" seeds="fuzz/$name/corpus" work="$BUILD/corpus/$name"
-  local options=(-timeout=2 -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1)
+  # A target whose folder holds a file "timeout" gets that many seconds per
+  # input (one that waits for a process with limits of its own).
+  local timeout=2
+  [ -f "fuzz/$name/timeout" ] && timeout=$(cat "fuzz/$name/timeout")
+  local options=(-timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1)
   [ -f "fuzz/$name/$name.dict" ] && options+=("-dict=fuzz/$name/$name.dict")
   mkdir -p "$work" "$BUILD/findings"
   echo "== fuzz $name: replaying $(ls "$seeds" | wc -l) corpus files"

@@ -3,9 +3,17 @@
 // A start-up compile is the first one in a process: glslang then also builds
 // its built-in symbol tables. Each cold run is therefore a fresh process (this
 // program started again with --once); the median of those is the start-up
-// figure. Warm figures (same process, tables built) and the split between
-// the stages follow. With an X display the full device path (GL program
-// linking included) is measured as well.
+// figure. The program compiles in the compiler process: --once-isolated asks
+// one at once (its start and glslang's tables are waited for), and
+// --once-isolated-ready starts it first and compiles after other work, as
+// the program does. The cold in-process figure is the compile without the
+// process. They are run in turn, so the machine's load falls on all alike.
+// Warm figures (same process, tables built) and the split between the stages
+// follow. With an X display the full device path (GL program linking
+// included) is measured as well.
+//
+// bench/effect_compile/compare.sh runs this program's --once-isolated in turn
+// with another build's --once: today's compile against an earlier one.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,8 +22,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/gfx/effect/compile_child.h"
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/effect/effect_compiler.h"
 #include "platform/gfx/effect/effect_source.h"
@@ -25,6 +35,10 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// What the program does between starting the compiler process and compiling
+// (window, GL device, box and cube map) takes longer than this on llvmpipe.
+constexpr auto kOtherWork = std::chrono::milliseconds(300);
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -48,6 +62,17 @@ double CompileOnce(const std::string& text) {
     std::string log;
     Clock::time_point start = Clock::now();
     if (!gfx::effect::CompileEffect(text, "ReflectionOrRefraction.fx", &effect, &log)) {
+        std::fprintf(stderr, "compile failed:\n%s", log.c_str());
+        std::exit(1);
+    }
+    return MillisecondsSince(start);
+}
+
+double CompileIsolatedOnce(const std::string& text) {
+    gfx::effect::CompiledEffect effect;
+    std::string log;
+    Clock::time_point start = Clock::now();
+    if (!gfx::effect::CompileEffectIsolated(text, "ReflectionOrRefraction.fx", &effect, &log)) {
         std::fprintf(stderr, "compile failed:\n%s", log.c_str());
         std::exit(1);
     }
@@ -91,6 +116,19 @@ int main(int argc, char** argv) {
         std::printf("%.3f\n", CompileOnce(text));
         return 0;
     }
+    if (argc > 1 && std::strcmp(argv[1], "--once-isolated") == 0) {
+        // Asked at once: the compiler process's start and tables are waited for.
+        std::printf("%.3f\n", CompileIsolatedOnce(text));
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--once-isolated-ready") == 0) {
+        // As the program does: the process is started first thing, and the
+        // window and the device take longer to make than kOtherWork.
+        gfx::effect::StartCompilerProcess();
+        std::this_thread::sleep_for(kOtherWork);
+        std::printf("%.3f\n", CompileIsolatedOnce(text));
+        return 0;
+    }
     if (argc > 1 && std::strcmp(argv[1], "--first") == 0) {
         // The first glslang compile of a process alone: its built-in tables.
         gfx::effect::EffectSource source;
@@ -108,16 +146,25 @@ int main(int argc, char** argv) {
         std::printf("%.3f\n", CreateOnDevice(path));
         return 0;
     }
-    const int runs = 7;
-    std::vector<double> cold, first, device, warm;
-    for (int i = 0; i < runs; ++i) cold.push_back(RunChild(argv[0], "--once"));
+    const int runs = 15;
+    std::vector<double> cold, isolated, ready, first, device, warm, warmIsolated;
+    for (int i = 0; i < runs; ++i) {
+        cold.push_back(RunChild(argv[0], "--once"));
+        isolated.push_back(RunChild(argv[0], "--once-isolated"));
+        ready.push_back(RunChild(argv[0], "--once-isolated-ready"));
+    }
     for (int i = 0; i < runs; ++i) first.push_back(RunChild(argv[0], "--first"));
     for (int i = 0; i < runs; ++i) {
         double figure = RunChild(argv[0], "--device");
         if (figure >= 0) device.push_back(figure);
     }
     CompileOnce(text);
-    for (int i = 0; i < runs; ++i) warm.push_back(CompileOnce(text));
+    for (int i = 0; i < runs; ++i) {
+        warm.push_back(CompileOnce(text));
+        // A save comes a while after the last: the next process is ready.
+        std::this_thread::sleep_for(kOtherWork);
+        warmIsolated.push_back(CompileIsolatedOnce(text));
+    }
 
     // Where a warm compile goes: the four glslang compiles against the rest.
     gfx::effect::EffectSource source;
@@ -137,8 +184,18 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("effect compile, start-up (fresh process, median of %d): %8.2f ms\n", runs,
-                Median(cold));
+    std::printf(
+        "effect compile, start-up, in this process (fresh process, median of %d): %8.2f ms\n", runs,
+        Median(cold));
+    std::printf(
+        "effect compile, start-up, compiler process asked at once (median of %d): %8.2f ms\n", runs,
+        Median(isolated));
+    std::printf("  starting the compiler process costs %.2f ms (ratio %.3f)\n",
+                Median(isolated) - Median(cold), Median(isolated) / Median(cold));
+    std::printf(
+        "effect compile, start-up, compiler process started first (median of %d): %8.2f ms\n", runs,
+        Median(ready));
+    std::printf("  ratio to this process: %.3f\n", Median(ready) / Median(cold));
     std::printf("  of which the first glslang compile of the process (median):  %8.2f ms\n",
                 Median(first));
     if (!device.empty()) {
@@ -147,8 +204,11 @@ int main(int argc, char** argv) {
     } else {
         std::printf("effect creation on the GL device: no display, not measured\n");
     }
-    std::printf("effect compile, warm (median of %d):                 %8.2f ms\n", runs,
-                Median(warm));
+    std::printf("effect compile, warm, in this process (median of %d):                  %8.2f ms\n",
+                runs, Median(warm));
+    std::printf(
+        "effect compile again (--watch), compiler process ready (median of %d):  %8.2f ms\n", runs,
+        Median(warmIsolated));
     std::printf("  of which block reading %.3f ms, glslang (4 entry points) %.2f ms\n", blocks,
                 glslang);
     return 0;

@@ -10,6 +10,7 @@
 #include "app/screenshot.h"
 #include "model/skinned_model.h"
 #include "platform/files.h"
+#include "platform/gfx/effect/compile_child.h"
 #include "render/camera_framing.h"
 #include "scene/effect_reload.h"
 #include "scene/model_bounds.h"
@@ -79,6 +80,9 @@ void Application::Reset() {
 
 int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& programOptions,
                      const AppServices& appServices) {
+    // The effect compiler's process starts now and is ready when the effect
+    // is compiled, after the window and the device.
+    gfx::effect::StartCompilerProcess();
     options = programOptions;
     services = appServices;
     settings.clipIndex = options.clip;

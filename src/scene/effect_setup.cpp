@@ -1,9 +1,12 @@
 #include "scene/effect_setup.h"
 
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "platform/files.h"
+#include "platform/gfx/effect/effect.h"
+#include "platform/gfx/effect/technique_check.h"
 
 const gfx::VertexElement kSkinVertexElements[3] = {
     {0, 0, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_POSITION, 0},
@@ -12,6 +15,46 @@ const gfx::VertexElement kSkinVertexElements[3] = {
 };
 
 namespace {
+
+using gfx::effect::ValueKind;
+
+// What the frame draws with: the technique's passes 0 and 1, and the seven
+// parameters UploadEffectParameters sets.
+constexpr const char* kPassUses[] = {"the box", "the character"};
+constexpr gfx::effect::ParameterRequirement kFrameParameters[] = {
+    {"EnvironmentMap", ValueKind::Texture, gfx::effect::TextureDim::Cube},
+    {"matViewProjection", ValueKind::Matrix},
+    {"matWorldView", ValueKind::Matrix},
+    {"matWorldViewProjection", ValueKind::Matrix},
+    {"matWorldViewInverseTranspose", ValueKind::Matrix},
+    {"vViewPosition", ValueKind::Vector},
+    {"fRef", ValueKind::Float},
+};
+constexpr gfx::effect::TechniqueRequirements kFrameTechnique = {
+    kTechniqueName, 2, kPassUses, kFrameParameters, std::size(kFrameParameters)};
+
+// The effect's fit for the frame: false with *text naming what is missing.
+// The parameters the frame does not set are listed on stderr.
+bool FitsTheFrame(gfx::Effect* effect, const char* path, std::string* text) {
+    gfx::effect::CompiledEffect description;
+    if (!gfx::effect::DescribeEffect(effect, &description)) return true;  // not ours to check
+    gfx::effect::TechniqueReport report = gfx::effect::CheckTechnique(description, kFrameTechnique);
+    if (!report.missing.empty()) {
+        text->clear();
+        size_t start = 0;
+        while (start < report.missing.size()) {
+            size_t end = report.missing.find('\n', start);
+            *text += std::string(path) + ": error: " +
+                     report.missing.substr(start, end - start) + "\n";
+            start = end + 1;
+        }
+        return false;
+    }
+    for (const std::string& line : report.unused)
+        std::fprintf(stderr, "reflect-refract: effect %s: %s\n", DisplayPath(path).c_str(),
+                     line.c_str());
+    return true;
+}
 
 // The compiler's text, read no further than the buffer's own size.
 std::string MessageText(gfx::Buffer* messages) {
@@ -54,6 +97,11 @@ bool CompileEffectFile(gfx::Device* device, const char* path, gfx::Effect** effe
         if (text->empty())
             *text = std::string("The effect file \"") + path + "\" could not be compiled.";
         gfx::SafeRelease(*effect);  // a failed creation hands back nothing to keep
+    } else if (*effect && !FitsTheFrame(*effect, path, text)) {
+        // An effect without the frame's passes or parameters would draw
+        // nothing, or half of the picture: refused like one that does not compile.
+        gfx::SafeRelease(*effect);
+        result = gfx::E_FAIL;
     } else if (*effect) {
         *technique = (*effect)->GetTechniqueByName(kTechniqueName);
     }

@@ -157,6 +157,9 @@ SQUID = os.path.join("Model", "SMD", "Lantern Squid")
 SQUID_CLIPS = ("Ani Squid (Swim).smd", "Ani Squid (Strike).smd", "Ani Squid (Look Around).smd")
 EFFECT = os.path.join("Shaders", "ReflectionOrRefraction.fx")
 GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden", "default_scene.png")
+# Effects written the Direct3D 9 way (NAME.d3d9.fx), each with an equivalent
+# in the newer syntax (NAME.today.fx).
+D3D9_EFFECTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "effects")
 ALERT_LINE = (0, HUD_BOTTOM, 500, HUD_BOTTOM + 20)  # the watch mode's red line
 
 
@@ -180,6 +183,22 @@ def write_cube_dds(path, colours, size=16):
     header += struct.pack("<5I", 0x1008, 0xFE00, 0, 0, 0)  # a cube map with all six faces
     with open(path, "wb") as f:
         f.write(header + b"".join(bytes((b, g, r, 255)) * (size * size) for r, g, b in colours))
+
+
+def largest_channel_difference(a, b, box):
+    """The largest difference of one channel between a and b in box, and how
+    many pixels differ by more than 2."""
+    x0, y0, x1, y1 = box
+    largest, over = 0, 0
+    for y in range(y0, y1):
+        row = y * a.width * 3
+        for i in range(row + x0 * 3, row + x1 * 3):
+            d = abs(a.pixels[i] - b.pixels[i])
+            if d > largest:
+                largest = d
+            if d > 2:
+                over += 1
+    return largest, over
 
 
 def bounding_box(shot, predicate):
@@ -700,6 +719,43 @@ class ProgramTest(unittest.TestCase):
         sky = lambda r, g, b: max(abs(r - 230), abs(g - 120), abs(b - 20)) <= 4
         self.assertEqual(shot.count(sky, (600, HUD_BOTTOM, WIDTH, HEIGHT)), 200 * (HEIGHT - HUD_BOTTOM))
         self.assertGreater(shot.count(lambda r, g, b: not sky(r, g, b), (300, 250, 500, 550)), 5000)
+
+    def test_d3d9_effects_draw_as_their_equivalents(self):
+        """Each effect written the Direct3D 9 way (texture and sampler_state,
+        texCUBE and friends, compile vs_2_0 ... ps_3_0, render states in the
+        passes) draws what its equivalent in the newer syntax draws, within 2
+        levels per channel; the frame-rate line (y 8..30) is left out. An
+        effect without the pass that draws the character is refused."""
+        names = sorted(n[:-len(".d3d9.fx")] for n in os.listdir(D3D9_EFFECTS) if n.endswith(".d3d9.fx"))
+        self.assertGreaterEqual(len(names), 12)
+        below_rate = (0, 30, WIDTH, HEIGHT)
+        for name in names:
+            with self.subTest(name):
+                shots = {}
+                for kind in ("d3d9", "today"):
+                    code, shot, errors = self.shoot("--effect", os.path.join(D3D9_EFFECTS, "%s.%s.fx" % (name, kind)),
+                                                    frames=10)
+                    self.assertEqual(code, 0, errors)
+                    self.assertNotIn("not compiled", errors)
+                    shots[kind] = (shot, errors)
+                largest, over = largest_channel_difference(shots["d3d9"][0], shots["today"][0], below_rate)
+                self.assertEqual(over, 0, "%s: %d channel values differ by more than 2 (largest %d)" % (name, over, largest))
+                # The sky and the character are drawn, not the clear colour.
+                self.assertEqual(shots["d3d9"][0].count(is_clear_blue), 0, name)
+        # A parameter the program does not set is named once, with its value.
+        errors = self.shoot("--effect", os.path.join(D3D9_EFFECTS, "defaults.d3d9.fx"), frames=2)[2]
+        self.assertEqual(errors.count("fBias is not set by the program: it keeps its default 0.25"), 1, errors)
+        # Pass 1 gone: the character would vanish; the effect is refused instead.
+        work = tempfile.mkdtemp(prefix="rr_e2e_d3d9_")
+        self.addCleanup(shutil.rmtree, work, True)
+        half = os.path.join(work, "half.fx")
+        with open(os.path.join(D3D9_EFFECTS, "cube_vs2.d3d9.fx")) as f:
+            text = f.read()
+        with open(half, "w") as f:
+            f.write(text[:text.index("    pass P1")] + "}\n")
+        code, shot, errors = self.shoot("--effect", half, frames=2)
+        self.assertEqual(code, 0, errors)
+        self.assertIn("technique 'TShader' has no pass 1, which draws the character", errors)
 
     def test_watch_compiles_the_effect_again_on_save(self):
         """An effect that does not compile at first, then a good edit, then a

@@ -75,7 +75,7 @@ TEST_F(EffectGlTest, FailuresHandBackTextsNamingFileAndLine) {
                                                 "technique T { pass { VertexShader = compile "
                                                 "vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n");
     EXPECT_EQ(CreateEffect(broken, &errors), nullptr);
-    EXPECT_NE(errors.find("broken.fx(3): error: 'missingValue' : unknown variable"),
+    EXPECT_NE(errors.find("broken.fx(3,25): error: 'missingValue' : unknown variable"),
               std::string::npos)
         << errors;
 
@@ -84,7 +84,7 @@ TEST_F(EffectGlTest, FailuresHandBackTextsNamingFileAndLine) {
 
     std::string empty = WriteFile("nopass.fx", "float4 f;\ntechnique T\n{\n}\n");
     EXPECT_EQ(CreateEffect(empty, &errors), nullptr);
-    EXPECT_NE(errors.find("nopass.fx(2): error: technique 'T' has no pass"), std::string::npos)
+    EXPECT_NE(errors.find("nopass.fx(2,1): error: technique 'T' has no pass"), std::string::npos)
         << errors;
 
     // Without an errors buffer the failure is the same, quietly.

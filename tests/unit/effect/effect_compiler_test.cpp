@@ -192,26 +192,26 @@ INSTANTIATE_TEST_SUITE_P(
                    "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
                    "\n"
                    "float4 PS() : COLOR0 { return undefinedThing; }\n",
-                   "./Shaders/Broken.fx(5): error: 'undefinedThing' : unknown variable"},
+                   "./Shaders/Broken.fx(5,31): error: 'undefinedThing' : unknown variable"},
         BadProgram{"SyntaxError", kGoodShaders + "float4 f = ;\n" + kTechnique,
-                   "./Shaders/Broken.fx(3): error: "},
+                   "./Shaders/Broken.fx(3,1): error: "},
         BadProgram{"MissingEntryPoint",
                    kGoodShaders + "technique T { pass A {\n VertexShader = compile vs_3_0 VS();\n"
                                   " PixelShader = compile ps_3_0 Missing(); } }\n",
-                   "./Shaders/Broken.fx(5): error: entry point 'Missing' not found"},
+                   "./Shaders/Broken.fx(5,2): error: entry point 'Missing' not found"},
         BadProgram{"PixelInputNotWritten",
                    "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
                    "float4 PS(float2 uv : TEXCOORD3) : COLOR0 { return float4(uv, 0, 1); }\n" +
                        std::string(kTechnique),
-                   "./Shaders/Broken.fx(3): error: pass 'A' of technique 'T': pixel shader "
+                   "./Shaders/Broken.fx(3,60): error: pass 'A' of technique 'T': pixel shader "
                    "input 'TEXCOORD3' is not written by vertex shader 'VS'"},
         BadProgram{"VertexInputTheDeviceDoesNotFeed",
                    "float4 VS(float4 w : BLENDWEIGHT) : POSITION { return w; }\n"
                    "float4 PS() : COLOR0 { return 1; }\n" +
                        std::string(kTechnique),
-                   "./Shaders/Broken.fx(3): error: pass 'A' of technique 'T': vertex input"},
+                   "./Shaders/Broken.fx(3,24): error: pass 'A' of technique 'T': vertex input"},
         BadProgram{"BlockError", kGoodShaders + "technique T {}\n",
-                   "./Shaders/Broken.fx(3): error: technique 'T' has no pass"}),
+                   "./Shaders/Broken.fx(3,1): error: technique 'T' has no pass"}),
     [](const testing::TestParamInfo<BadProgram>& info) { return std::string(info.param.name); });
 
 TEST(HlslCompilerTest, TranslatesGlslangMessages) {
@@ -225,7 +225,7 @@ TEST(HlslCompilerTest, TranslatesGlslangMessages) {
     EXPECT_EQ(TranslateGlslangLog(raw, "a/b.fx"),
               "a/b.fx(15): error: 'x' : unknown variable\n"
               "a/b.fx(3): warning: 'f' : something odd\n"
-              "a/b.fx(15): error: HLSL parsing failed (column 33)\n"
+              "a/b.fx(15,33): error: the HLSL cannot be read from here on\n"
               "a/b.fx: error: Linking fragment stage: trouble\n");
 }
 

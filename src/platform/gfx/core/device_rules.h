@@ -35,6 +35,10 @@ inline constexpr RenderStateRule kRenderStates[] = {
     {D3DRS_ZWRITEENABLE, "D3DRS_ZWRITEENABLE", 1, 0, kAnyValue},
     {D3DRS_CULLMODE, "D3DRS_CULLMODE", D3DCULL_CCW, D3DCULL_NONE, D3DCULL_CCW},
     {D3DRS_ALPHABLENDENABLE, "D3DRS_ALPHABLENDENABLE", 0, 0, kAnyValue},
+    // Blending starts as source alpha over (not Direct3D's ONE, ZERO): what
+    // enabling it has always done on this device.
+    {D3DRS_SRCBLEND, "D3DRS_SRCBLEND", D3DBLEND_SRCALPHA, D3DBLEND_ZERO, D3DBLEND_SRCALPHASAT},
+    {D3DRS_DESTBLEND, "D3DRS_DESTBLEND", D3DBLEND_INVSRCALPHA, D3DBLEND_ZERO, D3DBLEND_SRCALPHASAT},
     // Fixed-function lighting does not exist on a GL core context: these are
     // kept for GetRenderState and change nothing drawn.
     {D3DRS_SPECULARENABLE, "D3DRS_SPECULARENABLE", 0, 0, kAnyValue},

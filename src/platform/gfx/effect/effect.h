@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/gfx/core/device_front.h"
+#include "platform/gfx/effect/effect_compiler.h"
 
 namespace gfx::effect {
 
@@ -16,5 +17,10 @@ namespace gfx::effect {
 // warnings, or null when there are none.
 HRESULT MakeEffect(DeviceFront& device, const char* path, uint32_t flags, Effect** effect,
                    Buffer** errors);
+
+// What an effect this library made holds: its techniques with their passes
+// (no GLSL) and its parameters, for CheckTechnique (technique_check.h).
+// false for an effect of another kind.
+bool DescribeEffect(Effect* effect, CompiledEffect* description);
 
 }  // namespace gfx::effect

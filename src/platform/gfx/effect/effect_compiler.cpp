@@ -1,5 +1,7 @@
 #include "platform/gfx/effect/effect_compiler.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <map>
 #include <set>
 #include <sstream>
@@ -56,14 +58,18 @@ public:
             }
             result_.techniques.push_back(std::move(program));
         }
+        AddUnsampledTextures();
+        AddDefaults();
+        result_.warnings = source_.warnings;
         for (const std::string& warning : warnings_) result_.warnings += warning + "\n";
         *out = std::move(result_);
         return true;
     }
 
 private:
-    bool Fail(int line, const std::string& what) {
-        *log_ += path_ + "(" + std::to_string(line) + "): error: " + what + "\n";
+    bool Fail(int line, int column, const std::string& what) {
+        *log_ += path_ + "(" + std::to_string(line) + "," + std::to_string(column) +
+                 "): error: " + what + "\n";
         return false;
     }
 
@@ -82,10 +88,11 @@ private:
         if (cached != spirv_.end()) return &cached->second;
         std::vector<uint32_t> words;
         std::string log;
-        if (!CompileHlsl(source_.hlsl, path_, stage, shader.entry, &words, &log)) {
+        if (!CompileHlsl(source_.hlsl, path_, stage, shader.entry, &words, &log,
+                         source_.columnShifts)) {
             // A missing entry point is reported where the pass names it.
             if (log.find("entry point '" + shader.entry + "' not found") != std::string::npos) {
-                Fail(shader.line, "entry point '" + shader.entry + "' not found");
+                Fail(shader.line, shader.column, "entry point '" + shader.entry + "' not found");
             } else {
                 *log_ += log;
             }
@@ -118,7 +125,7 @@ private:
                 index = known->second;
                 if (result_.blocks[index].size != block.size ||
                     blockMembers_[index] != block.members) {
-                    return Fail(line, where + ": uniform block '" + block.name +
+                    return Fail(line, 1, where + ": uniform block '" + block.name +
                                           "' is laid out differently in another entry point");
                 }
             }
@@ -127,27 +134,76 @@ private:
         return true;
     }
 
+    // The sampler_state block that declared the sampler named name, if any.
+    const SamplerBinding* BindingOf(const std::string& name) const {
+        for (const SamplerBinding& binding : source_.samplers)
+            if (binding.sampler == name) return &binding;
+        return nullptr;
+    }
+
+    // Each texture resource (a texture, or a Direct3D 9 sampler) gets a unit
+    // of its own; a sampler_state sampler's parameter is its texture, and a
+    // texture that several samplers read owns all their units.
     bool AddTextures(SpirvToGlsl& stage, const std::string& where, int line) {
         for (const TextureResource& texture : stage.Textures()) {
-            auto known = parameterIndex_.find(texture.name);
+            const SamplerBinding* binding = BindingOf(texture.name);
+            const std::string name =
+                binding && !binding->texture.empty() ? binding->texture : texture.name;
+            auto unit = resourceUnit_.find(texture.name);
+            bool newUnit = unit == resourceUnit_.end();
+            if (newUnit) unit = resourceUnit_.emplace(texture.name, nextUnit_++).first;
+            auto known = parameterIndex_.find(name);
             if (known == parameterIndex_.end()) {
                 ParameterInfo parameter;
-                parameter.name = texture.name;
+                parameter.name = name;
                 parameter.kind = ValueKind::Texture;
                 parameter.dim = texture.dim;
-                parameter.unit = nextUnit_++;
-                parameterIndex_[texture.name] = result_.parameters.size();
+                parameter.unit = unit->second;
+                if (binding) parameter.samplerStates = binding->states;
+                parameterIndex_[name] = result_.parameters.size();
                 result_.parameters.push_back(std::move(parameter));
-                known = parameterIndex_.find(texture.name);
+                known = parameterIndex_.find(name);
+            } else if (newUnit && result_.parameters[known->second].kind == ValueKind::Texture) {
+                result_.parameters[known->second].sharedUnits.push_back(unit->second);
             }
             const ParameterInfo& parameter = result_.parameters[known->second];
             if (parameter.kind != ValueKind::Texture || parameter.dim != texture.dim) {
-                return Fail(line, where + ": '" + texture.name +
-                                      "' is declared with two different types");
+                return Fail(line, 1, where + ": '" + name +
+                                         "' is declared with two different types");
             }
-            stage.SetBinding(texture.id, parameter.unit);
+            stage.SetBinding(texture.id, unit->second);
         }
         return true;
+    }
+
+    // Textures the file declares that no pass samples are parameters all
+    // the same (setting them is harmless), without a unit.
+    void AddUnsampledTextures() {
+        for (const TextureDeclaration& texture : source_.textures) {
+            if (parameterIndex_.count(texture.name)) continue;
+            ParameterInfo parameter;
+            parameter.name = texture.name;
+            parameter.kind = ValueKind::Texture;
+            parameter.dim = texture.dim;
+            parameter.unit = kUnsampled;
+            parameterIndex_[texture.name] = result_.parameters.size();
+            result_.parameters.push_back(std::move(parameter));
+        }
+    }
+
+    // The file's initial values, as many floats as the parameter holds.
+    void AddDefaults() {
+        for (const ParameterDefault& value : source_.defaults) {
+            auto known = parameterIndex_.find(value.name);
+            if (known == parameterIndex_.end()) continue;
+            ParameterInfo& parameter = result_.parameters[known->second];
+            if (parameter.kind == ValueKind::Texture || parameter.kind == ValueKind::Other)
+                continue;
+            size_t count = static_cast<size_t>(parameter.layout.rows) * parameter.layout.columns;
+            parameter.defaults.assign(value.values.begin(),
+                                      value.values.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                                 count, value.values.size())));
+        }
     }
 
     bool BuildPass(const TechniqueDesc& technique, const PassDesc& desc, size_t index,
@@ -163,8 +219,17 @@ private:
 
         SpirvToGlsl vertex, pixel;
         std::string error;
-        if (!vertex.Load(*vertexWords, &error) || !pixel.Load(*pixelWords, &error)) {
-            return Fail(desc.line, where + ": " + error);
+        // SPIRV-Cross's own words are about SPIR-V, which the file never
+        // shows: the message names the shader and the line that compiles it.
+        if (!vertex.Load(*vertexWords, &error)) {
+            return Fail(desc.vertexShader.line, desc.vertexShader.column,
+                        where + ": vertex shader '" + desc.vertexShader.entry +
+                            "' could not be translated to GLSL");
+        }
+        if (!pixel.Load(*pixelWords, &error)) {
+            return Fail(desc.pixelShader.line, desc.pixelShader.column,
+                        where + ": pixel shader '" + desc.pixelShader.entry +
+                            "' could not be translated to GLSL");
         }
         if (!AddBlocks(vertex, where, desc.line) || !AddBlocks(pixel, where, desc.line) ||
             !AddTextures(vertex, where, desc.line) || !AddTextures(pixel, where, desc.line)) {
@@ -175,7 +240,7 @@ private:
         for (const InterfaceVariable& input : vertex.Inputs()) {
             uint32_t location = 0;
             if (!VertexInputLocation(input.semantic, &location)) {
-                return Fail(desc.vertexShader.line,
+                return Fail(desc.vertexShader.line, desc.vertexShader.column,
                             where + ": vertex input '" + input.name + "' has semantic '" +
                                 input.semantic +
                                 "', which the device does not feed (POSITION, NORMAL, "
@@ -202,7 +267,7 @@ private:
             }
             auto found = varyings.find(input.semantic);
             if (found == varyings.end()) {
-                return Fail(desc.pixelShader.line,
+                return Fail(desc.pixelShader.line, desc.pixelShader.column,
                             where + ": pixel shader input '" + input.semantic +
                                 "' is not written by vertex shader '" + desc.vertexShader.entry +
                                 "'");
@@ -212,15 +277,21 @@ private:
         for (const InterfaceVariable& output : pixel.Outputs()) {
             uint32_t location = 0;
             if (!PixelOutputLocation(output.semantic, &location)) {
-                return Fail(desc.pixelShader.line, where + ": pixel shader output '" +
-                                                       output.semantic +
-                                                       "' is not a colour (COLORn, SV_Targetn)");
+                return Fail(desc.pixelShader.line, desc.pixelShader.column,
+                            where + ": pixel shader output '" + output.semantic +
+                                "' is not a colour (COLORn, SV_Targetn)");
             }
             pixel.SetLocation(output.id, location);
         }
-        if (!vertex.Compile(&pass->vertexGlsl, &error) ||
-            !pixel.Compile(&pass->pixelGlsl, &error)) {
-            return Fail(desc.line, where + ": " + error);
+        if (!vertex.Compile(&pass->vertexGlsl, &error)) {
+            return Fail(desc.vertexShader.line, desc.vertexShader.column,
+                        where + ": vertex shader '" + desc.vertexShader.entry +
+                            "' uses something that cannot be written as GLSL");
+        }
+        if (!pixel.Compile(&pass->pixelGlsl, &error)) {
+            return Fail(desc.pixelShader.line, desc.pixelShader.column,
+                        where + ": pixel shader '" + desc.pixelShader.entry +
+                            "' uses something that cannot be written as GLSL");
         }
         return true;
     }
@@ -233,12 +304,29 @@ private:
     std::map<std::string, uint32_t> blockIndex_;
     std::vector<std::vector<BlockMember>> blockMembers_;
     std::map<std::string, size_t> parameterIndex_;
+    std::map<std::string, uint32_t> resourceUnit_;  // texture resource → its unit
     uint32_t nextUnit_ = 0;
     std::vector<std::string> warnings_;
     std::set<std::string> warningSet_;
 };
 
 }  // namespace
+
+bool CompileEffectSource(const EffectSource& source, const std::string& path,
+                         CompiledEffect* out, std::string* log, bool expandFirst) {
+    log->clear();
+    if (!expandFirst) return Builder(source, path).Run(out, log);
+    // The expansion is checked once on its own: its size is bounded before
+    // any entry point is parsed. The entry points are then compiled from the
+    // text as written (glslang expands it again, cheaply), so messages keep
+    // the file's columns.
+    std::string expanded;
+    if (!PreprocessHlsl(source.hlsl, path, &expanded, log, source.columnShifts)) return false;
+    log->clear();  // its warnings come again with each entry point
+    expanded.clear();
+    expanded.shrink_to_fit();
+    return Builder(source, path).Run(out, log);
+}
 
 bool CompileEffect(const std::string& text, const std::string& path, CompiledEffect* out,
                    std::string* log) {
@@ -249,7 +337,7 @@ bool CompileEffect(const std::string& text, const std::string& path, CompiledEff
         *log = error + "\n";
         return false;
     }
-    return Builder(source, path).Run(out, log);
+    return CompileEffectSource(source, path, out, log);
 }
 
 }  // namespace gfx::effect

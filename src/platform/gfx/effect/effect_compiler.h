@@ -20,6 +20,9 @@ struct BlockInfo {
     uint32_t size = 0;
 };
 
+// The unit of a texture the effect declares but no pass samples.
+constexpr uint32_t kUnsampled = 0xFFFFFFFFu;
+
 // A parameter of the effect, found by its name. Numbers live in a block at
 // an offset (layout as in BlockMember); textures get a texture unit, given in
 // the order the effect declares its textures.
@@ -30,6 +33,12 @@ struct ParameterInfo {
     BlockMember layout;
     TextureDim dim = TextureDim::None;
     uint32_t unit = 0;
+    // A texture read through several sampler_state samplers: their other units.
+    std::vector<uint32_t> sharedUnits;
+    // The sampler_state block's states, set on the unit(s) when a pass begins.
+    std::vector<RenderStateAssignment> samplerStates;
+    // The initial value the file gives, in the parameter's floats (empty: zero).
+    std::vector<float> defaults;
 };
 
 struct PassProgram {
@@ -45,6 +54,9 @@ struct TechniqueProgram {
     std::vector<PassProgram> passes;
 };
 
+// What compiling an effect file gives, as plain data: the GL device builds
+// its programs from it, and it travels whole from the compiler process
+// (effect_codec.h writes and reads it).
 struct CompiledEffect {
     std::vector<TechniqueProgram> techniques;
     std::vector<BlockInfo> blocks;
@@ -57,8 +69,17 @@ struct CompiledEffect {
 bool VertexInputLocation(const std::string& semantic, uint32_t* location);
 
 // text is the file's contents, path its name for messages. On failure log
-// holds the messages ("path(line): error: what", one per line).
+// holds the messages ("path(line,column): error: what", one per line).
+// Everything runs in this process: CompileEffectIsolated (compile_child.h)
+// is the same with the HLSL → GLSL steps in a process of their own.
 bool CompileEffect(const std::string& text, const std::string& path, CompiledEffect* out,
                    std::string* log);
+
+// The HLSL → GLSL steps alone (glslang, SPIRV-Cross, reflection), on a
+// source ReadEffectSource made: what the compiler process runs. With
+// expandFirst the macros' expansion is bounded first (PreprocessHlsl); the
+// compiler process does that step itself.
+bool CompileEffectSource(const EffectSource& source, const std::string& path,
+                         CompiledEffect* out, std::string* log, bool expandFirst = true);
 
 }  // namespace gfx::effect

@@ -16,8 +16,11 @@
 #include "platform/files.h"
 #include "platform/gfx/core/device_child.h"
 #include "platform/gfx/core/text_buffer.h"
+#include "platform/gfx/effect/compile_child.h"
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/effect/effect_compiler.h"
+#include "platform/gfx/effect/glsl_failure.h"
+#include "platform/gfx/effect/state_names.h"
 
 namespace gfx::effect {
 
@@ -64,17 +67,14 @@ bool Samples(BaseTexture* texture, TextureDim dim, const DeviceFront& device) {
            (dim == TextureDim::Cube && MadeBy<CubeTexture>(texture, device));
 }
 
-// One program from the pass's GLSL. On failure the device's log, prefixed
-// with the pass it belongs to.
+// One program from the pass's GLSL. On failure the device's log, told in the
+// terms of the effect file (the statement it came from, the pass it belongs to).
 uint32_t LinkPass(DeviceServices& services, const PassProgram& pass,
-                  const std::string& techniqueName, const std::string& path, std::string* error) {
+                  const std::string& techniqueName, const std::string& path,
+                  const std::string& text, std::string* error) {
     std::string log;
     uint32_t program = services.BuildProgram(pass.vertexGlsl.c_str(), pass.pixelGlsl.c_str(), &log);
-    if (!program) {
-        *error = path + "(" + std::to_string(pass.line) + "): error: pass '" + pass.name +
-                 "' of technique '" + techniqueName + "': the device did not accept the " + log +
-                 "\n";
-    }
+    if (!program) *error = DescribeGlFailure(log, path, text, pass, techniqueName);
     return program;
 }
 
@@ -84,12 +84,13 @@ public:
         : DeviceChild<Effect>(device), services_(device.Services()) {}
 
     // Creates the device's objects; false with error when it refuses a program.
-    bool Build(const CompiledEffect& compiled, const std::string& path, std::string* error) {
+    bool Build(const CompiledEffect& compiled, const std::string& path, const std::string& text,
+               std::string* error) {
         for (const TechniqueProgram& source : compiled.techniques) {
             Technique technique;
             technique.name = source.name;
             for (const PassProgram& pass : source.passes) {
-                uint32_t program = LinkPass(services_, pass, source.name, path, error);
+                uint32_t program = LinkPass(services_, pass, source.name, path, text, error);
                 if (!program) {
                     for (uint32_t made : technique.programs) services_.DeleteProgram(made);
                     return false;
@@ -107,10 +108,25 @@ public:
         }
         for (const ParameterInfo& info : compiled.parameters) {
             names_[info.name] = parameters_.size();
-            parameters_.push_back({info, false, nullptr});
+            parameters_.push_back({info, !info.defaults.empty(), nullptr});
+            WriteDefaults(info);
         }
         current_ = techniques_.empty() ? -1 : 0;
         return true;
+    }
+
+    // Techniques with their pass names, and the parameters.
+    void Describe(CompiledEffect* description) const {
+        description->techniques.clear();
+        for (const Technique& technique : techniques_) {
+            TechniqueProgram program;
+            program.name = technique.name;
+            program.passes.resize(technique.programs.size());
+            description->techniques.push_back(std::move(program));
+        }
+        description->parameters.clear();
+        for (const Parameter& parameter : parameters_)
+            description->parameters.push_back(parameter.info);
     }
 
     EffectHandle GetTechniqueByName(const char* name) override {
@@ -156,6 +172,7 @@ public:
         for (const RenderStateAssignment& assignment : CurrentTechnique().renderStates[pass]) {
             Owner().SetRenderState(static_cast<RenderState>(assignment.state), assignment.value);
         }
+        SetSamplerStates();
         services_.UseProgram(CurrentTechnique().programs[pass]);
         for (size_t i = 0; i < blocks_.size(); ++i) {
             services_.BindUniformBuffer(static_cast<uint32_t>(i), blocks_[i].buffer);
@@ -241,6 +258,42 @@ private:
         for (const Block& block : blocks_) services_.DeleteUniformBuffer(block.buffer);
     }
 
+    // The initial values the file gives, in the block's CPU copy.
+    void WriteDefaults(const ParameterInfo& info) {
+        if (info.defaults.empty() || info.block >= blocks_.size()) return;
+        std::vector<uint8_t>& data = blocks_[info.block].data;
+        const BlockMember& layout = info.layout;
+        for (uint32_t r = 0, i = 0; r < layout.rows; ++r) {
+            for (uint32_t c = 0; c < layout.columns && i < info.defaults.size(); ++c, ++i) {
+                uint32_t offset = info.kind != ValueKind::Matrix ? 4 * c
+                                  : layout.rowsContiguous        ? r * layout.matrixStride + 4 * c
+                                                                 : c * layout.matrixStride + 4 * r;
+                size_t at = static_cast<size_t>(layout.offset) + offset;
+                if (offset + sizeof(float) <= layout.size && at + sizeof(float) <= data.size())
+                    std::memcpy(&data[at], &info.defaults[i], sizeof(float));
+            }
+        }
+    }
+
+    // A sampler_state block's states, on its texture's units, through the
+    // device (whose cache and checks they pass like any other).
+    void SetSamplerStates() {
+        for (const Parameter& parameter : parameters_) {
+            const ParameterInfo& info = parameter.info;
+            if (info.samplerStates.empty() || info.unit == kUnsampled) continue;
+            for (const RenderStateAssignment& state : info.samplerStates) {
+                if (state.state == kSamplerAddressU || state.state == kSamplerAddressV ||
+                    state.state == kSamplerAddressW)
+                    continue;  // the device keeps no addressing state: its samplers wrap
+                Owner().SetSamplerState(info.unit, static_cast<SamplerState>(state.state),
+                                        state.value);
+                for (uint32_t unit : info.sharedUnits)
+                    Owner().SetSamplerState(unit, static_cast<SamplerState>(state.state),
+                                            state.value);
+            }
+        }
+    }
+
     const Technique& CurrentTechnique() const {
         return techniques_[static_cast<size_t>(current_)];
     }
@@ -276,7 +329,8 @@ private:
         bool changed = false;
         for (uint32_t i = 0; i < count; ++i) {
             size_t at = static_cast<size_t>(layout.offset) + offsets[i];
-            if (offsets[i] + sizeof(float) > layout.size || at + sizeof(float) > block.data.size()) {
+            if (offsets[i] + sizeof(float) > layout.size ||
+                at + sizeof(float) > block.data.size()) {
                 continue;
             }
             if (std::memcmp(&block.data[at], &values[i], sizeof(float)) != 0) {
@@ -298,7 +352,10 @@ private:
     void Upload(Parameter& parameter) {
         if (parameter.info.kind == ValueKind::Texture) {
             // Bound at every pass: other users of the device (text) share the units.
-            services_.BindTexture(parameter.info.unit, parameter.texture.get());
+            if (parameter.info.unit != kUnsampled)
+                services_.BindTexture(parameter.info.unit, parameter.texture.get());
+            for (uint32_t unit : parameter.info.sharedUnits)
+                services_.BindTexture(unit, parameter.texture.get());
             parameter.dirty = false;
             return;
         }
@@ -342,13 +399,15 @@ HRESULT MakeEffect(DeviceFront& device, const char* path, uint32_t /*flags*/, Ef
         return E_FAIL;
     }
     std::string text(bytes.begin(), bytes.end());
+    // Compiled in the compiler process: no effect, however broken, can take
+    // the program down.
     CompiledEffect compiled;
-    if (!CompileEffect(text, path, &compiled, &error)) {
+    if (!CompileEffectIsolated(text, path, &compiled, &error)) {
         HandBack(errors, error);
         return E_FAIL;
     }
     auto* made = new EffectObject(device);
-    if (!made->Build(compiled, path, &error)) {
+    if (!made->Build(compiled, path, text, &error)) {
         made->Release();
         HandBack(errors, error);
         return E_FAIL;
@@ -356,6 +415,13 @@ HRESULT MakeEffect(DeviceFront& device, const char* path, uint32_t /*flags*/, Ef
     HandBack(errors, compiled.warnings);
     *effect = made;
     return S_OK;
+}
+
+bool DescribeEffect(Effect* effect, CompiledEffect* description) {
+    auto* ours = dynamic_cast<EffectObject*>(effect);
+    if (!ours) return false;
+    ours->Describe(description);
+    return true;
 }
 
 }  // namespace gfx::effect

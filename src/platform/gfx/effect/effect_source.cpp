@@ -9,6 +9,10 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "platform/gfx/effect/d3d9_syntax.h"
+#include "platform/gfx/effect/effect_tokens.h"
+#include "platform/gfx/effect/state_names.h"
+
 // A small hand-written reader: the technique/pass syntax belongs to the old
 // effect framework, not to HLSL, and no Debian library parses it. It only
 // needs tokens, comments and strings, so a scanner of a hundred lines serves.
@@ -20,173 +24,10 @@ namespace gfx::effect {
 
 namespace {
 
-enum class TokenKind { Identifier, Number, String, Punct, End };
-
-// A token's text is a view into the file's text, which outlives the reading.
-struct Token {
-    TokenKind kind = TokenKind::End;
-    std::string_view text;
-    int line = 1;
-    size_t begin = 0;  // byte range in the source
-    size_t end = 0;
-};
-
-bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-
-// Hands out the text's tokens one at a time, skipping comments and
-// preprocessor lines; nothing is kept of the tokens already handed out, so
-// reading takes no memory in proportion to the text. An unterminated comment
-// or string ends the tokens: Next then gives End, and Error() says why.
-class Scanner {
-public:
-    Scanner(const std::string& text, const std::string& path) : text_(text), path_(path) {}
-
-    Token Next() {
-        while (pos_ < text_.size() && error_.empty()) {
-            char c = text_[pos_];
-            if (c == '\n') {
-                ++line_;
-                ++pos_;
-                lineStart_ = true;
-                continue;
-            }
-            if (std::isspace(static_cast<unsigned char>(c))) {
-                ++pos_;
-                continue;
-            }
-            if (c == '#' && lineStart_) {
-                SkipDirective();
-                continue;
-            }
-            lineStart_ = false;
-            if (c == '/' && Peek(1) == '/') {
-                while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
-                continue;
-            }
-            if (c == '/' && Peek(1) == '*') {
-                SkipBlockComment();
-                continue;
-            }
-            return Scan(c);
-        }
-        Token end;
-        end.line = line_;
-        end.begin = end.end = text_.size();
-        return end;
-    }
-
-    // Empty unless the text ended in an unterminated comment or string.
-    const std::string& Error() const { return error_; }
-
-private:
-    char Peek(size_t ahead) const {
-        return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0';
-    }
-
-    Token Scan(char c) {
-        Token token;
-        token.line = line_;
-        token.begin = pos_;
-        if (c == '"') {
-            ++pos_;
-            while (pos_ < text_.size() && text_[pos_] != '"' && text_[pos_] != '\n') {
-                if (text_[pos_] == '\\' && pos_ + 1 < text_.size()) ++pos_;
-                ++pos_;
-            }
-            if (pos_ >= text_.size() || text_[pos_] != '"') {
-                error_ = Message(token.line, "string not closed on its line");
-                return Next();
-            }
-            ++pos_;
-            token.kind = TokenKind::String;
-        } else if (IsIdentStart(c)) {
-            while (pos_ < text_.size() && IsIdentChar(text_[pos_])) ++pos_;
-            token.kind = TokenKind::Identifier;
-        } else if (std::isdigit(static_cast<unsigned char>(c)) ||
-                   (c == '.' && std::isdigit(static_cast<unsigned char>(Peek(1))))) {
-            while (pos_ < text_.size() && (IsIdentChar(text_[pos_]) || text_[pos_] == '.')) ++pos_;
-            token.kind = TokenKind::Number;
-        } else {
-            ++pos_;
-            token.kind = TokenKind::Punct;
-        }
-        token.end = pos_;
-        token.text = std::string_view(text_).substr(token.begin, token.end - token.begin);
-        return token;
-    }
-
-    void SkipBlockComment() {
-        int startLine = line_;
-        pos_ += 2;
-        while (pos_ < text_.size() && !(text_[pos_] == '*' && Peek(1) == '/')) {
-            if (text_[pos_] == '\n') ++line_;
-            ++pos_;
-        }
-        if (pos_ >= text_.size()) {
-            error_ = Message(startLine, "comment not closed before the end of the file");
-            return;
-        }
-        pos_ += 2;
-    }
-
-    // A directive runs to the end of its line; a backslash before the line
-    // break continues it.
-    void SkipDirective() {
-        while (pos_ < text_.size() && text_[pos_] != '\n') {
-            if (text_[pos_] == '\\' && Peek(1) == '\n') {
-                ++line_;
-                ++pos_;
-            } else if (text_[pos_] == '\\' && Peek(1) == '\r' && Peek(2) == '\n') {
-                ++line_;
-                pos_ += 2;
-            }
-            ++pos_;
-        }
-    }
-
-    std::string Message(int line, const std::string& what) const {
-        return path_ + "(" + std::to_string(line) + "): error: " + what;
-    }
-
-    const std::string& text_;
-    const std::string& path_;
-    size_t pos_ = 0;
-    int line_ = 1;
-    bool lineStart_ = true;
-    std::string error_;
-};
-
 // Case-insensitive comparison of a token with a keyword.
 bool SameWord(std::string_view a, const char* b) {
     size_t n = std::strlen(b);
     return a.size() == n && strncasecmp(a.data(), b, n) == 0;
-}
-
-// The render states a pass may set, with the device's ids and value numbers.
-struct RenderStateValue {
-    const char* name;
-    uint32_t value;
-};
-struct RenderStateName {
-    const char* name;
-    uint32_t id;
-    const RenderStateValue* values;  // ends with a null name
-};
-constexpr RenderStateValue kFillModes[] = {{"Point", 1}, {"Wireframe", 2}, {"Solid", 3}, {nullptr, 0}};
-constexpr RenderStateValue kCullModes[] = {{"None", 1}, {"CW", 2}, {"CCW", 3}, {nullptr, 0}};
-constexpr RenderStateValue kBooleans[] = {{"False", 0}, {"True", 1}, {nullptr, 0}};
-constexpr RenderStateName kRenderStates[] = {
-    {"FillMode", 8, kFillModes},
-    {"CullMode", 22, kCullModes},
-    {"ZEnable", 7, kBooleans},
-    {"ZWriteEnable", 14, kBooleans},
-};
-
-const RenderStateName* RenderStateNamed(std::string_view name) {
-    for (const RenderStateName& state : kRenderStates)
-        if (SameWord(name, state.name)) return &state;
-    return nullptr;
 }
 
 // Reads the blocks from the scanner's tokens, one token in hand. Every step
@@ -203,13 +44,15 @@ public:
         int depth = 0;
         std::unordered_set<std::string_view> names;
         while (!AtEnd()) {
-            if (depth == 0 && current_.kind == TokenKind::Identifier && current_.text == "technique") {
+            if (depth == 0 && current_.kind == TokenKind::Identifier &&
+                current_.text == "technique") {
                 size_t begin = current_.begin;
                 TechniqueDesc technique;
                 std::string_view name;
                 if (!ParseTechnique(&technique, &name)) return false;
                 if (!names.insert(name).second) {
-                    return Fail(technique.line, "technique '" + technique.name + "' is defined twice");
+                    return Fail(technique.line, technique.column,
+                                "technique '" + technique.name + "' is defined twice");
                 }
                 out->techniques.push_back(std::move(technique));
                 Blank(&out->hlsl, begin, previousEnd_);
@@ -219,15 +62,16 @@ public:
             if (IsPunct('}') && depth > 0) --depth;
             Advance();
         }
-        if (!scanner_.Error().empty()) return Fail(0, "");
-        if (out->techniques.empty()) return Fail(current_.line, "the effect has no technique");
+        if (!scanner_.Error().empty()) return Fail(0, 0, "");
+        if (out->techniques.empty()) return Fail(current_, "the effect has no technique");
         return true;
     }
 
 private:
     bool AtEnd() const { return current_.kind == TokenKind::End; }
     bool IsPunct(char c) const {
-        return current_.kind == TokenKind::Punct && current_.text.size() == 1 && current_.text[0] == c;
+        return current_.kind == TokenKind::Punct && current_.text.size() == 1 &&
+               current_.text[0] == c;
     }
     void Advance() {
         previousEnd_ = current_.end;
@@ -236,18 +80,21 @@ private:
 
     // A token running into an unterminated comment or string ends the
     // tokens early: that, not what the parser expected there, is the fault.
-    bool Fail(int line, const std::string& what) {
+    bool Fail(int line, int column, const std::string& what) {
         if (!scanner_.Error().empty()) {
             *error_ = scanner_.Error();
         } else {
-            *error_ = path_ + "(" + std::to_string(line) + "): error: " + what;
+            *error_ = path_ + "(" + std::to_string(line) + "," + std::to_string(column) +
+                      "): error: " + what;
         }
         return false;
     }
+    bool Fail(const Token& at, const std::string& what) { return Fail(at.line, at.column, what); }
 
     // What the token in hand looks like, for messages.
     std::string Describe() const {
-        return AtEnd() ? std::string("the end of the file") : "'" + std::string(current_.text) + "'";
+        return AtEnd() ? std::string("the end of the file")
+                       : "'" + std::string(current_.text) + "'";
     }
 
     // Consumes the punctuation c, or fails with "expected 'c' WHERE, found ...";
@@ -255,7 +102,7 @@ private:
     template <typename Where>
     bool Expect(char c, const Where& where) {
         if (!IsPunct(c)) {
-            return Fail(current_.line, std::string("expected '") + c + "' " + where() + ", found " +
+            return Fail(current_, std::string("expected '") + c + "' " + where() + ", found " +
                                            Describe());
         }
         Advance();
@@ -267,19 +114,20 @@ private:
     template <typename Where>
     bool SkipAnnotations(const Where& where) {
         if (!IsPunct('<')) return true;
-        int line = current_.line;
+        const Token open = current_;
         Advance();
         while (!AtEnd() && !IsPunct('>')) Advance();
-        if (AtEnd()) return Fail(line, "annotation of " + where() + " is not closed with '>'");
+        if (AtEnd()) return Fail(open, "annotation of " + where() + " is not closed with '>'");
         Advance();
         return true;
     }
 
     bool ParseTechnique(TechniqueDesc* technique, std::string_view* name) {
         technique->line = current_.line;
+        technique->column = current_.column;
         Advance();  // "technique"
         if (current_.kind != TokenKind::Identifier) {
-            return Fail(current_.line, "expected the technique's name, found " + Describe());
+            return Fail(current_, "expected the technique's name, found " + Describe());
         }
         *name = current_.text;
         technique->name = std::string(current_.text);
@@ -288,13 +136,15 @@ private:
         if (!SkipAnnotations(where)) return false;
         if (!Expect('{', [&] { return "after " + where(); })) return false;
         while (!IsPunct('}')) {
-            if (AtEnd()) return Fail(technique->line, where() + " is not closed with '}'");
+            if (AtEnd())
+                return Fail(technique->line, technique->column,
+                            where() + " is not closed with '}'");
             if (current_.kind != TokenKind::Identifier || current_.text != "pass") {
-                return Fail(current_.line,
+                return Fail(current_,
                             "expected 'pass' or '}' in " + where() + ", found " + Describe());
             }
             if (++passCount_ > kMaxPasses) {
-                return Fail(current_.line, "more than " + std::to_string(kMaxPasses) +
+                return Fail(current_, "more than " + std::to_string(kMaxPasses) +
                                                " passes in the effect");
             }
             PassDesc pass;
@@ -302,12 +152,14 @@ private:
             technique->passes.push_back(std::move(pass));
         }
         Advance();  // "}"
-        if (technique->passes.empty()) return Fail(technique->line, where() + " has no pass");
+        if (technique->passes.empty())
+            return Fail(technique->line, technique->column, where() + " has no pass");
         return true;
     }
 
     bool ParsePass(const TechniqueDesc& technique, size_t index, PassDesc* pass) {
         pass->line = current_.line;
+        pass->column = current_.column;
         Advance();  // "pass"
         if (current_.kind == TokenKind::Identifier) {
             pass->name = std::string(current_.text);
@@ -319,12 +171,14 @@ private:
         if (!SkipAnnotations(where)) return false;
         if (!Expect('{', [&] { return "to open " + where(); })) return false;
         while (!IsPunct('}')) {
-            if (AtEnd()) return Fail(pass->line, where() + " is not closed with '}'");
+            if (AtEnd()) return Fail(pass->line, pass->column, where() + " is not closed with '}'");
             if (!ParseState(where, pass)) return false;
         }
         Advance();  // "}"
-        if (pass->vertexShader.entry.empty()) return Fail(pass->line, where() + " has no VertexShader");
-        if (pass->pixelShader.entry.empty()) return Fail(pass->line, where() + " has no PixelShader");
+        if (pass->vertexShader.entry.empty())
+            return Fail(pass->line, pass->column, where() + " has no VertexShader");
+        if (pass->pixelShader.entry.empty())
+            return Fail(pass->line, pass->column, where() + " has no PixelShader");
         return true;
     }
 
@@ -335,7 +189,7 @@ private:
     bool ParseState(const Where& where, PassDesc* pass) {
         const Token name = current_;
         if (name.kind != TokenKind::Identifier) {
-            return Fail(name.line, "expected a state assignment in " + where() + ", found " +
+            return Fail(name, "expected a state assignment in " + where() + ", found " +
                                        Describe());
         }
         ShaderRef* shader = nullptr;
@@ -345,43 +199,43 @@ private:
         } else if (SameWord(name.text, "PixelShader")) {
             shader = &pass->pixelShader;
             stage = Stage::Pixel;
-        } else if (const RenderStateName* state = RenderStateNamed(name.text)) {
+        } else if (const StateName* state = RenderStateNamed(name.text)) {
             return ParseRenderState(*state, where, pass);
         } else {
-            return Fail(name.line, "state '" + std::string(name.text) + "' in " + where() +
-                                       " is not supported (VertexShader, PixelShader, FillMode, "
-                                       "CullMode, ZEnable and ZWriteEnable are)");
+            return Fail(name, "state '" + std::string(name.text) + "' in " + where() +
+                                  " is not supported (" + RenderStateList() + ")");
         }
         const std::string stateName(name.text);
-        if (!shader->entry.empty()) return Fail(name.line, stateName + " is set twice in " + where());
+        if (!shader->entry.empty()) return Fail(name, stateName + " is set twice in " + where());
         shader->line = name.line;
+        shader->column = name.column;
         Advance();
         if (!Expect('=', [&] { return "after " + stateName; })) return false;
         if (current_.kind != TokenKind::Identifier || !SameWord(current_.text, "compile")) {
-            return Fail(current_.line, "expected 'compile PROFILE Entry()' after " + stateName +
+            return Fail(current_, "expected 'compile PROFILE Entry()' after " + stateName +
                                            " =, found " + Describe());
         }
         Advance();
         if (current_.kind != TokenKind::Identifier) {
-            return Fail(current_.line, "expected a shader profile after 'compile', found " +
+            return Fail(current_, "expected a shader profile after 'compile', found " +
                                            Describe());
         }
         shader->profile = std::string(current_.text);
         const char* prefix = stage == Stage::Vertex ? "vs_" : "ps_";
         if (strncasecmp(shader->profile.c_str(), prefix, 3) != 0) {
-            return Fail(current_.line, "profile '" + shader->profile + "' does not fit " +
+            return Fail(current_, "profile '" + shader->profile + "' does not fit " +
                                            stateName + " (expected " + prefix + "...)");
         }
         Advance();
         if (current_.kind != TokenKind::Identifier) {
-            return Fail(current_.line, "expected the entry point's name after '" +
+            return Fail(current_, "expected the entry point's name after '" +
                                            shader->profile + "', found " + Describe());
         }
         shader->entry = std::string(current_.text);
         Advance();
         if (!Expect('(', [&] { return "after entry point '" + shader->entry + "'"; })) return false;
         if (!IsPunct(')')) {
-            return Fail(current_.line, "entry point '" + shader->entry +
+            return Fail(current_, "entry point '" + shader->entry +
                                            "' is compiled without arguments, found " + Describe());
         }
         Advance();
@@ -390,38 +244,26 @@ private:
 
     // NAME = VALUE ;   VALUE is one of the state's value names or a number.
     template <typename Where>
-    bool ParseRenderState(const RenderStateName& state, const Where& where, PassDesc* pass) {
+    bool ParseRenderState(const StateName& state, const Where& where, PassDesc* pass) {
         RenderStateAssignment assignment;
         assignment.state = state.id;
         assignment.line = current_.line;
+        assignment.column = current_.column;
         const std::string stateName(current_.text);
         Advance();
         // At most one entry per state: the list stays as short as the table.
         for (const RenderStateAssignment& earlier : pass->renderStates) {
             if (earlier.state == state.id) {
-                return Fail(assignment.line, stateName + " is set twice in " + where());
+                return Fail(assignment.line, assignment.column,
+                            stateName + " is set twice in " + where());
             }
         }
         if (!Expect('=', [&] { return "after " + stateName; })) return false;
         const Token value = current_;
-        bool known = false;
-        if (value.kind == TokenKind::Number) {
-            std::string digits(value.text);
-            char* end = nullptr;
-            unsigned long number = std::strtoul(digits.c_str(), &end, 0);
-            known = end && *end == '\0' && number <= 0xFFFFFFFFul;
-            assignment.value = static_cast<uint32_t>(number);
-        } else if (value.kind == TokenKind::Identifier) {
-            for (const RenderStateValue* v = state.values; v && v->name; ++v) {
-                if (SameWord(value.text, v->name)) {
-                    assignment.value = v->value;
-                    known = true;
-                    break;
-                }
-            }
-        }
+        bool known = (value.kind == TokenKind::Number || value.kind == TokenKind::Identifier) &&
+                     StateValue(state, value.text, &assignment.value);
         if (!known) {
-            return Fail(value.line, "'" + std::string(value.text) + "' is not a value of " +
+            return Fail(value, "'" + std::string(value.text) + "' is not a value of " +
                                         stateName + " in " + where());
         }
         Advance();
@@ -457,6 +299,7 @@ bool ReadEffectSource(const std::string& text, const std::string& path, EffectSo
     EffectSource result;
     result.hlsl = text;
     if (!BlockParser(scanner, path).Run(&result, error)) return false;
+    if (!TranslateD3D9Syntax(path, &result, error, &result.warnings)) return false;
     *out = std::move(result);
     return true;
 }

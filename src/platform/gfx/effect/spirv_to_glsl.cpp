@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <map>
+#include <string_view>
 
 namespace gfx::effect {
 
@@ -42,6 +43,29 @@ bool ResourceList(spvc_resources resources, spvc_resource_type type,
 }
 
 }  // namespace
+
+std::string PlainLineDirectives(const std::string& glsl) {
+    std::string out;
+    out.reserve(glsl.size());
+    size_t begin = 0;
+    while (begin < glsl.size()) {
+        size_t end = glsl.find('\n', begin);
+        if (end == std::string::npos) end = glsl.size();
+        std::string_view line(glsl.data() + begin, end - begin);
+        if (line.rfind("#extension GL_GOOGLE_cpp_style_line_directive", 0) == 0) {
+            begin = end + 1;
+            continue;
+        }
+        if (line.rfind("#line ", 0) == 0) {
+            size_t quote = line.find(' ', 6);
+            if (quote != std::string_view::npos) line = line.substr(0, quote);
+        }
+        out += line;
+        if (end < glsl.size()) out += '\n';
+        begin = end + 1;
+    }
+    return out;
+}
 
 std::string NormalizeSemantic(const std::string& semantic) {
     std::string out;
@@ -207,13 +231,17 @@ bool SpirvToGlsl::Compile(std::string* glsl, std::string* error) {
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_VULKAN_SEMANTICS,
                                    SPVC_FALSE);
+    // "#line N" before each statement: the GL's messages then name the
+    // effect file's lines.
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_EMIT_LINE_DIRECTIVES,
+                                   SPVC_TRUE);
     spvc_compiler_install_compiler_options(compiler, options);
     const char* source = nullptr;
     if (spvc_compiler_compile(compiler, &source) != SPVC_SUCCESS || !source) {
         *error = LastError(context, "SPIRV-Cross could not write GLSL");
         return false;
     }
-    *glsl = source;
+    *glsl = PlainLineDirectives(source);
     return true;
 }
 

@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace gfx::effect {
+#include "platform/gfx/effect/effect_types.h"
 
-enum class ValueKind { Float, Vector, Matrix, Texture, Other };
-enum class TextureDim { None, Tex2D, Tex3D, Cube };
+namespace gfx::effect {
 
 // A member of a uniform block, as the block's memory holds it.
 struct BlockMember {
@@ -82,6 +81,10 @@ private:
     std::vector<InterfaceVariable> inputs_;
     std::vector<InterfaceVariable> outputs_;
 };
+
+// GLSL with '#line N "file"' directives (which need an extension the GL may
+// not have) written as "#line N", and that extension's line dropped.
+std::string PlainLineDirectives(const std::string& glsl);
 
 // "texcoord" → "TEXCOORD0", "SV_Target1" → "SV_TARGET1".
 std::string NormalizeSemantic(const std::string& semantic);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "platform/gfx/core/log.h"
 #include "platform/window/core/native_window.h"
@@ -11,6 +12,16 @@
 namespace gfx::gl {
 
 namespace {
+
+// A D3DBLEND value as GL's blend factor (the front accepts ZERO .. SRCALPHASAT).
+GLenum GlBlendFactor(uint32_t blend) {
+    static constexpr GLenum kFactors[] = {
+        GL_ZERO,  // no D3DBLEND 0
+        GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,
+        GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR,
+        GL_ONE_MINUS_DST_COLOR, GL_SRC_ALPHA_SATURATE};
+    return blend < std::size(kFactors) ? kFactors[blend] : GL_ONE;
+}
 
 uint32_t totalGlErrors = 0;
 
@@ -137,6 +148,8 @@ GlRasterState GlDevice::WantedRaster() const {
     r.depthTest = StateValue(D3DRS_ZENABLE) != D3DZB_FALSE;
     r.depthWrite = StateValue(D3DRS_ZWRITEENABLE) != 0;
     r.blend = StateValue(D3DRS_ALPHABLENDENABLE) != 0;
+    r.sourceBlend = GlBlendFactor(StateValue(D3DRS_SRCBLEND));
+    r.destinationBlend = GlBlendFactor(StateValue(D3DRS_DESTBLEND));
     // Direct3D's viewport origin is the top left corner, GL's the bottom left.
     const Viewport& viewport = CurrentViewport();
     r.viewport[0] = GLint(viewport.x);
@@ -168,8 +181,11 @@ void GlDevice::ApplyState() {
         glBindVertexArray(vao_);
         vaoBound_ = true;
     }
-    // Alpha blending, source alpha over.
-    if (all || want.overlayBlend != applied_.overlayBlend) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Alpha blending with D3DRS_SRCBLEND and D3DRS_DESTBLEND.
+    if (all || want.overlayBlend != applied_.overlayBlend ||
+        want.sourceBlend != applied_.sourceBlend ||
+        want.destinationBlend != applied_.destinationBlend)
+        glBlendFunc(want.sourceBlend, want.destinationBlend);
     if (all || want.polygonMode != applied_.polygonMode)
         glPolygonMode(GL_FRONT_AND_BACK, want.polygonMode);
     if (all || want.cull != applied_.cull) (want.cull ? glEnable : glDisable)(GL_CULL_FACE);

@@ -28,6 +28,8 @@ struct GlRasterState {
     bool depthTest = true;
     bool depthWrite = true;
     bool blend = false;
+    GLenum sourceBlend = GL_SRC_ALPHA;
+    GLenum destinationBlend = GL_ONE_MINUS_SRC_ALPHA;
     bool overlayBlend = false;  // the overlay's blend function, not the device's
     GLint viewport[4] = {0, 0, 0, 0};
     float depthRange[2] = {0.0f, 1.0f};
