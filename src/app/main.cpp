@@ -10,6 +10,7 @@
 // from any folder), then the Application. Every exit code comes from
 // exit_codes.h.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/application.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
             break;
     }
     std::string problem = CheckOptionFiles(line.options);
+    if (problem.empty()) problem = PlaceFileArguments(&line.options);
     if (!problem.empty()) return BadUsage(problem);
 
     InstallStopSignals();
@@ -65,9 +67,17 @@ int main(int argc, char** argv) {
     AppServices services;
     // Nobody is there to close a box in a screenshot run: its text goes to
     // stderr, and the start-up failure, already a stderr line, shows none.
+    // Watch mode shows no box either: its notes are on stderr, and what did
+    // not load is shown in red. After start-up no box is shown at all.
     const bool unattended = !line.options.screenshot.empty();
-    services.report = StderrReport(unattended ? BoxRoute::AsStderrLines : BoxRoute::Shown);
+    const BoxRoute loading = unattended          ? BoxRoute::AsStderrLines
+                             : line.options.watch ? BoxRoute::Dropped
+                                                  : BoxRoute::Shown;
+    services.report = StderrReport(loading);
+    services.liveReport = StderrReport(BoxRoute::Dropped);
     services.failureReport = StderrReport(unattended ? BoxRoute::Dropped : BoxRoute::ShownAsErrors);
+    const char* live = std::getenv("RR_REPORT_LIVE_OBJECTS");
+    services.reportLiveObjects = live && std::string(live) == "1";
     services.dataFolder = FindDataFolder(working, ProgramFolder());
     services.baseFolder = DataBaseFolder(services.dataFolder, working);
     if (!services.baseFolder.empty()) {

@@ -30,7 +30,9 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
         {{"--help", "--bogus"}, CommandLineAction::Help, ""},
         {{"--version"}, CommandLineAction::Version, ""},
         {{"--bogus"}, CommandLineAction::BadUsage, "unknown option --bogus"},
-        {{"model.smd"}, CommandLineAction::BadUsage, "unexpected argument \"model.smd\""},
+        {{"model.smd"}, CommandLineAction::Run, ""},  // placed by its kind later
+        {{"a.smd", "--clip", "5"}, CommandLineAction::Run, ""},  // checked once placed
+        {{""}, CommandLineAction::BadUsage, "an empty argument"},
         {{"--model"}, CommandLineAction::BadUsage, "--model needs a value: REFERENCE.smd"},
         {{"--model="}, CommandLineAction::BadUsage, "--model needs a value"},
         {{"--model", "a.smd", "--model", "b.smd"}, CommandLineAction::BadUsage, "--model given twice"},
