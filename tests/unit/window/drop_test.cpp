@@ -59,18 +59,6 @@ TEST(SdlDropCollectorTest, EachDropBecomesOneGroupOfItsFiles) {
     }
 }
 
-TEST(SdlDropCollectorTest, AHugeDropKeepsItsFirstFiles) {
-    SdlDropCollector collector;
-    std::vector<std::string> files;
-    Uint32 window = 0;
-    collector.Take(Drop(SDL_DROPBEGIN), &files, &window);
-    for (size_t i = 0; i < kMaxDroppedFiles + 10; ++i)
-        collector.Take(Drop(SDL_DROPFILE, ("/f" + std::to_string(i)).c_str()), &files, &window);
-    ASSERT_TRUE(collector.Take(Drop(SDL_DROPCOMPLETE), &files, &window));
-    ASSERT_EQ(files.size(), kMaxDroppedFiles);
-    EXPECT_EQ(files.front(), "/f0");
-}
-
 std::vector<std::vector<std::string>> droppedFiles;
 std::vector<UINT> seen;
 
