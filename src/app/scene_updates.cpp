@@ -151,6 +151,7 @@ void Application::ReloadChangedFiles() {
         }
     }
     for (int slot : clips) {
+        if (slot < 0 || size_t(slot) >= files.clipPaths.size()) continue;
         const std::string path = shownPath(files.clipPaths[size_t(slot)]);
         if (ReloadClip(scene, slot, report, &failures)) {
             report.NoteFormat("animation %s loaded again as clip %d", path.c_str(), slot);
