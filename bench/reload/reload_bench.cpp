@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     auto rebuild = [&] {
         Scene fresh;
         SceneBuildResult built;
-        bool worked = BuildScene(restart, device, report, {}, &fresh, &built) && built.failures.empty();
+        bool worked =
+            BuildScene(restart, device, report, {}, &fresh, &built) && built.failures.empty();
         app.scene = std::move(fresh);
         return worked;
     };
@@ -91,9 +92,12 @@ int main(int argc, char** argv) {
     const double reloadMs = Median(reloads), restartMs = Median(restarts);
     std::printf("reload_bench: %d pairs, medians\n", pairs);
     std::printf("  our character and its three clips into the running scene  %8.2f ms\n", reloadMs);
-    std::printf("  the whole scene built anew, as a restart loads it         %8.2f ms\n", restartMs);
-    std::printf("  ratio restart / reload                                    %8.1f\n", restartMs / reloadMs);
-    std::printf("  live device objects before %u, after %u\n", objects, device->GetLiveObjectCount());
+    std::printf("  the whole scene built anew, as a restart loads it         %8.2f ms\n",
+                restartMs);
+    std::printf("  ratio restart / reload                                    %8.1f\n",
+                restartMs / reloadMs);
+    std::printf("  live device objects before %u, after %u\n", objects,
+                device->GetLiveObjectCount());
     app.ReleaseAll();
     return 0;
 }

@@ -255,7 +255,8 @@ void Application::RenderFrame() {
 
 void Application::FrameCharacter() {
     Vector3 low, high;
-    if (!scene.model || !ModelWorldBounds(*scene.model, settings.clipIndex, renderer.world, &low, &high))
+    if (!scene.model ||
+        !ModelWorldBounds(*scene.model, settings.clipIndex, renderer.world, &low, &high))
         return;
     CameraFraming framing = FrameBox(low, high, renderer.projection);
     renderer.camera.SetPosition(framing.position);

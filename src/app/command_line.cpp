@@ -232,15 +232,14 @@ std::string PlaceFileArguments(ProgramOptions* options) {
             case FileKind::Effect: problem = once(&options->effect, "--effect"); break;
             case FileKind::Clip:
                 if (options->animations.size() >= size_t(kMaxAnimationFiles))
-                    return "at most " + std::to_string(kMaxAnimationFiles) + " animation files are loaded";
-                options->animations.insert(
-                    options->animations.begin() + std::ptrdiff_t(file.animationsBefore + clipsPlaced),
-                    file.path);
+                    return "at most " + std::to_string(kMaxAnimationFiles) +
+                           " animation files are loaded";
+                options->animations.insert(options->animations.begin() +
+                                               std::ptrdiff_t(file.animationsBefore + clipsPlaced),
+                                           file.path);
                 ++clipsPlaced;
                 break;
-            case FileKind::Unknown:
-                problem = file.path + ": " + kind.why;
-                break;
+            case FileKind::Unknown: problem = file.path + ": " + kind.why; break;
         }
         if (!problem.empty()) return problem;
     }

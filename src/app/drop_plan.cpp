@@ -11,7 +11,8 @@ DropPlan PlanDrop(const std::vector<std::string>& paths) {
                 *slot = path;
             else
                 plan.refused.push_back({path, std::string("one drop takes one file for ") +
-                                                  KindName(kind.kind) + " (" + *slot + " is used)"});
+                                                  KindName(kind.kind) + " (" + *slot +
+                                                  " is used)"});
         };
         switch (kind.kind) {
             case FileKind::Reference: once(&plan.reference); break;

@@ -13,8 +13,7 @@ namespace {
 
 bool EndsWith(const std::string& path, const char* extension) {
     size_t length = std::char_traits<char>::length(extension);
-    return path.size() > length &&
-           strcasecmp(path.c_str() + path.size() - length, extension) == 0;
+    return path.size() > length && strcasecmp(path.c_str() + path.size() - length, extension) == 0;
 }
 
 FileKindResult SmdKind(const std::string& path) {
@@ -27,7 +26,8 @@ FileKindResult SmdKind(const std::string& path) {
     smd::LineReader reader(bytes);
     auto outline = std::make_unique<smd::FileOutline>();
     smd::ParseStatus status = smd::OutlineFile(reader, outline.get());
-    if (status.result == SmdLoadResult::NotSmd) return {FileKind::Unknown, "not an SMD file: " + status.text};
+    if (status.result == SmdLoadResult::NotSmd)
+        return {FileKind::Unknown, "not an SMD file: " + status.text};
     if (status.result == SmdLoadResult::Ok) {
         if (outline->secondTimeLine > 0) return {FileKind::Clip, {}};
         return {outline->triangleCount > 0 ? FileKind::Reference : FileKind::Clip, {}};

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     // Watch mode shows no box either: its notes are on stderr, and what did
     // not load is shown in red. After start-up no box is shown at all.
     const bool unattended = !line.options.screenshot.empty();
-    const BoxRoute loading = unattended          ? BoxRoute::AsStderrLines
+    const BoxRoute loading = unattended           ? BoxRoute::AsStderrLines
                              : line.options.watch ? BoxRoute::Dropped
                                                   : BoxRoute::Shown;
     services.report = StderrReport(loading);

@@ -97,7 +97,9 @@ void Application::OpenFiles(const std::vector<std::string>& paths) {
         if (ReplaceEffect(scene, device, plan.effect, &failures, &text))
             report.NoteFormat("effect %s compiled", plan.effect.c_str());
         else
-            report.Note(("effect " + plan.effect + " not compiled, the running effect stays:\n" + text).c_str());
+            report.Note(
+                ("effect " + plan.effect + " not compiled, the running effect stays:\n" + text)
+                    .c_str());
     }
     ShowFailures(failures);
     for (const SceneFileFailure& failure : failures) shown.push_back(failure.path);
@@ -141,7 +143,9 @@ void Application::ReloadChangedFiles() {
     const ReportSink& report = services.liveReport;
     gfx::Device* device = renderer.device;
     const SceneDescription& files = scene.description;
-    auto shownPath = [&](const std::string& path) { return DisplayPathIn(files.baseFolder, path.c_str()); };
+    auto shownPath = [&](const std::string& path) {
+        return DisplayPathIn(files.baseFolder, path.c_str());
+    };
     std::vector<SceneFileFailure> failures;
     if (reference) {
         const std::string path = shownPath(files.referencePath);
@@ -172,7 +176,8 @@ void Application::ReloadChangedFiles() {
             report.NoteFormat("effect %s compiled again", path.c_str());
             alerts.Clear(path);
         } else {
-            report.Note(("effect " + path + " not compiled, the running effect stays:\n" + text).c_str());
+            report.Note(
+                ("effect " + path + " not compiled, the running effect stays:\n" + text).c_str());
         }
     }
     ShowFailures(failures);

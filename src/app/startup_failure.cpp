@@ -78,12 +78,11 @@ std::string DescribeStartupFailure(const StartupFacts& facts) {
             return "out of memory for the model";
         case StartupStep::ClipMissing:
             if (!facts.clipFile.empty())
-                return "--clip " + std::to_string(facts.clip) + ": the animation file " + facts.clipFile +
-                       " did not load (" + facts.clipReason + ")";
+                return "--clip " + std::to_string(facts.clip) + ": the animation file " +
+                       facts.clipFile + " did not load (" + facts.clipReason + ")";
             return "--clip " + std::to_string(facts.clip) + ": only " + std::to_string(facts.clipsLoaded) +
                    " of the " + std::to_string(facts.clipFiles) + " animation files loaded";
-        case StartupStep::FileNotLoaded:
-            return facts.fileFailure;
+        case StartupStep::FileNotLoaded: return facts.fileFailure;
     }
     return "an unknown step failed";
 }

@@ -16,13 +16,13 @@ inline constexpr const char* kStartupFailureCaption = kProgramName;
 
 // The step that failed, and what it leaves to say.
 enum class StartupStep {
-    Direct3D,     // no device layer
-    Device,       // the device layer made no device for the window
-    Font,         // the HUD font
-    BoxBuffers,   // the environment box's buffers
-    CubeMap,      // the cube map
-    ModelMemory,  // no memory for the model
-    ClipMissing,  // --clip names a clip that did not load
+    Direct3D,       // no device layer
+    Device,         // the device layer made no device for the window
+    Font,           // the HUD font
+    BoxBuffers,     // the environment box's buffers
+    CubeMap,        // the cube map
+    ModelMemory,    // no memory for the model
+    ClipMissing,    // --clip names a clip that did not load
     FileNotLoaded,  // a file the command line named did not load (LoadFailuresEndTheRun)
 };
 

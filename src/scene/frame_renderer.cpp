@@ -92,7 +92,8 @@ bool FrameRenderer::DrawModel() {
     SkinnedModel* model = scene.model;
     if (!model || !model->clips) return false;
     const int clip = settings.clipIndex;
-    const bool clipHasKeyframes = clip >= 0 && clip < model->clipCount && model->clips[clip].frameCount > 0;
+    const bool clipHasKeyframes =
+        clip >= 0 && clip < model->clipCount && model->clips[clip].frameCount > 0;
     if (settings.bindPoseWithoutClip && !clipHasKeyframes)
         return DrawBindPose(*model, device, settings.fillMode);
     // A clip that is not loaded plays over an empty range, which is refused.

@@ -32,14 +32,16 @@ bool LoadReferenceFile(SkinnedModel& model, gfx::Device* device,
     SmdLoadFailure failure;
     if (model.LoadReference(device, file.path.c_str(), LoadContext{file.folder, report}, &failure))
         return true;
-    failures->push_back(SceneFileFailure{
-        SceneFile::Reference, -1,
-        DisplayPathIn(description.baseFolder, description.referencePath.c_str()), ReasonOf(failure)});
+    failures->push_back(
+        SceneFileFailure{SceneFile::Reference, -1,
+                         DisplayPathIn(description.baseFolder, description.referencePath.c_str()),
+                         ReasonOf(failure)});
     return false;
 }
 
 bool LoadClipFile(SkinnedModel& model, const SceneDescription& description, const std::string& path,
-                  bool keepSlot, const ReportSink& report, std::vector<SceneFileFailure>* failures) {
+                  bool keepSlot, const ReportSink& report,
+                  std::vector<SceneFileFailure>* failures) {
     SmdLoadFailure failure;
     const int slot = model.clipCount;
     if (model.LoadAnimation(path.c_str(), LoadContext{description.baseFolder, report}, &failure))

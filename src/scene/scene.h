@@ -40,9 +40,9 @@ enum class SceneFile { Reference, Clip, CubeMap, Effect };
 // A file of the scene that did not load, and why.
 struct SceneFileFailure {
     SceneFile file = SceneFile::Reference;
-    int clip = -1;         // the clip's slot, for SceneFile::Clip
-    std::string path;      // as messages name it (absolute)
-    std::string reason;    // one line, without the path: "line 12: ..."
+    int clip = -1;       // the clip's slot, for SceneFile::Clip
+    std::string path;    // as messages name it (absolute)
+    std::string reason;  // one line, without the path: "line 12: ..."
 };
 
 // How a build went. Every failure leaves what was made in the scene, for its

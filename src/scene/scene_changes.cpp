@@ -35,7 +35,8 @@ bool ReplaceModel(Scene& scene, gfx::Device* device, const std::string& referenc
     // The reference first: when it does not load, the clips that came for
     // it are not read at all.
     if (!LoadReferenceFile(*fresh, device, description, report, failures)) return false;
-    for (const std::string& clip : clips) LoadClipFile(*fresh, description, clip, true, report, failures);
+    for (const std::string& clip : clips)
+        LoadClipFile(*fresh, description, clip, true, report, failures);
     delete scene.model;
     scene.model = fresh.release();
     scene.description.referencePath = reference;

@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
     bool hold = argc == 2 && std::strcmp(argv[1], "hold") == 0;
     bool cover = argc == 3 && std::strcmp(argv[1], "cover") == 0;
     if (!close && !unfocus && !hold && !cover) {
-        std::fprintf(stderr, "usage: x_helper close WINDOW_ID | unfocus | hold | cover WINDOW_ID\n");
+        std::fprintf(stderr,
+                     "usage: x_helper close WINDOW_ID | unfocus | hold | cover WINDOW_ID\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -49,17 +50,18 @@ int main(int argc, char** argv) {
         Window child;
         int x = 0, y = 0;
         if (!XGetWindowAttributes(display, window, &where) ||
-            !XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child)) {
+            !XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y,
+                                   &child)) {
             std::fprintf(stderr, "x_helper: no window %s\n", argv[2]);
             return 1;
         }
         XSetWindowAttributes attributes = {};
         attributes.override_redirect = True;  // placed as asked, whatever manages windows
         attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
-        Window lid = XCreateWindow(display, DefaultRootWindow(display), x, y,
-                                   static_cast<unsigned>(where.width), static_cast<unsigned>(where.height),
-                                   0, CopyFromParent, InputOutput, CopyFromParent,
-                                   CWOverrideRedirect | CWBackPixel, &attributes);
+        Window lid = XCreateWindow(
+            display, DefaultRootWindow(display), x, y, static_cast<unsigned>(where.width),
+            static_cast<unsigned>(where.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+            CWOverrideRedirect | CWBackPixel, &attributes);
         XMapRaised(display, lid);
         XSync(display, False);
         usleep(500000);

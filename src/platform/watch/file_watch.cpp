@@ -41,7 +41,8 @@ bool FileWatch::Watch(const std::vector<std::string>& paths, std::string* error)
     std::vector<std::string> oldNames;
     for (size_t file : before)
         for (const Target& target : targets_)
-            if (target.file == file) oldNames.push_back(std::to_string(target.watch) + "/" + target.name);
+            if (target.file == file)
+                oldNames.push_back(std::to_string(target.watch) + "/" + target.name);
 
     if (descriptor_ < 0 && !paths.empty()) {
         descriptor_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);

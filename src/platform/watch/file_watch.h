@@ -44,6 +44,6 @@ private:
     };
     int descriptor_ = -1;
     std::vector<Target> targets_;
-    std::vector<int> folders_;  // every folder watch made, each once
+    std::vector<int> folders_;     // every folder watch made, each once
     std::vector<size_t> pending_;  // files seen changed and not yet taken
 };

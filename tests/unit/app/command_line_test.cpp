@@ -92,7 +92,8 @@ TEST(CommandLineTest, HelpReadmeAndManPageNameEveryOption) {
 // person reads, for looking up phrases.
 std::string Plain(std::string text) {
     for (const char* mark : {"\\fB", "\\fR", "\\fI", "`", "\\(lq", "\\(rq"}) {
-        for (size_t at; (at = text.find(mark)) != std::string::npos;) text.erase(at, std::strlen(mark));
+        for (size_t at; (at = text.find(mark)) != std::string::npos;)
+            text.erase(at, std::strlen(mark));
     }
     for (size_t at; (at = text.find("\\-")) != std::string::npos;) text.erase(at, 1);
     std::string plain;

@@ -15,7 +15,8 @@ const std::string kReference =
     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
     "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\nend\n";
 const std::string kClip =
-    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\nend\n";
+    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 "
+    "0\nend\n";
 
 class FileArgumentsTest : public ::testing::Test {
 protected:
@@ -23,8 +24,11 @@ protected:
         // The kind is in the content, not in the name.
         folder.Write("Ani_Looks_Like_A_Clip.smd", kReference);
         folder.Write("Ref_Looks_Like_A_Reference.SMD", kClip);
-        folder.Write("one_frame.smd", "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n");
-        folder.Write("cut_off.smd", kReference.substr(0, kReference.size() - 30));  // its loader says why
+        folder.Write(
+            "one_frame.smd",
+            "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n");
+        folder.Write("cut_off.smd",
+                     kReference.substr(0, kReference.size() - 30));  // its loader says why
         folder.Write("text.smd", "hello\n");
         folder.Write("sky.DDS", "x");
         folder.Write("e.fx", "x");
@@ -56,18 +60,36 @@ TEST_F(FileArgumentsTest, EachFileGoesWhereItsKindGoes) {
     } cases[] = {
         {{ref, clip, "sky.DDS", "e.fx"}, "", In(ref), {In(clip)}, In("sky.DDS"), In("e.fx")},
         // Clips keep the command line's order among --animation files.
-        {{"--animation", "one_frame.smd", clip, "--animation", "one_frame.smd"}, "", "",
-         {In("one_frame.smd"), In(clip), In("one_frame.smd")}, "", ""},
-        {{clip, "--animation", "one_frame.smd", clip, "--clip", "2"}, "", "",
-         {In(clip), In("one_frame.smd"), In(clip)}, "", ""},
+        {{"--animation", "one_frame.smd", clip, "--animation", "one_frame.smd"},
+         "",
+         "",
+         {In("one_frame.smd"), In(clip), In("one_frame.smd")},
+         "",
+         ""},
+        {{clip, "--animation", "one_frame.smd", clip, "--clip", "2"},
+         "",
+         "",
+         {In(clip), In("one_frame.smd"), In(clip)},
+         "",
+         ""},
         {{"cut_off.smd"}, "", In("cut_off.smd"), {}, "", ""},
         {{ref, "--model", ref}, "the reference is given twice", "", {}, "", ""},
         {{"sky.DDS", "sky.DDS"}, "the cube map is given twice", "", {}, "", ""},
         {{"e.fx", "--effect", "e.fx"}, "the effect is given twice", "", {}, "", ""},
         {{"notes.txt"}, "notes.txt: not a .smd, .dds or .fx file", "", {}, "", ""},
-        {{"text.smd"}, "text.smd: not an SMD file: the first line is not \"version 1\"", "", {}, "", ""},
-        {{"missing.smd"}, "file " , "", {}, "", ""},
-        {{ref, clip, "--clip", "1"}, "--clip 1: there are 1 animation files, clips 0 to 0", "", {}, "", ""},
+        {{"text.smd"},
+         "text.smd: not an SMD file: the first line is not \"version 1\"",
+         "",
+         {},
+         "",
+         ""},
+        {{"missing.smd"}, "file ", "", {}, "", ""},
+        {{ref, clip, "--clip", "1"},
+         "--clip 1: there are 1 animation files, clips 0 to 0",
+         "",
+         {},
+         "",
+         ""},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -89,10 +111,11 @@ TEST_F(FileArgumentsTest, EachFileGoesWhereItsKindGoes) {
 
 TEST_F(FileArgumentsTest, ADropTakesOneOfEachAndAnyNumberOfClips) {
     DropPlan plan = PlanDrop({In("Ref_Looks_Like_A_Reference.SMD"), In("Ani_Looks_Like_A_Clip.smd"),
-                              In("one_frame.smd"), In("cut_off.smd"), In("sky.DDS"), In("notes.txt"),
-                              In("e.fx"), In("e.fx")});
+                              In("one_frame.smd"), In("cut_off.smd"), In("sky.DDS"),
+                              In("notes.txt"), In("e.fx"), In("e.fx")});
     EXPECT_EQ(plan.reference, In("Ani_Looks_Like_A_Clip.smd"));
-    EXPECT_EQ(plan.clips, (std::vector<std::string>{In("Ref_Looks_Like_A_Reference.SMD"), In("one_frame.smd")}));
+    EXPECT_EQ(plan.clips, (std::vector<std::string>{In("Ref_Looks_Like_A_Reference.SMD"),
+                                                    In("one_frame.smd")}));
     EXPECT_EQ(plan.cubeMap, In("sky.DDS"));
     EXPECT_EQ(plan.effect, In("e.fx"));
     ASSERT_EQ(plan.refused.size(), 3u);

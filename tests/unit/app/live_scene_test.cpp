@@ -13,7 +13,8 @@
 namespace {
 
 std::string Reference(int triangles) {
-    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n";
+    std::string text =
+        "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n";
     for (int t = 0; t < triangles; ++t)
         text += "skin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
     return text + "end\n";
@@ -36,7 +37,9 @@ protected:
             folder.Write(std::string("Model/SMD/Pudo_Red/Ani_Red(") + clip + ").smd", Clip(3));
         services.liveReport = StderrReport(BoxRoute::Dropped);
     }
-    std::string At(const std::string& name, const std::string& text) { return folder.Write(name, text); }
+    std::string At(const std::string& name, const std::string& text) {
+        return folder.Write(name, text);
+    }
     // Runs to the end of the script, stderr kept.
     int RunQuietly() {
         ::testing::internal::CaptureStderr();
@@ -58,9 +61,8 @@ TEST_F(LiveSceneTest, AFileThatDoesNotLoadEndsOnlyARunThatNamedIt) {
     } cases[] = {
         {"the program's own files, one broken: its box, and on",
          [&](auto&) { At("Model/SMD/Pudo_Red/Ani_Red(Run).smd", kCutOff); }, kExitQuit, 1, ""},
-        {"--model of a file that is no SMD",
-         [&](auto& o) { o.model = At("bate.smd", kNotSmd); }, kExitStartFailed, 1,
-         "cannot start: the reference " + std::string("/") },
+        {"--model of a file that is no SMD", [&](auto& o) { o.model = At("bate.smd", kNotSmd); },
+         kExitStartFailed, 1, "cannot start: the reference " + std::string("/")},
         {"a reference given as a clip",
          [&](auto& o) { o.animations = {At("Ref.smd", Reference(3))}; }, kExitStartFailed, 1,
          "cannot start: the animation "},
@@ -108,9 +110,11 @@ TEST_F(LiveSceneTest, AFileThatDoesNotLoadEndsOnlyARunThatNamedIt) {
 }
 
 TEST_F(LiveSceneTest, DropsChangeTheSceneAndAFileThatDoesNotLoadChangesNothing) {
-    const std::string squid = At("drop/Squid.smd", Reference(5)), swim = At("drop/Swim.smd", Clip(4));
+    const std::string squid = At("drop/Squid.smd", Reference(5)),
+                      swim = At("drop/Swim.smd", Clip(4));
     const std::string look = At("drop/Look.smd", Clip(6)), broken = At("drop/Broken.smd", kCutOff);
-    const std::string text = At("drop/notes.txt", "x"), sky = At("drop/sky.dds", "x"), fx = At("drop/glass.fx", "x");
+    const std::string text = At("drop/notes.txt", "x"), sky = At("drop/sky.dds", "x"),
+                      fx = At("drop/glass.fx", "x");
     backend->PushDrop({swim});  // through WM_DROPFILES: added to the three clips, and plays
     backend->End();
     EXPECT_EQ(RunQuietly(), 0);
@@ -120,7 +124,7 @@ TEST_F(LiveSceneTest, DropsChangeTheSceneAndAFileThatDoesNotLoadChangesNothing) 
 
     struct Case {
         std::vector<std::string> drop;
-        int triangles;          // of the model afterwards
+        int triangles;  // of the model afterwards
         std::vector<int> clipFrames;
         int clipIndex;
         std::vector<std::string> red;  // the alert lines' starts
@@ -133,7 +137,10 @@ TEST_F(LiveSceneTest, DropsChangeTheSceneAndAFileThatDoesNotLoadChangesNothing) 
         {{squid}, 5, {}, 0, {}},
         {{swim, look}, 5, {4, 6}, 0, {}},
         // A reference that does not load keeps the model and its clips.
-        {{At("drop/Bad.smd", std::string("version 1\ntriangles\n")), look}, 5, {4, 6}, 0,
+        {{At("drop/Bad.smd", std::string("version 1\ntriangles\n")), look},
+         5,
+         {4, 6},
+         0,
          {"Bad.smd: "}},
         {{look}, 5, {4, 6, 6}, 2, {}},
     };
@@ -147,7 +154,8 @@ TEST_F(LiveSceneTest, DropsChangeTheSceneAndAFileThatDoesNotLoadChangesNothing) 
         EXPECT_EQ(App().settings.clipIndex, c.clipIndex);
         ASSERT_EQ(App().alerts.entries.size(), c.red.size()) << App().alerts.lines;
         for (size_t i = 0; i < c.red.size(); ++i)
-            EXPECT_EQ(App().alerts.entries[i].text.rfind(c.red[i], 0), 0u) << App().alerts.entries[i].text;
+            EXPECT_EQ(App().alerts.entries[i].text.rfind(c.red[i], 0), 0u)
+                << App().alerts.entries[i].text;
     }
 
     // The cube map and the effect: a failed one keeps the running object.
@@ -183,12 +191,9 @@ TEST_F(LiveSceneTest, SavesInWatchModeLoadTheirFileAgainAndAFailedOneKeepsWhatRu
         std::vector<int> clipFrames;
         size_t red;
     } cases[] = {
-        {"w/b.smd", Clip(5), 2, {3, 5}, 0},
-        {"w/ref.smd", Reference(4), 4, {3, 5}, 0},
-        {"w/ref.smd", kCutOff, 4, {3, 5}, 1},
-        {"w/a.smd", kNotSmd, 4, {3, 5}, 2},
-        {"w/ref.smd", Reference(3), 3, {3, 5}, 1},
-        {"w/a.smd", Clip(2), 3, {2, 5}, 0},
+        {"w/b.smd", Clip(5), 2, {3, 5}, 0},        {"w/ref.smd", Reference(4), 4, {3, 5}, 0},
+        {"w/ref.smd", kCutOff, 4, {3, 5}, 1},      {"w/a.smd", kNotSmd, 4, {3, 5}, 2},
+        {"w/ref.smd", Reference(3), 3, {3, 5}, 1}, {"w/a.smd", Clip(2), 3, {2, 5}, 0},
     };
     Bone** frames = App().scene.model->clips[1].frames;
     for (const Case& c : cases) {

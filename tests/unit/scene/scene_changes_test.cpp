@@ -22,7 +22,8 @@ using gfx::recording::GetRecorder;
 
 // One triangle per line of extra; bone 0 only.
 std::string Reference(int triangles) {
-    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n";
+    std::string text =
+        "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n";
     for (int t = 0; t < triangles; ++t)
         text += "skin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
     return text + "end\n";
@@ -36,8 +37,8 @@ const std::string kBroken = "version 1\nnodes\n0 \"root\" -1\n";  // no end
 
 // A 1 x 1 24-bit BMP.
 std::vector<uint8_t> Bmp() {
-    std::vector<uint8_t> b = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
-                              1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0};
+    std::vector<uint8_t> b = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0,  54, 0, 0, 0, 40, 0, 0, 0, 1,
+                              0,   0,   0,  1, 0, 0, 0, 1, 0, 24, 0,  0, 0, 0, 0,  4, 0, 0, 0};
     b.resize(54, 0);
     b.insert(b.end(), {10, 20, 30, 0});
     return b;
@@ -85,13 +86,15 @@ protected:
 TEST_F(SceneChangesTest, TwoHundredReloadsLeaveNoDeviceObjectBehind) {
     auto round = [&](int i) {
         std::vector<SceneFileFailure> failures;
-        ReplaceModel(scene, device, "m/ref.smd", {"m/a.smd", "m/b.smd"}, reported.Sink(), &failures);
+        ReplaceModel(scene, device, "m/ref.smd", {"m/a.smd", "m/b.smd"}, reported.Sink(),
+                     &failures);
         ReplaceModel(scene, device, "m/bad.smd", {"m/a.smd"}, reported.Sink(), &failures);
         ReloadReference(scene, device, reported.Sink(), &failures);
         ReloadClip(scene, i % 2, reported.Sink(), &failures);
         AddClip(scene, "m/bad.smd", reported.Sink(), &failures);
         ReplaceCubeMap(scene, device, i % 2 ? "sky/cube.dds" : "sky/none.dds", &failures);
-        GetRecorder().failing = i % 3 ? std::set<std::string>{} : std::set<std::string>{"CreateEffectFromFile"};
+        GetRecorder().failing =
+            i % 3 ? std::set<std::string>{} : std::set<std::string>{"CreateEffectFromFile"};
         ReplaceEffect(scene, device, "fx/e.fx", &failures);
         GetRecorder().failing.clear();
         // The whole scene built anew beside the old one, then moved into place.

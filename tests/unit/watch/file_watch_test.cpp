@@ -99,8 +99,8 @@ TEST(FileWatchTest, EverySavedFileOfAListIsNamed) {
     EXPECT_EQ(watch.ChangedFiles(), (std::vector<size_t>{0}));
 
     // A folder that cannot be watched is named; the others are watched.
-    EXPECT_FALSE(watch.Watch(std::vector<std::string>{(root / "none" / "x").string(), paths[3]},
-                             &error));
+    EXPECT_FALSE(
+        watch.Watch(std::vector<std::string>{(root / "none" / "x").string(), paths[3]}, &error));
     EXPECT_NE(error.find("none"), std::string::npos) << error;
     std::ofstream(files[3]) << "e";
     EXPECT_EQ(watch.ChangedFiles(), (std::vector<size_t>{1}));

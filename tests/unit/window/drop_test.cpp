@@ -27,7 +27,8 @@ TEST(SdlDropCollectorTest, EachDropBecomesOneGroupOfItsFiles) {
         std::vector<SDL_DropEvent> events;
         std::vector<std::vector<std::string>> groups;  // one per completed drop
     } cases[] = {
-        {"one file", {Drop(SDL_DROPBEGIN), Drop(SDL_DROPFILE, "/a.smd"), Drop(SDL_DROPCOMPLETE)},
+        {"one file",
+         {Drop(SDL_DROPBEGIN), Drop(SDL_DROPFILE, "/a.smd"), Drop(SDL_DROPCOMPLETE)},
          {{"/a.smd"}}},
         {"three files, one group",
          {Drop(SDL_DROPBEGIN), Drop(SDL_DROPFILE, "/r.smd"), Drop(SDL_DROPFILE, "/c 1.smd"),
@@ -38,9 +39,13 @@ TEST(SdlDropCollectorTest, EachDropBecomesOneGroupOfItsFiles) {
           Drop(SDL_DROPBEGIN), Drop(SDL_DROPFILE, "/b"), Drop(SDL_DROPCOMPLETE)},
          {{"/a"}, {"/b"}}},
         {"a file without a begin", {Drop(SDL_DROPFILE, "/a"), Drop(SDL_DROPCOMPLETE)}, {{"/a"}}},
-        {"text only", {Drop(SDL_DROPBEGIN), Drop(SDL_DROPTEXT, "hello"), Drop(SDL_DROPCOMPLETE)}, {}},
-        {"empty and null names", {Drop(SDL_DROPBEGIN), Drop(SDL_DROPFILE, ""),
-                                  Drop(SDL_DROPFILE, nullptr), Drop(SDL_DROPCOMPLETE)}, {}},
+        {"text only",
+         {Drop(SDL_DROPBEGIN), Drop(SDL_DROPTEXT, "hello"), Drop(SDL_DROPCOMPLETE)},
+         {}},
+        {"empty and null names",
+         {Drop(SDL_DROPBEGIN), Drop(SDL_DROPFILE, ""), Drop(SDL_DROPFILE, nullptr),
+          Drop(SDL_DROPCOMPLETE)},
+         {}},
         {"complete without begin", {Drop(SDL_DROPCOMPLETE)}, {}},
         {"never completed", {Drop(SDL_DROPBEGIN), Drop(SDL_DROPFILE, "/a")}, {}},
     };
@@ -92,8 +97,8 @@ protected:
         windowClass.lpfnWndProc = DropProcedure;
         windowClass.lpszClassName = "drops";
         RegisterClassA(&windowClass);
-        window = CreateWindowExA(0, "drops", "", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr,
-                                 nullptr);
+        window =
+            CreateWindowExA(0, "drops", "", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     }
     int Loop() {
         MSG message;

@@ -129,8 +129,9 @@ BOOL DestroyWindow(HWND window) {
     target->visible = false;
     // Messages still queued for the window go with it, and the drops they carry.
     auto& queue = System().queue;
-    auto gone = std::stable_partition(queue.begin(), queue.end(),
-                                      [target](const MSG& message) { return message.hwnd != target; });
+    auto gone = std::stable_partition(queue.begin(), queue.end(), [target](const MSG& message) {
+        return message.hwnd != target;
+    });
     for (auto it = gone; it != queue.end(); ++it) window_system::ForgetDropOf(*it);
     queue.erase(gone, queue.end());
     return 1;
