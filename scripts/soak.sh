@@ -44,7 +44,8 @@ cp "$MODEL"/* "$WORK/"
 cp "$RUN/Textures/Snow.dds" "$WORK/sky.dds"
 EFFECT=$WORK/soak.fx
 cp "$RUN/Shaders/ReflectionOrRefraction.fx" "$WORK/good.fx"
-sed 's/float3 n = normalize(normal);/float3 n = normalize(normal) + notDeclared;/' "$WORK/good.fx" >"$WORK/broken.fx"
+sed 's/float3 n = normalize(normal);/float3 n = normalize(normal) + notDeclared;/' \
+  "$WORK/good.fx" >"$WORK/broken.fx"
 cp "$WORK/good.fx" "$EFFECT"
 save() {  # save SOURCE TARGET: a new file renamed over the old one
   cp "$1" "$2.new"
@@ -61,7 +62,8 @@ PID=$!
 
 WINDOW=""
 for _ in $(seq 1 200); do
-  WINDOW=$(xdotool search --name '^\[Tesnal\] Reflection/Refraction for HLSL$' 2>/dev/null | head -n1 || true)
+  WINDOW=$(xdotool search --name '^\[Tesnal\] Reflection/Refraction for HLSL$' 2>/dev/null |
+    head -n1 || true)
   [ -n "$WINDOW" ] && break
   kill -0 "$PID" 2>/dev/null || break
   sleep 0.1
@@ -87,7 +89,11 @@ while :; do
     break
   fi
   if [ -z "$rss10" ] && [ "$elapsed" -ge 10000 ]; then rss10=$(rss); fi
-  if [ $((tick % 2)) -eq 0 ]; then save "$WORK/good.fx" "$EFFECT"; else save "$WORK/broken.fx" "$EFFECT"; fi
+  if [ $((tick % 2)) -eq 0 ]; then
+    save "$WORK/good.fx" "$EFFECT"
+  else
+    save "$WORK/broken.fx" "$EFFECT"
+  fi
   if [ $((tick % 5)) -eq 0 ]; then
     save "$WORK/Ref_Red.smd.keep" "$WORK/Ref_Red.smd"
     save "$WORK/Ani_Red(Run).smd.keep" "$WORK/Ani_Red(Run).smd"
@@ -108,8 +114,9 @@ code=$?
 set -e
 PID=""
 
-live_start=$(sed -n 's/.*live device objects: \([0-9]*\) (the scene is built).*/\1/p' "$ERRORS" | head -n1)
-live_end=$(sed -n 's/.*live device objects: \([0-9]*\) (the loop has ended).*/\1/p' "$ERRORS" | tail -n1)
+live() { sed -n "s/.*live device objects: \([0-9]*\) ($1).*/\1/p" "$ERRORS" | head -n1; }
+live_start=$(live "the scene is built")
+live_end=$(live "the loop has ended")
 echo "soak: ${SECONDS_TO_RUN} s, $(lscpu | sed -n 's/^Model name: *//p')"
 echo "soak: effect saves $tick; compiled $(grep -c 'compiled again' "$ERRORS" || true)," \
   "refused $(grep -c 'not compiled, the running effect stays' "$ERRORS" || true);" \

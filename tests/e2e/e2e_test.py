@@ -181,6 +181,11 @@ def write_cube_dds(path, colours, size=16):
         f.write(header + b"".join(bytes((b, g, r, 255)) * (size * size) for r, g, b in colours))
 
 
+# Six flat faces (+X, -X, +Y, -Y, +Z, -Z): looking along +Z the sky beside the
+# character is the orange one.
+FACES = ((200, 40, 40), (40, 200, 40), (40, 40, 200), (200, 200, 40), (230, 120, 20), (90, 90, 90))
+
+
 def bounding_box(shot, predicate):
     xs, ys = [], []
     for y in range(shot.height):
@@ -732,8 +737,8 @@ class ProgramTest(unittest.TestCase):
         reference = os.path.join(ARGS.run_dir, "Model", "SMD", "Pudo_Red", "Ref_Red.smd")
         with open(reference) as f:
             whole = f.read()
-        files = {"bate.smd": "not an SMD file\n", "empty.smd": "", "cut.smd": whole[:len(whole) // 2],
-                 "flat.dds": "DDS not really"}
+        files = {"bate.smd": "not an SMD file\n", "empty.smd": "",
+                 "cut.smd": whole[:len(whole) // 2], "flat.dds": "DDS not really"}
         for name, text in files.items():
             with open(os.path.join(work, name), "w") as f:
                 f.write(text)
@@ -781,10 +786,11 @@ class ProgramTest(unittest.TestCase):
             f.write("broken\n")
         with open(flat, "w") as f:
             f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
-        program = self.launch(args=["--watch", "--model", os.path.join(ARGS.run_dir, SQUID, "Ref Squid.smd"),
-                                    "--animation", broken, "--animation",
-                                    os.path.join(ARGS.run_dir, SQUID, SQUID_CLIPS[0]), "--clip", "1",
-                                    "--effect", flat])
+        squid = os.path.join(ARGS.run_dir, SQUID)
+        program = self.launch(args=["--watch", "--model", os.path.join(squid, "Ref Squid.smd"),
+                                    "--animation", broken,
+                                    "--animation", os.path.join(squid, SQUID_CLIPS[0]),
+                                    "--clip", "1", "--effect", flat])
         program.start()
         shot = program.screenshot("slot")
         self.assertGreater(shot.count(is_red, ALERT_LINE), 30, "no red line for the broken clip")
@@ -813,10 +819,10 @@ class ProgramTest(unittest.TestCase):
         with open(flat, "w") as f:
             f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
         folder = os.path.join(ARGS.run_dir, SQUID)
-        reference, swim = os.path.join(folder, "Ref Squid.smd"), os.path.join(folder, SQUID_CLIPS[0])
-        look = os.path.join(folder, SQUID_CLIPS[2])
-        code, by_options, errors = self.shoot("--model", reference, "--animation", swim, "--animation", look,
-                                              "--clip", "1", "--effect", flat)
+        reference = os.path.join(folder, "Ref Squid.smd")
+        swim, look = os.path.join(folder, SQUID_CLIPS[0]), os.path.join(folder, SQUID_CLIPS[2])
+        code, by_options, errors = self.shoot("--model", reference, "--animation", swim,
+                                              "--animation", look, "--clip", "1", "--effect", flat)
         self.assertEqual(code, 0, errors)
         # The clip before the reference, the effect in the middle: the order
         # of the kinds does not matter, the order of the clips does.
@@ -831,11 +837,13 @@ class ProgramTest(unittest.TestCase):
     def drag(self, program, files):
         """Drags the files from a GTK window onto the program's window and
         lets go (a real XDND drop, as from a file manager)."""
-        source = subprocess.Popen(["/usr/bin/python3", os.path.join(os.path.dirname(__file__), "drag_source.py"),
-                                   "1100", "50"] + files, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        script = os.path.join(os.path.dirname(__file__), "drag_source.py")
+        source = subprocess.Popen(["/usr/bin/python3", script, "1100", "50"] + files,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         try:
             if source.stdout.readline() != b"ready\n":
-                self.fail("the drag source did not start: " + source.stderr.read().decode(errors="replace"))
+                why = source.stderr.read().decode(errors="replace")
+                self.fail("the drag source did not start: " + why)
             time.sleep(0.3)
             info = run("xwininfo", "-id", program.window)
             left = int(re.search(r"Absolute upper-left X:\s+(-?\d+)", info).group(1))
@@ -880,20 +888,22 @@ class ProgramTest(unittest.TestCase):
         with open(broken, "w") as f:
             f.write("version 1\nnodes\n")
         cube = os.path.join(work, "faces.dds")
-        write_cube_dds(cube, ((200, 40, 40), (40, 200, 40), (40, 40, 200), (200, 200, 40), (230, 120, 20),
-                              (90, 90, 90)))
+        write_cube_dds(cube, FACES)
         program = self.launch()
         program.start()
         folder = os.path.join(ARGS.run_dir, SQUID)
-        self.drag(program, [os.path.join(folder, SQUID_CLIPS[0]), flat, os.path.join(folder, "Ref Squid.smd")])
-        squid = self.wait_for_picture(program, lambda s: s.count(is_magenta) > 20000, "the squid did not come")
+        self.drag(program, [os.path.join(folder, SQUID_CLIPS[0]), flat,
+                            os.path.join(folder, "Ref Squid.smd")])
+        squid = self.wait_for_picture(program, lambda s: s.count(is_magenta) > 20000,
+                                      "the squid did not come")
         self.drag(program, [broken])
         self.wait_for_picture(program, lambda s: s.count(is_red, ALERT_LINE) > 30, "no red line")
         self.assertGreater(program.screenshot().count(is_magenta), 0.8 * squid.count(is_magenta))
         self.assertIsNone(program.find_window("^Error$", timeout=0.5))
         sky = lambda r, g, b: max(abs(r - 230), abs(g - 120), abs(b - 20)) <= 4
         self.drag(program, [cube])
-        self.wait_for_picture(program, lambda s: s.count(sky, (700, 400, WIDTH, HEIGHT)) > 9000, "the sky stayed")
+        self.wait_for_picture(program, lambda s: s.count(sky, (700, 400, WIDTH, HEIGHT)) > 9000,
+                              "the sky stayed")
         program.key("Escape", delay=0)
         self.assertEqual(program.wait(10), 0)
         errors = program.stderr_text()
@@ -913,11 +923,12 @@ class ProgramTest(unittest.TestCase):
         with open(flat, "w") as f:
             f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
         cube = os.path.join(work, "faces.dds")
-        faces = ((200, 40, 40), (40, 200, 40), (40, 40, 200), (200, 200, 40), (230, 120, 20), (90, 90, 90))
+        faces = FACES
         write_cube_dds(cube, faces)
-        reference, swim = os.path.join(folder, "Ref Squid.smd"), os.path.join(folder, SQUID_CLIPS[0])
-        program = self.launch(args=["--watch", "--model", reference, "--animation", swim, "--effect", flat,
-                                    "--cubemap", cube])
+        reference = os.path.join(folder, "Ref Squid.smd")
+        swim = os.path.join(folder, SQUID_CLIPS[0])
+        program = self.launch(args=["--watch", "--model", reference, "--animation", swim,
+                                    "--effect", flat, "--cubemap", cube])
         program.start()
 
         def save(path, text):
@@ -933,23 +944,26 @@ class ProgramTest(unittest.TestCase):
         alert = lambda s: s.count(is_red, ALERT_LINE) > 30
         orange = lambda r, g, b: max(abs(r - 230), abs(g - 120), abs(b - 20)) <= 4
         blue = lambda r, g, b: max(abs(r - 40), abs(g - 40), abs(b - 200)) <= 4
-        self.wait_for_picture(program, lambda s: s.count(orange, (700, 400, WIDTH, HEIGHT)) > 9000, "no sky")
+        beside = (700, 400, WIDTH, HEIGHT)
+        squid = lambda s: s.count(is_magenta) > 3000
+        self.wait_for_picture(program, lambda s: s.count(orange, beside) > 9000, "no sky")
         save(reference, whole[:len(whole) // 2])
-        self.wait_for_picture(program, lambda s: alert(s) and s.count(is_magenta) > 3000, "the model went")
+        self.wait_for_picture(program, lambda s: alert(s) and squid(s), "the model went")
         save(reference, whole)
-        self.wait_for_picture(program, lambda s: not alert(s) and s.count(is_magenta) > 3000, "no model again")
+        self.wait_for_picture(program, lambda s: not alert(s) and squid(s), "no model again")
         save(swim, "version 1\nnodes\n")
         self.wait_for_picture(program, alert, "no red line for the clip")
         save(swim, swim_text)
         self.wait_for_picture(program, lambda s: not alert(s), "the clip did not load again")
         write_cube_dds(cube + ".new", tuple(faces[i] for i in (0, 1, 2, 3, 2, 5)))
         os.rename(cube + ".new", cube)
-        self.wait_for_picture(program, lambda s: s.count(blue, (700, 400, WIDTH, HEIGHT)) > 9000,
+        self.wait_for_picture(program, lambda s: s.count(blue, beside) > 9000,
                               "the cube map did not load again")
         program.key("Escape", delay=0)
         self.assertEqual(program.wait(10), 0)
         errors = program.stderr_text()
-        for said in ("model %s loaded again" % reference, "animation %s loaded again as clip 0" % swim,
+        for said in ("model %s loaded again" % reference,
+                     "animation %s loaded again as clip 0" % swim,
                      "cube map %s loaded again" % cube):
             self.assertIn(said, errors)
         self.assertIsNone(program.find_window("^Error$", timeout=0.1))
