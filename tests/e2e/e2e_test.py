@@ -592,10 +592,11 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(program.wait(5), 0)
 
 
-    def shoot(self, *args, frames=30):
+    def shoot(self, *args, frames=30, replace=None):
         """--screenshot after frames frames: exit code, picture (None when
         none was saved) and stderr."""
-        program = self.launch(args=list(args) + ["--screenshot", "shot.png", "--frames", str(frames)])
+        program = self.launch(args=list(args) + ["--screenshot", "shot.png", "--frames", str(frames)],
+                              replace=replace)
         code = program.wait(180)
         where = os.path.join(program.folder, "shot.png")
         return code, load_picture(where) if os.path.exists(where) else None, program.stderr_text()
@@ -754,6 +755,12 @@ class ProgramTest(unittest.TestCase):
                 code, shot, errors = self.shoot(*args, frames=1)
                 self.assertEqual((code, shot), (1, None), errors)
                 self.assertIn(said, errors)
+        # --clip of the program's own clip whose file did not load names it.
+        run_clip = os.path.join("Model", "SMD", "Pudo_Red", "Ani_Red(Run).smd")
+        code, shot, errors = self.shoot("--clip", "1", frames=1, replace={run_clip: "broken\n"})
+        self.assertEqual((code, shot), (1, None), errors)
+        self.assertIn("--clip 1: the animation file ", errors)
+        self.assertIn("Ani_Red(Run).smd did not load (line 1: ", errors)
         # A file whose kind cannot be told is a usage error, before any window.
         code, shot, errors = self.shoot(at("bate.smd"), frames=1)
         self.assertEqual((code, shot), (2, None), errors)
