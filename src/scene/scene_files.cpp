@@ -16,9 +16,10 @@ std::vector<SceneFileEntry> ListSceneFiles(const Scene& scene) {
         const SkinnedModel* model = scene.model;
         for (int m = 0; model && m < model->meshCount; ++m) {
             const ModelMesh& mesh = model->meshes[m];
-            for (int t = 0; t < mesh.textureCount; ++t)
-                if (mesh.texturePaths[t][0])
-                    add(DisplayPathIn(textureFolder, mesh.texturePaths[t]), SceneFile::Reference, -1);
+            for (int t = 0; t < mesh.textureCount; ++t) {
+                if (!mesh.texturePaths[t][0]) continue;
+                add(DisplayPathIn(textureFolder, mesh.texturePaths[t]), SceneFile::Reference, -1);
+            }
         }
     }
     for (size_t c = 0; c < description.clipPaths.size(); ++c)
