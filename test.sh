@@ -23,6 +23,9 @@ export RR_REQUIRE_GL=1
 echo "== tests (RelWithDebInfo)"
 ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 600
 
+echo "== soak: watch mode for 30 s under saves and keys"
+scripts/soak.sh 30
+
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_odr_violation=0:verify_asan_link_order=0"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"

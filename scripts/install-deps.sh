@@ -34,6 +34,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # JSON checks in tests
   python3
+  # the end-to-end drop test drags files onto the window from a GTK window
+  # (a real XDND drag, driven by xdotool)
+  python3-gi gir1.2-gtk-3.0
   # the Khronos glTF validator (npm package gltf-validator, installed by the
   # smd2gltf tests into the build folder) runs on Node.js
   nodejs npm

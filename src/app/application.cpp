@@ -12,7 +12,6 @@
 #include "platform/files.h"
 #include "platform/gfx/effect/compile_child.h"
 #include "render/camera_framing.h"
-#include "scene/effect_reload.h"
 #include "scene/model_bounds.h"
 
 namespace {
@@ -34,17 +33,24 @@ void ShowOnceTheEnvironmentIsThere(void* context) {
     steps->app->ShowAppWindow(steps->showCommand);
 }
 
-// Watch mode: the effect's first error on the HUD, and the watch on its file.
-void WatchOnceTheEffectIsThere(void* context, const SceneBuildResult& built) {
-    Application* app = static_cast<StartupSteps*>(context)->app;
-    if (!app->options.watch) return;
-    if (!built.effectFailure.empty()) app->effectAlert = FirstErrorLine(built.effectFailure);
-    app->WatchEffect();
-}
-
 bool StopRequestedDuringStartup(void* context) {
     auto* steps = static_cast<StartupSteps*>(context);
     return steps->app->services.stopRequested && steps->app->services.stopRequested();
+}
+
+// The files that did not load, one line: "the reference /a/b.smd did not
+// load (line 3: ...); the animation ... did not load (...)".
+std::string NotLoaded(const std::vector<SceneFileFailure>& failures) {
+    std::string text;
+    for (const SceneFileFailure& failure : failures) {
+        const char* kind = failure.file == SceneFile::Reference ? "the reference "
+                           : failure.file == SceneFile::Clip    ? "the animation "
+                           : failure.file == SceneFile::Effect  ? "the effect "
+                                                                : "the cube map ";
+        text += (text.empty() ? "" : "; ") + std::string(kind) + failure.path + " did not load";
+        if (!failure.reason.empty()) text += " (" + failure.reason + ")";
+    }
+    return text;
 }
 
 StartupStep StepOf(SceneFailure failure) {
@@ -86,7 +92,8 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     options = programOptions;
     services = appServices;
     settings.clipIndex = options.clip;
-    settings.bindPoseWithoutClip = !options.model.empty();
+    // A model whose clip has no keyframes stands in its bind pose.
+    settings.bindPoseWithoutClip = true;
     CreateAppWindow(instance);
 
     // A failed start releases what it made (the box buffers before the
@@ -98,7 +105,7 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     // The environment, then the window shown, then the effect (without one
     // the frames show the HUD only) and the model files.
     StartupSteps steps{this, showCommand};
-    SceneBuildHooks hooks{&steps, ShowOnceTheEnvironmentIsThere, WatchOnceTheEffectIsThere,
+    SceneBuildHooks hooks{&steps, ShowOnceTheEnvironmentIsThere, nullptr,
                           StopRequestedDuringStartup};
     SceneDescription description = DescribeScene(options, services.baseFolder);
     SceneBuildResult built;
@@ -112,9 +119,30 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
         facts.clip = options.clip;
         facts.clipsLoaded = built.clipsLoaded;
         facts.clipFiles = built.clipFiles;
+        for (const SceneFileFailure& failure : built.failures) {
+            if (failure.file == SceneFile::Clip && failure.clip == options.clip) {
+                facts.clipFile = failure.path;
+                facts.clipReason = failure.reason;
+            }
+        }
+        return FailStartup(facts);
+    }
+    // A file the command line named that did not load ends the run, after
+    // its own message (a box, or stderr with --screenshot).
+    if (!built.stopped && !built.failures.empty() && LoadFailuresEndTheRun(options)) {
+        StartupFacts facts;
+        facts.failed = StartupStep::FileNotLoaded;
+        facts.fileFailure = NotLoaded(built.failures);
         return FailStartup(facts);
     }
     if (!options.model.empty()) FrameCharacter();
+    if (options.watch) {
+        ShowFailures(built.failures);
+        WatchSceneFiles();
+    }
+    if (services.reportLiveObjects)
+        services.report.NoteFormat("live device objects: %u (the scene is built)",
+                                   renderer.device->GetLiveObjectCount());
 
     // Every waiting message first; then one frame if active, else block.
     // Watch and screenshot runs draw while inactive too.
@@ -124,22 +152,33 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
             if (!GetMessageA(&message, nullptr, 0, 0)) break;
             TranslateMessage(&message);
             DispatchMessageA(&message);
-        } else if (active || options.watch || screenshot) {
-            if (options.watch) ReloadEffectIfChanged();
+        } else if (DrawsWhileIdle()) {
+            if (options.watch) ReloadChangedFiles();
             RenderFrame();
-            if (screenshot && ++framesDrawn == options.frames) SaveScreenshot();
+            if (screenshot && framesDrawn == options.frames) SaveScreenshot();
             if (!active && !screenshot) std::this_thread::sleep_for(kInactiveWatchFrameInterval);
         } else {
             WaitMessage();
         }
     }
+    if (services.reportLiveObjects && renderer.device)
+        services.report.NoteFormat("live device objects: %u (the loop has ended)",
+                                   renderer.device->GetLiveObjectCount());
     return static_cast<int>(message.wParam);
+}
+
+bool Application::DrawsWhileIdle() const {
+    return active || options.watch || !options.screenshot.empty();
 }
 
 int Application::FailStartup(const StartupFacts& facts) {
     std::string why = DescribeStartupFailure(facts);
     ReleaseAll();
-    ReportStartupFailure(services.failureReport, why);
+    // A file that did not load has shown its own box: one more would only repeat it.
+    if (facts.failed == StartupStep::FileNotLoaded)
+        services.failureReport.Note(("cannot start: " + why).c_str());
+    else
+        ReportStartupFailure(services.failureReport, why);
     return kExitStartFailed;
 }
 
@@ -206,7 +245,7 @@ bool Application::OnSize(int32_t width, int32_t height) {
 
 FrameRenderer Application::Frame() {
     FrameRenderer frame{renderer, scene, hud, settings};
-    frame.settings.hudAlert = effectAlert.c_str();
+    frame.settings.hudAlert = alerts.lines.c_str();
     // The screenshot is the last frame's picture.
     bool last = !options.screenshot.empty() && framesDrawn + 1 == options.frames;
     frame.settings.capture = last ? &capture : nullptr;
@@ -215,39 +254,18 @@ FrameRenderer Application::Frame() {
 
 void Application::RenderFrame() {
     Frame().RenderFrame();
+    ++framesDrawn;
 }
 
 void Application::FrameCharacter() {
     Vector3 low, high;
-    if (!scene.model || !ModelWorldBounds(*scene.model, options.clip, renderer.world, &low, &high))
+    if (!scene.model ||
+        !ModelWorldBounds(*scene.model, settings.clipIndex, renderer.world, &low, &high))
         return;
     CameraFraming framing = FrameBox(low, high, renderer.projection);
     renderer.camera.SetPosition(framing.position);
     renderer.UpdateViewMatrix();
     moveUnits = framing.moveUnits;
-}
-
-void Application::WatchEffect() {
-    std::string error;
-    const std::string& path = scene.effectDisplayPath;
-    if (!effectWatch.Watch(path, &error))
-        services.report.Note(("cannot watch the effect " + path + ": " + error).c_str());
-}
-
-void Application::ReloadEffectIfChanged() {
-    if (!effectWatch.Changed()) return;
-    std::string text;
-    const std::string& path = scene.effectDisplayPath;
-    std::string note;
-    if (RecompileEffect(renderer.device, scene.effectFile.c_str(), scene.effect, scene.technique,
-                        &text)) {
-        effectAlert.clear();
-        note = "effect " + path + " compiled again";
-    } else {
-        effectAlert = FirstErrorLine(text);
-        note = "effect " + path + " not compiled, the running effect stays:\n" + text;
-    }
-    services.report.Note(note.c_str());
 }
 
 void Application::SaveScreenshot() {

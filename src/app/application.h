@@ -9,9 +9,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/hud_alerts.h"
 #include "app/startup_failure.h"
 #include "platform/gfx/core/device.h"
 #include "platform/report/report_sink.h"
@@ -21,14 +23,19 @@
 #include "scene/frame_capture.h"
 #include "scene/frame_renderer.h"
 #include "scene/scene.h"
+#include "scene/scene_files.h"
 
 inline constexpr char kWindowClassName[] = "[Tesnal] Reflection/Refraction for HLSL";
 inline constexpr int32_t kHudFontHeight = 20;
 
 // What the composition hands the Application for a run.
 struct AppServices {
-    // Every note and box of the scene's loading and of the watch mode.
+    // Every note and box of the scene's loading at start-up.
     ReportSink report;
+    // Every note of a change after start-up (a drop, a save in watch mode):
+    // nobody is waiting for a box then, a file that does not load is shown
+    // in red on the HUD instead.
+    ReportSink liveReport;
     // The start-up failure's note and box.
     ReportSink failureReport;
     // Where the program's own files were looked for and which folder holds
@@ -42,6 +49,9 @@ struct AppServices {
     // The device layer the program runs on (the program: OpenGL; tests:
     // the recording device).
     gfx::Direct3DFactory createDirect3D = nullptr;
+    // Print the device's live objects once the scene is built and when the
+    // loop ends (RR_REPORT_LIVE_OBJECTS=1: the soak script compares them).
+    bool reportLiveObjects = false;
 };
 
 struct Application {
@@ -67,11 +77,12 @@ struct Application {
     // How far W/S/A/D/R/F move the camera (suited to a character given on
     // the command line, FrameCharacter).
     float moveUnits = 10.0f;
-    // Watch mode: the effect file's watch, and the first error line of its
-    // last failed compile (empty after a good one), shown in red on the HUD.
-    FileWatch effectWatch;
-    std::string effectAlert;
-    // Screenshot mode: frames drawn so far, and the last one's picture.
+    // Watch mode: the scene's files (ListSceneFiles), watched in this order.
+    FileWatch sceneWatch;
+    std::vector<SceneFileEntry> watchedFiles;
+    // The red lines under the HUD: files that did not load.
+    HudAlerts alerts;
+    // Frames drawn so far (in screenshot mode, the last one's picture).
     int framesDrawn = 0;
     FrameCapture capture;
 
@@ -108,10 +119,24 @@ struct Application {
     // Puts the camera in front of the loaded character, all of it in view,
     // and sizes the move step to it.
     void FrameCharacter();
-    // Watch mode: starts watching the effect file; compiles it again when it
-    // has changed (a good compile takes over, a failed one sets effectAlert).
-    void WatchEffect();
-    void ReloadEffectIfChanged();
+    // Whether the loop draws frames now (active, or a watch or screenshot run).
+    bool DrawsWhileIdle() const;
+    // WM_PAINT: the window's picture was lost. Presents the last frame again
+    // when the loop is not drawing (inactive); once, nothing is drawn.
+    void OnPaint();
+    // WM_DROPFILES: the files of one drop, opened together (OpenFiles).
+    void OnDropFiles(HDROP drop);
+    // Files dropped on the window (scene_updates.cpp): a reference replaces
+    // the model (with the clips of the same drop), a clip is added and
+    // plays, a .dds replaces the cube map, a .fx the effect. A file that does
+    // not load changes nothing and is shown in red.
+    void OpenFiles(const std::vector<std::string>& paths);
+    // Watch mode: watches every file of the scene (again, after a change of
+    // its files); loads again each file saved since the last call.
+    void WatchSceneFiles();
+    void ReloadChangedFiles();
+    // Each failure in red on the HUD (and the cube map's reason on stderr).
+    void ShowFailures(const std::vector<SceneFileFailure>& failures);
     // Screenshot mode: saves the captured frame and posts the quit message
     // (exit code kExitQuit, or kExitStartFailed when it cannot be saved).
     void SaveScreenshot();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/file_kinds.h"
 #include "app/version.h"
 #include "platform/files.h"
 
@@ -35,8 +36,10 @@ constexpr OptionInfo kOptions[] = {
      "the HLSL effect instead of Shaders/ReflectionOrRefraction.fx (technique TShader: pass 0 "
      "draws the sky box, pass 1 the character)"},
     {OptionId::Watch, "--watch", nullptr,
-     "compile the effect again whenever its file is saved; a failed compile keeps the running "
-     "effect, prints the compiler's text on stderr and shows its first error in red on the HUD"},
+     "load every file of the scene again whenever it is saved (the model and its textures, each "
+     "clip, the cube map, the effect); a file that does not load keeps what runs, says why on "
+     "stderr and in red on the HUD; no message box, and files that fail at start are loaded "
+     "when saved"},
     {OptionId::Screenshot, "--screenshot", "FILE.png",
      "draw some frames, save the last one as a PNG and quit (message boxes go to stderr)"},
     {OptionId::Frames, "--frames", "N",
@@ -72,6 +75,16 @@ bool ParseNumber(const std::string& text, int low, int high, int* number) {
     return true;
 }
 
+// --clip against the clips the options load; empty when it is one of them.
+std::string ClipProblem(const ProgramOptions& options) {
+    int clips = AnimationCount(options);
+    if (!options.clipGiven || options.clip < clips) return {};
+    std::string clip = "--clip " + std::to_string(options.clip);
+    if (clips == 0) return clip + ": no animation file is loaded (add --animation)";
+    return clip + ": there are " + std::to_string(clips) + " animation files, clips 0 to " +
+           std::to_string(clips - 1);
+}
+
 std::string FileProblem(const char* option, const std::string& path) {
     struct stat info;
     std::string resolved = ResolvePath(path.c_str());
@@ -99,7 +112,6 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         return line;
     };
     bool clipGiven = false, framesGiven = false;
-    std::string clipText;
 
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i] ? argv[i] : "";
@@ -113,7 +125,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         const OptionInfo* option = FindOption(name);
         if (!option) {
             if (!argument.empty() && argument[0] == '-') return refuse("unknown option " + name);
-            return refuse("unexpected argument \"" + argument + "\" (options start with --)");
+            if (argument.empty()) return refuse("an empty argument (a file name was expected)");
+            options.files.push_back({Absolute(workingFolder, argument), options.animations.size()});
+            continue;
         }
         if (!option->value) {
             if (inlineValue) return refuse(name + " takes no value");
@@ -146,7 +160,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
                     return refuse("--clip needs a clip number from 0 to " +
                                   std::to_string(kMaxAnimationFiles - 1) + ", not \"" + value + "\"");
                 clipGiven = true;
-                clipText = value;
+                options.clipGiven = true;
                 break;
             case OptionId::Cubemap:
                 if (!options.cubemap.empty()) return refuse("--cubemap given twice");
@@ -174,12 +188,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     }
 
     if (framesGiven && options.screenshot.empty()) return refuse("--frames needs --screenshot");
-    int clips = AnimationCount(options);
-    if (clipGiven && options.clip >= clips) {
-        if (clips == 0) return refuse("--clip " + clipText + ": no animation file is loaded (add --animation)");
-        return refuse("--clip " + clipText + ": there are " + std::to_string(clips) +
-                      " animation files, clips 0 to " + std::to_string(clips - 1));
-    }
+    // Files without an option may be clips: --clip is checked once they are placed.
+    std::string problem = options.files.empty() ? ClipProblem(options) : "";
+    if (!problem.empty()) return refuse(problem);
     return line;
 }
 
@@ -190,6 +201,8 @@ std::string CheckOptionFiles(const ProgramOptions& options) {
         if (problem.empty()) problem = FileProblem("--animation", animation);
     if (problem.empty() && !options.cubemap.empty()) problem = FileProblem("--cubemap", options.cubemap);
     if (problem.empty() && !options.effect.empty()) problem = FileProblem("--effect", options.effect);
+    for (const FileArgument& file : options.files)
+        if (problem.empty()) problem = FileProblem("file", file.path);
     if (problem.empty() && !options.screenshot.empty()) {
         std::string folder = options.screenshot.substr(0, options.screenshot.rfind('/') + 1);
         struct stat info;
@@ -201,10 +214,51 @@ std::string CheckOptionFiles(const ProgramOptions& options) {
     return problem;
 }
 
+std::string PlaceFileArguments(ProgramOptions* options) {
+    size_t clipsPlaced = 0;
+    for (const FileArgument& file : options->files) {
+        FileKindResult kind = KindOfFile(file.path);
+        auto once = [&](std::string* slot, const char* option) {
+            if (!slot->empty())
+                return std::string(KindName(kind.kind)) + " is given twice: " + *slot + " and " +
+                       file.path + " (" + option + ")";
+            *slot = file.path;
+            return std::string();
+        };
+        std::string problem;
+        switch (kind.kind) {
+            case FileKind::Reference: problem = once(&options->model, "--model"); break;
+            case FileKind::CubeMap: problem = once(&options->cubemap, "--cubemap"); break;
+            case FileKind::Effect: problem = once(&options->effect, "--effect"); break;
+            case FileKind::Clip:
+                if (options->animations.size() >= size_t(kMaxAnimationFiles))
+                    return "at most " + std::to_string(kMaxAnimationFiles) +
+                           " animation files are loaded";
+                options->animations.insert(options->animations.begin() +
+                                               std::ptrdiff_t(file.animationsBefore + clipsPlaced),
+                                           file.path);
+                ++clipsPlaced;
+                break;
+            case FileKind::Unknown: problem = file.path + ": " + kind.why; break;
+        }
+        if (!problem.empty()) return problem;
+    }
+    options->files.clear();
+    return ClipProblem(*options);
+}
+
+bool LoadFailuresEndTheRun(const ProgramOptions& options) {
+    if (!options.screenshot.empty()) return true;
+    if (options.watch) return false;
+    return !options.model.empty() || !options.animations.empty() || !options.cubemap.empty() ||
+           !options.effect.empty();
+}
+
 std::string UsageLine() {
     return std::string("usage: ") + kProgramName +
            " [--model REFERENCE.smd] [--animation CLIP.smd]... [--clip N] [--cubemap FILE.dds]"
-           " [--effect FILE.fx] [--watch] [--screenshot FILE.png [--frames N]] [--help] [--version]";
+           " [--effect FILE.fx] [--watch] [--screenshot FILE.png [--frames N]] [--help] [--version]"
+           " [FILE.smd|FILE.dds|FILE.fx]...";
 }
 
 std::string HelpText() {
@@ -233,9 +287,18 @@ std::string HelpText() {
         text += line + "\n";
     }
     text +=
+        "\nFiles given without an option are taken by their kind: FILE.smd as --model\n"
+        "when it is a reference mesh, as --animation when it is an animation (told by\n"
+        "its content), FILE.dds as --cubemap, FILE.fx as --effect. Dropped onto the\n"
+        "window, a reference replaces the model (and its clips, unless clips come in\n"
+        "the same drop), an animation is added and plays, a .dds replaces the\n"
+        "environment, a .fx the effect; a file that does not load changes nothing and\n"
+        "shows why in red under the HUD.\n"
         "\nKeys: W/S walk, A/D strafe, R/F fly, Q/E roll, right button drag turns,\n"
         "Space wireframe, 1 reflection, 2 refraction, Escape quits.\n"
-        "Exit codes: 0 quit, 1 could not start or could not save the screenshot, 2 bad usage.\n";
+        "Exit codes: 0 quit; 1 could not start, a file the command line names did not\n"
+        "load (with --screenshot, any file of the scene), or the screenshot could not be\n"
+        "saved; 2 bad usage, or a file the command line names is missing.\n";
     return text;
 }
 

@@ -21,10 +21,21 @@ inline constexpr int kMaxAnimationFiles = 32;
 // The program's own character's clips, when no --animation is given.
 inline constexpr int kDefaultAnimationCount = 3;
 
+// A file given without an option, and how many --animation files came
+// before it (a clip among them keeps its place in the command line's order).
+struct FileArgument {
+    std::string path;
+    size_t animationsBefore = 0;
+};
+
 struct ProgramOptions {
     std::string model;                    // reference file; empty: the program's own character
     std::vector<std::string> animations;  // clips in order; none: see AnimationCount
+    // Files given without an option, until PlaceFileArguments has put each
+    // where its kind goes (model, animations, cubemap, effect).
+    std::vector<FileArgument> files;
     int clip = 0;                         // the clip that plays
+    bool clipGiven = false;               // --clip was given
     std::string cubemap;                  // empty: the program's own cube map
     std::string effect;                   // empty: the program's own effect
     bool watch = false;                   // compile the effect again when its file changes
@@ -52,6 +63,19 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
 // The files the options name: each input a regular file, the screenshot's
 // folder an existing folder. Empty when all is well, else one line.
 std::string CheckOptionFiles(const ProgramOptions& options);
+
+// Reads the files given without an option and puts each where its kind
+// goes (file_kinds.h), as the option for it would: a reference as --model,
+// a clip as --animation in the command line's order, a .dds as --cubemap,
+// a .fx as --effect; then checks --clip against the clips. Empty when all
+// is well, else one line: a kind given twice (also by its option), a file
+// whose kind cannot be told, a clip number beyond the clips.
+std::string PlaceFileArguments(ProgramOptions* options);
+
+// Whether a file of the scene that does not load ends the run (exit code
+// 1): when the command line named the files (options or file arguments) or
+// asked for a screenshot; not in watch mode, where a save loads it again.
+bool LoadFailuresEndTheRun(const ProgramOptions& options);
 
 // "usage: reflect-refract [--model REFERENCE.smd ...] ..." (one line).
 std::string UsageLine();

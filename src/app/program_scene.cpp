@@ -18,5 +18,6 @@ SceneDescription DescribeScene(const ProgramOptions& options, const std::string&
     // first error to the HUD, until a good compile.
     description.effectFailureBox = !options.watch;
     description.clip = options.clip;
+    description.clipRequired = options.clipGiven;
     return description;
 }

@@ -26,10 +26,20 @@ std::string WhereTheFilesWereLookedFor(const DataFolderChoice& choice) {
 
 // Why the cube map was not loaded: the file, then its content, then the device.
 std::string CubeMapProblem(const StartupFacts& facts) {
+    std::string reason = CubeMapReason(facts.cubeMapFile);
     std::vector<uint8_t> bytes;
     std::string error;
     if (!ReadFileBytes(facts.cubeMapFile.c_str(), file_limits::kCubeMap, &bytes, &error))
-        return ReasonOf(error) + WhereTheFilesWereLookedFor(facts.dataFolder);
+        reason += WhereTheFilesWereLookedFor(facts.dataFolder);
+    return reason;
+}
+
+}  // namespace
+
+std::string CubeMapReason(const std::string& file) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!ReadFileBytes(file.c_str(), file_limits::kCubeMap, &bytes, &error)) return ReasonOf(error);
     gfx::image::DdsImage image;
     constexpr char kFormats[] =
         " (cube maps are read as DDS files of A8R8G8B8, X8R8G8B8, A8B8G8R8, DXT1, DXT3 or DXT5 "
@@ -38,6 +48,8 @@ std::string CubeMapProblem(const StartupFacts& facts) {
     if (!image.cube) return std::string("a DDS file, but not a cube map") + kFormats;
     return "the graphics device could not make a cube texture of it";
 }
+
+namespace {
 
 std::string DeviceProblem(const std::string& detail) {
     if (detail.empty()) return "the graphics device could not be created for the window";
@@ -65,8 +77,12 @@ std::string DescribeStartupFailure(const StartupFacts& facts) {
         case StartupStep::ModelMemory:
             return "out of memory for the model";
         case StartupStep::ClipMissing:
+            if (!facts.clipFile.empty())
+                return "--clip " + std::to_string(facts.clip) + ": the animation file " +
+                       facts.clipFile + " did not load (" + facts.clipReason + ")";
             return "--clip " + std::to_string(facts.clip) + ": only " + std::to_string(facts.clipsLoaded) +
                    " of the " + std::to_string(facts.clipFiles) + " animation files loaded";
+        case StartupStep::FileNotLoaded: return facts.fileFailure;
     }
     return "an unknown step failed";
 }

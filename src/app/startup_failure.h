@@ -16,13 +16,14 @@ inline constexpr const char* kStartupFailureCaption = kProgramName;
 
 // The step that failed, and what it leaves to say.
 enum class StartupStep {
-    Direct3D,     // no device layer
-    Device,       // the device layer made no device for the window
-    Font,         // the HUD font
-    BoxBuffers,   // the environment box's buffers
-    CubeMap,      // the cube map
-    ModelMemory,  // no memory for the model
-    ClipMissing,  // --clip names a clip that did not load
+    Direct3D,       // no device layer
+    Device,         // the device layer made no device for the window
+    Font,           // the HUD font
+    BoxBuffers,     // the environment box's buffers
+    CubeMap,        // the cube map
+    ModelMemory,    // no memory for the model
+    ClipMissing,    // --clip names a clip that did not load
+    FileNotLoaded,  // a file the command line named did not load (LoadFailuresEndTheRun)
 };
 
 // A start-up failure, in plain facts gathered before anything is released.
@@ -39,7 +40,17 @@ struct StartupFacts {
     int clip = 0;
     int clipsLoaded = 0;
     int clipFiles = 0;
+    // ClipMissing: the clip's file when it was given and did not load, and why.
+    std::string clipFile;
+    std::string clipReason;
+    // FileNotLoaded: which files did not load, one line.
+    std::string fileFailure;
 };
+
+// Why the cube map file (a path to open) gives no cube texture: it cannot be
+// read, it is not a DDS file of a format read, not a cube map, or the device
+// refused it. One line, without the path.
+std::string CubeMapReason(const std::string& file);
 
 // The reason and what to do, UTF-8, without the "cannot start: " prefix.
 // Reads the environment (MESA_GL_VERSION_OVERRIDE) and, for the cube map,

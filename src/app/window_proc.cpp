@@ -53,6 +53,12 @@ LRESULT Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         case WM_KEYDOWN:
             OnKeyDown(hwnd, wParam, lParam);
             return 0;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
+            return 0;
         case WM_COMMAND:
             OnCommand(hwnd, wParam, lParam);
             return 0;

@@ -29,16 +29,17 @@ void DrawHudLines(Renderer& renderer, char* textBuffer, size_t capacity, float f
     }
 }
 
-void DrawHudAlertLine(Renderer& renderer, char* textBuffer, size_t capacity, const char* text) {
+void DrawHudAlertLine(Renderer& renderer, char* textBuffer, size_t capacity, const char* text,
+                      size_t length, int32_t line) {
     if (!textBuffer || capacity == 0 || !text) return;
-    size_t length = 0;
-    for (; text[length] && length + 1 < capacity; ++length) {
-        unsigned char c = static_cast<unsigned char>(text[length]);
-        textBuffer[length] = c < 0x80 && c >= 0x20 ? char(c) : '?';
+    size_t copied = 0;
+    for (; copied < length && text[copied] && copied + 1 < capacity; ++copied) {
+        unsigned char c = static_cast<unsigned char>(text[copied]);
+        textBuffer[copied] = c < 0x80 && c >= 0x20 ? char(c) : '?';
     }
-    textBuffer[length] = '\0';
+    textBuffer[copied] = '\0';
     ColorRGBA kept = renderer.textColor;
     renderer.SetTextColor(1.0f, 0.0f, 0.0f, 1.0f);
-    renderer.DrawTextLine(textBuffer, kHudLeft, kHudAlertTop);
+    renderer.DrawTextLine(textBuffer, kHudLeft, kHudAlertTop + 20 * line);
     renderer.textColor = kept;
 }

@@ -1,5 +1,7 @@
 #include "scene/frame_renderer.h"
 
+#include <cstring>
+
 #include "model/skinned_model.h"
 #include "render/hud.h"
 #include "render/renderer.h"
@@ -40,8 +42,7 @@ void FrameRenderer::RenderFrame() {
             Reached(FramePart::ModelDrawn);
         }
         DrawHudLines(renderer, hud.text, sizeof hud.text, hud.framesPerSecond);
-        if (settings.hudAlert && settings.hudAlert[0])
-            DrawHudAlertLine(renderer, hud.text, sizeof hud.text, settings.hudAlert);
+        DrawAlerts();
         device->EndScene();
         Reached(FramePart::HudDrawn);
     }
@@ -73,6 +74,16 @@ bool DrawBindPose(SkinnedModel& model, gfx::Device* device, int32_t fillMode) {
 
 }  // namespace
 
+void FrameRenderer::DrawAlerts() {
+    const char* text = settings.hudAlert;
+    for (int32_t line = 0; text && *text && line < kMaxHudAlertLines; ++line) {
+        const char* end = std::strchr(text, '\n');
+        size_t length = end ? size_t(end - text) : std::strlen(text);
+        DrawHudAlertLine(renderer, hud.text, sizeof hud.text, text, length, line);
+        text = end ? end + 1 : nullptr;
+    }
+}
+
 bool FrameRenderer::DrawModel() {
     gfx::Device* device = renderer.device;
     device->LightEnable(0, 0);
@@ -81,7 +92,9 @@ bool FrameRenderer::DrawModel() {
     SkinnedModel* model = scene.model;
     if (!model || !model->clips) return false;
     const int clip = settings.clipIndex;
-    if (settings.bindPoseWithoutClip && model->clipCount == 0)
+    const bool clipHasKeyframes =
+        clip >= 0 && clip < model->clipCount && model->clips[clip].frameCount > 0;
+    if (settings.bindPoseWithoutClip && !clipHasKeyframes)
         return DrawBindPose(*model, device, settings.fillMode);
     // A clip that is not loaded plays over an empty range, which is refused.
     int endFrame = clip >= 0 && clip < model->clipCount ? model->clips[clip].frameCount : 0;

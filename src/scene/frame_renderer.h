@@ -13,6 +13,7 @@ struct Scene;
 
 inline constexpr uint32_t kClearColor = 0xFF0000FFu;  // opaque blue
 inline constexpr int kHudTextSize = 128;
+inline constexpr int kMaxHudAlertLines = 6;
 
 // What the input and the command line change between frames.
 struct FrameSettings {
@@ -20,11 +21,13 @@ struct FrameSettings {
     float animationTimeStep = 0.01f; // keyframes per drawn frame
     float reflectionFactor = 2.0f;   // 2.0 reflection, 0.5 refraction
     int clipIndex = 0;               // the clip that plays
-    // With no clip loaded, draw the meshes in their bind pose instead of
-    // leaving pass 1 empty (a character given on the command line).
+    // When the clip that plays has no keyframes (none loaded, or its file
+    // did not), draw the meshes in their bind pose instead of leaving pass 1
+    // empty.
     bool bindPoseWithoutClip = false;
-    // An extra HUD line in red below the seven (the effect's first compile
-    // error in watch mode); null or empty: none.
+    // Extra HUD lines in red below the seven, separated by '\n' (files that
+    // did not load, the effect's first compile error), at most
+    // kMaxHudAlertLines of them; null or empty: none.
     const char* hudAlert = nullptr;
     // When set, the frame's picture is taken before it is presented.
     FrameCapture* capture = nullptr;
@@ -72,6 +75,8 @@ struct FrameRenderer {
     // that plays over its whole length drawn in the fill mode. False when
     // nothing was drawn.
     bool DrawModel();
+    // The red lines of settings.hudAlert.
+    void DrawAlerts();
 
 private:
     void Reached(FramePart part) const {

@@ -5,28 +5,21 @@
 
 #include "model/skinned_model.h"
 #include "platform/files.h"
+#include "scene/effect_reload.h"
 #include "scene/effect_setup.h"
+#include "scene/model_files.h"
 
 namespace {
 
-bool Stopped(const SceneBuildHooks& hooks) {
-    return hooks.stopRequested && hooks.stopRequested(hooks.context);
+bool Stopped(const void* context) {
+    const auto* hooks = static_cast<const SceneBuildHooks*>(context);
+    return hooks->stopRequested && hooks->stopRequested(hooks->context);
 }
 
-// The reference: a relative path from the base folder, an absolute one from
-// its own folder by its file name (resolved first, so that a folder written
-// in another letter case is found).
-void LoadReference(SkinnedModel& model, gfx::Device* device, const SceneDescription& description,
-                   const ReportSink& report) {
-    const std::string& path = description.referencePath;
-    if (path.empty() || (path[0] != '/' && path[0] != '\\')) {
-        model.LoadReference(device, path.c_str(), LoadContext{description.baseFolder, report});
-        return;
-    }
-    std::string resolved = ResolvePath(path.c_str());
-    size_t slash = resolved.rfind('/');
-    LoadContext inItsFolder{resolved.substr(0, slash + 1), report};
-    model.LoadReference(device, resolved.c_str() + slash + 1, inItsFolder);
+int ClipsWithKeyframes(const SkinnedModel& model) {
+    int count = 0;
+    for (int c = 0; c < model.clipCount; ++c) count += model.clips[c].frameCount > 0 ? 1 : 0;
+    return count;
 }
 
 }  // namespace
@@ -47,6 +40,7 @@ Scene& Scene::operator=(Scene&& other) noexcept {
     box.environmentMap = std::exchange(other.box.environmentMap, nullptr);
     effectFile = std::move(other.effectFile);
     effectDisplayPath = std::move(other.effectDisplayPath);
+    description = std::move(other.description);
     return *this;
 }
 
@@ -66,6 +60,7 @@ void Scene::Release() {
 bool BuildScene(const SceneDescription& description, gfx::Device* device, const ReportSink& report,
                 const SceneBuildHooks& hooks, Scene* scene, SceneBuildResult* result) {
     *result = SceneBuildResult{};
+    scene->description = description;
     const LoadContext files{description.baseFolder, report};
     result->cubeMapFile = PathIn(description.baseFolder, description.cubeMapPath.c_str());
     if (gfx::Failed(scene->box.Create(device, result->cubeMapFile.c_str()))) {
@@ -81,6 +76,12 @@ bool BuildScene(const SceneDescription& description, gfx::Device* device, const 
     scene->effectDisplayPath = DisplayPathIn(description.baseFolder, effectPath);
     CreateEffectObjects(device, scene->vertexDeclaration, scene->effect, scene->technique, files,
                         effectPath, description.effectFailureBox, &result->effectFailure);
+    if (!scene->effect) {
+        std::string reason = FirstErrorLine(result->effectFailure);
+        if (reason.empty()) reason = "the device refused the vertex declaration";
+        result->failures.push_back(
+            SceneFileFailure{SceneFile::Effect, -1, scene->effectDisplayPath, reason});
+    }
     if (hooks.effectReady) hooks.effectReady(hooks.context, *result);
 
     if (!scene->model) scene->model = new (std::nothrow) SkinnedModel();
@@ -92,24 +93,17 @@ bool BuildScene(const SceneDescription& description, gfx::Device* device, const 
     // whatever was loaded. A stop asked for meanwhile (maybe from inside a
     // box) skips the remaining files.
     SkinnedModel& model = *scene->model;
-    if (!description.referencePath.empty()) {
-        if (Stopped(hooks))
-            result->stopped = true;
-        else
-            LoadReference(model, device, description, report);
-    }
-    for (const std::string& path : description.clipPaths) {
-        if (result->stopped || Stopped(hooks)) {
-            result->stopped = true;
-            break;
-        }
-        model.LoadAnimation(path.c_str(), files);
-    }
-    result->clipsLoaded = model.clipCount;
+    LoadStop stop{&hooks, Stopped};
+    std::vector<SceneFileFailure> modelFailures;
+    result->stopped = !LoadModelFiles(model, device, description, report, stop, &modelFailures);
+    result->failures.insert(result->failures.end(), modelFailures.begin(), modelFailures.end());
+    result->clipsLoaded = ClipsWithKeyframes(model);
     result->clipFiles = static_cast<int>(description.clipPaths.size());
     // After a stop the clip is not looked for: the program is quitting.
-    if (!result->stopped && Stopped(hooks)) result->stopped = true;
-    if (description.clip > 0 && description.clip >= model.clipCount && !result->stopped) {
+    if (!result->stopped && stop.Requested()) result->stopped = true;
+    const int clip = description.clip;
+    const bool clipMissing = clip >= model.clipCount || model.clips[clip].frameCount == 0;
+    if ((clip > 0 || description.clipRequired) && clipMissing && !result->stopped) {
         result->failure = SceneFailure::ClipMissing;
         return false;
     }

@@ -28,8 +28,21 @@ struct SceneDescription {
     // compiler's whole text is noted instead (the watch mode).
     bool effectFailureBox = true;
     // The clip that plays: a clip number above 0 that did not load fails the
-    // build (clip 0 missing only leaves the model undrawn).
+    // build (clip 0 missing only leaves the model undrawn), as does clip 0
+    // when clipRequired is set (the person asked for it by number).
     int clip = 0;
+    bool clipRequired = false;
+};
+
+// The kinds of file a scene is made from.
+enum class SceneFile { Reference, Clip, CubeMap, Effect };
+
+// A file of the scene that did not load, and why.
+struct SceneFileFailure {
+    SceneFile file = SceneFile::Reference;
+    int clip = -1;       // the clip's slot, for SceneFile::Clip
+    std::string path;    // as messages name it (absolute)
+    std::string reason;  // one line, without the path: "line 12: ..."
 };
 
 // How a build went. Every failure leaves what was made in the scene, for its
@@ -50,8 +63,11 @@ struct SceneBuildResult {
     std::string effectFailure;
     // A stop was asked for while loading: the model files after it were skipped.
     bool stopped = false;
-    int clipsLoaded = 0;
+    int clipsLoaded = 0;  // clips with keyframes
     int clipFiles = 0;
+    // Every file that did not load, in the order they were tried (a cube map
+    // that did not load ends the build and is not listed).
+    std::vector<SceneFileFailure> failures;
 };
 
 // Calls into the builder's caller, each optional.
@@ -76,6 +92,10 @@ struct Scene {
     // The effect's file: the path to open, and the path messages name.
     std::string effectFile;
     std::string effectDisplayPath;
+    // The files it was made from, kept as they change (scene_changes.h):
+    // clipPaths[i] is clip i's file, also when it did not load (its slot is
+    // then a clip without keyframes).
+    SceneDescription description;
 
     Scene() = default;
     Scene(Scene&& other) noexcept;
@@ -92,10 +112,20 @@ struct Scene {
 // In this order: the box's buffers and the cube map (a failure ends the
 // build), hooks.environmentReady, the declaration and the effect (a failure
 // is reported and the scene goes on without an effect), hooks.effectReady,
-// the model, the
-// reference and the clips (each file's problems are reported by its loader;
-// the scene goes on with what loaded), then the clip check. Every note and
-// box goes to report. scene should be empty; false with result->failure set
-// when the build failed.
+// the model, the reference and the clips (each file's problems are reported
+// by its loader; the scene goes on with what loaded, and a clip file that
+// did not load keeps its slot, empty, so that clip numbers stay those of the
+// description), then the clip check. Every note and box goes to report.
+// scene should be empty; false with result->failure set when the build
+// failed. result->failures lists the files that did not load.
 bool BuildScene(const SceneDescription& description, gfx::Device* device, const ReportSink& report,
                 const SceneBuildHooks& hooks, Scene* scene, SceneBuildResult* result);
+
+// The folder the reference's own relative paths (its textures) are read
+// from, and the path to hand its loader: a relative path from the base
+// folder; an absolute one from its own folder, by its file name.
+struct ReferenceFile {
+    std::string folder;
+    std::string path;
+};
+ReferenceFile ReferenceFileOf(const SceneDescription& description);

@@ -199,6 +199,9 @@ def largest_channel_difference(a, b, box):
             if d > 2:
                 over += 1
     return largest, over
+# Six flat faces (+X, -X, +Y, -Y, +Z, -Z): looking along +Z the sky beside the
+# character is the orange one.
+FACES = ((200, 40, 40), (40, 200, 40), (40, 40, 200), (200, 200, 40), (230, 120, 20), (90, 90, 90))
 
 
 def bounding_box(shot, predicate):
@@ -616,11 +619,11 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(program.wait(5), 0)
 
 
-    def shoot(self, *args, frames=30, env=None):
+    def shoot(self, *args, frames=30, env=None, replace=None):
         """--screenshot after frames frames: exit code, picture (None when
         none was saved) and stderr."""
         args = list(args) + ["--screenshot", "shot.png", "--frames", str(frames)]
-        program = self.launch(args=args, env=env)
+        program = self.launch(args=args, env=env, replace=replace)
         code = program.wait(180)
         where = os.path.join(program.folder, "shot.png")
         return code, load_picture(where) if os.path.exists(where) else None, program.stderr_text()
@@ -697,7 +700,8 @@ class ProgramTest(unittest.TestCase):
         self.assertGreater(differing(shots["clip 0"], shots["clip 2"], everything), 2000)
         self.assertLess(differing(shots["clip 2"], shots["far folder"], everything), 500)
 
-        # A clip whose file does not load cannot be played.
+        # A clip file that does not load ends a screenshot run, after the
+        # loader's message; the clip after it kept its number.
         broken = os.path.join(work, "broken.smd")
         with open(broken, "w") as f:
             f.write("not an SMD file\n")
@@ -705,7 +709,8 @@ class ProgramTest(unittest.TestCase):
                                         "--animation", os.path.join(SQUID, SQUID_CLIPS[0]), "--clip", "1")
         self.assertEqual((code, shot), (1, None), errors)
         self.assertIn("reflect-refract: Error: ", errors)  # the loader's box, on stderr
-        self.assertIn("--clip 1: only 1 of the 2 animation files loaded", errors)
+        self.assertIn("cannot start: the animation %s did not load" % broken, errors)
+        self.assertNotIn("--clip 1", errors)
 
     def test_cubemap_replaces_the_sky(self):
         faces = ((200, 40, 40), (40, 200, 40), (40, 40, 200), (200, 200, 40), (230, 120, 20), (90, 90, 90))
@@ -754,7 +759,7 @@ class ProgramTest(unittest.TestCase):
         with open(half, "w") as f:
             f.write(text[:text.index("    pass P1")] + "}\n")
         code, shot, errors = self.shoot("--effect", half, frames=2)
-        self.assertEqual(code, 0, errors)
+        self.assertEqual(code, 1, errors)  # an --effect that does not load ends the run
         self.assertIn("technique 'TShader' has no pass 1, which draws the character", errors)
 
     def test_watch_compiles_the_effect_again_on_save(self):
@@ -852,6 +857,269 @@ class ProgramTest(unittest.TestCase):
                         self.assertEqual(len(lines), 1, lines)
                         self.assertIn("reflect-refract: cannot start: no display", lines[0])
                         self.assertIn(said, lines[0])
+
+    def test_files_that_do_not_load_end_with_one(self):
+        """Each way a file the command line names can fail to load ends the
+        run with exit code 1 and no picture; the reason is on stderr."""
+        work = tempfile.mkdtemp(prefix="rr_e2e_fail_")
+        self.addCleanup(shutil.rmtree, work, True)
+        reference = os.path.join(ARGS.run_dir, "Model", "SMD", "Pudo_Red", "Ref_Red.smd")
+        with open(reference) as f:
+            whole = f.read()
+        files = {"bate.smd": "not an SMD file\n", "empty.smd": "",
+                 "cut.smd": whole[:len(whole) // 2], "flat.dds": "DDS not really"}
+        for name, text in files.items():
+            with open(os.path.join(work, name), "w") as f:
+                f.write(text)
+        at = lambda name: os.path.join(work, name)
+        cases = ((["--model", at("bate.smd")], 'the first line is not "version 1"'),
+                 (["--model", at("empty.smd")], "the file is empty"),
+                 (["--model", at("cut.smd")], "has no \"end\" line"),
+                 (["--animation", reference], "cannot start: the animation " + reference),
+                 (["--cubemap", at("flat.dds")], "cannot start: cannot load the cube map"),
+                 ([at("cut.smd")], "cannot start: the reference " + at("cut.smd")))
+        for args, said in cases:
+            with self.subTest(args=args):
+                code, shot, errors = self.shoot(*args, frames=1)
+                self.assertEqual((code, shot), (1, None), errors)
+                self.assertIn(said, errors)
+        # --clip of the program's own clip whose file did not load names it.
+        run_clip = os.path.join("Model", "SMD", "Pudo_Red", "Ani_Red(Run).smd")
+        code, shot, errors = self.shoot("--clip", "1", frames=1, replace={run_clip: "broken\n"})
+        self.assertEqual((code, shot), (1, None), errors)
+        self.assertIn("--clip 1: the animation file ", errors)
+        self.assertIn("Ani_Red(Run).smd did not load (line 1: ", errors)
+        # A file whose kind cannot be told is a usage error, before any window.
+        code, shot, errors = self.shoot(at("bate.smd"), frames=1)
+        self.assertEqual((code, shot), (2, None), errors)
+        self.assertIn("bate.smd: not an SMD file", errors)
+
+    def test_a_failed_clip_keeps_its_number_and_the_character_its_pose(self):
+        """Without options the program goes on past its files' boxes; a
+        character none of whose clips loaded stands still in its bind pose."""
+        clips = {os.path.join("Model", "SMD", "Pudo_Red", "Ani_Red(%s).smd" % name): "broken\n"
+                 for name in ("Attack", "Run", "Stun")}
+        program = self.launch(replace=clips)
+        for _ in clips:
+            box = program.find_window("^Error$", timeout=30)
+            self.assertIsNotNone(box, "no box for a clip")
+            run(ARGS.x_helper, "close", box)
+            time.sleep(0.3)
+        program.start()
+        sky = self.sky_reference(program)
+        shot = program.screenshot("bind_pose")
+        self.assertGreater(differing(shot, sky, (200, HUD_BOTTOM, 600, 600)), 3000, "no character")
+        self.assertFalse(program.moves((200, HUD_BOTTOM, 600, 600), timeout=2.0), "it moves")
+        program.key("Escape", delay=0)
+        self.assertEqual(program.wait(10), 0)
+
+        # In watch mode a clip that does not load keeps its slot: clip 1 is Swim.
+        work = tempfile.mkdtemp(prefix="rr_e2e_slot_")
+        self.addCleanup(shutil.rmtree, work, True)
+        broken, flat = os.path.join(work, "broken.smd"), os.path.join(work, "flat.fx")
+        with open(broken, "w") as f:
+            f.write("broken\n")
+        with open(flat, "w") as f:
+            f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
+        squid = os.path.join(ARGS.run_dir, SQUID)
+        program = self.launch(args=["--watch", "--model", os.path.join(squid, "Ref Squid.smd"),
+                                    "--animation", broken,
+                                    "--animation", os.path.join(squid, SQUID_CLIPS[0]),
+                                    "--clip", "1", "--effect", flat])
+        program.start()
+        shot = program.screenshot("slot")
+        self.assertGreater(shot.count(is_red, ALERT_LINE), 30, "no red line for the broken clip")
+        self.assertGreater(shot.count(is_magenta), 3000)
+        self.assertTrue(program.moves((0, 200, WIDTH, HEIGHT)), "clip 1 does not play")
+        program.key("Escape", delay=0)
+        self.assertEqual(program.wait(10), 0)
+        self.assertIn("model file %s, line 1" % broken, program.stderr_text())
+
+    def test_frames_one_saves_the_whole_first_frame(self):
+        """The first frame's picture is whole: the frame-rate line at the top,
+        the sky to the right edge as in a longer run, nothing left black."""
+        code, first, errors = self.shoot(frames=1)
+        self.assertEqual(code, 0, errors)
+        code, later, errors = self.shoot(frames=30)
+        self.assertEqual(code, 0, errors)
+        self.assertGreater(first.count(is_cyan, (0, 10, 300, 30)), 30, "no frame-rate line")
+        self.assertLess(differing(first, later, (300, 0, WIDTH, 30)), 50)
+        self.assertLess(differing(first, later, (760, 0, WIDTH, HEIGHT)), 50)
+        self.assertLess(first.count(lambda r, g, b: r + g + b == 0), 10)
+
+    def test_files_as_arguments_are_taken_like_the_options(self):
+        work = tempfile.mkdtemp(prefix="rr_e2e_files_")
+        self.addCleanup(shutil.rmtree, work, True)
+        flat = os.path.join(work, "flat.fx")
+        with open(flat, "w") as f:
+            f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
+        folder = os.path.join(ARGS.run_dir, SQUID)
+        reference = os.path.join(folder, "Ref Squid.smd")
+        swim, look = os.path.join(folder, SQUID_CLIPS[0]), os.path.join(folder, SQUID_CLIPS[2])
+        code, by_options, errors = self.shoot("--model", reference, "--animation", swim,
+                                              "--animation", look, "--clip", "1", "--effect", flat)
+        self.assertEqual(code, 0, errors)
+        # The clip before the reference, the effect in the middle: the order
+        # of the kinds does not matter, the order of the clips does.
+        code, by_files, errors = self.shoot(swim, flat, reference, look, "--clip", "1")
+        self.assertEqual(code, 0, errors)
+        everything = (0, 0, WIDTH, HEIGHT)
+        self.assertGreater(by_files.count(is_magenta), 3000)
+        self.assertLess(differing(by_options, by_files, everything), 500)
+        code, swapped, errors = self.shoot(look, flat, reference, swim, "--clip", "1")
+        self.assertGreater(differing(by_options, swapped, everything), 2000)
+
+    def drag(self, program, files):
+        """Drags the files from a GTK window onto the program's window and
+        lets go (a real XDND drop, as from a file manager)."""
+        script = os.path.join(os.path.dirname(__file__), "drag_source.py")
+        source = subprocess.Popen(["/usr/bin/python3", script, "1100", "50"] + files,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            if source.stdout.readline() != b"ready\n":
+                why = source.stderr.read().decode(errors="replace")
+                self.fail("the drag source did not start: " + why)
+            time.sleep(0.3)
+            info = run("xwininfo", "-id", program.window)
+            left = int(re.search(r"Absolute upper-left X:\s+(-?\d+)", info).group(1))
+            top = int(re.search(r"Absolute upper-left Y:\s+(-?\d+)", info).group(1))
+            run("xdotool", "mousemove", "1150", "80")
+            time.sleep(0.2)
+            run("xdotool", "mousedown", "1")
+            for step in range(1, 11):
+                x = 1150 + (left + 400 - 1150) * step // 10
+                y = 80 + (top + 300 - 80) * step // 10
+                run("xdotool", "mousemove", str(x), str(y))
+                time.sleep(0.05)
+            time.sleep(0.3)
+            run("xdotool", "mouseup", "1")
+            source.wait(timeout=20)
+        finally:
+            if source.poll() is None:
+                source.kill()
+                source.wait()
+            source.stdout.close()
+            source.stderr.close()
+
+    def wait_for_picture(self, program, until, what, timeout=30):
+        end = time.time() + timeout
+        while time.time() < end:
+            shot = program.screenshot()
+            if until(shot):
+                return shot
+            time.sleep(0.2)
+        program.screenshot("failed")
+        self.fail(what)
+
+    def test_dropped_files_change_the_scene(self):
+        """Files dropped together: the squid with a clip and a flat effect;
+        then a file that does not load (nothing changes, a red line, no box);
+        then a cube map."""
+        work = tempfile.mkdtemp(prefix="rr_e2e_drop_")
+        self.addCleanup(shutil.rmtree, work, True)
+        flat, broken = os.path.join(work, "flat.fx"), os.path.join(work, "broken.smd")
+        with open(flat, "w") as f:
+            f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
+        with open(broken, "w") as f:
+            f.write("version 1\nnodes\n")
+        cube = os.path.join(work, "faces.dds")
+        write_cube_dds(cube, FACES)
+        program = self.launch()
+        program.start()
+        folder = os.path.join(ARGS.run_dir, SQUID)
+        self.drag(program, [os.path.join(folder, SQUID_CLIPS[0]), flat,
+                            os.path.join(folder, "Ref Squid.smd")])
+        squid = self.wait_for_picture(program, lambda s: s.count(is_magenta) > 20000,
+                                      "the squid did not come")
+        self.drag(program, [broken])
+        self.wait_for_picture(program, lambda s: s.count(is_red, ALERT_LINE) > 30, "no red line")
+        self.assertGreater(program.screenshot().count(is_magenta), 0.8 * squid.count(is_magenta))
+        self.assertIsNone(program.find_window("^Error$", timeout=0.5))
+        sky = lambda r, g, b: max(abs(r - 230), abs(g - 120), abs(b - 20)) <= 4
+        self.drag(program, [cube])
+        self.wait_for_picture(program, lambda s: s.count(sky, (700, 400, WIDTH, HEIGHT)) > 9000,
+                              "the sky stayed")
+        program.key("Escape", delay=0)
+        self.assertEqual(program.wait(10), 0)
+        errors = program.stderr_text()
+        self.assertIn("loaded with 1 animation file(s)", errors)
+        self.assertIn("model file %s, line 2" % broken, errors)
+        self.assertNotIn("device released while", errors)
+
+    def test_watch_reloads_every_file_of_the_scene(self):
+        """Saves of the model, a clip and the cube map (by rename, as editors
+        save) take effect; a broken save keeps what runs and shows in red
+        until a good one."""
+        work = tempfile.mkdtemp(prefix="rr_e2e_watchall_")
+        self.addCleanup(shutil.rmtree, work, True)
+        folder = os.path.join(work, "Squid")
+        shutil.copytree(os.path.join(ARGS.run_dir, SQUID), folder)
+        flat = os.path.join(work, "flat.fx")
+        with open(flat, "w") as f:
+            f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
+        cube = os.path.join(work, "faces.dds")
+        faces = FACES
+        write_cube_dds(cube, faces)
+        reference = os.path.join(folder, "Ref Squid.smd")
+        swim = os.path.join(folder, SQUID_CLIPS[0])
+        program = self.launch(args=["--watch", "--model", reference, "--animation", swim,
+                                    "--effect", flat, "--cubemap", cube])
+        program.start()
+
+        def save(path, text):
+            mode = "wb" if isinstance(text, bytes) else "w"
+            with open(path + ".new", mode) as f:
+                f.write(text)
+            os.rename(path + ".new", path)
+
+        with open(reference) as f:
+            whole = f.read()
+        with open(swim) as f:
+            swim_text = f.read()
+        alert = lambda s: s.count(is_red, ALERT_LINE) > 30
+        orange = lambda r, g, b: max(abs(r - 230), abs(g - 120), abs(b - 20)) <= 4
+        blue = lambda r, g, b: max(abs(r - 40), abs(g - 40), abs(b - 200)) <= 4
+        beside = (700, 400, WIDTH, HEIGHT)
+        squid = lambda s: s.count(is_magenta) > 3000
+        self.wait_for_picture(program, lambda s: s.count(orange, beside) > 9000, "no sky")
+        save(reference, whole[:len(whole) // 2])
+        self.wait_for_picture(program, lambda s: alert(s) and squid(s), "the model went")
+        save(reference, whole)
+        self.wait_for_picture(program, lambda s: not alert(s) and squid(s), "no model again")
+        save(swim, "version 1\nnodes\n")
+        self.wait_for_picture(program, alert, "no red line for the clip")
+        save(swim, swim_text)
+        self.wait_for_picture(program, lambda s: not alert(s), "the clip did not load again")
+        write_cube_dds(cube + ".new", tuple(faces[i] for i in (0, 1, 2, 3, 2, 5)))
+        os.rename(cube + ".new", cube)
+        self.wait_for_picture(program, lambda s: s.count(blue, beside) > 9000,
+                              "the cube map did not load again")
+        program.key("Escape", delay=0)
+        self.assertEqual(program.wait(10), 0)
+        errors = program.stderr_text()
+        for said in ("model %s loaded again" % reference,
+                     "animation %s loaded again as clip 0" % swim,
+                     "cube map %s loaded again" % cube):
+            self.assertIn(said, errors)
+        self.assertIsNone(program.find_window("^Error$", timeout=0.1))
+        self.assertNotIn("device released while", errors)
+
+    def test_an_uncovered_window_shows_its_picture_again_while_inactive(self):
+        """Inactive, the program draws nothing; a window moved across it
+        leaves no ghost: the last frame is presented again."""
+        program = self.launch()
+        program.start()
+        run(ARGS.x_helper, "unfocus")
+        time.sleep(0.5)
+        before = program.screenshot("before_cover")
+        cpu = program.cpu_seconds()
+        run(ARGS.x_helper, "cover", program.window)
+        time.sleep(0.5)
+        after = program.screenshot("after_cover")
+        self.assertLess(differing(before, after, (0, 0, WIDTH, HEIGHT)), 2000, "a ghost stays")
+        self.assertLess(program.cpu_seconds() - cpu, 0.3)
+        program.process.send_signal(signal.SIGTERM)
+        self.assertEqual(program.wait(10), 0)
 
 def main():
     global ARGS, WESTON_SEAT

@@ -8,6 +8,9 @@
 //                             after printing "held": an X server resets
 //                             when its last client leaves, and refuses
 //                             connections meanwhile
+//   x_helper cover WINDOW_ID  maps a black window over that window for half a
+//                             second and unmaps it: the window's picture is
+//                             lost (exposed) and must be shown again
 #include <X11/Xlib.h>
 
 #include <unistd.h>
@@ -20,8 +23,10 @@ int main(int argc, char** argv) {
     bool close = argc == 3 && std::strcmp(argv[1], "close") == 0;
     bool unfocus = argc == 2 && std::strcmp(argv[1], "unfocus") == 0;
     bool hold = argc == 2 && std::strcmp(argv[1], "hold") == 0;
-    if (!close && !unfocus && !hold) {
-        std::fprintf(stderr, "usage: x_helper close WINDOW_ID | unfocus | hold\n");
+    bool cover = argc == 3 && std::strcmp(argv[1], "cover") == 0;
+    if (!close && !unfocus && !hold && !cover) {
+        std::fprintf(stderr,
+                     "usage: x_helper close WINDOW_ID | unfocus | hold | cover WINDOW_ID\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -39,6 +44,28 @@ int main(int argc, char** argv) {
         event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
         event.xclient.data.l[1] = CurrentTime;
         XSendEvent(display, window, False, NoEventMask, &event);
+    } else if (cover) {
+        Window window = static_cast<Window>(std::strtoul(argv[2], nullptr, 0));
+        XWindowAttributes where;
+        Window child;
+        int x = 0, y = 0;
+        if (!XGetWindowAttributes(display, window, &where) ||
+            !XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y,
+                                   &child)) {
+            std::fprintf(stderr, "x_helper: no window %s\n", argv[2]);
+            return 1;
+        }
+        XSetWindowAttributes attributes = {};
+        attributes.override_redirect = True;  // placed as asked, whatever manages windows
+        attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
+        Window lid = XCreateWindow(
+            display, DefaultRootWindow(display), x, y, static_cast<unsigned>(where.width),
+            static_cast<unsigned>(where.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+            CWOverrideRedirect | CWBackPixel, &attributes);
+        XMapRaised(display, lid);
+        XSync(display, False);
+        usleep(500000);
+        XDestroyWindow(display, lid);
     } else if (unfocus) {
         XSetInputFocus(display, DefaultRootWindow(display), RevertToPointerRoot, CurrentTime);
     } else {

@@ -2,6 +2,8 @@
 // and that the README and the man page name every option.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -30,7 +32,9 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
         {{"--help", "--bogus"}, CommandLineAction::Help, ""},
         {{"--version"}, CommandLineAction::Version, ""},
         {{"--bogus"}, CommandLineAction::BadUsage, "unknown option --bogus"},
-        {{"model.smd"}, CommandLineAction::BadUsage, "unexpected argument \"model.smd\""},
+        {{"model.smd"}, CommandLineAction::Run, ""},  // placed by its kind later
+        {{"a.smd", "--clip", "5"}, CommandLineAction::Run, ""},  // checked once placed
+        {{""}, CommandLineAction::BadUsage, "an empty argument"},
         {{"--model"}, CommandLineAction::BadUsage, "--model needs a value: REFERENCE.smd"},
         {{"--model="}, CommandLineAction::BadUsage, "--model needs a value"},
         {{"--model", "a.smd", "--model", "b.smd"}, CommandLineAction::BadUsage, "--model given twice"},
@@ -82,6 +86,40 @@ TEST(CommandLineTest, HelpReadmeAndManPageNameEveryOption) {
     }
     EXPECT_NE(manual.find(std::string("\"reflect-refract ") + kProgramVersion + "\""), std::string::npos);
     EXPECT_EQ(VersionText(), std::string("reflect-refract ") + kProgramVersion);
+}
+
+// Lines joined, roff's and Markdown's marks taken out, lower case: what a
+// person reads, for looking up phrases.
+std::string Plain(std::string text) {
+    for (const char* mark : {"\\fB", "\\fR", "\\fI", "`", "\\(lq", "\\(rq"}) {
+        for (size_t at; (at = text.find(mark)) != std::string::npos;)
+            text.erase(at, std::strlen(mark));
+    }
+    for (size_t at; (at = text.find("\\-")) != std::string::npos;) text.erase(at, 1);
+    std::string plain;
+    for (char c : text) {
+        char next = c == '\n' ? ' ' : char(std::tolower(static_cast<unsigned char>(c)));
+        if (next == ' ' && !plain.empty() && plain.back() == ' ') continue;
+        plain += next;
+    }
+    return plain;
+}
+
+// The help, the README and the man page say the same about files given
+// without an option, dropped files, what watch mode loads again and when
+// the exit code is 1.
+TEST(CommandLineTest, HelpReadmeAndManPageDescribeFilesDropsWatchAndExitCodes) {
+    const std::string texts[] = {Plain(HelpText()), Plain(ReadSource("README.md")),
+                                 Plain(ReadSource("docs/reflect-refract.1"))};
+    const char* phrases[] = {
+        "file.smd", "file.dds", "file.fx", "told by its content", "dropped onto the window",
+        "a file that does not load changes nothing",
+        "the model and its textures, each clip, the cube map, the effect",
+        "a file the command line names did not load",
+    };
+    for (const char* phrase : phrases)
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_NE(texts[i].find(phrase), std::string::npos) << phrase << " in text " << i;
 }
 
 }  // namespace

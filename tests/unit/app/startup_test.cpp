@@ -64,7 +64,9 @@ TEST_F(AppTest, StartsUpInOrderShowsTheWindowAndEscapeEndsWithZero) {
     EXPECT_EQ(App().renderer.textColor.b, 1.0f);
     ASSERT_NE(App().scene.model, nullptr);
     EXPECT_EQ(App().scene.model->meshCount, 0);  // the model files are missing
-    EXPECT_EQ(App().scene.model->clipCount, 0);
+    // Each clip file keeps its slot, empty.
+    ASSERT_EQ(App().scene.model->clipCount, 3);
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(App().scene.model->clips[c].frameCount, 0);
 }
 
 TEST_F(AppTest, ClosingTheWindowDestroysItAndEndsWithZero) {

@@ -229,7 +229,7 @@ TEST_F(FrameTest, CommandLineAdditionsToTheFrame) {
     FrameCapture capture;
     capture.rgba = {1, 2, 3, 4};
     frame.settings.capture = &capture;
-    frame.settings.hudAlert = "e.fx(1): \xc3\xa9rror";
+    frame.settings.hudAlert = "e.fx(1): \xc3\xa9rror\nm.smd: line 3";
     frame.RenderFrame();
     frame.RenderFrame();
     EXPECT_FLOAT_EQ(model.clips[1].blend, 0.02f);
@@ -244,19 +244,25 @@ TEST_F(FrameTest, CommandLineAdditionsToTheFrame) {
     EXPECT_FALSE(capture.taken);
     EXPECT_TRUE(capture.rgba.empty());
     std::vector<Call> texts = GetRecorder().Named("DrawTextA");
-    ASSERT_EQ(texts.size(), 16u);
+    ASSERT_EQ(texts.size(), 18u);
     EXPECT_EQ(texts[7].text, "e.fx(1): ??rror");
     EXPECT_EQ(texts[7].args[3], 150);
     EXPECT_EQ(texts[7].args[7], double(0xFFFF0000u));
-    EXPECT_EQ(texts[8].args[7], texts[0].args[7]);
+    EXPECT_EQ(texts[8].text, "m.smd: line 3");
+    EXPECT_EQ(texts[8].args[3], 170);
+    EXPECT_EQ(texts[9].args[7], texts[0].args[7]);
 
-    for (int c = 0; c < 2; ++c) model.clips[c].ReleaseFrames();
-    model.clipCount = 0;
-    for (bool bindPose : {false, true}) {
-        GetRecorder().calls.clear();
-        frame.settings.bindPoseWithoutClip = bindPose;
-        frame.RenderFrame();
-        EXPECT_EQ(GetRecorder().Named("DrawPrimitive").size(), bindPose ? 2u : 0u);
+    // The clip that plays has no keyframes: its file did not load (its slot
+    // is kept), or no clip is loaded at all.
+    model.clips[1].ReleaseFrames();
+    for (int clips : {2, 0}) {
+        model.clipCount = clips;
+        for (bool bindPose : {false, true}) {
+            GetRecorder().calls.clear();
+            frame.settings.bindPoseWithoutClip = bindPose;
+            frame.RenderFrame();
+            EXPECT_EQ(GetRecorder().Named("DrawPrimitive").size(), bindPose ? 2u : 0u) << clips;
+        }
     }
 }
 

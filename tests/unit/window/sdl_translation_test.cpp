@@ -167,7 +167,7 @@ TEST(SdlTranslationTest, MouseMessagesPackClientCoordinatesAndHeldButtons) {
     EXPECT_FALSE(Translate(wheel(0, false, 3)).made);  // the horizontal wheel
 }
 
-TEST(SdlTranslationTest, WindowEventsBecomeCloseActivateAndSize) {
+TEST(SdlTranslationTest, WindowEventsBecomeCloseActivateSizeAndPaint) {
     auto windowEvent = [](Uint8 kind, int data1 = 0, int data2 = 0) {
         SDL_Event event{};
         event.type = SDL_WINDOWEVENT;
@@ -192,6 +192,7 @@ TEST(SdlTranslationTest, WindowEventsBecomeCloseActivateAndSize) {
         {windowEvent(SDL_WINDOWEVENT_MINIMIZED), WM_ACTIVATE, WA_INACTIVE, 0},
         {windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 1024, 700), WM_SIZE, SIZE_RESTORED,
          MAKELPARAM(1024, 700)},
+        {windowEvent(SDL_WINDOWEVENT_EXPOSED), WM_PAINT, 0, 0},  // the picture needs showing again
     };
     for (const Case& c : cases) {
         Translated out = Translate(c.event);
@@ -202,7 +203,7 @@ TEST(SdlTranslationTest, WindowEventsBecomeCloseActivateAndSize) {
         EXPECT_EQ(out.message.hwnd, nullptr);  // the backend knows the window
         EXPECT_EQ(out.windowId, c.message == WM_CLOSE && c.event.type == SDL_QUIT ? 0u : 3u);
     }
-    EXPECT_FALSE(Translate(windowEvent(SDL_WINDOWEVENT_EXPOSED)).made);
+    EXPECT_FALSE(Translate(windowEvent(SDL_WINDOWEVENT_MOVED)).made);
 }
 
 }  // namespace

@@ -37,13 +37,34 @@ bool IsNewSize(const MSG& message) {
     return true;
 }
 
+// True when a WM_PAINT for the window is queued already: one repaint
+// covers every loss of the picture before it.
+bool PaintQueued(HWND window) {
+    for (const MSG& queued : System().queue)
+        if (queued.message == WM_PAINT && queued.hwnd == window) return true;
+    return false;
+}
+
+// A polled drop's files as a drop record; its handle becomes wParam. False
+// for an index the backend did not fill.
+bool KeepDrop(MSG* message) {
+    WindowSystem& system = System();
+    if (message->wParam >= system.polled.drops.size()) return false;
+    auto record = std::make_unique<DropRecord>();
+    record->paths = std::move(system.polled.drops[message->wParam]);
+    message->wParam = reinterpret_cast<WPARAM>(record.get());
+    system.drops.push_back(std::move(record));
+    return true;
+}
+
 // Queues the messages of the native events that arrived since the last poll.
 void PollBackend() {
     WindowSystem& system = System();
     if (!system.backend) return;
-    system.polled.clear();
+    system.polled.messages.clear();
+    system.polled.drops.clear();
     system.backend->PollMessages(&system.polled);
-    for (MSG& message : system.polled) {
+    for (MSG& message : system.polled.messages) {
         if (!message.hwnd && message.message != WM_QUIT) {
             message.hwnd = MainWindow();
             if (!message.hwnd) {
@@ -54,7 +75,10 @@ void PollBackend() {
             }
         }
         if (message.message == WM_SIZE && !IsNewSize(message)) continue;
-        PostMessageA(message.hwnd, message.message, message.wParam, message.lParam);
+        if (message.message == WM_PAINT && PaintQueued(message.hwnd)) continue;
+        if (message.message == WM_DROPFILES && !KeepDrop(&message)) continue;
+        if (!PostMessageA(message.hwnd, message.message, message.wParam, message.lParam))
+            window_system::ForgetDropOf(message);
     }
 }
 

@@ -10,6 +10,9 @@
 // A window of the active window backend; opaque to everything above it.
 struct WindowObject;
 using HWND = WindowObject*;
+// The files of one drop, kept by the window system until DragFinish.
+struct DropRecord;
+using HDROP = DropRecord*;
 using HINSTANCE = void*;
 using UINT = uint32_t;
 using WPARAM = uintptr_t;
@@ -22,6 +25,9 @@ constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;  // wParam SIZE_RESTORED, lParam the client size
 constexpr UINT WM_ACTIVATE = 0x0006;
+// The window's picture was lost (uncovered, restored); no parameters. At most
+// one is queued per window at a time.
+constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ACTIVATEAPP = 0x001C;
@@ -40,6 +46,9 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;  // high word of wParam: signed notches * WHEEL_DELTA
+// Files were dropped onto the window, all of one drop in one message: wParam
+// is the HDROP (DragQueryFileA reads it, DragFinish frees it).
+constexpr UINT WM_DROPFILES = 0x0233;
 
 constexpr UINT WA_INACTIVE = 0;
 constexpr UINT WA_ACTIVE = 1;

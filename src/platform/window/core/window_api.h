@@ -121,3 +121,13 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Milliseconds since some start; wraps at 2^32.
 DWORD timeGetTime();
+
+// The files of a WM_DROPFILES message, as the file system spells their paths.
+// index 0xFFFFFFFF: the number of files. file null: the length of path
+// index (without its terminating zero). Otherwise copies at most size - 1
+// bytes and a zero and returns the bytes copied. 0 for a handle that is not
+// (or no longer) a drop, or an index past the last file.
+UINT DragQueryFileA(HDROP drop, UINT index, char* file, UINT size);
+// Frees the drop; its handle is then invalid. Every WM_DROPFILES delivered
+// must be finished, or its files stay until the backend is replaced.
+void DragFinish(HDROP drop);

@@ -30,6 +30,15 @@ struct WindowObject {
     bool alive = false;       // created and not destroyed
 };
 
+// What one poll returns: the messages in the order of their events, and the
+// files of every drop among them. A WM_DROPFILES message's wParam is the
+// index of its files in drops; the core keeps them and hands the window
+// procedure an HDROP instead.
+struct PolledEvents {
+    std::vector<MSG> messages;
+    std::vector<std::vector<std::string>> drops;
+};
+
 class WindowBackend {
 public:
     virtual ~WindowBackend() = default;
@@ -51,7 +60,7 @@ public:
     // Appends a message for every native event that has arrived since the
     // last call; never blocks. hwnd null: for the main window (the oldest
     // live one), except WM_QUIT, which is for no window.
-    virtual void PollMessages(std::vector<MSG>* messages) = 0;
+    virtual void PollMessages(PolledEvents* polled) = 0;
     // Blocks until a native event has arrived (or, for a scripted backend,
     // until the script has had a chance to add messages).
     virtual void WaitForEvents() = 0;

@@ -127,11 +127,13 @@ BOOL DestroyWindow(HWND window) {
     target->native = nullptr;
     target->alive = false;
     target->visible = false;
-    // Messages still queued for the window go with it.
+    // Messages still queued for the window go with it, and the drops they carry.
     auto& queue = System().queue;
-    queue.erase(std::remove_if(queue.begin(), queue.end(),
-                               [target](const MSG& message) { return message.hwnd == target; }),
-                queue.end());
+    auto gone = std::stable_partition(queue.begin(), queue.end(), [target](const MSG& message) {
+        return message.hwnd != target;
+    });
+    for (auto it = gone; it != queue.end(); ++it) window_system::ForgetDropOf(*it);
+    queue.erase(gone, queue.end());
     return 1;
 }
 

@@ -10,6 +10,11 @@
 
 #include "platform/window/core/window_backend.h"
 
+// The files of one drop (HDROP), from the poll that brought them to DragFinish.
+struct DropRecord {
+    std::vector<std::string> paths;
+};
+
 namespace window_system {
 
 struct RegisteredClass {
@@ -26,7 +31,9 @@ struct WindowSystem {
     // freed memory.
     std::vector<std::unique_ptr<WindowObject>> windows;
     std::deque<MSG> queue;
-    std::vector<MSG> polled;  // the backend's answer; kept for its capacity
+    PolledEvents polled;  // the backend's answer; kept for its capacity
+    // Drops delivered or queued and not yet finished (DragFinish).
+    std::vector<std::unique_ptr<DropRecord>> drops;
     bool quitPending = false;
     int quitCode = 0;
 };
@@ -40,5 +47,7 @@ WindowObject* Live(HWND window);
 WindowObject* MainWindow();
 // Calls the window's procedure at once; 0 for a window that is gone.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Frees the drop of a WM_DROPFILES message that will never be delivered.
+void ForgetDropOf(const MSG& message);
 
 }  // namespace window_system

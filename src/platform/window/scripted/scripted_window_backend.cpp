@@ -43,7 +43,7 @@ bool ScriptedWindowBackend::CreateNativeWindow(HWND window, NativeWindow** nativ
     return true;
 }
 
-void ScriptedWindowBackend::PollMessages(std::vector<MSG>* messages) {
+void ScriptedWindowBackend::PollMessages(PolledEvents* polled) {
     bool delivered = false;
     while (!pending_.empty()) {
         if (pending_.front().message == kIdle) {
@@ -52,8 +52,14 @@ void ScriptedWindowBackend::PollMessages(std::vector<MSG>* messages) {
             if (!delivered) pending_.pop_front();
             return;
         }
-        messages->push_back(pending_.front());
+        MSG message = pending_.front();
         pending_.pop_front();
+        if (message.message == WM_DROPFILES) {
+            message.wParam = polled->drops.size();
+            polled->drops.push_back(std::move(pendingDrops_.front()));
+            pendingDrops_.pop_front();
+        }
+        polled->messages.push_back(message);
         delivered = true;
     }
 }

@@ -60,6 +60,11 @@ public:
     void PushMouse(UINT message, int x, int y, WPARAM keys = 0) {
         Push(message, keys, MAKELPARAM(static_cast<uint32_t>(x), static_cast<uint32_t>(y)));
     }
+    // One drop of these files onto the main window (WM_DROPFILES).
+    void PushDrop(std::vector<std::string> paths) {
+        pendingDrops_.push_back(std::move(paths));
+        Push(WM_DROPFILES);
+    }
     // The messages pushed from here on arrive one empty-queue turn later.
     void Idle() { pending_.push_back({nullptr, kIdle, 0, 0}); }
     // Queues WM_QUIT with exitCode after everything pushed so far.
@@ -95,7 +100,7 @@ public:
     void ShowNativeWindow(HWND window, int showCommand) override {
         Record(window).showCommands.push_back(showCommand);
     }
-    void PollMessages(std::vector<MSG>* messages) override;
+    void PollMessages(PolledEvents* polled) override;
     void WaitForEvents() override;
     int ShowMessageBox(const char* text, const char* caption, UINT type) override;
     DWORD Ticks() override;
@@ -108,4 +113,5 @@ private:
     WindowRecord& Record(HWND window) { return *const_cast<WindowRecord*>(Find(window)); }
 
     std::deque<MSG> pending_;
+    std::deque<std::vector<std::string>> pendingDrops_;  // one per WM_DROPFILES in pending_
 };

@@ -3,8 +3,8 @@
 #include "platform/window/core/window_api.h"
 
 // Each table below is one row per SDL input the program reads: a key, button
-// or window event it needs later (WM_PAINT on expose, WM_DROPFILES, WM_CHAR
-// from text input) is one more row or case.
+// or window event it needs later (WM_CHAR from text input) is one more row or
+// case. Drops come as several events and are grouped apart (sdl_drops.h).
 namespace {
 
 // Keys with a code of their own; letters, digits and F1-F12 are ranges.
@@ -46,6 +46,7 @@ constexpr WindowEventRow kWindowEvents[] = {
     {SDL_WINDOWEVENT_FOCUS_LOST, WM_ACTIVATE, WA_INACTIVE},
     {SDL_WINDOWEVENT_MINIMIZED, WM_ACTIVATE, WA_INACTIVE},
     {SDL_WINDOWEVENT_SIZE_CHANGED, WM_SIZE, SIZE_RESTORED},
+    {SDL_WINDOWEVENT_EXPOSED, WM_PAINT, 0},
 };
 
 WPARAM MouseKeys(Uint32 buttons, Uint16 modifiers) {

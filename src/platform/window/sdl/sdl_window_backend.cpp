@@ -10,6 +10,7 @@
 #include "platform/text/cp949.h"
 #include "platform/window/core/window_backend.h"
 #include "platform/window/sdl/application_icon.h"
+#include "platform/window/sdl/sdl_drops.h"
 #include "platform/window/sdl/sdl_native_window.h"
 #include "platform/window/sdl/sdl_translation.h"
 #include "platform/window/sdl/sdl_video_driver.h"
@@ -82,32 +83,30 @@ public:
         }
     }
 
-    void PollMessages(std::vector<MSG>* messages) override {
+    void PollMessages(PolledEvents* polled) override {
         if (TakeStopRequest()) {
             // SIGINT or SIGTERM: the main window is closed, as by its close box.
             MSG close;
             close.message = WM_CLOSE;
-            messages->push_back(close);
+            polled->messages.push_back(close);
         }
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
-            SdlEventContext context;
-            context.modifiers = static_cast<Uint16>(SDL_GetModState());
-            context.mouseButtons = buttons_;
-            if (event.type == SDL_MOUSEBUTTONDOWN) buttons_ |= SDL_BUTTON(event.button.button);
-            if (event.type == SDL_MOUSEBUTTONUP) buttons_ &= ~SDL_BUTTON(event.button.button);
             MSG message;
             Uint32 id = 0;
-            if (!TranslateSdlEvent(event, context, &message, &id)) continue;
+            if (!Translate(event, polled, &message, &id)) continue;
             // Events of no window (SDL_QUIT, keys while none of ours has the
             // focus) are for the main window: hwnd stays null. Events of a
             // window that is not ours, or no longer, are dropped.
             if (id != 0) {
                 SDL_Window* native = SDL_GetWindowFromID(id);
                 message.hwnd = native ? static_cast<HWND>(SDL_GetWindowData(native, kHandleKey)) : nullptr;
-                if (!message.hwnd) continue;
+                if (!message.hwnd) {
+                    if (message.message == WM_DROPFILES) polled->drops.pop_back();
+                    continue;
+                }
             }
-            messages->push_back(message);
+            polled->messages.push_back(message);
         }
     }
 
@@ -145,7 +144,30 @@ public:
     }
 
 private:
+    // The message of one event; a completed drop's files go to polled->drops.
+    bool Translate(const SDL_Event& event, PolledEvents* polled, MSG* message, Uint32* id) {
+        if (event.type == SDL_DROPBEGIN || event.type == SDL_DROPFILE ||
+            event.type == SDL_DROPTEXT || event.type == SDL_DROPCOMPLETE) {
+            std::vector<std::string> files;
+            bool completed = drops_.Take(event.drop, &files, id);
+            SDL_free(event.drop.file);  // SDL hands the text over with the event
+            if (!completed) return false;
+            *message = MSG{};
+            message->message = WM_DROPFILES;
+            message->wParam = polled->drops.size();
+            polled->drops.push_back(std::move(files));
+            return true;
+        }
+        SdlEventContext context;
+        context.modifiers = static_cast<Uint16>(SDL_GetModState());
+        context.mouseButtons = buttons_;
+        if (event.type == SDL_MOUSEBUTTONDOWN) buttons_ |= SDL_BUTTON(event.button.button);
+        if (event.type == SDL_MOUSEBUTTONUP) buttons_ &= ~SDL_BUTTON(event.button.button);
+        return TranslateSdlEvent(event, context, message, id);
+    }
+
     Uint32 buttons_ = 0;  // mouse buttons held, as the events so far tell
+    SdlDropCollector drops_;
     // Every native window made, kept until the process ends (see DestroyNativeWindow).
     std::vector<std::unique_ptr<NativeWindow>> natives_;
 };
