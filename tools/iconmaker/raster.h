@@ -1,0 +1,28 @@
+// Flat triangles drawn into a square RGBA picture on a transparent
+// background: 4 × 4 samples a pixel with a depth test, so that edges are
+// smooth at 16 pixels as at 256.
+#pragma once
+
+#include <vector>
+
+#include "iconmaker/front_view.h"
+#include "platform/gfx/image/image.h"
+
+namespace iconmaker {
+
+inline constexpr int kSamplesPerSide = 4;
+// The largest picture drawn: the samples of a 4096-pixel square take 1 GiB.
+inline constexpr int kMaxIconSize = 1024;
+
+// size × size pixels (1 .. kMaxIconSize), the unit square of the triangles'
+// coordinates filling the picture. A pixel's colour is the mean of its
+// covered samples, its alpha the share covered. No pixels when size is out
+// of range or memory runs out.
+gfx::image::RgbaImage Rasterize(const std::vector<FlatTriangle>& triangles, int size);
+
+// The triangles that show in the size × size picture, in an order in which
+// drawing each over the ones before gives the same picture: a triangle comes
+// after every triangle it hides part of.
+std::vector<int> DrawOrder(const std::vector<FlatTriangle>& triangles, int size);
+
+}  // namespace iconmaker
