@@ -95,7 +95,8 @@ install(FILES ${rr_desktop_dir}/${RR_APP_ID}.xml DESTINATION ${CMAKE_INSTALL_DAT
 install(FILES ${rr_desktop_dir}/reflect-refract.thumbnailer
         DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 
-# --- Debian documents: the machine-readable copyright and the changelog.
+# --- Debian documents: the machine-readable copyright, the changelog and
+# lintian's overrides (each with its reason).
 set(rr_debian_dir ${PROJECT_SOURCE_DIR}/data/debian)
 set(rr_changelog_gz ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz)
 add_custom_command(OUTPUT ${rr_changelog_gz}
@@ -108,8 +109,17 @@ add_custom_command(OUTPUT ${rr_changelog_gz}
 add_custom_target(rr_debian_changelog ALL DEPENDS ${rr_changelog_gz})
 install(FILES ${rr_debian_dir}/copyright ${rr_changelog_gz}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/reflect-refract)
+install(FILES ${rr_debian_dir}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME reflect-refract)
 
 # --- The Debian package.
+# What the package holds, built without the tests and benchmarks; `make
+# install` and CPack build this much only (scripts/package-check.sh builds
+# it first), as `cmake --install` never builds anything.
+add_custom_target(rr_installed DEPENDS rr_program smdinfo smd2gltf rr_man_pages rr_icons
+                  rr_debian_changelog)
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
 # The package's revision: the number after the version in data/debian/changelog.
 file(STRINGS ${rr_debian_dir}/changelog rr_changelog_top LIMIT_COUNT 1)
 string(REGEX MATCH "\\(([^)-]+)-([^)]+)\\)" rr_changelog_version "${rr_changelog_top}")
