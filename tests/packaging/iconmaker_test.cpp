@@ -1,0 +1,205 @@
+// The icon drawing: which way the character faces and stands, the framing,
+// coverage and depth in the picture, the SVG's drawing order, and the tool
+// on bad input.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "iconmaker/front_view.h"
+#include "iconmaker/material_colours.h"
+#include "iconmaker/raster.h"
+#include "model/smd/smd_parser.h"
+
+namespace {
+
+using namespace iconmaker;
+
+// A reference with one bone at the origin and the triangles given as
+// "bone x y z nx ny nz u v" vertex lines, three per triangle.
+smd::Reference Parse(std::string_view triangles) {
+    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
+                       "triangles\n";
+    text += triangles;
+    text += "end\n";
+    smd::Reference reference;
+    smd::ParseStatus status = smd::ParseReference(
+        {reinterpret_cast<const uint8_t*>(text.data()), text.size()}, &reference);
+    EXPECT_EQ(status.result, SmdLoadResult::Ok) << status.text;
+    return reference;
+}
+
+// In the file, the face looks towards -Y and Z is up.
+constexpr char kFrontTriangle[] =
+    "skin.bmp\n0 0 0 0 0 -1 0 0 0\n0 2 0 4 0 -1 0 0 0\n0 4 0 0 0 -1 0 0 0\n";
+constexpr char kBackTriangle[] =
+    "back.bmp\n0 0 1 0 0 1 0 0 0\n0 2 1 4 0 1 0 0 0\n0 4 1 0 0 1 0 0 0\n";
+
+TEST(FrontView, KeepsFacesTowardsTheViewerUprightAndFramed) {
+    smd::Reference reference = Parse(std::string(kFrontTriangle) + kBackTriangle);
+    std::vector<FlatTriangle> flat = ProjectFront(reference, {{200, 0, 0}, {0, 200, 0}});
+    ASSERT_EQ(flat.size(), 1u);  // the back face is left out
+    const FlatTriangle& t = flat[0];
+    // The tip (Z = 4) is at the top of the picture, the base at the bottom;
+    // the taller side spans the square less its margins, centred.
+    float top = std::min({t.y[0], t.y[1], t.y[2]}), bottom = std::max({t.y[0], t.y[1], t.y[2]});
+    float left = std::min({t.x[0], t.x[1], t.x[2]}), right = std::max({t.x[0], t.x[1], t.x[2]});
+    EXPECT_NEAR(top, kIconMargin, 1e-5);
+    EXPECT_NEAR(bottom, 1.0f - kIconMargin, 1e-5);
+    EXPECT_NEAR(left + right, 1.0f, 1e-5);
+    for (int k = 0; k < 3; ++k) {
+        bool isTip = std::abs(t.y[k] - top) < 1e-5;
+        EXPECT_EQ(isTip, std::abs(t.x[k] - 0.5f) < 1e-5) << "corner " << k;
+    }
+    // Lit from the front: brighter than the ambient share of its colour.
+    EXPECT_GT(t.colour.r, 70);
+    EXPECT_EQ(t.colour.g, 0);
+}
+
+TEST(FrontView, NothingFacingTheViewerGivesNothing) {
+    EXPECT_TRUE(ProjectFront(Parse(kBackTriangle), {}).empty());
+}
+
+// Two triangles that make the square (x0, y0) - (x1, y1) at one depth.
+void AddSquare(std::vector<FlatTriangle>* list, float x0, float y0, float x1, float y1,
+               float depth, Rgb colour) {
+    FlatTriangle a{{x0, x1, x1}, {y0, y0, y1}, {depth, depth, depth}, colour};
+    FlatTriangle b{{x0, x1, x0}, {y0, y1, y1}, {depth, depth, depth}, colour};
+    list->push_back(a);
+    list->push_back(b);
+}
+
+const uint8_t* Pixel(const gfx::image::RgbaImage& image, int x, int y) {
+    return image.pixels.get() + (size_t(y) * image.width + size_t(x)) * 4;
+}
+
+struct CoverageCase {
+    const char* name;
+    float x0, x1;            // a square from x0 to x1, full height
+    int column;              // a pixel column of an 8-pixel picture
+    int alpha;               // expected there
+};
+
+const CoverageCase kCoverageCases[] = {
+    {"Inside", 0.0f, 0.5f, 1, 255},
+    // Along the square's diagonal: the two triangles share the edge, each
+    // sample is drawn once and none is missed.
+    {"SharedDiagonal", 0.0f, 1.0f, 4, 255},
+    {"Outside", 0.0f, 0.5f, 6, 0},
+    {"HalfCovered", 0.0f, 0.5625f, 4, 128},
+};
+
+class Coverage : public ::testing::TestWithParam<CoverageCase> {};
+
+TEST_P(Coverage, AlphaIsTheShareOfSamplesCovered) {
+    const CoverageCase& c = GetParam();
+    std::vector<FlatTriangle> list;
+    AddSquare(&list, c.x0, 0.0f, c.x1, 1.0f, 1.0f, {10, 20, 30});
+    gfx::image::RgbaImage image = Rasterize(list, 8);
+    ASSERT_TRUE(image.pixels);
+    for (int row = 0; row < 8; ++row) {
+        const uint8_t* p = Pixel(image, c.column, row);
+        EXPECT_EQ(p[3], c.alpha) << "row " << row;
+        if (c.alpha > 0) {
+            EXPECT_EQ(p[0] + p[1] + p[2], 60) << "row " << row;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Raster, Coverage, ::testing::ValuesIn(kCoverageCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Raster, NearerSquareShowsWhicheverComesFirstAndOrderPutsItLast) {
+    for (bool nearFirst : {false, true}) {
+        std::vector<FlatTriangle> list;
+        AddSquare(&list, 0.0f, 0.0f, 0.75f, 1.0f, nearFirst ? 1.0f : 5.0f, {255, 0, 0});
+        AddSquare(&list, 0.25f, 0.0f, 1.0f, 1.0f, nearFirst ? 5.0f : 1.0f, {0, 0, 255});
+        int nearColour = nearFirst ? 0 : 2;
+        gfx::image::RgbaImage image = Rasterize(list, 4);
+        EXPECT_EQ(Pixel(image, 1, 1)[nearColour], 255) << nearFirst;
+        EXPECT_EQ(Pixel(image, 2, 1)[nearColour], 255) << nearFirst;
+        // The SVG draws the far square first, the near one over it.
+        std::vector<int> order = DrawOrder(list, 16);
+        ASSERT_EQ(order.size(), 4u);
+        int nearIndex = nearFirst ? 0 : 2;
+        EXPECT_TRUE((order[2] == nearIndex && order[3] == nearIndex + 1) ||
+                    (order[3] == nearIndex && order[2] == nearIndex + 1))
+            << nearFirst;
+    }
+}
+
+TEST(Raster, HiddenTrianglesAreNotDrawnAndSizesOutOfRangeGiveNothing) {
+    std::vector<FlatTriangle> list;
+    AddSquare(&list, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, {255, 255, 255});
+    AddSquare(&list, 0.25f, 0.25f, 0.75f, 0.75f, 2.0f, {0, 0, 0});
+    EXPECT_EQ(DrawOrder(list, 32).size(), 2u);
+    EXPECT_FALSE(Rasterize(list, 0).pixels);
+    EXPECT_FALSE(Rasterize(list, kMaxIconSize + 1).pixels);
+}
+
+TEST(MaterialColour, MeanIsWeightedByAlpha) {
+    gfx::image::RgbaImage picture;
+    picture.width = 3;
+    picture.height = 1;
+    picture.pixels.reset(static_cast<uint8_t*>(std::malloc(12)));
+    const uint8_t pixels[12] = {200, 0, 0, 255, 100, 0, 0, 255, 0, 255, 0, 0};
+    std::copy(pixels, pixels + 12, picture.pixels.get());
+    Rgb mean = MeanColour(picture);
+    EXPECT_EQ(mean.r, 150);
+    EXPECT_EQ(mean.g, 0);
+}
+
+struct ToolCase {
+    const char* name;
+    const char* size;
+    const char* reference;  // file contents; null: the path does not exist
+    int exitCode;
+};
+
+const ToolCase kToolCases[] = {
+    {"Drawn", "32", "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
+                    "triangles\nskin.bmp\n0 0 0 0 0 -1 0 0 0\n0 2 0 4 0 -1 0 0 0\n0 4 0 0 0 -1 0 0 0\n"
+                    "end\n",
+     0},
+    {"NotSmd", "32", "version 2\n", 1},
+    {"Empty", "32", "", 1},
+    {"NothingFacesTheFront", "32", "version 1\nnodes\n0 \"root\" -1\nend\n", 1},
+    {"MissingFile", "32", nullptr, 1},
+    {"SizeZero", "0", "version 1\n", 2},
+    {"SizeTooLarge", "100000", "version 1\n", 2},
+    {"SizeNotANumber", "16px", "version 1\n", 2},
+};
+
+class Tool : public ::testing::TestWithParam<ToolCase> {};
+
+TEST_P(Tool, WritesOnlyWhenItCanDraw) {
+    const ToolCase& c = GetParam();
+    namespace fs = std::filesystem;
+    fs::path folder = fs::temp_directory_path() / ("iconmaker_test_" + std::string(c.name));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::path reference = folder / "in.smd", output = folder / "out.png";
+    if (c.reference) {
+        FILE* file = std::fopen(reference.c_str(), "wb");
+        ASSERT_TRUE(file);
+        std::fputs(c.reference, file);
+        std::fclose(file);
+    }
+    std::string command = std::string(ICONMAKER_PATH) + " " + c.size + " '" + reference.string() +
+                          "' '" + output.string() + "' 2>/dev/null";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.exitCode);
+    EXPECT_EQ(fs::exists(output), c.exitCode == 0);
+    fs::remove_all(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Iconmaker, Tool, ::testing::ValuesIn(kToolCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
