@@ -1,16 +1,18 @@
 // The icon drawing: which way the character faces and stands, the framing,
-// coverage and depth in the picture, the SVG's drawing order, and the tool
-// on bad input.
+// coverage and depth in the picture, the SVG's cuts and drawing order, and
+// the tool on bad input.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "iconmaker/depth_sort.h"
 #include "iconmaker/front_view.h"
 #include "iconmaker/material_colours.h"
 #include "iconmaker/raster.h"
@@ -114,30 +116,72 @@ TEST_P(Coverage, AlphaIsTheShareOfSamplesCovered) {
 INSTANTIATE_TEST_SUITE_P(Raster, Coverage, ::testing::ValuesIn(kCoverageCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Raster, NearerSquareShowsWhicheverComesFirstAndOrderPutsItLast) {
-    for (bool nearFirst : {false, true}) {
-        std::vector<FlatTriangle> list;
-        AddSquare(&list, 0.0f, 0.0f, 0.75f, 1.0f, nearFirst ? 1.0f : 5.0f, {255, 0, 0});
-        AddSquare(&list, 0.25f, 0.0f, 1.0f, 1.0f, nearFirst ? 5.0f : 1.0f, {0, 0, 255});
-        int nearColour = nearFirst ? 0 : 2;
-        gfx::image::RgbaImage image = Rasterize(list, 4);
-        EXPECT_EQ(Pixel(image, 1, 1)[nearColour], 255) << nearFirst;
-        EXPECT_EQ(Pixel(image, 2, 1)[nearColour], 255) << nearFirst;
-        // The SVG draws the far square first, the near one over it.
-        std::vector<int> order = DrawOrder(list, 16);
-        ASSERT_EQ(order.size(), 4u);
-        int nearIndex = nearFirst ? 0 : 2;
-        EXPECT_TRUE((order[2] == nearIndex && order[3] == nearIndex + 1) ||
-                    (order[3] == nearIndex && order[2] == nearIndex + 1))
-            << nearFirst;
+// The polygons painted in their order (each a fan of triangles, later ones
+// nearer), as the SVG shows them.
+gfx::image::RgbaImage Paint(const std::vector<FlatPolygon>& polygons, int size) {
+    std::vector<FlatTriangle> fans;
+    for (size_t i = 0; i < polygons.size(); ++i) {
+        const FlatPolygon& p = polygons[i];
+        float depth = -float(i);
+        for (size_t k = 1; k + 1 < p.x.size(); ++k)
+            fans.push_back({{p.x[0], p.x[k], p.x[k + 1]}, {p.y[0], p.y[k], p.y[k + 1]},
+                            {depth, depth, depth}, p.colour});
     }
+    return Rasterize(fans, size);
 }
 
-TEST(Raster, HiddenTrianglesAreNotDrawnAndSizesOutOfRangeGiveNothing) {
+int DifferingPixels(const gfx::image::RgbaImage& a, const gfx::image::RgbaImage& b) {
+    int count = 0;
+    for (size_t i = 0; i < size_t(a.width) * a.height; ++i)
+        count += !std::equal(a.pixels.get() + i * 4, a.pixels.get() + i * 4 + 4, b.pixels.get() + i * 4);
+    return count;
+}
+
+struct DepthCase {
+    const char* name;
+    std::vector<FlatTriangle> triangles;
+};
+
+const DepthCase kDepthCases[] = {
+    {"NearFirst",
+     {{{0.1f, 0.6f, 0.1f}, {0.1f, 0.5f, 0.9f}, {1, 1, 1}, {255, 0, 0}},
+      {{0.4f, 0.9f, 0.9f}, {0.5f, 0.1f, 0.9f}, {5, 5, 5}, {0, 0, 255}}}},
+    {"NearLast",
+     {{{0.1f, 0.6f, 0.1f}, {0.1f, 0.5f, 0.9f}, {5, 5, 5}, {255, 0, 0}},
+      {{0.4f, 0.9f, 0.9f}, {0.5f, 0.1f, 0.9f}, {1, 1, 1}, {0, 0, 255}}}},
+    // Each passes through the other: the nearer one changes halfway across.
+    {"Crossing",
+     {{{0.1f, 0.9f, 0.1f}, {0.1f, 0.5f, 0.9f}, {0, 10, 0}, {255, 0, 0}},
+      {{0.9f, 0.1f, 0.9f}, {0.1f, 0.5f, 0.9f}, {0, 10, 0}, {0, 0, 255}}}},
+    // Three planks, each near at its start and far at its end, each start
+    // over the end of the one before: no order of whole triangles works.
+    {"Cycle",
+     {{{0.05f, 0.95f, 0.95f}, {0.3f, 0.2f, 0.4f}, {1, 9, 9}, {255, 0, 0}},
+      {{0.8f, 0.42f, 0.62f}, {0.05f, 0.95f, 0.95f}, {1, 9, 9}, {0, 255, 0}},
+      {{0.65f, 0.02f, 0.18f}, {0.85f, 0.15f, 0.02f}, {1, 9, 9}, {0, 0, 255}}}},
+};
+
+class DepthOrder : public ::testing::TestWithParam<DepthCase> {};
+
+TEST_P(DepthOrder, PaintingBackToFrontGivesTheDepthTestedPicture) {
+    const std::vector<FlatTriangle>& triangles = GetParam().triangles;
+    constexpr int kSize = 64;
+    std::vector<int> shown = ShownTriangles(triangles, kSize);
+    gfx::image::RgbaImage expected = Rasterize(triangles, kSize);
+    gfx::image::RgbaImage painted = Paint(BackToFront(triangles, shown), kSize);
+    // Pixels along the cuts may take a sample from the other side.
+    EXPECT_LE(DifferingPixels(expected, painted), kSize / 2);
+    // Whole triangles by their mean depth would be far off where they cross.
+}
+
+INSTANTIATE_TEST_SUITE_P(Svg, DepthOrder, ::testing::ValuesIn(kDepthCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Raster, HiddenTrianglesAreNotShownAndSizesOutOfRangeGiveNothing) {
     std::vector<FlatTriangle> list;
     AddSquare(&list, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, {255, 255, 255});
     AddSquare(&list, 0.25f, 0.25f, 0.75f, 0.75f, 2.0f, {0, 0, 0});
-    EXPECT_EQ(DrawOrder(list, 32).size(), 2u);
+    EXPECT_EQ(ShownTriangles(list, 32), (std::vector<int>{0, 1}));
     EXPECT_FALSE(Rasterize(list, 0).pixels);
     EXPECT_FALSE(Rasterize(list, kMaxIconSize + 1).pixels);
 }

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "iconmaker/depth_sort.h"
 #include "iconmaker/front_view.h"
 #include "iconmaker/material_colours.h"
 #include "iconmaker/raster.h"
@@ -32,8 +33,7 @@ constexpr char kUsage[] =
     "usage: iconmaker SIZE REFERENCE.smd OUT.png\n"
     "       iconmaker --svg REFERENCE.smd OUT.svg\n";
 
-// The SVG holds the triangles that show, and in what order they are drawn,
-// in a picture of this size.
+// The SVG holds the triangles that show in a picture of this size.
 constexpr int kSvgProbeSize = 512;
 
 int Fail(const std::string& problem) {
@@ -88,8 +88,8 @@ int main(int argc, char** argv) {
 
     std::vector<uint8_t> output;
     if (svg) {
-        std::vector<int> order = iconmaker::DrawOrder(triangles, kSvgProbeSize);
-        std::string text = iconmaker::SvgPicture(triangles, order);
+        std::vector<int> shown = iconmaker::ShownTriangles(triangles, kSvgProbeSize);
+        std::string text = iconmaker::SvgPicture(iconmaker::BackToFront(triangles, shown));
         output.assign(text.begin(), text.end());
     } else {
         gfx::image::RgbaImage picture = iconmaker::Rasterize(triangles, size);

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
-#include <utility>
 
 namespace iconmaker {
 
@@ -120,53 +118,15 @@ gfx::image::RgbaImage Rasterize(const std::vector<FlatTriangle>& triangles, int 
     return image;
 }
 
-std::vector<int> DrawOrder(const std::vector<FlatTriangle>& triangles, int size) {
+std::vector<int> ShownTriangles(const std::vector<FlatTriangle>& triangles, int size) {
     if (size < 1 || size > kMaxIconSize) return {};
-    const int side = size * kSamplesPerSide;
-    const std::vector<int> owner = NearestTriangles(triangles, side);
-    const size_t count = triangles.size();
-    std::vector<bool> visible(count, false);
-    for (int t : owner)
-        if (t >= 0) visible[size_t(t)] = true;
-
-    // (t, u) once for each sample of t that u hides: t must come before u.
-    std::vector<std::pair<int, int>> before;
-    for (size_t t = 0; t < count; ++t) {
-        if (!visible[t]) continue;
-        ForEachSample(triangles[t], side, [&](size_t at, float) {
-            if (owner[at] != int(t)) before.emplace_back(int(t), owner[at]);
-        });
-    }
-    std::sort(before.begin(), before.end());
-
-    // Greedy: next comes the triangle that the triangles still to be drawn
-    // hide least of (none, when there is no cycle), the farthest of equals.
-    // When meshes pass through each other (t hides part of u and u part of
-    // t), the order that covers the fewest samples wrongly wins.
-    std::vector<int64_t> hiddenByWaiting(count, 0);
-    for (const auto& [t, u] : before) ++hiddenByWaiting[size_t(u)];
-    auto meanDepth = [&](int t) {
-        const FlatTriangle& flat = triangles[size_t(t)];
-        return flat.depth[0] + flat.depth[1] + flat.depth[2];
-    };
-    std::vector<int> waiting;
-    for (size_t t = 0; t < count; ++t)
-        if (visible[t]) waiting.push_back(int(t));
-    std::vector<int> order;
-    while (!waiting.empty()) {
-        size_t best = 0;
-        for (size_t i = 1; i < waiting.size(); ++i) {
-            int64_t a = hiddenByWaiting[size_t(waiting[i])], b = hiddenByWaiting[size_t(waiting[best])];
-            if (a < b || (a == b && meanDepth(waiting[i]) > meanDepth(waiting[best]))) best = i;
-        }
-        int next = waiting[best];
-        waiting.erase(waiting.begin() + std::ptrdiff_t(best));
-        order.push_back(next);
-        auto first = std::lower_bound(before.begin(), before.end(), std::make_pair(next, INT32_MIN));
-        for (auto edge = first; edge != before.end() && edge->first == next; ++edge)
-            --hiddenByWaiting[size_t(edge->second)];
-    }
-    return order;
+    std::vector<bool> shown(triangles.size(), false);
+    for (int t : NearestTriangles(triangles, size * kSamplesPerSide))
+        if (t >= 0) shown[size_t(t)] = true;
+    std::vector<int> list;
+    for (size_t t = 0; t < shown.size(); ++t)
+        if (shown[t]) list.push_back(int(t));
+    return list;
 }
 
 }  // namespace iconmaker

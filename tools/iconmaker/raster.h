@@ -20,9 +20,7 @@ inline constexpr int kMaxIconSize = 1024;
 // of range or memory runs out.
 gfx::image::RgbaImage Rasterize(const std::vector<FlatTriangle>& triangles, int size);
 
-// The triangles that show in the size × size picture, in an order in which
-// drawing each over the ones before gives the same picture: a triangle comes
-// after every triangle it hides part of.
-std::vector<int> DrawOrder(const std::vector<FlatTriangle>& triangles, int size);
+// The indices of the triangles that show in the size × size picture.
+std::vector<int> ShownTriangles(const std::vector<FlatTriangle>& triangles, int size);
 
 }  // namespace iconmaker

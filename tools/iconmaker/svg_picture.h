@@ -4,17 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "iconmaker/front_view.h"
+#include "iconmaker/depth_sort.h"
 
 namespace iconmaker {
 
 // The side of the SVG's view box, in its user units.
 inline constexpr int kSvgSide = 256;
 
-// An SVG document of triangles[order[0]], triangles[order[1]], ... drawn in
-// that order (DrawOrder's), each filled and outlined in its colour so that
-// neighbours leave no hairline gaps between them. Indices outside triangles
-// are passed over.
-std::string SvgPicture(const std::vector<FlatTriangle>& triangles, const std::vector<int>& order);
+// An SVG document of the polygons (unit-square coordinates) drawn in their
+// order, each filled and outlined in its colour so that neighbours leave no
+// hairline gaps between them.
+std::string SvgPicture(const std::vector<FlatPolygon>& polygons);
 
 }  // namespace iconmaker
