@@ -149,7 +149,7 @@ def icons(source, build):
         # Pixels whose colour or coverage differs by more than a fifth.
         result = run("compare", "-metric", "AE", "-fuzz", "20%", drawn, png, "null:")
         differing = float(result.stderr.split()[0])
-        if differing > 64 * 64 * 0.03:
+        if differing > 64 * 64 * 0.015:
             problems.append(f"{svg} at 64 px differs from the PNG in {differing:.0f} pixels")
     return problems
 
