@@ -89,8 +89,10 @@ add_dependencies(rr_icons assetgen_run)
 install(DIRECTORY ${rr_icon_dir} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
 # --- Desktop entry, metainfo, file type, thumbnailer.
-install(FILES ${rr_desktop_dir}/${RR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${rr_desktop_dir}/${RR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${rr_desktop_dir}/${RR_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${rr_desktop_dir}/${RR_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${rr_desktop_dir}/${RR_APP_ID}.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${rr_desktop_dir}/reflect-refract.thumbnailer
         DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
@@ -101,7 +103,8 @@ set(rr_debian_dir ${PROJECT_SOURCE_DIR}/data/debian)
 set(rr_changelog_gz ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz)
 add_custom_command(OUTPUT ${rr_changelog_gz}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/debian
-  COMMAND ${CMAKE_COMMAND} -E copy ${rr_debian_dir}/changelog ${CMAKE_BINARY_DIR}/debian/changelog.Debian
+  COMMAND ${CMAKE_COMMAND} -E copy ${rr_debian_dir}/changelog
+          ${CMAKE_BINARY_DIR}/debian/changelog.Debian
   COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/debian/changelog.Debian
   DEPENDS ${rr_debian_dir}/changelog
   COMMENT "Compressing the Debian changelog"
@@ -109,8 +112,8 @@ add_custom_command(OUTPUT ${rr_changelog_gz}
 add_custom_target(rr_debian_changelog ALL DEPENDS ${rr_changelog_gz})
 install(FILES ${rr_debian_dir}/copyright ${rr_changelog_gz}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/reflect-refract)
-install(FILES ${rr_debian_dir}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
-        RENAME reflect-refract)
+install(FILES ${rr_debian_dir}/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME reflect-refract)
 
 # --- The Debian package.
 # What the package holds, built without the tests and benchmarks; `make
@@ -124,7 +127,8 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 file(STRINGS ${rr_debian_dir}/changelog rr_changelog_top LIMIT_COUNT 1)
 string(REGEX MATCH "\\(([^)-]+)-([^)]+)\\)" rr_changelog_version "${rr_changelog_top}")
 if(NOT CMAKE_MATCH_1 STREQUAL RR_VERSION)
-  message(FATAL_ERROR "data/debian/changelog starts at ${CMAKE_MATCH_1}, the program is ${RR_VERSION}")
+  message(FATAL_ERROR
+          "data/debian/changelog starts at ${CMAKE_MATCH_1}, the program is ${RR_VERSION}")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_2})
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS

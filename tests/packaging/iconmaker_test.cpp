@@ -25,8 +25,8 @@ using namespace iconmaker;
 // A reference with one bone at the origin and the triangles given as
 // "bone x y z nx ny nz u v" vertex lines, three per triangle.
 smd::Reference Parse(std::string_view triangles) {
-    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-                       "triangles\n";
+    std::string text =
+        "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n";
     text += triangles;
     text += "end\n";
     smd::Reference reference;
@@ -133,7 +133,8 @@ gfx::image::RgbaImage Paint(const std::vector<FlatPolygon>& polygons, int size) 
 int DifferingPixels(const gfx::image::RgbaImage& a, const gfx::image::RgbaImage& b) {
     int count = 0;
     for (size_t i = 0; i < size_t(a.width) * a.height; ++i)
-        count += !std::equal(a.pixels.get() + i * 4, a.pixels.get() + i * 4 + 4, b.pixels.get() + i * 4);
+        count += !std::equal(a.pixels.get() + i * 4, a.pixels.get() + i * 4 + 4,
+                             b.pixels.get() + i * 4);
     return count;
 }
 
@@ -205,15 +206,26 @@ struct ToolCase {
     int exitCode;
 };
 
+// 100 triangles that each cover the whole picture.
+const std::string kManyLargeTriangles = [] {
+    std::string text =
+        "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n";
+    for (int i = 0; i < 100; ++i)
+        text += "skin.bmp\n0 0 0 0 0 -1 0 0 0\n0 0 0 4 0 -1 0 0 0\n0 4 0 0 0 -1 0 0 0\n";
+    return text + "end\n";
+}();
+
 const ToolCase kToolCases[] = {
-    {"Drawn", "32", "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-                    "triangles\nskin.bmp\n0 0 0 0 0 -1 0 0 0\n0 2 0 4 0 -1 0 0 0\n0 4 0 0 0 -1 0 0 0\n"
-                    "end\n",
+    {"Drawn", "32",
+     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n"
+     "skin.bmp\n0 0 0 0 0 -1 0 0 0\n0 2 0 4 0 -1 0 0 0\n0 4 0 0 0 -1 0 0 0\nend\n",
      0},
     {"NotSmd", "32", "version 2\n", 1},
     {"Empty", "32", "", 1},
     {"NothingFacesTheFront", "32", "version 1\nnodes\n0 \"root\" -1\nend\n", 1},
     {"MissingFile", "32", nullptr, 1},
+    // Refused before drawing: over a billion samples to test at 1024 pixels.
+    {"TooMuchToDraw", "1024", kManyLargeTriangles.c_str(), 1},
     {"SizeZero", "0", "version 1\n", 2},
     {"SizeTooLarge", "100000", "version 1\n", 2},
     {"SizeNotANumber", "16px", "version 1\n", 2},

@@ -131,6 +131,8 @@ std::vector<FlatPolygon> BackToFront(const std::vector<FlatTriangle>& triangles,
 
     // The tree, built without recursion: each pending entry is a node's
     // index and the polygons that fall to it.
+    const size_t maxPieces = kMaxPiecesPerTriangle * polygons.size();
+    size_t pieces = polygons.size();
     std::vector<Node> nodes;
     std::vector<std::pair<int, std::vector<Polygon>>> pending;
     if (!polygons.empty()) {
@@ -153,6 +155,7 @@ std::vector<FlatPolygon> BackToFront(const std::vector<FlatTriangle>& triangles,
                     Split(polygon, plane, &frontPart, &backPart);
                     if (frontPart.points.size() >= 3) front.push_back(std::move(frontPart));
                     if (backPart.points.size() >= 3) back.push_back(std::move(backPart));
+                    if (++pieces > maxPieces) return {};
                     break;
                 }
             }

@@ -19,8 +19,13 @@ struct FlatPolygon {
     Rgb colour;
 };
 
+// Cutting stops past this many pieces for each triangle given (a sphere's
+// worth of triangles cut by each other's planes makes about 2.5).
+inline constexpr size_t kMaxPiecesPerTriangle = 32;
+
 // triangles[t] for each t of shown (indices outside triangles are passed
-// over), cut and ordered back to front.
+// over), cut and ordered back to front. Empty when the pieces would pass
+// kMaxPiecesPerTriangle for each triangle.
 std::vector<FlatPolygon> BackToFront(const std::vector<FlatTriangle>& triangles,
                                      const std::vector<int>& shown);
 

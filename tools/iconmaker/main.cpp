@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     const bool svg = std::strcmp(argv[1], "--svg") == 0;
     int size = 0;
     if (!svg && !ParseSize(argv[1], &size)) {
-        std::fprintf(stderr, "iconmaker: the size must be a whole number from 1 to %d, not \"%s\"\n%s",
+        std::fprintf(stderr,
+                     "iconmaker: the size must be a whole number from 1 to %d, not \"%s\"\n%s",
                      iconmaker::kMaxIconSize, argv[1], kUsage);
         return 2;
     }
@@ -86,14 +87,25 @@ int main(int argc, char** argv) {
     if (triangles.empty())
         return Fail(DisplayPath(referencePath.c_str()) + ": no triangle faces the front");
 
+    const int drawnSize = svg ? kSvgProbeSize : size;
+    if (iconmaker::SampleWork(triangles, drawnSize) > iconmaker::kMaxSampleWork)
+        return Fail(DisplayPath(referencePath.c_str()) + ": too many large triangles to draw");
+
     std::vector<uint8_t> output;
     if (svg) {
         std::vector<int> shown = iconmaker::ShownTriangles(triangles, kSvgProbeSize);
-        std::string text = iconmaker::SvgPicture(iconmaker::BackToFront(triangles, shown));
+        if (shown.empty())
+            return Fail(DisplayPath(referencePath.c_str()) + ": no triangle is large enough to show");
+        std::vector<iconmaker::FlatPolygon> polygons = iconmaker::BackToFront(triangles, shown);
+        if (polygons.empty())
+            return Fail(DisplayPath(referencePath.c_str()) +
+                        ": the triangles cut each other into too many pieces for an SVG");
+        std::string text = iconmaker::SvgPicture(polygons);
         output.assign(text.begin(), text.end());
     } else {
         gfx::image::RgbaImage picture = iconmaker::Rasterize(triangles, size);
-        if (!picture.pixels) return Fail("no memory for a " + std::to_string(size) + "-pixel picture");
+        if (!picture.pixels)
+            return Fail("no memory for a " + std::to_string(size) + "-pixel picture");
         if (!smd2gltf::EncodePng(picture, &output, &error, 9)) return Fail(error);
     }
     if (!smd2gltf::WriteFileWhole(outputPath, output, &error)) return Fail(error);

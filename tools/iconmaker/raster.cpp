@@ -57,7 +57,8 @@ void ForEachSample(const FlatTriangle& flat, int side, Visit visit) {
                 (w1 == 0.0f && !OwnsEdge(x[0] - x[2], y[0] - y[2])) ||
                 (w2 == 0.0f && !OwnsEdge(x[1] - x[0], y[1] - y[0])))
                 continue;
-            visit(size_t(sy) * size_t(side) + size_t(sx), (w0 * z[0] + w1 * z[1] + w2 * z[2]) / area);
+            float depth = (w0 * z[0] + w1 * z[1] + w2 * z[2]) / area;
+            visit(size_t(sy) * size_t(side) + size_t(sx), depth);
         }
     }
 }
@@ -116,6 +117,20 @@ gfx::image::RgbaImage Rasterize(const std::vector<FlatTriangle>& triangles, int 
         }
     }
     return image;
+}
+
+uint64_t SampleWork(const std::vector<FlatTriangle>& triangles, int size) {
+    const float side = float(size) * float(kSamplesPerSide);
+    uint64_t work = 0;
+    for (const FlatTriangle& flat : triangles) {
+        auto extent = [side](const float* v) {
+            float low = std::clamp(std::min({v[0], v[1], v[2]}) * side, 0.0f, side);
+            float high = std::clamp(std::max({v[0], v[1], v[2]}) * side, 0.0f, side);
+            return uint64_t(high - low) + 2;
+        };
+        work += extent(flat.x) * extent(flat.y);
+    }
+    return work;
 }
 
 std::vector<int> ShownTriangles(const std::vector<FlatTriangle>& triangles, int size) {

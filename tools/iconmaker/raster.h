@@ -3,6 +3,7 @@
 // smooth at 16 pixels as at 256.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "iconmaker/front_view.h"
@@ -19,6 +20,12 @@ inline constexpr int kMaxIconSize = 1024;
 // covered samples, its alpha the share covered. No pixels when size is out
 // of range or memory runs out.
 gfx::image::RgbaImage Rasterize(const std::vector<FlatTriangle>& triangles, int size);
+
+// The samples Rasterize would test for the triangles at this size (the sum
+// of their boxes): what drawing them costs, known before it starts.
+uint64_t SampleWork(const std::vector<FlatTriangle>& triangles, int size);
+// Beyond this a picture would take more than seconds; refused.
+inline constexpr uint64_t kMaxSampleWork = uint64_t(1) << 30;
 
 // The indices of the triangles that show in the size × size picture.
 std::vector<int> ShownTriangles(const std::vector<FlatTriangle>& triangles, int size);
