@@ -9,8 +9,11 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
+# The same build folder and settings as test.sh, so neither undoes the
+# other's configuration; only the program, its effect and its assets (with
+# assetgen, which writes them) are built here, test.sh builds the rest.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+cmake --build build --target rr_program -j"$(nproc)"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   cd build/run

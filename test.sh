@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in a normal
-# build, then again under AddressSanitizer and UndefinedBehaviorSanitizer;
+# build, then the Debian package's checks (scripts/package-check.sh), then
+# every test again under AddressSanitizer and UndefinedBehaviorSanitizer;
 # last, every fuzz target replays its corpus and fuzzes for a while.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -25,6 +26,9 @@ ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 600
 
 echo "== soak: watch mode for 30 s under saves and keys"
 scripts/soak.sh 30
+
+echo "== Debian package: contents, lintian, validators, install into a scratch Debian 12"
+./scripts/package-check.sh build
 
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_odr_violation=0:verify_asan_link_order=0"

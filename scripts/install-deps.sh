@@ -40,6 +40,15 @@ PACKAGES=(
   # the Khronos glTF validator (npm package gltf-validator, installed by the
   # smd2gltf tests into the build folder) runs on Node.js
   nodejs npm
+  # the Debian package and the desktop files: dpkg-shlibdeps (dpkg-dev) for
+  # CPack's DEB generator, lintian, the validators of desktop entries and
+  # AppStream metainfo, the MIME database and gio to check how files are
+  # typed, debootstrap for a scratch system to install the package into
+  dpkg-dev lintian desktop-file-utils appstream shared-mime-info
+  libglib2.0-bin debootstrap
+  # rsvg-convert draws the scalable icon for the test that compares it with
+  # the PNG icons
+  librsvg2-bin
 )
 
 missing=()
