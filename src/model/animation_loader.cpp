@@ -63,6 +63,6 @@ bool SkinnedModel::LoadAnimation(const char* path, SmdLoadFailure* failure) {
     // The slot is replaced only now that the whole file has been read.
     clips[clipCount].TakeFramesFrom(clip);
     ++clipCount;
-    NoteBoneMismatch(path, clips[clipCount - 1]);
+    MatchClipToMeshes(path, clipCount - 1);
     return true;
 }

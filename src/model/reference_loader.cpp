@@ -54,6 +54,7 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, SmdLo
     mesh.triangleCount = parsed.triangleCount;
     mesh.vertexCount = 3 * parsed.triangleCount;
     mesh.triangles = parsed.triangles.release();
+    mesh.SetLinks(parsed.linkStart, parsed.links);
     mesh.LoadMaterialTextures(device, parsed.materialCount, directory, parsed.materialNames);
     if (device) {
         device->CreateVertexBuffer(uint32_t(mesh.triangleCount) * 3u * sizeof(SkinVertex), 0, 0,
@@ -61,5 +62,6 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, SmdLo
     }
     meshes[meshCount].TakeFrom(mesh);
     ++meshCount;
+    MatchMeshToClips(path, meshCount - 1);
     return true;
 }
