@@ -41,8 +41,12 @@ bool IsUtf8(std::string_view text) {
 
 }  // namespace
 
+std::string FileTextAsUtf8(std::string_view text) {
+    return IsUtf8(text) ? std::string(text) : text::Cp949ToUtf8(text);
+}
+
 std::string PrintableText(std::string_view text) {
-    const std::string utf8 = IsUtf8(text) ? std::string(text) : text::Cp949ToUtf8(text);
+    const std::string utf8 = FileTextAsUtf8(text);
     std::string out;
     out.reserve(utf8.size());
     char32_t point;
