@@ -22,7 +22,7 @@ bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart, const std::vect
         invertible[size_t(b)] = MatrixInverse(bones[b].absoluteMatrix, &table.inverseBind[size_t(b)]);
         if (!invertible[size_t(b)]) table.inverseBind[size_t(b)] = MatrixIdentity();
     }
-    table.linkStart.push_back(0);
+    std::vector<skinning::Link> cornerLinks;
     for (size_t c = 0; c < corners; ++c) {
         const smd::WeightLink* first = links.data() + linkStart[c];
         const smd::WeightLink* end = links.data() + linkStart[c + 1];
@@ -39,19 +39,21 @@ bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart, const std::vect
             bind.position = Vec3TransformCoord(bind.position, bones[bone].absoluteMatrix);
             bind.normal = Vec3TransformNormal(bind.normal, bones[bone].absoluteMatrix);
         }
-        table.corner.push_back(uint32_t(c));
-        table.bindPose.push_back(bind);
-        for (const smd::WeightLink* link = first; link < end; ++link)
-            table.links.push_back({link->bone, link->weight});
-        table.linkStart.push_back(uint32_t(table.links.size()));
+        cornerLinks.clear();
+        for (const smd::WeightLink* link = first; link < end; ++link) cornerLinks.push_back({link->bone, link->weight});
+        table.Add(uint32_t(c), bind, cornerLinks.data(), int(cornerLinks.size()));
         triangle.boneIndices[slot] = skinning::kLinkedCorner;
         triangle.vertices[slot] = bind;
     }
+    table.Finish();
     if (!table.Empty()) linked = std::move(table);
     return true;
 }
 
 void ModelMesh::SkinCorners(const Bone* pose, SkinVertex* out) const {
-    skinning::SkinCorners(triangles, triangleCount, pose, boneCount, out);
+    // A mesh whose every corner is linked (as exporters write a mesh whose
+    // first fields name an implicit root) needs no one-bone pass.
+    if (linked.corner.size() < size_t(triangleCount) * 3)
+        skinning::SkinCorners(triangles, triangleCount, pose, boneCount, out);
     skinning::SkinLinkedCorners(linked, pose, boneCount, out);
 }

@@ -30,19 +30,31 @@ struct Link {
     float weight;
 };
 
-// The corners of a mesh that weight links drive, as flat arrays in vertex
-// buffer order: corner i is written to vertex corner[i], from bindPose[i]
-// (position and normal in model space, bind pose) and the links
-// links[linkStart[i] .. linkStart[i + 1]) (bones of the mesh, weights above
-// 0 that add up to 1). inverseBind holds one matrix per bone of the mesh.
+// The corners of a mesh that weight links drive, as flat arrays: corner i
+// is written to vertex corner[i], from bindPose[i] (position and normal in
+// model space, bind pose) and the links links[linkStart[i] ..
+// linkStart[i + 1]) (bones of the mesh, weights above 0 that add up to 1).
+// The corners are kept in order of their number of links, those with k
+// links being corners countEnd[k - 1] .. countEnd[k] - 1 (countEnd[0] is 0),
+// so that a loop blends each run with a fixed number of links. inverseBind
+// holds one matrix per bone of the mesh.
 struct LinkedCorners {
     std::vector<uint32_t> corner;
     std::vector<SkinVertex> bindPose;
-    std::vector<uint32_t> linkStart;  // corner.size() + 1 entries, or none
+    std::vector<uint32_t> linkStart;
     std::vector<Link> links;
+    std::vector<uint32_t> countEnd;
     std::vector<Matrix4> inverseBind;
+    int boneEnd = 0;  // one more than the largest bone a link names
 
+    // Adds a corner with count links (a corner without links is not added).
+    void Add(uint32_t vertex, const SkinVertex& bind, const Link* cornerLinks, int count);
+    // Puts the corners added in order of their link count (keeping their
+    // order within a count) and fills countEnd; once, after the last Add.
+    void Finish();
     bool Empty() const { return corner.empty(); }
+    // True when the arrays hold together as Finish leaves them.
+    bool IsWhole() const;
 };
 
 enum class Path {

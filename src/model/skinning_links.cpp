@@ -38,9 +38,12 @@ const SkinMatrix* FillSkinMatrices(const LinkedCorners& linked, const Bone* bone
 void SkinLinkedScalar(const LinkedCorners& linked, const SkinMatrix* matrices, SkinVertex* out) {
     const Link* links = linked.links.data();
     const uint32_t* start = linked.linkStart.data();
-    for (size_t i = 0; i < linked.corner.size(); ++i) {
-        const SkinVertex& in = linked.bindPose[i];
-        SkinVertex& o = out[linked.corner[i]];
+    const SkinVertex* bind = linked.bindPose.data();
+    const uint32_t* target = linked.corner.data();
+    const size_t count = linked.corner.size();
+    for (size_t i = 0; i < count; ++i) {
+        const SkinVertex& in = bind[i];
+        SkinVertex& o = out[target[i]];
         const Link* link = links + start[i];
         const Link* end = links + start[i + 1];
         if (link == end) {
@@ -70,13 +73,16 @@ void SkinLinkedScalar(const LinkedCorners& linked, const SkinMatrix* matrices, S
 void SkinLinkedSse2(const LinkedCorners& linked, const SkinMatrix* matrices, SkinVertex* out) {
     const Link* links = linked.links.data();
     const uint32_t* start = linked.linkStart.data();
-    for (size_t i = 0; i < linked.corner.size(); ++i) {
-        const SkinVertex& in = linked.bindPose[i];
-        float* o = &out[linked.corner[i]].position.x;
+    const SkinVertex* bind = linked.bindPose.data();
+    const uint32_t* target = linked.corner.data();
+    const size_t count = linked.corner.size();
+    for (size_t i = 0; i < count; ++i) {
+        const SkinVertex& in = bind[i];
+        float* o = &out[target[i]].position.x;
         const Link* link = links + start[i];
         const Link* end = links + start[i + 1];
         if (link == end) {
-            out[linked.corner[i]] = in;
+            out[target[i]] = in;
             continue;
         }
         const float* s = matrices[link->bone].m;
@@ -111,9 +117,13 @@ void SkinLinkedSse2(const LinkedCorners& linked, const SkinMatrix* matrices, Ski
 
 // One corner per 8-lane register: lanes 0-2 the position, 3-5 the normal.
 // The blend works on the matrix as two registers (rows 0 and 1, rows 2 and
-// 3); the rows are then spread over the lanes.
-__attribute__((target("avx2"))) void SkinLinkedAvx2(const LinkedCorners& linked, const SkinMatrix* matrices,
-                                                    SkinVertex* out) {
+// 3); the rows are then spread over the lanes. Corners come in runs with
+// one link count: a loop of fixed stride per run (unrolled for 1 to 4 links)
+// keeps the processor from waiting on each corner's count.
+template <int kLinks>
+__attribute__((target("avx2"), always_inline)) inline void SkinRunAvx2(const LinkedCorners& linked,
+                                                                        const SkinMatrix* matrices, size_t first,
+                                                                        size_t last, int count, SkinVertex* out) {
     const __m256i six = _mm256_setr_epi32(-1, -1, -1, -1, -1, -1, 0, 0);
     const __m256i spreadX = _mm256_setr_epi32(0, 0, 0, 3, 3, 3, 0, 0);
     const __m256i spreadY = _mm256_setr_epi32(1, 1, 1, 4, 4, 4, 1, 1);
@@ -122,25 +132,22 @@ __attribute__((target("avx2"))) void SkinLinkedAvx2(const LinkedCorners& linked,
     const __m256i secondRow = _mm256_setr_epi32(4, 5, 6, 4, 5, 6, 7, 7);
     // The translation row for the position, row 2's w (-0) for the normal.
     const __m256i translation = _mm256_setr_epi32(4, 5, 6, 3, 3, 3, 3, 3);
-    const Link* links = linked.links.data();
-    const uint32_t* start = linked.linkStart.data();
-    for (size_t i = 0; i < linked.corner.size(); ++i) {
-        const SkinVertex& in = linked.bindPose[i];
-        float* o = &out[linked.corner[i]].position.x;
-        const Link* link = links + start[i];
-        const Link* end = links + start[i + 1];
-        const __m256 corner = _mm256_maskload_ps(&in.position.x, six);
-        if (link == end) {
-            _mm256_maskstore_ps(o, six, corner);
-            continue;
-        }
-        const float* s = matrices[link->bone].m;
-        __m256 w = _mm256_set1_ps(link->weight);
+    const int links = kLinks > 0 ? kLinks : count;
+    // Plain pointers: the stores through out could otherwise make the
+    // compiler load the vectors' data pointers again for every corner.
+    const Link* link = linked.links.data() + linked.linkStart[first];
+    const SkinVertex* bind = linked.bindPose.data();
+    const uint32_t* target = linked.corner.data();
+    for (size_t i = first; i < last; ++i, link += links) {
+        const __m256 corner = _mm256_maskload_ps(&bind[i].position.x, six);
+        const float* s = matrices[link[0].bone].m;
+        __m256 w = _mm256_set1_ps(link[0].weight);
         __m256 a = _mm256_mul_ps(w, _mm256_load_ps(s));
         __m256 b = _mm256_mul_ps(w, _mm256_load_ps(s + 8));
-        for (++link; link < end; ++link) {
-            s = matrices[link->bone].m;
-            w = _mm256_set1_ps(link->weight);
+#pragma GCC unroll 4
+        for (int l = 1; l < links; ++l) {
+            s = matrices[link[l].bone].m;
+            w = _mm256_set1_ps(link[l].weight);
             a = _mm256_add_ps(a, _mm256_mul_ps(w, _mm256_load_ps(s)));
             b = _mm256_add_ps(b, _mm256_mul_ps(w, _mm256_load_ps(s + 8)));
         }
@@ -150,7 +157,22 @@ __attribute__((target("avx2"))) void SkinLinkedAvx2(const LinkedCorners& linked,
         r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadZ),
                                            _mm256_permutevar8x32_ps(b, firstRow)));
         r = _mm256_add_ps(r, _mm256_permutevar8x32_ps(b, translation));
-        _mm256_maskstore_ps(o, six, r);
+        _mm256_maskstore_ps(&out[target[i]].position.x, six, r);
+    }
+}
+
+__attribute__((target("avx2"))) void SkinLinkedAvx2(const LinkedCorners& linked, const SkinMatrix* matrices,
+                                                    SkinVertex* out) {
+    for (size_t k = 1; k < linked.countEnd.size(); ++k) {
+        const size_t first = linked.countEnd[k - 1], last = linked.countEnd[k];
+        if (first == last) continue;
+        switch (k) {
+            case 1: SkinRunAvx2<1>(linked, matrices, first, last, 1, out); break;
+            case 2: SkinRunAvx2<2>(linked, matrices, first, last, 2, out); break;
+            case 3: SkinRunAvx2<3>(linked, matrices, first, last, 3, out); break;
+            case 4: SkinRunAvx2<4>(linked, matrices, first, last, 4, out); break;
+            default: SkinRunAvx2<0>(linked, matrices, first, last, int(k), out); break;
+        }
     }
 }
 
@@ -162,7 +184,7 @@ void SkinLinkedCorners(Path path, const LinkedCorners& linked, const Bone* bones
                        SkinVertex* out) {
     if (linked.Empty() || !out) return;
     if (!bones || boneCount <= 0 || linked.inverseBind.size() != size_t(boneCount) ||
-        linked.linkStart.size() != linked.corner.size() + 1 || linked.bindPose.size() != linked.corner.size()) {
+        linked.boneEnd > boneCount || !linked.IsWhole()) {
         for (size_t i = 0; i < linked.corner.size() && i < linked.bindPose.size(); ++i)
             out[linked.corner[i]] = linked.bindPose[i];
         return;

@@ -161,20 +161,22 @@ TEST(Skinning, LinkedCornersBlendTheirBonesAndEveryPathAgreesBitForBit) {
         linked.inverseBind.push_back(inverse);
     }
     const size_t vertices = 3000;
-    linked.linkStart.push_back(0);
     for (uint32_t corner = 1; corner + 1 < vertices; corner += 1 + random() % 3) {
-        linked.corner.push_back(corner);
-        linked.bindPose.push_back({{value(random), value(random), corner % 11 ? value(random) : -0.0f},
-                                   {value(random), corner % 13 ? value(random) : -0.0f, value(random)}});
+        const SkinVertex bind = {{value(random), value(random), corner % 11 ? value(random) : -0.0f},
+                                 {value(random), corner % 13 ? value(random) : -0.0f, value(random)}};
+        skinning::Link links[6];
         int count = 1 + int(random() % 6);
         float left = 1.0f;
         for (int l = 0; l < count; ++l) {
             float weight = l + 1 == count ? left : left * std::uniform_real_distribution<float>(0.1f, 0.9f)(random);
             left -= weight;
-            linked.links.push_back({int(random() % bones.size()), weight});
+            links[l] = {int(random() % bones.size()), weight};
         }
-        linked.linkStart.push_back(uint32_t(linked.links.size()));
+        linked.Add(corner, bind, links, count);
     }
+    linked.Finish();
+    ASSERT_TRUE(linked.IsWhole());
+    ASSERT_EQ(linked.countEnd.size(), 7u);
 
     std::vector<SkinVertex> scalar;
     for (Path path : SupportedPaths()) {
@@ -189,12 +191,10 @@ TEST(Skinning, LinkedCornersBlendTheirBonesAndEveryPathAgreesBitForBit) {
         // between them untouched.
         ASSERT_EQ(std::memcmp(out.data(), scalar.data(), vertices * sizeof(SkinVertex)), 0);
         const SkinVertex guard = GuardVertex();
-        size_t next = 0;
+        std::vector<bool> isLinked(vertices, false);
+        for (uint32_t corner : linked.corner) isLinked[corner] = true;
         for (size_t v = 0; v < vertices; ++v) {
-            if (next < linked.corner.size() && linked.corner[next] == v) {
-                ++next;
-                continue;
-            }
+            if (isLinked[v]) continue;
             ASSERT_EQ(std::memcmp(&out[v], &guard, sizeof(SkinVertex)), 0) << "vertex " << v;
         }
     }
