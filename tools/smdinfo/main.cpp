@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
 
     SetMessageBoxHandler(&RecordMessage);
     gfx::Device* device = gfx::recording::CreateDevice();
+    gfx::VertexDeclaration* declaration = nullptr;
     auto model = std::make_unique<SkinnedModel>();
 
     bool referenceLoaded = model->LoadReference(device, files[0]);
@@ -88,6 +89,14 @@ int main(int argc, char** argv) {
 
     if (frames > 0) {
         report.withSkinned = true;
+        // The program's vertex layout, so that the device takes the draws.
+        static const gfx::VertexElement kSkinVertexElements[3] = {
+            {0, 0, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_POSITION, 0},
+            {0, 12, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_NORMAL, 0},
+            gfx::D3DDECL_END,
+        };
+        if (gfx::Succeeded(device->CreateVertexDeclaration(kSkinVertexElements, &declaration)))
+            device->SetVertexDeclaration(declaration);
         for (long call = 0; call < frames; ++call) {
             if (model->UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0, model->clips[0].frameCount,
                                      kAnimationTimeStep, 0))
@@ -103,6 +112,7 @@ int main(int argc, char** argv) {
     std::fwrite(json.data(), 1, json.size(), stdout);
 
     model.reset();
+    gfx::SafeRelease(declaration);
     device->Release();
     for (bool loaded : report.loaded)
         if (!loaded) return 1;

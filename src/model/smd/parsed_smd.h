@@ -48,7 +48,8 @@ struct Reference {
     // bone of the first field (merged with a link to that bone if there is one). Weights of 0 are
     // dropped, links to one bone merged into the first of them, and weights that add up to more than 1
     // are divided by their sum: a vertex whose bones all stand in their bind pose then stays where the
-    // file puts it, as it does when the weights add up to 1.
+    // file puts it, as it does when the weights add up to 1. A sum short of 1 by no more than 0.0001
+    // (the rounding of weights written with six decimals) is divided by too, not topped up.
     std::vector<uint32_t> linkStart;
     std::vector<WeightLink> links;
 };

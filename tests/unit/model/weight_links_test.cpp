@@ -45,6 +45,9 @@ TEST(WeightLinks, TheListIsFinalAsTheParserHandsItOver) {
         {"0 0 0 0 0 0 1 0 0 2 1 0.25 0 0.75", {{1, 0.25f}, {0, 0.75f}}},
         // The rest of 1 goes to the first field's bone...
         {"0 0 0 0 0 0 1 0 0 1 1 0.25", {{1, 0.25f}, {0, 0.75f}}},
+        {"0 0 0 0 0 0 1 0 0 1 1 0.9998", {{1, 0.9998f}, {0, float(1.0 - double(0.9998f))}}},
+        // Short of 1 by the rounding of six decimals: 1 all the same.
+        {"0 0 0 0 0 0 1 0 0 1 1 0.99995", {{1, 1.0f}}},
         {"1 0 0 0 0 0 1 0 0 1 0 0.5", {{0, 0.5f}, {1, 0.5f}}},
         // ... merged with its link; links to one bone are one link.
         {"0 0 0 0 0 0 1 0 0 2 0 0.25 1 0.5", {{0, 0.5f}, {1, 0.5f}}},
