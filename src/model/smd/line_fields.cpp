@@ -1,5 +1,6 @@
 #include "model/smd/line_fields.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -42,16 +43,17 @@ void ScanPoseFields(const Line& line, PoseFields* out) {
     out->count = 0;
     for (float& value : out->values) value = 0.0f;
     const char* p = line.begin;
-    out->end = p;
-    if (!ScanInt(&p, line.end, &out->index)) return;
-    out->count = 1;
-    out->end = p;
-    for (int i = 0; i < 6; ++i) {
-        if (!ScanFloat(&p, line.end, &out->values[i], &out->texts[i])) return;
-        out->textEnds[i] = p;
+    if (!ScanInt(&p, line.end, &out->index)) {
         out->end = p;
+        return;
+    }
+    out->count = 1;
+    for (int i = 0; i < 6; ++i) {
+        if (!ScanFloat(&p, line.end, &out->values[i], &out->texts[i])) break;
+        out->textEnds[i] = p;
         out->count = i + 2;
     }
+    out->end = p;
 }
 
 namespace {
@@ -149,15 +151,14 @@ bool ReadNodeLine(const Line& line, NodeIds* nodes, NodeFields* fields, ParseSta
 bool ReadLinks(const Line& line, const PoseFields& pose, const NodeIds& nodes, LinkFields* links,
                ParseStatus* status) {
     links->count = 0;
-    if (pose.count < 7) return true;
-    // u and v are read only to find what follows them; a line whose u or v
-    // is not a number holds no links, as before links were read.
+    if (!MayHaveLinks(line, pose)) return true;
     const char* p = pose.end;
-    float uv;
-    const char* text;
-    if (!ScanFloat(&p, line.end, &uv, &text) || !ScanFloat(&p, line.end, &uv, &text)) return true;
+    for (int word = 0; word < 2; ++word) {
+        p = SkipSpace(p, line.end);
+        while (p < line.end && !IsSpace(*p)) ++p;
+    }
     p = SkipSpace(p, line.end);
-    if (p >= line.end) return true;
+    const char* text;
 
     // The rest of the line as words: the count, then bone, weight, ...
     struct Word {

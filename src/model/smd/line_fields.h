@@ -5,7 +5,12 @@
 // pairs of bone id and weight.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "model/smd/node_ids.h"
 #include "model/smd/number_scan.h"
@@ -55,6 +60,49 @@ bool ReadPoseLine(const Line& line, PoseLine kind, int keyframe, const NodeIds& 
 // when the line is refused.
 bool ReadNodeLine(const Line& line, NodeIds* nodes, NodeFields* fields, ParseStatus* status);
 
+#if defined(__SSE2__)
+// Bit i set where block[i] is white space: ' ' or \t \n \v \f \r (9 to 13).
+inline unsigned SpaceBits(const char* block) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+    const __m128i fromTab = _mm_sub_epi8(bytes, _mm_set1_epi8(9));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(fromTab, _mm_set1_epi8(4)), fromTab);
+    return unsigned(_mm_movemask_epi8(_mm_or_si128(control, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')))));
+}
+#endif
+
+// The number of words in [p, end), counted up to `enough`; p lies in
+// [lineBegin, end). Every vertex line asks whether anything follows u and
+// v: when the rest is short and the line long (as vertex lines are) the
+// last 32 characters of the line are looked at at once with SSE2 (which
+// every x86-64 processor has); what is read is the line's own text.
+inline int CountWords(const char* lineBegin, const char* p, const char* end, int enough) {
+    int words = 0;
+#if defined(__SSE2__)
+    if (end - p <= 32 && end - lineBegin >= 32) {
+        const char* block = end - 32;
+        const uint32_t space = SpaceBits(block) | SpaceBits(block + 16) << 16;
+        const uint32_t word = ~space & (0xFFFFFFFFu << (p - block));
+        for (uint32_t starts = word & ~(word << 1); starts && words < enough; starts &= starts - 1) ++words;
+        return words;
+    }
+#else
+    (void)lineBegin;
+#endif
+    while (words < enough) {
+        p = SkipSpace(p, end);
+        if (p >= end) break;
+        ++words;
+        while (p < end && !IsSpace(*p)) ++p;
+    }
+    return words;
+}
+
+// Whether a vertex line goes on after u and v (the two words after nz,
+// which are not read): only then may it hold weight links.
+inline bool MayHaveLinks(const Line& line, const PoseFields& pose) {
+    return pose.count == 7 && CountWords(line.begin, pose.end, line.end, 3) == 3;
+}
+
 // A 255-character line holds at most 60 links.
 constexpr int kMaxLineLinks = 64;
 
@@ -65,9 +113,10 @@ struct LinkFields {
 };
 
 // The weight links of a vertex line whose pose fields were read into pose:
-// none unless u and v are followed by more text, which must then be a
-// count and exactly that many pairs of a node's bone id and a finite weight
-// of at least 0. False, with *status set, when the line is refused.
+// none unless the two words after nz (u and v, not read) are followed by
+// more text, which must then be a count and exactly that many pairs of a
+// node's bone id and a finite weight of at least 0. False, with *status
+// set, when the line is refused.
 bool ReadLinks(const Line& line, const PoseFields& pose, const NodeIds& nodes, LinkFields* links,
                ParseStatus* status);
 

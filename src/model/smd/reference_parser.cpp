@@ -113,8 +113,9 @@ struct ReferenceReader {
             for (int corner = 0; corner < 3; ++corner) {
                 if (!reader.NextWithWord(&line)) return MissingEnd("triangles", openerLine);
                 int slot = kSlotOfLine[corner];
-                if (!ReadPoseLine(line, PoseLine::Vertex, -1, nodes, &fields, &status) ||
-                    !ReadLinks(line, fields, nodes, &cornerLinks[slot], &status))
+                if (!ReadPoseLine(line, PoseLine::Vertex, -1, nodes, &fields, &status)) return false;
+                cornerLinks[slot].count = 0;
+                if (MayHaveLinks(line, fields) && !ReadLinks(line, fields, nodes, &cornerLinks[slot], &status))
                     return false;
                 if (!triangle) continue;
                 triangle->boneIndices[slot] = fields.slot;
