@@ -63,6 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     sum += link.weight;
                 }
                 Check(reference.linkStart[c] == reference.linkStart[c + 1] || (sum > 0.9999 && sum < 1.0001));
+                // One link of full weight: the corner is that bone's.
+                const smd::WeightLink* only = &reference.links[reference.linkStart[c]];
+                if (reference.linkStart[c + 1] - reference.linkStart[c] == 1 && only->weight == 1.0f)
+                    Check(reference.triangles[c / 3].boneIndices[c % 3] == only->bone);
             }
         } else {
             Check(reference.links.empty());

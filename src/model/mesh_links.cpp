@@ -29,8 +29,9 @@ bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart, const std::vect
         MeshTriangle& triangle = triangles[c / 3];
         const int slot = int(c % 3);
         const int bone = triangle.boneIndices[slot];
-        // No links, or only the corner's own bone at full weight: skinned by
-        // its bone as every corner without links is.
+        // No links, or only the corner's own bone at full weight (the parser
+        // gives a corner of one full link that link's bone): skinned by its
+        // bone as every corner without links is.
         if (first == end || (end - first == 1 && first->bone == bone && first->weight == 1.0f)) continue;
         // The bind pose in model space: the corner was moved into its bone's
         // space by the inverse of that bone's bind matrix (when it had one).

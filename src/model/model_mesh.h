@@ -49,8 +49,10 @@ struct ModelMesh {
     // Takes the weight links of the triangles (corner c's links are
     // links[linkStart[c] .. linkStart[c + 1]), bones as slots, weights final)
     // once bones and triangles are in place: a corner with links other than
-    // its own bone at full weight becomes a linked corner. False, with no
-    // corner linked, when the table does not fit the triangles and bones.
+    // its own bone at full weight becomes a linked corner (the parser has
+    // already made a corner whose one link has full weight a corner of that
+    // link's bone). False, with no corner changed, when the table does not
+    // fit the triangles and bones.
     bool SetLinks(const std::vector<uint32_t>& linkStart, const std::vector<smd::WeightLink>& links);
     // Writes every triangle's corners, moved by the current absolute matrix
     // of its bone, into the vertex buffer. False when the mesh has nothing to

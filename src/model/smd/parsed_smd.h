@@ -29,7 +29,8 @@ struct WeightLink {
 };
 
 // A reference file: the bind-pose skeleton and the triangles, each corner
-// already in the local space of its bone (the bone of its first field).
+// already in the local space of its bone (the bone of its first field, or
+// the bone of its one link when that link has full weight).
 struct Reference {
     int boneCount = 0;
     std::unique_ptr<Bone[]> bones;  // null when the file has no node lines

@@ -78,14 +78,21 @@ struct ReferenceReader {
         return MissingEnd("skeleton", openerLine);
     }
 
-    // The links of the three corners of triangle t, in slot order.
+    // The links of the three corners of triangle t, in slot order. A corner
+    // whose links come to one bone at full weight (exporters put the real
+    // bone there and an implicit root in the first field) becomes a corner
+    // of that bone before the corners are bound: it is kept in that bone's
+    // space and skinned exactly as a line naming that bone first.
     void KeepLinks(int t) {
         for (int slot = 0; slot < 3; ++slot) {
             const LinkFields& corner = cornerLinks[slot];
             if (corner.count == 0 && linkStart->empty()) continue;
             // The first corner with links: every corner before it has none.
             if (linkStart->empty()) linkStart->assign(size_t(3 * t + slot) + 1, 0);
+            const size_t first = links->size();
             AppendFinalLinks(corner, triangles[t].boneIndices[slot], links);
+            if (links->size() == first + 1 && links->back().weight == 1.0f)
+                triangles[t].boneIndices[slot] = links->back().bone;
             linkStart->push_back(uint32_t(links->size()));
         }
     }

@@ -2,7 +2,7 @@
 // with gaps, keyframes numbered from 1, clips made for a sibling skeleton,
 // material names without an extension.
 #include <cmath>
-#include <set>
+#include <cstring>
 
 #include "model/material_texture_name.h"
 #include "model/printable_text.h"
@@ -139,7 +139,10 @@ TEST_F(LinkedSkinning, CornersFollowTheirBonesByWeight) {
                                             "0 2 0 10 1 0 0 0 0 1 0 1")));
     ASSERT_TRUE(LoadAnimationText(kTurnClip));
     const ModelMesh& mesh = model->meshes[0];
-    EXPECT_EQ(std::set<uint32_t>(mesh.linked.corner.begin(), mesh.linked.corner.end()), (std::set<uint32_t>{0, 2}));
+    // Corner 2 becomes a corner of the arm, skinned as one; corner 0 alone
+    // is blended.
+    EXPECT_EQ(mesh.linked.corner, (std::vector<uint32_t>{0}));
+    EXPECT_EQ(mesh.triangles[0].boneIndices[2], 1);
     EXPECT_EQ(mesh.triangles[0].boneIndices[1], 0);
 
     ASSERT_TRUE(Step(1.0f));  // keyframe 0, the bind pose: every corner where the file puts it
@@ -157,6 +160,49 @@ TEST_F(LinkedSkinning, CornersFollowTheirBonesByWeight) {
     EXPECT_NEAR(Skinned(2).position.y, onArm.y, 1e-5f);
     EXPECT_NEAR(Skinned(2).normal.y, 1.0f, 1e-5f);  // (1, 0, 0) turned a quarter
     EXPECT_EQ(Skinned(1).position, onRoot);  // the one-bone path: exact
+}
+
+// A reference parsed and skinned as the program does, in a pose that turns
+// each bone of its bind pose.
+std::vector<SkinVertex> SkinnedInATurn(const std::string& text) {
+    smd::Reference parsed;
+    if (smd::ParseReference(Span(text), &parsed).result != SmdLoadResult::Ok) return {};
+    ModelMesh mesh;
+    mesh.boneCount = parsed.boneCount;
+    mesh.bones = parsed.bones.release();
+    mesh.triangleCount = parsed.triangleCount;
+    mesh.vertexCount = 3 * parsed.triangleCount;
+    mesh.triangles = parsed.triangles.release();
+    if (!mesh.SetLinks(parsed.linkStart, parsed.links)) return {};
+    std::vector<Bone> pose(size_t(mesh.boneCount));
+    for (int b = 0; b < mesh.boneCount; ++b)
+        pose[size_t(b)].absoluteMatrix = MatrixRotationZ(0.7f + float(b)) * mesh.bones[b].absoluteMatrix;
+    std::vector<SkinVertex> out(size_t(mesh.vertexCount));
+    mesh.SkinCorners(pose.data(), out.data());
+    return out;
+}
+
+TEST(WeightLinks, OneLinkOfFullWeightSkinsAsTheLineNamingItsBone) {
+    // Bind matrices that no float keeps exact: a corner taken into the root's
+    // space and back would differ in its last bits.
+    const std::string pose = "skeleton\ntime 0\n0 0.3 -1.7 0.9 0.2 0.1 0.7\n1 1.1 2.3 10.7 0.4 -0.3 0.2\nend\n";
+    const char* corners[3] = {"2.1 0.3 10.9 0 1 0 0.5 0.5", "2.7 1.3 10.1 1 0 0 0 1", "3.3 0.2 11.3 0 0.6 0.8 1 0"};
+    auto text = [&](const std::string& first, const std::string& tail) {
+        return Reference(first + corners[0] + tail, first + corners[1] + tail, first + corners[2] + tail,
+                         kTwoNodes, pose);
+    };
+    const std::vector<SkinVertex> arm = SkinnedInATurn(text("1 ", ""));
+    ASSERT_EQ(arm.size(), 3u);
+    const char* links[] = {" 1 1 1", " 1 1 1.000000", " 2 1 0.5 1 0.5", " 1 1 0.99995", " 3 1 0.25 0 0 1 0.75"};
+    for (const char* tail : links) {
+        const std::vector<SkinVertex> linked = SkinnedInATurn(text("0 ", tail));
+        ASSERT_EQ(linked.size(), 3u) << tail;
+        EXPECT_EQ(std::memcmp(linked.data(), arm.data(), sizeof(SkinVertex) * 3), 0) << tail;
+    }
+    // Two bones, or less than full weight: blended, not the arm's corners.
+    const std::vector<SkinVertex> blended = SkinnedInATurn(text("0 ", " 1 1 0.9"));
+    ASSERT_EQ(blended.size(), 3u);
+    EXPECT_GT(Vec3Length(blended[0].position - arm[0].position), 0.01f);
 }
 
 TEST_F(LinkedSkinning, ClipsWithOtherBonesDriveTheBonesOfTheirName) {
