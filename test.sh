@@ -11,6 +11,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$JOBS"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRR_SANITIZE=ON -DRR_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$JOBS"
+python3 scripts/include-cycles.py  # no two files in src/ include each other in a circle
 
 . scripts/display.sh
 ensure_display

@@ -13,6 +13,11 @@ PACKAGES=(
   libgl1-mesa-dri xvfb xauth x11-utils xdotool imagemagick
   # core X fonts: SDL's X11 message box draws with them (Xvfb has almost none)
   xfonts-base
+  # Wayland: the client library for the compositor check before SDL starts;
+  # libdecor's plugin draws the window's title bar where the compositor draws
+  # none (as a desktop has it); a headless Weston and its library for the
+  # tests' input seat module
+  libwayland-dev libdecor-0-plugin-1-cairo weston libweston-10-dev
   # HLSL -> SPIR-V -> GLSL
   glslang-dev spirv-tools libspirv-cross-c-shared-dev
   # text: FreeType, fontconfig, a metric-compatible Arial and a Korean face
@@ -29,10 +34,15 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # JSON checks in tests
   python3
+  # the Khronos glTF validator (npm package gltf-validator, installed by the
+  # smd2gltf tests into the build folder) runs on Node.js
+  nodejs npm
 )
 
 missing=()
 for p in "${PACKAGES[@]}"; do
+  # A Node.js package that brings its own npm conflicts with Debian's npm.
+  if [ "$p" = npm ] && command -v npm >/dev/null; then continue; fi
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi

@@ -57,9 +57,8 @@ double CompileOnce(const std::string& text) {
 // The device path: D3DXCreateEffectFromFileA on a GL device, in ms; < 0 when
 // no GL device can be made here.
 double CreateOnDevice(const char* path) {
-    gfx::effect::Install();
     rrtest::GlHarness gl;
-    if (!gl.Open(64, 64, /*debug=*/false).empty()) return -1;
+    if (!gl.Open(64, 64, /*debug=*/false, {&gfx::effect::MakeEffect, nullptr}).empty()) return -1;
     gfx::Ref<gfx::Effect> effect;
     Clock::time_point start = Clock::now();
     if (gfx::Failed(gfx::D3DXCreateEffectFromFileA(gl.device.get(), path, nullptr, nullptr, 1,

@@ -3,10 +3,7 @@
 // into its parts, each timed up to a glFinish so that the GPU's share lands
 // in the part that caused it.
 //
-// Usage: frame_bench [FRAMES]   (run where the program's assets are: it
-// changes into the build's run folder itself)
-#include <unistd.h>
-
+// Usage: frame_bench [FRAMES]   (it reads the build's run folder)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,8 +13,8 @@
 #include "app/application.h"
 #include "bench_scene.h"
 #include "model/skinned_model.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/opengl/opengl.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 
 namespace {
@@ -26,6 +23,35 @@ using Clock = std::chrono::steady_clock;
 
 double Milliseconds(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// Where the parts of the program's own frame end, each timed up to a
+// glFinish. After the sky, the skinning alone: the pose of the last step,
+// skinned into the buffer again.
+struct PartTimes {
+    gfx::Device* device;
+    ModelMesh* mesh;
+    Clock::time_point prepared, sky, skinned, model, hud, presented;
+};
+
+void Reached(void* context, FramePart part) {
+    PartTimes& times = *static_cast<PartTimes*>(context);
+    if (part == FramePart::Cleared || part == FramePart::Counted) return;
+    gfx::gl::Finish(times.device);
+    Clock::time_point now = Clock::now();
+    switch (part) {
+        case FramePart::Prepared: times.prepared = now; break;
+        case FramePart::SkyDrawn:
+            times.sky = now;
+            times.mesh->SkinMesh();
+            gfx::gl::Finish(times.device);
+            times.skinned = Clock::now();
+            break;
+        case FramePart::ModelDrawn: times.model = now; break;
+        case FramePart::HudDrawn: times.hud = now; break;
+        case FramePart::Presented: times.presented = now; break;
+        default: break;
+    }
 }
 
 // Handles what the window system sends, as the message loop would.
@@ -41,18 +67,13 @@ void PumpMessages(Application& app) {
 
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
-    if (chdir(RR_RUN_DIR) != 0) {
-        std::fprintf(stderr, "frame_bench: cannot enter %s\n", RR_RUN_DIR);
-        return 1;
-    }
     if (!UseSdlWindowBackend()) {
         std::fprintf(stderr, "frame_bench: no window system (is DISPLAY set?)\n");
         return 1;
     }
-    gfx::UseOpenGL();
-
     // The program's start-up, step by step.
     Application& app = GetApplication();
+    app.services.createDirect3D = gfx::devices::CreateOpenGl;
     if (!StartBenchScene(app, "frame_bench", true)) return 1;
     gfx::Device* device = app.renderer.device;
 
@@ -73,53 +94,24 @@ int main(int argc, char** argv) {
 
     // The same frame in parts.
     std::vector<double> clear, sky, skinning, model, hud, present;
-    ModelMesh& mesh = app.model->meshes[0];
-    int endFrame = app.model->clips[0].frameCount;
+    ModelMesh& mesh = app.scene.model->meshes[0];
+    int endFrame = app.scene.model->clips[0].frameCount;
+    PartTimes times{device, &mesh, {}, {}, {}, {}, {}, {}};
+    const FrameTiming timing{&times, Reached};
     for (int i = 0; i < frames; ++i) {
         PumpMessages(app);
         Clock::time_point t0 = Clock::now();
-        device->Clear(0, nullptr, gfx::D3DCLEAR_TARGET | gfx::D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
-        device->BeginScene();
-        app.BindEffectParameters();
-        app.effect->SetTechnique(app.technique);
-        uint32_t passes = 1;
-        app.effect->Begin(&passes, 0);
-        gfx::gl::Finish(device);
-        Clock::time_point t1 = Clock::now();
-        device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_NONE);
-        device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_FALSE);
-        app.effect->BeginPass(0);
-        app.DrawEnvironmentBox();
-        app.effect->EndPass();
-        gfx::gl::Finish(device);
-        Clock::time_point t2 = Clock::now();
-        // Skinning alone: the pose of the last step, skinned into the buffer again.
-        mesh.SkinMesh();
-        gfx::gl::Finish(device);
-        Clock::time_point t3 = Clock::now();
-        device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
-        device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_TRUE);
-        app.effect->BeginPass(1);
-        app.DrawModel();
-        app.effect->EndPass();
-        app.effect->End();
-        gfx::gl::Finish(device);
-        Clock::time_point t4 = Clock::now();
-        app.DrawHud();
-        device->EndScene();
-        gfx::gl::Finish(device);
-        Clock::time_point t5 = Clock::now();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-        gfx::gl::Finish(device);
-        Clock::time_point t6 = Clock::now();
-        app.UpdateFrameRate();
-        clear.push_back(Milliseconds(t0, t1));
-        sky.push_back(Milliseconds(t1, t2));
-        skinning.push_back(Milliseconds(t2, t3));
+        FrameRenderer frame = app.Frame();
+        frame.timing = &timing;
+        frame.RenderFrame();
+        clear.push_back(Milliseconds(t0, times.prepared));
+        sky.push_back(Milliseconds(times.prepared, times.sky));
+        skinning.push_back(Milliseconds(times.sky, times.skinned));
         // DrawModel skins once more before it draws: take that share out.
-        model.push_back(std::max(0.0, Milliseconds(t3, t4) - Milliseconds(t2, t3)));
-        hud.push_back(Milliseconds(t4, t5));
-        present.push_back(Milliseconds(t5, t6));
+        model.push_back(std::max(0.0, Milliseconds(times.skinned, times.model) -
+                                          Milliseconds(times.sky, times.skinned)));
+        hud.push_back(Milliseconds(times.model, times.hud));
+        present.push_back(Milliseconds(times.hud, times.presented));
     }
 
     std::printf("frames: %d at 800 x 600, %d triangles, %d keyframes in clip 0\n", frames,

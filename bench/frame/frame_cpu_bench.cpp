@@ -5,11 +5,10 @@
 // effect parameters, HUD layout, the device's bookkeeping. On a GPU fast
 // enough to keep up, this is the frame rate's ceiling.
 //
-// Usage: frame_cpu_bench [FRAMES]   (it changes into the build's run folder)
+// Usage: frame_cpu_bench [FRAMES]   (it reads the build's run folder)
 // Prints the median and the spread of the whole frame over several rounds,
-// and the same frame cut into its parts.
-#include <unistd.h>
-
+// and the same frame cut into its parts (the program's own frame, timed at
+// the points it reports to a FrameTiming).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,8 +18,8 @@
 #include "app/application.h"
 #include "bench_scene.h"
 #include "model/skinned_model.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/null/null_backend.h"
-#include "platform/gfx/opengl/opengl.h"
 #include "platform/window/scripted/scripted_window_backend.h"
 
 namespace {
@@ -31,19 +30,22 @@ double Microseconds(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::micro>(to - from).count();
 }
 
+// When the frame reached each of its parts.
+struct PartTimes {
+    Clock::time_point at[int(FramePart::Counted) + 1];
+};
+
+void Reached(void* context, FramePart part) {
+    static_cast<PartTimes*>(context)->at[int(part)] = Clock::now();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(100, std::atoi(argv[1])) : 2000;
-    if (chdir(RR_RUN_DIR) != 0) {
-        std::fprintf(stderr, "frame_cpu_bench: cannot enter %s\n", RR_RUN_DIR);
-        return 1;
-    }
     ScriptedWindowBackend windows;
-    gfx::UseOpenGL();   // the effect and font libraries' factories
-    gfx::null::Install();  // ... and the null device under them
-
     Application& app = GetApplication();
+    app.services.createDirect3D = gfx::devices::CreateNull;
     if (!StartBenchScene(app, "frame_cpu_bench", false)) return 1;
     gfx::Device* device = app.renderer.device;
     for (int i = 0; i < 50; ++i) app.RenderFrame();
@@ -58,50 +60,30 @@ int main(int argc, char** argv) {
     }
     const double draws = double(gfx::null::GetDrawCallCount(device) - drawsBefore) / (rounds.size() * 100.0);
 
-    // The same frame in parts, as RenderFrame runs them.
+    // The same frame in parts, timed where RenderFrame reaches them.
     std::vector<double> clear, parameters, sky, model, hud, present;
+    PartTimes times;
+    const FrameTiming timing{&times, Reached};
+    auto at = [&](FramePart part) { return times.at[int(part)]; };
     for (int i = 0; i < frames; ++i) {
-        Clock::time_point t0 = Clock::now();
-        device->Clear(0, nullptr, gfx::D3DCLEAR_TARGET | gfx::D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
-        device->BeginScene();
-        Clock::time_point t1 = Clock::now();
-        app.BindEffectParameters();
-        app.effect->SetTechnique(app.technique);
-        uint32_t passes = 1;
-        app.effect->Begin(&passes, 0);
-        Clock::time_point t2 = Clock::now();
-        device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_NONE);
-        device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_FALSE);
-        app.effect->BeginPass(0);
-        app.DrawEnvironmentBox();
-        app.effect->EndPass();
-        Clock::time_point t3 = Clock::now();
-        device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
-        device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_TRUE);
-        app.effect->BeginPass(1);
-        app.DrawModel();
-        app.effect->EndPass();
-        app.effect->End();
-        Clock::time_point t4 = Clock::now();
-        app.DrawHud();
-        device->EndScene();
-        Clock::time_point t5 = Clock::now();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-        app.UpdateFrameRate();
-        Clock::time_point t6 = Clock::now();
-        clear.push_back(Microseconds(t0, t1));
-        parameters.push_back(Microseconds(t1, t2));
-        sky.push_back(Microseconds(t2, t3));
-        model.push_back(Microseconds(t3, t4));
-        hud.push_back(Microseconds(t4, t5));
-        present.push_back(Microseconds(t5, t6));
+        Clock::time_point start = Clock::now();
+        FrameRenderer frame = app.Frame();
+        frame.timing = &timing;
+        frame.RenderFrame();
+        clear.push_back(Microseconds(start, at(FramePart::Cleared)));
+        parameters.push_back(Microseconds(at(FramePart::Cleared), at(FramePart::Prepared)));
+        sky.push_back(Microseconds(at(FramePart::Prepared), at(FramePart::SkyDrawn)));
+        model.push_back(Microseconds(at(FramePart::SkyDrawn), at(FramePart::ModelDrawn)));
+        hud.push_back(Microseconds(at(FramePart::ModelDrawn), at(FramePart::HudDrawn)));
+        present.push_back(Microseconds(at(FramePart::HudDrawn), at(FramePart::Counted)));
     }
 
+    const SkinnedModel* character = app.scene.model;
     int triangles = 0;
-    for (int m = 0; m < app.model->meshCount; ++m) triangles += app.model->meshes[m].triangleCount;
+    for (int m = 0; m < character->meshCount; ++m) triangles += character->meshes[m].triangleCount;
     std::sort(rounds.begin(), rounds.end());
     std::printf("null device: %d frames at 800 x 600, %d meshes, %d triangles, %.0f device draw calls per frame\n",
-                int(rounds.size()) * 100, app.model->meshCount, triangles, draws);
+                int(rounds.size()) * 100, character->meshCount, triangles, draws);
     std::printf("our CPU time per frame (RenderFrame, median of %zu rounds of 100): %.1f us "
                 "(rounds from %.1f to %.1f)\n",
                 rounds.size(), Median(rounds), rounds.front(), rounds.back());

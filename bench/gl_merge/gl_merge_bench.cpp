@@ -15,7 +15,6 @@
 
 #include "platform/gfx/core/device.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/gl/gl_services.h"
 #include "scene/effect_setup.h"
 #include "support/gl_harness.h"
 

@@ -63,8 +63,8 @@ struct GlSetup {
     gfx::Font* font = nullptr;
 
     bool Start() {
-        gfx::font::Install();
-        if (!harness.Open(kWidth, kHeight, /*debug=*/false).empty()) return false;
+        const gfx::EffectAndFontMakers fonts{nullptr, &gfx::font::MakeFont};
+        if (!harness.Open(kWidth, kHeight, /*debug=*/false, fonts).empty()) return false;
         device = harness.device.get();
         return gfx::Succeeded(gfx::D3DXCreateFontA(device, kFontHeight, 0, gfx::FW_BOLD, 1, 0,
                                                    gfx::DEFAULT_CHARSET, gfx::OUT_DEFAULT_PRECIS,
@@ -145,7 +145,7 @@ void SavePicture(const char* path) {
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<uint8_t> rgba;
-    if (gfx::gl::ReadBackBuffer(gl->device, &width, &height, &rgba)) {
+    if (gfx::Succeeded(gl->device->GetBackBufferPixels(&width, &height, &rgba))) {
         std::printf("picture: %s\n", rrtest::SavePicture(path, int(width), int(height), rgba).c_str());
     }
 }

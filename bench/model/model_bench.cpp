@@ -22,7 +22,8 @@ void BM_ParseReference100kTriangles(benchmark::State& state) {
     gfx::Device* device = gfx::recording::CreateDevice();
     for (auto _ : state) {
         SkinnedModel model;
-        if (!model.LoadReference(device, path.c_str())) state.SkipWithError("load failed");
+        if (!model.LoadReference(device, path.c_str(), LoadContext{}))
+            state.SkipWithError("load failed");
         benchmark::DoNotOptimize(model.meshes[0].triangles);
         state.PauseTiming();
         gfx::recording::GetRecorder().calls.clear();
@@ -46,7 +47,8 @@ void BM_LoadRefRedAtStartUp(benchmark::State& state) {
     gfx::Device* device = gfx::recording::CreateDevice();
     for (auto _ : state) {
         SkinnedModel model;
-        if (!model.LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd")) state.SkipWithError("load failed");
+        if (!model.LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", LoadContext{}))
+            state.SkipWithError("load failed");
         benchmark::DoNotOptimize(model.meshes[0].triangles);
         state.PauseTiming();
         gfx::recording::GetRecorder().calls.clear();

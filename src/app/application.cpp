@@ -1,36 +1,61 @@
 #include "app/application.h"
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
-#include <new>
 #include <string>
 #include <thread>
 
 #include "app/exit_codes.h"
-#include "app/model_files.h"
+#include "app/program_scene.h"
 #include "app/screenshot.h"
-#include "app/startup_failure.h"
-#include "app/stop_request.h"
 #include "model/skinned_model.h"
 #include "platform/files.h"
 #include "render/camera_framing.h"
-#include "render/hud.h"
 #include "scene/effect_reload.h"
-#include "scene/effect_setup.h"
-#include "scene/environment_box.h"
-#include "scene/frame_renderer.h"
 #include "scene/model_bounds.h"
 
 namespace {
 
 Application theApplication;
-FrameRateCounter theFrameRateCounter;
 
 constexpr uintptr_t kIconResource = 101;
 // An inactive window in watch mode draws this often (it would otherwise
 // wait for messages, and an edit saved in another window would not show).
 constexpr auto kInactiveWatchFrameInterval = std::chrono::milliseconds(100);
+
+struct StartupSteps {
+    Application* app;
+    int showCommand;
+};
+
+void ShowOnceTheEnvironmentIsThere(void* context) {
+    auto* steps = static_cast<StartupSteps*>(context);
+    steps->app->ShowAppWindow(steps->showCommand);
+}
+
+// Watch mode: the effect's first error on the HUD, and the watch on its file.
+void WatchOnceTheEffectIsThere(void* context, const SceneBuildResult& built) {
+    Application* app = static_cast<StartupSteps*>(context)->app;
+    if (!app->options.watch) return;
+    if (!built.effectFailure.empty()) app->effectAlert = FirstErrorLine(built.effectFailure);
+    app->WatchEffect();
+}
+
+bool StopRequestedDuringStartup(void* context) {
+    auto* steps = static_cast<StartupSteps*>(context);
+    return steps->app->services.stopRequested && steps->app->services.stopRequested();
+}
+
+StartupStep StepOf(SceneFailure failure) {
+    switch (failure) {
+        case SceneFailure::BoxBuffers: return StartupStep::BoxBuffers;
+        case SceneFailure::CubeMap: return StartupStep::CubeMap;
+        case SceneFailure::ModelMemory: return StartupStep::ModelMemory;
+        case SceneFailure::ClipMissing:
+        case SceneFailure::None: break;
+    }
+    return StartupStep::ClipMissing;
+}
 
 }  // namespace
 
@@ -38,21 +63,12 @@ Application& GetApplication() {
     return theApplication;
 }
 
-FrameRateCounter& GetFrameRateCounter() {
-    return theFrameRateCounter;
-}
-
 Application::~Application() {
     ReleaseAll();
 }
 
 void Application::ReleaseAll() {
-    delete model;
-    model = nullptr;
-    gfx::SafeRelease(effect);
-    technique = nullptr;
-    gfx::SafeRelease(vertexDeclaration);
-    ReleaseEnvironment();
+    scene.Release();
     renderer.ReleaseDevice();
 }
 
@@ -61,50 +77,38 @@ void Application::Reset() {
     std::construct_at(this);
 }
 
-int Application::Run(HINSTANCE instance, int showCommand) {
+int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& programOptions,
+                     const AppServices& appServices) {
+    options = programOptions;
+    services = appServices;
+    settings.clipIndex = options.clip;
+    settings.bindPoseWithoutClip = !options.model.empty();
     CreateAppWindow(instance);
 
     // A failed start releases what it made (the box buffers before the
     // device that made them), then says why; the window is never shown.
-    if (gfx::Failed(renderer.InitDevice(window, clientWidth, clientHeight, kHudFontHeight))) {
-        std::string why = DescribeDeviceFailure(*this);
-        ReleaseAll();
-        ReportStartupFailure(why);
-        return kExitStartFailed;
-    }
-    if (gfx::Failed(CreateEnvironment())) {
-        std::string why = DescribeEnvironmentFailure(*this);
-        ReleaseAll();
-        ReportStartupFailure(why);
-        return kExitStartFailed;
-    }
+    if (gfx::Failed(renderer.InitDevice(services.createDirect3D, window, clientWidth, clientHeight,
+                                        kHudFontHeight)))
+        return FailStartup(DeviceFailureFacts());
 
-    SetClientSize();
-    ShowWindow(window, showCommand);
-    renderer.SetTextColor(0.0f, 1.0f, 1.0f, 1.0f);
-
-    CreateEffect();  // without an effect the frames show the HUD only
-    if (options.watch) WatchEffect();
-
-    if (!model) {
-        model = new (std::nothrow) SkinnedModel();
-        if (!model) {
-            ReleaseAll();
-            ReportStartupFailure("out of memory for the model");
-            return kExitStartFailed;
-        }
-    }
-    // The loaders report malformed files themselves; the program goes on
-    // with whatever was loaded. A stop asked for meanwhile (maybe from
-    // inside a box) skips the remaining files: the loop then quits at once.
-    LoadModelFiles(*model, renderer.device, options);
-    if (options.clip > 0 && options.clip >= model->clipCount && !StopRequestedDuringStartup()) {
-        std::string why = "--clip " + std::to_string(options.clip) + ": only " +
-                          std::to_string(model->clipCount) + " of the " +
-                          std::to_string(AnimationCount(options)) + " animation files loaded";
-        ReleaseAll();
-        ReportStartupFailure(why);
-        return kExitStartFailed;
+    // The environment, then the window shown, then the effect (without one
+    // the frames show the HUD only) and the model files.
+    StartupSteps steps{this, showCommand};
+    SceneBuildHooks hooks{&steps, ShowOnceTheEnvironmentIsThere, WatchOnceTheEffectIsThere,
+                          StopRequestedDuringStartup};
+    SceneDescription description = DescribeScene(options, services.baseFolder);
+    SceneBuildResult built;
+    if (!BuildScene(description, renderer.device, services.report, hooks, &scene, &built)) {
+        StartupFacts facts;
+        facts.failed = StepOf(built.failure);
+        facts.cubeMapFile = built.cubeMapFile;
+        facts.cubeMapDisplayPath =
+            DisplayPathIn(description.baseFolder, description.cubeMapPath.c_str());
+        facts.dataFolder = services.dataFolder;
+        facts.clip = options.clip;
+        facts.clipsLoaded = built.clipsLoaded;
+        facts.clipFiles = built.clipFiles;
+        return FailStartup(facts);
     }
     if (!options.model.empty()) FrameCharacter();
 
@@ -126,6 +130,26 @@ int Application::Run(HINSTANCE instance, int showCommand) {
         }
     }
     return static_cast<int>(message.wParam);
+}
+
+int Application::FailStartup(const StartupFacts& facts) {
+    std::string why = DescribeStartupFailure(facts);
+    ReleaseAll();
+    ReportStartupFailure(services.failureReport, why);
+    return kExitStartFailed;
+}
+
+StartupFacts Application::DeviceFailureFacts() const {
+    StartupFacts facts;
+    if (!renderer.direct3D) {
+        facts.failed = StartupStep::Direct3D;
+    } else if (!renderer.device) {
+        facts.failed = StartupStep::Device;
+        facts.deviceDetail = renderer.direct3D->GetCreationFailure();
+    } else {
+        facts.failed = StartupStep::Font;
+    }
+    return facts;
 }
 
 bool Application::CreateAppWindow(HINSTANCE instance) {
@@ -164,42 +188,35 @@ void Application::SetClientSize() {
                  SWP_NOZORDER | SWP_NOMOVE);
 }
 
+void Application::ShowAppWindow(int showCommand) {
+    SetClientSize();
+    ShowWindow(window, showCommand);
+    renderer.SetTextColor(0.0f, 1.0f, 1.0f, 1.0f);
+}
+
 bool Application::OnSize(int32_t width, int32_t height) {
     clientWidth = width;
     clientHeight = height;
     return true;
 }
 
-EnvironmentBox Application::Box() {
-    return EnvironmentBox{boxVertexBuffer, boxIndexBuffer, environmentMap, EnvironmentMapPath()};
-}
-
 FrameRenderer Application::Frame() {
-    FrameRenderer frame{renderer,         effect,           technique,
-                        vertexDeclaration, Box(),           model,
-                        fillMode,          animationTimeStep, reflectionFactor,
-                        textBuffer,        sizeof textBuffer, framesPerSecond,
-                        theFrameRateCounter};
-    frame.clipIndex = options.clip;
-    frame.bindPoseWithoutClip = !options.model.empty();
-    frame.hudAlert = effectAlert.c_str();
+    FrameRenderer frame{renderer, scene, hud, settings};
+    frame.settings.hudAlert = effectAlert.c_str();
     // The screenshot is the last frame's picture.
     bool last = !options.screenshot.empty() && framesDrawn + 1 == options.frames;
-    frame.capture = last ? &capture : nullptr;
+    frame.settings.capture = last ? &capture : nullptr;
     return frame;
 }
 
-const char* Application::EffectPath() const {
-    return options.effect.empty() ? kEffectPath : options.effect.c_str();
-}
-
-const char* Application::EnvironmentMapPath() const {
-    return options.cubemap.empty() ? kEnvironmentMapPath : options.cubemap.c_str();
+void Application::RenderFrame() {
+    Frame().RenderFrame();
 }
 
 void Application::FrameCharacter() {
     Vector3 low, high;
-    if (!model || !ModelWorldBounds(*model, options.clip, renderer.world, &low, &high)) return;
+    if (!scene.model || !ModelWorldBounds(*scene.model, options.clip, renderer.world, &low, &high))
+        return;
     CameraFraming framing = FrameBox(low, high, renderer.projection);
     renderer.camera.SetPosition(framing.position);
     renderer.UpdateViewMatrix();
@@ -208,24 +225,25 @@ void Application::FrameCharacter() {
 
 void Application::WatchEffect() {
     std::string error;
-    std::string path = DisplayPath(EffectPath());
+    const std::string& path = scene.effectDisplayPath;
     if (!effectWatch.Watch(path, &error))
-        std::fprintf(stderr, "reflect-refract: cannot watch the effect %s: %s\n", path.c_str(),
-                     error.c_str());
+        services.report.Note(("cannot watch the effect " + path + ": " + error).c_str());
 }
 
 void Application::ReloadEffectIfChanged() {
     if (!effectWatch.Changed()) return;
     std::string text;
-    std::string path = DisplayPath(EffectPath());
-    if (RecompileEffect(renderer.device, EffectPath(), effect, technique, &text)) {
+    const std::string& path = scene.effectDisplayPath;
+    std::string note;
+    if (RecompileEffect(renderer.device, scene.effectFile.c_str(), scene.effect, scene.technique,
+                        &text)) {
         effectAlert.clear();
-        std::fprintf(stderr, "reflect-refract: effect %s compiled again\n", path.c_str());
+        note = "effect " + path + " compiled again";
     } else {
         effectAlert = FirstErrorLine(text);
-        std::fprintf(stderr, "reflect-refract: effect %s not compiled, the running effect stays:\n%s\n",
-                     path.c_str(), text.c_str());
+        note = "effect " + path + " not compiled, the running effect stays:\n" + text;
     }
+    services.report.Note(note.c_str());
 }
 
 void Application::SaveScreenshot() {
@@ -234,57 +252,6 @@ void Application::SaveScreenshot() {
         PostQuitMessage(kExitQuit);
         return;
     }
-    std::fprintf(stderr, "reflect-refract: cannot save the screenshot %s\n", error.c_str());
+    services.report.Note(("cannot save the screenshot " + error).c_str());
     PostQuitMessage(kExitStartFailed);
-}
-
-gfx::HRESULT Application::CreateEnvironment() {
-    return Box().Create(renderer.device);
-}
-
-gfx::HRESULT Application::CreateBoxVertexBuffer() {
-    return Box().CreateBoxVertexBuffer(renderer.device);
-}
-
-gfx::HRESULT Application::CreateBoxIndexBuffer() {
-    return Box().CreateBoxIndexBuffer(renderer.device);
-}
-
-void Application::DrawEnvironmentBox() {
-    Box().Draw(renderer.device, vertexDeclaration);
-}
-
-void Application::ReleaseEnvironment() {
-    Box().Release();
-}
-
-gfx::HRESULT Application::CreateEffect() {
-    // Watch mode shows no box: the compiler's text goes to stderr and its
-    // first error to the HUD, until a good compile.
-    std::string failure;
-    gfx::HRESULT result = CreateEffectObjects(renderer.device, vertexDeclaration, effect, technique,
-                                              EffectPath(), !options.watch, &failure);
-    if (options.watch && !failure.empty()) effectAlert = FirstErrorLine(failure);
-    return result;
-}
-
-void Application::BindEffectParameters() {
-    UploadEffectParameters(effect, environmentMap, renderer.world, renderer.view,
-                           renderer.projection, renderer.camera.position, reflectionFactor);
-}
-
-void Application::RenderFrame() {
-    Frame().RenderFrame();
-}
-
-bool Application::DrawModel() {
-    return Frame().DrawModel();
-}
-
-void Application::DrawHud() {
-    DrawHudLines(renderer, textBuffer, sizeof textBuffer, framesPerSecond);
-}
-
-void Application::UpdateFrameRate() {
-    theFrameRateCounter.Update(framesPerSecond);
 }

@@ -1,56 +1,69 @@
-// The one Application: the main window, the message loop, the settings the
-// input changes, the scene's device objects, the Renderer and the model.
+// The one Application: the main window, the message loop and the window's
+// messages, the Renderer, the Scene and the settings the input changes.
 //
 // A global object with static storage (GetApplication): it exists before
-// main runs and its teardown releases everything after main returns.
+// main runs and its teardown releases everything after main returns. What
+// it works with besides (where messages go, where files are read from, the
+// platform's stop request) it is handed by the composition in main.cpp.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/data_folder.h"
+#include "app/startup_failure.h"
 #include "platform/gfx/core/device.h"
+#include "platform/report/report_sink.h"
 #include "platform/watch/file_watch.h"
 #include "platform/window/core/window_api.h"
-#include "render/frame_rate_counter.h"
 #include "render/renderer.h"
 #include "scene/frame_capture.h"
-
-struct SkinnedModel;
-struct EnvironmentBox;
-struct FrameRenderer;
+#include "scene/frame_renderer.h"
+#include "scene/scene.h"
 
 inline constexpr char kWindowClassName[] = "[Tesnal] Reflection/Refraction for HLSL";
 inline constexpr int32_t kHudFontHeight = 20;
-inline constexpr int kTextBufferSize = 128;
+
+// What the composition hands the Application for a run.
+struct AppServices {
+    // Every note and box of the scene's loading and of the watch mode.
+    ReportSink report;
+    // The start-up failure's note and box.
+    ReportSink failureReport;
+    // Where the program's own files were looked for and which folder holds
+    // them; baseFolder is the one they are read from (empty: the working folder).
+    DataFolderChoice dataFolder;
+    std::string baseFolder;
+    // True once the person has asked the program to stop (SIGINT, SIGTERM)
+    // while it was still starting: the model files still to load are then
+    // skipped. Null: never.
+    bool (*stopRequested)() = nullptr;
+    // The device layer the program runs on (the program: OpenGL; tests:
+    // the recording device).
+    gfx::Direct3DFactory createDirect3D = nullptr;
+};
 
 struct Application {
     WNDCLASSA windowClass{};
     HWND window = nullptr;
     MSG message{};
-    int32_t fillMode = 3;  // 3 solid, 2 wireframe
     bool dragging = false;
     int32_t lastMouseX = 0;
     int32_t lastMouseY = 0;
     int32_t clientWidth = 800;
     int32_t clientHeight = 600;
     bool active = true;
-    char textBuffer[kTextBufferSize] = {};
-    float framesPerSecond = 0.0f;
     Renderer renderer;
-    gfx::VertexBuffer* boxVertexBuffer = nullptr;        // owned
-    gfx::IndexBuffer* boxIndexBuffer = nullptr;          // owned
-    gfx::Effect* effect = nullptr;                       // owned
-    gfx::EffectHandle technique = nullptr;               // belongs to effect
-    gfx::VertexDeclaration* vertexDeclaration = nullptr; // owned
-    gfx::CubeTexture* environmentMap = nullptr;          // owned
-    float reflectionFactor = 2.0f;  // 2.0 reflection, 0.5 refraction
-    SkinnedModel* model = nullptr;  // owned
-    float animationTimeStep = 0.01f;
+    // Everything drawn that was read from files; released before the device.
+    Scene scene;
+    // Fill mode, reflection factor, time step, the clip that plays.
+    FrameSettings settings;
+    HudState hud;
 
-    // What the command line asked for; the defaults are the program's own
-    // character, cube map and effect, as always.
+    // What the command line asked for, and what the composition handed in.
     ProgramOptions options;
+    AppServices services;
     // How far W/S/A/D/R/F move the camera (suited to a character given on
     // the command line, FrameCharacter).
     float moveUnits = 10.0f;
@@ -63,8 +76,8 @@ struct Application {
     FrameCapture capture;
 
     Application() = default;
-    // Teardown: model, effect, declaration, box buffers and cube map, then
-    // font, device and Direct3D object.
+    // Teardown: the scene (model, effect, declaration, box buffers and cube
+    // map), then font, device and Direct3D object.
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -73,33 +86,25 @@ struct Application {
     // kExitStartFailed (reported by ReportStartupFailure) when the device or
     // the environment could not be made, or the clip asked for was not
     // loaded, or the screenshot could not be saved.
-    int Run(HINSTANCE instance, int showCommand);
+    int Run(HINSTANCE instance, int showCommand, const ProgramOptions& programOptions,
+            const AppServices& appServices);
     // Registers the class and creates the hidden main window.
     bool CreateAppWindow(HINSTANCE instance);
     // Gives the window the outer size whose client area is clientWidth × clientHeight.
     void SetClientSize();
+    // Sizes and shows the window, and makes the HUD cyan: start-up once the
+    // environment is there.
+    void ShowAppWindow(int showCommand);
     bool OnSize(int32_t width, int32_t height);
 
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(HWND hwnd, WPARAM virtualKey, LPARAM lParam);
     LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam);
 
-    // The scene's share (environment_box, effect_setup, frame_renderer).
-    gfx::HRESULT CreateEnvironment();
-    gfx::HRESULT CreateBoxVertexBuffer();
-    gfx::HRESULT CreateBoxIndexBuffer();
-    void DrawEnvironmentBox();
-    void ReleaseEnvironment();
-    gfx::HRESULT CreateEffect();
-    void BindEffectParameters();
+    // The next frame as the loop draws it (benchmarks add their timing).
+    FrameRenderer Frame();
     void RenderFrame();
-    bool DrawModel();
-    void DrawHud();
-    void UpdateFrameRate();
 
-    // The files in use: those of the options, else the fixed ones.
-    const char* EffectPath() const;
-    const char* EnvironmentMapPath() const;
     // Puts the camera in front of the loaded character, all of it in view,
     // and sizes the move step to it.
     void FrameCharacter();
@@ -119,13 +124,13 @@ struct Application {
     void Reset();
 
 private:
-    EnvironmentBox Box();
-    FrameRenderer Frame();
+    // Reports the failure (facts read before anything is released), releases
+    // everything and returns kExitStartFailed.
+    int FailStartup(const StartupFacts& facts);
+    StartupFacts DeviceFailureFacts() const;
 };
 
 Application& GetApplication();
-// The once-per-process frame-rate state that UpdateFrameRate advances.
-FrameRateCounter& GetFrameRateCounter();
 
 // The window procedure registered with the class: forwards to GetApplication().WindowProc.
 LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -4,35 +4,37 @@
 //
 // Parsing is pure (arguments in, options or a reason out); whether the named
 // files exist is a second, separate check. Paths come out absolute, made so
-// against the working folder the program was started in, because start-up
-// then changes into its data folder (data_folder.h).
+// against the working folder the program was started in: the program's own
+// files are read from another base folder (data_folder.h), and messages name
+// every file by a path that can be found from anywhere.
 #pragma once
 
 #include <string>
 #include <vector>
 
-inline constexpr char kProgramName[] = "reflect-refract";
+#include "platform/report/program_name.h"
+
 inline constexpr int kDefaultScreenshotFrames = 60;
 inline constexpr int kMaxScreenshotFrames = 100000;
 // The model keeps at most this many clips (kMaxClips).
 inline constexpr int kMaxAnimationFiles = 32;
-// The described character's clips, when no --animation is given.
+// The program's own character's clips, when no --animation is given.
 inline constexpr int kDefaultAnimationCount = 3;
 
 struct ProgramOptions {
-    std::string model;                    // reference file; empty: the described one
+    std::string model;                    // reference file; empty: the program's own character
     std::vector<std::string> animations;  // clips in order; none: see AnimationCount
     int clip = 0;                         // the clip that plays
-    std::string cubemap;                  // empty: the described cube map
-    std::string effect;                   // empty: the described effect
+    std::string cubemap;                  // empty: the program's own cube map
+    std::string effect;                   // empty: the program's own effect
     bool watch = false;                   // compile the effect again when its file changes
     std::string screenshot;               // PNG to save after `frames` frames; empty: none
     int frames = kDefaultScreenshotFrames;
 };
 
 // The number of animation files the options load: those given; with none
-// given, the described character's three, or none with --model (its bind
-// pose is shown then).
+// given, the program's own character's three, or none with --model (its
+// bind pose is shown then).
 int AnimationCount(const ProgramOptions& options);
 
 enum class CommandLineAction { Run, Help, Version, BadUsage };

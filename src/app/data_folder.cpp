@@ -1,10 +1,7 @@
 #include "app/data_folder.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <climits>
+#include <cstdlib>
 
 #include "app/data_paths.h"
 #include "platform/files.h"
@@ -16,8 +13,6 @@
 #endif
 
 namespace {
-
-DataFolderChoice currentChoice;
 
 // "a/bin" + "../share/x" gives "a/share/x"; only leading ".." steps are
 // folded, which is all an install layout has.
@@ -64,24 +59,15 @@ DataFolderChoice ChooseDataFolder(const std::vector<std::string>& candidates) {
     return choice;
 }
 
-void EnterDataFolder(const std::string& programFolder) {
-    std::string working = WorkingFolder();
-    currentChoice = ChooseDataFolder(DataFolderCandidates(working, programFolder, RR_DATA_FROM_BIN));
-    // Nothing found anywhere: stay, so that the failures name the paths
-    // where a person would put the files.
-    if (currentChoice.chosen <= 0) return;
-    const std::string& folder = currentChoice.searched[size_t(currentChoice.chosen)];
-    if (folder == working) return;
-    if (chdir(folder.c_str()) != 0) {
-        std::fprintf(stderr, "reflect-refract: cannot enter the data folder %s: %s\n",
-                     folder.c_str(), std::strerror(errno));
-        currentChoice.chosen = -1;
-        return;
-    }
-    std::fprintf(stderr, "reflect-refract: reading the program's files from %s (none in the working folder %s)\n",
-                 folder.c_str(), working.c_str());
+DataFolderChoice FindDataFolder(const std::string& workingFolder,
+                                const std::string& programFolder) {
+    return ChooseDataFolder(DataFolderCandidates(workingFolder, programFolder, RR_DATA_FROM_BIN));
 }
 
-const DataFolderChoice& CurrentDataFolderChoice() {
-    return currentChoice;
+std::string DataBaseFolder(const DataFolderChoice& choice, const std::string& workingFolder) {
+    if (choice.chosen < 0) return "";
+    const std::string& folder = choice.searched[size_t(choice.chosen)];
+    if (folder == workingFolder) return "";
+    char real[PATH_MAX];
+    return ::realpath(folder.c_str(), real) ? std::string(real) : folder;
 }

@@ -6,11 +6,10 @@
 // folder) looks next in its own folder (a build's run folder) and then in
 // the installed data folder beside it (bin/ and share/reflect-refract/).
 //
-// The folder chosen becomes the working folder, so every fixed path, and
-// the texture paths the model loader builds from the reference's path, stay
-// as short and as relative as they are written (the loaders keep paths in
-// fixed-size fields). Paths a person types in later are to be made absolute
-// against the first working folder before EnterDataFolder runs.
+// The folder chosen is the base folder the fixed paths are read from (the
+// working folder never changes), so every fixed path, and the texture paths
+// the model loader builds from the reference's path, stay as short and as
+// relative as they are written (the loaders keep paths in fixed-size fields).
 #pragma once
 
 #include <string>
@@ -34,8 +33,13 @@ std::vector<std::string> DataFolderCandidates(const std::string& workingFolder,
 // rather than quietly taken from another copy.
 DataFolderChoice ChooseDataFolder(const std::vector<std::string>& candidates);
 
-// Chooses among the candidates for programFolder and makes the choice the
-// working folder. When that is not the working folder it was started in,
-// says so in one line on stderr. The choice is kept for messages.
-void EnterDataFolder(const std::string& programFolder);
-const DataFolderChoice& CurrentDataFolderChoice();
+// Chooses among the candidates for a program in programFolder started in
+// workingFolder (the installed data folder as this build installs it).
+DataFolderChoice FindDataFolder(const std::string& workingFolder,
+                                const std::string& programFolder);
+
+// The base folder for the program's files: empty (the working folder) when
+// the choice is the working folder or nothing was found, so that the failures
+// name the paths where a person would put the files; otherwise the folder
+// chosen, with symbolic links resolved.
+std::string DataBaseFolder(const DataFolderChoice& choice, const std::string& workingFolder);

@@ -1,6 +1,6 @@
 // The fixed relative paths of the model files (the effect's and the cube
-// map's stand with the scene code that reads them). They are read against
-// the working folder, which EnterDataFolder (data_folder.h) has chosen.
+// map's stand with the scene code that reads them). They are read from the
+// data folder that start-up chose (data_folder.h).
 #pragma once
 
 inline constexpr char kReferencePath[] = "Model\\SMD\\Pudo_Red\\Ref_Red.smd";

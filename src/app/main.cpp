@@ -2,12 +2,13 @@
 // cube map, flown around with the keyboard and the right mouse button; with
 // options, anyone's SMD character, cube map and effect (command_line.h).
 //
-// Start-up in the order that matters for what a person sees: the command
-// line (help, version and bad usage need no display; its paths are made
-// absolute before the working folder changes), the stop signals (a signal
-// during start-up is honoured), the display (none: one line, at once), the
-// data folder (so the program starts from any folder), then the
-// Application. Every exit code comes from exit_codes.h.
+// The composition: every part the program is made of is chosen here and
+// handed on as an argument. Start-up in the order that matters for what a
+// person sees: the command line (help, version and bad usage need no
+// display), the stop signals (a signal during start-up is honoured), the
+// display (none: one line, at once), the data folder (so the program starts
+// from any folder), then the Application. Every exit code comes from
+// exit_codes.h.
 #include <cstdio>
 #include <string>
 
@@ -15,12 +16,11 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/exit_codes.h"
-#include "app/stderr_boxes.h"
+#include "app/report_routes.h"
 #include "app/startup_failure.h"
-#include "app/stop_request.h"
 #include "platform/files.h"
-#include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/opengl/opengl.h"
+#include "platform/gfx/devices/devices.h"
+#include "platform/window/sdl/program_folder.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 #include "platform/window/sdl/stop_signals.h"
 
@@ -34,7 +34,8 @@ int BadUsage(const std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CommandLine line = ParseCommandLine(argc, argv, WorkingFolder());
+    const std::string working = WorkingFolder();
+    CommandLine line = ParseCommandLine(argc, argv, working);
     switch (line.action) {
         case CommandLineAction::Help:
             std::fputs(HelpText().c_str(), stdout);
@@ -52,17 +53,25 @@ int main(int argc, char** argv) {
 
     InstallStopSignals();
     if (!UseSdlWindowBackend(&problem)) {
-        ReportStartupFailure(problem);  // no display: stderr only
+        ReportStartupFailure(StderrReport(BoxRoute::Dropped), problem);  // no display: stderr only
         return kExitStartFailed;
     }
-    // Nobody is there to close a box in a screenshot run.
-    if (!line.options.screenshot.empty()) SendMessageBoxesToStderr();
-    EnterDataFolder(ProgramFolder());
-    gfx::UseOpenGL();
-    SetDeviceFailureDetail([] { return gfx::gl::LastDeviceFailure(); });
-    SetStopQuery(StopRequested);
-    Application& application = GetApplication();
-    application.options = line.options;
-    application.capture.read = gfx::gl::ReadBackBuffer;
-    return application.Run(nullptr, SW_SHOWDEFAULT);
+
+    AppServices services;
+    // Nobody is there to close a box in a screenshot run: its text goes to
+    // stderr, and the start-up failure, already a stderr line, shows none.
+    const bool unattended = !line.options.screenshot.empty();
+    services.report = StderrReport(unattended ? BoxRoute::AsStderrLines : BoxRoute::Shown);
+    services.failureReport = StderrReport(unattended ? BoxRoute::Dropped : BoxRoute::ShownAsErrors);
+    services.dataFolder = FindDataFolder(working, ProgramFolder());
+    services.baseFolder = DataBaseFolder(services.dataFolder, working);
+    if (!services.baseFolder.empty()) {
+        const DataFolderChoice& data = services.dataFolder;
+        std::fprintf(stderr,
+                     "%s: reading the program's files from %s (none in the working folder %s)\n",
+                     kProgramName, data.searched[size_t(data.chosen)].c_str(), working.c_str());
+    }
+    services.stopRequested = StopRequested;
+    services.createDirect3D = gfx::devices::CreateOpenGl;
+    return GetApplication().Run(nullptr, SW_SHOWDEFAULT, line.options, services);
 }

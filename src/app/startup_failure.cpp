@@ -1,51 +1,13 @@
 #include "app/startup_failure.h"
 
-#include <iconv.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include "app/application.h"
-#include "app/data_folder.h"
-#include "app/stderr_boxes.h"
 #include "platform/files.h"
 #include "platform/gfx/image/dds.h"
-#include "platform/window/core/message_box.h"
-#include "platform/window/core/window_backend.h"
-#include "scene/environment_box.h"
+#include "platform/text/cp949.h"
 
 namespace {
-
-DeviceFailureDetail deviceFailureDetail = nullptr;
-
-// The box takes code page 949 text (MessageBoxA), our reasons are UTF-8:
-// paths may hold Hangul. Characters code page 949 lacks become '?'.
-std::string Utf8ToCp949(const std::string& text) {
-    iconv_t descriptor = iconv_open("CP949", "UTF-8");
-    if (descriptor == reinterpret_cast<iconv_t>(-1)) return text;
-    std::string out;
-    std::vector<char> buffer(text.size() * 2 + 16);
-    char* in = const_cast<char*>(text.data());
-    size_t inLeft = text.size();
-    while (inLeft > 0) {
-        char* to = buffer.data();
-        size_t toLeft = buffer.size();
-        size_t result = iconv(descriptor, &in, &inLeft, &to, &toLeft);
-        out.append(buffer.data(), size_t(to - buffer.data()));
-        if (result == static_cast<size_t>(-1) && inLeft > 0 && toLeft == buffer.size()) {
-            // Nothing converted: skip the character (a lead byte and its
-            // continuation bytes) that code page 949 cannot hold.
-            out += '?';
-            do {
-                ++in;
-                --inLeft;
-            } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
-        }
-    }
-    iconv_close(descriptor);
-    return out;
-}
 
 // "PATH: reason" from the file reader, without the path.
 std::string ReasonOf(const std::string& error) {
@@ -53,8 +15,7 @@ std::string ReasonOf(const std::string& error) {
     return colon == std::string::npos ? error : error.substr(colon + 2);
 }
 
-std::string WhereTheFilesWereLookedFor() {
-    const DataFolderChoice& choice = CurrentDataFolderChoice();
+std::string WhereTheFilesWereLookedFor(const DataFolderChoice& choice) {
     if (choice.chosen >= 0 || choice.searched.empty()) return "";
     std::string list;
     for (size_t i = 0; i < choice.searched.size(); ++i)
@@ -64,11 +25,11 @@ std::string WhereTheFilesWereLookedFor() {
 }
 
 // Why the cube map was not loaded: the file, then its content, then the device.
-std::string CubeMapProblem(const char* path) {
+std::string CubeMapProblem(const StartupFacts& facts) {
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadFileBytes(path, file_limits::kCubeMap, &bytes, &error))
-        return ReasonOf(error) + WhereTheFilesWereLookedFor();
+    if (!ReadFileBytes(facts.cubeMapFile.c_str(), file_limits::kCubeMap, &bytes, &error))
+        return ReasonOf(error) + WhereTheFilesWereLookedFor(facts.dataFolder);
     gfx::image::DdsImage image;
     constexpr char kFormats[] =
         " (cube maps are read as DDS files of A8R8G8B8, X8R8G8B8, A8B8G8R8, DXT1, DXT3 or DXT5 "
@@ -78,37 +39,40 @@ std::string CubeMapProblem(const char* path) {
     return "the graphics device could not make a cube texture of it";
 }
 
+std::string DeviceProblem(const std::string& detail) {
+    if (detail.empty()) return "the graphics device could not be created for the window";
+    const char* override = std::getenv("MESA_GL_VERSION_OVERRIDE");
+    if (override && override[0])
+        return detail + "; unset MESA_GL_VERSION_OVERRIDE=" + override + ", which holds the version back";
+    return detail + "; use a graphics driver that offers it (Mesa's llvmpipe does: LIBGL_ALWAYS_SOFTWARE=1)";
+}
+
 }  // namespace
 
-void ReportStartupFailure(const std::string& what) {
-    std::string text = "cannot start: " + what;
-    std::fprintf(stderr, "reflect-refract: %s\n", text.c_str());
-    if (GetWindowBackend() && !MessageBoxesGoToStderr())
-        MessageBoxA(nullptr, Utf8ToCp949(text).c_str(), kStartupFailureCaption, MB_OK | MB_ICONERROR);
-}
-
-void SetDeviceFailureDetail(DeviceFailureDetail detail) {
-    deviceFailureDetail = detail;
-}
-
-std::string DescribeDeviceFailure(const Application& app) {
-    const Renderer& renderer = app.renderer;
-    if (!renderer.direct3D) return "no graphics device layer is available (OpenGL 4.5 is needed)";
-    if (!renderer.device) {
-        std::string detail = deviceFailureDetail ? deviceFailureDetail() : std::string();
-        if (detail.empty()) return "the graphics device could not be created for the window";
-        const char* override = std::getenv("MESA_GL_VERSION_OVERRIDE");
-        if (override && override[0])
-            return detail + "; unset MESA_GL_VERSION_OVERRIDE=" + override + ", which holds the version back";
-        return detail + "; use a graphics driver that offers it (Mesa's llvmpipe does: LIBGL_ALWAYS_SOFTWARE=1)";
+std::string DescribeStartupFailure(const StartupFacts& facts) {
+    switch (facts.failed) {
+        case StartupStep::Direct3D:
+            return "no graphics device layer is available (OpenGL 4.5 is needed)";
+        case StartupStep::Device:
+            return DeviceProblem(facts.deviceDetail);
+        case StartupStep::Font:
+            return "the HUD font \"Arial\" could not be created; install fontconfig, fonts-liberation2 "
+                   "(a metric-compatible Arial) and fonts-nanum (scripts/install-deps.sh does)";
+        case StartupStep::BoxBuffers:
+            return "the graphics device refused the environment box's buffers";
+        case StartupStep::CubeMap:
+            return "cannot load the cube map " + facts.cubeMapDisplayPath + ": " + CubeMapProblem(facts);
+        case StartupStep::ModelMemory:
+            return "out of memory for the model";
+        case StartupStep::ClipMissing:
+            return "--clip " + std::to_string(facts.clip) + ": only " + std::to_string(facts.clipsLoaded) +
+                   " of the " + std::to_string(facts.clipFiles) + " animation files loaded";
     }
-    return "the HUD font \"Arial\" could not be created; install fontconfig, fonts-liberation2 "
-           "(a metric-compatible Arial) and fonts-nanum (scripts/install-deps.sh does)";
+    return "an unknown step failed";
 }
 
-std::string DescribeEnvironmentFailure(const Application& app) {
-    if (!app.boxVertexBuffer || !app.boxIndexBuffer)
-        return "the graphics device refused the environment box's buffers";
-    return "cannot load the cube map " + DisplayPath(app.EnvironmentMapPath()) + ": " +
-           CubeMapProblem(app.EnvironmentMapPath());
+void ReportStartupFailure(const ReportSink& sink, const std::string& what) {
+    std::string text = "cannot start: " + what;
+    sink.Note(text.c_str());
+    sink.Box(kStartupFailureCaption, text::Utf8ToCp949(text).c_str());
 }

@@ -91,15 +91,17 @@ LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM) {
             PostQuitMessage(0);
             return 0;
         case VK_SPACE:
-            fillMode = fillMode == gfx::D3DFILL_SOLID ? gfx::D3DFILL_WIREFRAME : gfx::D3DFILL_SOLID;
+            settings.fillMode = settings.fillMode == gfx::D3DFILL_SOLID ? gfx::D3DFILL_WIREFRAME
+                                                                         : gfx::D3DFILL_SOLID;
             if (renderer.device)
-                renderer.device->SetRenderState(gfx::D3DRS_FILLMODE, static_cast<uint32_t>(fillMode));
+                renderer.device->SetRenderState(gfx::D3DRS_FILLMODE,
+                                                static_cast<uint32_t>(settings.fillMode));
             return 0;
         case kKeyReflection:
-            reflectionFactor = 2.0f;
+            settings.reflectionFactor = 2.0f;
             return 0;
         case kKeyRefraction:
-            reflectionFactor = 0.5f;
+            settings.reflectionFactor = 0.5f;
             return 0;
         case 'W': camera.Walk(moveUnits); break;
         case 'S': camera.Walk(-moveUnits); break;

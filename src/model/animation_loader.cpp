@@ -24,30 +24,31 @@ bool MoveFrames(smd::Animation& parsed, AnimationClip* clip) {
 
 }  // namespace
 
-void SkinnedModel::NoteBoneMismatch(const char* path, const AnimationClip& clip) const {
+void SkinnedModel::NoteBoneMismatch(const LoadContext& context, const char* path,
+                                    const AnimationClip& clip) const {
     for (int m = 0; m < meshCount; ++m) {
         int reference = meshes[m].boneCount;
         if (clip.frameCount == 0 || clip.boneCount == reference) continue;
         if (clip.boneCount < reference) {
-            smd::PrintNote("animation %s has %d bones, the model %d: bones %d to %d keep their pose",
-                           ResolvePath(path).c_str(), clip.boneCount, reference, clip.boneCount, reference - 1);
+            context.report.NoteFormat("animation %s has %d bones, the model %d: bones %d to %d keep their pose",
+                           NameIn(context.baseFolder, path).c_str(), clip.boneCount, reference, clip.boneCount, reference - 1);
         } else {
-            smd::PrintNote("animation %s has %d bones, the model %d: its bones %d to %d are not used",
-                           ResolvePath(path).c_str(), clip.boneCount, reference, reference, clip.boneCount - 1);
+            context.report.NoteFormat("animation %s has %d bones, the model %d: its bones %d to %d are not used",
+                           NameIn(context.baseFolder, path).c_str(), clip.boneCount, reference, reference, clip.boneCount - 1);
         }
         return;
     }
 }
 
-bool SkinnedModel::LoadAnimation(const char* path, SmdLoadFailure* failure) {
+bool SkinnedModel::LoadAnimation(const char* path, const LoadContext& context, SmdLoadFailure* failure) {
     if (!path) return false;
     if (clipCount >= kMaxClips) {
-        smd::ReportRefusal(path, "all 32 animation clip slots are in use", failure);
+        smd::ReportRefusal(context, path, "all 32 animation clip slots are in use", failure);
         return false;
     }
 
     std::vector<uint8_t> bytes;
-    if (!smd::ReadSmdFile(path, &bytes, failure)) return false;
+    if (!smd::ReadSmdFile(context, path, &bytes, failure)) return false;
     smd::Animation parsed;
     smd::ParseStatus status = smd::ParseAnimation(bytes, &parsed);
     AnimationClip clip;
@@ -57,12 +58,12 @@ bool SkinnedModel::LoadAnimation(const char* path, SmdLoadFailure* failure) {
                       std::to_string(parsed.boneCount) + " bones"};
     }
     if (status.result != SmdLoadResult::Ok) {
-        smd::ReportParseFailure(path, status, failure);
+        smd::ReportParseFailure(context, path, status, failure);
         return false;
     }
     // The slot is replaced only now that the whole file has been read.
     clips[clipCount].TakeFramesFrom(clip);
     ++clipCount;
-    MatchClipToMeshes(path, clipCount - 1);
+    MatchClipToMeshes(context, path, clipCount - 1);
     return true;
 }

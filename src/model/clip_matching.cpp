@@ -1,13 +1,12 @@
 // Which clip bone drives which bone of a mesh: by place when the clip names
 // its bones as the mesh does at the same places (a clip made with its model),
-// otherwise by name, with the bones left out listed once on stderr.
+// otherwise by name, with the bones left out listed once in the notes.
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "model/printable_text.h"
 #include "model/skinned_model.h"
-#include "model/smd_file_load.h"
 #include "platform/files.h"
 
 namespace {
@@ -25,7 +24,7 @@ std::string NameList(const Bone* bones, const std::vector<int>& which) {
 
 }  // namespace
 
-bool SkinnedModel::MatchClipBones(int meshIndex, int clipIndex, const char* what) {
+bool SkinnedModel::MatchClipBones(int meshIndex, int clipIndex, const ReportSink& report, const char* what) {
     ModelMesh& mesh = meshes[meshIndex];
     AnimationClip& clip = clips[clipIndex];
     if (size_t(meshIndex) < clip.meshBones.size()) clip.meshBones[size_t(meshIndex)].clear();
@@ -59,30 +58,30 @@ bool SkinnedModel::MatchClipBones(int meshIndex, int clipIndex, const char* what
         if (!used[size_t(b)]) unused.push_back(b);
 
     if (!what) return true;
-    smd::PrintNote("%s names its bones unlike the model at the same places: its bones drive the model's "
-                   "bones of the same name", what);
+    report.NoteFormat("%s names its bones unlike the model at the same places: its bones drive the model's "
+                      "bones of the same name", what);
     if (!unused.empty())
-        smd::PrintNote("%s: bones not in the model, not used: %s", what, NameList(clipBones, unused).c_str());
+        report.NoteFormat("%s: bones not in the model, not used: %s", what, NameList(clipBones, unused).c_str());
     if (!missing.empty())
-        smd::PrintNote("%s: model bones not in the clip, they keep their pose: %s", what,
-                       NameList(mesh.bones, missing).c_str());
+        report.NoteFormat("%s: model bones not in the clip, they keep their pose: %s", what,
+                          NameList(mesh.bones, missing).c_str());
     return true;
 }
 
-void SkinnedModel::MatchClipToMeshes(const char* path, int clipIndex) {
-    const std::string what = "animation " + ResolvePath(path);
+void SkinnedModel::MatchClipToMeshes(const LoadContext& context, const char* path, int clipIndex) {
+    const std::string what = "animation " + NameIn(context.baseFolder, path);
     // Noted for the first mesh matched by name only: meshes that share a
     // skeleton would repeat the same lists.
     bool byName = false;
     for (int m = 0; m < meshCount; ++m)
-        byName = MatchClipBones(m, clipIndex, byName ? nullptr : what.c_str()) || byName;
+        byName = MatchClipBones(m, clipIndex, context.report, byName ? nullptr : what.c_str()) || byName;
     // Clips matched by place keep the note on a bone count that differs.
-    if (!byName) NoteBoneMismatch(path, clips[clipIndex]);
+    if (!byName) NoteBoneMismatch(context, path, clips[clipIndex]);
 }
 
-void SkinnedModel::MatchMeshToClips(const char* path, int meshIndex) {
+void SkinnedModel::MatchMeshToClips(const LoadContext& context, const char* path, int meshIndex) {
     for (int c = 0; c < clipCount; ++c) {
-        const std::string what = "clip " + std::to_string(c) + " of the model " + ResolvePath(path);
-        MatchClipBones(meshIndex, c, what.c_str());
+        const std::string what = "clip " + std::to_string(c) + " of the model " + NameIn(context.baseFolder, path);
+        MatchClipBones(meshIndex, c, context.report, what.c_str());
     }
 }

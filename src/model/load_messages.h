@@ -1,5 +1,5 @@
 // Message texts of the SMD loaders. The Korean texts are code-page-949 bytes,
-// handed to MessageBoxA as they are.
+// handed to the report sink's boxes as they are.
 #pragma once
 
 // "SMD 파일이 아닙니다!!" (not an SMD file)

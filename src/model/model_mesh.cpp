@@ -7,7 +7,6 @@
 
 #include "model/material_texture_name.h"
 #include "model/printable_text.h"
-#include "model/smd_file_load.h"
 #include "platform/files.h"
 
 ModelMesh::~ModelMesh() {
@@ -55,8 +54,8 @@ bool ModelMesh::AllocateTriangles(int count) {
     return triangles != nullptr;
 }
 
-bool ModelMesh::LoadMaterialTextures(gfx::Device* device, int count, const char* directory,
-                                     const char (*names)[kMaterialNameSize]) {
+bool ModelMesh::LoadMaterialTextures(gfx::Device* device, const LoadContext& context, int count,
+                                     const char* directory, const char (*names)[kMaterialNameSize]) {
     if (count <= 0) return false;
     if (count > kMaxMaterials) count = kMaxMaterials;
     ReleaseTextures();
@@ -66,7 +65,7 @@ bool ModelMesh::LoadMaterialTextures(gfx::Device* device, int count, const char*
     bool fits[kMaxMaterials];
     std::string files[kMaxMaterials];
     for (int i = 0; i < count; ++i) {
-        files[i] = MaterialTextureName(std::string(), directory, names[i]);
+        files[i] = MaterialTextureName(context.baseFolder, directory, names[i]);
         int written = std::snprintf(texturePaths[i], kMaterialNameSize, "%s%s", directory,
                                     files[i].c_str());
         fits[i] = written >= 0 && written < kMaterialNameSize;
@@ -79,16 +78,18 @@ bool ModelMesh::LoadMaterialTextures(gfx::Device* device, int count, const char*
     }
     for (int i = 0; i < count; ++i) {
         if (!fits[i]) {
-            smd::PrintNote("material texture %s: the path is longer than %d characters; "
-                           "materials %d to %d have no texture",
-                           PrintableText(directory + files[i]).c_str(), kMaterialNameSize - 1, i,
-                           count - 1);
+            context.report.NoteFormat("material texture %s: the path is longer than %d characters; "
+                                      "materials %d to %d have no texture",
+                                      PrintableText(directory + files[i]).c_str(), kMaterialNameSize - 1,
+                                      i, count - 1);
             return false;
         }
-        if (gfx::Failed(gfx::D3DXCreateTextureFromFileA(device, texturePaths[i], &textures[i]))) {
+        std::string file = PathIn(context.baseFolder, texturePaths[i]);
+        if (gfx::Failed(gfx::D3DXCreateTextureFromFileA(device, file.c_str(), &textures[i]))) {
             textures[i] = nullptr;
-            smd::PrintNote("material texture %s cannot be read; materials %d to %d have no texture",
-                           PrintableText(ResolvePath(texturePaths[i])).c_str(), i, count - 1);
+            context.report.NoteFormat("material texture %s cannot be read; materials %d to %d have no texture",
+                                      PrintableText(NameIn(context.baseFolder, texturePaths[i])).c_str(), i,
+                                      count - 1);
             return false;
         }
     }

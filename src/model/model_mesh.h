@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/bone.h"
+#include "model/load_context.h"
 #include "model/mesh_triangle.h"
 #include "model/skinning.h"
 #include "model/smd/parsed_smd.h"
@@ -23,7 +24,8 @@ struct ModelMesh {
     // drives it.
     MeshTriangle* triangles = nullptr;
     skinning::LinkedCorners linked;
-    // One path per material: the reference file's directory + material name.
+    // One path per material: the reference file's directory + material name,
+    // relative to the base folder it was loaded from.
     char texturePaths[kMaxMaterials][kMaterialNameSize] = {};
     int textureCount = 0;
     // textureCount entries; an entry is null when its texture, or an earlier
@@ -41,11 +43,14 @@ struct ModelMesh {
     // Replaces triangles with count default triangles and sets vertexCount.
     bool AllocateTriangles(int count);
     // Fills texturePaths with directory + names[i] and creates one texture per
-    // path, stopping at the first failure. A path that does not fit in its
-    // 80-byte entry is stored cut short and counts as a failure: its texture
-    // is not requested, so a truncated name never opens a different file.
-    bool LoadMaterialTextures(gfx::Device* device, int count, const char* directory,
-                              const char (*names)[kMaterialNameSize]);
+    // path (read from the context's base folder), stopping at the first
+    // failure, which is noted to the context's sink. A material name without
+    // an extension takes the texture file MaterialTextureName finds. A path
+    // that does not fit in its 80-byte entry is stored cut short and counts
+    // as a failure: its texture is not requested, so a truncated name never
+    // opens a different file.
+    bool LoadMaterialTextures(gfx::Device* device, const LoadContext& context, int count,
+                              const char* directory, const char (*names)[kMaterialNameSize]);
     // Takes the weight links of the triangles (corner c's links are
     // links[linkStart[c] .. linkStart[c + 1]), bones as slots, weights final)
     // once bones and triangles are in place: a corner with links other than

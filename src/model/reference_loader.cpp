@@ -21,27 +21,28 @@ void SetDirectory(char (&directory)[kDirectorySize], const char* path) {
 
 }  // namespace
 
-bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, SmdLoadFailure* failure) {
+bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, const LoadContext& context,
+                                 SmdLoadFailure* failure) {
     device = newDevice;
     if (!path) return false;
     if (std::strlen(path) >= size_t(kDirectorySize)) {
         // The directory prefix must fit its 128-byte field, or every texture
         // path built from it would be wrong.
-        smd::ReportRefusal(path, "the path is longer than 127 characters", failure);
+        smd::ReportRefusal(context, path, "the path is longer than 127 characters", failure);
         return false;
     }
     SetDirectory(directory, path);
     if (meshCount >= kMaxMeshes) {
-        smd::ReportRefusal(path, "all 32 mesh slots are in use", failure);
+        smd::ReportRefusal(context, path, "all 32 mesh slots are in use", failure);
         return false;
     }
 
     std::vector<uint8_t> bytes;
-    if (!smd::ReadSmdFile(path, &bytes, failure)) return false;
+    if (!smd::ReadSmdFile(context, path, &bytes, failure)) return false;
     smd::Reference parsed;
     smd::ParseStatus status = smd::ParseReference(bytes, &parsed);
     if (status.result != SmdLoadResult::Ok) {
-        smd::ReportParseFailure(path, status, failure);
+        smd::ReportParseFailure(context, path, status, failure);
         return false;
     }
     bytes = {};
@@ -55,13 +56,13 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, SmdLo
     mesh.vertexCount = 3 * parsed.triangleCount;
     mesh.triangles = parsed.triangles.release();
     mesh.SetLinks(parsed.linkStart, parsed.links);
-    mesh.LoadMaterialTextures(device, parsed.materialCount, directory, parsed.materialNames);
+    mesh.LoadMaterialTextures(device, context, parsed.materialCount, directory, parsed.materialNames);
     if (device) {
         device->CreateVertexBuffer(uint32_t(mesh.triangleCount) * 3u * sizeof(SkinVertex), 0, 0,
                                    gfx::D3DPOOL_DEFAULT, &mesh.vertexBuffer, nullptr);
     }
     meshes[meshCount].TakeFrom(mesh);
     ++meshCount;
-    MatchMeshToClips(path, meshCount - 1);
+    MatchMeshToClips(context, path, meshCount - 1);
     return true;
 }

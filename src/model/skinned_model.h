@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/animation_clip.h"
+#include "model/load_context.h"
 #include "model/model_mesh.h"
 #include "model/smd_load_failure.h"
 #include "platform/gfx/core/device.h"
@@ -16,7 +17,8 @@ struct SkinnedModel {
     // The device of the latest LoadReference; borrowed, never released.
     gfx::Device* device = nullptr;
 
-    // Directory prefix of the latest reference path, separator included.
+    // Directory prefix of the latest reference path, separator included
+    // (relative to the base folder it was read from).
     char directory[kDirectorySize] = {};
 
     int meshCount = 0;
@@ -31,39 +33,42 @@ struct SkinnedModel {
     ~SkinnedModel();
 
     // Loads a reference file into meshes[meshCount]: parses it, then creates
-    // the material textures and the vertex buffer. False, with a message box
-    // (caption "Error") unless the file could not be read, when the file is
-    // not a usable reference; the mesh slots are then unchanged. failure,
-    // when given, receives the reason and the line. Every failure, and a
-    // material texture that cannot be read, also gives one line on stderr.
-    bool LoadReference(gfx::Device* device, const char* path, SmdLoadFailure* failure = nullptr);
+    // the material textures and the vertex buffer. A relative path, and the
+    // texture paths built from it, are read from the context's base folder.
+    // False, with a message box (caption "Error") to the context's sink
+    // unless the file could not be read, when the file is not a usable
+    // reference; the mesh slots are then unchanged. failure, when given,
+    // receives the reason and the line. Every failure, and a material texture
+    // that cannot be read, also gives one note to the sink.
+    bool LoadReference(gfx::Device* device, const char* path, const LoadContext& context,
+                       SmdLoadFailure* failure = nullptr);
     // Loads an animation file into clips[clipCount]; failures as above. A
     // clip drives each mesh's bones by place when its bones have the mesh's
     // names at the same places, otherwise by name (MatchClipBones). A clip
     // with fewer or more bones than a loaded mesh is kept (the mesh's other
     // bones keep their pose, the clip's extra bones are not used) and noted
-    // on stderr.
-    bool LoadAnimation(const char* path, SmdLoadFailure* failure = nullptr);
+    // to the sink.
+    bool LoadAnimation(const char* path, const LoadContext& context, SmdLoadFailure* failure = nullptr);
     // Advances clip clipIndex by timeStep over [startFrame, endFrame), blends
     // every mesh's bones, skins and draws every mesh one triangle per call.
     // False when the clip or the range is refused (nothing drawn).
     bool UpdateAndDraw(gfx::Device* device, uint32_t fillMode, int startFrame, int endFrame,
                        float timeStep, int clipIndex);
 
-    // The stderr note of LoadAnimation for a clip whose bone count differs
-    // from the first mesh that has another count.
-    void NoteBoneMismatch(const char* path, const AnimationClip& clip) const;
+    // The note of LoadAnimation for a clip whose bone count differs from the
+    // first mesh that has another count.
+    void NoteBoneMismatch(const LoadContext& context, const char* path, const AnimationClip& clip) const;
 
     // Decides how clip clipIndex drives mesh meshIndex: by place when the
     // names of the bones they both have agree place by place, otherwise each
     // clip bone drives the mesh bone of the same name (clip.meshBones). In
-    // that case says so on stderr, with the clip's bones the mesh lacks (not
+    // that case says so to report, with the clip's bones the mesh lacks (not
     // used) and the mesh's bones the clip lacks (they keep their pose),
     // each list once, the notes starting with `what` (none when what is
     // null). True when matched by name.
-    bool MatchClipBones(int meshIndex, int clipIndex, const char* what);
-    // After a clip or a mesh has loaded: matches it to every loaded mesh or
-    // clip.
-    void MatchClipToMeshes(const char* path, int clipIndex);
-    void MatchMeshToClips(const char* path, int meshIndex);
+    bool MatchClipBones(int meshIndex, int clipIndex, const ReportSink& report, const char* what);
+    // After a clip or a mesh has loaded from path: matches it to every loaded
+    // mesh or clip, the notes naming path as the context's notes do.
+    void MatchClipToMeshes(const LoadContext& context, const char* path, int clipIndex);
+    void MatchMeshToClips(const LoadContext& context, const char* path, int meshIndex);
 };

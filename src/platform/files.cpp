@@ -37,21 +37,23 @@ std::string FindCaseInsensitive(const std::string& folder, const std::string& na
 // Opens a regular file for reading. O_NONBLOCK makes opening a FIFO return
 // at once instead of waiting for a writer; the flag is cleared again for the
 // reads. -1 with error set when the file cannot be opened or is not regular.
-int OpenRegularFile(const std::string& path, struct stat* info, std::string* error) {
+// Errors name the file as shown.
+int OpenRegularFile(const std::string& path, const std::string& shown, struct stat* info,
+                    std::string* error) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        if (error) *error = path + ": " + std::strerror(errno);
+        if (error) *error = shown + ": " + std::strerror(errno);
         return -1;
     }
     if (::fstat(fd, info) != 0) {
-        if (error) *error = path + ": " + std::strerror(errno);
+        if (error) *error = shown + ": " + std::strerror(errno);
         ::close(fd);
         return -1;
     }
     if (!S_ISREG(info->st_mode)) {
         if (error) {
-            *error = path + (S_ISDIR(info->st_mode) ? ": a folder, not a file"
-                                                     : ": not a regular file (a device, FIFO or socket)");
+            *error = shown + (S_ISDIR(info->st_mode) ? ": a folder, not a file"
+                                                      : ": not a regular file (a device, FIFO or socket)");
         }
         ::close(fd);
         return -1;
@@ -76,6 +78,13 @@ std::string SizeText(size_t bytes) {
                                       : std::to_string(bytes) + " bytes";
 }
 
+// resolved = ResolvePathIn(folder, path), without folder's prefix.
+std::string NameOfResolved(const std::string& folder, const char* path, const std::string& resolved) {
+    if (folder.empty() || !path || path[0] == '/' || path[0] == '\\') return resolved;
+    size_t prefix = folder.size() + (folder.back() == '/' ? 0 : 1);
+    return resolved.size() >= prefix ? resolved.substr(prefix) : resolved;
+}
+
 }  // namespace
 
 std::string ResolvePath(const char* path) {
@@ -93,6 +102,8 @@ std::string ResolvePathIn(const std::string& folder, const char* path) {
     if (!folder.empty() && !normal.empty() && normal[0] != '/') {
         base = folder;
         if (base.back() != '/') base += '/';
+        // "./Shaders/x" inside the folder is its "Shaders/x".
+        while (normal.compare(0, 2, "./") == 0) normal.erase(0, 2);
     }
     if (normal.empty() || Exists(base + normal)) return base + normal;
 
@@ -123,6 +134,15 @@ std::string ResolvePathIn(const std::string& folder, const char* path) {
     return resolved;
 }
 
+std::string PathIn(const std::string& folder, const char* path) {
+    if (!path) return {};
+    return folder.empty() ? std::string(path) : ResolvePathIn(folder, path);
+}
+
+std::string NameIn(const std::string& folder, const char* path) {
+    return NameOfResolved(folder, path, ResolvePathIn(folder, path));
+}
+
 bool IsRegularFileIn(const std::string& folder, const char* path) {
     struct stat info;
     std::string resolved = ResolvePathIn(folder, path);
@@ -147,13 +167,23 @@ std::string DisplayPath(const char* path) {
     return folder + (folder.back() == '/' ? "" : "/") + resolved;
 }
 
+std::string DisplayPathIn(const std::string& folder, const char* path) {
+    if (folder.empty()) return DisplayPath(path);
+    std::string name = NameIn(folder, path);
+    if (name.empty() || name[0] == '/') return name;
+    while (name.compare(0, 2, "./") == 0) name.erase(0, 2);
+    std::string base = folder;
+    if (base[0] != '/') base = DisplayPath(folder.c_str());
+    return base + (base.back() == '/' ? "" : "/") + name;
+}
+
 FILE* OpenFile(const char* path, const char* mode) {
     if (!path || !mode) return nullptr;
     std::string resolved = ResolvePath(path);
     if (resolved.empty()) return nullptr;
     if (mode[0] != 'r' || std::strchr(mode, '+')) return std::fopen(resolved.c_str(), mode);
     struct stat info;
-    int fd = OpenRegularFile(resolved, &info, nullptr);
+    int fd = OpenRegularFile(resolved, resolved, &info, nullptr);
     if (fd < 0) return nullptr;
     FILE* file = ::fdopen(fd, mode);
     if (!file) ::close(fd);
@@ -162,17 +192,23 @@ FILE* OpenFile(const char* path, const char* mode) {
 
 bool ReadFileBytes(const char* path, size_t limit, std::vector<uint8_t>* bytes,
                    std::string* error) {
+    return ReadFileBytesIn(std::string(), path, limit, bytes, error);
+}
+
+bool ReadFileBytesIn(const std::string& folder, const char* path, size_t limit,
+                     std::vector<uint8_t>* bytes, std::string* error) {
     bytes->clear();
-    std::string resolved = ResolvePath(path);
+    std::string resolved = ResolvePathIn(folder, path);
     if (resolved.empty()) {
         if (error) *error = "no file named";
         return false;
     }
+    std::string shown = NameOfResolved(folder, path, resolved);
     struct stat info;
-    int fd = OpenRegularFile(resolved, &info, error);
+    int fd = OpenRegularFile(resolved, shown, &info, error);
     if (fd < 0) return false;
     auto refuse = [&](const std::string& reason) {
-        if (error) *error = resolved + ": " + reason;
+        if (error) *error = shown + ": " + reason;
         bytes->clear();
         bytes->shrink_to_fit();
         ::close(fd);

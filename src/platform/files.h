@@ -1,9 +1,13 @@
 // Opening the program's file paths on this file system.
 //
-// The program names its files with backslashes and with the letter case of
-// the system it came from ("Model\SMD\Pudo_Red\Ref_Red.smd"). OpenFile turns
-// every '\' into '/', and when a path component does not exist with its exact
-// name, looks for it case-insensitively in its folder.
+// The program names its files with backslashes and in any letter case
+// ("Model\SMD\Pudo_Red\Ref_Red.smd"), as SMD files name their textures.
+// OpenFile turns every '\' into '/', and when a path component does not exist
+// with its exact name, looks for it case-insensitively in its folder.
+//
+// A relative path is read from a base folder that the caller names (the
+// "...In" functions); an empty base folder is the working folder. The
+// working folder itself never changes.
 //
 // Every file the program reads goes through ReadFileBytes (or OpenFile): only
 // regular files are opened (a FIFO, a device or a folder is refused at once,
@@ -32,6 +36,13 @@ std::string ResolvePath(const char* path);
 // The same for a relative path inside folder (an absolute path ignores
 // folder): the result starts with folder and a '/', unless folder is empty.
 std::string ResolvePathIn(const std::string& folder, const char* path);
+// The path to open for path read from folder: path unchanged when folder is
+// empty (the open resolves it), else ResolvePathIn(folder, path).
+std::string PathIn(const std::string& folder, const char* path);
+// How messages name path read from folder: resolved as the open resolves it,
+// relative to folder as it was written relative to it (an absolute path
+// stays absolute), '/' separators. With an empty folder, ResolvePath(path).
+std::string NameIn(const std::string& folder, const char* path);
 // True when ResolvePathIn(folder, path) names a regular file.
 bool IsRegularFileIn(const std::string& folder, const char* path);
 
@@ -41,6 +52,9 @@ std::string WorkingFolder();
 // resolve it, '/' separators, no leading "./", and absolute (a relative path
 // is put after the working folder), so that it can be found from anywhere.
 std::string DisplayPath(const char* path);
+// The same for path read from folder: a relative path is put after folder
+// (itself put after the working folder when relative).
+std::string DisplayPathIn(const std::string& folder, const char* path);
 
 // fopen(ResolvePath(path), mode) for a regular file; null when the path is
 // null, cannot be opened or is not a regular file.
@@ -52,3 +66,6 @@ FILE* OpenFile(const char* path, const char* mode);
 // or is larger than limit.
 bool ReadFileBytes(const char* path, size_t limit, std::vector<uint8_t>* bytes,
                    std::string* error);
+// The same for path read from folder; the error names the file as NameIn does.
+bool ReadFileBytesIn(const std::string& folder, const char* path, size_t limit,
+                     std::vector<uint8_t>* bytes, std::string* error);

@@ -29,13 +29,13 @@ gfx::PresentParameters MakePresentParameters(int32_t width, int32_t height) {
 
 }  // namespace
 
-gfx::HRESULT Renderer::InitDevice(HWND window, int32_t width, int32_t height,
-                                  int32_t fontHeightPixels) {
+gfx::HRESULT Renderer::InitDevice(gfx::Direct3DFactory createDirect3D, HWND window, int32_t width,
+                                  int32_t height, int32_t fontHeightPixels) {
     viewportWidth = width;
     viewportHeight = height;
     fontHeight = fontHeightPixels;
 
-    direct3D = gfx::Direct3DCreate9(gfx::D3D_SDK_VERSION);
+    direct3D = createDirect3D ? createDirect3D(gfx::D3D_SDK_VERSION) : nullptr;
     if (!direct3D) return gfx::E_FAIL;
 
     gfx::PresentParameters parameters = MakePresentParameters(width, height);

@@ -1,6 +1,6 @@
-// The program's connection to the graphics device and the fixed description
-// of the scene: device, HUD font and text placement, the world, view and
-// projection matrices, the model's transform and the camera.
+// The program's connection to the graphics device and the view of the
+// scene, fixed at start-up: device, HUD font and text placement, the world,
+// view and projection matrices, the model's transform and the camera.
 #pragma once
 
 #include <cstdint>
@@ -27,10 +27,11 @@ struct Renderer {
     int32_t viewportWidth = 0;
     int32_t viewportHeight = 0;
 
-    // Direct3D object, device (into window, width × height back buffer) and
-    // font, then InitSceneState. S_OK or E_FAIL; whatever was created before
-    // a failure stays in its field for ReleaseDevice.
-    gfx::HRESULT InitDevice(HWND window, int32_t width, int32_t height, int32_t fontHeightPixels);
+    // Direct3D object (made by createDirect3D), device (into window, width ×
+    // height back buffer) and font, then InitSceneState. S_OK or E_FAIL;
+    // whatever was created before a failure stays in its field for ReleaseDevice.
+    gfx::HRESULT InitDevice(gfx::Direct3DFactory createDirect3D, HWND window, int32_t width,
+                            int32_t height, int32_t fontHeightPixels);
     // Matrices, viewport, render and sampler states; once, from InitDevice.
     void InitSceneState();
     // view = the camera's view matrix; after every camera move or turn.

@@ -1,11 +1,9 @@
 #include "scene/effect_setup.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/files.h"
-#include "platform/window/core/message_box.h"
 
 const gfx::VertexElement kSkinVertexElements[3] = {
     {0, 0, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_POSITION, 0},
@@ -65,20 +63,21 @@ bool CompileEffectFile(gfx::Device* device, const char* path, gfx::Effect** effe
 
 gfx::HRESULT CreateEffectObjects(gfx::Device* device, gfx::VertexDeclaration*& vertexDeclaration,
                                  gfx::Effect*& effect, gfx::EffectHandle& technique,
-                                 const char* path, bool showBox, std::string* failureText) {
+                                 const LoadContext& context, const char* path, bool showBox,
+                                 std::string* failureText) {
+    if (failureText) failureText->clear();
     gfx::HRESULT result = device->CreateVertexDeclaration(kSkinVertexElements, &vertexDeclaration);
     if (gfx::Failed(result)) return result;
 
     std::string text;
-    if (CompileEffectFile(device, path, &effect, &technique, &text)) return gfx::S_OK;
-    if (showBox) {
-        std::fprintf(stderr, "reflect-refract: effect %s not compiled, frames show the HUD only: %s\n",
-                     DisplayPath(path).c_str(), Summary(text).c_str());
-        MessageBoxA(nullptr, text.c_str(), "ERROR", MB_OK);
-    } else {
-        std::fprintf(stderr, "reflect-refract: effect %s not compiled, frames show the HUD only:\n%s\n",
-                     DisplayPath(path).c_str(), text.c_str());
-    }
+    std::string file = PathIn(context.baseFolder, path);
+    if (CompileEffectFile(device, file.c_str(), &effect, &technique, &text)) return gfx::S_OK;
+    std::string shown = DisplayPathIn(context.baseFolder, path);
+    // Built whole: a compiler's text has no length limit.
+    std::string note = "effect " + shown + " not compiled, frames show the HUD only:";
+    note += showBox ? " " + Summary(text) : "\n" + text;
+    context.report.Note(note.c_str());
+    if (showBox) context.report.Box("ERROR", text.c_str());
     if (failureText) *failureText = text;
     return gfx::S_OK;
 }

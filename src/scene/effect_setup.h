@@ -6,6 +6,7 @@
 
 #include "math/matrix4.h"
 #include "math/vector3.h"
+#include "model/load_context.h"
 #include "platform/gfx/core/device.h"
 
 inline constexpr char kEffectPath[] = "./Shaders/ReflectionOrRefraction.fx";
@@ -20,15 +21,16 @@ extern const gfx::VertexElement kSkinVertexElements[3];
 bool CompileEffectFile(gfx::Device* device, const char* path, gfx::Effect** effect,
                        gfx::EffectHandle* technique, std::string* text);
 
-// The declaration, then the effect at path and its technique. Returns the
-// declaration's failure code (nothing compiled), otherwise S_OK, also when
-// compiling failed: effect and technique then stay null, one stderr line
-// names the file, and one "ERROR" box shows the compiler's text. Without the
-// box (showBox false) the whole text goes to stderr instead, and
-// *failureText, when given, receives it.
+// The declaration, then the effect at path (read from the context's base
+// folder) and its technique. Returns the declaration's failure code (nothing
+// compiled), otherwise S_OK, also when compiling failed: effect and technique
+// then stay null, one note names the file (its full path) and one "ERROR" box
+// shows the compiler's text, both to the context's sink. Without the box
+// (showBox false) the note holds the whole text instead. *failureText, when
+// given, receives the compiler's text (empty after a good compile).
 gfx::HRESULT CreateEffectObjects(gfx::Device* device, gfx::VertexDeclaration*& vertexDeclaration,
                                  gfx::Effect*& effect, gfx::EffectHandle& technique,
-                                 const char* path = kEffectPath, bool showBox = true,
+                                 const LoadContext& context, const char* path, bool showBox,
                                  std::string* failureText = nullptr);
 
 // The values of one frame's upload.

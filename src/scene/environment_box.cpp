@@ -57,11 +57,10 @@ gfx::HRESULT EnvironmentBox::CreateBoxIndexBuffer(gfx::Device* device) {
     return gfx::S_OK;
 }
 
-gfx::HRESULT EnvironmentBox::Create(gfx::Device* device) {
+gfx::HRESULT EnvironmentBox::Create(gfx::Device* device, const char* cubeMapPath) {
     if (gfx::Failed(CreateBoxVertexBuffer(device))) return gfx::E_FAIL;
     if (gfx::Failed(CreateBoxIndexBuffer(device))) return gfx::E_FAIL;
-    if (gfx::Failed(gfx::D3DXCreateCubeTextureFromFileA(device, environmentMapPath,
-                                                        &environmentMap)))
+    if (gfx::Failed(gfx::D3DXCreateCubeTextureFromFileA(device, cubeMapPath, &environmentMap)))
         return gfx::E_FAIL;
     return gfx::S_OK;
 }

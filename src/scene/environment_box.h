@@ -20,22 +20,21 @@ extern const Vector3 kBoxPositions[kBoxVertexCount];
 // Per face b = 4f: b, b+1, b+2 and b+1, b+3, b+2 (clockwise from outside).
 extern const uint16_t kBoxIndices[kBoxIndexCount];
 
-// The box's device objects, borrowed from their owner: each reference names
-// the owner's field, which receives the created object.
+// The box's device objects, owned: Release (called by the owner before the
+// device goes) releases them.
 struct EnvironmentBox {
-    gfx::VertexBuffer*& vertexBuffer;
-    gfx::IndexBuffer*& indexBuffer;
-    gfx::CubeTexture*& environmentMap;
-    // The cube map file Create loads.
-    const char* environmentMapPath = kEnvironmentMapPath;
+    gfx::VertexBuffer* vertexBuffer = nullptr;
+    gfx::IndexBuffer* indexBuffer = nullptr;
+    gfx::CubeTexture* environmentMap = nullptr;
 
     // 24 SkinVertex records with only the positions written (normals zero).
     gfx::HRESULT CreateBoxVertexBuffer(gfx::Device* device);
     // 36 16-bit indices.
     gfx::HRESULT CreateBoxIndexBuffer(gfx::Device* device);
-    // Vertex buffer, index buffer, then the cube map; stops at the first
-    // failure and leaves what was made in the fields.
-    gfx::HRESULT Create(gfx::Device* device);
+    // Vertex buffer, index buffer, then the cube map from the file at
+    // cubeMapPath (a path to open as it is); stops at the first failure and
+    // leaves what was made in the fields.
+    gfx::HRESULT Create(gfx::Device* device, const char* cubeMapPath);
     // Declaration, stream 0, indices, and one draw of 12 triangles.
     void Draw(gfx::Device* device, gfx::VertexDeclaration* declaration) const;
     // Index buffer, vertex buffer, cube map: each released if present, then cleared.

@@ -1,30 +1,34 @@
 #include "scene/frame_renderer.h"
 
 #include "model/skinned_model.h"
-#include "render/frame_rate_counter.h"
 #include "render/hud.h"
 #include "render/renderer.h"
 #include "scene/effect_setup.h"
+#include "scene/scene.h"
 
 void FrameRenderer::RenderFrame() {
     gfx::Device* device = renderer.device;
     device->Clear(0, nullptr, gfx::D3DCLEAR_TARGET | gfx::D3DCLEAR_ZBUFFER, kClearColor, 1.0f, 0);
 
-    if (gfx::Succeeded(device->BeginScene())) {
-        if (effect) {
-            UploadEffectParameters(effect, box.environmentMap, renderer.world, renderer.view,
+    const bool begun = gfx::Succeeded(device->BeginScene());
+    Reached(FramePart::Cleared);
+    if (begun) {
+        if (gfx::Effect* effect = scene.effect) {
+            UploadEffectParameters(effect, scene.box.environmentMap, renderer.world, renderer.view,
                                    renderer.projection, renderer.camera.position,
-                                   reflectionFactor);
-            effect->SetTechnique(technique);
+                                   settings.reflectionFactor);
+            effect->SetTechnique(scene.technique);
             uint32_t passCount = 1;  // not read: exactly two passes follow
             effect->Begin(&passCount, 0);
+            Reached(FramePart::Prepared);
 
             // The box is the background: no culling, no depth test or write.
             device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_NONE);
             device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_FALSE);
             effect->BeginPass(0);
-            box.Draw(device, vertexDeclaration);
+            scene.box.Draw(device, scene.vertexDeclaration);
             effect->EndPass();
+            Reached(FramePart::SkyDrawn);
 
             device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
             device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_TRUE);
@@ -33,17 +37,21 @@ void FrameRenderer::RenderFrame() {
             effect->EndPass();
 
             effect->End();
+            Reached(FramePart::ModelDrawn);
         }
-        DrawHudLines(renderer, textBuffer, textBufferSize, framesPerSecond);
-        if (hudAlert && hudAlert[0])
-            DrawHudAlertLine(renderer, textBuffer, textBufferSize, hudAlert);
+        DrawHudLines(renderer, hud.text, sizeof hud.text, hud.framesPerSecond);
+        if (settings.hudAlert && settings.hudAlert[0])
+            DrawHudAlertLine(renderer, hud.text, sizeof hud.text, settings.hudAlert);
         device->EndScene();
+        Reached(FramePart::HudDrawn);
     }
 
-    if (capture) capture->Take(device);
+    if (settings.capture) settings.capture->Take(device);
 
     device->Present(nullptr, nullptr, nullptr, nullptr);
-    frameRateCounter.Update(framesPerSecond);
+    Reached(FramePart::Presented);
+    hud.counter.Update(hud.framesPerSecond);
+    Reached(FramePart::Counted);
 }
 
 namespace {
@@ -69,11 +77,14 @@ bool FrameRenderer::DrawModel() {
     gfx::Device* device = renderer.device;
     device->LightEnable(0, 0);
     device->SetRenderState(gfx::D3DRS_LIGHTING, 0);
-    device->SetVertexDeclaration(vertexDeclaration);
+    device->SetVertexDeclaration(scene.vertexDeclaration);
+    SkinnedModel* model = scene.model;
     if (!model || !model->clips) return false;
-    if (bindPoseWithoutClip && model->clipCount == 0) return DrawBindPose(*model, device, fillMode);
+    const int clip = settings.clipIndex;
+    if (settings.bindPoseWithoutClip && model->clipCount == 0)
+        return DrawBindPose(*model, device, settings.fillMode);
     // A clip that is not loaded plays over an empty range, which is refused.
-    int endFrame = clipIndex >= 0 && clipIndex < model->clipCount ? model->clips[clipIndex].frameCount : 0;
-    return model->UpdateAndDraw(device, static_cast<uint32_t>(fillMode), 0, endFrame,
-                                animationTimeStep, clipIndex);
+    int endFrame = clip >= 0 && clip < model->clipCount ? model->clips[clip].frameCount : 0;
+    return model->UpdateAndDraw(device, static_cast<uint32_t>(settings.fillMode), 0, endFrame,
+                                settings.animationTimeStep, clip);
 }

@@ -5,33 +5,21 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/gfx/core/device.h"
-#include "scene/environment_box.h"
+#include "render/frame_rate_counter.h"
 #include "scene/frame_capture.h"
 
 struct Renderer;
-struct SkinnedModel;
-struct FrameRateCounter;
+struct Scene;
 
 inline constexpr uint32_t kClearColor = 0xFF0000FFu;  // opaque blue
+inline constexpr int kHudTextSize = 128;
 
-// What a frame reads and writes, borrowed from the owner's fields.
-struct FrameRenderer {
-    Renderer& renderer;
-    gfx::Effect* effect;
-    gfx::EffectHandle technique;
-    gfx::VertexDeclaration* vertexDeclaration;
-    EnvironmentBox box;
-    SkinnedModel* model;
-    int32_t fillMode;
-    float animationTimeStep;
-    float reflectionFactor;
-    char* textBuffer;
-    size_t textBufferSize;
-    float& framesPerSecond;
-    FrameRateCounter& frameRateCounter;
-    // The clip that plays.
-    int clipIndex = 0;
+// What the input and the command line change between frames.
+struct FrameSettings {
+    int32_t fillMode = 3;            // 3 solid, 2 wireframe
+    float animationTimeStep = 0.01f; // keyframes per drawn frame
+    float reflectionFactor = 2.0f;   // 2.0 reflection, 0.5 refraction
+    int clipIndex = 0;               // the clip that plays
     // With no clip loaded, draw the meshes in their bind pose instead of
     // leaving pass 1 empty (a character given on the command line).
     bool bindPoseWithoutClip = false;
@@ -40,13 +28,53 @@ struct FrameRenderer {
     const char* hudAlert = nullptr;
     // When set, the frame's picture is taken before it is presented.
     FrameCapture* capture = nullptr;
+};
+
+// What the HUD keeps from frame to frame.
+struct HudState {
+    char text[kHudTextSize] = {};  // each line is formatted here
+    float framesPerSecond = 0.0f;
+    FrameRateCounter counter;
+};
+
+// The points between a frame's parts, in order, for whoever times them.
+enum class FramePart {
+    Cleared,     // Clear and BeginScene done
+    Prepared,    // effect parameters, technique and Begin done
+    SkyDrawn,    // pass 0 ended
+    ModelDrawn,  // pass 1 and the effect ended
+    HudDrawn,    // HUD lines and EndScene done
+    Presented,   // Present done
+    Counted,     // the frame counted for the frame rate
+};
+
+// Told of every FramePart the frame reaches (benchmarks time the parts of
+// the program's own frame with it). Prepared, SkyDrawn and ModelDrawn come
+// only with an effect; only Cleared, Presented and Counted after a failed
+// BeginScene.
+struct FrameTiming {
+    void* context = nullptr;
+    void (*reached)(void* context, FramePart part) = nullptr;
+};
+
+struct FrameRenderer {
+    Renderer& renderer;
+    Scene& scene;
+    HudState& hud;
+    FrameSettings settings;
+    const FrameTiming* timing = nullptr;
 
     // Only BeginScene's result is looked at: when it fails nothing is drawn
     // and the scene is not ended, but the frame is presented and counted.
     // Without an effect only the HUD is drawn.
     void RenderFrame();
     // Light 0 and lighting off, the declaration, then one step of the clip
-    // that plays over its whole length drawn in fillMode. False when nothing
-    // was drawn.
+    // that plays over its whole length drawn in the fill mode. False when
+    // nothing was drawn.
     bool DrawModel();
+
+private:
+    void Reached(FramePart part) const {
+        if (timing && timing->reached) timing->reached(timing->context, part);
+    }
 };

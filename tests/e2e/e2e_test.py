@@ -25,6 +25,7 @@ TITLE_PATTERN = "^\\[Tesnal\\] Reflection/Refraction for HLSL$"
 WIDTH, HEIGHT = 800, 600
 HUD_BOTTOM = 150  # the seven HUD lines end at y = 150
 ARGS = None
+WESTON_SEAT = None  # the tests' Weston module that makes an input seat
 
 
 def run(*command, check=True):
@@ -334,6 +335,15 @@ def hold_display():
     raise AssertionError("the X display cannot be opened")
 
 
+def stop_process(process):
+    process.terminate()
+    try:
+        process.wait(10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 class ProgramTest(unittest.TestCase):
     def setUp(self):
         self.program = None
@@ -588,10 +598,11 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(program.wait(5), 0)
 
 
-    def shoot(self, *args, frames=30):
+    def shoot(self, *args, frames=30, env=None):
         """--screenshot after frames frames: exit code, picture (None when
         none was saved) and stderr."""
-        program = self.launch(args=list(args) + ["--screenshot", "shot.png", "--frames", str(frames)])
+        args = list(args) + ["--screenshot", "shot.png", "--frames", str(frames)]
+        program = self.launch(args=args, env=env)
         code = program.wait(180)
         where = os.path.join(program.folder, "shot.png")
         return code, load_picture(where) if os.path.exists(where) else None, program.stderr_text()
@@ -619,9 +630,15 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(code, 0, errors)
         if os.environ.get("RR_UPDATE_GOLDEN"):
             shutil.copy(os.path.join(self.program.folder, "shot.png"), GOLDEN)
+        self.assert_like_golden(shot, 0.005)
+
+    def assert_like_golden(self, shot, share):
+        """At most share of the pixels differ from the golden picture by more
+        than a channel's tolerance."""
+        self.assertIsNotNone(shot, "no picture was saved")
         golden = load_picture(GOLDEN)
         off = differing(shot, golden, (0, 0, WIDTH, HEIGHT))
-        if off > 0.005 * WIDTH * HEIGHT:
+        if off > share * WIDTH * HEIGHT:
             where = os.path.join(ARGS.build_dir, "e2e_golden")
             os.makedirs(where, exist_ok=True)
             shot.save(os.path.join(where, "actual.ppm"))
@@ -753,9 +770,67 @@ class ProgramTest(unittest.TestCase):
         errors = program.stderr_text()
         self.assertEqual(errors.count("'notDeclared' : unknown variable"), 2, errors)
         self.assertNotIn("device released while", errors)
+    def weston(self, seat, *options):
+        """A headless Weston for this test (stopped at its end) in its own
+        runtime folder (mode 0700) under its own socket name; seat: with the
+        tests' module that gives it the input seat the headless backend
+        lacks. The pixman renderer composites the wl_shm buffers of Mesa's
+        software rasteriser as a desktop would; no weston.ini, no idle lock.
+        Returns the environment that names it."""
+        if not shutil.which("weston") or (seat and not os.path.exists(WESTON_SEAT)):
+            self.skipTest("no weston, or no seat module (libweston-10 was not found when built)")
+        runtime = tempfile.mkdtemp(prefix="rr_weston_")  # mode 0700
+        self.addCleanup(shutil.rmtree, runtime, ignore_errors=True)
+        socket = "wl-" + os.path.basename(runtime)
+        command = ["weston", "--backend=headless-backend.so", "--shell=desktop-shell.so",
+                   "--socket=" + socket, "--no-config", "--idle-time=0", "--use-pixman",
+                   "--width=1024", "--height=768"] + list(options)
+        if seat:
+            command.append("--modules=" + WESTON_SEAT)
+        unset = ("DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "LD_PRELOAD")
+        environment = {name: value for name, value in os.environ.items() if name not in unset}
+        weston = subprocess.Popen(command, env=dict(environment, XDG_RUNTIME_DIR=runtime),
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.addCleanup(stop_process, weston)
+        # Clients are served from its event loop, after every module is loaded.
+        end = time.time() + 20
+        while not os.path.exists(os.path.join(runtime, socket)):
+            self.assertTrue(time.time() < end and weston.poll() is None, " ".join(command))
+            time.sleep(0.05)
+        return {"WAYLAND_DISPLAY": socket, "XDG_RUNTIME_DIR": runtime}
+
+    def test_wayland_screenshot_matches_the_golden_picture(self):
+        """On a compositor with an input seat and no X display: SDL's
+        Wayland driver, the same picture as under X."""
+        code, shot, errors = self.shoot(frames=60, env=dict(self.weston(True), DISPLAY=None))
+        self.assertEqual(code, 0, errors)
+        self.assert_like_golden(shot, 0.01)
+
+    def test_wayland_compositor_that_sdl_cannot_use_gives_way_to_x11_or_one_line(self):
+        """Where SDL's Wayland driver would die (no seat) or fails (no
+        output), the program says why and takes X11; without X it ends with
+        exit 1 and that one line."""
+        for seat, options, said in ((False, [], "offers no input seat (wl_seat)"),
+                                    (True, ["--no-outputs"], "SDL's Wayland driver did not start")):
+            for display in (os.environ["DISPLAY"], None):
+                with self.subTest(seat=seat, options=options, DISPLAY=display):
+                    env = dict(self.weston(seat, *options), DISPLAY=display)
+                    code, shot, errors = self.shoot(frames=60, env=env)
+                    lines = errors.splitlines()
+                    if display:
+                        self.assertEqual(code, 0, errors)
+                        self.assertTrue(any(said in line and line.endswith(": using X11")
+                                            for line in lines), errors)
+                        self.assert_like_golden(shot, 0.01)
+                    else:
+                        self.assertEqual(code, 1, errors)
+                        self.assertEqual(len(lines), 1, lines)
+                        self.assertIn("reflect-refract: cannot start: no display", lines[0])
+                        self.assertIn(said, lines[0])
 
 def main():
-    global ARGS
+    global ARGS, WESTON_SEAT
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--run-dir", required=True)
@@ -764,6 +839,7 @@ def main():
     parser.add_argument("--cmake", required=True)
     ARGS, rest = parser.parse_known_args()
     ARGS.program = os.path.abspath(ARGS.program)
+    WESTON_SEAT = os.path.join(os.path.abspath(ARGS.build_dir), "tests", "e2e", "weston_seat.so")
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 

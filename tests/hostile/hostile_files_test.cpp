@@ -5,7 +5,13 @@
 // line, the effect's error text or the message box) and, after it, nothing
 // the refused file could have touched has changed: no device object left, no
 // render state, no GL binding or pixel-store setting, no GL error; the model
-// keeps its mesh with an empty texture slot.
+// keeps its mesh with an empty texture slot. Paths that cannot be read (a
+// FIFO, a link to /dev/zero, a folder, nothing) are crossed with every reader.
+//
+// The table runs on the OpenGL device, and on the null and recording devices
+// without GL: texture files are read in the device layer's shared front, so
+// every backend refuses the same files for the same reasons (effects run on
+// the null device too; the recording device records them instead).
 #include <unistd.h>
 
 #include <climits>
@@ -17,6 +23,9 @@
 #include "../unit/image/picture_files.h"
 #include "hostile_fixture.h"
 #include "model/skinned_model.h"
+#include "platform/files.h"
+#include "platform/gfx/null/null_backend.h"
+#include "platform/gfx/recording/recorder.h"
 #include "scene/effect_setup.h"
 #include "scene/environment_box.h"
 
@@ -61,8 +70,24 @@ enum class Via {
     SceneEffect,  // the scene's effect set-up reading ./Shaders/ReflectionOrRefraction.fx
 };
 
+// The file each reader reads: for the scene rows the fixed path below the
+// working folder, for the material row the name on the material line.
+std::string FileOf(Via via) {
+    switch (via) {
+    case Via::Texture: return "skin.bmp";
+    case Via::CubeMap: return "sky.dds";
+    case Via::Effect: return "e.fx";
+    case Via::Material: return "skin.bmp";
+    case Via::SceneSky: return "Textures/Snow.dds";
+    case Via::SceneEffect: return "Shaders/ReflectionOrRefraction.fx";
+    }
+    return {};
+}
+
+bool ReadsAnEffect(Via via) { return via == Via::Effect || via == Via::SceneEffect; }
+
 struct Row {
-    const char* name;
+    std::string name;
     Via via;
     // Makes the file in the scratch folder; returns the path to hand the
     // reader (for the scene rows, nothing: they read fixed paths).
@@ -70,7 +95,6 @@ struct Row {
     const char* message;  // expected in the row's message; null: the file loads
 };
 
-const std::string kFolderName = "folder.bmp";
 constexpr uint64_t kMiB = uint64_t(1) << 20;
 
 std::vector<Row> Rows() {
@@ -84,68 +108,25 @@ std::vector<Row> Rows() {
     }
     const Bytes skin = picturetest::Bmp(40, 24, 64, 64, 0, {}, std::vector<uint32_t>(64 * 64, 0x804020));
     return {
-        // Paths that are not regular files, and sizes over the limit of their kind.
-        {"texture: FIFO", Via::Texture,
-         [](Scratch& s) { return s.Fifo("skin.bmp"); },
-         "not a regular file"},
+        // Paths that are not the file (crossed with every reader below), and
+        // sizes over the limit of their kind.
         {"texture: /dev/zero", Via::Texture,
          [](Scratch&) { return std::string("/dev/zero"); },
          "/dev/zero: not a regular file"},
-        {"texture: folder", Via::Texture,
-         [](Scratch& s) { return s.Folder(kFolderName); },
-         "a folder, not a file"},
-        {"texture: missing", Via::Texture,
-         [](Scratch& s) { return s.Folder() + "/none.bmp"; },
-         "No such file or directory"},
         {"texture: 97 MiB", Via::Texture,
          [](Scratch& s) { return s.Sparse("big.dds", 97 * kMiB); },
          "larger than 96 MiB"},
-        {"cube map: FIFO", Via::CubeMap,
-         [](Scratch& s) { return s.Fifo("sky.dds"); },
-         "not a regular file"},
-        {"cube map: link to /dev/zero", Via::CubeMap,
-         [](Scratch& s) { return s.Link("sky.dds", "/dev/zero"); },
-         "not a regular file"},
-        {"cube map: folder", Via::CubeMap,
-         [](Scratch& s) { return s.Folder("sky.dds"); },
-         "a folder, not a file"},
         {"cube map: 257 MiB", Via::CubeMap,
          [](Scratch& s) { return s.Sparse("sky.dds", 257 * kMiB); },
          "larger than 256 MiB"},
-        {"effect: FIFO", Via::Effect,
-         [](Scratch& s) { return s.Fifo("e.fx"); },
-         "cannot read the effect file"},
         {"effect: /dev/zero", Via::Effect,
          [](Scratch&) { return std::string("/dev/zero"); },
          "/dev/zero: not a regular file"},
-        {"effect: folder", Via::Effect,
-         [](Scratch& s) { return s.Folder("e.fx"); },
-         "a folder, not a file"},
         {"effect: 17 MiB", Via::Effect,
          [](Scratch& s) { return s.Sparse("e.fx", 17 * kMiB); },
          "larger than 16 MiB"},
-        {"material line naming a FIFO", Via::Material, [](Scratch& s) {
-             s.Fifo("skin.bmp");
-             return std::string("skin.bmp");
-         }, "not a regular file"},
         {"material line climbing to /dev/zero", Via::Material,
          [](Scratch&) { return std::string("../../../../../../dev/zero"); },
-         "not a regular file"},
-        {"material line naming a folder", Via::Material, [](Scratch& s) {
-             s.Folder("skin");
-             return std::string("skin");
-         }, "a folder, not a file"},
-        {"sky: Snow.dds a FIFO", Via::SceneSky,
-         [](Scratch& s) { return s.Fifo("Textures/Snow.dds"); },
-         "not a regular file"},
-        {"sky: Snow.dds linked to /dev/zero", Via::SceneSky,
-         [](Scratch& s) { return s.Link("Textures/Snow.dds", "/dev/zero"); },
-         "not a regular file"},
-        {"scene effect: a FIFO", Via::SceneEffect,
-         [](Scratch& s) { return s.Fifo("Shaders/ReflectionOrRefraction.fx"); },
-         "not a regular file"},
-        {"scene effect: linked to /dev/zero", Via::SceneEffect,
-         [](Scratch& s) { return s.Link("Shaders/ReflectionOrRefraction.fx", "/dev/zero"); },
          "not a regular file"},
         // Pictures whose header claims more than the device or the budget allows.
         {"TGA, 18 bytes, 17663 x 21316", Via::Texture,
@@ -225,6 +206,9 @@ std::vector<Row> Rows() {
         {"DDS cut in its last level", Via::Texture,
          [](Scratch& s) { Bytes d = Dds(F::A8R8G8B8, 8, 8, 4, 1); d.pop_back(); return s.Write("a.dds", d); },
          "file truncated: mip data missing"},
+        {"cube map cut in its last face", Via::CubeMap,
+         [](Scratch& s) { Bytes d = Dds(F::A8R8G8B8, 4, 4, 1, 6); d.pop_back(); return s.Write("sky.dds", d); },
+         "file truncated: mip data missing"},
         {"DDS header alone, 16384 x 16384", Via::Texture,
          [](Scratch& s) { return s.Write("a.dds", assetgen::EncodeDdsHeader(F::A8R8G8B8, 16384, 16384, 1, false)); },
          "file truncated: mip data missing"},
@@ -268,108 +252,193 @@ std::vector<Row> Rows() {
     };
 }
 
-class HostileFiles : public HostileFileTest {
-protected:
-    // Runs the row's reader; returns what it said and whether it made its object.
-    std::string Read(const Row& row, Scratch& scratch, bool* made) {
-        *made = false;
-        const std::string path = row.make(scratch);
-        StderrCapture log;
-        switch (row.via) {
-        case Via::Texture: {
-            gfx::Texture* texture = nullptr;
-            *made = gfx::Succeeded(gfx::D3DXCreateTextureFromFileA(device, path.c_str(), &texture));
-            gfx::SafeRelease(texture);
-            return log.Take();
+// Every reader, handed a path that is not a file it can read.
+std::vector<Row> UnreadableRows() {
+    struct Unreadable {
+        const char* name;
+        std::string (*make)(Scratch& s, const std::string& file);
+        const char* message;
+    };
+    static const Unreadable kUnreadable[] = {
+        {"FIFO", [](Scratch& s, const std::string& f) { return s.Fifo(f); }, "not a regular file"},
+        {"link to /dev/zero", [](Scratch& s, const std::string& f) { return s.Link(f, "/dev/zero"); },
+         "not a regular file"},
+        {"folder", [](Scratch& s, const std::string& f) { return s.Folder(f); }, "a folder, not a file"},
+        {"missing", [](Scratch& s, const std::string& f) { return s.Folder() + "/" + f; },
+         "No such file or directory"},
+    };
+    static const std::pair<Via, const char*> kReaders[] = {
+        {Via::Texture, "texture"},  {Via::CubeMap, "cube map"}, {Via::Effect, "effect"},
+        {Via::Material, "material line"}, {Via::SceneSky, "sky"}, {Via::SceneEffect, "scene effect"}};
+    std::vector<Row> rows;
+    for (const auto& [via, reader] : kReaders) {
+        for (const Unreadable& u : kUnreadable) {
+            rows.push_back({std::string(reader) + ": " + u.name, via,
+                            [via = via, make = u.make](Scratch& s) {
+                                std::string path = make(s, FileOf(via));
+                                return via == Via::Material ? FileOf(via) : path;
+                            },
+                            u.message});
         }
-        case Via::CubeMap: {
-            gfx::CubeTexture* cube = nullptr;
-            *made = gfx::Succeeded(gfx::D3DXCreateCubeTextureFromFileA(device, path.c_str(), &cube));
-            gfx::SafeRelease(cube);
-            return log.Take();
-        }
-        case Via::Effect: {
-            gfx::Effect* effect = nullptr;
-            gfx::Buffer* errors = nullptr;
-            *made = gfx::Succeeded(gfx::D3DXCreateEffectFromFileA(device, path.c_str(), nullptr, nullptr,
-                                                                  0, nullptr, &effect, &errors));
-            std::string text = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
-            gfx::SafeRelease(errors);
-            gfx::SafeRelease(effect);
-            return text;
-        }
-        case Via::Material: {
-            const std::string reference = scratch.Write(
-                "ref.smd", "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-                           "triangles\n" + path + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"
-                           "0 0 1 0 0 0 1 0 0\nend\n");
-            auto model = std::make_unique<SkinnedModel>();
-            EXPECT_TRUE(model->LoadReference(device, reference.c_str()));  // textures never stop a load
-            EXPECT_EQ(model->meshCount, 1);
-            EXPECT_EQ(model->meshes[0].textureCount, 1);
-            *made = model->meshes[0].textures && model->meshes[0].textures[0];
-            return log.Take();
-        }
-        case Via::SceneSky:
-        case Via::SceneEffect: {
-            char previous[PATH_MAX];
-            EXPECT_NE(getcwd(previous, sizeof previous), nullptr);
-            EXPECT_EQ(chdir(scratch.Folder().c_str()), 0);
-            if (row.via == Via::SceneSky) {
-                gfx::VertexBuffer* vertices = nullptr;
-                gfx::IndexBuffer* indices = nullptr;
-                gfx::CubeTexture* sky = nullptr;
-                EnvironmentBox box{vertices, indices, sky};
-                *made = gfx::Succeeded(box.Create(device));
-                box.Release();
-            } else {
-                gfx::VertexDeclaration* declaration = nullptr;
-                gfx::Effect* effect = nullptr;
-                gfx::EffectHandle technique = nullptr;
-                EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique), gfx::S_OK);
-                *made = effect != nullptr;
-                gfx::SafeRelease(effect);
-                gfx::SafeRelease(declaration);
-            }
-            EXPECT_EQ(chdir(previous), 0);
-            std::string text = log.Take();
-            for (const ShownBox& box : TakeMessageBoxes()) {
-                EXPECT_EQ(box.caption, "ERROR");
-                text += box.text;
-            }
-            return text;
-        }
-        }
-        return {};
     }
-};
+    return rows;
+}
 
-TEST_F(HostileFiles, EachIsRefusedWithItsMessageAndChangesNothing) {
-    const std::vector<Row> rows = Rows();
-    ASSERT_GE(rows.size(), 40u);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Scratch scratch;
-        const DeviceState before = Snapshot();
-        bool made = false;
-        const std::string message = Read(row, scratch, &made);
-        // Only message boxes the row's reader is meant to show.
-        if (row.via != Via::SceneEffect) {
-            EXPECT_TRUE(TakeMessageBoxes().empty());
-        }
-        const DeviceState after = Snapshot();
-        if (row.message) {
-            EXPECT_FALSE(made);
-            EXPECT_NE(message.find(row.message), std::string::npos) << "message: " << message;
-            EXPECT_EQ(after, before);
+// An output pointer before the creation call: neither null nor an object.
+template <typename T>
+T* Unset() {
+    return reinterpret_cast<T*>(uintptr_t(1));
+}
+
+// A creation call's output: the object it made (released here), else null.
+template <typename T>
+void ExpectSetOrNull(bool made, T*& object) {
+    if (made) {
+        EXPECT_NE(object, Unset<T>());
+    } else if (object != nullptr) {
+        ADD_FAILURE() << "a refused creation left its output set";
+        object = nullptr;
+    }
+    gfx::SafeRelease(object);
+}
+
+// Runs the row's reader on device; returns what it said and whether it made
+// its object.
+std::string Read(const Row& row, Scratch& scratch, gfx::Device* device, bool* made) {
+    *made = false;
+    const std::string path = row.make(scratch);
+    StderrCapture log;
+    switch (row.via) {
+    case Via::Texture: {
+        gfx::Texture* texture = Unset<gfx::Texture>();
+        *made = gfx::Succeeded(gfx::D3DXCreateTextureFromFileA(device, path.c_str(), &texture));
+        ExpectSetOrNull(*made, texture);
+        return log.Take();
+    }
+    case Via::CubeMap: {
+        gfx::CubeTexture* cube = Unset<gfx::CubeTexture>();
+        *made = gfx::Succeeded(gfx::D3DXCreateCubeTextureFromFileA(device, path.c_str(), &cube));
+        ExpectSetOrNull(*made, cube);
+        return log.Take();
+    }
+    case Via::Effect: {
+        gfx::Effect* effect = nullptr;
+        gfx::Buffer* errors = nullptr;
+        *made = gfx::Succeeded(gfx::D3DXCreateEffectFromFileA(device, path.c_str(), nullptr, nullptr,
+                                                              0, nullptr, &effect, &errors));
+        std::string text = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
+        gfx::SafeRelease(errors);
+        gfx::SafeRelease(effect);
+        return text;
+    }
+    case Via::Material: {
+        const std::string reference = scratch.Write(
+            "ref.smd", "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
+                       "triangles\n" + path + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"
+                       "0 0 1 0 0 0 1 0 0\nend\n");
+        auto model = std::make_unique<SkinnedModel>();
+        // Textures never stop a load.
+        EXPECT_TRUE(model->LoadReference(device, reference.c_str(), HostileContext()));
+        EXPECT_EQ(model->meshCount, 1);
+        EXPECT_EQ(model->meshes[0].textureCount, 1);
+        *made = model->meshes[0].textures && model->meshes[0].textures[0];
+        return log.Take();
+    }
+    case Via::SceneSky:
+    case Via::SceneEffect: {
+        // The program's fixed paths, read from the scratch folder.
+        const LoadContext context = HostileContext(scratch.Folder());
+        if (row.via == Via::SceneSky) {
+            EnvironmentBox box;
+            std::string sky = PathIn(context.baseFolder, kEnvironmentMapPath);
+            *made = gfx::Succeeded(box.Create(device, sky.c_str()));
+            box.Release();
         } else {
-            // A loaded picture was uploaded (which sets GL's pixel store) and released.
-            EXPECT_TRUE(made) << message;
-            EXPECT_EQ(after.liveObjects, before.liveObjects);
-            EXPECT_EQ(after.glErrors, before.glErrors);
+            gfx::VertexDeclaration* declaration = nullptr;
+            gfx::Effect* effect = nullptr;
+            gfx::EffectHandle technique = nullptr;
+            EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique, context,
+                                          kEffectPath, true),
+                      gfx::S_OK);
+            *made = effect != nullptr;
+            gfx::SafeRelease(effect);
+            gfx::SafeRelease(declaration);
         }
+        std::string text = log.Take();
+        for (const ShownBox& box : TakeMessageBoxes()) {
+            EXPECT_EQ(box.caption, "ERROR");
+            text += box.text;
+        }
+        return text;
+    }
+    }
+    return {};
+}
+
+// What every reader must leave as it was on any device, and the GL state a
+// loader could touch on the OpenGL device.
+void ExpectReadLeavesTheDevice(const Row& row, gfx::Device* device,
+                               const std::function<DeviceState()>& snapshot) {
+    SCOPED_TRACE(row.name);
+    Scratch scratch;
+    const DeviceState before = snapshot();
+    bool made = false;
+    const std::string message = Read(row, scratch, device, &made);
+    // Only message boxes the row's reader is meant to show.
+    if (row.via != Via::SceneEffect) {
+        EXPECT_TRUE(TakeMessageBoxes().empty());
+    }
+    const DeviceState after = snapshot();
+    if (row.message) {
+        EXPECT_FALSE(made);
+        EXPECT_NE(message.find(row.message), std::string::npos) << "message: " << message;
+        EXPECT_EQ(after, before);
+    } else {
+        // A loaded picture was uploaded (which sets GL's pixel store) and released.
+        EXPECT_TRUE(made) << message;
+        EXPECT_EQ(after.liveObjects, before.liveObjects);
+        EXPECT_EQ(after.glErrors, before.glErrors);
     }
 }
+
+std::vector<Row> AllRows() {
+    std::vector<Row> rows = Rows();
+    for (Row& row : UnreadableRows()) rows.push_back(std::move(row));
+    return rows;
+}
+
+TEST_F(HostileFileTest, EachIsRefusedWithItsMessageAndChangesNothing) {
+    const std::vector<Row> rows = AllRows();
+    ASSERT_GE(rows.size(), 60u);
+    for (const Row& row : rows) ExpectReadLeavesTheDevice(row, device, [&] { return Snapshot(); });
+}
+
+// The same table on the devices without GL; the recording device records
+// effects instead of compiling them, so the effect rows run on the null one.
+class HostileFilesWithoutGl : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(HostileFilesWithoutGl, EachIsRefusedWithItsMessageAndChangesNothing) {
+    const bool null = std::string(GetParam()) == "null";
+    gfx::Ref<gfx::Direct3D> d3d = gfx::Ref<gfx::Direct3D>::Adopt(
+        null ? gfx::null::CreateDirect3D({&gfx::effect::MakeEffect, nullptr})
+             : gfx::recording::CreateDirect3D());
+    gfx::PresentParameters parameters = rrtest::TestPresentParameters(64, 64);
+    gfx::Ref<gfx::Device> device;
+    ASSERT_EQ(d3d->CreateDevice(gfx::D3DADAPTER_DEFAULT, gfx::D3DDEVTYPE_HAL, nullptr, 0,
+                                &parameters, device.Receive()),
+              gfx::S_OK);
+    TakeMessageBoxes();
+    SetStatesAwayFromTheirDefaults(device.get());
+    for (const Row& row : AllRows()) {
+        if (null || !ReadsAnEffect(row.via))
+            ExpectReadLeavesTheDevice(row, device.get(), [&] { return SnapshotOf(device.get()); });
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, HostileFilesWithoutGl, ::testing::Values("null", "recording"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
+                         });
 
 }  // namespace
 }  // namespace hostile

@@ -8,10 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/gfx/effect/effect.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/gl/gl_services.h"
-#include "platform/window/core/message_box.h"
 
 namespace hostile {
 
@@ -78,9 +75,12 @@ std::vector<ShownBox>& Boxes() {
     return boxes;
 }
 
-int RecordBox(HWND, const char* text, const char* caption, UINT) {
-    Boxes().push_back({caption ? caption : "", text ? text : ""});
-    return 1;
+void RecordBox(void*, const char* caption, const char* text) {
+    Boxes().push_back({caption, text});
+}
+
+void PrintNote(void*, const char* text) {
+    std::fprintf(stderr, "reflect-refract: %s\n", text);
 }
 
 }  // namespace
@@ -91,31 +91,44 @@ std::vector<ShownBox> TakeMessageBoxes() {
     return boxes;
 }
 
+LoadContext HostileContext(const std::string& folder) {
+    LoadContext context;
+    context.baseFolder = folder;
+    context.report.note = PrintNote;
+    context.report.box = RecordBox;
+    return context;
+}
+
+void SetStatesAwayFromTheirDefaults(gfx::Device* device) {
+    device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
+    device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
+}
+
+DeviceState SnapshotOf(gfx::Device* device) {
+    DeviceState state;
+    state.liveObjects = device->GetLiveObjectCount();
+    const gfx::RenderState ids[] = {gfx::D3DRS_FILLMODE, gfx::D3DRS_CULLMODE, gfx::D3DRS_ZENABLE,
+                                    gfx::D3DRS_ZWRITEENABLE};
+    for (int i = 0; i < 4; ++i) device->GetRenderState(ids[i], &state.renderStates[i]);
+    return state;
+}
+
 void HostileFileTest::SetUp() {
     GlTest::SetUp();
     if (!Ready()) return;
-    gfx::effect::Install();
-    SetMessageBoxHandler(&RecordBox);
     TakeMessageBoxes();
-    // States away from their defaults, so that a loader resetting them shows.
-    device->SetRenderState(gfx::D3DRS_FILLMODE, gfx::D3DFILL_WIREFRAME);
-    device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
+    SetStatesAwayFromTheirDefaults(device);
     gfx::gl::MakeCurrent(device);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
 }
 
 void HostileFileTest::TearDown() {
-    SetMessageBoxHandler(nullptr);
     GlTest::TearDown();
 }
 
 DeviceState HostileFileTest::Snapshot() {
-    DeviceState state;
-    state.liveObjects = device->GetLiveObjectCount();
+    DeviceState state = SnapshotOf(device);
     state.glErrors = gfx::gl::GetGlErrorCount(device);
-    const gfx::RenderState ids[] = {gfx::D3DRS_FILLMODE, gfx::D3DRS_CULLMODE, gfx::D3DRS_ZENABLE,
-                                    gfx::D3DRS_ZWRITEENABLE};
-    for (int i = 0; i < 4; ++i) device->GetRenderState(ids[i], &state.renderStates[i]);
     gfx::gl::MakeCurrent(device);
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &state.unpackAlignment);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &state.texture2d);

@@ -1,17 +1,21 @@
 // The hostile-file table's harness: the GL tests' window and device (with a
 // fresh folder per test), a scratch folder per row to make files, FIFOs,
 // links and sparse giants in, the loaders' stderr lines and message boxes
-// caught, and a snapshot of everything a refused file must leave as it was.
+// caught, and a snapshot of everything a refused file must leave as it was
+// (on a device without GL, its objects and render states).
 #pragma once
 
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/gfx/core/device.h"
+#include "model/load_context.h"
+#include "platform/gfx/effect/effect.h"
 #include "support/gl_test.h"
 
 namespace hostile {
@@ -72,10 +76,18 @@ struct ShownBox {
 };
 // Message boxes shown since the last call (recorded, never shown).
 std::vector<ShownBox> TakeMessageBoxes();
+// Where the readers under test report: notes to stderr as the program writes
+// them, boxes recorded for TakeMessageBoxes. Relative paths from folder.
+LoadContext HostileContext(const std::string& folder = "");
+
+// Render states away from their defaults, so that a loader resetting them shows.
+void SetStatesAwayFromTheirDefaults(gfx::Device* device);
+// The device's live objects and render states (the GL fields stay 0).
+DeviceState SnapshotOf(gfx::Device* device);
 
 class HostileFileTest : public rrtest::GlTest {
 protected:
-    HostileFileTest() : GlTest(64, 64) {}
+    HostileFileTest() : GlTest(64, 64, {&gfx::effect::MakeEffect, nullptr}) {}
     void SetUp() override;
     void TearDown() override;
     DeviceState Snapshot();

@@ -57,4 +57,12 @@ std::vector<uint8_t> SolidDds(DdsFormat format, uint32_t width, uint32_t height,
     return out;
 }
 
+std::vector<uint8_t> StandInTexture() {
+    return SolidDds(DdsFormat::A8R8G8B8, 1, 1, 1, {{{128, 128, 128, 255}}});
+}
+
+std::vector<uint8_t> StandInCubeMap() {
+    return SolidDds(DdsFormat::A8R8G8B8, 1, 1, 1, {6, {{128, 128, 128, 255}}});
+}
+
 }  // namespace rrtest

@@ -26,4 +26,9 @@ std::vector<uint8_t> DdsLevel(DdsFormat format, uint32_t width, uint32_t height,
 std::vector<uint8_t> SolidDds(DdsFormat format, uint32_t width, uint32_t height, uint32_t levels,
                               const std::vector<std::vector<Rgba>>& colours);
 
+// The smallest files every device makes a texture of, for tests whose
+// texture files only stand in: one grey texel, and six for a cube map.
+std::vector<uint8_t> StandInTexture();
+std::vector<uint8_t> StandInCubeMap();
+
 }  // namespace rrtest

@@ -100,6 +100,13 @@ const Case kCases[] = {
          b.device->SetVertexDeclaration(nullptr);
          return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
      }, D3DERR_INVALIDCALL, "no vertex declaration"},
+    {"read-back without outputs", [](Bound& b) {
+         return b.device->GetBackBufferPixels(nullptr, nullptr, nullptr);
+     }, D3DERR_INVALIDCALL, "no output pointer"},
+    {"texture without a path", [](Bound& b) {
+         Ref<Texture> made;
+         return b.device->CreateTextureFromFile(nullptr, made.Receive());
+     }, D3DERR_INVALIDCALL, "no path"},
 };
 
 }  // namespace
@@ -155,7 +162,14 @@ void CheckCreateDeviceRefusals(Direct3D* d3d) {
         EXPECT_EQ(d3d->CreateDevice(r.adapter, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                     &parameters, &device), r.expected);
         EXPECT_EQ(device, nullptr);
-        EXPECT_EQ(log.Lines().size(), 1u) << log.Text();
+        ASSERT_EQ(log.Lines().size(), 1u) << log.Text();
+        // The reason is kept where no device can be had, not for a wrong call.
+        const std::string failure = d3d->GetCreationFailure();
+        if (r.expected == D3DERR_NOTAVAILABLE) {
+            EXPECT_TRUE(!failure.empty() && log.Contains(failure)) << failure;
+        } else {
+            EXPECT_EQ(failure, "");
+        }
     }
     Caps caps;
     ASSERT_EQ(d3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps), S_OK);

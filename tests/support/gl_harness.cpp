@@ -42,11 +42,12 @@ void GlWindow::Close() {
     sdl = nullptr;
 }
 
-std::string GlHarness::Open(int width, int height, bool debug) {
+std::string GlHarness::Open(int width, int height, bool debug,
+                            const gfx::EffectAndFontMakers& makers) {
     Close();
     if (std::string why = window.Open(width, height); !why.empty()) return why;
     setenv("RR_GL_DEBUG", debug ? "1" : "0", 1);
-    d3d = gfx::Ref<gfx::Direct3D>::Adopt(gfx::gl::CreateDirect3D());
+    d3d = gfx::Ref<gfx::Direct3D>::Adopt(gfx::gl::CreateDirect3D(makers));
     gfx::PresentParameters parameters = TestPresentParameters(uint32_t(width), uint32_t(height));
     if (gfx::Failed(d3d->CreateDevice(gfx::D3DADAPTER_DEFAULT, gfx::D3DDEVTYPE_HAL, window.handle,
                                       gfx::D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,

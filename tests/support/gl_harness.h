@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/gfx/core/device.h"
+#include "platform/gfx/core/device_services.h"
 
 struct SDL_Window;
 
@@ -32,7 +32,8 @@ public:
     HWND handle = nullptr;
 };
 
-// A window, the OpenGL backend's Direct3D object and a device on the window.
+// A window, the OpenGL backend's Direct3D object and a device on the window,
+// whose effects and fonts are made by the makers given (none by default).
 class GlHarness {
 public:
     GlHarness() = default;
@@ -41,7 +42,8 @@ public:
     ~GlHarness() { Close(); }
     // Empty on success, else why there is no device. With debug the device
     // has a debug context that counts GL errors (RR_GL_DEBUG=1).
-    std::string Open(int width, int height, bool debug = true);
+    std::string Open(int width, int height, bool debug = true,
+                     const gfx::EffectAndFontMakers& makers = {});
     // Releases the device and the Direct3D object, then closes the window.
     void Close();
 

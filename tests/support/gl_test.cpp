@@ -5,13 +5,12 @@
 #include <cstring>
 
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/gl/gl_services.h"
 #include "scene/effect_setup.h"
 
 namespace rrtest {
 
 void GlTest::SetUp() {
-    std::string why = gl.Open(kWidth, kHeight);
+    std::string why = gl.Open(kWidth, kHeight, true, makers_);
     if (why.empty()) {
         device = gl.device.get();
         return;
@@ -38,7 +37,7 @@ void GlTest::TearDown() {
 Picture GlTest::Capture() {
     Picture picture;
     uint32_t width = 0, height = 0;
-    EXPECT_TRUE(gfx::gl::ReadBackBuffer(device, &width, &height, &picture.rgba));
+    EXPECT_EQ(device->GetBackBufferPixels(&width, &height, &picture.rgba), gfx::S_OK);
     picture.width = int(width);
     picture.height = int(height);
     return picture;

@@ -1,7 +1,8 @@
 // The fixture of every GL test: a fresh temporary folder for the files the
 // test writes, and a window and OpenGL device of the given size with GL
-// error checking on. Without a display or GL 4.5 the test is skipped, or
-// fails where GL is required (GlRequired). At the end GL must have reported
+// error checking on, its effects and fonts made by the makers given. Without
+// a display or GL 4.5 the test is skipped, or fails where GL is required
+// (GlRequired). At the end GL must have reported
 // no error and no object made on the device may be left alive.
 #pragma once
 
@@ -19,7 +20,8 @@ namespace rrtest {
 
 class GlTest : public ::testing::Test {
 protected:
-    GlTest(int width, int height) : kWidth(width), kHeight(height) {}
+    GlTest(int width, int height, const gfx::EffectAndFontMakers& makers = {})
+        : kWidth(width), kHeight(height), makers_(makers) {}
     void SetUp() override;
     void TearDown() override;
     // Whether SetUp made the device (the test is neither skipped nor failed).
@@ -55,6 +57,7 @@ protected:
     gfx::Device* device = nullptr;
 
 private:
+    gfx::EffectAndFontMakers makers_;
     std::vector<gfx::Ref<gfx::Unknown>> owned_;
     gfx::VertexDeclaration* declaration_ = nullptr;
     uint32_t flatProgram_ = 0;

@@ -22,7 +22,6 @@
 #include "platform/files.h"
 #include "platform/gfx/recording/recorder.h"
 #include "platform/text/cp949.h"
-#include "platform/window/core/message_box.h"
 
 namespace {
 
@@ -30,13 +29,17 @@ constexpr float kAnimationTimeStep = 0.01f;
 
 ReportInput report;
 
-// Message boxes go to stderr as "caption: text" and into the report.
-int RecordMessage(HWND, const char* text, const char* caption, UINT) {
-    ShownMessage message{caption ? caption : "", text ? text : ""};
+// The loaders' notes go to stderr as "smdinfo: text"; their message boxes
+// to stderr as "caption: text" and into the report.
+void PrintNote(void*, const char* text) {
+    std::fprintf(stderr, "smdinfo: %s\n", text);
+}
+
+void RecordMessage(void*, const char* caption, const char* text) {
+    ShownMessage message{caption, text};
     std::fprintf(stderr, "%s: %s\n", text::Cp949ToUtf8(message.caption).c_str(),
                  text::Cp949ToUtf8(message.text).c_str());
     report.messages.push_back(std::move(message));
-    return IDOK;
 }
 
 int Usage(const char* problem) {
@@ -77,15 +80,17 @@ int main(int argc, char** argv) {
     }
     if (files.empty()) return Usage("no reference file given");
 
-    SetMessageBoxHandler(&RecordMessage);
+    LoadContext context;  // relative paths from the working folder
+    context.report.note = PrintNote;
+    context.report.box = RecordMessage;
     gfx::Device* device = gfx::recording::CreateDevice();
     gfx::VertexDeclaration* declaration = nullptr;
     auto model = std::make_unique<SkinnedModel>();
 
-    bool referenceLoaded = model->LoadReference(device, files[0]);
+    bool referenceLoaded = model->LoadReference(device, files[0], context);
     report.loaded.push_back(referenceLoaded);
     if (referenceLoaded) report.parsed.push_back(ReadParsedMesh(files[0]));
-    for (size_t i = 1; i < files.size(); ++i) report.loaded.push_back(model->LoadAnimation(files[i]));
+    for (size_t i = 1; i < files.size(); ++i) report.loaded.push_back(model->LoadAnimation(files[i], context));
 
     if (frames > 0) {
         report.withSkinned = true;

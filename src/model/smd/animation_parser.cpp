@@ -63,8 +63,8 @@ struct AnimationReader {
             }
             int slot = nodeSlot++;
             if (!keepFrames) continue;
-            // Checked by the first pass: the line scans, its parent is an
-            // earlier node.
+            // Checked by the first pass: the line scans, its parent is a
+            // node.
             ScanNodeLine(line, &node);
             int parent = node.parent.value == -1 ? -1 : nodeIds.Slot(node.parent.value);
             auto set = [&](Bone& bone) {

@@ -114,6 +114,13 @@ ParseStatus ReadNodeIds(LineReader& reader, const FileOutline& outline, NodeIds*
         while (reader.NextWithWord(&line) && !IsKeyword(FirstWord(line), "end"))
             if (!ReadNodeLine(line, nodes, &node, &status)) return status;
     }
+    for (const SectionStart& section : outline.nodeSections) {
+        reader.Seek(section.offset, section.openerLine);
+        while (reader.NextWithWord(&line) && !IsKeyword(FirstWord(line), "end")) {
+            ScanNodeLine(line, &node);  // read by the first loop
+            if (!CheckNodeParent(line, *nodes, &node, &status)) return status;
+        }
+    }
     return status;
 }
 

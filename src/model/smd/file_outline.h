@@ -47,8 +47,11 @@ ParseStatus OutlineFile(LineReader& reader, FileOutline* outline);
 
 // Reads and checks every node line before anything is allocated for the
 // bones, so that a file of bad node lines costs no memory, and gives each
-// node id its slot. A Malformed status for the first node line refused (the
-// ids before it are in *nodes).
+// node id its slot. The ids are read first, then the parents, which may name
+// any node (one given later, or the node itself, as files without gaps have
+// always been read). A Malformed status for the first node line refused:
+// the first whose id is refused, or when every id holds, the first whose
+// parent is no node (the ids before a refused id are in *nodes).
 ParseStatus ReadNodeIds(LineReader& reader, const FileOutline& outline, NodeIds* nodes);
 
 // The refusal of a section that reaches the end of the file without its

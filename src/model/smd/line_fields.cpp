@@ -131,18 +131,20 @@ bool ReadNodeLine(const Line& line, NodeIds* nodes, NodeFields* fields, ParseSta
         *status = Malformed(line.number, "node id %s is outside 0..%d", NumberText(id).c_str(), INT32_MAX);
         return false;
     }
-    // The parent is looked up before the node joins the list: a node cannot
-    // be its own parent.
-    const ScannedInt& parent = fields->parent;
-    fields->parentSlot = parent.value == -1 ? -1 : nodes->Slot(parent.value);
-    if (parent.value != -1 && fields->parentSlot < 0) {
-        *status = Malformed(line.number, "parent id %s is neither -1 nor the id of an earlier node",
-                            NumberText(parent).c_str());
-        return false;
-    }
     fields->slot = nodes->Count();
     if (!nodes->Add(int(id.value))) {
         *status = Malformed(line.number, "node id %s is given twice", NumberText(id).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CheckNodeParent(const Line& line, const NodeIds& nodes, NodeFields* fields, ParseStatus* status) {
+    const ScannedInt& parent = fields->parent;
+    fields->parentSlot = parent.value == -1 ? -1 : nodes.Slot(parent.value);
+    if (parent.value != -1 && fields->parentSlot < 0) {
+        *status = Malformed(line.number, "parent id %s is neither -1 nor the id of a node",
+                            NumberText(parent).c_str());
         return false;
     }
     return true;

@@ -54,11 +54,14 @@ enum class PoseLine { Bone, Vertex };
 bool ReadPoseLine(const Line& line, PoseLine kind, int keyframe, const NodeIds& nodes,
                   PoseFields* fields, ParseStatus* status);
 
-// Scans a node line and checks it: its id in 0 .. 2^31 - 1 and not given
-// before, its parent -1 or the id of an earlier node (so that parents come
-// before their children). Adds the id to *nodes. False, with *status set,
-// when the line is refused.
+// Scans a node line and checks its id: in 0 .. 2^31 - 1 and not given
+// before. Adds the id to *nodes. False, with *status set, when the line is
+// refused.
 bool ReadNodeLine(const Line& line, NodeIds* nodes, NodeFields* fields, ParseStatus* status);
+// Checks the parent of a scanned node line once every id is in nodes: -1 or
+// the id of a node (any node, the line's own included). Sets
+// fields->parentSlot. False, with *status set, when the line is refused.
+bool CheckNodeParent(const Line& line, const NodeIds& nodes, NodeFields* fields, ParseStatus* status);
 
 #if defined(__SSE2__)
 // Bit i set where block[i] is white space: ' ' or \t \n \v \f \r (9 to 13).

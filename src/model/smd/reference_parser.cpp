@@ -52,8 +52,8 @@ struct ReferenceReader {
                 return false;
             }
             if (!bones) continue;
-            // Checked by the first pass: the line scans, its parent is an
-            // earlier node.
+            // Checked by the first pass: the line scans, its parent is a
+            // node.
             ScanNodeLine(line, &node);
             Bone& bone = bones[nodeSlot++];
             std::memcpy(bone.name, node.name.data(), node.name.size());

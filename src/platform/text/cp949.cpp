@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstring>
+#include <vector>
 
 namespace text {
 
@@ -95,6 +96,32 @@ std::string Cp949ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(decoded.size());
     for (char32_t c : decoded) AppendUtf8(c, out);
+    return out;
+}
+
+std::string Utf8ToCp949(std::string_view text) {
+    iconv_t descriptor = iconv_open("CP949", "UTF-8");
+    if (descriptor == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+    std::string out;
+    std::vector<char> buffer(text.size() * 2 + 16);
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
+    while (inLeft > 0) {
+        char* to = buffer.data();
+        size_t toLeft = buffer.size();
+        size_t result = iconv(descriptor, &in, &inLeft, &to, &toLeft);
+        out.append(buffer.data(), size_t(to - buffer.data()));
+        if (result == static_cast<size_t>(-1) && inLeft > 0 && toLeft == buffer.size()) {
+            // Nothing converted: skip the character (a lead byte and its
+            // continuation bytes) that code page 949 cannot hold.
+            out += '?';
+            do {
+                ++in;
+                --inLeft;
+            } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
+        }
+    }
+    iconv_close(descriptor);
     return out;
 }
 

@@ -1,6 +1,7 @@
 // Code page 949 (Unified Hangul Code, a superset of EUC-KR): the one decoder
 // of the program's Korean texts, for the font (code points), the message
-// boxes and window titles (UTF-8 for SDL) and smdinfo (UTF-8 for JSON).
+// boxes and window titles (UTF-8 for SDL) and smdinfo (UTF-8 for JSON), and
+// the encoder of UTF-8 texts for the message boxes.
 #pragma once
 
 #include <string>
@@ -52,5 +53,10 @@ std::string Cp949ToUtf8(std::string_view text);
 inline std::string Cp949ToUtf8(const char* text) {
     return text ? Cp949ToUtf8(std::string_view(text)) : std::string();
 }
+
+// text (UTF-8) in code page 949, for MessageBoxA: paths may hold Hangul.
+// Characters the code page lacks, and bytes that are not UTF-8, become '?'
+// each. Without CP949 in the system's iconv the text comes back unchanged.
+std::string Utf8ToCp949(std::string_view text);
 
 }  // namespace text

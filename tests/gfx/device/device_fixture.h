@@ -4,7 +4,6 @@
 #include <epoxy/gl.h>
 
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/gl/gl_services.h"
 #include "support/gl_test.h"
 
 namespace gltest {

@@ -95,13 +95,17 @@ TEST(DeviceCreation, FailsWithoutAGlWindow) {
         if (GlRequired()) FAIL() << why;
         GTEST_SKIP() << why;
     }
-    Ref<Direct3D> d3d = Ref<Direct3D>::Adopt(gl::CreateDirect3D());
+    Ref<Direct3D> d3d = Ref<Direct3D>::Adopt(gl::CreateDirect3D({}));
     LogCapture log;
+    // A window without GL: no device to be had here, which the person
+    // starting the program is told; no window at all: a wrong call.
     for (HWND window : {plain.handle, static_cast<HWND>(nullptr)}) {
         PresentParameters parameters = TestPresentParameters(32, 32);
         Device* device = reinterpret_cast<Device*>(1);
         EXPECT_TRUE(Failed(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, 0x40, &parameters, &device)));
         EXPECT_EQ(device, nullptr);
+        EXPECT_STREQ(d3d->GetCreationFailure(),
+                     window ? "the window was not made for OpenGL" : "");
     }
     EXPECT_TRUE(log.Contains("not made for OpenGL")) << log.Text();
     EXPECT_TRUE(log.Contains("no window")) << log.Text();

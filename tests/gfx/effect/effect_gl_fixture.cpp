@@ -10,11 +10,6 @@ namespace effecttest {
 
 using namespace gfx;
 
-void EffectGlTest::SetUp() {
-    effect::Install();
-    GlTest::SetUp();
-}
-
 Effect* EffectGlTest::CreateEffect(const std::string& path, std::string* errors) {
     Effect* made = nullptr;
     Buffer* messages = nullptr;

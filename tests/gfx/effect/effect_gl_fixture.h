@@ -1,5 +1,5 @@
-// A 128 × 128 OpenGL device (support/gl_test.h) with the effect library
-// installed, and what the effect tests draw with: effect files written to the
+// A 128 × 128 OpenGL device (support/gl_test.h) whose effects the effect
+// library makes, and what the effect tests draw with: effect files written to the
 // test's folder, a cube map of six pure colours, the environment box and a
 // sphere.
 #pragma once
@@ -12,6 +12,7 @@
 
 #include "math/matrix4.h"
 #include "math/vector3.h"
+#include "platform/gfx/effect/effect.h"
 #include "support/gl_test.h"
 
 namespace effecttest {
@@ -25,8 +26,7 @@ enum Face { kPosX, kNegX, kPosY, kNegY, kPosZ, kNegZ };
 
 class EffectGlTest : public GlTest {
 protected:
-    EffectGlTest() : GlTest(128, 128) {}
-    void SetUp() override;
+    EffectGlTest() : GlTest(128, 128, {&gfx::effect::MakeEffect, nullptr}) {}
 
     // Writes text to a file in the test's folder; returns its path.
     std::string WriteFile(const std::string& name, const std::string& text) {

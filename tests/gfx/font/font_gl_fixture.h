@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/gfx/font/font.h"
-#include "platform/gfx/gl/gl_services.h"
+#include "platform/gfx/gl/gl_backend.h"
 #include "support/gl_test.h"
 
 namespace fonttest {
@@ -18,10 +18,9 @@ using namespace rrtest;
 
 class FontGlTest : public GlTest {
 protected:
-    FontGlTest() : GlTest(400, 200) {}
+    FontGlTest() : GlTest(400, 200, {nullptr, &gfx::font::MakeFont}) {}
 
     void SetUp() override {
-        gfx::font::Install();
         GlTest::SetUp();
         if (!Ready()) return;
         font = CreateHudFont();

@@ -3,15 +3,15 @@
 // counting_allocator.h, and only around RenderFrame), and each frame is one
 // GL draw for the sky, one per mesh and one for the whole HUD.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <vector>
 
 #include "app/application.h"
+#include "app/program_scene.h"
 #include "counting_allocator.h"
 #include "model/skinned_model.h"
+#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/gfx/opengl/opengl.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 
 namespace {
@@ -25,25 +25,27 @@ void PumpMessages(Application& app) {
 }
 
 TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
-    ASSERT_EQ(chdir(RR_RUN_DIR), 0);
     if (!UseSdlWindowBackend()) GTEST_SKIP() << "no display";
-    gfx::UseOpenGL();
     alloctest::PrepareCounting();
 
     Application& app = GetApplication();
     app.CreateAppWindow(nullptr);
-    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(app.window, 800, 600, kHudFontHeight)));
-    ASSERT_TRUE(gfx::Succeeded(app.CreateEnvironment()));
-    app.SetClientSize();
-    ShowWindow(app.window, SW_SHOWDEFAULT);
-    app.renderer.SetTextColor(0.0f, 1.0f, 1.0f, 1.0f);
-    app.CreateEffect();
-    app.model = new SkinnedModel();
-    app.model->LoadReference(app.renderer.device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd");
-    app.model->LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd");
-    ASSERT_NE(app.effect, nullptr);
-    ASSERT_GT(app.model->meshCount, 0);
-    ASSERT_GT(app.model->clipCount, 0);
+    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window,
+                                                       800, 600, kHudFontHeight)));
+    // The program's scene with the Run clip, from the run folder.
+    SceneDescription description = DescribeScene(ProgramOptions{}, RR_RUN_DIR);
+    description.clipPaths = {"Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd"};
+    SceneBuildHooks hooks;
+    hooks.context = &app;
+    hooks.environmentReady = [](void* context) {
+        static_cast<Application*>(context)->ShowAppWindow(SW_SHOWDEFAULT);
+    };
+    SceneBuildResult built;
+    ASSERT_TRUE(BuildScene(description, app.renderer.device, ReportSink{}, hooks, &app.scene, &built));
+    const SkinnedModel* model = app.scene.model;
+    ASSERT_NE(app.scene.effect, nullptr);
+    ASSERT_GT(model->meshCount, 0);
+    ASSERT_GT(model->clipCount, 0);
     gfx::Device* device = app.renderer.device;
 
     // The counter sees an allocation of ours.
@@ -55,7 +57,7 @@ TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
     PumpMessages(app);
     app.RenderFrame();  // the first frame makes what later frames reuse
 
-    const uint64_t expectedDraws = 1 + uint64_t(app.model->meshCount) + 1;
+    const uint64_t expectedDraws = 1 + uint64_t(model->meshCount) + 1;
     alloctest::AllocationCounts total;
     for (int frame = 0; frame < 300; ++frame) {
         PumpMessages(app);

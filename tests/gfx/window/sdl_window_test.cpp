@@ -27,7 +27,7 @@ constexpr Uint32 kDeadlineMs = 5000;
 std::vector<MSG> received;
 
 LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    received.push_back({window, message, wParam, lParam, 0, {}});
+    received.push_back({window, message, wParam, lParam});
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
 }

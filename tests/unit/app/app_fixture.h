@@ -1,5 +1,6 @@
 // The one Application run against the recording device and the scripted
-// window backend, in a fresh working folder per test.
+// window backend, in a fresh working folder per test. The device layer's own
+// lines (a file it refuses) go to deviceLog, apart from the program's stderr.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,33 +11,42 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/report_routes.h"
 #include "platform/gfx/recording/recorder.h"
 #include "platform/window/scripted/scripted_window_backend.h"
+#include "support/dds_files.h"
+#include "support/log_capture.h"
 #include "support/temp_folder.h"
 
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gfx::recording::GetRecorder().Reset();
-        gfx::recording::Install();
         backend = std::make_unique<ScriptedWindowBackend>();
         GetApplication().Reset();
-        GetFrameRateCounter() = FrameRateCounter{};
+        // As the program composes an interactive run: notes on stderr, boxes shown.
+        services.report = StderrReport(BoxRoute::Shown);
+        services.failureReport = StderrReport(BoxRoute::ShownAsErrors);
         folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
-        folder.Write("Textures/Snow.dds", "stand-in");
+        folder.Write("Textures/Snow.dds", rrtest::StandInCubeMap());
         folder.Enter();
     }
     void TearDown() override {
         GetApplication().Reset();
         backend.reset();
-        gfx::SetDirect3DFactory(nullptr);
     }
 
-    int Run() { return GetApplication().Run(nullptr, SW_SHOWNORMAL); }
+    int Run() {
+        services.createDirect3D = gfx::recording::CreateDirect3D;
+        return GetApplication().Run(nullptr, SW_SHOWNORMAL, options, services);
+    }
     Application& App() { return GetApplication(); }
     gfx::recording::Recorder& Recorder() { return gfx::recording::GetRecorder(); }
     size_t Count(const std::string& name) { return Recorder().Named(name).size(); }
 
+    ProgramOptions options;
+    AppServices services;  // files from the working folder
     std::unique_ptr<ScriptedWindowBackend> backend;
     rrtest::TempFolder folder;
+    rrtest::LogCapture deviceLog;
 };

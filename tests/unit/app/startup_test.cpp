@@ -4,7 +4,6 @@
 #include "support/dds_files.h"
 #include "app/exit_codes.h"
 #include "app/startup_failure.h"
-#include "app/stop_request.h"
 #include "app_fixture.h"
 #include "model/skinned_model.h"
 
@@ -63,9 +62,9 @@ TEST_F(AppTest, StartsUpInOrderShowsTheWindowAndEscapeEndsWithZero) {
     EXPECT_EQ(App().renderer.textColor.r, 0.0f);
     EXPECT_EQ(App().renderer.textColor.g, 1.0f);
     EXPECT_EQ(App().renderer.textColor.b, 1.0f);
-    ASSERT_NE(App().model, nullptr);
-    EXPECT_EQ(App().model->meshCount, 0);  // the model files are missing
-    EXPECT_EQ(App().model->clipCount, 0);
+    ASSERT_NE(App().scene.model, nullptr);
+    EXPECT_EQ(App().scene.model->meshCount, 0);  // the model files are missing
+    EXPECT_EQ(App().scene.model->clipCount, 0);
 }
 
 TEST_F(AppTest, ClosingTheWindowDestroysItAndEndsWithZero) {
@@ -78,10 +77,11 @@ TEST_F(AppTest, ClosingTheWindowDestroysItAndEndsWithZero) {
 TEST_F(AppTest, TeardownReleasesEverythingInOrderBeforeTheDevice) {
     backend->End();
     EXPECT_EQ(Run(), 0);
-    std::vector<uint32_t> order = {IdOf(App().effect),          IdOf(App().vertexDeclaration),
-                                   IdOf(App().boxIndexBuffer),  IdOf(App().boxVertexBuffer),
-                                   IdOf(App().environmentMap), IdOf(App().renderer.font),
-                                   IdOf(App().renderer.device), IdOf(App().renderer.direct3D)};
+    const Scene& scene = App().scene;
+    std::vector<uint32_t> order = {IdOf(scene.effect),           IdOf(scene.vertexDeclaration),
+                                   IdOf(scene.box.indexBuffer),  IdOf(scene.box.vertexBuffer),
+                                   IdOf(scene.box.environmentMap), IdOf(App().renderer.font),
+                                   IdOf(App().renderer.device),  IdOf(App().renderer.direct3D)};
     for (uint32_t id : order) ASSERT_NE(id, 0u);
     Recorder().calls.clear();
     App().ReleaseAll();
@@ -92,7 +92,7 @@ TEST_F(AppTest, TeardownReleasesEverythingInOrderBeforeTheDevice) {
         EXPECT_EQ(released[i].args[0], 0.0) << i;
     }
     EXPECT_EQ(Recorder().devicesReleasedWithLiveObjects, 0);
-    EXPECT_EQ(App().model, nullptr);
+    EXPECT_EQ(App().scene.model, nullptr);
     EXPECT_EQ(App().renderer.device, nullptr);
 }
 
@@ -112,7 +112,7 @@ TEST_F(AppTest, EffectThatDoesNotCompileShowsOneBoxOverTheVisibleWindowAndRunsWi
     EXPECT_EQ(backend->messageBoxes[0].caption, "ERROR");
     EXPECT_EQ(backend->messageBoxes[0].text, Recorder().effectErrorText);
     EXPECT_TRUE(shownWhenBoxAppeared);
-    EXPECT_EQ(App().effect, nullptr);
+    EXPECT_EQ(App().scene.effect, nullptr);
     EXPECT_GE(Count("Present"), 2u);
     EXPECT_EQ(Count("BeginPass"), 0u);
     EXPECT_EQ(Count("DrawTextA"), 7 * Count("Present"));
@@ -128,7 +128,7 @@ TEST_F(AppTest, StopAskedDuringStartupSkipsTheRemainingFiles) {
     for (const char* name : {"Ref_Red.smd", "Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"})
         std::ofstream(std::string("Model/SMD/Pudo_Red/") + name) << "not an SMD file\n";
     Recorder().failing.insert("CreateEffectFromFile");
-    SetStopQuery(StopAsked);
+    services.stopRequested = StopAsked;
     for (bool stop : {false, true}) {
         App().Reset();
         backend = std::make_unique<ScriptedWindowBackend>();
@@ -141,7 +141,6 @@ TEST_F(AppTest, StopAskedDuringStartupSkipsTheRemainingFiles) {
         EXPECT_EQ(Run(), kExitQuit);
         EXPECT_EQ(backend->messageBoxes.size(), stop ? 1u : 5u);  // the effect's, then the files'
     }
-    SetStopQuery(nullptr);
 }
 
 class StartupFailureTest : public AppTest {
@@ -157,8 +156,8 @@ protected:
         EXPECT_FALSE(backend->AnyWindowShown());
         EXPECT_EQ(App().renderer.direct3D, nullptr);
         EXPECT_EQ(App().renderer.device, nullptr);
-        EXPECT_EQ(App().boxVertexBuffer, nullptr);
-        EXPECT_EQ(App().boxIndexBuffer, nullptr);
+        EXPECT_EQ(App().scene.box.vertexBuffer, nullptr);
+        EXPECT_EQ(App().scene.box.indexBuffer, nullptr);
         EXPECT_EQ(Recorder().devicesReleasedWithLiveObjects, 0);
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
         EXPECT_EQ(errors.rfind("reflect-refract: cannot start: ", 0), 0u) << errors;
@@ -171,9 +170,8 @@ protected:
     }
 };
 
-std::string OpenGlFoundOld() {
-    return "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)";
-}
+const std::string kOpenGlFoundOld =
+    "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)";
 
 TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
     Recorder().failing.insert("CreateDevice");
@@ -184,10 +182,9 @@ TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
 
     App().Reset();
     backend = std::make_unique<ScriptedWindowBackend>();
-    SetDeviceFailureDetail(OpenGlFoundOld);
+    Recorder().creationFailure = kOpenGlFoundOld;
     errors = RunExpectingFailure();
-    SetDeviceFailureDetail(nullptr);
-    EXPECT_NE(errors.find(OpenGlFoundOld() + "; "), std::string::npos) << errors;
+    EXPECT_NE(errors.find(kOpenGlFoundOld + "; "), std::string::npos) << errors;
 }
 
 // Each way the cube map can fail names the file and the reason; a format
@@ -231,7 +228,7 @@ TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
 // page lacks becomes '?'; stderr keeps UTF-8.
 TEST_F(StartupFailureTest, BoxTextIsCodePage949) {
     ::testing::internal::CaptureStderr();
-    ReportStartupFailure("/home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.");
+    ReportStartupFailure(services.failureReport, "/home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "reflect-refract: cannot start: /home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.\n");
     ASSERT_EQ(backend->messageBoxes.size(), 1u);
@@ -249,7 +246,7 @@ TEST_F(StartupFailureTest, MissingCubeMapReleasesTheBoxBeforeTheDevice) {
                                                "Direct3D"};
     EXPECT_EQ(kinds, expected);
     EXPECT_EQ(Count("CreateEffectFromFile"), 0u);
-    EXPECT_EQ(App().model, nullptr);
+    EXPECT_EQ(App().scene.model, nullptr);
     EXPECT_EQ(backend->PendingCount(), 1u);  // the loop never ran
 }
 
@@ -261,11 +258,69 @@ TEST_F(StartupFailureTest, ModelThatCannotBeAllocatedEndsLikeADeviceFailure) {
     failNextAllocationOfSize = 0;
     EXPECT_EQ(exitCode, kExitStartFailed);
     EXPECT_NE(errors.find("model"), std::string::npos) << errors;
-    EXPECT_EQ(App().model, nullptr);
-    EXPECT_EQ(App().effect, nullptr);
+    EXPECT_EQ(App().scene.model, nullptr);
+    EXPECT_EQ(App().scene.effect, nullptr);
     EXPECT_EQ(App().renderer.device, nullptr);
     EXPECT_EQ(Recorder().devicesReleasedWithLiveObjects, 0);
     EXPECT_EQ(Count("Clear"), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Where the composition sends a note and a box: the note is always one
+// stderr line; the box is shown (with the error icon for start-up
+// failures), written as a line with its code page 949 text in UTF-8, or
+// dropped.
+TEST_F(AppTest, ReportRoutesSendNotesToStderrAndBoxesWhereChosen) {
+    const std::string hangul = "\xc6\xc4\xc0\xcf";  // "파일" in code page 949
+    struct Case {
+        BoxRoute route;
+        std::string stderrAfterNote;  // what the box adds to stderr
+        int shown;
+        UINT type;
+    } cases[] = {
+        {BoxRoute::Shown, "", 1, MB_OK},
+        {BoxRoute::ShownAsErrors, "", 1, MB_OK | MB_ICONERROR},
+        {BoxRoute::AsStderrLines, "reflect-refract: Error: \xed\x8c\x8c\xec\x9d\xbc\n", 0, 0},
+        {BoxRoute::Dropped, "", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.route));
+        backend = std::make_unique<ScriptedWindowBackend>();
+        ReportSink sink = StderrReport(c.route);
+        ::testing::internal::CaptureStderr();
+        sink.Note("model file a.smd, line 2: why");
+        sink.Box("Error", hangul.c_str());
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "reflect-refract: model file a.smd, line 2: why\n" + c.stderrAfterNote);
+        ASSERT_EQ(backend->messageBoxes.size(), size_t(c.shown));
+        if (c.shown) {
+            EXPECT_EQ(backend->messageBoxes[0].text, hangul);
+            EXPECT_EQ(backend->messageBoxes[0].caption, "Error");
+            EXPECT_EQ(backend->messageBoxes[0].type, c.type);
+        }
+    }
+}
+
+// Started elsewhere, the program reads its files from the data folder it
+// chose, by the same short relative paths, and the working folder stays.
+TEST_F(AppTest, FilesComeFromTheDataFolderWithoutChangingTheWorkingFolder) {
+    rrtest::TempFolder elsewhere;
+    std::filesystem::current_path(elsewhere.Path());
+    services.dataFolder = FindDataFolder(elsewhere.Path().string(), folder.Path().string());
+    ASSERT_EQ(services.dataFolder.chosen, 1);
+    services.baseFolder = DataBaseFolder(services.dataFolder, elsewhere.Path().string());
+    backend->End();
+    EXPECT_EQ(Run(), kExitQuit);
+    EXPECT_EQ(std::filesystem::current_path(), elsewhere.Path());
+    const std::string data = std::filesystem::canonical(folder.Path()).string();
+    EXPECT_EQ(Recorder().Named("CreateCubeTextureFromFile")[0].text, data + "/Textures/Snow.dds");
+    EXPECT_EQ(Recorder().Named("CreateEffectFromFile")[0].text,
+              data + "/Shaders/ReflectionOrRefraction.fx");
+    EXPECT_EQ(App().scene.effectDisplayPath, data + "/Shaders/ReflectionOrRefraction.fx");
+    EXPECT_EQ(DataBaseFolder(FindDataFolder(folder.Path().string(), ""), folder.Path().string()), "");
 }
 
 }  // namespace

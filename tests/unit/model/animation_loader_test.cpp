@@ -79,7 +79,7 @@ TEST_F(ModelTest, AnimationAllowsOneTriangleButNotTwo) {
 }
 
 TEST_F(ModelTest, RealExportAnimationLoads) {
-    ASSERT_TRUE(model->LoadAnimation(RR_TEST_DATA_DIR "/anim_crlf.smd"));
+    ASSERT_TRUE(model->LoadAnimation(RR_TEST_DATA_DIR "/anim_crlf.smd", context));
     const AnimationClip& clip = model->clips[0];
     ASSERT_EQ(clip.frameCount, 3);
     EXPECT_STREQ(clip.frames[1][1].name, "arm");

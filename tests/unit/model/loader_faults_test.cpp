@@ -46,25 +46,26 @@ const HostileFile kHostileFiles[] = {
      "the \"triangles\" section has no \"end\" line"},
     {"keyframe block cut short by the end of the file", false,
      "version 1\n" + kTwoNodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\n", 6, "the \"skeleton\" section has no \"end\" line"},
-    // Node ids may skip numbers, but each names one node, and a parent
-    // comes before its children.
+    // Node ids may skip numbers, but each names one node, and a parent is
+    // a node (any node: a later one, or the node itself). The ids are judged
+    // before the parents.
     {"node id given twice", true, "version 1\nnodes\n0 \"a\" -1\n0 \"b\" 0\nend\n", 4,
      "node id 0 is given twice"},
     {"node id given twice after a gap", false, "version 1\nnodes\n0 \"a\" -1\n5 \"b\" 0\n5 \"c\" 0\nend\n", 5,
      "node id 5 is given twice"},
+    {"node id given twice after a parent that is no node", true,
+     "version 1\nnodes\n0 \"a\" 7\n0 \"b\" -1\nend\n", 4, "node id 0 is given twice"},
     {"node id beyond int", true, "version 1\nnodes\n4294967296 \"a\" -1\n1 \"b\" 0\nend\n", 3,
      "node id 4294967296 is outside 0..2147483647"},
     {"negative node id", true, "version 1\nnodes\n-3 \"a\" -1\nend\n", 3, "node id -3 is outside 0..2147483647"},
     {"negative parent other than -1", true, "version 1\nnodes\n0 \"a\" -2\nend\n", 3,
-     "parent id -2 is neither -1 nor the id of an earlier node"},
+     "parent id -2 is neither -1 nor the id of a node"},
     {"parent past the node lines", false, "version 1\nnodes\n0 \"a\" 5\nend\n", 3,
-     "parent id 5 is neither -1 nor the id of an earlier node"},
-    {"parent given after its child", true, "version 1\nnodes\n0 \"a\" 1\n1 \"b\" -1\nend\n", 3,
-     "parent id 1 is neither -1 nor the id of an earlier node"},
-    {"node that is its own parent", false, "version 1\nnodes\n0 \"a\" -1\n3 \"b\" 3\nend\n", 4,
-     "parent id 3 is neither -1 nor the id of an earlier node"},
+     "parent id 5 is neither -1 nor the id of a node"},
+    {"parent in the gap of the ids", true, "version 1\nnodes\n0 \"a\" -1\n3 \"b\" 1\n1 \"c\" 9\nend\n", 5,
+     "parent id 9 is neither -1 nor the id of a node"},
     {"parent beyond int", false, "version 1\nnodes\n0 \"a\" 99999999999\nend\n", 3,
-     "parent id 99999999999 is neither -1 nor the id of an earlier node"},
+     "parent id 99999999999 is neither -1 nor the id of a node"},
     {"node line without quotes", true, "version 1\nnodes\nroot -1\nend\n", 3,
      "expected a node line: index \"name\" parent"},
     {"bind pose line that is no bone line", true, "version 1\n" + kTwoNodes + "skeleton\ntime 0\nroot 0 0\nend\n", 8,
@@ -154,14 +155,14 @@ class HostileFiles : public ModelTest, public ::testing::WithParamInterface<Host
 // reason and line, and every slot keeps its state.
 TEST_P(HostileFiles, AreRefusedWithTheirLineAndChangeNothing) {
     const HostileFile& file = GetParam();
-    Write("m", "texture");
+    Write("m", kTinyBmp);
     ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + kTriangle, "good.smd"));
     ASSERT_TRUE(LoadAnimationText("version 1\n" + kTwoNodes + kBindPose, "good_anim.smd"));
     Messages().clear();
     const std::string path = Write("bad.smd", file.bytes);
     SmdLoadFailure failure;
-    bool loaded = file.reference ? model->LoadReference(device, path.c_str(), &failure)
-                                 : model->LoadAnimation(path.c_str(), &failure);
+    bool loaded = file.reference ? model->LoadReference(device, path.c_str(), context, &failure)
+                                 : model->LoadAnimation(path.c_str(), context, &failure);
     EXPECT_FALSE(loaded);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].caption, "Error");
@@ -192,10 +193,10 @@ INSTANTIATE_TEST_SUITE_P(Smd, HostileFiles, ::testing::ValuesIn(kHostileFiles),
 TEST_F(ModelTest, FullSlotTablesRefuseFurtherLoads) {
     const std::string mesh = Write("m.smd", "version 1\n" + kTwoNodes + kBindPose + kTriangle);
     const std::string clip = Write("c.smd", "version 1\n" + kTwoNodes + kBindPose);
-    for (int i = 0; i < kMaxMeshes; ++i) ASSERT_TRUE(model->LoadReference(device, mesh.c_str()));
-    for (int i = 0; i < kMaxClips; ++i) ASSERT_TRUE(model->LoadAnimation(clip.c_str()));
-    EXPECT_FALSE(model->LoadReference(device, mesh.c_str()));
-    EXPECT_FALSE(model->LoadAnimation(clip.c_str()));
+    for (int i = 0; i < kMaxMeshes; ++i) ASSERT_TRUE(model->LoadReference(device, mesh.c_str(), context));
+    for (int i = 0; i < kMaxClips; ++i) ASSERT_TRUE(model->LoadAnimation(clip.c_str(), context));
+    EXPECT_FALSE(model->LoadReference(device, mesh.c_str(), context));
+    EXPECT_FALSE(model->LoadAnimation(clip.c_str(), context));
     EXPECT_EQ(model->meshCount, kMaxMeshes);
     EXPECT_EQ(model->clipCount, kMaxClips);
     ASSERT_EQ(Messages().size(), 2u);
@@ -220,7 +221,7 @@ TEST_F(ModelTest, OverlongLinesAndNamesAreCutNotOverflowed) {
 
 TEST_F(ModelTest, OverlongPathsAreRefusedAndOverlongTexturePathsNotRequested) {
     const std::string deep(130, 'd');
-    EXPECT_FALSE(model->LoadReference(device, (deep + "/ref.smd").c_str()));
+    EXPECT_FALSE(model->LoadReference(device, (deep + "/ref.smd").c_str(), context));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, deep + "/ref.smd: the path is longer than 127 characters");
 

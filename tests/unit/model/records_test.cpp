@@ -44,7 +44,7 @@ TEST(ModelRecords, FrameAllocationIsAllOrNothingAndReleaseIsRepeatable) {
 }
 
 TEST_F(ModelTest, DestroyingALoadedModelReleasesItsBufferAndTextures) {
-    Write("a.bmp", "x");
+    Write("a.bmp", kTinyBmp);
     ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes +
                                   "skeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
                                   "triangles\na.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"

@@ -27,7 +27,7 @@ TEST_F(ModelTest, HeaderMustBeVersionOneInAnyCase) {
 
 TEST_F(ModelTest, UnopenableFileFailsSilently) {
     SmdLoadFailure failure;
-    EXPECT_FALSE(model->LoadReference(device, (folder + "/missing.smd").c_str(), &failure));
+    EXPECT_FALSE(model->LoadReference(device, (folder + "/missing.smd").c_str(), context, &failure));
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(failure.result, SmdLoadResult::Unreadable);
 }
@@ -60,7 +60,7 @@ TEST_F(ModelTest, SkeletonWithoutTimeLineSkipsItsFirstBoneLine) {
 TEST_F(ModelTest, TwoTimeLinesAreNotAReference) {
     SmdLoadFailure failure;
     EXPECT_FALSE(model->LoadReference(device, Write("ref.smd", "version 1\n" + kTwoNodes +
-                                        "skeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\nend\n").c_str(),
+                                        "skeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\nend\n").c_str(), context, 
                                       &failure));
     EXPECT_EQ(failure.result, SmdLoadResult::WrongKind);
     EXPECT_EQ(failure.line, 9);
@@ -104,8 +104,8 @@ TEST_F(ModelTest, TwoTrianglesSectionsFillConsecutiveTrianglesEachBoundOnce) {
 }
 
 TEST_F(ModelTest, MaterialTableAppendsAtEveryChangeAndTheLastMatchWins) {
-    Write("A", "x");
-    Write("B", "x");
+    Write("A", kTinyBmp);
+    Write("B", kTinyBmp);
     std::string triangles = "triangles\n";
     for (const char* material : {"A", "A", "B", "B", "A"})
         triangles += std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
@@ -123,8 +123,8 @@ TEST_F(ModelTest, MaterialTableAppendsAtEveryChangeAndTheLastMatchWins) {
 }
 
 TEST_F(ModelTest, MissingTextureStopsTextureCreationButNotTheLoad) {
-    Write("a.bmp", "x");
-    Write("c.bmp", "x");
+    Write("a.bmp", kTinyBmp);
+    Write("c.bmp", kTinyBmp);
     std::string triangles = "triangles\n";
     for (const char* material : {"a.bmp", "b.bmp", "c.bmp"})
         triangles += std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
@@ -145,19 +145,19 @@ TEST_F(ModelTest, DirectoryEndsAtTheLastBackslashOrElseTheLastSlash) {
         {"a\\b/c.smd", "a\\"},
         {"ref.smd", ""}};
     for (auto [path, directory] : cases) {
-        model->LoadReference(device, path);
+        model->LoadReference(device, path, context);
         EXPECT_STREQ(model->directory, directory) << path;
     }
 }
 
-TEST_F(ModelTest, RealExportLoadsThroughTheProgramsBackslashPath) {
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
-    ASSERT_EQ(chdir(RR_TEST_DATA_DIR), 0);
-    bool loaded = model->LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd");
-    ASSERT_EQ(chdir(previous), 0);
-
-    ASSERT_TRUE(loaded);
+// From a base folder: the fixed-size fields keep the paths relative to it,
+// the files are opened inside it, the working folder stays.
+TEST_F(ModelTest, RealExportLoadsThroughTheProgramsBackslashPathFromItsBaseFolder) {
+    const std::string working = std::filesystem::current_path();
+    context.baseFolder = RR_TEST_DATA_DIR;
+    ASSERT_TRUE(model->LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", context));
+    EXPECT_EQ(std::filesystem::current_path(), working);
+    EXPECT_STREQ(model->directory, "Model\\SMD\\Pudo_Red\\");
     EXPECT_TRUE(Messages().empty());
     const ModelMesh& mesh = model->meshes[0];
     ASSERT_EQ(mesh.boneCount, 2);
@@ -166,7 +166,7 @@ TEST_F(ModelTest, RealExportLoadsThroughTheProgramsBackslashPath) {
     EXPECT_STREQ(mesh.texturePaths[0], "Model\\SMD\\Pudo_Red\\skin.bmp");
     EXPECT_STREQ(mesh.texturePaths[1], "Model\\SMD\\Pudo_Red\\Skin.bmp");
     EXPECT_NE(mesh.textures[0], nullptr);
-    EXPECT_EQ(Calls("CreateTextureFromFile")[0].text, "Model\\SMD\\Pudo_Red\\skin.bmp");
+    EXPECT_EQ(Calls("CreateTextureFromFile")[0].text, RR_TEST_DATA_DIR "/Model/SMD/Pudo_Red/skin.bmp");
     // (2, 1, 5) on the arm (rotated 90° about Z, at (2, 0, 5)) is (1, 0, 0) in its space.
     const SkinVertex& corner = mesh.triangles[0].vertices[2];
     EXPECT_NEAR(corner.position.x, 1.0f, 1e-5f);

@@ -98,6 +98,23 @@ TEST(WeightLinks, NodeIdsWithGapsTakeSlotsInNodeLineOrder) {
     EXPECT_EQ(CornerLinks(parsed, 0), (Links{{1, 0.5f}, {2, 0.5f}}));
 }
 
+TEST(WeightLinks, ParentsMayNameAnyNodeById) {
+    // A parent given after its child, and a node that is its own parent, are
+    // read as files without gaps always were: by slot, through the ids.
+    const std::string text = "version 1\nnodes\n0 \"a\" -1\n5 \"b\" 9\n9 \"c\" 9\nend\n"
+                             "skeleton\ntime 1\n0 0 0 0 0 0 0\n5 1 0 0 0 0 0\n9 0 2 0 0 0 0\nend\n";
+    smd::Reference reference;
+    ASSERT_EQ(smd::ParseReference(Span(text), &reference).result, SmdLoadResult::Ok);
+    smd::Animation animation;
+    ASSERT_EQ(smd::ParseAnimation(Span(text), &animation).result, SmdLoadResult::Ok);
+    ASSERT_EQ(animation.frameCount, 1);
+    for (const Bone* bones : {reference.bones.get(), animation.frames[0].get()}) {
+        EXPECT_EQ(bones[0].parentIndex, -1);
+        EXPECT_EQ(bones[1].parentIndex, 2);
+        EXPECT_EQ(bones[2].parentIndex, 2);
+    }
+}
+
 TEST(WeightLinks, KeyframesCountFromTheSmallestNumber) {
     const std::string head = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\n";
     struct Case {

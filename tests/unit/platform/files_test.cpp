@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -82,6 +84,37 @@ TEST_F(FilesTest, ReadsOnlyRegularFilesWithinTheLimit) {
     }
     EXPECT_EQ(OpenFile("pipe", "rb"), nullptr);
     EXPECT_EQ(OpenFile("/dev/zero", "rb"), nullptr);
+}
+
+// A base folder: relative paths open inside it and are named relative to it
+// (as they were written, resolved); absolute paths ignore it; the working
+// folder plays no part.
+TEST_F(FilesTest, RelativePathsOpenInsideTheBaseFolderAndAreNamedRelativeToIt) {
+    const std::string base = root_.string();
+    fs::current_path("/");
+    struct Case {
+        const char* path;
+        std::string opened;  // PathIn
+        std::string named;   // NameIn
+        std::string shown;   // DisplayPathIn
+    } cases[] = {
+        {"model\\smd\\PUDO_RED\\ref_red.smd", base + "/Model/SMD/Pudo_Red/Ref_Red.smd",
+         "Model/SMD/Pudo_Red/Ref_Red.smd", base + "/Model/SMD/Pudo_Red/Ref_Red.smd"},
+        {"./Model/x.smd", base + "/Model/x.smd", "Model/x.smd", base + "/Model/x.smd"},
+        {"/etc/passwd", "/etc/passwd", "/etc/passwd", "/etc/passwd"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PathIn(base, c.path), c.opened) << c.path;
+        EXPECT_EQ(NameIn(base, c.path), c.named) << c.path;
+        EXPECT_EQ(DisplayPathIn(base, c.path), c.shown) << c.path;
+        EXPECT_EQ(PathIn("", c.path), c.path) << c.path;  // no base: as written
+    }
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(ReadFileBytesIn(base, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", 64, &bytes, &error));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "version 1\n");
+    EXPECT_FALSE(ReadFileBytesIn(base, "Model\\gone.smd", 64, &bytes, &error));
+    EXPECT_EQ(error, "Model/gone.smd: No such file or directory");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include "platform/gfx/core/device_front.h"
 #include "platform/gfx/recording/recorder.h"
 #include "scene/effect_setup.h"
-#include "support/device_refusals.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -15,15 +14,11 @@ using gfx::recording::GetRecorder;
 
 class RecorderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        GetRecorder().Reset();
-        recording::Install();
-    }
-    void TearDown() override { SetDirect3DFactory(nullptr); }
+    void SetUp() override { GetRecorder().Reset(); }
 };
 
 TEST_F(RecorderTest, LogsCallsInOrderWithStableIdsAndKeepsBufferContents) {
-    Direct3D* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    Direct3D* d3d = recording::CreateDirect3D();
     ASSERT_NE(d3d, nullptr);
     PresentParameters parameters;
     parameters.backBufferWidth = 800;
@@ -64,7 +59,7 @@ TEST_F(RecorderTest, LogsCallsInOrderWithStableIdsAndKeepsBufferContents) {
 
 TEST_F(RecorderTest, ChosenCallsFailAndCreationOutputsStayNull) {
     GetRecorder().failing = {"Direct3DCreate9"};
-    EXPECT_EQ(Direct3DCreate9(D3D_SDK_VERSION), nullptr);
+    EXPECT_EQ(recording::CreateDirect3D(), nullptr);
     GetRecorder().failing = {"BeginScene", "Lock", "CreateEffectFromFile"};
     Device* device = recording::CreateDevice();
     EXPECT_TRUE(Failed(device->BeginScene()));
@@ -87,16 +82,6 @@ TEST_F(RecorderTest, ChosenCallsFailAndCreationOutputsStayNull) {
     EXPECT_EQ(texture, nullptr);
     buffer->Release();
     device->Release();
-}
-
-// The same table runs on the OpenGL device (GL device tests).
-TEST_F(RecorderTest, RefusesWhatTheOpenGlDeviceRefusesAndSaysWhy) {
-    Device* device = recording::CreateDevice();
-    rrtest::CheckDeviceRefusals(device);
-    EXPECT_EQ(device->Release(), 0u);
-    Direct3D* d3d = recording::CreateDirect3D();
-    rrtest::CheckCreateDeviceRefusals(d3d);
-    d3d->Release();
 }
 
 // Lifetimes as device.h states them: what is bound is held, not referenced;

@@ -116,13 +116,11 @@ class HudTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        recording::Install();
-        ASSERT_EQ(renderer.InitDevice(nullptr, 800, 600, 20), S_OK);
+        ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, nullptr, 800, 600, 20), S_OK);
         GetRecorder().calls.clear();
     }
     void TearDown() override {
         renderer.ReleaseDevice();
-        SetDirect3DFactory(nullptr);
     }
     Renderer renderer;
     char textBuffer[128] = {};

@@ -18,17 +18,15 @@ class RendererTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        recording::Install();
     }
     void TearDown() override {
         renderer.ReleaseDevice();
-        SetDirect3DFactory(nullptr);
     }
     Renderer renderer;
 };
 
-TEST_F(RendererTest, RequestsTheDescribedDeviceAndFont) {
-    ASSERT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), S_OK);
+TEST_F(RendererTest, RequestsTheDeviceAndTheHudFontInOrder) {
+    ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, FakeWindow(), 800, 600, 20), S_OK);
 
     const std::vector<std::string> creation = {"Direct3DCreate9", "GetDeviceCaps", "CreateDevice",
                                                "CreateFont"};
@@ -54,12 +52,12 @@ TEST_F(RendererTest, RequestsTheDescribedDeviceAndFont) {
 
 TEST_F(RendererTest, FallsBackToSoftwareVertexProcessingWithoutHardwareTransform) {
     GetRecorder().devCaps = 0;
-    ASSERT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), S_OK);
+    ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, FakeWindow(), 800, 600, 20), S_OK);
     EXPECT_EQ(GetRecorder().Named("CreateDevice")[0].args[3], D3DCREATE_SOFTWARE_VERTEXPROCESSING);
 }
 
 TEST_F(RendererTest, SetsViewportThenRenderThenSamplerStatesInOrder) {
-    ASSERT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), S_OK);
+    ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, FakeWindow(), 800, 600, 20), S_OK);
     std::vector<Call> calls = GetRecorder().calls;
     int first = GetRecorder().Find("SetViewport");
     ASSERT_GE(first, 0);
@@ -83,7 +81,7 @@ TEST_F(RendererTest, SetsViewportThenRenderThenSamplerStatesInOrder) {
 }
 
 TEST_F(RendererTest, SceneMatricesHaveTheirStartValues) {
-    ASSERT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), S_OK);
+    ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, FakeWindow(), 800, 600, 20), S_OK);
 
     const Matrix4& p = renderer.projection;
     EXPECT_NEAR(p.m[0][0], 1.8106602f, 1e-5f);
@@ -109,7 +107,7 @@ TEST_F(RendererTest, SceneMatricesHaveTheirStartValues) {
 
 TEST_F(RendererTest, NoDirect3DObjectFailsWithNothingCreated) {
     GetRecorder().failing.insert("Direct3DCreate9");
-    EXPECT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), E_FAIL);
+    EXPECT_EQ(renderer.InitDevice(recording::CreateDirect3D, FakeWindow(), 800, 600, 20), E_FAIL);
     EXPECT_EQ(renderer.direct3D, nullptr);
     EXPECT_EQ(renderer.viewportWidth, 800);  // stored before anything can fail
     EXPECT_EQ(renderer.fontHeight, 20);
@@ -117,7 +115,7 @@ TEST_F(RendererTest, NoDirect3DObjectFailsWithNothingCreated) {
 
 TEST_F(RendererTest, DeviceFailureKeepsTheDirect3DObjectForRelease) {
     GetRecorder().failing.insert("CreateDevice");
-    EXPECT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), E_FAIL);
+    EXPECT_EQ(renderer.InitDevice(recording::CreateDirect3D, FakeWindow(), 800, 600, 20), E_FAIL);
     EXPECT_NE(renderer.direct3D, nullptr);
     EXPECT_EQ(renderer.device, nullptr);
     EXPECT_EQ(GetRecorder().Find("CreateFont"), -1);
@@ -125,7 +123,7 @@ TEST_F(RendererTest, DeviceFailureKeepsTheDirect3DObjectForRelease) {
 
 TEST_F(RendererTest, FontFailureSkipsSceneStateAndReleaseGoesDeviceThenDirect3D) {
     GetRecorder().failing.insert("CreateFont");
-    EXPECT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), E_FAIL);
+    EXPECT_EQ(renderer.InitDevice(recording::CreateDirect3D, FakeWindow(), 800, 600, 20), E_FAIL);
     EXPECT_EQ(GetRecorder().Find("SetViewport"), -1);
     uint32_t d3dId = recording::IdOf(renderer.direct3D);
     uint32_t deviceId = recording::IdOf(renderer.device);
@@ -144,7 +142,7 @@ TEST_F(RendererTest, FontFailureSkipsSceneStateAndReleaseGoesDeviceThenDirect3D)
 }
 
 TEST_F(RendererTest, ReleaseDeviceDropsFontThenDeviceThenDirect3D) {
-    ASSERT_EQ(renderer.InitDevice(FakeWindow(), 800, 600, 20), S_OK);
+    ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, FakeWindow(), 800, 600, 20), S_OK);
     std::vector<uint32_t> order = {recording::IdOf(renderer.font), recording::IdOf(renderer.device),
                                    recording::IdOf(renderer.direct3D)};
     GetRecorder().calls.clear();

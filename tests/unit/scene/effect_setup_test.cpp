@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "platform/gfx/recording/recorder.h"
+#include "support/dds_files.h"
 #include "support/temp_folder.h"
-#include "platform/window/core/message_box.h"
 #include "scene/effect_setup.h"
+#include "support/report_capture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -16,23 +18,11 @@ using namespace gfx;
 using gfx::recording::Call;
 using gfx::recording::GetRecorder;
 
-struct Box {
-    std::string caption, text;
-    HWND owner;
-    UINT type;
-};
-std::vector<Box> boxes;
-int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-    boxes.push_back({caption ? caption : "", text ? text : "", owner, type});
-    return IDOK;
-}
-
 class EffectSetupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        boxes.clear();
-        previousHandler = SetMessageBoxHandler(RecordBox);
+        context.report = reported.Sink();
         folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
         folder.Enter();
         device = recording::CreateDevice();
@@ -42,9 +32,13 @@ protected:
         SafeRelease(effect);
         SafeRelease(declaration);
         device->Release();
-        SetMessageBoxHandler(previousHandler);
     }
-    MessageBoxHandler previousHandler = nullptr;
+    // Creates the effect objects as start-up does, with the box.
+    HRESULT Create() {
+        return CreateEffectObjects(device, declaration, effect, technique, context, kEffectPath, true);
+    }
+    rrtest::ReportCapture reported;
+    LoadContext context;
     rrtest::TempFolder folder;
     Device* device = nullptr;
     VertexDeclaration* declaration = nullptr;
@@ -53,7 +47,7 @@ protected:
 };
 
 TEST_F(EffectSetupTest, DeclaresPositionAndNormalThenCompilesAndFindsTheTechnique) {
-    EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
+    EXPECT_EQ(Create(), S_OK);
     ASSERT_NE(declaration, nullptr);
     ASSERT_NE(effect, nullptr);
     ASSERT_NE(technique, nullptr);
@@ -74,37 +68,55 @@ TEST_F(EffectSetupTest, DeclaresPositionAndNormalThenCompilesAndFindsTheTechniqu
 
     EXPECT_EQ(GetRecorder().calls[1].text, "./Shaders/ReflectionOrRefraction.fx");
     EXPECT_EQ(GetRecorder().calls[1].args, (std::vector<double>{D3DXSHADER_DEBUG}));
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(reported.boxes.empty());
 }
 
 TEST_F(EffectSetupTest, CompileFailureShowsTheCompilerTextOnceAndStillSucceeds) {
     GetRecorder().failing.insert("CreateEffectFromFile");
     GetRecorder().effectErrorText = "fx(3,5): error X3000: unexpected token\n\nfx(4,1): error\n";
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
-    // One line with the file's full path, the first compiler line and the rest counted.
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "reflect-refract: effect " + std::filesystem::current_path().string() +
-                  "/Shaders/ReflectionOrRefraction.fx not compiled, frames show the HUD only: "
-                  "fx(3,5): error X3000: unexpected token (1 more line in the ERROR box)\n");
+    EXPECT_EQ(Create(), S_OK);
+    // One note with the file's full path, the first compiler line and the rest counted.
+    EXPECT_EQ(reported.notes,
+              std::vector<std::string>{"effect " + std::filesystem::current_path().string() +
+                                       "/Shaders/ReflectionOrRefraction.fx not compiled, frames show "
+                                       "the HUD only: fx(3,5): error X3000: unexpected token (1 more "
+                                       "line in the ERROR box)"});
     EXPECT_NE(declaration, nullptr);
     EXPECT_EQ(effect, nullptr);
     EXPECT_EQ(technique, nullptr);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "ERROR");
-    EXPECT_EQ(boxes[0].text, GetRecorder().effectErrorText);
-    EXPECT_EQ(boxes[0].owner, nullptr);
-    EXPECT_EQ(boxes[0].type, MB_OK);
+    ASSERT_EQ(reported.boxes.size(), 1u);
+    EXPECT_EQ(reported.boxes[0].caption, "ERROR");
+    EXPECT_EQ(reported.boxes[0].text, GetRecorder().effectErrorText);
     // The message buffer is given back.
     EXPECT_EQ(device->GetLiveObjectCount(), 1u);  // the declaration only
 }
 
+// From a base folder, without the box (the watch mode): the file is opened
+// there, and the one note holds the compiler's whole text.
+TEST_F(EffectSetupTest, FromABaseFolderWithoutTheBoxTheNoteHoldsTheWholeText) {
+    GetRecorder().failing.insert("CreateEffectFromFile");
+    GetRecorder().effectErrorText = "fx(3,5): error X3000: unexpected token\nfx(4,1): error\n";
+    context.baseFolder = folder.Path().string();
+    std::filesystem::current_path("/");
+    std::string text;
+    EXPECT_EQ(CreateEffectObjects(device, declaration, effect, technique, context,
+                                  "Shaders\\reflectionorrefraction.fx", false, &text),
+              S_OK);
+    const std::string file = folder.Path().string() + "/Shaders/ReflectionOrRefraction.fx";
+    EXPECT_EQ(GetRecorder().Named("CreateEffectFromFile")[0].text, file);
+    EXPECT_EQ(reported.notes, std::vector<std::string>{"effect " + file +
+                                                       " not compiled, frames show the HUD only:\n" +
+                                                       GetRecorder().effectErrorText});
+    EXPECT_TRUE(reported.boxes.empty());
+    EXPECT_EQ(text, GetRecorder().effectErrorText);
+}
+
 TEST_F(EffectSetupTest, DeclarationFailureCompilesNothingAndShowsNothing) {
     GetRecorder().failing.insert("CreateVertexDeclaration");
-    EXPECT_TRUE(Failed(CreateEffectObjects(device, declaration, effect, technique)));
+    EXPECT_TRUE(Failed(Create()));
     EXPECT_EQ(GetRecorder().Find("CreateEffectFromFile"), -1);
     EXPECT_EQ(effect, nullptr);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(reported.boxes.empty());
 }
 
 void ExpectMatrix(const std::vector<double>& actual, const Matrix4& expected) {
@@ -113,9 +125,9 @@ void ExpectMatrix(const std::vector<double>& actual, const Matrix4& expected) {
 }
 
 TEST_F(EffectSetupTest, UploadsTheSevenParametersInOrder) {
-    ASSERT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
+    ASSERT_EQ(Create(), S_OK);
     CubeTexture* cube = nullptr;
-    std::ofstream("cube.dds") << "x";
+    folder.Write("cube.dds", rrtest::StandInCubeMap());
     ASSERT_EQ(device->CreateCubeTextureFromFile("cube.dds", &cube), S_OK);
     GetRecorder().calls.clear();
 

@@ -3,12 +3,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <set>
-#include <tuple>
 
 #include "model/skin_vertex.h"
 #include "platform/gfx/recording/recorder.h"
+#include "support/dds_files.h"
 #include "support/temp_folder.h"
 #include "scene/environment_box.h"
 
@@ -23,7 +21,7 @@ class EnvironmentBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        folder.Write("Textures/Snow.dds", "stand-in");
+        folder.Write("Textures/Snow.dds", rrtest::StandInCubeMap());
         folder.Enter();
         device = recording::CreateDevice();
         GetRecorder().calls.clear();
@@ -32,16 +30,40 @@ protected:
         box.Release();
         device->Release();
     }
+    HRESULT Create() { return box.Create(device, kEnvironmentMapPath); }
+
     rrtest::TempFolder folder;
     Device* device = nullptr;
-    VertexBuffer* vertexBuffer = nullptr;
-    IndexBuffer* indexBuffer = nullptr;
-    CubeTexture* environmentMap = nullptr;
-    EnvironmentBox box{vertexBuffer, indexBuffer, environmentMap};
+    EnvironmentBox box;
+    VertexBuffer*& vertexBuffer = box.vertexBuffer;
+    IndexBuffer*& indexBuffer = box.indexBuffer;
+    CubeTexture*& environmentMap = box.environmentMap;
 };
 
+// The six faces in their order, each seen from outside: its outward
+// direction, and the directions of its right and top edges.
+struct Face {
+    Vector3 out, right, up;
+} const kFaces[6] = {
+    {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}},   // z = −100
+    {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},    // x = +100
+    {{0, 0, 1}, {-1, 0, 0}, {0, 1, 0}},   // z = +100
+    {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // x = −100
+    {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},    // y = +100, "top" is +z
+    {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},  // y = −100, "top" is −z
+};
+
+// Vertex 4f + c of the box: corner c (top-left, top-right, bottom-left,
+// bottom-right) of face f.
+Vector3 Corner(int vertex) {
+    const Face& face = kFaces[vertex / 4];
+    float right = vertex % 2 ? 1.0f : -1.0f;
+    float up = vertex % 4 < 2 ? 1.0f : -1.0f;
+    return (face.out + face.right * right + face.up * up) * 100.0f;
+}
+
 TEST_F(EnvironmentBoxTest, WritesTheTwentyFourPositionsAndThirtySixIndices) {
-    ASSERT_EQ(box.Create(device), S_OK);
+    ASSERT_EQ(Create(), S_OK);
     ASSERT_NE(vertexBuffer, nullptr);
     ASSERT_NE(indexBuffer, nullptr);
     ASSERT_NE(environmentMap, nullptr);
@@ -55,45 +77,24 @@ TEST_F(EnvironmentBoxTest, WritesTheTwentyFourPositionsAndThirtySixIndices) {
         EXPECT_EQ(lock.args, (std::vector<double>{0, 0, 0}));
     EXPECT_EQ(GetRecorder().Named("Unlock").size(), 2u);
 
+    // Positions as the face table says, normals zero.
     const std::vector<uint8_t>& vertexBytes = recording::ContentsOf(vertexBuffer);
     ASSERT_EQ(vertexBytes.size(), 24 * sizeof(SkinVertex));
     SkinVertex vertices[24];
     std::memcpy(vertices, vertexBytes.data(), sizeof vertices);
-    const float expected[24][3] = {
-        {-100, 100, -100}, {100, 100, -100},  {-100, -100, -100}, {100, -100, -100},
-        {100, 100, -100},  {100, 100, 100},   {100, -100, -100},  {100, -100, 100},
-        {100, 100, 100},   {-100, 100, 100},  {100, -100, 100},   {-100, -100, 100},
-        {-100, 100, 100},  {-100, 100, -100}, {-100, -100, 100},  {-100, -100, -100},
-        {-100, 100, 100},  {100, 100, 100},   {-100, 100, -100},  {100, 100, -100},
-        {-100, -100, -100}, {100, -100, -100}, {-100, -100, 100}, {100, -100, 100}};
-    std::map<std::tuple<float, float, float>, int> corners;
     for (int i = 0; i < 24; ++i) {
-        EXPECT_EQ(vertices[i].position, Vector3(expected[i][0], expected[i][1], expected[i][2])) << i;
+        EXPECT_EQ(vertices[i].position, Corner(i)) << i;
+        EXPECT_EQ(kBoxPositions[i], Corner(i)) << i;
         EXPECT_EQ(vertices[i].normal, Vector3(0, 0, 0)) << i;
-        ++corners[{vertices[i].position.x, vertices[i].position.y, vertices[i].position.z}];
     }
-    EXPECT_EQ(corners.size(), 8u);
-    for (const auto& [corner, count] : corners) EXPECT_EQ(count, 3);
 
+    // Per face b = 4f: b, b+1, b+2 and b+1, b+3, b+2.
     const std::vector<uint8_t>& indexBytes = recording::ContentsOf(indexBuffer);
     ASSERT_EQ(indexBytes.size(), 72u);
     uint16_t indices[36];
     std::memcpy(indices, indexBytes.data(), sizeof indices);
-    const uint16_t expectedIndices[36] = {0,  1,  2,  1,  3,  2,  4,  5,  6,  5,  7,  6,
-                                          8,  9,  10, 9,  11, 10, 12, 13, 14, 13, 15, 14,
-                                          16, 17, 18, 17, 19, 18, 20, 21, 22, 21, 23, 22};
-    for (int i = 0; i < 36; ++i) EXPECT_EQ(indices[i], expectedIndices[i]) << i;
-
-    // Every triangle: three distinct corners on one face plane.
-    for (int t = 0; t < 12; ++t) {
-        const Vector3& a = vertices[indices[3 * t]].position;
-        const Vector3& b = vertices[indices[3 * t + 1]].position;
-        const Vector3& c = vertices[indices[3 * t + 2]].position;
-        EXPECT_FALSE(a == b || b == c || a == c) << t;
-        bool onePlane = (a.x == b.x && b.x == c.x) || (a.y == b.y && b.y == c.y) ||
-                        (a.z == b.z && b.z == c.z);
-        EXPECT_TRUE(onePlane) << t;
-    }
+    const int pattern[6] = {0, 1, 2, 1, 3, 2};
+    for (int i = 0; i < 36; ++i) EXPECT_EQ(indices[i], 4 * (i / 6) + pattern[i % 6]) << i;
 }
 
 TEST_F(EnvironmentBoxTest, TrianglesWindClockwiseSeenFromOutside) {
@@ -110,7 +111,7 @@ TEST_F(EnvironmentBoxTest, TrianglesWindClockwiseSeenFromOutside) {
 }
 
 TEST_F(EnvironmentBoxTest, DrawsTheWholeBoxInOneCall) {
-    ASSERT_EQ(box.Create(device), S_OK);
+    ASSERT_EQ(Create(), S_OK);
     VertexDeclaration* declaration = nullptr;
     const VertexElement elements[] = {D3DDECL_END};
     ASSERT_EQ(device->CreateVertexDeclaration(elements, &declaration), S_OK);
@@ -129,7 +130,7 @@ TEST_F(EnvironmentBoxTest, DrawsTheWholeBoxInOneCall) {
 
 TEST_F(EnvironmentBoxTest, MissingCubeMapFailsAndKeepsTheBuffersForRelease) {
     std::filesystem::remove(folder.Path() / "Textures" / "Snow.dds");
-    EXPECT_EQ(box.Create(device), E_FAIL);
+    EXPECT_EQ(Create(), E_FAIL);
     EXPECT_NE(vertexBuffer, nullptr);
     EXPECT_NE(indexBuffer, nullptr);
     EXPECT_EQ(environmentMap, nullptr);
@@ -137,18 +138,18 @@ TEST_F(EnvironmentBoxTest, MissingCubeMapFailsAndKeepsTheBuffersForRelease) {
 
 TEST_F(EnvironmentBoxTest, FailingStepStopsTheLaterOnes) {
     GetRecorder().failing.insert("CreateVertexBuffer");
-    EXPECT_EQ(box.Create(device), E_FAIL);
+    EXPECT_EQ(Create(), E_FAIL);
     EXPECT_EQ(GetRecorder().Find("CreateIndexBuffer"), -1);
     EXPECT_EQ(GetRecorder().Find("CreateCubeTextureFromFile"), -1);
 
     GetRecorder().failing = {"Lock"};
-    EXPECT_EQ(box.Create(device), E_FAIL);
+    EXPECT_EQ(Create(), E_FAIL);
     EXPECT_NE(vertexBuffer, nullptr);  // created, not filled: kept for release
     EXPECT_EQ(indexBuffer, nullptr);
 }
 
 TEST_F(EnvironmentBoxTest, ReleaseGoesIndicesVerticesCubeMapAndOnlyOnce) {
-    ASSERT_EQ(box.Create(device), S_OK);
+    ASSERT_EQ(Create(), S_OK);
     std::vector<uint32_t> order = {recording::IdOf(indexBuffer), recording::IdOf(vertexBuffer),
                                    recording::IdOf(environmentMap)};
     GetRecorder().calls.clear();

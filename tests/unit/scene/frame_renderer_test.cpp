@@ -7,11 +7,14 @@
 
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
+#include "model/load_context.h"
+#include "support/dds_files.h"
 #include "support/temp_folder.h"
-#include "render/frame_rate_counter.h"
 #include "render/renderer.h"
 #include "scene/effect_setup.h"
 #include "scene/frame_renderer.h"
+#include "scene/scene.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -30,20 +33,19 @@ class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        recording::Install();
         folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
-        folder.Write("Textures/Snow.dds", "stand-in");
+        folder.Write("Textures/Snow.dds", rrtest::StandInCubeMap());
         folder.Enter();
 
-        ASSERT_EQ(renderer.InitDevice(nullptr, 800, 600, 20), S_OK);
+        ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, nullptr, 800, 600, 20), S_OK);
         Device* device = renderer.device;
-        ASSERT_EQ(frame.box.Create(device), S_OK);
-        ASSERT_EQ(CreateEffectObjects(device, declaration, effect, technique), S_OK);
-        ASSERT_NE(effect, nullptr);
-        frame.effect = effect;
-        frame.technique = technique;
-        frame.vertexDeclaration = declaration;
-
+        ASSERT_EQ(scene.box.Create(device, kEnvironmentMapPath), S_OK);
+        ASSERT_EQ(CreateEffectObjects(device, scene.vertexDeclaration, scene.effect, scene.technique,
+                                      LoadContext{}, kEffectPath, true),
+                  S_OK);
+        ASSERT_NE(scene.effect, nullptr);
+        scene.model = new SkinnedModel();
+        SkinnedModel& model = *scene.model;
         model.device = device;
         ModelMesh& mesh = model.meshes[0];
         ASSERT_TRUE(mesh.AllocateBones(1));
@@ -55,115 +57,149 @@ protected:
         ASSERT_TRUE(model.clips[0].AllocateFrames(3, 1));
         model.clipCount = 1;
 
-        counter.tickSource = Ticks;
+        hud.counter.tickSource = Ticks;
         GetRecorder().calls.clear();
     }
     void TearDown() override {
-        for (int i = 0; i < model.meshCount; ++i) model.meshes[i].Clear();
-        model.meshCount = 0;
-        SafeRelease(effect);
-        SafeRelease(declaration);
-        frame.box.Release();
+        scene.Release();
+        EXPECT_EQ(renderer.device->GetLiveObjectCount(), 1u);  // the font
         renderer.ReleaseDevice();
-        SetDirect3DFactory(nullptr);
     }
 
     rrtest::TempFolder folder;
     Renderer renderer;
-    Effect* effect = nullptr;
-    EffectHandle technique = nullptr;
-    VertexDeclaration* declaration = nullptr;
-    VertexBuffer* boxVertices = nullptr;
-    IndexBuffer* boxIndices = nullptr;
-    CubeTexture* environmentMap = nullptr;
-    SkinnedModel model;
-    char textBuffer[128] = {};
-    float framesPerSecond = 0.0f;
-    FrameRateCounter counter;
-    FrameRenderer frame{renderer, nullptr, nullptr, nullptr,
-                        EnvironmentBox{boxVertices, boxIndices, environmentMap},
-                        &model, 3, 0.01f, 2.0f, textBuffer, sizeof textBuffer,
-                        framesPerSecond, counter};
+    Scene scene;
+    HudState hud;
+    FrameRenderer frame{renderer, scene, hud, FrameSettings{}};
+    SkinnedModel& model() { return *scene.model; }
 };
 
 std::vector<std::string> Repeat(const std::string& name, int count) {
     return std::vector<std::string>(size_t(count), name);
 }
 
+// A call of the frame and, where they matter, its arguments or its object.
+struct Expected {
+    std::string name;
+    std::vector<double> args = {};  // empty: not checked
+    uint32_t object = 0;            // 0: not checked
+    std::string text = {};          // empty: not checked
+};
+
 TEST_F(FrameTest, FullFrameIssuesTheCallsInOrder) {
     frame.RenderFrame();
 
-    std::vector<std::string> expected = {
-        "Clear", "BeginScene",
-        "SetTexture", "SetMatrix", "SetMatrix", "SetMatrix", "SetMatrix", "SetVector", "SetFloat",
-        "SetTechnique", "Begin",
-        "SetRenderState", "SetRenderState", "BeginPass",
-        "SetVertexDeclaration", "SetStreamSource", "SetIndices", "DrawIndexedPrimitive",
-        "EndPass",
-        "SetRenderState", "SetRenderState", "BeginPass",
-        "LightEnable", "SetRenderState", "SetVertexDeclaration",
-        "Lock", "Unlock", "SetStreamSource", "SetRenderState", "DrawPrimitive", "DrawPrimitive",
-        "EndPass", "End"};
-    for (const std::string& name : Repeat("DrawTextA", 7)) expected.push_back(name);
-    expected.push_back("EndScene");
-    expected.push_back("Present");
-    ASSERT_EQ(GetRecorder().Names(), expected);
+    const uint32_t declaration = recording::IdOf(scene.vertexDeclaration);
+    std::vector<Expected> expected = {
+        {"Clear", {0, 0, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, double(0xFF0000FFu), 1.0, 0}},
+        {"BeginScene"},
+        {"SetTexture"}, {"SetMatrix"}, {"SetMatrix"}, {"SetMatrix"}, {"SetMatrix"}, {"SetVector"},
+        {"SetFloat"},
+        {"SetTechnique", {}, 0, "TShader"},
+        {"Begin", {0}},
+        // Pass 0, the box: no culling, no depth test.
+        {"SetRenderState", {D3DRS_CULLMODE, D3DCULL_NONE}},
+        {"SetRenderState", {D3DRS_ZENABLE, D3DZB_FALSE}},
+        {"BeginPass", {0}},
+        {"SetVertexDeclaration", {double(declaration)}},
+        {"SetStreamSource"}, {"SetIndices"}, {"DrawIndexedPrimitive"},
+        {"EndPass"},
+        // Pass 1, the model: clockwise culling, depth test, light 0 and lighting off.
+        {"SetRenderState", {D3DRS_CULLMODE, D3DCULL_CW}},
+        {"SetRenderState", {D3DRS_ZENABLE, D3DZB_TRUE}},
+        {"BeginPass", {1}},
+        {"LightEnable", {0, 0}},
+        {"SetRenderState", {D3DRS_LIGHTING, 0}},
+        {"SetVertexDeclaration", {double(declaration)}},
+        {"Lock", {}, recording::IdOf(model().meshes[0].vertexBuffer)},
+        {"Unlock"},
+        {"SetStreamSource"},
+        {"SetRenderState", {D3DRS_FILLMODE, 3}},
+        {"DrawPrimitive", {D3DPT_TRIANGLELIST, 0, 1}},
+        {"DrawPrimitive", {D3DPT_TRIANGLELIST, 3, 1}},
+        {"EndPass"}, {"End"}};
+    for (int line = 0; line < 7; ++line) expected.push_back({"DrawTextA"});
+    expected.push_back({"EndScene"});
+    expected.push_back({"Present", {0, 0, 0, 0}});  // all null
 
     const std::vector<Call>& calls = GetRecorder().calls;
-    EXPECT_EQ(calls[0].args, (std::vector<double>{0, 0, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER,
-                                                  double(0xFF0000FFu), 1.0, 0}));
-    EXPECT_EQ(calls[9].text, "TShader");
-    EXPECT_EQ(calls[10].args, (std::vector<double>{0}));  // Begin flags
-    EXPECT_EQ(calls[11].args, (std::vector<double>{D3DRS_CULLMODE, D3DCULL_NONE}));
-    EXPECT_EQ(calls[12].args, (std::vector<double>{D3DRS_ZENABLE, D3DZB_FALSE}));
-    EXPECT_EQ(calls[13].args, (std::vector<double>{0}));
-    EXPECT_EQ(calls[19].args, (std::vector<double>{D3DRS_CULLMODE, D3DCULL_CW}));
-    EXPECT_EQ(calls[20].args, (std::vector<double>{D3DRS_ZENABLE, D3DZB_TRUE}));
-    EXPECT_EQ(calls[21].args, (std::vector<double>{1}));
-    EXPECT_EQ(calls[22].args, (std::vector<double>{0, 0}));  // light 0 off
-    EXPECT_EQ(calls[23].args, (std::vector<double>{D3DRS_LIGHTING, 0}));
-    EXPECT_EQ(calls[24].args[0], recording::IdOf(declaration));
-    EXPECT_EQ(calls[25].object, recording::IdOf(model.meshes[0].vertexBuffer));
-    EXPECT_EQ(calls[28].args, (std::vector<double>{D3DRS_FILLMODE, 3}));
-    EXPECT_EQ(calls[29].args, (std::vector<double>{D3DPT_TRIANGLELIST, 0, 1}));
-    EXPECT_EQ(calls[30].args, (std::vector<double>{D3DPT_TRIANGLELIST, 3, 1}));
-    EXPECT_EQ(calls.back().args, (std::vector<double>{0, 0, 0, 0}));  // Present: all null
+    ASSERT_EQ(calls.size(), expected.size()) << testing::PrintToString(GetRecorder().Names());
+    for (size_t i = 0; i < calls.size(); ++i) {
+        SCOPED_TRACE("call " + std::to_string(i) + ", " + expected[i].name);
+        EXPECT_EQ(calls[i].name, expected[i].name);
+        // Unchecked fields compare equal: the expected value is the call's own.
+        EXPECT_EQ(calls[i].args, expected[i].args.empty() ? calls[i].args : expected[i].args);
+        EXPECT_EQ(calls[i].object, expected[i].object ? expected[i].object : calls[i].object);
+        EXPECT_EQ(calls[i].text, expected[i].text.empty() ? calls[i].text : expected[i].text);
+    }
 
-    EXPECT_EQ(counter.frameCounter, 1u);
-    EXPECT_FLOAT_EQ(model.clips[0].blend, 0.01f);  // the animation advanced one step
+    EXPECT_EQ(hud.counter.frameCounter, 1u);
+    EXPECT_FLOAT_EQ(model().clips[0].blend, 0.01f);  // the animation advanced one step
 }
 
 TEST_F(FrameTest, WireframeReachesTheModelDraw) {
-    frame.fillMode = 2;
+    frame.settings.fillMode = 2;
     frame.RenderFrame();
     std::vector<Call> states = GetRecorder().Named("SetRenderState");
     EXPECT_EQ(states.back().args, (std::vector<double>{D3DRS_FILLMODE, 2}));
 }
 
-TEST_F(FrameTest, WithoutAnEffectOnlyTheHudIsDrawn) {
-    frame.effect = nullptr;
-    frame.RenderFrame();
-    std::vector<std::string> expected = {"Clear", "BeginScene"};
-    for (const std::string& name : Repeat("DrawTextA", 7)) expected.push_back(name);
-    expected.push_back("EndScene");
-    expected.push_back("Present");
-    EXPECT_EQ(GetRecorder().Names(), expected);
-    EXPECT_EQ(counter.frameCounter, 1u);
-    EXPECT_EQ(model.clips[0].blend, 0.0f);
+std::vector<FramePart> reached;
+void Reached(void*, FramePart part) {
+    reached.push_back(part);
 }
 
-TEST_F(FrameTest, FailedBeginSceneDrawsNothingButPresentsAndCounts) {
-    GetRecorder().failing.insert("BeginScene");
-    frame.RenderFrame();
-    const std::vector<std::string> expected = {"Clear", "BeginScene", "Present"};
-    EXPECT_EQ(GetRecorder().Names(), expected);
-    EXPECT_EQ(counter.frameCounter, 1u);
-    EXPECT_EQ(model.clips[0].blend, 0.0f);
+// Without an effect only the HUD is drawn; after a failed BeginScene nothing,
+// but the frame is still presented and counted. The timing hears of the
+// parts the frame went through.
+TEST_F(FrameTest, WithoutAnEffectOrASceneLessIsDrawnButTheFrameCounts) {
+    using P = FramePart;
+    const std::vector<std::string> hudLines = Repeat("DrawTextA", 7);
+    struct Case {
+        const char* name;
+        bool effect;
+        bool beginFails;
+        std::vector<std::string> calls;
+        std::vector<FramePart> parts;
+    } cases[] = {
+        {"whole frame", true, false, {},
+         {P::Cleared, P::Prepared, P::SkyDrawn, P::ModelDrawn, P::HudDrawn, P::Presented, P::Counted}},
+        {"no effect", false, false, {"Clear", "BeginScene"},
+         {P::Cleared, P::HudDrawn, P::Presented, P::Counted}},
+        {"BeginScene fails", true, true, {"Clear", "BeginScene", "Present"},
+         {P::Cleared, P::Presented, P::Counted}},
+    };
+    const FrameTiming timing{nullptr, Reached};
+    frame.timing = &timing;
+    Effect* effect = scene.effect;
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.effect && !c.beginFails) {
+            c.calls.insert(c.calls.end(), hudLines.begin(), hudLines.end());
+            c.calls.push_back("EndScene");
+            c.calls.push_back("Present");
+        }
+        GetRecorder().calls.clear();
+        GetRecorder().failing.clear();
+        if (c.beginFails) GetRecorder().failing.insert("BeginScene");
+        scene.effect = c.effect ? effect : nullptr;
+        model().clips[0].blend = 0.0f;
+        hud.counter.frameCounter = 0;
+        reached.clear();
+        frame.RenderFrame();
+        if (!c.calls.empty()) {
+            EXPECT_EQ(GetRecorder().Names(), c.calls);
+        }
+        EXPECT_EQ(reached, c.parts);
+        EXPECT_EQ(hud.counter.frameCounter, 1u);
+        EXPECT_EQ(model().clips[0].blend, c.effect && !c.beginFails ? 0.01f : 0.0f);
+    }
+    scene.effect = effect;
 }
 
 TEST_F(FrameTest, ParametersAreReadFreshEachFrame) {
     frame.RenderFrame();
-    frame.reflectionFactor = 0.5f;
+    frame.settings.reflectionFactor = 0.5f;
     renderer.camera.Walk(10);
     renderer.UpdateViewMatrix();
     GetRecorder().calls.clear();
@@ -173,8 +209,8 @@ TEST_F(FrameTest, ParametersAreReadFreshEachFrame) {
 }
 
 TEST_F(FrameTest, NoClipLoadedLeavesPassOneEmptyButDrawsTheRest) {
-    model.clips[0].ReleaseFrames();
-    model.clipCount = 0;
+    model().clips[0].ReleaseFrames();
+    model().clipCount = 0;
     frame.RenderFrame();
     EXPECT_EQ(GetRecorder().Find("DrawPrimitive"), -1);
     EXPECT_NE(GetRecorder().Find("DrawIndexedPrimitive"), -1);
@@ -182,32 +218,31 @@ TEST_F(FrameTest, NoClipLoadedLeavesPassOneEmptyButDrawsTheRest) {
     EXPECT_NE(GetRecorder().Find("LightEnable"), -1);
 }
 
-size_t presentsAtRead = 0;
-bool ReadFake(Device*, uint32_t* width, uint32_t* height, std::vector<uint8_t>* rgba) {
-    presentsAtRead = GetRecorder().Named("Present").size();
-    *width = *height = 1;
-    *rgba = {1, 2, 3, 4};
-    return true;
-}
-
 // What the command line adds to a frame: the clip that plays, the picture
 // taken before Present, the red HUD line (ASCII for the font, the HUD's
 // colour kept), and the bind pose when no clip is loaded.
 TEST_F(FrameTest, CommandLineAdditionsToTheFrame) {
+    SkinnedModel& model = this->model();
     ASSERT_TRUE(model.clips[1].AllocateFrames(2, 1));
     model.clipCount = 2;
-    frame.clipIndex = 1;
+    frame.settings.clipIndex = 1;
     FrameCapture capture;
-    capture.read = ReadFake;
-    frame.capture = &capture;
-    frame.hudAlert = "e.fx(1): \xc3\xa9rror";
+    capture.rgba = {1, 2, 3, 4};
+    frame.settings.capture = &capture;
+    frame.settings.hudAlert = "e.fx(1): \xc3\xa9rror";
     frame.RenderFrame();
     frame.RenderFrame();
     EXPECT_FLOAT_EQ(model.clips[1].blend, 0.02f);
     EXPECT_EQ(model.clips[0].blend, 0.0f);
-    EXPECT_TRUE(capture.taken);
-    EXPECT_EQ(capture.rgba, (std::vector<uint8_t>{1, 2, 3, 4}));
-    EXPECT_EQ(presentsAtRead, 1u);  // in the second frame, before its Present
+    // Asked in each frame before its Present; the recording device has no
+    // pixels to give.
+    std::vector<std::string> reads;
+    for (const std::string& name : GetRecorder().Names())
+        if (name == "GetBackBufferPixels" || name == "Present") reads.push_back(name);
+    EXPECT_EQ(reads, (std::vector<std::string>{"GetBackBufferPixels", "Present",
+                                               "GetBackBufferPixels", "Present"}));
+    EXPECT_FALSE(capture.taken);
+    EXPECT_TRUE(capture.rgba.empty());
     std::vector<Call> texts = GetRecorder().Named("DrawTextA");
     ASSERT_EQ(texts.size(), 16u);
     EXPECT_EQ(texts[7].text, "e.fx(1): ??rror");
@@ -219,7 +254,7 @@ TEST_F(FrameTest, CommandLineAdditionsToTheFrame) {
     model.clipCount = 0;
     for (bool bindPose : {false, true}) {
         GetRecorder().calls.clear();
-        frame.bindPoseWithoutClip = bindPose;
+        frame.settings.bindPoseWithoutClip = bindPose;
         frame.RenderFrame();
         EXPECT_EQ(GetRecorder().Named("DrawPrimitive").size(), bindPose ? 2u : 0u);
     }

@@ -215,8 +215,8 @@ TEST(Skinning, EveryPathEqualsThePlainTransformsOnTheCharacter) {
     gfx::Device* device = gfx::recording::CreateDevice();
     {
         SkinnedModel model;
-        ASSERT_TRUE(model.LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd"));
-        ASSERT_TRUE(model.LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Attack).smd"));
+        ASSERT_TRUE(model.LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", LoadContext{}));
+        ASSERT_TRUE(model.LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Attack).smd", LoadContext{}));
         for (int sample = 0; sample < 5; ++sample) {
             for (int step = 0; step < 23; ++step) {
                 ASSERT_TRUE(model.UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0, model.clips[0].frameCount, 0.01f, 0));

@@ -15,7 +15,7 @@ std::vector<MSG> received;
 bool failCreate = false;
 
 LRESULT TestProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    received.push_back({window, message, wParam, lParam, 0, {}});
+    received.push_back({window, message, wParam, lParam});
     if (message == WM_CREATE) return failCreate ? -1 : 0;
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
@@ -29,6 +29,13 @@ std::vector<UINT> Ids() {
     return ids;
 }
 
+// Takes and dispatches every message until WM_QUIT; returns its exit code.
+int RunLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return static_cast<int>(message.wParam);
+}
+
 class WindowSystemTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -39,11 +46,19 @@ protected:
         windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION_ICON);
         windowClass.lpszClassName = "Test Class";
         ASSERT_NE(RegisterClassA(&windowClass), 0);
+        EXPECT_EQ(RegisterClassA(&windowClass), 0);  // the name is taken
     }
 
     HWND MakeWindow(DWORD style = kAppStyle) {
         return CreateWindowExA(0, "TEST CLASS", "Title", style, CW_USEDEFAULT, CW_USEDEFAULT, 800,
                                600, nullptr, nullptr, nullptr, nullptr);
+    }
+    std::vector<LPARAM> SizeReports() const {
+        std::vector<LPARAM> sizes;
+        for (const MSG& message : received) {
+            if (message.message == WM_SIZE) sizes.push_back(message.lParam);
+        }
+        return sizes;
     }
 
     ScriptedWindowBackend backend;
@@ -53,10 +68,10 @@ TEST_F(WindowSystemTest, CreationSendsCreateAndStaysHiddenOrFailsCleanly) {
     HWND window = MakeWindow();  // class names ignore case
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(Ids(), std::vector<UINT>{WM_CREATE});  // sent before CreateWindowExA returned
-    EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(kAppStyle));
     EXPECT_TRUE(backend.windows[0].hasApplicationIcon);
     EXPECT_EQ(backend.windows[0].title, "Title");
+    EXPECT_EQ(backend.windows[0].clientSizes[0], std::make_pair(800, 600));
     EXPECT_FALSE(backend.AnyWindowShown());
 
     failCreate = true;  // WM_CREATE answering -1 destroys the new window
@@ -70,45 +85,46 @@ TEST_F(WindowSystemTest, CreationSendsCreateAndStaysHiddenOrFailsCleanly) {
               nullptr);
 }
 
-TEST_F(WindowSystemTest, OuterSizeForAClientSizeGivesExactlyThatClientSize) {
-    for (DWORD style : {kAppStyle, kAppStyle | WS_THICKFRAME, WS_OVERLAPPED}) {
-        SCOPED_TRACE(style);
-        HWND window = MakeWindow(style);
-        RECT rect{0, 0, 800, 600};
-        ASSERT_TRUE(AdjustWindowRectEx(&rect, GetWindowLongA(window, GWL_STYLE),
-                                       GetMenu(window) != nullptr, 0));
+// The program sizes its window by the rectangle AdjustWindowRectEx gives for
+// the client size it wants: exactly that client size, reported only when it
+// changes, never negative.
+TEST_F(WindowSystemTest, SetWindowPosGivesTheClientSizeAndReportsOnlyChanges) {
+    HWND window = MakeWindow(kAppStyle | WS_THICKFRAME);
+    struct Case {
+        int width, height;
+        std::pair<int, int> expected;
+        bool reported;
+    } cases[] = {{800, 600, {800, 600}, false}, {1024, 700, {1024, 700}, true},
+                 {1024, 700, {1024, 700}, false}, {-50, 2, {0, 2}, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        RECT rect{0, 0, c.width, c.height};
+        ASSERT_TRUE(AdjustWindowRectEx(&rect, GetWindowLongA(window, GWL_STYLE), GetMenu(window) != nullptr,
+                                       GetWindowLongA(window, GWL_EXSTYLE)));
         received.clear();
         SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOZORDER | SWP_NOMOVE);
-        RECT client;
-        GetClientRect(window, &client);
-        EXPECT_EQ(client.right, 800);
-        EXPECT_EQ(client.bottom, 600);
-        EXPECT_EQ(backend.Find(window)->clientSizes.back(), std::make_pair(800, 600));
-        if (style != WS_OVERLAPPED) {  // a framed window's outer size was not its client size
-            ASSERT_EQ(Ids(), std::vector<UINT>{WM_SIZE});
-            EXPECT_EQ(received[0].lParam, MAKELPARAM(800, 600));
-        }
+        EXPECT_EQ(backend.Find(window)->clientSizes.back(), c.expected);
+        EXPECT_EQ(SizeReports().size(), c.reported ? 1u : 0u);
     }
-    // Too small for the frame: an empty client area, never a negative one.
-    HWND window = MakeWindow();
-    SetWindowPos(window, nullptr, 0, 0, -50, 2, SWP_NOMOVE);
-    RECT client;
-    GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 0);
-    EXPECT_EQ(client.bottom, 0);
 }
 
-TEST_F(WindowSystemTest, FirstShowActivatesAndReportsTheSizeOnce) {
+TEST_F(WindowSystemTest, ShowingActivatesOnceVisibleAndTheFirstShowReportsTheSize) {
     HWND window = MakeWindow();
     received.clear();
     EXPECT_FALSE(ShowWindow(window, SW_SHOWDEFAULT));
     ASSERT_EQ(Ids(), (std::vector<UINT>{WM_ACTIVATE, WM_SIZE}));
     EXPECT_EQ(LOWORD(received[0].wParam), WA_ACTIVE);
+    EXPECT_EQ(received[1].lParam, MAKELPARAM(800, 600));
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(kAppStyle | WS_VISIBLE));
-    EXPECT_TRUE(ShowWindow(window, SW_SHOWNORMAL));
-    EXPECT_EQ(received.size(), 2u);
-    EXPECT_EQ(backend.Find(window)->showCommands, (std::vector<int>{SW_SHOWDEFAULT, SW_SHOWNORMAL}));
+    EXPECT_TRUE(ShowWindow(window, SW_SHOWNORMAL));  // already visible: nothing sent
+    EXPECT_TRUE(ShowWindow(window, SW_HIDE));
+    EXPECT_FALSE(ShowWindow(window, SW_HIDE));
+    EXPECT_FALSE(ShowWindow(window, SW_SHOW));  // visible again: activated again
+    EXPECT_EQ(Ids(), (std::vector<UINT>{WM_ACTIVATE, WM_SIZE, WM_ACTIVATE}));
+    // A hidden window is not hidden again.
+    EXPECT_EQ(backend.Find(window)->showCommands,
+              (std::vector<int>{SW_SHOWDEFAULT, SW_SHOWNORMAL, SW_HIDE, SW_SHOW}));
 }
 
 TEST_F(WindowSystemTest, PeekLeavesMessagesGetTakesThemQuitComesLastWithItsCode) {
@@ -124,6 +140,7 @@ TEST_F(WindowSystemTest, PeekLeavesMessagesGetTakesThemQuitComesLastWithItsCode)
     EXPECT_EQ(backend.quitRequests, std::vector<int>{7});
     ASSERT_EQ(GetMessageA(&message, nullptr, 0, 0), 1);
     EXPECT_EQ(message.wParam, WPARAM{'W'});
+    EXPECT_EQ(message.hwnd, window);  // pushed for the main window
     ASSERT_EQ(GetMessageA(&message, nullptr, 0, 0), 1);
     received.clear();
     DispatchMessageA(&message);
@@ -134,7 +151,7 @@ TEST_F(WindowSystemTest, PeekLeavesMessagesGetTakesThemQuitComesLastWithItsCode)
     EXPECT_EQ(message.wParam, 7u);
     EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE));  // taken once
 
-    // A posted WM_QUIT keeps its place in the queue instead.
+    // A WM_QUIT from the backend keeps its place in the queue instead.
     backend.End(3);
     backend.PushKeyDown('B');
     EXPECT_EQ(GetMessageA(&message, nullptr, 0, 0), 0);
@@ -142,15 +159,29 @@ TEST_F(WindowSystemTest, PeekLeavesMessagesGetTakesThemQuitComesLastWithItsCode)
     EXPECT_EQ(GetMessageA(&message, nullptr, 0, 0), 1);
 }
 
+// The backend reports every size the native window takes; the window system
+// passes on only those it has not reported itself, and keeps them.
+TEST_F(WindowSystemTest, SizeReportsFromTheBackendArriveOnlyWhenTheSizeChanged) {
+    HWND window = MakeWindow();
+    ShowWindow(window, SW_SHOWDEFAULT);  // reports 800 x 600
+    for (auto [width, height] : {std::pair{800, 600}, {1024, 700}, {1024, 700}, {800, 600}})
+        backend.Push(WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+    backend.End();
+    received.clear();
+    RunLoop();
+    EXPECT_EQ(SizeReports(), (std::vector<LPARAM>{MAKELPARAM(1024, 700), MAKELPARAM(800, 600)}));
+    received.clear();
+    SetWindowPos(window, nullptr, 0, 0, 800, 600, SWP_NOMOVE);  // the size it already has
+    EXPECT_TRUE(received.empty());
+}
+
 TEST_F(WindowSystemTest, CloseDestroysTheWindowDropsItsMessagesAndEndsTheLoop) {
     HWND window = MakeWindow();
     backend.Push(WM_CLOSE);
     backend.PushKeyDown('W');  // queued behind the close: goes with the window
     received.clear();
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0)) DispatchMessageA(&message);
+    EXPECT_EQ(RunLoop(), 0);
     EXPECT_EQ(Ids(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
-    EXPECT_EQ(message.wParam, 0u);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_TRUE(backend.Find(window)->destroyed);
     // The stale handle is refused, never followed.
@@ -158,6 +189,14 @@ TEST_F(WindowSystemTest, CloseDestroysTheWindowDropsItsMessagesAndEndsTheLoop) {
     EXPECT_FALSE(PostMessageA(window, WM_KEYDOWN, 0, 0));
     EXPECT_FALSE(ShowWindow(window, SW_SHOWNORMAL));
     EXPECT_EQ(received.size(), 2u);
+
+    // With no window left, input goes nowhere and a close ends the loop.
+    backend.PushKeyDown('W');
+    backend.Push(WM_CLOSE);
+    received.clear();
+    EXPECT_EQ(RunLoop(), 0);
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(backend.quitRequests, (std::vector<int>{0, 0}));
 }
 
 TEST_F(WindowSystemTest, QueueRefusesPostsBeyondItsLimit) {
@@ -175,12 +214,13 @@ TEST_F(WindowSystemTest, MessageBoxesAreRecordedAsGiven) {
     EXPECT_EQ(backend.messageBoxes[0].caption, "ERROR");
     EXPECT_EQ(backend.messageBoxes[0].text, "\xc6\xc4\xc0\xcf missing");
     EXPECT_EQ(backend.messageBoxes[1].text, "");
+    EXPECT_EQ(backend.messageBoxes[1].type, MB_ICONERROR);
 }
 
 TEST_F(WindowSystemTest, TickCountWrapsAtTwoToThe32) {
-    backend.SetTicks(0xFFFFFFF0u);
+    backend.ticks = 0xFFFFFFF0u;
     DWORD before = timeGetTime();
-    backend.AdvanceTicks(0x20);
+    backend.ticks += 0x20;
     EXPECT_EQ(timeGetTime(), 0x10u);
     EXPECT_EQ(static_cast<DWORD>(timeGetTime() - before), 0x20u);
 }

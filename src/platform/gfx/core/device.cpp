@@ -2,21 +2,6 @@
 
 namespace gfx {
 
-namespace {
-Direct3DFactory installedFactory = nullptr;
-}
-
-Direct3DFactory SetDirect3DFactory(Direct3DFactory factory) {
-    Direct3DFactory previous = installedFactory;
-    installedFactory = factory;
-    return previous;
-}
-
-Direct3D* Direct3DCreate9(uint32_t sdkVersion) {
-    if (!installedFactory) return nullptr;
-    return installedFactory(sdkVersion);
-}
-
 HRESULT D3DXCreateTextureFromFileA(Device* device, const char* path, Texture** texture) {
     if (!device || !texture) return D3DERR_INVALIDCALL;
     return device->CreateTextureFromFile(path, texture);

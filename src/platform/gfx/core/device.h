@@ -1,11 +1,12 @@
 // The graphics device interfaces: the program's only road to the GPU.
 //
-// They are shaped like the device interfaces the program was written for:
-// results are HRESULTs (negative means failure) and state ids keep their
-// numbers (types.h). Two backends implement them: gl/ (OpenGL 4.5 core, the
-// real one) and recording/ (logs calls, for call-order tests); both pass
-// every call through one front (device_front.h) that checks it and keeps
-// the device state, so they accept and refuse the same calls.
+// They are Direct3D-9-shaped: results are HRESULTs (negative means failure)
+// and state ids keep their numbers (types.h). Three backends implement them:
+// gl/ (OpenGL 4.5 core, the real one), null/ (no GPU work, for timing our
+// own processor work) and recording/ (logs calls, for call-order tests); all
+// pass every call through one front (device_front.h) that checks it, keeps
+// the device state and reads texture files, so they accept and refuse the
+// same calls and the same files.
 //
 // Lifetimes, the same for every object (object.h):
 // - Objects are reference-counted: whoever stores one holds a reference and
@@ -22,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "math/matrix4.h"
 #include "platform/gfx/core/object.h"
@@ -153,6 +155,12 @@ public:
                                          uint32_t minVertexIndex, uint32_t numVertices,
                                          uint32_t startIndex, uint32_t primitiveCount) = 0;
 
+    // The back buffer as RGBA rows from the top of the picture down (after
+    // the draws held back are made). D3DERR_NOTAVAILABLE on a device that
+    // draws no pixels.
+    virtual HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height,
+                                        std::vector<uint8_t>* rgba) = 0;
+
     // Objects created on this device and not yet released.
     virtual uint32_t GetLiveObjectCount() const = 0;
 };
@@ -163,16 +171,16 @@ public:
     virtual HRESULT CreateDevice(uint32_t adapter, DeviceType type, HWND focusWindow,
                                  uint32_t behaviorFlags, PresentParameters* parameters,
                                  Device** device) = 0;
+    // Why the last CreateDevice found no device to make here, for the person
+    // starting the program ("OpenGL 4.5 core profile needed; this display
+    // offers 3.3 (llvmpipe)"); "" when it made one or was called wrongly.
+    virtual const char* GetCreationFailure() const = 0;
 };
 
-// Which backend Direct3DCreate9 builds. The program installs the OpenGL one,
-// tests the recording one.
+// Makes the Direct3D object of one backend (one reference); null for another
+// SDK version or when the backend cannot start. The program is handed the
+// one it runs on (platform/gfx/devices), tests the recording one.
 using Direct3DFactory = Direct3D* (*)(uint32_t sdkVersion);
-Direct3DFactory SetDirect3DFactory(Direct3DFactory factory);
-
-// The entry point of the device layer: null when no backend is installed or
-// the installed one cannot start.
-Direct3D* Direct3DCreate9(uint32_t sdkVersion);
 
 // Creation helpers with the utility library's names; they forward to the device.
 HRESULT D3DXCreateTextureFromFileA(Device* device, const char* path, Texture** texture);

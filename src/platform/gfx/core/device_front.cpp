@@ -17,17 +17,18 @@ bool Owns(const DeviceFront* device, Interface* object) {
     return child && &child->Owner() == device;
 }
 
-HRESULT NotAvailable(const char* why) {
-    LogLine("CreateDevice: %s", why);
-    return D3DERR_NOTAVAILABLE;
+HRESULT CannotLoad(const std::string& why) {
+    LogLine("cannot load texture %s", why.c_str());
+    return E_FAIL;
 }
 
 }  // namespace
 
 uint32_t GetDevicesReleasedWithLiveObjects() { return devicesReleasedWithLiveObjects; }
 
-DeviceFront::DeviceFront(uint32_t backBufferWidth, uint32_t backBufferHeight, bool depthBuffer)
-    : width_(backBufferWidth), height_(backBufferHeight) {
+DeviceFront::DeviceFront(uint32_t backBufferWidth, uint32_t backBufferHeight, bool depthBuffer,
+                         const EffectAndFontMakers& makers, const TextureSupport& textures)
+    : width_(backBufferWidth), height_(backBufferHeight), makers_(makers), textures_(textures) {
     for (size_t i = 0; i < rules::kRenderStateCount; ++i)
         renderStates_[i] = rules::kRenderStates[i].defaultValue;
     if (!depthBuffer) renderStates_[rules::RenderStateIndex(D3DRS_ZENABLE)] = D3DZB_FALSE;
@@ -93,14 +94,22 @@ HRESULT DeviceFront::CreateTextureFromFile(const char* path, Texture** texture) 
     if (!texture) return Refuse("CreateTextureFromFile", "no output pointer");
     *texture = nullptr;
     if (!path) return Refuse("CreateTextureFromFile", "no path");
-    return LoadTexture(path, texture);
+    TextureFile file;
+    std::string error;
+    if (!ReadTextureFile(path, TextureShape::Flat, textures_, &file, &error))
+        return CannotLoad(error);
+    return MakeTexture(file, texture);
 }
 
 HRESULT DeviceFront::CreateCubeTextureFromFile(const char* path, CubeTexture** texture) {
     if (!texture) return Refuse("CreateCubeTextureFromFile", "no output pointer");
     *texture = nullptr;
     if (!path) return Refuse("CreateCubeTextureFromFile", "no path");
-    return LoadCubeTexture(path, texture);
+    TextureFile file;
+    std::string error;
+    if (!ReadTextureFile(path, TextureShape::Cube, textures_, &file, &error))
+        return CannotLoad(error);
+    return MakeCubeTexture(file, texture);
 }
 
 HRESULT DeviceFront::CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
@@ -108,17 +117,22 @@ HRESULT DeviceFront::CreateEffectFromFile(const char* path, uint32_t flags, Effe
     if (errors) *errors = nullptr;
     if (!effect) return Refuse("CreateEffectFromFile", "no output pointer");
     *effect = nullptr;
-    return MakeEffect(path, flags, effect, errors);
+    if (!makers_.effect) return E_FAIL;
+    BeforeChange();
+    return makers_.effect(*this, path, flags, effect, errors);
 }
 
+// mipLevels, charSet, outputPrecision, quality and pitchAndFamily change
+// nothing: the faces chosen cover every character set, glyphs are antialiased.
 HRESULT DeviceFront::CreateFont(int32_t height, uint32_t width, uint32_t weight,
-                                uint32_t mipLevels, int32_t italic, uint32_t charSet,
-                                uint32_t outputPrecision, uint32_t quality,
-                                uint32_t pitchAndFamily, const char* faceName, Font** font) {
+                                uint32_t /*mipLevels*/, int32_t italic, uint32_t /*charSet*/,
+                                uint32_t /*outputPrecision*/, uint32_t /*quality*/,
+                                uint32_t /*pitchAndFamily*/, const char* faceName, Font** font) {
     if (!font) return Refuse("CreateFont", "no output pointer");
     *font = nullptr;
-    return MakeFont(height, width, weight, mipLevels, italic, charSet, outputPrecision, quality,
-                    pitchAndFamily, faceName, font);
+    if (!makers_.font) return E_FAIL;
+    BeforeChange();
+    return makers_.font(*this, height, width, weight, italic, faceName, font);
 }
 
 // --- state -------------------------------------------------------------------------
@@ -249,6 +263,19 @@ HRESULT DeviceFront::EndScene() {
     return S_OK;
 }
 
+HRESULT DeviceFront::GetBackBufferPixels(uint32_t* width, uint32_t* height,
+                                         std::vector<uint8_t>* rgba) {
+    if (!width || !height || !rgba) return Refuse("GetBackBufferPixels", "no output pointer");
+    HRESULT read = ReadBackBuffer(rgba);
+    if (Failed(read)) {
+        rgba->clear();
+        return read;
+    }
+    *width = width_;
+    *height = height_;
+    return S_OK;
+}
+
 HRESULT DeviceFront::Present(const Rect* /*sourceRect*/, const Rect* /*destRect*/,
                              HWND /*overrideWindow*/, const void* /*dirtyRegion*/) {
     PresentFrame();
@@ -319,6 +346,12 @@ HRESULT DeviceFront::DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertex
 
 // --- Direct3D ----------------------------------------------------------------------------
 
+HRESULT Direct3DFront::NotAvailable(const std::string& why) {
+    LogLine("CreateDevice: %s", why.c_str());
+    creationFailure_ = why;
+    return D3DERR_NOTAVAILABLE;
+}
+
 HRESULT Direct3DFront::GetDeviceCaps(uint32_t adapter, DeviceType type, Caps* caps) {
     if (!caps) return Refuse("GetDeviceCaps", "no output pointer");
     if (adapter != D3DADAPTER_DEFAULT || type != D3DDEVTYPE_HAL)
@@ -337,6 +370,7 @@ HRESULT Direct3DFront::CreateDevice(uint32_t adapter, DeviceType type, HWND focu
                                     uint32_t /*behaviorFlags*/, PresentParameters* parameters,
                                     Device** device) {
     const char* call = "CreateDevice";
+    creationFailure_.clear();
     if (!device) return Refuse(call, "no output pointer");
     *device = nullptr;
     if (!parameters) return Refuse(call, "no present parameters");

@@ -1,16 +1,21 @@
-// The front of every device and Direct3D object, shared by both backends:
+// The front of every device and Direct3D object, shared by all backends:
 // each call is checked here once (a refused call logs its reason and fails),
 // the device state lives here (render and sampler states from one table, the
 // viewport, what is bound, the scene bracket, the count of live children),
-// and only checked work reaches the backend, through the hooks below. A test
-// on the recording backend therefore refuses what the OpenGL backend refuses.
+// texture files are read and decoded here (texture_file.h), effects and fonts
+// are made by the makers the device was given, and only checked work reaches
+// the backend, through the hooks below. A test on the recording backend
+// therefore refuses what the OpenGL backend refuses.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/gfx/core/device.h"
 #include "platform/gfx/core/device_rules.h"
+#include "platform/gfx/core/device_services.h"
+#include "platform/gfx/core/texture_file.h"
 
 namespace gfx {
 
@@ -55,7 +60,12 @@ public:
                                  uint32_t minVertexIndex, uint32_t numVertices,
                                  uint32_t startIndex, uint32_t primitiveCount) override;
 
+    HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height,
+                                std::vector<uint8_t>* rgba) override;
     uint32_t GetLiveObjectCount() const override { return liveObjects_; }
+
+    // What the device's effects and fonts draw with.
+    virtual DeviceServices& Services() = 0;
 
     uint32_t BackBufferWidth() const { return width_; }
     uint32_t BackBufferHeight() const { return height_; }
@@ -66,7 +76,8 @@ public:
     void ChildReleased() { --liveObjects_; }
 
 protected:
-    DeviceFront(uint32_t backBufferWidth, uint32_t backBufferHeight, bool depthBuffer);
+    DeviceFront(uint32_t backBufferWidth, uint32_t backBufferHeight, bool depthBuffer,
+                const EffectAndFontMakers& makers, const TextureSupport& textures = {});
     ~DeviceFront() override;
     // Lets go of what is bound and reports children still alive.
     void OnLastRelease() override;
@@ -77,14 +88,11 @@ protected:
     virtual HRESULT MakeVertexDeclaration(std::vector<VertexElement> table,
                                           std::vector<rules::ElementLayout> layout,
                                           VertexDeclaration** declaration) = 0;
-    virtual HRESULT LoadTexture(const char* path, Texture** texture) = 0;
-    virtual HRESULT LoadCubeTexture(const char* path, CubeTexture** texture) = 0;
-    virtual HRESULT MakeEffect(const char* path, uint32_t flags, Effect** effect,
-                               Buffer** errors) = 0;
-    virtual HRESULT MakeFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
-                             int32_t italic, uint32_t charSet, uint32_t outputPrecision,
-                             uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
-                             Font** font) = 0;
+    // A texture of a file the front has read and checked.
+    virtual HRESULT MakeTexture(const TextureFile& file, Texture** texture) = 0;
+    virtual HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) = 0;
+    // Fills rgba with the back buffer's rows, top down.
+    virtual HRESULT ReadBackBuffer(std::vector<uint8_t>* /*rgba*/) { return D3DERR_NOTAVAILABLE; }
     // Some state is about to change: work made under the old state goes first.
     virtual void BeforeChange() {}
     // A sampler's filters changed (after BeforeChange).
@@ -125,6 +133,8 @@ private:
     bool StreamsCover(const char* call, int64_t first, int64_t last) const;
     uint32_t width_;
     uint32_t height_;
+    EffectAndFontMakers makers_;
+    TextureSupport textures_;
     uint32_t liveObjects_ = 0;
     bool inScene_ = false;
     uint32_t renderStates_[rules::kRenderStateCount];
@@ -136,22 +146,34 @@ private:
 };
 
 // Devices whose last reference went while objects created on them lived,
-// since the process started (both backends).
+// since the process started (all backends).
 uint32_t GetDevicesReleasedWithLiveObjects();
 
 class Direct3DFront : public Direct3D {
 public:
+    explicit Direct3DFront(const EffectAndFontMakers& makers = {}) : makers_(makers) {}
     HRESULT GetDeviceCaps(uint32_t adapter, DeviceType type, Caps* caps) override;
     // Windowed devices on the default adapter, back buffer X8R8G8B8 or
     // A8R8G8B8 (or unknown: the desktop's), depth D24S8 when asked for.
     HRESULT CreateDevice(uint32_t adapter, DeviceType type, HWND focusWindow,
                          uint32_t behaviorFlags, PresentParameters* parameters,
                          Device** device) override;
+    const char* GetCreationFailure() const override { return creationFailure_.c_str(); }
 
 protected:
     // The device for checked parameters, on parameters->deviceWindow or else
     // window; fills what parameters leave to the device (sizes, format).
     virtual HRESULT MakeDevice(HWND window, PresentParameters* parameters, Device** device) = 0;
+    // What the devices make their effects and fonts with.
+    const EffectAndFontMakers& Makers() const { return makers_; }
+    // No device can be had here: logs why, keeps it for GetCreationFailure
+    // and returns D3DERR_NOTAVAILABLE.
+    HRESULT NotAvailable(const std::string& why);
+    void SetCreationFailure(const std::string& why) { creationFailure_ = why; }
+
+private:
+    EffectAndFontMakers makers_;
+    std::string creationFailure_;
 };
 
 }  // namespace gfx

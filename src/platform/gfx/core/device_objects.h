@@ -1,6 +1,7 @@
-// The vertex buffers, index buffers and declarations of both backends: the
-// CPU copy of a buffer with its locks, a declaration's table and layout. A
-// backend adds what its device needs (GL names and uploads, call logging).
+// The vertex buffers, index buffers, declarations and textures of every
+// backend: a buffer's locks and their checks, a declaration's table and
+// layout, a texture's size. A backend adds what its device needs (GL names
+// and uploads, call logging).
 #pragma once
 
 #include <cstdint>
@@ -11,23 +12,26 @@
 
 namespace gfx {
 
-// A buffer keeps a CPU copy: Lock hands it out, the last Unlock reports the
-// bytes written since the first Lock. A backend may hand out memory of its
-// own instead (LockMemory), such as memory the GPU reads directly.
+// Lock hands out memory for a range of the buffer; the last Unlock reports
+// the bytes written since the first Lock. The memory is a processor copy of
+// the buffer's bytes when the backend keeps one (keepCopy, KeepCopy), or
+// memory of the backend's own (LockMemory), such as memory the GPU reads.
 template <typename Interface>
 class BufferObject : public DeviceChild<Interface> {
 public:
+    BufferObject(DeviceFront& device, uint32_t length, bool keepCopy)
+        : DeviceChild<Interface>(device), length_(length), copy_(keepCopy ? length : 0, 0) {}
+
     // offset 0 and size 0 lock the whole buffer; size 0 locks to the end.
     HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t /*flags*/) override {
         if (!data) return Refuse("Lock", "no output pointer");
         *data = nullptr;
         if (!this->DeviceAlive()) return Refuse("Lock", "the buffer's device was released");
-        if (offset > bytes_.size())
-            return Refuse("Lock", "offset %u is past the buffer's %zu bytes", offset, bytes_.size());
-        size_t length = size == 0 ? bytes_.size() - offset : size;
-        if (length > bytes_.size() - offset)
-            return Refuse("Lock", "%u bytes at %u run past the buffer's %zu", size, offset,
-                          bytes_.size());
+        if (offset > length_)
+            return Refuse("Lock", "offset %u is past the buffer's %u bytes", offset, length_);
+        size_t length = size == 0 ? length_ - offset : size;
+        if (length > length_ - offset)
+            return Refuse("Lock", "%u bytes at %u run past the buffer's %u", size, offset, length_);
         BeforeLock();
         uint8_t* memory = LockMemory(offset, length, locks_ == 0);
         if (!memory) return Refuse("Lock", "the backend has no memory for the buffer");
@@ -50,24 +54,26 @@ public:
         dirtyBegin_ = dirtyEnd_ = 0;
         return S_OK;
     }
-    uint32_t GetLength() const override { return uint32_t(bytes_.size()); }
-    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    uint32_t GetLength() const override { return length_; }
+    // The processor copy; empty when the backend keeps none.
+    const std::vector<uint8_t>& Bytes() const { return copy_; }
 
 protected:
-    BufferObject(DeviceFront& device, uint32_t length)
-        : DeviceChild<Interface>(device), bytes_(length, 0) {}
-    // Before the copy is handed out (draws already made read the old bytes).
+    // Gives the buffer a processor copy, zero-filled, which Lock hands out.
+    void KeepCopy() { copy_.assign(length_, 0); }
+    // Before the memory is handed out (draws already made read the old bytes).
     virtual void BeforeLock() {}
     // The memory handed out for bytes [offset, offset + length); first is
     // true for a Lock while no other is open. Null refuses the Lock.
     virtual uint8_t* LockMemory(size_t offset, size_t /*length*/, bool /*first*/) {
-        return bytes_.data() + offset;
+        return copy_.empty() ? nullptr : copy_.data() + offset;
     }
     // The last Unlock: bytes [begin, end) changed (begin == end: none).
     virtual void Upload(size_t /*begin*/, size_t /*end*/) {}
 
 private:
-    std::vector<uint8_t> bytes_;
+    uint32_t length_;
+    std::vector<uint8_t> copy_;
     uint32_t locks_ = 0;
     size_t dirtyBegin_ = 0;
     size_t dirtyEnd_ = 0;
@@ -77,12 +83,10 @@ using VertexBufferObject = BufferObject<VertexBuffer>;
 
 class IndexBufferObject : public BufferObject<IndexBuffer> {
 public:
+    IndexBufferObject(DeviceFront& device, uint32_t length, Format format, bool keepCopy)
+        : BufferObject<IndexBuffer>(device, length, keepCopy), format_(format) {}
     Format GetFormat() const override { return format_; }
     uint32_t IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
-
-protected:
-    IndexBufferObject(DeviceFront& device, uint32_t length, Format format)
-        : BufferObject<IndexBuffer>(device, length), format_(format) {}
 
 private:
     Format format_;
@@ -90,6 +94,15 @@ private:
 
 class DeclarationObject : public DeviceChild<VertexDeclaration> {
 public:
+    DeclarationObject(DeviceFront& device, std::vector<VertexElement> table,
+                      std::vector<rules::ElementLayout> layout)
+        : DeviceChild<VertexDeclaration>(device), table_(std::move(table)),
+          layout_(std::move(layout)) {
+        for (const rules::ElementLayout& e : layout_) {
+            if (e.offset + e.bytes > extents_[e.stream]) extents_[e.stream] = e.offset + e.bytes;
+            streamMask_ |= 1u << e.stream;
+        }
+    }
     const VertexElement* GetElements(uint32_t* count) const override {
         if (count) *count = uint32_t(table_.size());
         return table_.data();
@@ -101,21 +114,46 @@ public:
     // Bit s set when an element reads stream s.
     uint32_t StreamMask() const { return streamMask_; }
 
-protected:
-    DeclarationObject(DeviceFront& device, std::vector<VertexElement> table,
-                      std::vector<rules::ElementLayout> layout)
-        : DeviceChild<VertexDeclaration>(device), table_(std::move(table)), layout_(std::move(layout)) {
-        for (const rules::ElementLayout& e : layout_) {
-            if (e.offset + e.bytes > extents_[e.stream]) extents_[e.stream] = e.offset + e.bytes;
-            streamMask_ |= 1u << e.stream;
-        }
-    }
-
 private:
     std::vector<VertexElement> table_;  // the end marker included
     std::vector<rules::ElementLayout> layout_;
     uint32_t extents_[rules::kStreamCount] = {};
     uint32_t streamMask_ = 0;
+};
+
+// The edge of a mip level; 0 past the last level.
+inline uint32_t LevelEdge(uint32_t edge, uint32_t level, uint32_t levels) {
+    if (level >= levels) return 0;
+    uint32_t e = level < 32 ? edge >> level : 0;
+    return e ? e : 1;
+}
+
+class TextureObject : public DeviceChild<Texture> {
+public:
+    TextureObject(DeviceFront& device, const TextureFile& file)
+        : DeviceChild<Texture>(device), width_(file.width), height_(file.height),
+          levels_(file.levels) {}
+    ResourceType GetType() const override { return ResourceType::Texture; }
+    uint32_t GetLevelCount() const override { return levels_; }
+    uint32_t GetWidth(uint32_t level) const override { return LevelEdge(width_, level, levels_); }
+    uint32_t GetHeight(uint32_t level) const override { return LevelEdge(height_, level, levels_); }
+
+private:
+    uint32_t width_, height_, levels_;
+};
+
+class CubeTextureObject : public DeviceChild<CubeTexture> {
+public:
+    CubeTextureObject(DeviceFront& device, const TextureFile& file)
+        : DeviceChild<CubeTexture>(device), edge_(file.width), levels_(file.levels) {}
+    ResourceType GetType() const override { return ResourceType::CubeTexture; }
+    uint32_t GetLevelCount() const override { return levels_; }
+    uint32_t GetEdgeLength(uint32_t level) const override {
+        return LevelEdge(edge_, level, levels_);
+    }
+
+private:
+    uint32_t edge_, levels_;
 };
 
 }  // namespace gfx

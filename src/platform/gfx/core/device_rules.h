@@ -1,4 +1,4 @@
-// What a device accepts and starts with, written once for both backends: the
+// What a device accepts and starts with, written once for every backend: the
 // render and sampler states with their defaults and accepted values, the
 // vertex element types and usages, and the capabilities the device reports.
 #pragma once

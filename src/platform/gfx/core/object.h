@@ -4,8 +4,8 @@
 // An object has references (AddRef/Release: whoever stores it holds one) and
 // internal holds (what the device keeps bound, a child's device): holds keep
 // the object alive without being references, so the owner's last Release
-// returns 0 and the object counts as released, as on the device interface the
-// program was written for. The object is destroyed when both are gone.
+// returns 0 and the object counts as released, as Direct3D objects do. The
+// object is destroyed when both are gone.
 #pragma once
 
 #include <cstddef>

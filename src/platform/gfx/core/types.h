@@ -1,8 +1,8 @@
 // Result codes, state ids and records of the graphics device layer.
 //
-// Ids and values keep the numbers of the device interface the program was
-// written against (fill mode 3 solid and 2 wireframe, cull 1, 2, 3, ...), so a
-// recorded call log compares directly with the numbers the program passes.
+// Ids and values keep their Direct3D 9 numbers (fill mode 3 solid and 2
+// wireframe, cull 1, 2, 3, ...), so a recorded call log compares directly
+// with the numbers the program passes.
 #pragma once
 
 #include <cstdint>

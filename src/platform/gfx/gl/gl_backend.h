@@ -1,11 +1,11 @@
-// The OpenGL 4.5 core backend of the device layer, and the switches and
-// counters its tests and benchmarks use.
+// The OpenGL 4.5 core backend of the device layer, and the switches, counters
+// and hooks its tests and benchmarks use.
 //
 // Environment, read when a device is created:
 //   RR_GL_DEBUG=1     debug context; every GL error is counted and logged
 //   RR_GL_NO_MERGE=1  adjacent one-triangle draws are not merged
 //   RR_GL_BUFFER_UPLOAD=copy|ring|orphan  how a vertex buffer's Lock reaches
-//                     GL: the CPU copy uploaded at Unlock, a persistently
+//                     GL: a processor copy uploaded at Unlock, a persistently
 //                     mapped ring (the default), or orphaned and mapped storage
 //   RR_REPORT_FIRST_PRESENT=1  the device's first Present writes the line
 //                     "gfx: first frame presented" to stderr (start-up timing)
@@ -13,20 +13,14 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "platform/gfx/core/device.h"
+#include "platform/gfx/core/device_services.h"
 
 namespace gfx::gl {
 
-// A Direct3D object of the OpenGL backend (one reference).
-Direct3D* CreateDirect3D();
-// Makes Direct3DCreate9 build OpenGL objects.
-void Install();
-// Why the last CreateDevice found no OpenGL 4.5 core context, for the person
-// starting the program ("OpenGL 4.5 core profile needed; this display offers
-// 3.3 (llvmpipe)"); empty when it found one.
-const std::string& LastDeviceFailure();
+// A Direct3D object of the OpenGL backend (one reference); its devices make
+// their effects and fonts with makers.
+Direct3D* CreateDirect3D(const EffectAndFontMakers& makers);
 
 // Turns merging of adjacent DrawPrimitive calls on or off (pending draws are
 // flushed first). On by default unless RR_GL_NO_MERGE=1.
@@ -41,13 +35,27 @@ uint32_t GetTotalGlErrorCount();
 // Sends the draws the device still holds and waits until GL has carried out
 // everything issued so far (benchmarks that time the parts of a frame).
 bool Finish(Device* device);
-
-// Reads the back buffer (after flushing pending draws) as RGBA rows from the
-// top of the picture down. False for a non-GL device.
-bool ReadBackBuffer(Device* device, uint32_t* width, uint32_t* height, std::vector<uint8_t>* rgba);
 // Depth value at a pixel of the back buffer (x from the left, y from the top).
 bool ReadDepth(Device* device, uint32_t x, uint32_t y, float* depth);
 // Stencil value at a pixel of the back buffer (x from the left, y from the top).
 bool ReadStencil(Device* device, uint32_t x, uint32_t y, uint32_t* stencil);
+
+// For tests and benchmarks that drive GL beside the device, as the device's
+// services do for effects and fonts. The device keeps a shadow copy of GL
+// state and applies it at draw time: code touching GL directly first sends
+// the device's pending draws, and afterwards, when it changed state behind
+// the device, calls InvalidateState so that every value is applied again.
+void MakeCurrent(Device* device);
+void FlushPendingDraws(Device* device);
+void InvalidateState(Device* device);
+// The program of the device's next draws (as an effect pass binds its own).
+void UseProgram(Device* device, uint32_t program);
+// GL texture name and target (GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP) of a
+// texture of this backend, ready to sample; 0 for anything else.
+uint32_t GetTextureName(BaseTexture* texture);
+uint32_t GetTextureTarget(BaseTexture* texture);
+// A GL program on the current context; 0 when GL refuses one, log then
+// naming the stage ("vertex shader: ...", "fragment shader: ...", "link: ...").
+uint32_t BuildProgram(const char* vertexSource, const char* fragmentSource, std::string* log);
 
 }  // namespace gfx::gl

@@ -13,16 +13,9 @@ namespace gfx::gl {
 
 namespace {
 
-std::string lastDeviceFailure;
-
 bool EnvironmentFlag(const char* name) {
     const char* value = std::getenv(name);
     return value && value[0] && std::strcmp(value, "0") != 0;
-}
-
-HRESULT NotAvailable(const char* why) {
-    LogLine("CreateDevice: %s", why);
-    return D3DERR_NOTAVAILABLE;
 }
 
 // What a person needs to hear when no 4.5 core context can be had: what is
@@ -47,6 +40,9 @@ std::string DescribeOfferedGl(NativeWindow* window) {
 }
 
 class GlDirect3D final : public Direct3DFront {
+public:
+    using Direct3DFront::Direct3DFront;
+
 protected:
     HRESULT MakeDevice(HWND windowHandle, PresentParameters* parameters, Device** device) override;
 };
@@ -59,16 +55,11 @@ HRESULT GlDirect3D::MakeDevice(HWND windowHandle, PresentParameters* parameters,
     context.window = window;
     context.debug = EnvironmentFlag("RR_GL_DEBUG");
     context.context = window->CreateGlContext(context.debug);
-    lastDeviceFailure.clear();
-    if (!context.context) {
-        lastDeviceFailure = DescribeOfferedGl(window);
-        return NotAvailable(lastDeviceFailure.c_str());
-    }
+    if (!context.context) return NotAvailable(DescribeOfferedGl(window));
     window->MakeGlContextCurrent(context.context);
     if (epoxy_gl_version() < 45 || epoxy_is_desktop_gl() == 0) {
         window->DeleteGlContext(context.context);
-        lastDeviceFailure = DescribeOfferedGl(window);
-        return NotAvailable(lastDeviceFailure.c_str());
+        return NotAvailable(DescribeOfferedGl(window));
     }
     int drawableWidth = 0, drawableHeight = 0;
     window->GetGlDrawableSize(&drawableWidth, &drawableHeight);
@@ -82,21 +73,13 @@ HRESULT GlDirect3D::MakeDevice(HWND windowHandle, PresentParameters* parameters,
     // the far plane (Direct3D's clip space), with +y up on screen.
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     *device = new GlDevice(context, parameters->backBufferWidth, parameters->backBufferHeight,
-                           parameters->enableAutoDepthStencil != 0, !EnvironmentFlag("RR_GL_NO_MERGE"));
+                           parameters->enableAutoDepthStencil != 0,
+                           !EnvironmentFlag("RR_GL_NO_MERGE"), Makers());
     return S_OK;
-}
-
-Direct3D* CreateDirect3DForVersion(uint32_t sdkVersion) {
-    if (sdkVersion != D3D_SDK_VERSION) return nullptr;
-    return new GlDirect3D();
 }
 
 }  // namespace
 
-Direct3D* CreateDirect3D() { return new GlDirect3D(); }
-
-void Install() { SetDirect3DFactory(CreateDirect3DForVersion); }
-
-const std::string& LastDeviceFailure() { return lastDeviceFailure; }
+Direct3D* CreateDirect3D(const EffectAndFontMakers& makers) { return new GlDirect3D(makers); }
 
 }  // namespace gfx::gl

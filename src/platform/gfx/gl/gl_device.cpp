@@ -55,8 +55,21 @@ void GLAPIENTRY GlDevice::OnDebugMessage(GLenum source, GLenum type, GLuint id, 
     LogLine("GL error %u (severity 0x%x): %s", id, severity, message);
 }
 
-GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool merge)
-    : DeviceFront(width, height, depth), context_(context), merge_(merge) {
+namespace {
+
+TextureSupport SupportOf(const GlContext& context) {
+    TextureSupport support;
+    support.maxEdge = context.maxTextureSize > 0 ? uint32_t(context.maxTextureSize) : 0;
+    support.blockCompressed = context.hasS3tc;
+    return support;
+}
+
+}  // namespace
+
+GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth,
+                   bool merge, const EffectAndFontMakers& makers)
+    : DeviceFront(width, height, depth, makers, SupportOf(context)), context_(context),
+      merge_(merge) {
     const char* report = std::getenv("RR_REPORT_FIRST_PRESENT");
     reportFirstPresent_ = report && report[0] == '1';
     if (const char* upload = std::getenv("RR_GL_BUFFER_UPLOAD")) {
@@ -78,6 +91,7 @@ GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bo
 // Runs when the device and every object made on it are gone (device.h).
 GlDevice::~GlDevice() {
     MakeCurrent();
+    ReleaseOverlay();
     glDeleteSamplers(rules::kSamplerCount, samplerNames_);
     glDeleteVertexArrays(1, &vao_);
     if (context_.debug) glDebugMessageCallback(nullptr, nullptr);
@@ -90,40 +104,6 @@ void GlDevice::MakeCurrent() const { context_.window->MakeGlContextCurrent(conte
 void GlDevice::SetMerging(bool enabled) {
     FlushPendingDraws();
     merge_ = enabled;
-}
-
-// --- creation ---------------------------------------------------------------
-
-HRESULT GlDevice::LoadTexture(const char* path, Texture** texture) {
-    FlushPendingDraws();
-    MakeCurrent();
-    return gl::LoadTexture(*this, path, texture);
-}
-
-HRESULT GlDevice::LoadCubeTexture(const char* path, CubeTexture** texture) {
-    FlushPendingDraws();
-    MakeCurrent();
-    return gl::LoadCubeTexture(*this, path, texture);
-}
-
-HRESULT GlDevice::MakeEffect(const char* path, uint32_t flags, Effect** effect, Buffer** errors) {
-    EffectFactory factory = InstalledEffectFactory();
-    if (!factory) return E_FAIL;
-    FlushPendingDraws();
-    MakeCurrent();
-    return factory(this, path, flags, effect, errors);
-}
-
-HRESULT GlDevice::MakeFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
-                           int32_t italic, uint32_t charSet, uint32_t outputPrecision,
-                           uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
-                           Font** font) {
-    FontFactory factory = InstalledFontFactory();
-    if (!factory) return E_FAIL;
-    FlushPendingDraws();
-    MakeCurrent();
-    return factory(this, height, width, weight, mipLevels, italic, charSet, outputPrecision,
-                   quality, pitchAndFamily, faceName, font);
 }
 
 // --- state ------------------------------------------------------------------

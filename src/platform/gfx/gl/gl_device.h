@@ -1,5 +1,7 @@
 // The OpenGL device: applies the front's state to GL at draw time, through a
-// shadow copy of what GL holds, and merges adjacent one-triangle draws.
+// shadow copy of what GL holds, and merges adjacent one-triangle draws. It
+// is its own services to effects and fonts (gl_services.cpp for effects,
+// gl_overlay_text.cpp for the text overlay).
 #pragma once
 
 #include "platform/gfx/core/device_front.h"
@@ -33,23 +35,39 @@ struct GlRasterState {
     bool operator==(const GlRasterState&) const = default;
 };
 
-class GlDevice final : public DeviceFront {
+class GlDevice final : public DeviceFront, public DeviceServices {
 public:
-    GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool merge);
+    GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool merge,
+             const EffectAndFontMakers& makers);
+    DeviceServices& Services() override { return *this; }
 
-    // For the objects of the backend, the effect and font libraries, and tests.
+    // The services (device_services.h).
+    uint32_t BuildProgram(const char* vertexSource, const char* fragmentSource,
+                          std::string* log) override;
+    void DeleteProgram(uint32_t program) override;
+    uint32_t CreateUniformBuffer(const void* data, size_t size) override;
+    void WriteUniformBuffer(uint32_t buffer, size_t offset, size_t size, const void* data) override;
+    void DeleteUniformBuffer(uint32_t buffer) override;
+    void UseProgram(uint32_t program) override;
+    void BindUniformBuffer(uint32_t binding, uint32_t buffer) override;
+    void BindTexture(uint32_t unit, BaseTexture* texture) override;
+    void FlushPendingDraws() override;
+    void HoldOverlay(PendingOverlay* overlay) override;
+    void DropOverlay(PendingOverlay* overlay) override;
+    uint32_t CreateAtlas(int width, int height, std::string* error) override;
+    void WriteAtlasRows(uint32_t atlas, int width, int top, int bottom,
+                        const uint8_t* rows) override;
+    void DeleteAtlas(uint32_t atlas) override;
+    void DrawOverlay(uint32_t atlas, const OverlayVertex* vertices, size_t count,
+                     const Viewport& viewport) override;
+
+    // For the objects of the backend, and tests.
     void MakeCurrent() const;
-    void FlushPendingDraws();
     void InvalidateState() { appliedValid_ = false; }
     // How vertex buffers reach GL (RR_GL_BUFFER_UPLOAD).
     BufferUpload Upload() const { return upload_; }
     // A vertex buffer's draws read from another offset (a ring's next segment).
     void BufferMoved() { inputDirty_ = true; }
-    void UseProgram(GLuint program);
-    void HoldOverlay(PendingOverlay* overlay);
-    void DropOverlay(PendingOverlay* overlay);
-    void BeginOverlay(GLuint program, GLuint vertexArray);
-    void EndOverlay();
     void SetMerging(bool enabled);
     uint64_t DrawCalls() const { return drawCalls_; }
     uint32_t GlErrors() const { return glErrors_; }
@@ -63,12 +81,9 @@ protected:
     HRESULT MakeVertexDeclaration(std::vector<VertexElement> table,
                                   std::vector<rules::ElementLayout> layout,
                                   VertexDeclaration** declaration) override;
-    HRESULT LoadTexture(const char* path, Texture** texture) override;
-    HRESULT LoadCubeTexture(const char* path, CubeTexture** texture) override;
-    HRESULT MakeEffect(const char* path, uint32_t flags, Effect** effect, Buffer** errors) override;
-    HRESULT MakeFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
-                     int32_t italic, uint32_t charSet, uint32_t outputPrecision, uint32_t quality,
-                     uint32_t pitchAndFamily, const char* faceName, Font** font) override;
+    HRESULT MakeTexture(const TextureFile& file, Texture** texture) override;
+    HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) override;
+    HRESULT ReadBackBuffer(std::vector<uint8_t>* rgba) override;
     void BeforeChange() override { FlushPendingDraws(); }
     void SamplerChanged(uint32_t sampler) override;
     void InputChanged() override { inputDirty_ = true; }
@@ -88,6 +103,19 @@ private:
     void ApplySampler(uint32_t index);
     GlRasterState WantedRaster() const;
     void IssueDraw(GLenum mode, uint32_t first, uint32_t count);
+    // Overlay drawing through the device's cache: BeginOverlay sets solid
+    // fill, no culling, no depth test or write, coverage blending and the
+    // device's viewport, and binds program and vertex array; EndOverlay binds
+    // the device's program again and counts the one draw made between them.
+    void BeginOverlay(GLuint program, GLuint vertexArray);
+    void EndOverlay();
+    // The text overlay's program, vertex array and ring, made with the first
+    // atlas, deleted with the device (gl_overlay_text.cpp).
+    bool PrepareOverlay(std::string* error);
+    void ReleaseOverlay();
+    void CreateRing(GLsizeiptr segmentVertices);
+    void DeleteRing();
+    void ReserveVertices(GLsizeiptr count);
 
     GlContext context_;
     bool merge_;
@@ -114,6 +142,18 @@ private:
     uint64_t drawCalls_ = 0;
     BufferUpload upload_ = BufferUpload::Ring;
     bool reportFirstPresent_ = false;  // RR_REPORT_FIRST_PRESENT=1 (gl_backend.h)
+
+    static constexpr int kRingSegments = 4;
+    struct OverlayText {
+        GLuint program = 0;
+        GLuint vao = 0;
+        GLint unit = 15;
+        GLuint buffer = 0;
+        OverlayVertex* mapped = nullptr;
+        GLsizeiptr segmentVertices = 0;
+        GLsizeiptr cursor = 0;  // next free vertex of the ring
+        GLsync fences[kRingSegments] = {};
+    } text_;
 };
 
 // GL errors reported on all devices since the process started.

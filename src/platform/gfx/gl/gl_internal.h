@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/gfx/core/device_objects.h"
-#include "platform/gfx/gl/gl_services.h"
 
 namespace gfx::gl {
 
@@ -20,17 +19,24 @@ GlDevice& DeviceOf(const Child& child) {
     return static_cast<GlDevice&>(child.Owner());
 }
 
+// Attribute locations the device binds a vertex declaration's elements to,
+// by usage; the effect compiler places vertex inputs at the same ones.
+constexpr uint32_t kPositionLocation = 0;
+constexpr uint32_t kNormalLocation = 1;
+constexpr uint32_t kTexCoordLocation = 2;
+constexpr uint32_t kColorLocation = 3;
+
 // How a vertex buffer's Lock reaches GL (RR_GL_BUFFER_UPLOAD, gl_backend.h).
 enum class BufferUpload {
-    Copy,    // Lock hands out the front's CPU copy; Unlock copies it to GL
+    Copy,    // Lock hands out a processor copy; Unlock uploads what changed
     Ring,    // a persistently mapped ring of segments; Lock hands out the next
     Orphan,  // Lock orphans the GL storage and maps the new one; Unlock unmaps
 };
 
-// A vertex or index buffer: the CPU copy of the front, and a GL buffer. Index
-// buffers (written once) always copy; vertex buffers as the device's
-// BufferUpload says. With Ring and Orphan the memory handed out is GL's own:
-// what the caller writes is what the draws read, with no copy in between.
+// A vertex or index buffer: a GL buffer, and a processor copy in Copy mode
+// only. Index buffers (written once) always copy; vertex buffers as the
+// device's BufferUpload says. With Ring and Orphan the memory handed out is
+// GL's own: what the caller writes is what the draws read, with no copy.
 //
 // Locking the whole buffer hands out memory whose old contents are not kept
 // (the caller writes what the draws will use, as the skinning does every
@@ -86,7 +92,8 @@ private:
     std::vector<GlAttribute> attributes_;
 };
 
-// The GL side of a texture, found by GetTextureName/GetTextureTarget.
+// The GL side of a texture, found by the services' BindTexture and by
+// GetTextureName/GetTextureTarget.
 //
 // A picture file's texture is made with its level 0 only and its mip chain
 // pending: the chain is generated the first time the texture is handed out
@@ -109,46 +116,16 @@ protected:
     virtual void MakeChain() = 0;
 };
 
-// A texture of the backend (Interface: Texture or CubeTexture) and its GL
-// texture, deleted with it.
-template <typename Interface>
-class GlTextureChild : public DeviceChild<Interface>, public GlTextureObject {
+// A texture of the backend (Base: TextureObject or CubeTextureObject) and its
+// GL texture, made with its storage and deleted with it.
+template <typename Base>
+class GlTexture final : public Base, public GlTextureObject {
 public:
-    GlTextureChild(GlDevice& device, GLenum textureTarget);
-    ~GlTextureChild() override;
-    uint32_t GetLevelCount() const override { return levels; }
-
-    uint32_t levels = 0;
+    GlTexture(GlDevice& device, const TextureFile& file, GLenum textureTarget, GLenum format);
+    ~GlTexture() override;
 
 protected:
     void MakeChain() override;
 };
-
-class GlTexture final : public GlTextureChild<Texture> {
-public:
-    explicit GlTexture(GlDevice& device) : GlTextureChild<Texture>(device, GL_TEXTURE_2D) {}
-    ResourceType GetType() const override { return ResourceType::Texture; }
-    uint32_t GetWidth(uint32_t level) const override;
-    uint32_t GetHeight(uint32_t level) const override;
-
-    uint32_t width = 0, height = 0;
-};
-
-class GlCubeTexture final : public GlTextureChild<CubeTexture> {
-public:
-    explicit GlCubeTexture(GlDevice& device) : GlTextureChild<CubeTexture>(device, GL_TEXTURE_CUBE_MAP) {}
-    ResourceType GetType() const override { return ResourceType::CubeTexture; }
-    uint32_t GetEdgeLength(uint32_t level) const override;
-
-    uint32_t edge = 0;
-};
-
-// Texture loading from files (gl_texture.cpp).
-HRESULT LoadTexture(GlDevice& device, const char* path, Texture** texture);
-HRESULT LoadCubeTexture(GlDevice& device, const char* path, CubeTexture** texture);
-
-// The factories installed by the effect and font libraries (null: none).
-EffectFactory InstalledEffectFactory();
-FontFactory InstalledFontFactory();
 
 }  // namespace gfx::gl

@@ -1,6 +1,6 @@
 #include <epoxy/gl.h>
 
-#include "platform/gfx/gl/gl_services.h"
+#include "platform/gfx/gl/gl_backend.h"
 
 namespace gfx::gl {
 

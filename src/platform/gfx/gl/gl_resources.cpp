@@ -11,7 +11,7 @@ namespace gfx::gl {
 template <typename Base>
 template <typename... Extra>
 GlBuffer<Base>::GlBuffer(GlDevice& device, uint32_t length, Extra... extra)
-    : Base(device, length, extra...) {
+    : Base(device, length, extra..., false) {
     device.MakeCurrent();
     glCreateBuffers(1, &name_);
     if constexpr (std::is_same_v<Base, VertexBufferObject>) mode_ = device.Upload();
@@ -21,7 +21,7 @@ GlBuffer<Base>::GlBuffer(GlDevice& device, uint32_t length, Extra... extra)
         glNamedBufferStorage(name_, bytes, nullptr, flags);
         mapped_ = static_cast<uint8_t*>(glMapNamedBufferRange(name_, 0, bytes, flags));
         if (mapped_) {
-            std::memcpy(Segment(0), this->Bytes().data(), length);
+            std::memset(Segment(0), 0, length);
             return;
         }
         // No mapping: the buffer copies instead.
@@ -29,10 +29,15 @@ GlBuffer<Base>::GlBuffer(GlDevice& device, uint32_t length, Extra... extra)
         glCreateBuffers(1, &name_);
         mode_ = BufferUpload::Copy;
     }
+    if (mode_ == BufferUpload::Orphan) {
+        glNamedBufferData(name_, GLsizeiptr(length), nullptr, GL_STREAM_DRAW);
+        glClearNamedBufferData(name_, GL_R8, GL_RED, GL_UNSIGNED_BYTE, nullptr);
+        return;
+    }
     // Copy: plain glBufferData storage with a dynamic hint is the safe
     // default for a buffer rewritten whole at every Unlock.
-    glNamedBufferData(name_, GLsizeiptr(length), this->Bytes().data(),
-                      mode_ == BufferUpload::Orphan ? GL_STREAM_DRAW : GL_DYNAMIC_DRAW);
+    this->KeepCopy();
+    glNamedBufferData(name_, GLsizeiptr(length), this->Bytes().data(), GL_DYNAMIC_DRAW);
 }
 
 template <typename Base>

@@ -1,66 +1,49 @@
-// What the OpenGL device offers the effect and font libraries (gl_services.h).
-#include "platform/gfx/gl/gl_services.h"
-
+// What the OpenGL device offers effects (device_services.h): programs,
+// uniform buffers and texture units. The text overlay is in
+// gl_overlay_text.cpp.
+#include "platform/gfx/gl/gl_backend.h"
 #include "platform/gfx/gl/gl_device.h"
 
 namespace gfx::gl {
 
-namespace {
-
-EffectFactory effectFactory = nullptr;
-FontFactory fontFactory = nullptr;
-
-GlDevice* AsGl(Device* device) { return dynamic_cast<GlDevice*>(device); }
-
-}  // namespace
-
-void SetEffectFactory(EffectFactory factory) { effectFactory = factory; }
-void SetFontFactory(FontFactory factory) { fontFactory = factory; }
-EffectFactory InstalledEffectFactory() { return effectFactory; }
-FontFactory InstalledFontFactory() { return fontFactory; }
-
-bool IsGlDevice(Device* device) { return AsGl(device) != nullptr; }
-
-void MakeCurrent(Device* device) {
-    if (GlDevice* gl = AsGl(device)) gl->MakeCurrent();
+uint32_t GlDevice::BuildProgram(const char* vertexSource, const char* fragmentSource,
+                                std::string* log) {
+    MakeCurrent();
+    return gl::BuildProgram(vertexSource, fragmentSource, log);
 }
 
-void FlushPendingDraws(Device* device) {
-    if (GlDevice* gl = AsGl(device)) gl->FlushPendingDraws();
+void GlDevice::DeleteProgram(uint32_t program) {
+    MakeCurrent();
+    glDeleteProgram(program);
 }
 
-void InvalidateState(Device* device) {
-    if (GlDevice* gl = AsGl(device)) gl->InvalidateState();
+uint32_t GlDevice::CreateUniformBuffer(const void* data, size_t size) {
+    MakeCurrent();
+    GLuint buffer = 0;
+    glCreateBuffers(1, &buffer);
+    glNamedBufferData(buffer, GLsizeiptr(size), data, GL_DYNAMIC_DRAW);
+    return buffer;
 }
 
-void UseProgram(Device* device, uint32_t program) {
-    if (GlDevice* gl = AsGl(device)) gl->UseProgram(program);
+void GlDevice::WriteUniformBuffer(uint32_t buffer, size_t offset, size_t size, const void* data) {
+    MakeCurrent();
+    glNamedBufferSubData(buffer, GLintptr(offset), GLsizeiptr(size), data);
 }
 
-void HoldOverlay(Device* device, PendingOverlay* overlay) {
-    if (GlDevice* gl = AsGl(device)) gl->HoldOverlay(overlay);
+void GlDevice::DeleteUniformBuffer(uint32_t buffer) {
+    MakeCurrent();
+    glDeleteBuffers(1, &buffer);
 }
 
-void DropOverlay(Device* device, PendingOverlay* overlay) {
-    if (GlDevice* gl = AsGl(device)) gl->DropOverlay(overlay);
+void GlDevice::BindUniformBuffer(uint32_t binding, uint32_t buffer) {
+    MakeCurrent();
+    glBindBufferBase(GL_UNIFORM_BUFFER, binding, buffer);
 }
 
-void BeginOverlay(Device* device, uint32_t program, uint32_t vertexArray) {
-    if (GlDevice* gl = AsGl(device)) gl->BeginOverlay(program, vertexArray);
-}
-
-void EndOverlay(Device* device) {
-    if (GlDevice* gl = AsGl(device)) gl->EndOverlay();
-}
-
-uint32_t GetTextureName(BaseTexture* texture) {
+void GlDevice::BindTexture(uint32_t unit, BaseTexture* texture) {
     auto* gl = dynamic_cast<GlTextureObject*>(texture);
-    return gl ? gl->ReadyName() : 0;
-}
-
-uint32_t GetTextureTarget(BaseTexture* texture) {
-    auto* gl = dynamic_cast<GlTextureObject*>(texture);
-    return gl ? gl->target : 0;
+    MakeCurrent();
+    glBindTextureUnit(unit, gl ? gl->ReadyName() : 0);
 }
 
 }  // namespace gfx::gl

@@ -1,30 +1,11 @@
-// Textures and cube textures of the OpenGL backend, loaded from files.
-#include <cstdio>
-
+// Textures and cube textures of the OpenGL backend, made of the files the
+// front has read.
 #include "platform/gfx/core/log.h"
 #include "platform/gfx/gl/gl_device.h"
-#include "platform/gfx/image/dds.h"
-#include "platform/gfx/image/image.h"
-#include "platform/gfx/image/texture_limits.h"
-#include "platform/files.h"
 
 namespace gfx::gl {
 
 namespace {
-
-uint32_t FullChainLength(uint32_t width, uint32_t height) {
-    uint32_t edge = std::max(width, height), levels = 1;
-    while (edge > 1) {
-        edge >>= 1;
-        ++levels;
-    }
-    return levels;
-}
-
-uint32_t LevelEdge(uint32_t edge, uint32_t level) {
-    uint32_t e = level < 32 ? edge >> level : 0;
-    return e ? e : 1;
-}
 
 struct GlFormat {
     GLenum internal = 0;
@@ -33,20 +14,21 @@ struct GlFormat {
     bool compressed = false;
 };
 
-bool GlFormatOf(image::DdsFormat format, bool hasS3tc, GlFormat* gl) {
+// The front lets a compressed format through only where S3TC is sampled.
+GlFormat GlFormatOf(image::DdsFormat format) {
     switch (format) {
     // Direct3D's ARGB formats list channels from the high bit: in memory the
     // bytes run B, G, R, A.
-    case image::DdsFormat::A8R8G8B8: *gl = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, false}; return true;
+    case image::DdsFormat::A8R8G8B8: return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, false};
     // No alpha channel: the internal format drops it, sampling returns alpha 1.
-    case image::DdsFormat::X8R8G8B8: *gl = {GL_RGB8, GL_BGRA, GL_UNSIGNED_BYTE, false}; return true;
-    case image::DdsFormat::A8B8G8R8: *gl = {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, false}; return true;
+    case image::DdsFormat::X8R8G8B8: return {GL_RGB8, GL_BGRA, GL_UNSIGNED_BYTE, false};
+    case image::DdsFormat::A8B8G8R8: return {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, false};
     // DXT1 blocks may hold punch-through alpha, as Direct3D reads them.
-    case image::DdsFormat::DXT1: *gl = {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0, true}; return hasS3tc;
-    case image::DdsFormat::DXT3: *gl = {GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 0, 0, true}; return hasS3tc;
-    case image::DdsFormat::DXT5: *gl = {GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 0, 0, true}; return hasS3tc;
+    case image::DdsFormat::DXT1: return {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0, true};
+    case image::DdsFormat::DXT3: return {GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 0, 0, true};
+    case image::DdsFormat::DXT5: return {GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 0, 0, true};
     }
-    return false;
+    return {};
 }
 
 void ResetUnpackState() {
@@ -102,160 +84,94 @@ void UploadDdsLevels(GLuint name, bool cube, uint32_t face, const image::DdsImag
     }
 }
 
-HRESULT Reject(const char* path, const std::string& why) {
-    LogLine("cannot load texture %s: %s", ResolvePath(path).c_str(), why.c_str());
-    return E_FAIL;
-}
-
-// A file that could not be read; the reason names the path.
-HRESULT RejectRead(const std::string& why) {
-    LogLine("cannot load texture %s", why.c_str());
-    return E_FAIL;
-}
-
 }  // namespace
 
 // --- objects --------------------------------------------------------------------
 
-template <typename Interface>
-GlTextureChild<Interface>::GlTextureChild(GlDevice& device, GLenum textureTarget)
-    : DeviceChild<Interface>(device) {
+template <typename Base>
+GlTexture<Base>::GlTexture(GlDevice& device, const TextureFile& file, GLenum textureTarget,
+                           GLenum format)
+    : Base(device, file) {
     target = textureTarget;
+    glCreateTextures(target, 1, &name);
+    glTextureStorage2D(name, GLsizei(file.levels), format, GLsizei(file.width),
+                       GLsizei(file.height));
+    glTextureParameteri(name, GL_TEXTURE_MAX_LEVEL, GLint(file.levels - 1));
 }
 
-template <typename Interface>
-GlTextureChild<Interface>::~GlTextureChild() {
+template <typename Base>
+GlTexture<Base>::~GlTexture() {
     GlDevice& device = DeviceOf(*this);
     device.FlushPendingDraws();
     device.MakeCurrent();
     glDeleteTextures(1, &name);
 }
 
-template <typename Interface>
-void GlTextureChild<Interface>::MakeChain() {
+template <typename Base>
+void GlTexture<Base>::MakeChain() {
     chainPending = false;
     DeviceOf(*this).MakeCurrent();
     glGenerateTextureMipmap(name);
 }
 
-template class GlTextureChild<Texture>;
-template class GlTextureChild<CubeTexture>;
+template class GlTexture<TextureObject>;
+template class GlTexture<CubeTextureObject>;
 
-uint32_t GlTexture::GetWidth(uint32_t level) const { return level < levels ? LevelEdge(width, level) : 0; }
-uint32_t GlTexture::GetHeight(uint32_t level) const { return level < levels ? LevelEdge(height, level) : 0; }
-
-uint32_t GlCubeTexture::GetEdgeLength(uint32_t level) const { return level < levels ? LevelEdge(edge, level) : 0; }
-
-// --- loading ----------------------------------------------------------------------
+// --- making -------------------------------------------------------------------------
 //
-// A file is read, parsed or decoded and its size checked against the
-// device's largest texture and the texture budget before any GL call: a file
-// that is refused leaves the context and the device exactly as they were.
+// The front has read, checked and decoded the file (texture_file.h): its
+// format is one this context samples, its size fits. What GL refuses still
+// leaves the device as it was.
 
 namespace {
 
-image::TextureLimits LimitsOf(const GlContext& shared) {
-    image::TextureLimits limits;
-    limits.maxEdge = shared.maxTextureSize > 0 ? uint32_t(shared.maxTextureSize) : 0;
-    return limits;
-}
-
-// Whether `faces` faces of a parsed DDS file fit this device: format, size, budget.
-bool FitsDevice(const GlContext& shared, const image::DdsImage& dds, uint32_t faces,
-                GlFormat* format, std::string* error) {
-    if (!GlFormatOf(dds.format, shared.hasS3tc, format)) {
-        *error = "DXT-compressed, which this GL cannot sample";
-        return false;
-    }
-    uint64_t levelBytes = image::DdsLevelSize(dds.format, dds.width, dds.height);
-    return image::CheckTextureSize(dds.width, dds.height, faces, levelBytes * faces,
-                                   LimitsOf(shared), error);
+HRESULT Reject(const char* what) {
+    LogLine("cannot load texture: GL rejected the upload of %s", what);
+    return E_FAIL;
 }
 
 }  // namespace
 
-HRESULT LoadTexture(GlDevice& device, const char* path, Texture** texture) {
-    const GlContext& shared = device.Context();
-    *texture = nullptr;
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!ReadFileBytes(path, file_limits::kTexture, &bytes, &error)) return RejectRead(error);
-
-    const bool isDds = image::LooksLikeDds(bytes.data(), bytes.size());
-    image::DdsImage dds;
-    GlFormat format;
-    image::RgbaImage picture;
-    if (isDds) {
-        // A cube map file loaded as a 2D texture gives its first face.
-        if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error) ||
-            !FitsDevice(shared, dds, 1, &format, &error))
-            return Reject(path, error);
-    } else {
-        if (!image::DecodeImage(bytes.data(), bytes.size(), LimitsOf(shared), &picture, &error))
-            return Reject(path, error);
-        std::vector<uint8_t>().swap(bytes);  // the file is no longer needed
-    }
-
+HRESULT GlDevice::MakeTexture(const TextureFile& file, Texture** texture) {
+    FlushPendingDraws();
+    MakeCurrent();
     ResetUnpackState();
     DrainGlErrors();
-    auto* result = new GlTexture(device);
-    glCreateTextures(GL_TEXTURE_2D, 1, &result->name);
-    if (isDds) {
-        glTextureStorage2D(result->name, GLsizei(dds.levels), format.internal, GLsizei(dds.width),
-                           GLsizei(dds.height));
-        UploadDdsLevels(result->name, false, 0, dds, format, bytes.data(), dds.levels);
-        result->width = dds.width;
-        result->height = dds.height;
-        result->levels = dds.levels;
+    const GlFormat format = file.dds ? GlFormatOf(file.layout.format) : GlFormat{GL_RGBA8};
+    auto* result = new GlTexture<TextureObject>(*this, file, GL_TEXTURE_2D, format.internal);
+    if (file.dds) {
+        UploadDdsLevels(result->name, false, 0, file.layout, format, file.bytes.data(),
+                        file.levels);
     } else {
         // Like the utility library's default: a full mip chain made from the
         // picture, uploaded from the decoder's block as it is. The chain is
         // generated when the texture is first sampled (GlTextureObject).
-        uint32_t levels = FullChainLength(picture.width, picture.height);
-        glTextureStorage2D(result->name, GLsizei(levels), GL_RGBA8, GLsizei(picture.width),
-                           GLsizei(picture.height));
-        glTextureSubImage2D(result->name, 0, 0, 0, GLsizei(picture.width), GLsizei(picture.height),
-                            GL_RGBA, GL_UNSIGNED_BYTE, picture.pixels.get());
-        result->chainPending = levels > 1;
-        result->width = picture.width;
-        result->height = picture.height;
-        result->levels = levels;
+        glTextureSubImage2D(result->name, 0, 0, 0, GLsizei(file.width), GLsizei(file.height),
+                            GL_RGBA, GL_UNSIGNED_BYTE, file.picture.pixels.get());
+        result->chainPending = file.levels > 1;
     }
-    glTextureParameteri(result->name, GL_TEXTURE_MAX_LEVEL, GLint(result->levels - 1));
     if (UploadFailed()) {
         result->Release();
-        return Reject(path, "GL rejected the upload");
+        return Reject("a texture");
     }
     *texture = result;
     return S_OK;
 }
 
-HRESULT LoadCubeTexture(GlDevice& device, const char* path, CubeTexture** texture) {
-    const GlContext& shared = device.Context();
-    *texture = nullptr;
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!ReadFileBytes(path, file_limits::kCubeMap, &bytes, &error)) return RejectRead(error);
-    image::DdsImage dds;
-    GlFormat format;
-    if (!image::ParseDds(bytes.data(), bytes.size(), &dds, &error)) return Reject(path, error);
-    if (!dds.cube) return Reject(path, "a 2D texture, not a cube map");
-    if (!FitsDevice(shared, dds, 6, &format, &error)) return Reject(path, error);
-
+HRESULT GlDevice::MakeCubeTexture(const TextureFile& file, CubeTexture** texture) {
+    FlushPendingDraws();
+    MakeCurrent();
     ResetUnpackState();
     DrainGlErrors();
-    auto* result = new GlCubeTexture(device);
-    glCreateTextures(GL_TEXTURE_CUBE_MAP, 1, &result->name);
-    glTextureStorage2D(result->name, GLsizei(dds.levels), format.internal, GLsizei(dds.width),
-                       GLsizei(dds.height));
+    const GlFormat format = GlFormatOf(file.layout.format);
+    auto* result =
+        new GlTexture<CubeTextureObject>(*this, file, GL_TEXTURE_CUBE_MAP, format.internal);
     for (uint32_t face = 0; face < 6; ++face)
-        UploadDdsLevels(result->name, true, face, dds, format, bytes.data(), dds.levels);
-    glTextureParameteri(result->name, GL_TEXTURE_MAX_LEVEL, GLint(dds.levels - 1));
-    result->edge = dds.width;
-    result->levels = dds.levels;
+        UploadDdsLevels(result->name, true, face, file.layout, format, file.bytes.data(),
+                        file.levels);
     if (UploadFailed()) {
         result->Release();
-        return Reject(path, "GL rejected the upload");
+        return Reject("a cube texture");
     }
     *texture = result;
     return S_OK;

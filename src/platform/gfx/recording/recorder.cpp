@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/gfx/core/device_objects.h"
 #include "platform/gfx/core/text_buffer.h"
+#include "platform/gfx/null/null_services.h"
 
 namespace gfx::recording {
 
@@ -55,8 +56,8 @@ bool FileOpens(const char* path) {
     return true;
 }
 
-// A vertex or index buffer (Base: VertexBufferObject or IndexBufferObject);
-// the front keeps its contents, locks and their checks.
+// A vertex or index buffer (Base: VertexBufferObject or IndexBufferObject)
+// with a processor copy of its contents; the front keeps its locks and checks.
 template <typename Base>
 class RecordingBuffer final : public Recorded<Base> {
 public:
@@ -73,28 +74,6 @@ public:
         Log("Unlock", this->id());
         return Base::Unlock();
     }
-};
-
-class RecordingDeclaration final : public Recorded<DeclarationObject> {
-public:
-    using Recorded<DeclarationObject>::Recorded;
-};
-
-class RecordingTexture final : public Recorded<DeviceChild<Texture>> {
-public:
-    using Recorded<DeviceChild<Texture>>::Recorded;
-    ResourceType GetType() const override { return ResourceType::Texture; }
-    uint32_t GetLevelCount() const override { return 1; }
-    uint32_t GetWidth(uint32_t) const override { return 1; }
-    uint32_t GetHeight(uint32_t) const override { return 1; }
-};
-
-class RecordingCubeTexture final : public Recorded<DeviceChild<CubeTexture>> {
-public:
-    using Recorded<DeviceChild<CubeTexture>>::Recorded;
-    ResourceType GetType() const override { return ResourceType::CubeTexture; }
-    uint32_t GetLevelCount() const override { return 1; }
-    uint32_t GetEdgeLength(uint32_t) const override { return 1; }
 };
 
 class RecordingEffect final : public Recorded<DeviceChild<Effect>> {
@@ -176,12 +155,33 @@ public:
     }
 };
 
+// An effect "loads" when its file opens.
+HRESULT MakeEffect(DeviceFront& device, const char* path, uint32_t /*flags*/, Effect** effect,
+                   Buffer** errors) {
+    if (!FileOpens(path)) {
+        if (errors)
+            *errors = CreateTextBuffer(std::string("cannot open effect file \"") +
+                                       (path ? path : "") + "\"");
+        return E_FAIL;
+    }
+    *effect = new RecordingEffect("Effect", device);
+    return S_OK;
+}
+
+HRESULT MakeFont(DeviceFront& device, int32_t, uint32_t, uint32_t, int32_t, const char*,
+                 Font** font) {
+    *font = new RecordingFont("Font", device);
+    return S_OK;
+}
+
 // Every call is logged first; the front then checks it as it checks the
 // OpenGL device's, and the hooks make recording objects.
 class RecordingDevice final : public Recorded<DeviceFront> {
 public:
     RecordingDevice(uint32_t width, uint32_t height, bool depth)
-        : Recorded<DeviceFront>("Device", width, height, depth) {}
+        : Recorded<DeviceFront>("Device", width, height, depth,
+                                EffectAndFontMakers{&MakeEffect, &MakeFont}) {}
+    DeviceServices& Services() override { return services_; }
 
     HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                                VertexBuffer** buffer, void* sharedHandle) override {
@@ -289,6 +289,12 @@ public:
         Log("EndScene", id());
         return DeviceFront::EndScene();
     }
+    // A device that draws no pixels: D3DERR_NOTAVAILABLE.
+    HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height,
+                                std::vector<uint8_t>* rgba) override {
+        Log("GetBackBufferPixels", id());
+        return DeviceFront::GetBackBufferPixels(width, height, rgba);
+    }
     HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
                     const void* dirtyRegion) override {
         Log("Present", id(),
@@ -319,44 +325,27 @@ protected:
     }
 
     HRESULT MakeVertexBuffer(uint32_t length, VertexBuffer** buffer) override {
-        *buffer = new RecordingBuffer<VertexBufferObject>("VertexBuffer", *this, length);
+        *buffer = new RecordingBuffer<VertexBufferObject>("VertexBuffer", *this, length, true);
         return S_OK;
     }
     HRESULT MakeIndexBuffer(uint32_t length, Format format, IndexBuffer** buffer) override {
-        *buffer = new RecordingBuffer<IndexBufferObject>("IndexBuffer", *this, length, format);
+        *buffer =
+            new RecordingBuffer<IndexBufferObject>("IndexBuffer", *this, length, format, true);
         return S_OK;
     }
     HRESULT MakeVertexDeclaration(std::vector<VertexElement> table,
                                   std::vector<rules::ElementLayout> layout,
                                   VertexDeclaration** declaration) override {
-        *declaration = new RecordingDeclaration("VertexDeclaration", *this, std::move(table),
-                                                std::move(layout));
+        *declaration = new Recorded<DeclarationObject>("VertexDeclaration", *this, std::move(table),
+                                                       std::move(layout));
         return S_OK;
     }
-    // A texture "loads" when its file opens.
-    HRESULT LoadTexture(const char* path, Texture** texture) override {
-        if (!FileOpens(path)) return E_FAIL;
-        *texture = new RecordingTexture("Texture", *this);
+    HRESULT MakeTexture(const TextureFile& file, Texture** texture) override {
+        *texture = new Recorded<TextureObject>("Texture", *this, file);
         return S_OK;
     }
-    HRESULT LoadCubeTexture(const char* path, CubeTexture** texture) override {
-        if (!FileOpens(path)) return E_FAIL;
-        *texture = new RecordingCubeTexture("CubeTexture", *this);
-        return S_OK;
-    }
-    HRESULT MakeEffect(const char* path, uint32_t /*flags*/, Effect** effect, Buffer** errors) override {
-        if (!FileOpens(path)) {
-            if (errors)
-                *errors = CreateTextBuffer(std::string("cannot open effect file \"") +
-                                           (path ? path : "") + "\"");
-            return E_FAIL;
-        }
-        *effect = new RecordingEffect("Effect", *this);
-        return S_OK;
-    }
-    HRESULT MakeFont(int32_t, uint32_t, uint32_t, uint32_t, int32_t, uint32_t, uint32_t, uint32_t,
-                     uint32_t, const char*, Font** font) override {
-        *font = new RecordingFont("Font", *this);
+    HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) override {
+        *texture = new Recorded<CubeTextureObject>("CubeTexture", *this, file);
         return S_OK;
     }
     void ClearTargets(uint32_t, const Rect*, uint32_t, uint32_t, float, uint32_t) override {}
@@ -365,6 +354,7 @@ protected:
     void DrawIndexed(PrimitiveType, int32_t, uint32_t, uint32_t) override {}
 
 private:
+    null::NullServices services_;
     template <typename T>
     static HRESULT Fail(T** output, HRESULT result) {
         *output = nullptr;
@@ -399,6 +389,7 @@ public:
         Log("CreateDevice", id(), std::move(args));
         if (device && p && theRecorder.IsFailing("CreateDevice")) {
             *device = nullptr;
+            SetCreationFailure(theRecorder.creationFailure);
             return D3DERR_NOTAVAILABLE;
         }
         return Direct3DFront::CreateDevice(adapter, type, focusWindow, behaviorFlags, p, device);
@@ -445,17 +436,10 @@ Recorder& GetRecorder() {
     return theRecorder;
 }
 
-Direct3D* CreateDirect3D() {
-    Log("Direct3DCreate9", 0, {double(D3D_SDK_VERSION)});
-    if (theRecorder.IsFailing("Direct3DCreate9")) return nullptr;
+Direct3D* CreateDirect3D(uint32_t sdkVersion) {
+    Log("Direct3DCreate9", 0, {double(sdkVersion)});
+    if (sdkVersion != D3D_SDK_VERSION || theRecorder.IsFailing("Direct3DCreate9")) return nullptr;
     return new RecordingDirect3D();
-}
-
-void Install() {
-    SetDirect3DFactory([](uint32_t sdkVersion) -> Direct3D* {
-        if (sdkVersion != D3D_SDK_VERSION) return nullptr;
-        return CreateDirect3D();
-    });
 }
 
 Device* CreateDevice() {

@@ -3,7 +3,8 @@
 // can be told to fail chosen calls. For call-order tests; the same behaviours
 // are tested on the OpenGL backend by reading pixels back. Calls pass the
 // same front as on the OpenGL device (core/device_front.h): what that device
-// refuses, this one refuses too, with the reason in the log (core/log.h).
+// refuses, this one refuses too, with the reason in the log (core/log.h),
+// texture files included. Its effects and fonts record their calls.
 //
 // Every object gets a stable id (1, 2, 3, ... in creation order since the last
 // Reset) so that tests compare call sequences and ids, not log text.
@@ -35,6 +36,8 @@ struct Recorder {
     std::set<std::string> failing;
     // The compiler text handed back when "CreateEffectFromFile" is failing.
     std::string effectErrorText = "effect.fx(1,1): error X0000: forced failure";
+    // What GetCreationFailure says when "CreateDevice" is failing.
+    std::string creationFailure;
     // Pass count that Effect::Begin reports.
     uint32_t effectPassCount = 2;
     // DevCaps that GetDeviceCaps reports (by default those of every device).
@@ -57,11 +60,10 @@ struct Recorder {
 // The one recorder that all recording objects log to.
 Recorder& GetRecorder();
 
-// Makes Direct3DCreate9 build recording objects.
-void Install();
-
-// A recording Direct3D object (one reference), or null while "Direct3DCreate9" fails.
-Direct3D* CreateDirect3D();
+// A recording Direct3D object (one reference), logged as "Direct3DCreate9";
+// null for another SDK version or while "Direct3DCreate9" fails. A
+// Direct3DFactory.
+Direct3D* CreateDirect3D(uint32_t sdkVersion = D3D_SDK_VERSION);
 // A recording device without a window (one reference, an 800 × 600 back
 // buffer with depth), for tests of code that only borrows a device.
 Device* CreateDevice();

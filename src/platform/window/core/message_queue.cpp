@@ -1,9 +1,21 @@
-// The message queue: posting, peeking, waiting, dispatching and quitting.
-#include <algorithm>
-
+// The message queue: what the backend returns is queued here, then peeked,
+// taken, dispatched; quitting.
+//
+// A key press, from SDL to the camera, in five hops:
+//  1. sdl/sdl_window_backend.cpp SdlWindowBackend::PollMessages takes the
+//     SDL_KEYDOWN from SDL_PollEvent and returns it translated by
+//     sdl/sdl_translation.cpp TranslateSdlEvent: WM_KEYDOWN, wParam 'W'.
+//  2. PeekMessageA here (called by the loop in app/application.cpp
+//     Application::Run) polls the backend when its queue is empty, queues
+//     what it returns (PollBackend) and hands out the oldest message.
+//  3. DispatchMessageA here calls the window's procedure, app/window_proc.cpp
+//     StaticWindowProc, which hands it to Application::WindowProc.
+//  4. Application::WindowProc passes WM_KEYDOWN to Application::OnKeyDown.
+//  5. Application::OnKeyDown moves the camera: Camera::Walk (render/camera.cpp).
 #include "platform/window/core/window_system.h"
 
 using window_system::Live;
+using window_system::MainWindow;
 using window_system::System;
 using window_system::WindowSystem;
 
@@ -13,72 +25,63 @@ namespace {
 // runaway producer cannot grow the queue without bound.
 constexpr size_t kMaxQueuedMessages = 10000;
 
-bool MatchesFilter(const MSG& message, HWND window, UINT filterMin, UINT filterMax) {
-    if (window && message.hwnd != window) return false;
-    if (filterMin == 0 && filterMax == 0) return true;
-    return message.message >= filterMin && message.message <= filterMax;
+// False for a size report the window system has already made (SetWindowPos
+// and the first show send their own WM_SIZE); else the new size is kept.
+bool IsNewSize(const MSG& message) {
+    WindowObject* window = Live(message.hwnd);
+    int width = static_cast<int>(LOWORD(static_cast<uintptr_t>(message.lParam)));
+    int height = static_cast<int>(HIWORD(static_cast<uintptr_t>(message.lParam)));
+    if (!window || (width == window->clientWidth && height == window->clientHeight)) return false;
+    window->clientWidth = width;
+    window->clientHeight = height;
+    return true;
 }
 
-bool RangeAdmits(UINT message, UINT filterMin, UINT filterMax) {
-    return (filterMin == 0 && filterMax == 0) || (message >= filterMin && message <= filterMax);
-}
-
+// Queues the messages of the native events that arrived since the last poll.
 void PollBackend() {
-    if (System().backend) System().backend->PollEvents();
+    WindowSystem& system = System();
+    if (!system.backend) return;
+    system.polled.clear();
+    system.backend->PollMessages(&system.polled);
+    for (MSG& message : system.polled) {
+        if (!message.hwnd && message.message != WM_QUIT) {
+            message.hwnd = MainWindow();
+            if (!message.hwnd) {
+                // Asked to close with no window left (the session ends, a
+                // stop signal): the loop ends instead.
+                if (message.message == WM_CLOSE) PostQuitMessage(0);
+                continue;
+            }
+        }
+        if (message.message == WM_SIZE && !IsNewSize(message)) continue;
+        PostMessageA(message.hwnd, message.message, message.wParam, message.lParam);
+    }
 }
 
 }  // namespace
 
-size_t QueuedMessageCount() { return System().queue.size(); }
-
-LPARAM KeyMessageLParam(bool down, bool repeat, UINT scanCode) {
-    uint32_t bits = 1u | ((scanCode & 0xFFu) << 16);
-    if (!down || repeat) bits |= 1u << 30;
-    if (!down) bits |= 1u << 31;
-    // The packed value is 32 bits wide, sign-extended as Win32 does on 64-bit.
-    return static_cast<LPARAM>(static_cast<int32_t>(bits));
-}
-
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (window && !IsLiveWindow(window)) return 0;
     WindowSystem& system = System();
-    if (system.queue.size() >= kMaxQueuedMessages) return 0;
-    MSG entry;
-    entry.hwnd = window;
-    entry.message = message;
-    entry.wParam = wParam;
-    entry.lParam = lParam;
-    entry.time = timeGetTime();
-    system.queue.push_back(entry);
+    if ((window && !Live(window)) || system.queue.size() >= kMaxQueuedMessages) return 0;
+    system.queue.push_back({window, message, wParam, lParam});
     return 1;
 }
 
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowObject* target = Live(window);
-    if (!target || !target->procedure) return 0;
-    return target->procedure(target, message, wParam, lParam);
-}
-
-BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
+BOOL PeekMessageA(MSG* message, HWND /*window*/, UINT /*filterMin*/, UINT /*filterMax*/,
+                  UINT removeFlags) {
     if (!message) return 0;
-    PollBackend();
     WindowSystem& system = System();
-    for (auto it = system.queue.begin(); it != system.queue.end(); ++it) {
-        if (!MatchesFilter(*it, window, filterMin, filterMax)) continue;
-        *message = *it;
-        if (removeFlags & PM_REMOVE) system.queue.erase(it);
+    if (system.queue.empty()) PollBackend();
+    if (!system.queue.empty()) {
+        *message = system.queue.front();
+        if (removeFlags & PM_REMOVE) system.queue.pop_front();
         return 1;
     }
     // A quit request is delivered once the queue holds nothing else.
-    if (system.quitPending && RangeAdmits(WM_QUIT, filterMin, filterMax)) {
-        *message = MSG{};
-        message->message = WM_QUIT;
-        message->wParam = static_cast<WPARAM>(system.quitCode);
-        message->time = timeGetTime();
-        if (removeFlags & PM_REMOVE) system.quitPending = false;
-        return 1;
-    }
-    return 0;
+    if (!system.quitPending) return 0;
+    *message = {nullptr, WM_QUIT, static_cast<WPARAM>(system.quitCode), 0};
+    if (removeFlags & PM_REMOVE) system.quitPending = false;
+    return 1;
 }
 
 BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) {
@@ -94,20 +97,19 @@ BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) {
     }
 }
 
-// Character messages (WM_CHAR) are not produced: nothing reads text input.
 BOOL TranslateMessage(const MSG* /*message*/) { return 0; }
 
 LRESULT DispatchMessageA(const MSG* message) {
-    if (!message) return 0;
-    return SendMessageA(message->hwnd, message->message, message->wParam, message->lParam);
+    return message ? window_system::Send(message->hwnd, message->message, message->wParam,
+                                         message->lParam)
+                   : 0;
 }
 
 BOOL WaitMessage() {
     WindowSystem& system = System();
     if (!system.backend) return 0;
     // The caller has just polled (PeekMessageA); waiting starts from there.
-    if (!system.queue.empty() || system.quitPending) return 1;
-    system.backend->WaitForEvents();
+    if (system.queue.empty() && !system.quitPending) system.backend->WaitForEvents();
     return 1;
 }
 

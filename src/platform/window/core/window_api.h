@@ -1,6 +1,16 @@
 // The window-system operations the program calls, with Win32's names,
-// arguments and meanings. They are implemented over the active window
-// backend (SDL2 for the program, a scripted queue for tests).
+// arguments and meanings, over the installed window backend (SDL2 for the
+// program, a scripted one for tests).
+//
+// Not emulated, because the program never uses them: system keys
+// (WM_SYSKEY*: Alt combinations come as WM_KEYDOWN), keypad keys, the
+// horizontal wheel, show modes other than hide and show (minimise, maximise,
+// restore, no-activate), most virtual-key codes, class atoms (RegisterClassA
+// answers 1), menus, extended styles, window positions (the window manager
+// places windows), frame insets (the native window's size is its client
+// size, so AdjustWindowRectEx leaves the rectangle as it is), class cursors
+// and brushes, the window and range filters of PeekMessageA / GetMessageA,
+// a message's time and cursor position.
 #pragma once
 
 #include "platform/window/core/win_types.h"
@@ -36,10 +46,9 @@ struct WNDCLASSA {
 constexpr UINT CS_VREDRAW = 0x0001;
 constexpr UINT CS_HREDRAW = 0x0002;
 
-constexpr DWORD WS_OVERLAPPED = 0x00000000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
-constexpr DWORD WS_THICKFRAME = 0x00040000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;  // the user may resize the window
 constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_CAPTION = 0x00C00000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
@@ -53,44 +62,9 @@ constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
 
 constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_SHOWMINIMIZED = 2;
-constexpr int SW_SHOWMAXIMIZED = 3;
-constexpr int SW_SHOWNOACTIVATE = 4;
+constexpr int SW_SHOWNORMAL = 1;  // every command but SW_HIDE shows and activates
 constexpr int SW_SHOW = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_SHOWMINNOACTIVE = 7;
-constexpr int SW_SHOWNA = 8;
-constexpr int SW_RESTORE = 9;
 constexpr int SW_SHOWDEFAULT = 10;
-
-constexpr DWORD WS_BORDER = 0x00800000;
-constexpr DWORD WS_DLGFRAME = 0x00400000;
-
-// Further messages the window system produces.
-constexpr UINT WM_SYSKEYDOWN = 0x0104;  // keys pressed with Alt held, and F10
-constexpr UINT WM_SYSKEYUP = 0x0105;
-constexpr UINT WM_MBUTTONDOWN = 0x0207;
-constexpr UINT WM_MBUTTONUP = 0x0208;
-constexpr UINT WM_MOUSEHWHEEL = 0x020E;
-constexpr int WHEEL_DELTA = 120;
-
-// WM_SIZE wParam.
-constexpr WPARAM SIZE_RESTORED = 0;
-constexpr WPARAM SIZE_MINIMIZED = 1;
-constexpr WPARAM SIZE_MAXIMIZED = 2;
-
-// Mouse message wParam: buttons and modifier keys held.
-constexpr WPARAM MK_LBUTTON = 0x0001;
-constexpr WPARAM MK_RBUTTON = 0x0002;
-constexpr WPARAM MK_SHIFT = 0x0004;
-constexpr WPARAM MK_CONTROL = 0x0008;
-constexpr WPARAM MK_MBUTTON = 0x0010;
-
-// Message box icons (the type argument of MessageBoxA).
-constexpr UINT MB_ICONERROR = 0x00000010;
-constexpr UINT MB_ICONWARNING = 0x00000030;
-constexpr UINT MB_ICONINFORMATION = 0x00000040;
 
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
@@ -100,40 +74,50 @@ constexpr int WHITE_BRUSH = 0;
 constexpr uintptr_t IDC_ARROW = 32512;
 constexpr uintptr_t IDI_APPLICATION_ICON = 101;
 
+// Registers a window class; 0 for a name taken (names ignore case) or missing.
 BOOL RegisterClassA(const WNDCLASSA* windowClass);
+// A hidden window of that class whose client area is width x height
+// (CW_USEDEFAULT: 640 x 480); WM_CREATE is sent before it returns, and -1
+// from it destroys the window again. Null when no window could be made.
 HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                      int x, int y, int width, int height, HWND parent, HMENU menu,
                      HINSTANCE instance, void* param);
+// Sends WM_DESTROY, drops the native window and the window's queued messages.
 BOOL DestroyWindow(HWND window);
+BOOL IsWindow(HWND window);
+// GWL_STYLE: the style given, with WS_VISIBLE while shown; 0 for anything else.
 LONG GetWindowLongA(HWND window, int index);
 HMENU GetMenu(HWND window);
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL hasMenu, DWORD exStyle);
+// Gives the window a new client size (unless SWP_NOSIZE); a changed size is
+// reported with WM_SIZE before it returns.
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+// SW_HIDE hides, any other command shows; the window is activated
+// (WM_ACTIVATE) when it becomes visible, and its first show reports its
+// size (WM_SIZE). Returns whether it was visible before.
 BOOL ShowWindow(HWND window, int showCommand);
-BOOL GetClientRect(HWND window, RECT* rect);
+// The program's icon (IDI_APPLICATION_ICON) is drawn by the backend; there
+// are no other resources, so everything else is null.
 HICON LoadIconA(HINSTANCE instance, uintptr_t resource);
 HCURSOR LoadCursorA(HINSTANCE instance, uintptr_t resource);
 HGDIOBJ GetStockObject(int object);
 
-// Whether a message is waiting (PM_NOREMOVE leaves it queued).
+// Whether a message is waiting (PM_NOREMOVE leaves it queued). WM_QUIT from
+// PostQuitMessage comes once the queue holds nothing else.
 BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
-// The next message, waiting for one; 0 when it is WM_QUIT.
+// The next message, waiting for one; 0 when it is WM_QUIT, -1 with no backend.
 BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax);
+// Nothing to do: a backend that reads text input sends WM_CHAR itself.
 BOOL TranslateMessage(const MSG* message);
+// Calls the procedure of the message's window; 0 for a window that is gone.
 LRESULT DispatchMessageA(const MSG* message);
 // Blocks until a message arrives.
 BOOL WaitMessage();
 void PostQuitMessage(int exitCode);
+// Queues a message for window (null: for no window). FALSE for a window
+// that does not exist, or when the queue is full.
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Default handling: WM_CLOSE destroys the window (which sends WM_DESTROY).
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Milliseconds since some start; wraps at 2^32.
 DWORD timeGetTime();
-
-// Queues a message for window (null: a message for no window, such as
-// WM_QUIT). FALSE for a window that does not exist.
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Calls the window's procedure at once and returns its result (0 for a
-// window that does not exist).
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL IsWindow(HWND window);
-BOOL IsWindowVisible(HWND window);

@@ -15,17 +15,18 @@ namespace window_system {
 struct RegisteredClass {
     std::string name;
     WNDPROC procedure = nullptr;
-    HICON icon = nullptr;
+    bool applicationIcon = false;
 };
 
 struct WindowSystem {
     WindowBackend* backend = nullptr;
     std::vector<RegisteredClass> classes;
     // Every window made since the backend was installed. Destroyed windows
-    // stay here (alive = false) so that a stale handle still points at a
-    // record that says "not a window" instead of at freed memory.
+    // stay (alive = false), so a stale handle finds "not a window", never
+    // freed memory.
     std::vector<std::unique_ptr<WindowObject>> windows;
     std::deque<MSG> queue;
+    std::vector<MSG> polled;  // the backend's answer; kept for its capacity
     bool quitPending = false;
     int quitCode = 0;
 };
@@ -33,11 +34,11 @@ struct WindowSystem {
 // Never destroyed: window functions may still be called while static
 // objects are torn down after main returns.
 WindowSystem& System();
-
 // The record of a live window; null for anything else.
-inline WindowObject* Live(HWND window) { return IsLiveWindow(window) ? window : nullptr; }
-
-// The registered class of that name (case-insensitive, as in Win32); null if none.
-const RegisteredClass* FindClass(const char* name);
+WindowObject* Live(HWND window);
+// The oldest live window that is not being destroyed; null if none.
+WindowObject* MainWindow();
+// Calls the window's procedure at once; 0 for a window that is gone.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace window_system

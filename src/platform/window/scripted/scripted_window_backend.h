@@ -2,13 +2,14 @@
 // messages the "user" sends, and read back what the program did: windows
 // made, sized and shown, quit requests, waits and message boxes.
 //
-// Delivery: pushed messages arrive in the window system's queue when the
-// program polls and its queue is empty. Idle() splits them into turns: the
-// program finds its queue empty once (and draws a frame or waits) before the
-// messages pushed after Idle() arrive. When the program waits and nothing is
-// left to deliver, onWait runs so the test can push more or call End(); with
-// no onWait (or after maxWaits waits) the script ends with a WM_QUIT whose
-// exit code is kScriptEndedExitCode, so a loop under test never blocks.
+// Delivery: the window system polls when its queue is empty, so pushed
+// messages arrive only when the program has handled what it already has.
+// Idle() splits them into turns: the program finds its queue empty once (and
+// draws a frame or waits) before the messages pushed after Idle() arrive.
+// When the program waits and nothing is left to deliver, onWait runs so the
+// test can push more or call End(); with no onWait (or after maxWaits waits)
+// the script ends with a WM_QUIT whose exit code is kScriptEndedExitCode, so
+// a loop under test never blocks.
 #pragma once
 
 #include <cstddef>
@@ -33,14 +34,10 @@ public:
         // Client sizes, the one at creation first, then every resize.
         std::vector<std::pair<int, int>> clientSizes;
         std::vector<int> showCommands;  // every ShowWindow that reached the backend
-        bool visible = false;
         bool destroyed = false;
-
-        bool EverShown() const;
     };
 
     struct MessageBoxRecord {
-        HWND owner = nullptr;
         std::string caption;
         std::string text;
         UINT type = 0;
@@ -53,22 +50,22 @@ public:
     ScriptedWindowBackend& operator=(const ScriptedWindowBackend&) = delete;
 
     // A message for the main window (the oldest live window at delivery).
-    void Push(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    // A message for a given window; null: a message for no window.
-    void PushTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    void PushKeyDown(UINT virtualKey, bool repeat = false);
-    void PushKeyUp(UINT virtualKey);
+    void Push(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        pending_.push_back({nullptr, message, wParam, lParam});
+    }
+    void PushKeyDown(UINT virtualKey, bool repeat = false) {
+        Push(WM_KEYDOWN, virtualKey, KeyMessageLParam(true, repeat));
+    }
     // A mouse message with client coordinates packed in lParam.
-    void PushMouse(UINT message, int x, int y, WPARAM keys = 0);
+    void PushMouse(UINT message, int x, int y, WPARAM keys = 0) {
+        Push(message, keys, MAKELPARAM(static_cast<uint32_t>(x), static_cast<uint32_t>(y)));
+    }
     // The messages pushed from here on arrive one empty-queue turn later.
-    void Idle();
+    void Idle() { pending_.push_back({nullptr, kIdle, 0, 0}); }
     // Queues WM_QUIT with exitCode after everything pushed so far.
-    void End(int exitCode = 0);
+    void End(int exitCode = 0) { Push(WM_QUIT, static_cast<WPARAM>(exitCode)); }
     // Messages pushed and not yet delivered.
     size_t PendingCount() const;
-
-    void SetTicks(DWORD value) { ticks = value; }
-    void AdvanceTicks(DWORD milliseconds) { ticks += milliseconds; }  // wraps at 2^32
 
     const WindowRecord* Find(HWND window) const;
     bool AnyWindowShown() const;
@@ -90,28 +87,25 @@ public:
     DWORD tickStep = 0;
 
     // WindowBackend.
-    bool CreateNativeWindow(HWND window) override;
-    void DestroyNativeWindow(HWND window) override;
-    void ResizeNativeWindow(HWND window, int clientWidth, int clientHeight) override;
-    void ShowNativeWindow(HWND window, int showCommand) override;
-    void PollEvents() override;
+    bool CreateNativeWindow(HWND window, NativeWindow** native) override;
+    void DestroyNativeWindow(HWND window) override { Record(window).destroyed = true; }
+    void ResizeNativeWindow(HWND window) override {
+        Record(window).clientSizes.emplace_back(window->clientWidth, window->clientHeight);
+    }
+    void ShowNativeWindow(HWND window, int showCommand) override {
+        Record(window).showCommands.push_back(showCommand);
+    }
+    void PollMessages(std::vector<MSG>* messages) override;
     void WaitForEvents() override;
-    int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+    int ShowMessageBox(const char* text, const char* caption, UINT type) override;
     DWORD Ticks() override;
-    void QuitRequested(int exitCode) override;
+    void QuitRequested(int exitCode) override { quitRequests.push_back(exitCode); }
 
 private:
-    struct Pending {
-        bool idle = false;  // a turn boundary, no message
-        bool toMainWindow = true;
-        HWND window = nullptr;
-        UINT message = 0;
-        WPARAM wParam = 0;
-        LPARAM lParam = 0;
-    };
+    static constexpr UINT kIdle = 0;  // a turn boundary in pending_, no message
 
-    WindowRecord* FindRecord(HWND window);
-    void Add(const Pending& pending);
+    // The record of a window made here (the core asks only about those).
+    WindowRecord& Record(HWND window) { return *const_cast<WindowRecord*>(Find(window)); }
 
-    std::deque<Pending> pending_;
+    std::deque<MSG> pending_;
 };

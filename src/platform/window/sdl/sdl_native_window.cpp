@@ -2,54 +2,67 @@
 
 #include <SDL.h>
 
-#include "platform/window/core/window_object.h"
+#include "platform/window/core/window_backend.h"
 
-bool SdlNativeWindow::HasOpenGl() const {
-    return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) != 0;
+namespace {
+
+class SdlNativeWindow final : public NativeWindow {
+public:
+    SdlNativeWindow(SDL_Window* window, bool borrowed) : window(window), borrowed(borrowed) {}
+
+    bool HasOpenGl() const override {
+        return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) != 0;
+    }
+    void* CreateGlContext(bool debug) override {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
+        SDL_GLContext context = SDL_GL_CreateContext(window);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+        return context;
+    }
+    void* CreateProbeGlContext(int major, int minor, bool core) override {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, major);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK,
+                            core ? SDL_GL_CONTEXT_PROFILE_CORE : SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        SDL_GLContext context = SDL_GL_CreateContext(window);
+        SetOpenGlWindowAttributes();  // as every other window of ours expects them
+        return context;
+    }
+    void DeleteGlContext(void* context) override {
+        if (SDL_GL_GetCurrentContext() == context) SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(context);
+    }
+    void MakeGlContextCurrent(void* context) override {
+        // SDL keeps the current context per thread; asking it is cheap and
+        // stays right whoever else made a context current.
+        if (SDL_GL_GetCurrentContext() != context) SDL_GL_MakeCurrent(window, context);
+    }
+    void SetGlSwapInterval(int interval) override { SDL_GL_SetSwapInterval(interval); }
+    void SwapGlBuffers() override { SDL_GL_SwapWindow(window); }
+    void GetGlDrawableSize(int* width, int* height) const override {
+        SDL_GL_GetDrawableSize(window, width, height);
+    }
+
+    SDL_Window* const window;
+    const bool borrowed;
+};
+
+SdlNativeWindow* SdlNative(HWND window) {
+    return dynamic_cast<SdlNativeWindow*>(GetNativeWindow(window));
 }
 
-void* SdlNativeWindow::CreateGlContext(bool debug) {
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
-    SDL_GLContext context = SDL_GL_CreateContext(window_);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
-    return context;
-}
+}  // namespace
 
-void* SdlNativeWindow::CreateProbeGlContext(int major, int minor, bool core) {
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, major);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK,
-                        core ? SDL_GL_CONTEXT_PROFILE_CORE : SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GLContext context = SDL_GL_CreateContext(window_);
-    SetOpenGlWindowAttributes();  // as every other window of ours expects them
-    return context;
-}
-
-void SdlNativeWindow::DeleteGlContext(void* context) {
-    if (SDL_GL_GetCurrentContext() == context) SDL_GL_MakeCurrent(window_, nullptr);
-    SDL_GL_DeleteContext(context);
-}
-
-void SdlNativeWindow::MakeGlContextCurrent(void* context) {
-    // SDL keeps the current context per thread; asking it is cheap and stays
-    // right whoever else made a context current.
-    if (SDL_GL_GetCurrentContext() != context) SDL_GL_MakeCurrent(window_, context);
-}
-
-void SdlNativeWindow::SetGlSwapInterval(int interval) { SDL_GL_SetSwapInterval(interval); }
-
-void SdlNativeWindow::SwapGlBuffers() { SDL_GL_SwapWindow(window_); }
-
-void SdlNativeWindow::GetGlDrawableSize(int* width, int* height) const {
-    SDL_GL_GetDrawableSize(window_, width, height);
+std::unique_ptr<NativeWindow> MakeSdlNativeWindow(SDL_Window* window, bool borrowed) {
+    return std::make_unique<SdlNativeWindow>(window, borrowed);
 }
 
 SDL_Window* GetSdlWindow(HWND window) {
-    auto* native = dynamic_cast<SdlNativeWindow*>(GetNativeWindow(window));
-    return native ? native->Window() : nullptr;
+    SdlNativeWindow* native = SdlNative(window);
+    return native ? native->window : nullptr;
 }
 
 HWND WrapSdlWindow(SDL_Window* window) {
@@ -59,8 +72,8 @@ HWND WrapSdlWindow(SDL_Window* window) {
 }
 
 void FreeWrappedWindow(HWND window) {
-    auto* native = dynamic_cast<SdlNativeWindow*>(GetNativeWindow(window));
-    if (!native || !native->Borrowed()) return;
+    SdlNativeWindow* native = SdlNative(window);
+    if (!native || !native->borrowed) return;
     delete native;
     delete window;
 }

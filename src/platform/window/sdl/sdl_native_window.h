@@ -3,32 +3,15 @@
 // above (an SDL window made elsewhere, wrapped in a handle).
 #pragma once
 
+#include <memory>
+
 #include "platform/window/core/native_window.h"
 
 struct SDL_Window;
 
-// The native window of the SDL backend, with the OpenGL part the device uses.
-class SdlNativeWindow final : public NativeWindow {
-public:
-    // borrowed: the SDL window belongs to someone else (WrapSdlWindow).
-    SdlNativeWindow(SDL_Window* window, bool borrowed) : window_(window), borrowed_(borrowed) {}
-
-    bool HasOpenGl() const override;
-    void* CreateGlContext(bool debug) override;
-    void* CreateProbeGlContext(int major, int minor, bool core) override;
-    void DeleteGlContext(void* context) override;
-    void MakeGlContextCurrent(void* context) override;
-    void SetGlSwapInterval(int interval) override;
-    void SwapGlBuffers() override;
-    void GetGlDrawableSize(int* width, int* height) const override;
-
-    SDL_Window* Window() const { return window_; }
-    bool Borrowed() const { return borrowed_; }
-
-private:
-    SDL_Window* window_;
-    bool borrowed_;
-};
+// The native window of an SDL window, with the OpenGL part the device uses.
+// borrowed: the SDL window belongs to someone else (WrapSdlWindow).
+std::unique_ptr<NativeWindow> MakeSdlNativeWindow(SDL_Window* window, bool borrowed);
 
 // The SDL window of a handle made by the SDL backend or by WrapSdlWindow;
 // null for a null handle or another backend's window.

@@ -9,29 +9,17 @@
 
 // What the translation needs besides the event, gathered by the backend.
 struct SdlEventContext {
-    SDL_Keymod modifiers = KMOD_NONE;  // held when the event is handled
-    Uint32 mouseButtons = 0;           // SDL_BUTTON_*MASK held before the event
-    int clientWidth = 0;               // the window's size, for events that carry none
-    int clientHeight = 0;
-    bool maximized = false;
-    int cursorScreenX = 0;  // the wheel message carries screen coordinates
-    int cursorScreenY = 0;
+    Uint16 modifiers = KMOD_NONE;  // held when the event is handled
+    Uint32 mouseButtons = 0;       // SDL_BUTTON_*MASK held before the event
 };
-
-struct TranslatedMessage {
-    UINT message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-};
-
-constexpr int kMaxMessagesPerEvent = 2;
 
 // The virtual-key code of a key; 0 for keys that have none. Letters and
-// digits follow the key's layout meaning (SDL key code), whatever Shift or
-// Caps Lock; keypad keys follow Num Lock as Win32's do.
-UINT VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode, Uint16 modifiers);
+// digits follow the key's layout meaning (SDL key code) whatever Shift or
+// Caps Lock; on layouts without Latin letters the key's place decides.
+UINT VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
 
-// Messages for one event (at most kMaxMessagesPerEvent); returns how many.
-// Events that mean nothing to a window procedure give none.
-int TranslateSdlEvent(const SDL_Event& event, const SdlEventContext& context,
-                      TranslatedMessage out[kMaxMessagesPerEvent]);
+// The message of one event, hwnd left null, and the SDL id of the window
+// the event names (0 for none); false for events that mean nothing to a
+// window procedure.
+bool TranslateSdlEvent(const SDL_Event& event, const SdlEventContext& context, MSG* out,
+                       Uint32* windowId);

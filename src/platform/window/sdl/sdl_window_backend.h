@@ -4,17 +4,7 @@
 
 #include <string>
 
-// Initialises SDL's video and event subsystems (once) and installs the SDL
-// backend with SetWindowBackend. Returns false when there is no display to
-// show a window on, with the reason and what to do in problem.
-//
-// Unless SDL_VIDEODRIVER names a driver, only drivers that show a window to
-// a person are tried (x11 with DISPLAY, wayland with WAYLAND_DISPLAY): SDL's
-// fallbacks would run without anything on screen.
-bool UseSdlWindowBackend(std::string* problem);
-// The same, writing the reason to stderr.
-bool UseSdlWindowBackend();
-
-// The folder of the running executable (no trailing '/'); empty when it
-// cannot be found. Needs no initialised SDL.
-std::string ProgramFolder();
+// Starts SDL's video (sdl_video_driver.h) and installs the SDL backend with
+// SetWindowBackend. False when there is no display to show a window on,
+// with the reason and what to do in problem (null: written to stderr).
+bool UseSdlWindowBackend(std::string* problem = nullptr);

@@ -14,12 +14,11 @@
 
 namespace {
 
-using run_folder::Shown;
 
 TEST_F(GeneratedAssets, EveryFileLoadsWithoutAMessage) {
-    EXPECT_TRUE(model_->LoadReference(device_, "Model\\SMD\\Pudo_Red\\Ref_Red.smd"));
+    EXPECT_TRUE(model_->LoadReference(device_, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", Context()));
     for (const char* clip : {"Attack", "Run", "Stun"})
-        EXPECT_TRUE(model_->LoadAnimation((std::string("Model\\SMD\\Pudo_Red\\Ani_Red(") + clip + ").smd").c_str()))
+        EXPECT_TRUE(model_->LoadAnimation((std::string("Model\\SMD\\Pudo_Red\\Ani_Red(") + clip + ").smd").c_str(), Context()))
             << clip;
     EXPECT_TRUE(Shown().empty()) << Shown().front();
     ASSERT_EQ(model_->meshCount, 1);
@@ -47,9 +46,9 @@ TEST_F(GeneratedAssets, EveryFileLoadsWithoutAMessage) {
 // Every clip played through the program's linear matrix blend keeps the
 // character whole: finite vertices, on the ground, of the right height.
 TEST_F(GeneratedAssets, EveryClipPlaysIntoSaneVertices) {
-    ASSERT_TRUE(model_->LoadReference(device_, "Model\\SMD\\Pudo_Red\\Ref_Red.smd"));
+    ASSERT_TRUE(model_->LoadReference(device_, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", Context()));
     for (const char* clip : {"Attack", "Run", "Stun"})
-        ASSERT_TRUE(model_->LoadAnimation((std::string("Model\\SMD\\Pudo_Red\\Ani_Red(") + clip + ").smd").c_str()));
+        ASSERT_TRUE(model_->LoadAnimation((std::string("Model\\SMD\\Pudo_Red\\Ani_Red(") + clip + ").smd").c_str(), Context()));
     const ModelMesh& mesh = model_->meshes[0];
     for (int c = 0; c < 3; ++c) {
         const int frames = model_->clips[c].frameCount;

@@ -12,7 +12,6 @@
 
 namespace {
 
-using run_folder::Shown;
 
 // Forward slashes as a user would type them; backslashes as the program's
 // own paths are written. The last clip holds the first 13 bones only.
@@ -24,8 +23,8 @@ constexpr int kShortClip = 2, kShortClipBones = 13;
 class Squid : public GeneratedAssets {
 protected:
     void Load() {
-        ASSERT_TRUE(model_->LoadReference(device_, "Model/SMD/Lantern Squid/Ref Squid.smd"));
-        for (const char* clip : kClips) ASSERT_TRUE(model_->LoadAnimation(clip)) << clip;
+        ASSERT_TRUE(model_->LoadReference(device_, "Model/SMD/Lantern Squid/Ref Squid.smd", Context()));
+        for (const char* clip : kClips) ASSERT_TRUE(model_->LoadAnimation(clip, Context())) << clip;
         ASSERT_TRUE(Shown().empty()) << Shown().front();
     }
     std::vector<Matrix4> BoneMatrices() const {

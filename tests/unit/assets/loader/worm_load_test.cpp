@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 
 #include "model/skin_vertex.h"
 #include "run_folder_fixture.h"
@@ -19,11 +21,10 @@ std::vector<SkinVertex> Vertices(const ModelMesh& mesh) {
 }
 
 TEST_F(GeneratedAssets, WormLoadsAndItsMeshFollowsTheLinks) {
-    testing::internal::CaptureStderr();
-    ASSERT_TRUE(model_->LoadReference(device_, "Model/SMD/Puddle Worm/PuddleWorm.smd"));
-    ASSERT_TRUE(model_->LoadAnimation("Model/SMD/Puddle Worm/anims/crawl.smd"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_TRUE(run_folder::Shown().empty());
+    ASSERT_TRUE(model_->LoadReference(device_, "Model/SMD/Puddle Worm/PuddleWorm.smd", Context()));
+    ASSERT_TRUE(model_->LoadAnimation("Model/SMD/Puddle Worm/anims/crawl.smd", Context()));
+    EXPECT_TRUE(report_.notes.empty()) << report_.notes.front();
+    EXPECT_TRUE(Shown().empty());
     ModelMesh& mesh = model_->meshes[0];
     ASSERT_EQ(mesh.textureCount, 2);
     EXPECT_STREQ(mesh.texturePaths[0], "Model/SMD/Puddle Worm/WormSkin.png");
@@ -60,3 +61,16 @@ TEST_F(GeneratedAssets, WormLoadsAndItsMeshFollowsTheLinks) {
 }
 
 }  // namespace
+
+TEST_F(GeneratedAssets, WormTexturesAreFoundFromItsOwnFolder) {
+    // As --model loads a reference: its folder is the base, the file its name.
+    const LoadContext inItsFolder{std::string(RR_RUN_DIR) + "/Model/SMD/Puddle Worm/", report_.Sink()};
+    ASSERT_EQ(chdir("/"), 0);
+    ASSERT_TRUE(model_->LoadReference(device_, "PuddleWorm.smd", inItsFolder));
+    EXPECT_TRUE(report_.notes.empty()) << report_.notes.front();
+    const ModelMesh& mesh = model_->meshes[0];
+    ASSERT_EQ(mesh.textureCount, 2);
+    EXPECT_STREQ(mesh.texturePaths[0], "WormSkin.png");
+    EXPECT_STREQ(mesh.texturePaths[1], "WormEye.tga");
+    EXPECT_TRUE(mesh.textures[0] && mesh.textures[1]);
+}
