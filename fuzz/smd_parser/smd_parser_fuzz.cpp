@@ -45,6 +45,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Check(triangle.materialIndex >= 0 && triangle.materialIndex < kMaxMaterials);
         }
         Check(reference.materialCount >= 0 && reference.materialCount <= kMaxMaterials);
+        // One id per slot, none twice.
+        Check(reference.nodeIds.size() == size_t(reference.boneCount));
+        // Links: none, or a start per corner and one past the last, rising,
+        // bones inside the skeleton, weights above 0 adding up to 1.
+        if (!reference.linkStart.empty()) {
+            Check(reference.linkStart.size() == size_t(reference.triangleCount) * 3 + 1);
+            Check(reference.linkStart.front() == 0 && reference.linkStart.back() == reference.links.size());
+            for (size_t c = 0; c + 1 < reference.linkStart.size(); ++c) {
+                Check(reference.linkStart[c] <= reference.linkStart[c + 1]);
+                double sum = 0;
+                for (uint32_t l = reference.linkStart[c]; l < reference.linkStart[c + 1]; ++l) {
+                    const smd::WeightLink& link = reference.links[l];
+                    Check(link.bone >= 0 && link.bone < reference.boneCount);
+                    Check(link.weight > 0.0f && link.weight <= 1.0f);
+                    sum += link.weight;
+                }
+                Check(reference.linkStart[c] == reference.linkStart[c + 1] || (sum > 0.9999 && sum < 1.0001));
+                // One link of full weight: the corner is that bone's.
+                const smd::WeightLink* only = &reference.links[reference.linkStart[c]];
+                if (reference.linkStart[c + 1] - reference.linkStart[c] == 1 && only->weight == 1.0f)
+                    Check(reference.triangles[c / 3].boneIndices[c % 3] == only->bone);
+            }
+        } else {
+            Check(reference.links.empty());
+        }
     }
 
     smd::Animation animation;

@@ -33,6 +33,7 @@ void AnimationClip::ReleaseFrames() {
     // No keyframes are left to address; playback checks frameCount.
     frameCount = 0;
     boneCount = 0;
+    meshBones.clear();
 }
 
 void AnimationClip::TakeFramesFrom(AnimationClip& other) {
@@ -41,6 +42,8 @@ void AnimationClip::TakeFramesFrom(AnimationClip& other) {
     frameCount = other.frameCount;
     boneCount = other.boneCount;
     frames = other.frames;
+    meshBones = std::move(other.meshBones);
+    other.meshBones.clear();
     other.frames = nullptr;
     other.frameCount = 0;
     other.boneCount = 0;

@@ -2,6 +2,9 @@
 // the clip's own playback position.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "model/bone.h"
 
 struct AnimationClip {
@@ -13,6 +16,11 @@ struct AnimationClip {
     float blend = 0.0f;
     int currentFrame = 0;
     int nextFrame = 0;
+    // By mesh index, for a mesh whose bones the clip does not name alike at
+    // the same places: meshBones[m][k] is the clip bone of the same name as
+    // bone k of mesh m, or -1 when the clip has none. No entry (or an empty
+    // one): the bones are matched by place.
+    std::vector<std::vector<int>> meshBones;
 
     AnimationClip() = default;
     AnimationClip(const AnimationClip&) = delete;
@@ -28,4 +36,13 @@ struct AnimationClip {
     // Releases this clip's frames and takes over other's frames and counts
     // (not its playback state), leaving other without frames.
     void TakeFramesFrom(AnimationClip& other);
+    // The clip bone that drives bone `bone` of mesh `mesh`, or -1 when the
+    // clip has none for it (that bone keeps the matrix it has).
+    int SourceBone(int mesh, int bone) const {
+        if (mesh >= 0 && std::size_t(mesh) < meshBones.size() && !meshBones[std::size_t(mesh)].empty()) {
+            const std::vector<int>& bones = meshBones[std::size_t(mesh)];
+            return bone >= 0 && std::size_t(bone) < bones.size() ? bones[std::size_t(bone)] : -1;
+        }
+        return bone >= 0 && bone < boneCount ? bone : -1;
+    }
 };

@@ -64,6 +64,6 @@ bool SkinnedModel::LoadAnimation(const char* path, const LoadContext& context, S
     // The slot is replaced only now that the whole file has been read.
     clips[clipCount].TakeFramesFrom(clip);
     ++clipCount;
-    NoteBoneMismatch(context, path, clips[clipCount - 1]);
+    MatchClipToMeshes(context, path, clipCount - 1);
     return true;
 }

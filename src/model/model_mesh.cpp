@@ -5,6 +5,8 @@
 #include <new>
 #include <string>
 
+#include "model/material_texture_name.h"
+#include "model/printable_text.h"
 #include "platform/files.h"
 
 ModelMesh::~ModelMesh() {
@@ -19,6 +21,7 @@ void ModelMesh::Clear() {
     triangles = nullptr;
     triangleCount = 0;
     vertexCount = 0;
+    linked = {};
     gfx::SafeRelease(vertexBuffer);
     ReleaseTextures();
     textureCount = 0;
@@ -35,6 +38,7 @@ void ModelMesh::ReleaseTextures() {
 bool ModelMesh::AllocateBones(int count) {
     if (count <= 0) return false;
     delete[] bones;
+    linked = {};  // made for the old skeleton
     bones = new (std::nothrow) Bone[count];
     boneCount = bones ? count : 0;
     return bones != nullptr;
@@ -43,6 +47,7 @@ bool ModelMesh::AllocateBones(int count) {
 bool ModelMesh::AllocateTriangles(int count) {
     if (count <= 0) return false;
     delete[] triangles;
+    linked = {};  // made for the old triangles
     triangles = new (std::nothrow) MeshTriangle[count];
     triangleCount = triangles ? count : 0;
     vertexCount = 3 * triangleCount;
@@ -58,9 +63,11 @@ bool ModelMesh::LoadMaterialTextures(gfx::Device* device, const LoadContext& con
     std::memset(texturePaths, 0, sizeof(texturePaths));
 
     bool fits[kMaxMaterials];
+    std::string files[kMaxMaterials];
     for (int i = 0; i < count; ++i) {
+        files[i] = MaterialTextureName(context.baseFolder, directory, names[i]);
         int written = std::snprintf(texturePaths[i], kMaterialNameSize, "%s%s", directory,
-                                    names[i]);
+                                    files[i].c_str());
         fits[i] = written >= 0 && written < kMaterialNameSize;
     }
 
@@ -71,16 +78,18 @@ bool ModelMesh::LoadMaterialTextures(gfx::Device* device, const LoadContext& con
     }
     for (int i = 0; i < count; ++i) {
         if (!fits[i]) {
-            context.report.NoteFormat("material texture %s%s: the path is longer than %d characters; "
-                                      "materials %d to %d have no texture", directory, names[i],
-                                      kMaterialNameSize - 1, i, count - 1);
+            context.report.NoteFormat("material texture %s: the path is longer than %d characters; "
+                                      "materials %d to %d have no texture",
+                                      PrintableText(directory + files[i]).c_str(), kMaterialNameSize - 1,
+                                      i, count - 1);
             return false;
         }
         std::string file = PathIn(context.baseFolder, texturePaths[i]);
         if (gfx::Failed(gfx::D3DXCreateTextureFromFileA(device, file.c_str(), &textures[i]))) {
             textures[i] = nullptr;
             context.report.NoteFormat("material texture %s cannot be read; materials %d to %d have no texture",
-                                      NameIn(context.baseFolder, texturePaths[i]).c_str(), i, count - 1);
+                                      PrintableText(NameIn(context.baseFolder, texturePaths[i])).c_str(), i,
+                                      count - 1);
             return false;
         }
     }
@@ -101,6 +110,7 @@ void ModelMesh::TakeFrom(ModelMesh& other) {
     bones = other.bones;
     triangleCount = other.triangleCount;
     triangles = other.triangles;
+    linked = std::move(other.linked);
     std::memcpy(texturePaths, other.texturePaths, sizeof(texturePaths));
     textureCount = other.textureCount;
     textures = other.textures;

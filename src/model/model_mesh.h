@@ -2,9 +2,14 @@
 // and the device vertex buffer that skinning rewrites every frame.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "model/bone.h"
 #include "model/load_context.h"
 #include "model/mesh_triangle.h"
+#include "model/skinning.h"
+#include "model/smd/parsed_smd.h"
 #include "model/smd/smd_limits.h"
 #include "platform/gfx/core/device.h"
 
@@ -14,7 +19,11 @@ struct ModelMesh {
     int boneCount = 0;
     Bone* bones = nullptr;
     int triangleCount = 0;
+    // A corner driven by weight links has the bone index
+    // skinning::kLinkedCorner and its bind pose in model space here; linked
+    // drives it.
     MeshTriangle* triangles = nullptr;
+    skinning::LinkedCorners linked;
     // One path per material: the reference file's directory + material name,
     // relative to the base folder it was loaded from.
     char texturePaths[kMaxMaterials][kMaterialNameSize] = {};
@@ -35,15 +44,28 @@ struct ModelMesh {
     bool AllocateTriangles(int count);
     // Fills texturePaths with directory + names[i] and creates one texture per
     // path (read from the context's base folder), stopping at the first
-    // failure, which is noted to the context's sink. A path that does not fit
-    // in its 80-byte entry is stored cut short and counts as a failure: its
-    // texture is not requested, so a truncated name never opens a different file.
+    // failure, which is noted to the context's sink. A material name without
+    // an extension takes the texture file MaterialTextureName finds. A path
+    // that does not fit in its 80-byte entry is stored cut short and counts
+    // as a failure: its texture is not requested, so a truncated name never
+    // opens a different file.
     bool LoadMaterialTextures(gfx::Device* device, const LoadContext& context, int count,
                               const char* directory, const char (*names)[kMaterialNameSize]);
+    // Takes the weight links of the triangles (corner c's links are
+    // links[linkStart[c] .. linkStart[c + 1]), bones as slots, weights final)
+    // once bones and triangles are in place: a corner with links other than
+    // its own bone at full weight becomes a linked corner (the parser has
+    // already made a corner whose one link has full weight a corner of that
+    // link's bone). False, with no corner changed, when the table does not
+    // fit the triangles and bones.
+    bool SetLinks(const std::vector<uint32_t>& linkStart, const std::vector<smd::WeightLink>& links);
     // Writes every triangle's corners, moved by the current absolute matrix
     // of its bone, into the vertex buffer. False when the mesh has nothing to
     // skin or the buffer cannot be locked (then nothing is written).
     bool SkinMesh();
+    // The same skinning with the given pose (boneCount bones) into out
+    // (3 × triangleCount vertices).
+    void SkinCorners(const Bone* pose, SkinVertex* out) const;
     // True when the mesh holds bones, triangles and a vertex buffer large
     // enough for them: only such a mesh is skinned and drawn.
     bool IsDrawable() const;

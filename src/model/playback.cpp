@@ -48,10 +48,12 @@ bool SkinnedModel::UpdateAndDraw(gfx::Device* drawDevice, uint32_t fillMode, int
         for (int m = 0; m < meshCount; ++m) {
             ModelMesh& mesh = meshes[m];
             // Bones the clip does not have keep their current matrix.
-            int blended = mesh.boneCount < clip.boneCount ? mesh.boneCount : clip.boneCount;
-            for (int k = 0; k < blended; ++k)
-                BlendMatrices(from[k].absoluteMatrix, to[k].absoluteMatrix, clip.blend,
+            for (int k = 0; k < mesh.boneCount; ++k) {
+                int source = clip.SourceBone(m, k);
+                if (source < 0) continue;
+                BlendMatrices(from[source].absoluteMatrix, to[source].absoluteMatrix, clip.blend,
                               &mesh.bones[k].absoluteMatrix);
+            }
         }
     }
 
@@ -73,7 +75,7 @@ bool ModelMesh::SkinMesh() {
     if (!IsDrawable()) return false;
     void* data = nullptr;
     if (gfx::Failed(vertexBuffer->Lock(0, 0, &data, 0)) || !data) return false;
-    skinning::SkinCorners(triangles, triangleCount, bones, boneCount, static_cast<SkinVertex*>(data));
+    SkinCorners(bones, static_cast<SkinVertex*>(data));
     vertexBuffer->Unlock();
     return true;
 }

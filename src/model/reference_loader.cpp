@@ -55,6 +55,7 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, const
     mesh.triangleCount = parsed.triangleCount;
     mesh.vertexCount = 3 * parsed.triangleCount;
     mesh.triangles = parsed.triangles.release();
+    mesh.SetLinks(parsed.linkStart, parsed.links);
     mesh.LoadMaterialTextures(device, context, parsed.materialCount, directory, parsed.materialNames);
     if (device) {
         device->CreateVertexBuffer(uint32_t(mesh.triangleCount) * 3u * sizeof(SkinVertex), 0, 0,
@@ -62,5 +63,6 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, const
     }
     meshes[meshCount].TakeFrom(mesh);
     ++meshCount;
+    MatchMeshToClips(context, path, meshCount - 1);
     return true;
 }

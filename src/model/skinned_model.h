@@ -43,9 +43,11 @@ struct SkinnedModel {
     bool LoadReference(gfx::Device* device, const char* path, const LoadContext& context,
                        SmdLoadFailure* failure = nullptr);
     // Loads an animation file into clips[clipCount]; failures as above. A
-    // clip with fewer or more bones than a loaded mesh is kept (the mesh's
-    // other bones keep their pose, the clip's extra bones are not used) and
-    // noted to the sink.
+    // clip drives each mesh's bones by place when its bones have the mesh's
+    // names at the same places, otherwise by name (MatchClipBones). A clip
+    // with fewer or more bones than a loaded mesh is kept (the mesh's other
+    // bones keep their pose, the clip's extra bones are not used) and noted
+    // to the sink.
     bool LoadAnimation(const char* path, const LoadContext& context, SmdLoadFailure* failure = nullptr);
     // Advances clip clipIndex by timeStep over [startFrame, endFrame), blends
     // every mesh's bones, skins and draws every mesh one triangle per call.
@@ -56,4 +58,17 @@ struct SkinnedModel {
     // The note of LoadAnimation for a clip whose bone count differs from the
     // first mesh that has another count.
     void NoteBoneMismatch(const LoadContext& context, const char* path, const AnimationClip& clip) const;
+
+    // Decides how clip clipIndex drives mesh meshIndex: by place when the
+    // names of the bones they both have agree place by place, otherwise each
+    // clip bone drives the mesh bone of the same name (clip.meshBones). In
+    // that case says so to report, with the clip's bones the mesh lacks (not
+    // used) and the mesh's bones the clip lacks (they keep their pose),
+    // each list once, the notes starting with `what` (none when what is
+    // null). True when matched by name.
+    bool MatchClipBones(int meshIndex, int clipIndex, const ReportSink& report, const char* what);
+    // After a clip or a mesh has loaded from path: matches it to every loaded
+    // mesh or clip, the notes naming path as the context's notes do.
+    void MatchClipToMeshes(const LoadContext& context, const char* path, int clipIndex);
+    void MatchMeshToClips(const LoadContext& context, const char* path, int meshIndex);
 };

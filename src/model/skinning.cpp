@@ -32,7 +32,7 @@ void SkinScalar(const MeshTriangle* triangles, int triangleCount, const Bone* bo
         for (int s = 0; s < 3; ++s, ++out) {
             int bone = triangle.boneIndices[s];
             if (bone < 0 || bone >= boneCount) {
-                *out = triangle.vertices[s];
+                if (bone != kLinkedCorner) *out = triangle.vertices[s];
             } else {
                 SkinCorner(triangle.vertices[s], bones[bone].absoluteMatrix, *out);
             }
@@ -73,7 +73,7 @@ void SkinSse2(const MeshTriangle* triangles, int triangleCount, const Bone* bone
         for (int s = 0; s < 3; ++s, ++out) {
             int bone = triangle.boneIndices[s];
             if (bone < 0 || bone >= boneCount) {
-                *out = triangle.vertices[s];
+                if (bone != kLinkedCorner) *out = triangle.vertices[s];
             } else {
                 SkinCornerSse2(triangle.vertices[s], bones[bone].absoluteMatrix, &out->position.x);
             }
@@ -126,7 +126,8 @@ __attribute__((target("avx2"))) void SkinAvx2(const MeshTriangle* triangles, int
         for (int s = 0; s < 3; ++s, o += 6) {
             int bone = triangle.boneIndices[s];
             if (bone < 0 || bone >= boneCount) {
-                _mm256_maskstore_ps(o, six, _mm256_maskload_ps(&triangle.vertices[s].position.x, six));
+                if (bone != kLinkedCorner)
+                    _mm256_maskstore_ps(o, six, _mm256_maskload_ps(&triangle.vertices[s].position.x, six));
                 continue;
             }
             const BoneLanes& l = table[bone];

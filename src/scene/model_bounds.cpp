@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "model/skinned_model.h"
-#include "model/skinning.h"
 
 bool ModelWorldBounds(const SkinnedModel& model, int clipIndex, const Matrix4& world,
                       Vector3* boxMin, Vector3* boxMax) {
@@ -22,12 +21,13 @@ bool ModelWorldBounds(const SkinnedModel& model, int clipIndex, const Matrix4& w
         if (!mesh.triangles || mesh.triangleCount <= 0) continue;
         bones.assign(mesh.bones, mesh.bones + std::max(mesh.boneCount, 0));
         if (clip) {
-            int posed = std::min(mesh.boneCount, clip->boneCount);
-            for (int b = 0; b < posed; ++b) bones[size_t(b)].absoluteMatrix = clip->frames[0][b].absoluteMatrix;
+            for (int b = 0; b < mesh.boneCount; ++b) {
+                int source = clip->SourceBone(m, b);
+                if (source >= 0) bones[size_t(b)].absoluteMatrix = clip->frames[0][source].absoluteMatrix;
+            }
         }
         corners.resize(size_t(mesh.triangleCount) * 3);
-        skinning::SkinCorners(mesh.triangles, mesh.triangleCount, bones.data(),
-                              static_cast<int>(bones.size()), corners.data());
+        mesh.SkinCorners(bones.data(), corners.data());
         for (const SkinVertex& corner : corners) {
             Vector3 p = Vec3TransformCoord(corner.position, world);
             if (!found) {

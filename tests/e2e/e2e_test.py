@@ -155,6 +155,7 @@ def is_red(r, g, b):
 
 SQUID = os.path.join("Model", "SMD", "Lantern Squid")
 SQUID_CLIPS = ("Ani Squid (Swim).smd", "Ani Squid (Strike).smd", "Ani Squid (Look Around).smd")
+WORM = os.path.join("Model", "SMD", "Puddle Worm")
 EFFECT = os.path.join("Shaders", "ReflectionOrRefraction.fx")
 GOLDEN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden", "default_scene.png")
 # Effects written the Direct3D 9 way (NAME.d3d9.fx), each with an equivalent
@@ -711,6 +712,37 @@ class ProgramTest(unittest.TestCase):
         self.assertIn("reflect-refract: Error: ", errors)  # the loader's box, on stderr
         self.assertIn("cannot start: the animation %s did not load" % broken, errors)
         self.assertNotIn("--clip 1", errors)
+
+    def test_character_with_weight_links_animates(self):
+        """The worm, written as the Blender exporter writes SMD files: every
+        vertex names an implicit root that never moves and follows its real
+        bones through weight links. Its textures are named without an
+        extension. Frames 1 to 101 show the clip's first keyframe (the
+        first interval blends it with itself); frame 152 lies halfway
+        between the second and the third, where the wave has moved the head
+        end of the worm and the sky around it stays as it was."""
+        work = tempfile.mkdtemp(prefix="rr_e2e_worm_")
+        self.addCleanup(shutil.rmtree, work, True)
+        flat = os.path.join(work, "flat.fx")
+        with open(flat, "w") as f:
+            f.write(effect_text(model_colour="1.0, 0.0, 1.0"))
+        args = ["--model", os.path.join(WORM, "PuddleWorm.smd"), "--animation",
+                os.path.join(WORM, "anims", "crawl.smd"), "--effect", flat]
+        shots = {}
+        for frames in (1, 152):
+            code, shot, errors = self.shoot(*args, frames=frames)
+            self.assertEqual(code, 0, errors)
+            for problem in ("Error:", "model file", "material texture", "animation"):  # all loaded, alike
+                self.assertNotIn(problem, errors)
+            shots[frames] = shot
+        x0, y0, x1, y1 = outline = bounding_box(shots[1], is_magenta)
+        self.assertTrue(y0 >= HUD_BOTTOM and x1 - x0 > 0.5 * WIDTH, outline)
+        # The head end is on the left of the picture: the camera looks at the
+        # worm's side from +Y, its head at +X.
+        head = (x0, HUD_BOTTOM, x0 + (x1 - x0) // 3, HEIGHT)
+        tail = (x1 - (x1 - x0) // 6, HUD_BOTTOM, WIDTH, HEIGHT)
+        self.assertGreater(differing(shots[1], shots[152], head), 1500)
+        self.assertLess(differing(shots[1], shots[152], tail), differing(shots[1], shots[152], head) / 4)
 
     def test_cubemap_replaces_the_sky(self):
         faces = ((200, 40, 40), (40, 200, 40), (40, 40, 200), (200, 200, 40), (230, 120, 20), (90, 90, 90))

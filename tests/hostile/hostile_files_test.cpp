@@ -160,6 +160,18 @@ std::vector<Row> Rows() {
              s.Write("skin.bmp", Patched(skin, 22, 8000000));
              return std::string("skin.bmp");
          }, "pixels: larger than the"},
+        // A name without an extension finds its file as NAME.png, .tga, .bmp
+        // or .jpg: the file found is read with the same checks, and what is
+        // not a regular file is passed over.
+        {"material without extension: skin.bmp 12 KB, height 8,000,000", Via::Material, [skin](Scratch& s) {
+             s.Write("skin.BMP", Patched(skin, 22, 8000000));
+             return std::string("skin");
+         }, "pixels: larger than the"},
+        {"material without extension: skin.png a FIFO, skin.tga a folder", Via::Material, [](Scratch& s) {
+             s.Fifo("skin.png");
+             s.Folder("skin.tga");
+             return std::string("skin");
+         }, "No such file or directory"},
         {"cube map, 6 faces of 2304 x 2304 ARGB", Via::CubeMap,
          [](Scratch& s) { return s.Sparse("sky.dds", 128 + 6 * 2304 * 2304 * 4, assetgen::EncodeDdsHeader(F::A8R8G8B8, 2304, 2304, 1, true)); },
          "6 faces of 2304 x 2304 pixels take 122 MiB, more than the 96 MiB"},

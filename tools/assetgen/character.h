@@ -29,6 +29,14 @@ struct Character {
     std::vector<SkeletonBone> bones;  // parents before children
     std::vector<Material> materials;
     std::vector<SmdTriangle> triangles;  // grouped by material
+    // The node id of each bone in the SMD files; empty: the bone's index.
+    std::vector<int> nodeIds;
+    // The number of the first keyframe of a clip file (time lines count on
+    // from it).
+    int firstKeyframe = 0;
+    // The SMD files name each material by its texture file without the
+    // extension.
+    bool materialNamesWithoutExtension = false;
 };
 
 Character BuildCharacter();

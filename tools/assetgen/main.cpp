@@ -9,6 +9,11 @@
 //                             Ani Squid (Look Around).smd (which holds only
 //                             the upper 13 of the 59 bones) and six textures
 //                             in BMP, TGA and PNG
+//   Model/SMD/Puddle Worm/    a third character, written as today's most
+//                             used exporter writes files (weight links, node
+//                             ids with a gap, keyframes from 1, material
+//                             names without extension): PuddleWorm.smd,
+//                             anims/crawl.smd, WormSkin.png and WormEye.tga
 //   Textures/Snow.dds         the snow cube map
 //
 //   assetgen --out DIR        all of the above below DIR
@@ -29,6 +34,7 @@
 #include "assetgen/squid.h"
 #include "assetgen/squid_clips.h"
 #include "assetgen/texture_file.h"
+#include "assetgen/worm.h"
 
 namespace {
 
@@ -37,12 +43,13 @@ using namespace assetgen;
 constexpr int kCubeSize = 512;
 
 // One character's files: DIR/Model/SMD/folder/reference, a file
-// clipPrefix + clip name + ").smd" per clip, and one texture per material,
-// named by the material.
+// clipPrefix + clip name + clipSuffix per clip, and one texture per
+// material, named by its texture file.
 struct CharacterFiles {
     const char* folder;
     const char* reference;
     const char* clipPrefix;
+    const char* clipSuffix;
     Character character;
     std::vector<Clip> clips;
     Image8 (*texture)(const Character& character, int material);
@@ -56,7 +63,8 @@ bool WriteCharacter(const std::string& outDir, const CharacterFiles& files, std:
     const std::string model = outDir + "/Model/SMD/" + files.folder + "/";
     if (!WriteText(model + files.reference, ReferenceSmd(files.character), error)) return false;
     for (const Clip& clip : files.clips)
-        if (!WriteText(model + files.clipPrefix + clip.name + ").smd", AnimationSmd(files.character, clip), error))
+        if (!WriteText(model + files.clipPrefix + clip.name + files.clipSuffix, AnimationSmd(files.character, clip),
+                       error))
             return false;
     for (size_t m = 0; m < files.character.materials.size(); ++m) {
         const std::string& name = files.character.materials[m].textureFile;
@@ -99,16 +107,19 @@ int main(int argc, char** argv) {
     }
     if (outDir.empty() && previewDir.empty()) return Usage();
 
-    CharacterFiles pudo{"Pudo_Red", "Ref_Red.smd", "Ani_Red(", BuildCharacter(), {},
+    CharacterFiles pudo{"Pudo_Red", "Ref_Red.smd", "Ani_Red(", ").smd", BuildCharacter(), {},
                         [](const Character& c, int m) { return MaterialTexture(c.materials[static_cast<size_t>(m)], m); }};
     pudo.clips = BuildClips(pudo.character);
-    CharacterFiles squid{"Lantern Squid", "Ref Squid.smd", "Ani Squid (", BuildSquid(), {}, &SquidTexture};
+    CharacterFiles squid{"Lantern Squid", "Ref Squid.smd", "Ani Squid (", ").smd", BuildSquid(), {}, &SquidTexture};
     squid.clips = BuildSquidClips(squid.character);
+    CharacterFiles worm{"Puddle Worm", "PuddleWorm.smd", "anims/", ".smd", BuildWorm(), {}, &WormTexture};
+    worm.clips = BuildWormClips(worm.character);
     const CubeMap cube = BuildSnowCubeMap(kCubeSize);
     std::string error;
     bool ok = true;
     if (!outDir.empty()) {
         ok = WriteCharacter(outDir, pudo, &error) && WriteCharacter(outDir, squid, &error) &&
+             WriteCharacter(outDir, worm, &error) &&
              WriteBytes(outDir + "/Textures/Snow.dds", EncodeCubeDds(cube), &error);
     }
     if (ok && !previewDir.empty()) {
@@ -123,6 +134,7 @@ int main(int argc, char** argv) {
              WriteBytes(previewDir + "/cubemap.ppm", EncodePpm(RenderCubeCross(cube, 1)), &error);
         PrintSummary(pudo);
         PrintSummary(squid);
+        PrintSummary(worm);
     }
     if (!ok) {
         std::fprintf(stderr, "assetgen: %s\n", error.c_str());

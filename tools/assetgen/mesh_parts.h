@@ -10,12 +10,21 @@
 
 namespace assetgen {
 
+// A share of a vertex's skinning given to a bone (SMD weight links).
+struct SmdLink {
+    int bone = 0;
+    float weight = 0.0f;
+};
+
 struct SmdVertex {
     int bone = 0;
     Vector3 position;
     Vector3 normal;
     float u = 0.0f;
     float v = 0.0f;
+    // Written after u v when there are any; `bone` then names the bone that
+    // takes what the weights leave of 1.
+    std::vector<SmdLink> links;
 };
 
 struct SmdTriangle {

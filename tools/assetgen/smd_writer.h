@@ -3,7 +3,9 @@
 // keyframe, no triangles). A clip whose keyframes hold fewer bones than the
 // character lists only those first bones. Bone lines hold the local
 // transform as position and X, Y, Z angles; vertex lines hold the
-// model-space bind position.
+// model-space bind position and, for a vertex that has them, its weight
+// links. Bones are named by the character's node ids, and keyframes are
+// numbered from its first keyframe number.
 #pragma once
 
 #include <string>

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "model/material_texture_name.h"
 #include "platform/files.h"
 #include "platform/gfx/image/image.h"
 #include "smd2gltf/clip_poses.h"
@@ -42,7 +43,8 @@ Materials LoadMaterials(const smd::Reference& reference, const std::string& refe
     gfx::image::TextureLimits limits;
     limits.maxEdge = kMaxTextureEdge;
     for (const std::string& name : materials.names) {
-        const std::string path = folder + name;
+        // A name without an extension finds its file as the program's loader does.
+        const std::string path = folder + MaterialTextureName(std::string(), folder.c_str(), name.c_str());
         std::vector<uint8_t> bytes;
         std::string why;
         gfx::image::RgbaImage picture;

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/text/cp949.h"
+#include "model/printable_text.h"
 
-Json JsonString(const std::string& cp949) {
-    return text::Cp949ToUtf8(cp949);
+Json JsonString(const std::string& text) {
+    return FileTextAsUtf8(text);
 }
 
 Json JsonNumber(float value) {

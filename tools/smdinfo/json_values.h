@@ -7,8 +7,9 @@
 // Members keep the order they are added in.
 using Json = nlohmann::ordered_json;
 
-// A JSON string of text given in code page 949 (converted to UTF-8).
-Json JsonString(const std::string& cp949);
+// A JSON string of text from a file or a message box: UTF-8 as it is,
+// anything else read as code page 949 and converted.
+Json JsonString(const std::string& text);
 
 // value as it reads back to the same float: 9 significant digits, a whole
 // number without a fraction; null for infinities and NaN, which JSON

@@ -3,10 +3,11 @@
 // Loads the reference file, then each animation file in order, into one
 // model exactly as the program does (on a recording device, so no display is
 // needed), and prints what was loaded as one JSON object; the reference's
-// material table comes from the SMD parser. With --frames N it
-// then plays clip 0 for N frames as the program does and adds mesh 0's
-// skinned vertex buffer. Bones are reported as they stand at the end, i.e.
-// in the blended pose of the last frame when --frames is given.
+// material table, node ids and weight links come from the SMD parser. With
+// --frames N it then plays clip 0 for N frames as the program does (with
+// no clip, or one without keyframes, it skins the bind pose) and adds mesh
+// 0's skinned vertex buffer. Bones are reported as they stand at the end,
+// i.e. in the blended pose of the last frame when --frames is given.
 //
 // Exit status: 0 when every file loaded, 1 when one did not, 2 for bad usage.
 #include <cerrno>
@@ -59,19 +60,6 @@ bool ParseCount(const char* text, long* count) {
     return true;
 }
 
-// The material table of a reference file that has loaded.
-std::vector<std::string> MaterialTable(const char* path) {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    smd::Reference reference;
-    std::vector<std::string> names;
-    if (!ReadFileBytes(path, file_limits::kSmdFile, &bytes, &error) ||
-        smd::ParseReference(bytes, &reference).result != SmdLoadResult::Ok)
-        return names;
-    for (int i = 0; i < reference.materialCount; ++i) names.push_back(reference.materialNames[i]);
-    return names;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,24 +84,40 @@ int main(int argc, char** argv) {
     context.report.note = PrintNote;
     context.report.box = RecordMessage;
     gfx::Device* device = gfx::recording::CreateDevice();
+    gfx::VertexDeclaration* declaration = nullptr;
     auto model = std::make_unique<SkinnedModel>();
 
     bool referenceLoaded = model->LoadReference(device, files[0], context);
     report.loaded.push_back(referenceLoaded);
-    if (referenceLoaded) report.materials.push_back(MaterialTable(files[0]));
+    if (referenceLoaded) report.parsed.push_back(ReadParsedMesh(files[0]));
     for (size_t i = 1; i < files.size(); ++i) report.loaded.push_back(model->LoadAnimation(files[i], context));
 
     if (frames > 0) {
         report.withSkinned = true;
-        for (long call = 0; call < frames; ++call)
-            model->UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0, model->clips[0].frameCount,
-                                 kAnimationTimeStep, 0);
+        // The program's vertex layout, so that the device takes the draws.
+        static const gfx::VertexElement kSkinVertexElements[3] = {
+            {0, 0, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_POSITION, 0},
+            {0, 12, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_NORMAL, 0},
+            gfx::D3DDECL_END,
+        };
+        if (gfx::Succeeded(device->CreateVertexDeclaration(kSkinVertexElements, &declaration)))
+            device->SetVertexDeclaration(declaration);
+        for (long call = 0; call < frames; ++call) {
+            if (model->UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0, model->clips[0].frameCount,
+                                     kAnimationTimeStep, 0))
+                continue;
+            // No clip, or one without keyframes, to play: the bind pose, as
+            // the program draws a model without clips.
+            for (int m = 0; m < model->meshCount; ++m) model->meshes[m].SkinMesh();
+            break;
+        }
     }
 
     std::string json = BuildReport(*model, report);
     std::fwrite(json.data(), 1, json.size(), stdout);
 
     model.reset();
+    gfx::SafeRelease(declaration);
     device->Release();
     for (bool loaded : report.loaded)
         if (!loaded) return 1;

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "json_values.h"
+#include "model/smd/smd_parser.h"
+#include "platform/files.h"
 #include "platform/gfx/recording/recorder.h"
 
 namespace {
@@ -18,7 +20,7 @@ Json Matrix(const Matrix4& matrix) {
     return values;
 }
 
-Json Mesh(const ModelMesh& mesh, const std::vector<std::string>& materials) {
+Json Mesh(const ModelMesh& mesh, const ParsedMesh& parsed) {
     Json bones = Json::array();
     for (int b = 0; b < mesh.boneCount; ++b) {
         const Bone& bone = mesh.bones[b];
@@ -27,10 +29,13 @@ Json Mesh(const ModelMesh& mesh, const std::vector<std::string>& materials) {
                          {"absolute", Matrix(bone.absoluteMatrix)}});
     }
     Json names = Json::array();
-    for (const std::string& name : materials) names.push_back(JsonString(name));
+    for (const std::string& name : parsed.materials) names.push_back(JsonString(name));
     Json paths = Json::array();
     for (int i = 0; i < mesh.textureCount; ++i) paths.push_back(JsonString(mesh.texturePaths[i]));
-    return {{"bones", bones}, {"triangles", mesh.triangleCount}, {"materials", names}, {"texturePaths", paths}};
+    Json links = {{"perVertex", parsed.linkCounts},
+                  {"largest", parsed.linkCounts.empty() ? 0 : int(parsed.linkCounts.size()) - 1}};
+    return {{"bones", bones},     {"triangles", mesh.triangleCount}, {"materials", names},
+            {"texturePaths", paths}, {"nodeIds", parsed.nodeIds},      {"links", links}};
 }
 
 Json Skinned(const SkinnedModel& model) {
@@ -51,6 +56,25 @@ Json Skinned(const SkinnedModel& model) {
 
 }  // namespace
 
+ParsedMesh ReadParsedMesh(const char* path) {
+    ParsedMesh out;
+    std::vector<uint8_t> bytes;
+    std::string error;
+    smd::Reference reference;
+    if (!ReadFileBytes(path, file_limits::kSmdFile, &bytes, &error) ||
+        smd::ParseReference(bytes, &reference).result != SmdLoadResult::Ok)
+        return out;
+    for (int i = 0; i < reference.materialCount; ++i) out.materials.push_back(reference.materialNames[i]);
+    out.nodeIds = reference.nodeIds;
+    const size_t corners = size_t(reference.triangleCount) * 3;
+    for (size_t c = 0; c < corners; ++c) {
+        size_t count = reference.linkStart.empty() ? 0 : reference.linkStart[c + 1] - reference.linkStart[c];
+        if (out.linkCounts.size() <= count) out.linkCounts.resize(count + 1, 0);
+        ++out.linkCounts[count];
+    }
+    return out;
+}
+
 std::string BuildReport(const SkinnedModel& model, const ReportInput& input) {
     Json loaded = Json::array();
     for (bool file : input.loaded) loaded.push_back(file);
@@ -58,10 +82,10 @@ std::string BuildReport(const SkinnedModel& model, const ReportInput& input) {
     for (const ShownMessage& message : input.messages)
         messages.push_back({{"caption", JsonString(message.caption)}, {"text", JsonString(message.text)}});
     std::string meshes;
-    static const std::vector<std::string> kNone;
+    static const ParsedMesh kNone;
     for (int m = 0; m < model.meshCount; ++m) {
-        const std::vector<std::string>& materials = size_t(m) < input.materials.size() ? input.materials[m] : kNone;
-        meshes += (m ? ",\n  " : "") + Dump(Mesh(model.meshes[m], materials));
+        const ParsedMesh& parsed = size_t(m) < input.parsed.size() ? input.parsed[size_t(m)] : kNone;
+        meshes += (m ? ",\n  " : "") + Dump(Mesh(model.meshes[m], parsed));
     }
     Json clips = Json::array();
     for (int c = 0; c < model.clipCount; ++c)

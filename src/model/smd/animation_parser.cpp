@@ -18,6 +18,10 @@ struct BoneLine {
 struct AnimationReader {
     LineReader& reader;
     const FileOutline& outline;
+    const NodeIds& nodeIds;
+    // The node line the first pass refused, and why (line 0: none).
+    const ParseStatus& nodeFault;
+    int nodeSlot = 0;  // node lines read so far
     // Keyframes are kept only when the file has both time and node lines
     // (and not while a file whose node lines fail is only checked).
     bool keepFrames;
@@ -31,9 +35,10 @@ struct AnimationReader {
     std::vector<BoneLine> block;
     ParseStatus status;
 
-    AnimationReader(LineReader& lines, const FileOutline& fileOutline, bool keep,
-                    std::vector<std::unique_ptr<Bone[]>>& keyframes)
-        : reader(lines), outline(fileOutline), keepFrames(keep), frames(keyframes) {}
+    AnimationReader(LineReader& lines, const FileOutline& fileOutline, const NodeIds& ids,
+                    const ParseStatus& fault, bool keep, std::vector<std::unique_ptr<Bone[]>>& keyframes)
+        : reader(lines), outline(fileOutline), nodeIds(ids), nodeFault(fault), keepFrames(keep),
+          frames(keyframes) {}
 
     bool MissingEnd(const char* section, int openerLine) {
         status = smd::MissingEnd(section, openerLine);
@@ -52,16 +57,24 @@ struct AnimationReader {
         NodeFields node;
         while (reader.NextWithWord(&line)) {
             if (IsKeyword(FirstWord(line), "end")) return true;
-            if (!ReadNodeLine(line, outline.boneCount, &node, &status)) return false;
+            if (line.number == nodeFault.line) {
+                status = nodeFault;
+                return false;
+            }
+            int slot = nodeSlot++;
             if (!keepFrames) continue;
+            // Checked by the first pass: the line scans, its parent is a
+            // node.
+            ScanNodeLine(line, &node);
+            int parent = node.parent.value == -1 ? -1 : nodeIds.Slot(node.parent.value);
             auto set = [&](Bone& bone) {
                 std::memcpy(bone.name, node.name.data(), node.name.size());
                 std::memset(bone.name + node.name.size(), 0, sizeof(bone.name) - node.name.size());
-                bone.parentIndex = int(node.parent.value);
+                bone.parentIndex = parent;
             };
-            set(nodes[node.index.value]);
+            set(nodes[slot]);
             for (auto& frame : frames)
-                if (frame) set(frame[node.index.value]);
+                if (frame) set(frame[slot]);
         }
         return MissingEnd("nodes", openerLine);
     }
@@ -74,11 +87,10 @@ struct AnimationReader {
         PoseFields fields;
         for (int i = 0; i < outline.boneCount; ++i) {
             if (!reader.NextWithWord(&line)) return MissingEnd("skeleton", openerLine);
-            if (!ReadPoseLine(line, PoseLine::Bone, keyframe, outline.boneCount, &fields, &status))
-                return false;
+            if (!ReadPoseLine(line, PoseLine::Bone, keyframe, nodeIds, &fields, &status)) return false;
             if (!keepFrames) continue;
             BoneLine& bone = block.emplace_back();
-            bone.index = int(fields.index.value);
+            bone.index = fields.slot;
             std::memcpy(bone.values, fields.values, sizeof(bone.values));
         }
         if (!keepFrames) return true;
@@ -105,16 +117,24 @@ struct AnimationReader {
             if (!IsKeyword(word, "time")) continue;  // a stray line between blocks
             const char* rest = word.data() + word.size();
             ScannedInt number;
-            if (!ScanInt(&rest, line.end, &number)) number.value = -1;
-            if (number.value < 0 || number.value >= outline.timeCount) {
-                status = Malformed(line.number, "keyframe number %s is outside 0..%d",
-                                   NumberText(number).c_str(), outline.timeCount - 1);
+            if (!ScanInt(&rest, line.end, &number)) {
+                status = Malformed(line.number, "the time line has no keyframe number");
                 return false;
             }
-            int keyframe = int(number.value);
+            // Keyframe numbers run on from the smallest, one by one, in any
+            // order: "time 1" to "time 32" are keyframes 0 to 31.
+            const int64_t first = outline.firstKeyframe;
+            const int64_t last = first + outline.timeCount - 1;
+            if (number.value < first || number.value > last) {
+                status = Malformed(line.number, "keyframe number %s is outside %lld..%lld",
+                                   NumberText(number).c_str(), static_cast<long long>(first),
+                                   static_cast<long long>(last));
+                return false;
+            }
+            int keyframe = int(number.value - first);
             if (blockLine[size_t(keyframe)] != 0) {
-                status = Malformed(line.number, "keyframe number %d is given twice (first on line %d)",
-                                   keyframe, blockLine[size_t(keyframe)]);
+                status = Malformed(line.number, "keyframe number %s is given twice (first on line %d)",
+                                   NumberText(number).c_str(), blockLine[size_t(keyframe)]);
                 return false;
             }
             blockLine[size_t(keyframe)] = line.number;
@@ -139,10 +159,12 @@ ParseStatus ParseAnimation(std::span<const uint8_t> bytes, Animation* out) {
     // Nothing is allocated for the bones before every node line has been
     // checked; a file whose node lines fail is only read through to its
     // first fault.
-    bool linesHold = NodeLinesHold(reader, *outline);
+    NodeIds nodeIds;
+    const ParseStatus nodeFault = ReadNodeIds(reader, *outline, &nodeIds);
+    const bool linesHold = nodeFault.result == SmdLoadResult::Ok;
     bool keepFrames = linesHold && outline->timeCount > 0 && outline->boneCount > 0;
     std::vector<std::unique_ptr<Bone[]>> frames;
-    AnimationReader second(reader, *outline, keepFrames, frames);
+    AnimationReader second(reader, *outline, nodeIds, nodeFault, keepFrames, frames);
     second.blockLine.assign(size_t(outline->timeCount), 0);
     if (second.keepFrames) {
         frames.resize(size_t(outline->timeCount));
@@ -155,13 +177,14 @@ ParseStatus ParseAnimation(std::span<const uint8_t> bytes, Animation* out) {
     }
     reader.Seek(0, 0);
     if (!ReadSections(reader, second)) return second.status;
-    if (!linesHold) return Malformed(0, "a node line was refused");  // not reached: the pass stops at it
+    if (!linesHold) return nodeFault;  // not reached: the second pass stops at its line
 
     // Every time line opened a block (a time line read as a bone line fails
     // its block), and no keyframe number came twice: every keyframe is set.
     out->frameCount = keepFrames ? outline->timeCount : 0;
     out->boneCount = keepFrames ? outline->boneCount : 0;
     out->frames = std::move(frames);
+    out->nodeIds = std::move(nodeIds.ids);
     return {};
 }
 

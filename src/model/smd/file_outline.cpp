@@ -49,6 +49,13 @@ ParseStatus CountSkeletonTimes(LineReader& reader, int openerLine, FileOutline* 
         if (!IsKeyword(word, "time")) continue;
         if (++outline->timeCount > kMaxCount) return Malformed(line.number, "more than %d time lines", kMaxCount);
         if (outline->timeCount == 2) outline->secondTimeLine = line.number;
+        const char* rest = word.data() + word.size();
+        ScannedInt number;
+        if (ScanInt(&rest, line.end, &number) && number.FitsInt() &&
+            (!outline->keyframeNumbered || number.value < outline->firstKeyframe)) {
+            outline->firstKeyframe = number.value;
+            outline->keyframeNumbered = true;
+        }
     }
     return MissingEnd("skeleton", openerLine);
 }
@@ -97,16 +104,24 @@ ParseStatus OutlineFile(LineReader& reader, FileOutline* outline) {
     return status;
 }
 
-bool NodeLinesHold(LineReader& reader, const FileOutline& outline) {
+ParseStatus ReadNodeIds(LineReader& reader, const FileOutline& outline, NodeIds* nodes) {
+    nodes->Clear();
     Line line;
     NodeFields node;
     ParseStatus status;
     for (const SectionStart& section : outline.nodeSections) {
         reader.Seek(section.offset, section.openerLine);
         while (reader.NextWithWord(&line) && !IsKeyword(FirstWord(line), "end"))
-            if (!ReadNodeLine(line, outline.boneCount, &node, &status)) return false;
+            if (!ReadNodeLine(line, nodes, &node, &status)) return status;
     }
-    return true;
+    for (const SectionStart& section : outline.nodeSections) {
+        reader.Seek(section.offset, section.openerLine);
+        while (reader.NextWithWord(&line) && !IsKeyword(FirstWord(line), "end")) {
+            ScanNodeLine(line, &node);  // read by the first loop
+            if (!CheckNodeParent(line, *nodes, &node, &status)) return status;
+        }
+    }
+    return status;
 }
 
 bool SkipTriangles(LineReader& reader) {

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
+#include "model/smd/node_ids.h"
 #include "model/smd/parsed_smd.h"
 #include "model/smd/smd_lines.h"
 
@@ -29,6 +31,11 @@ struct FileOutline {
     // material line of the second triangle (0 when there is none).
     int secondTimeLine = 0;
     int secondTriangleLine = 0;
+    // The smallest keyframe number of the time lines (those whose number
+    // fits an int); 0 when there is none. Keyframe f is the number
+    // firstKeyframe + f.
+    int64_t firstKeyframe = 0;
+    bool keyframeNumbered = false;
     // The nodes sections that hold node lines, in file order.
     std::vector<SectionStart> nodeSections;
 };
@@ -38,10 +45,14 @@ struct FileOutline {
 // reaches the end of the file without "end" or counts beyond kMaxCount.
 ParseStatus OutlineFile(LineReader& reader, FileOutline* outline);
 
-// Checks every node line (as the second pass will) before anything is
-// allocated for the bones, so that a file of bad node lines costs no
-// memory. True when all of them hold.
-bool NodeLinesHold(LineReader& reader, const FileOutline& outline);
+// Reads and checks every node line before anything is allocated for the
+// bones, so that a file of bad node lines costs no memory, and gives each
+// node id its slot. The ids are read first, then the parents, which may name
+// any node (one given later, or the node itself, as files without gaps have
+// always been read). A Malformed status for the first node line refused:
+// the first whose id is refused, or when every id holds, the first whose
+// parent is no node (the ids before a refused id are in *nodes).
+ParseStatus ReadNodeIds(LineReader& reader, const FileOutline& outline, NodeIds* nodes);
 
 // The refusal of a section that reaches the end of the file without its
 // "end" line.

@@ -7,6 +7,7 @@
 #include "model/smd/line_fields.h"
 #include "model/smd/material_index.h"
 #include "model/smd/smd_parser.h"
+#include "model/smd/weight_links.h"
 
 namespace smd {
 namespace {
@@ -18,14 +19,23 @@ namespace {
 struct ReferenceReader {
     LineReader& reader;
     const FileOutline& outline;
+    const NodeIds& nodes;
+    // The node line the first pass refused, and why (line 0: none).
+    const ParseStatus& nodeFault;
     MaterialIndex materials;
     Bone* bones = nullptr;
     MeshTriangle* triangles = nullptr;
+    std::vector<uint32_t>* linkStart = nullptr;
+    std::vector<WeightLink>* links = nullptr;
     int triangleCount = 0;  // triangles read so far, over all sections
+    int nodeSlot = 0;       // node lines read so far
+    LinkFields cornerLinks[3];
     ParseStatus status;
 
-    ReferenceReader(LineReader& lines, const FileOutline& fileOutline)
-        : reader(lines), outline(fileOutline), materials(fileOutline.materialNames, fileOutline.materialCount) {}
+    ReferenceReader(LineReader& lines, const FileOutline& fileOutline, const NodeIds& ids,
+                    const ParseStatus& fault)
+        : reader(lines), outline(fileOutline), nodes(ids), nodeFault(fault),
+          materials(fileOutline.materialNames, fileOutline.materialCount) {}
 
     bool MissingEnd(const char* section, int openerLine) {
         status = smd::MissingEnd(section, openerLine);
@@ -37,12 +47,18 @@ struct ReferenceReader {
         NodeFields node;
         while (reader.NextWithWord(&line)) {
             if (IsKeyword(FirstWord(line), "end")) return true;
-            if (!ReadNodeLine(line, outline.boneCount, &node, &status)) return false;
+            if (line.number == nodeFault.line) {
+                status = nodeFault;
+                return false;
+            }
             if (!bones) continue;
-            Bone& bone = bones[node.index.value];
+            // Checked by the first pass: the line scans, its parent is a
+            // node.
+            ScanNodeLine(line, &node);
+            Bone& bone = bones[nodeSlot++];
             std::memcpy(bone.name, node.name.data(), node.name.size());
             std::memset(bone.name + node.name.size(), 0, sizeof(bone.name) - node.name.size());
-            bone.parentIndex = int(node.parent.value);
+            bone.parentIndex = node.parent.value == -1 ? -1 : nodes.Slot(node.parent.value);
         }
         return MissingEnd("nodes", openerLine);
     }
@@ -56,10 +72,29 @@ struct ReferenceReader {
         PoseFields fields;
         while (reader.NextWithWord(&line)) {
             if (IsKeyword(FirstWord(line), "end")) return true;
-            if (!ReadPoseLine(line, PoseLine::Bone, -1, outline.boneCount, &fields, &status)) return false;
-            if (bones) PoseBone(bones, outline.boneCount, int(fields.index.value), fields.values);
+            if (!ReadPoseLine(line, PoseLine::Bone, -1, nodes, &fields, &status)) return false;
+            if (bones) PoseBone(bones, outline.boneCount, fields.slot, fields.values);
         }
         return MissingEnd("skeleton", openerLine);
+    }
+
+    // The links of the three corners of triangle t, in slot order. A corner
+    // whose links come to one bone at full weight (exporters put the real
+    // bone there and an implicit root in the first field) becomes a corner
+    // of that bone before the corners are bound: it is kept in that bone's
+    // space and skinned exactly as a line naming that bone first.
+    void KeepLinks(int t) {
+        for (int slot = 0; slot < 3; ++slot) {
+            const LinkFields& corner = cornerLinks[slot];
+            if (corner.count == 0 && linkStart->empty()) continue;
+            // The first corner with links: every corner before it has none.
+            if (linkStart->empty()) linkStart->assign(size_t(3 * t + slot) + 1, 0);
+            const size_t first = links->size();
+            AppendFinalLinks(corner, triangles[t].boneIndices[slot], links);
+            if (links->size() == first + 1 && links->back().weight == 1.0f)
+                triangles[t].boneIndices[slot] = links->back().bone;
+            linkStart->push_back(uint32_t(links->size()));
+        }
     }
 
     bool ReadTriangles(int openerLine) {
@@ -84,14 +119,17 @@ struct ReferenceReader {
             if (triangle) triangle->materialIndex = materials.Find(word);
             for (int corner = 0; corner < 3; ++corner) {
                 if (!reader.NextWithWord(&line)) return MissingEnd("triangles", openerLine);
-                if (!ReadPoseLine(line, PoseLine::Vertex, -1, outline.boneCount, &fields, &status))
+                int slot = kSlotOfLine[corner];
+                if (!ReadPoseLine(line, PoseLine::Vertex, -1, nodes, &fields, &status)) return false;
+                cornerLinks[slot].count = 0;
+                if (MayHaveLinks(line, fields) && !ReadLinks(line, fields, nodes, &cornerLinks[slot], &status))
                     return false;
                 if (!triangle) continue;
-                int slot = kSlotOfLine[corner];
-                triangle->boneIndices[slot] = int(fields.index.value);
+                triangle->boneIndices[slot] = fields.slot;
                 triangle->vertices[slot].position = {fields.values[0], fields.values[1], fields.values[2]};
                 triangle->vertices[slot].normal = {fields.values[3], fields.values[4], fields.values[5]};
             }
+            if (triangle) KeepLinks(triangleCount);
             ++triangleCount;
         }
         return MissingEnd("triangles", openerLine);
@@ -110,7 +148,9 @@ ParseStatus ParseReference(std::span<const uint8_t> bytes, Reference* out) {
                 "the skeleton has " + std::to_string(outline->timeCount) +
                     " time lines: an animation, not a reference"};
 
-    bool linesHold = NodeLinesHold(reader, *outline);
+    NodeIds nodes;
+    const ParseStatus nodeFault = ReadNodeIds(reader, *outline, &nodes);
+    const bool linesHold = nodeFault.result == SmdLoadResult::Ok;
     std::unique_ptr<Bone[]> bones;
     std::unique_ptr<MeshTriangle[]> triangles;
     if (linesHold) {
@@ -124,11 +164,15 @@ ParseStatus ParseReference(std::span<const uint8_t> bytes, Reference* out) {
     }
 
     reader.Seek(0, 0);
-    ReferenceReader second(reader, *outline);
+    std::vector<uint32_t> linkStart;
+    std::vector<WeightLink> links;
+    ReferenceReader second(reader, *outline, nodes, nodeFault);
     second.bones = bones.get();
     second.triangles = triangles.get();
+    second.linkStart = &linkStart;
+    second.links = &links;
     if (!ReadSections(reader, second)) return second.status;
-    if (!linesHold) return Malformed(0, "a node line was refused");  // not reached: the second pass stops at it
+    if (!linesHold) return nodeFault;  // not reached: the second pass stops at its line
 
     out->boneCount = outline->boneCount;
     out->bones = std::move(bones);
@@ -136,6 +180,9 @@ ParseStatus ParseReference(std::span<const uint8_t> bytes, Reference* out) {
     out->triangles = std::move(triangles);
     out->materialCount = outline->materialCount;
     std::memcpy(out->materialNames, outline->materialNames, sizeof(out->materialNames));
+    out->nodeIds = std::move(nodes.ids);
+    out->linkStart = std::move(linkStart);
+    out->links = std::move(links);
     return {};
 }
 

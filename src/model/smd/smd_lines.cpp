@@ -19,6 +19,7 @@ bool LineReader::Next(Line* line) {
     size_t window = size_t(limit - start);
     if (window > size_t(kLineCut)) window = kLineCut;
     const char* textEnd;
+    line->cut = false;
     if (const void* newline = std::memchr(start, '\n', window)) {
         textEnd = static_cast<const char*>(newline);
         next = textEnd + 1;
@@ -31,6 +32,7 @@ bool LineReader::Next(Line* line) {
         // skipped. (A NUL among them made the buffer look short, so nothing
         // was skipped and the next read began right after the cut.)
         textEnd = start + kLineCut;
+        line->cut = true;
         if (hasNul && std::memchr(start, 0, size_t(kLineCut))) {
             next = textEnd;
         } else {

@@ -18,6 +18,8 @@ struct Line {
     const char* end = nullptr;
     // 1 for the first line of the file.
     int number = 0;
+    // The line ran past 255 characters and its rest was skipped.
+    bool cut = false;
 };
 
 struct LineReader {

@@ -61,7 +61,9 @@ bool ReadSmdFile(const std::string& path, SmdData* out, std::string* error) {
         } else if (section == kSkeleton) {
             int time = 0;
             if (std::sscanf(line, "time %d", &time) == 1) {
-                if (time != static_cast<int>(out->timeBlocks.size())) return fail("time blocks out of order");
+                if (out->timeBlocks.empty()) out->firstTime = time;
+                if (time != out->firstTime + static_cast<int>(out->timeBlocks.size()))
+                    return fail("time blocks out of order");
                 out->timeBlocks.emplace_back();
                 continue;
             }
@@ -79,9 +81,22 @@ bool ReadSmdFile(const std::string& path, SmdData* out, std::string* error) {
                 continue;
             }
             SmdVertexLine& v = out->triangles.back().vertices[3 - cornersLeft];
-            if (std::sscanf(line, "%d %f %f %f %f %f %f %f %f", &v.bone, &v.position.x, &v.position.y, &v.position.z,
-                            &v.normal.x, &v.normal.y, &v.normal.z, &v.u, &v.v) != 9)
+            int used = 0;
+            if (std::sscanf(line, "%d %f %f %f %f %f %f %f %f%n", &v.bone, &v.position.x, &v.position.y, &v.position.z,
+                            &v.normal.x, &v.normal.y, &v.normal.z, &v.u, &v.v, &used) != 9)
                 return fail("bad vertex line");
+            // Weight links: a count, then bone and weight pairs.
+            int count = 0, more = 0;
+            if (std::sscanf(line + used, "%d%n", &count, &more) == 1) {
+                const char* rest = line + used + more;
+                for (int k = 0; k < count; ++k) {
+                    std::pair<int, float> link;
+                    if (std::sscanf(rest, "%d %f%n", &link.first, &link.second, &more) != 2)
+                        return fail("bad weight links");
+                    v.links.push_back(link);
+                    rest += more;
+                }
+            }
             --cornersLeft;
         }
     }

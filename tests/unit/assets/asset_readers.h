@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "math/matrix4.h"
@@ -25,6 +26,7 @@ struct SmdVertexLine {
     Vector3 position;
     Vector3 normal;
     float u = 0, v = 0;
+    std::vector<std::pair<int, float>> links;  // (bone, weight) after u v
 };
 
 struct SmdTriangleLines {
@@ -33,6 +35,7 @@ struct SmdTriangleLines {
 };
 
 struct SmdData {
+    int firstTime = 0;  // the number of the first time line; the others count on by one
     std::vector<SmdNode> nodes;
     std::vector<std::vector<SmdBoneLine>> timeBlocks;
     std::vector<SmdTriangleLines> triangles;
@@ -42,7 +45,8 @@ struct SmdData {
 bool ReadSmdFile(const std::string& path, SmdData* out, std::string* error);
 
 // Absolute matrices of one time block: local = RotX × RotY × RotZ × T,
-// absolute = local × parent's absolute.
+// absolute = local × parent's absolute (node indices: nodes numbered 0, 1,
+// 2, ... in order).
 std::vector<Matrix4> BlockAbsolutes(const SmdData& data, size_t block);
 
 std::vector<uint8_t> ReadAllBytes(const std::string& path);

@@ -156,8 +156,9 @@ TEST_F(GeneratorProgram, WritesTheSameBytesOnEveryRun) {
         ++files;
     }
     // Pudo_Red: reference, three clips, four textures; Lantern Squid:
-    // reference, three clips, six textures; the cube map.
-    EXPECT_EQ(files, 8 + 10 + 1);
+    // reference, three clips, six textures; Puddle Worm: reference, one
+    // clip, two textures; the cube map.
+    EXPECT_EQ(files, 8 + 10 + 4 + 1);
 }
 
 TEST_F(GeneratorProgram, ReportsBadArgumentsAndUnwritableFolders) {

@@ -28,6 +28,14 @@ std::string Repeat(const std::string& text, int count) {
 
 const std::string kCorner = "0 0 0 0 0 0 1 0 0\n";
 
+// Node ids 0 and 2: no node has id 1.
+const std::string kGapNodes = "nodes\n0 \"root\" -1\n2 \"arm\" 0\nend\n";
+
+// A reference whose one triangle's last vertex line is `line`.
+std::string LinkedTriangle(const std::string& line) {
+    return "version 1\n" + kTwoNodes + kBindPose + "triangles\nm\n" + kCorner + kCorner + line + "\nend\n";
+}
+
 // Every file breaks the format in its own way; each would corrupt the model
 // (or the memory) if it were loaded.
 const HostileFile kHostileFiles[] = {
@@ -38,16 +46,26 @@ const HostileFile kHostileFiles[] = {
      "the \"triangles\" section has no \"end\" line"},
     {"keyframe block cut short by the end of the file", false,
      "version 1\n" + kTwoNodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\n", 6, "the \"skeleton\" section has no \"end\" line"},
-    {"node index past the node lines", true, "version 1\nnodes\n0 \"a\" -1\n2 \"b\" 0\nend\n", 4,
-     "node index 2 is outside 0..1"},
-    {"node index beyond int", true, "version 1\nnodes\n4294967296 \"a\" -1\n1 \"b\" 0\nend\n", 3,
-     "node index 4294967296 is outside 0..1"},
+    // Node ids may skip numbers, but each names one node, and a parent is
+    // a node (any node: a later one, or the node itself). The ids are judged
+    // before the parents.
+    {"node id given twice", true, "version 1\nnodes\n0 \"a\" -1\n0 \"b\" 0\nend\n", 4,
+     "node id 0 is given twice"},
+    {"node id given twice after a gap", false, "version 1\nnodes\n0 \"a\" -1\n5 \"b\" 0\n5 \"c\" 0\nend\n", 5,
+     "node id 5 is given twice"},
+    {"node id given twice after a parent that is no node", true,
+     "version 1\nnodes\n0 \"a\" 7\n0 \"b\" -1\nend\n", 4, "node id 0 is given twice"},
+    {"node id beyond int", true, "version 1\nnodes\n4294967296 \"a\" -1\n1 \"b\" 0\nend\n", 3,
+     "node id 4294967296 is outside 0..2147483647"},
+    {"negative node id", true, "version 1\nnodes\n-3 \"a\" -1\nend\n", 3, "node id -3 is outside 0..2147483647"},
     {"negative parent other than -1", true, "version 1\nnodes\n0 \"a\" -2\nend\n", 3,
-     "parent index -2 is neither -1 nor inside 0..0"},
+     "parent id -2 is neither -1 nor the id of a node"},
     {"parent past the node lines", false, "version 1\nnodes\n0 \"a\" 5\nend\n", 3,
-     "parent index 5 is neither -1 nor inside 0..0"},
+     "parent id 5 is neither -1 nor the id of a node"},
+    {"parent in the gap of the ids", true, "version 1\nnodes\n0 \"a\" -1\n3 \"b\" 1\n1 \"c\" 9\nend\n", 5,
+     "parent id 9 is neither -1 nor the id of a node"},
     {"parent beyond int", false, "version 1\nnodes\n0 \"a\" 99999999999\nend\n", 3,
-     "parent index 99999999999 is neither -1 nor inside 0..0"},
+     "parent id 99999999999 is neither -1 nor the id of a node"},
     {"node line without quotes", true, "version 1\nnodes\nroot -1\nend\n", 3,
      "expected a node line: index \"name\" parent"},
     {"bind pose line that is no bone line", true, "version 1\n" + kTwoNodes + "skeleton\ntime 0\nroot 0 0\nend\n", 8,
@@ -76,18 +94,55 @@ const HostileFile kHostileFiles[] = {
     // empty array.
     {"triangles without nodes", true, "version 1\ntriangles\nend\ntriangles\nm\n" + Repeat(kCorner, 3) + "end\n", 6,
      "vertex bone index 0 is outside 0..-1"},
-    {"keyframe number past the time lines", false,
-     "version 1\n" + kTwoNodes + "skeleton\ntime 1\n0 0 0 0 0 0 0\n1 0 0 0 0 0 0\nend\n", 7,
-     "keyframe number 1 is outside 0..0"},
+    {"keyframe numbers with a gap", false,
+     "version 1\n" + kTwoNodes + "skeleton\ntime 1\n0 0 0 0 0 0 0\n1 0 0 0 0 0 0\ntime 3\n0 0 0 0 0 0 0\n"
+     "1 0 0 0 0 0 0\nend\n", 10, "keyframe number 3 is outside 1..2"},
     {"keyframe number beyond int", false,
      "version 1\n" + kTwoNodes + "skeleton\ntime 4294967296\n0 0 0 0 0 0 0\n1 0 0 0 0 0 0\nend\n", 7,
      "keyframe number 4294967296 is outside 0..0"},
     {"time line without a number", false, "version 1\n" + kTwoNodes + "skeleton\ntime\n0 0 0 0 0 0 0\nend\n", 7,
-     "keyframe number -1 is outside 0..0"},
+     "the time line has no keyframe number"},
     // Two of three keyframes would stay identity and the character collapse.
     {"keyframe number given twice", false,
      "version 1\n" + kTwoNodes + "skeleton\n" + Repeat("time 0\n0 0 0 0 0 0 0\n1 0 0 0 0 0 0\n", 3) + "end\n", 10,
      "keyframe number 0 is given twice (first on line 7)"},
+    // Ids with a gap: a bone line, a vertex line or a link naming the gap.
+    {"bone line naming a gap in the ids", true,
+     "version 1\n" + kGapNodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\n1 0 0 0 0 0 0\nend\n", 9, "bone id 1 is not a node"},
+    {"vertex line naming a gap in the ids", true,
+     "version 1\n" + kGapNodes + "triangles\nm\n" + kCorner + "1 0 0 0 0 0 1 0 0\n" + kCorner + "end\n", 9,
+     "vertex bone id 1 is not a node"},
+    {"link naming a gap in the ids", true,
+     "version 1\n" + kGapNodes + "triangles\nm\n" + kCorner + kCorner + "2 0 0 0 0 0 1 0 0 2 2 0.5 1 0.5\nend\n", 10,
+     "link 2: bone id 1 is not a node"},
+    // Weight links after u v: a count, then that many bone and weight pairs.
+    {"link to a bone past the node lines", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 2 1 0.5 2 0.5"), 15,
+     "link 2: bone index 2 is outside 0..1"},
+    {"negative link weight", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 1 1 -0.25"), 15,
+     "link 1: weight \"-0.25\" is negative"},
+    {"link weight that is not a number", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 2 1 0.5 0 nan"), 15,
+     "link 2: weight \"nan\" is not a finite number"},
+    {"infinite link weight", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 1 1 inf"), 15,
+     "link 1: weight \"inf\" is not a finite number"},
+    {"link count above the pairs given", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 2 1 0.5"), 15,
+     "link count 2 does not match the 2 fields after it (a bone id and a weight per link)"},
+    {"link count below the pairs given", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 1 1 0.5 0 0.5"), 15,
+     "link count 1 does not match the 4 fields after it (a bone id and a weight per link)"},
+    {"link without its weight", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 1 1"), 15,
+     "link count 1 does not match the 1 fields after it (a bone id and a weight per link)"},
+    {"negative link count", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 -1 1 0.5"), 15, "link count -1 is negative"},
+    {"link count that is not a number", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 two 1 0.5 0 0.5"), 15,
+     "expected a link count after u v, found \"two\""},
+    {"link bone that is not a whole number", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 1 1.5 1"), 15,
+     "link 1: expected a bone id and a weight, found \"1.5 1\""},
+    // A terminal reading the message must not take the file's bytes for
+    // escape sequences.
+    {"link count of escape bytes", true, LinkedTriangle("0 0 0 0 0 0 1 0 0 \x1b[2J"), 15,
+     "expected a link count after u v, found \"\\x1B[2J\""},
+    {"link list cut at 255 characters", true,
+     LinkedTriangle("0 0 0 0 0 0 1 0 0 40" + Repeat(" 1 0.025000", 40)), 15,
+     "link count 40 does not match the 44 fields after it (a bone id and a weight per link); the line is longer "
+     "than 255 characters and was cut"},
     {"keyframe block shorter than the node list", false,
      "version 1\n" + kTwoNodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\n1 0 0 0 0 0 0\nend\n", 9,
      "expected a bone line of keyframe 0: index x y z rx ry rz"},

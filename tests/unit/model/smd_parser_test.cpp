@@ -76,6 +76,13 @@ TEST(SmdParser, NulBytesEndALineAsTheyEndedTheLineBuffer) {
     EXPECT_EQ(mesh.boneCount, 1);
 }
 
+// count lines: "0 " + text, "1 " + text, ...
+std::string Numbered(const std::string& text, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += std::to_string(i) + " " + text;
+    return out;
+}
+
 // Files that made the old loaders allocate far more than they hold, before
 // checking a line: the parser refuses them within a small memory budget.
 TEST(SmdParser, HostileCountsCostNoMemoryBeforeTheirLinesAreChecked) {
@@ -87,7 +94,7 @@ TEST(SmdParser, HostileCountsCostNoMemoryBeforeTheirLinesAreChecked) {
     // 4,000 node lines and 4,000 time lines (90 KB) once took 4 GB of
     // keyframes; 2 million lines of a nodes section 520 MB of bones.
     const Case cases[] = {
-        {false, "version 1\nnodes\n" + Repeat("0 \"a\" -1\n", 4000) + "end\nskeleton\n" + Repeat("time 0\n", 4000) + "end\n",
+        {false, "version 1\nnodes\n" + Numbered("\"a\" -1\n", 4000) + "end\nskeleton\n" + Repeat("time 0\n", 4000) + "end\n",
          4006},
         {true, "version 1\nnodes\n" + Repeat("x\n", 2000000) + "end\n", 3},
     };

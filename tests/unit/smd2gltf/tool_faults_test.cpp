@@ -145,3 +145,16 @@ TEST(ToolWrites, AWholeFileAndNothingElse) {
 }
 
 }  // namespace
+
+TEST(ToolWrites, MaterialNamesWithoutExtensionFindTheirTextures) {
+    // The worm names its materials "WormSkin" and "WormEye", as exporters do.
+    const std::string worm = std::string(RR_RUN_DIR) + "/Model/SMD/Puddle Worm/";
+    char pattern[] = "/tmp/smd2gltf_worm_XXXXXX";
+    const std::string folder = mkdtemp(pattern);
+    CommandRun run = Execute(std::string(SMD2GLTF_PATH) + " '" + worm + "PuddleWorm.smd' '" + worm +
+                             "anims/crawl.smd' -o " + folder + "/worm.glb");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_GT(fs::file_size(folder + "/worm.glb"), 1000u);
+    fs::remove_all(folder);
+}

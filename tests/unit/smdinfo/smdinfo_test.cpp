@@ -90,6 +90,27 @@ TEST_F(Smdinfo, ReportsTheLoadedModelAndTheSkinnedVertices) {
               "True");
 }
 
+// Ids 0, 2, 5 and links: the id of each slot, how many vertices have how
+// many links; --frames with no clip to play gives the bind pose the
+// program draws then, every vertex where the file puts it.
+TEST_F(Smdinfo, ReportsIdsAndLinksAndTheBindPoseWithoutAClip) {
+    std::string ref = Write("links.smd",
+                            "version 1\nnodes\n0 \"root\" -1\n2 \"arm\" 0\n5 \"hand\" 2\nend\n"
+                            "skeleton\ntime 1\n0 0 0 0 0 0 0\n2 0 0 10 0 0 0.5\n5 3 0 0 0 0 0\nend\n"
+                            "triangles\nskin\n0 1 2 3 0 0 1 0 0 3 2 0.25 5 0.25 0 0.5\n"
+                            "5 4 5 6 0 1 0 0 0\n0 7 8 9 1 0 0 0 0 1 2 1\nend\n");
+    std::string empty = Write("empty.smd", "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\nend\n");
+    for (const std::string& arguments : {ref + " --frames 3", ref + " " + empty + " --frames 3"}) {
+        ToolRun run = Exec(arguments);
+        ASSERT_EQ(run.status, 0) << arguments;
+        EXPECT_EQ(Query(run.out, "d['meshes'][0]['nodeIds'], d['meshes'][0]['links']"),
+                  "[0, 2, 5] {'perVertex': [1, 1, 0, 1], 'largest': 3}");
+        // Slots 0, 1, 2 hold file lines 1, 3, 2.
+        EXPECT_EQ(Query(run.out, "[[float(round(x, 4)) for x in v[:3]] for v in d['skinned']]"),
+                  "[[1.0, 2.0, 3.0], [7.0, 8.0, 9.0], [4.0, 5.0, 6.0]]");
+    }
+}
+
 TEST_F(Smdinfo, FailedLoadsGiveStatusOneAndTheirMessagesInUtf8) {
     std::string ref = Write("ref.smd", kReference);
     std::string bad = Write("bad.smd", "hello\n");
