@@ -188,7 +188,7 @@ bool ReadLinks(const Line& line, const PoseFields& pose, const NodeIds& nodes, L
         *status = Malformed(line.number, "link count %s is negative", NumberText(count).c_str());
         return false;
     }
-    if (count.value * 2 != fieldCount || count.value > kMaxLineLinks) {
+    if (count.value > kMaxLineLinks || count.value * 2 != fieldCount) {
         *status = Malformed(line.number,
                             "link count %s does not match the %d fields after it (a bone id and a weight "
                             "per link)%s",

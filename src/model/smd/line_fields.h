@@ -80,6 +80,7 @@ inline unsigned SpaceBits(const char* block) {
 // every x86-64 processor has); what is read is the line's own text.
 inline int CountWords(const char* lineBegin, const char* p, const char* end, int enough) {
     int words = 0;
+    if (p >= end) return 0;  // nothing left (the mask below would shift by 32)
 #if defined(__SSE2__)
     if (end - p <= 32 && end - lineBegin >= 32) {
         const char* block = end - 32;
