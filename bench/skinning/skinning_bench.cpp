@@ -273,4 +273,12 @@ BENCHMARK(BM_RefAvx2FmaNoDivide);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // The path the program takes here, timed at its first frame.
+    benchmark::AddCustomContext("program's path", skinning::PathName(skinning::BestPath()));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
