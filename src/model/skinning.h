@@ -63,7 +63,8 @@ enum class Path {
     Avx2,    // x86-64 processors that report AVX2
 };
 
-// The fastest path this processor runs (decided once).
+// The fastest path on this processor, timed once on first use (well under
+// a millisecond): not the widest one it has, which is slower on some.
 Path BestPath();
 // True when this processor runs path.
 bool Supports(Path path);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/skinning.h"
+#include "model/skinning_lanes.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -124,7 +125,6 @@ template <int kLinks>
 __attribute__((target("avx2"), always_inline)) inline void SkinRunAvx2(const LinkedCorners& linked,
                                                                         const SkinMatrix* matrices, size_t first,
                                                                         size_t last, int count, SkinVertex* out) {
-    const __m256i six = _mm256_setr_epi32(-1, -1, -1, -1, -1, -1, 0, 0);
     const __m256i spreadX = _mm256_setr_epi32(0, 0, 0, 3, 3, 3, 0, 0);
     const __m256i spreadY = _mm256_setr_epi32(1, 1, 1, 4, 4, 4, 1, 1);
     const __m256i spreadZ = _mm256_setr_epi32(2, 2, 2, 5, 5, 5, 2, 2);
@@ -139,7 +139,7 @@ __attribute__((target("avx2"), always_inline)) inline void SkinRunAvx2(const Lin
     const SkinVertex* bind = linked.bindPose.data();
     const uint32_t* target = linked.corner.data();
     for (size_t i = first; i < last; ++i, link += links) {
-        const __m256 corner = _mm256_maskload_ps(&bind[i].position.x, six);
+        const __m256 corner = LoadCorner(&bind[i].position.x);
         const float* s = matrices[link[0].bone].m;
         __m256 w = _mm256_set1_ps(link[0].weight);
         __m256 a = _mm256_mul_ps(w, _mm256_load_ps(s));
@@ -157,7 +157,7 @@ __attribute__((target("avx2"), always_inline)) inline void SkinRunAvx2(const Lin
         r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadZ),
                                            _mm256_permutevar8x32_ps(b, firstRow)));
         r = _mm256_add_ps(r, _mm256_permutevar8x32_ps(b, translation));
-        _mm256_maskstore_ps(&out[target[i]].position.x, six, r);
+        StoreCorner(&out[target[i]].position.x, r);
     }
 }
 

@@ -105,7 +105,11 @@ GlDevice::~GlDevice() {
     ReleaseOverlay();
     glDeleteSamplers(rules::kSamplerCount, samplerNames_);
     glDeleteVertexArrays(1, &vao_);
-    if (context_.debug) glDebugMessageCallback(nullptr, nullptr);
+    if (context_.debug) {
+        glDebugMessageCallback(nullptr, nullptr);
+        // What a soak or a person running with RR_GL_DEBUG=1 checks at the end.
+        LogLine("gl errors: %u", glErrors_);
+    }
     context_.window->MakeGlContextCurrent(nullptr);
     context_.window->DeleteGlContext(context_.context);
 }
