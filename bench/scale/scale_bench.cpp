@@ -1,0 +1,185 @@
+// How the program's costs grow with the model: generated references of
+// 10k, 100k and 1M triangles (a strip of quads on a chain of 32 bones, with
+// a 30-frame clip that bends the chain) loaded into the running scene
+// through the program's own load path, then drawn frame after frame on the
+// null device (the front's checks and state, no GL work). Per size: the
+// file's size, the load time, the peak memory the load added, and the
+// processor time per frame, also per 1,000 triangles.
+//
+// Usage: scale_bench [TRIANGLES...]   (default 10000 100000 1000000; it
+// reads the build's run folder and writes its models to a temporary folder)
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "bench_scene.h"
+#include "platform/gfx/devices/devices.h"
+#include "platform/window/scripted/scripted_window_backend.h"
+#include "scene/scene_changes.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kBones = 32;
+constexpr int kClipFrames = 30;
+
+double Milliseconds(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// A /proc/self/status field in kB ("VmRSS", "VmHWM").
+long StatusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(field) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(prefix, 0) == 0) return std::atol(line.c_str() + prefix.size());
+    return -1;
+}
+
+// Sets the peak resident memory back to the current one (Linux 4.0 on).
+void ResetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+std::string Nodes() {
+    std::string text = "version 1\nnodes\n";
+    for (int b = 0; b < kBones; ++b)
+        text += std::to_string(b) + " \"bone" + std::to_string(b) + "\" " + std::to_string(b - 1) + "\n";
+    return text + "end\n";
+}
+
+// One frame of the chain: each bone one unit above its parent, turned by angle.
+std::string Pose(int frame, float angle) {
+    std::string text = "time " + std::to_string(frame) + "\n";
+    char line[96];
+    for (int b = 0; b < kBones; ++b) {
+        std::snprintf(line, sizeof line, "%d 0 %d 0 %.4f 0 0\n", b, b == 0 ? 0 : 1, angle);
+        text += line;
+    }
+    return text;
+}
+
+// Quads of a strip up the chain, two triangles each; every corner on the
+// bone at its height, in that bone's space.
+void WriteReference(const std::string& path, int triangles) {
+    std::string text = Nodes() + "skeleton\n" + Pose(0, 0.0f) + "end\ntriangles\n";
+    const int quads = (triangles + 1) / 2;
+    const float height = float(kBones);
+    char line[160];
+    int written = 0;
+    for (int q = 0; q < quads && written < triangles; ++q) {
+        const float y0 = height * float(q) / float(quads), y1 = height * float(q + 1) / float(quads);
+        const float x = float(q % 7) * 0.1f;
+        const float corners[2][3][2] = {{{x, y0}, {x + 1, y0}, {x + 1, y1}},
+                                        {{x, y0}, {x + 1, y1}, {x, y1}}};
+        for (int t = 0; t < 2 && written < triangles; ++t, ++written) {
+            text += "skin.bmp\n";
+            for (const auto& c : corners[t]) {
+                const int bone = std::min(kBones - 1, int(c[1]));
+                std::snprintf(line, sizeof line, "%d %.4f %.4f 0 0 0 1 %.4f %.4f\n", bone, c[0],
+                              c[1] - float(bone), c[0], c[1] / height);
+                text += line;
+            }
+        }
+        if (text.size() > (64u << 20)) {  // written in pieces: 1M triangles make ~250 MB
+            std::ofstream(path, std::ios::binary | std::ios::app) << text;
+            text.clear();
+        }
+    }
+    std::ofstream(path, std::ios::binary | std::ios::app) << text << "end\n";
+}
+
+void WriteClip(const std::string& path) {
+    std::string text = Nodes() + "skeleton\n";
+    for (int f = 0; f < kClipFrames; ++f) text += Pose(f, 0.02f * std::sin(float(f) * 0.2f));
+    std::ofstream(path, std::ios::binary) << text << "end\n";
+}
+
+// The strip's texture: 2 x 2 grey texels, a 24-bit BMP.
+void WriteTexture(const std::string& path) {
+    const unsigned char bmp[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+                                 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,
+                                 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 128, 128, 128, 128, 128, 128, 0, 0,  // two rows of two, padded
+                                 128, 128, 128, 128, 128, 128, 0, 0};
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
+}
+
+void Quiet(void*, const char*) {}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(std::max(2, std::atoi(argv[i])));
+    if (sizes.empty()) sizes = {10000, 100000, 1000000};
+
+    ScriptedWindowBackend windows;
+    Application& app = GetApplication();
+    app.services.createDirect3D = gfx::devices::CreateNull;
+    if (!StartBenchScene(app, "scale_bench", false)) return 1;
+    gfx::Device* device = app.renderer.device;
+    ReportSink report;
+    report.note = Quiet;
+
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("scale_bench." + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string clip = (folder / "bend.smd").string();
+    WriteClip(clip);
+    WriteTexture((folder / "skin.bmp").string());
+
+    std::printf("%10s %10s %10s %12s %12s %14s\n", "triangles", "file MB", "load ms", "load peak MB",
+                "frame us", "us / 1k tris");
+    int status = 0;
+    for (int triangles : sizes) {
+        const std::string reference = (folder / ("strip" + std::to_string(triangles) + ".smd")).string();
+        WriteReference(reference, triangles);
+        const double fileMb = double(std::filesystem::file_size(reference)) / (1 << 20);
+
+        // Load: the peak is what this load added to the memory before it
+        // (the model it replaces is released once the new one is in).
+        std::vector<SceneFileFailure> failures;
+        ResetPeakMemory();
+        const long before = StatusKb("VmRSS");
+        const Clock::time_point start = Clock::now();
+        const bool loaded = ReplaceModel(app.scene, device, reference, {clip}, report, &failures);
+        const double loadMs = Milliseconds(start, Clock::now());
+        const double peakMb = double(StatusKb("VmHWM") - before) / 1024.0;
+        std::filesystem::remove(reference);
+        if (!loaded) {
+            std::fprintf(stderr, "scale_bench: the %d-triangle model did not load\n", triangles);
+            status = 1;
+            continue;
+        }
+
+        // Frames: a round is at least 20 frames and 0.2 s; the median of 7.
+        for (int i = 0; i < 3; ++i) app.RenderFrame();
+        std::vector<double> rounds;
+        for (int r = 0; r < 7; ++r) {
+            int frames = 0;
+            const Clock::time_point from = Clock::now();
+            do {
+                app.RenderFrame();
+                ++frames;
+            } while (frames < 20 || Milliseconds(from, Clock::now()) < 200.0);
+            rounds.push_back(Milliseconds(from, Clock::now()) * 1000.0 / frames);
+        }
+        const double frameUs = Median(rounds);
+        std::printf("%10d %10.1f %10.1f %12.1f %12.1f %14.2f\n", triangles, fileMb, loadMs, peakMb,
+                    frameUs, frameUs * 1000.0 / triangles);
+        std::fflush(stdout);
+    }
+    std::filesystem::remove_all(folder);
+    return status;
+}
