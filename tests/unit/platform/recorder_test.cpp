@@ -126,4 +126,47 @@ TEST_F(RecorderTest, BoundObjectsAreHeldAndOrphansAreReportedAndRefuseWork) {
     d3d->Release();
 }
 
+// Each draw is checked against the streams and declaration bound at its
+// time, also after draws of the same range have passed.
+TEST_F(RecorderTest, DrawsAreCheckedAgainstWhatIsBoundAtTheirTime) {
+    Device* device = recording::CreateDevice();
+    VertexBuffer *big = nullptr, *small = nullptr;
+    VertexDeclaration *skin = nullptr, *wider = nullptr;
+    const VertexElement widerElements[] = {
+        {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+        {0, 24, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0}, D3DDECL_END};
+    ASSERT_EQ(device->CreateVertexBuffer(30 * 24, 0, 0, D3DPOOL_DEFAULT, &big, nullptr), S_OK);
+    ASSERT_EQ(device->CreateVertexBuffer(3 * 24, 0, 0, D3DPOOL_DEFAULT, &small, nullptr), S_OK);
+    ASSERT_EQ(device->CreateVertexDeclaration(kSkinVertexElements, &skin), S_OK);
+    ASSERT_EQ(device->CreateVertexDeclaration(widerElements, &wider), S_OK);
+    const struct {
+        const char* what;
+        VertexBuffer* buffer;  // bound to stream 0 before the draw
+        uint32_t offset;
+        VertexDeclaration* declaration;
+        uint32_t firstVertex;  // of one triangle
+        bool drawn;
+    } steps[] = {
+        {"the last triangle", big, 0, skin, 27, true},
+        {"one vertex past the end", big, 0, skin, 28, false},
+        {"below what was checked", big, 0, skin, 0, true},
+        {"a smaller buffer", small, 0, skin, 3, false},
+        {"within the smaller buffer", small, 0, skin, 0, true},
+        {"an offset moves the end", big, 48, skin, 27, false},
+        {"the offset taken back", big, 0, skin, 27, true},
+        {"a declaration that reads past the stride", big, 0, wider, 27, false},
+        {"which fits lower down", big, 0, wider, 24, true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        device->SetStreamSource(0, step.buffer, step.offset, 24);
+        device->SetVertexDeclaration(step.declaration);
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, step.firstVertex, 1) == S_OK, step.drawn);
+    }
+    device->SetStreamSource(0, nullptr, 0, 0);
+    device->SetVertexDeclaration(nullptr);
+    for (Unknown* object : std::initializer_list<Unknown*>{big, small, skin, wider}) object->Release();
+    EXPECT_EQ(device->Release(), 0u);
+}
+
 }  // namespace

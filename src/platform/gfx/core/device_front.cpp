@@ -1,5 +1,8 @@
 #include "platform/gfx/core/device_front.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/gfx/core/device_objects.h"
 #include "platform/gfx/core/log.h"
 
@@ -47,6 +50,7 @@ void DeviceFront::OnLastRelease() {
     BeforeChange();
     declaration_ = nullptr;
     for (StreamBinding& stream : streams_) stream = StreamBinding{};
+    coveredUpTo_ = -1;
     indices_ = nullptr;
     if (liveObjects_ > 0) {
         ++devicesReleasedWithLiveObjects;
@@ -209,6 +213,7 @@ HRESULT DeviceFront::SetVertexDeclaration(VertexDeclaration* declaration) {
     if (object != declaration_.get()) {
         BeforeChange();
         declaration_ = Ref<DeclarationObject>::Internal(object);
+        coveredUpTo_ = -1;
         InputChanged();
     }
     return S_OK;
@@ -225,6 +230,7 @@ HRESULT DeviceFront::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint
         BeforeChange();
         binding = StreamBinding{Ref<VertexBuffer>::Internal(buffer), offset, stride,
                                 buffer ? buffer->GetLength() : 0};
+        coveredUpTo_ = -1;
         InputChanged();
     }
     return S_OK;
@@ -284,7 +290,7 @@ HRESULT DeviceFront::Present(const Rect* /*sourceRect*/, const Rect* /*destRect*
 
 // --- drawing ---------------------------------------------------------------------------
 
-bool DeviceFront::StreamsCover(const char* call, int64_t first, int64_t last) const {
+bool DeviceFront::CheckStreams(const char* call, int64_t first, int64_t last) const {
     if (!declaration_) {
         Refuse(call, "no vertex declaration is set");
         return false;
@@ -311,6 +317,16 @@ bool DeviceFront::StreamsCover(const char* call, int64_t first, int64_t last) co
             return false;
         }
     }
+    // The last vertex every stream holds (at least `last`, as they all fit).
+    int64_t covered = INT64_MAX;
+    for (uint32_t mask = declaration_->StreamMask(); mask != 0; mask &= mask - 1) {
+        const StreamBinding& binding = streams_[__builtin_ctz(mask)];
+        if (binding.stride == 0) continue;
+        const uint64_t room = binding.length - binding.offset -
+                              declaration_->StreamExtent(uint32_t(__builtin_ctz(mask)));
+        covered = std::min(covered, int64_t(room / binding.stride));
+    }
+    coveredUpTo_ = covered;
     return true;
 }
 

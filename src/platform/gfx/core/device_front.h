@@ -130,7 +130,15 @@ protected:
 
 private:
     // Whether the bound streams hold vertices first..last of the declaration.
-    bool StreamsCover(const char* call, int64_t first, int64_t last) const;
+    // A model draws each triangle on its own: once the bound streams were
+    // found to hold vertices up to some index, a draw below it needs no
+    // second look until the declaration or a stream changes.
+    bool StreamsCover(const char* call, int64_t first, int64_t last) const {
+        if (first >= 0 && first <= last && last <= coveredUpTo_) return true;
+        return CheckStreams(call, first, last);
+    }
+    // The whole check; on success it sets coveredUpTo_.
+    bool CheckStreams(const char* call, int64_t first, int64_t last) const;
     uint32_t width_;
     uint32_t height_;
     EffectAndFontMakers makers_;
@@ -142,6 +150,9 @@ private:
     Viewport viewport_;
     Ref<DeclarationObject> declaration_;
     StreamBinding streams_[rules::kStreamCount];
+    // The last vertex the bound streams were found to hold; -1 until a draw
+    // checks them after a change (StreamsCover).
+    mutable int64_t coveredUpTo_ = -1;
     Ref<IndexBuffer> indices_;
 };
 
