@@ -377,6 +377,27 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
 
 void StartCompilerProcess() { Spare().Refill(CompilerProgramPath()); }
 
+bool CompileRequestIsolated(const CompileRequest& request, const std::string& program,
+                            CompiledEffect* out, std::string* log) {
+    log->clear();
+    CompileResult result;
+    std::string failure;
+    CompilerProcess process;
+    bool answered = Spare().Take(program, &process, &failure) &&
+                    Exchange(process, EncodeRequest(request), &result, &failure, kWallSeconds);
+    Spare().Refill(program);
+    if (!answered) {
+        *log = request.path + ": error: " + failure + "\n";
+        return false;
+    }
+    if (!result.compiled) {
+        *log = result.log;
+        return false;
+    }
+    *out = std::move(result.effect);
+    return true;
+}
+
 bool CompileEffectIsolated(const std::string& text, const std::string& path, CompiledEffect* out,
                            std::string* log) {
     log->clear();
@@ -387,23 +408,7 @@ bool CompileEffectIsolated(const std::string& text, const std::string& path, Com
         *log = error + "\n";
         return false;
     }
-    CompileResult result;
-    std::string failure;
-    const std::string program = CompilerProgramPath();
-    CompilerProcess process;
-    bool answered = Spare().Take(program, &process, &failure) &&
-                    Exchange(process, EncodeRequest(request), &result, &failure, kWallSeconds);
-    Spare().Refill(program);
-    if (!answered) {
-        *log = path + ": error: " + failure + "\n";
-        return false;
-    }
-    if (!result.compiled) {
-        *log = result.log;
-        return false;
-    }
-    *out = std::move(result.effect);
-    return true;
+    return CompileRequestIsolated(request, CompilerProgramPath(), out, log);
 }
 
 }  // namespace gfx::effect
