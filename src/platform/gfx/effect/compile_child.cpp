@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -361,6 +362,8 @@ private:
     CompilerProcess spare_;
 };
 
+std::atomic<uint64_t> compilesAsked{0};
+
 SpareProcess& Spare() {
     static SpareProcess spare;
     return spare;
@@ -380,6 +383,7 @@ void StartCompilerProcess() { Spare().Refill(CompilerProgramPath()); }
 bool CompileRequestIsolated(const CompileRequest& request, const std::string& program,
                             CompiledEffect* out, std::string* log) {
     log->clear();
+    ++compilesAsked;
     CompileResult result;
     std::string failure;
     CompilerProcess process;
@@ -397,6 +401,8 @@ bool CompileRequestIsolated(const CompileRequest& request, const std::string& pr
     *out = std::move(result.effect);
     return true;
 }
+
+uint64_t CompilerProcessCompiles() { return compilesAsked.load(); }
 
 bool CompileEffectIsolated(const std::string& text, const std::string& path, CompiledEffect* out,
                            std::string* log) {

@@ -78,4 +78,7 @@ bool CompileEffectIsolated(const std::string& text, const std::string& path, Com
 bool CompileRequestIsolated(const CompileRequest& request, const std::string& program,
                             CompiledEffect* out, std::string* log);
 
+// How many compiles this process has asked of a compiler process.
+uint64_t CompilerProcessCompiles();
+
 }  // namespace gfx::effect
