@@ -190,9 +190,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc > 1 && std::strcmp(argv[1], "--device") == 0) {
-        // "--device nocache": without the start-up cache, as before it was.
+        // "--device nocache": without the start-up cache, as before it was;
+        // "--device empty": a first start, the cache folder empty.
         if (argc > 2 && std::strcmp(argv[2], "nocache") == 0) setenv("RR_NO_CACHE", "1", 1);
+        const std::string empty =
+            argc > 2 && std::strcmp(argv[2], "empty") == 0 ? TemporaryFolder() : std::string();
+        if (!empty.empty()) setenv("XDG_CACHE_HOME", empty.c_str(), 1);
         std::printf("%.3f\n", CreateOnDevice(path));
+        std::error_code ignored;
+        if (!empty.empty()) std::filesystem::remove_all(empty, ignored);
         return 0;
     }
     const int runs = 15;
@@ -211,20 +217,25 @@ int main(int argc, char** argv) {
     std::error_code ignored;
     std::filesystem::remove_all(warmFolder.substr(0, warmFolder.rfind('/')), ignored);
     for (int i = 0; i < runs; ++i) first.push_back(RunChild(argv[0], "--first"));
-    // The device path with a warm cache of its own (effect and GL program
-    // binaries, Mesa's shaders), and without the start-up cache (Mesa's
-    // shaders warm alike).
+    // The device path without the start-up cache, with an empty one (a
+    // first start: compiled, then written) and a warm one of its own; Mesa's
+    // shader cache is one warm folder for all three.
     const std::string cacheHome = TemporaryFolder();
+    const std::string mesaCache = TemporaryFolder();
     setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
+    setenv("MESA_SHADER_CACHE_DIR", mesaCache.c_str(), 1);
     RunChild(argv[0], "--device");
-    std::vector<double> deviceCached;
+    std::vector<double> deviceEmpty, deviceCached;
     for (int i = 0; i < runs; ++i) {
         double figure = RunChild(argv[0], "--device nocache");
         if (figure >= 0) device.push_back(figure);
+        figure = RunChild(argv[0], "--device empty");
+        if (figure >= 0) deviceEmpty.push_back(figure);
         figure = RunChild(argv[0], "--device");
         if (figure >= 0) deviceCached.push_back(figure);
     }
     std::filesystem::remove_all(cacheHome, ignored);
+    std::filesystem::remove_all(mesaCache, ignored);
     CompileOnce(text);
     for (int i = 0; i < runs; ++i) {
         warm.push_back(CompileOnce(text));
@@ -276,6 +287,9 @@ int main(int argc, char** argv) {
         std::printf("effect creation on the GL device, start-up, no start-up cache (median of "
                     "%zu): %8.2f ms\n",
                     device.size(), Median(device));
+        std::printf("effect creation on the GL device, start-up, empty cache (median of "
+                    "%zu): %8.2f ms\n",
+                    deviceEmpty.size(), Median(deviceEmpty));
         std::printf("effect creation on the GL device, start-up, from the cache (median of "
                     "%zu): %8.2f ms\n",
                     deviceCached.size(), Median(deviceCached));
