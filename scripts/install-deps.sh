@@ -20,6 +20,9 @@ PACKAGES=(
   libwayland-dev libdecor-0-plugin-1-cairo weston libweston-10-dev
   # HLSL -> SPIR-V -> GLSL
   glslang-dev spirv-tools libspirv-cross-c-shared-dev
+  # xxHash: keys and checksums of the start-up cache (compiled effects, GL
+  # program binaries)
+  libxxhash-dev
   # text: FreeType, fontconfig, a metric-compatible Arial and a Korean face
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-nanum
   # image readers: libpng and libjpeg-turbo for PNG and JPEG (BMP, TGA and

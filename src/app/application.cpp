@@ -11,6 +11,7 @@
 #include "model/skinned_model.h"
 #include "platform/files.h"
 #include "platform/gfx/effect/compile_child.h"
+#include "platform/gfx/effect/effect_cache.h"
 #include "render/camera_framing.h"
 #include "scene/model_bounds.h"
 
@@ -86,11 +87,16 @@ void Application::Reset() {
 
 int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& programOptions,
                      const AppServices& appServices) {
-    // The effect compiler's process starts now and is ready when the effect
-    // is compiled, after the window and the device.
-    gfx::effect::StartCompilerProcess();
     options = programOptions;
     services = appServices;
+    SceneDescription description = DescribeScene(options, services.baseFolder);
+    // The effect compiler's process starts now and is ready when the effect
+    // is compiled, after the window and the device; an effect in the cache
+    // needs none (watch mode starts one after the first frame, for the saves).
+    const std::string effectFile =
+        PathIn(description.baseFolder, description.effectPath.c_str());
+    sparePending = gfx::effect::EffectFileIsCached(effectFile);
+    if (!sparePending) gfx::effect::StartCompilerProcess();
     settings.clipIndex = options.clip;
     // A model whose clip has no keyframes stands in its bind pose.
     settings.bindPoseWithoutClip = true;
@@ -107,7 +113,6 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     StartupSteps steps{this, showCommand};
     SceneBuildHooks hooks{&steps, ShowOnceTheEnvironmentIsThere, nullptr,
                           StopRequestedDuringStartup};
-    SceneDescription description = DescribeScene(options, services.baseFolder);
     SceneBuildResult built;
     if (!BuildScene(description, renderer.device, services.report, hooks, &scene, &built)) {
         StartupFacts facts;
@@ -155,6 +160,10 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
         } else if (DrawsWhileIdle()) {
             if (options.watch) ReloadChangedFiles();
             RenderFrame();
+            if (sparePending && options.watch) {
+                gfx::effect::StartCompilerProcess();
+                sparePending = false;
+            }
             if (screenshot && framesDrawn == options.frames) SaveScreenshot();
             if (!active && !screenshot) std::this_thread::sleep_for(kInactiveWatchFrameInterval);
         } else {

@@ -85,6 +85,9 @@ struct Application {
     // Frames drawn so far (in screenshot mode, the last one's picture).
     int framesDrawn = 0;
     FrameCapture capture;
+    // The effect came from the cache, so no compiler process was started
+    // ahead; watch mode starts one after the first frame.
+    bool sparePending = false;
 
     Application() = default;
     // Teardown: the scene (model, effect, declaration, box buffers and cube

@@ -23,6 +23,7 @@
 #include "app/startup_failure.h"
 #include "platform/files.h"
 #include "platform/gfx/devices/devices.h"
+#include "platform/gfx/font/font_configuration.h"
 #include "platform/window/sdl/program_folder.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 #include "platform/window/sdl/stop_signals.h"
@@ -63,6 +64,9 @@ int main(int argc, char** argv) {
     if (!problem.empty()) return BadUsage(problem);
 
     InstallStopSignals();
+    // fontconfig reads its configuration while SDL, the window and the GL
+    // device start; the HUD's font waits for it.
+    gfx::font::StartLoadingFontConfiguration();
     if (!UseSdlWindowBackend(&problem)) {
         ReportStartupFailure(StderrReport(BoxRoute::Dropped), problem);  // no display: stderr only
         return kExitStartFailed;

@@ -831,6 +831,53 @@ class ProgramTest(unittest.TestCase):
         errors = program.stderr_text()
         self.assertEqual(errors.count("'notDeclared' : unknown variable"), 2, errors)
         self.assertNotIn("device released while", errors)
+    def test_watch_compiles_a_cached_effect_again_on_save(self):
+        """An effect the start-up cache holds starts without the compiler
+        process and draws as compiled; a save with new bytes is compiled all
+        the same, and the first bytes saved again come back from the cache."""
+        folder = tempfile.mkdtemp(prefix="rr_e2e_cached_")
+        self.addCleanup(shutil.rmtree, folder, True)
+        effect = os.path.join(folder, "cached.fx")
+        env = {"XDG_CACHE_HOME": os.path.join(folder, "cache"), "RR_NO_CACHE": None}
+        magenta = effect_text(model_colour="1.0, 0.0, 1.0")
+        with open(effect, "w") as f:
+            f.write(magenta)
+        code, first, errors = self.shoot("--effect", effect, env=env)
+        self.assertEqual(code, 0, errors)
+        entries = os.listdir(os.path.join(folder, "cache", "reflect-refract", "effects"))
+        self.assertEqual(len([e for e in entries if e.endswith(".effect")]), 1, entries)
+        code, cached, errors = self.shoot("--effect", effect, env=env)
+        self.assertEqual(code, 0, errors)
+        self.assertGreater(cached.count(is_magenta), 3000)
+        # The same picture below the HUD (whose frame rate differs).
+        below_hud = (0, HUD_BOTTOM, first.width, first.height)
+        self.assertEqual(largest_channel_difference(first, cached, below_hud), (0, 0))
+
+        program = self.launch(args=["--watch", "--effect", effect], env=env)
+        program.start()
+
+        def wait_for(until, what):
+            end = time.time() + 30
+            while time.time() < end:
+                if until(program.screenshot()):
+                    return
+                time.sleep(0.2)
+            self.fail(what)
+
+        def save(text):
+            with open(effect + ".new", "w") as f:
+                f.write(text)
+            os.rename(effect + ".new", effect)
+
+        wait_for(lambda s: s.count(is_magenta) > 3000, "the cached effect is not drawn")
+        save(effect_text())
+        wait_for(lambda s: s.count(is_magenta) < 100, "the saved effect did not take over")
+        save(magenta)
+        wait_for(lambda s: s.count(is_magenta) > 3000, "the first effect did not come back")
+        program.key("Escape", delay=0)
+        self.assertEqual(program.wait(10), 0)
+        self.assertNotIn("start-up cache is not used", program.stderr_text())
+
     def weston(self, seat, *options):
         """A headless Weston for this test (stopped at its end) in its own
         runtime folder (mode 0700) under its own socket name; seat: with the

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -361,6 +362,8 @@ private:
     CompilerProcess spare_;
 };
 
+std::atomic<uint64_t> compilesAsked{0};
+
 SpareProcess& Spare() {
     static SpareProcess spare;
     return spare;
@@ -377,6 +380,30 @@ bool RunCompilerProcess(const std::string& program, const CompileRequest& reques
 
 void StartCompilerProcess() { Spare().Refill(CompilerProgramPath()); }
 
+bool CompileRequestIsolated(const CompileRequest& request, const std::string& program,
+                            CompiledEffect* out, std::string* log) {
+    log->clear();
+    ++compilesAsked;
+    CompileResult result;
+    std::string failure;
+    CompilerProcess process;
+    bool answered = Spare().Take(program, &process, &failure) &&
+                    Exchange(process, EncodeRequest(request), &result, &failure, kWallSeconds);
+    Spare().Refill(program);
+    if (!answered) {
+        *log = request.path + ": error: " + failure + "\n";
+        return false;
+    }
+    if (!result.compiled) {
+        *log = result.log;
+        return false;
+    }
+    *out = std::move(result.effect);
+    return true;
+}
+
+uint64_t CompilerProcessCompiles() { return compilesAsked.load(); }
+
 bool CompileEffectIsolated(const std::string& text, const std::string& path, CompiledEffect* out,
                            std::string* log) {
     log->clear();
@@ -387,23 +414,7 @@ bool CompileEffectIsolated(const std::string& text, const std::string& path, Com
         *log = error + "\n";
         return false;
     }
-    CompileResult result;
-    std::string failure;
-    const std::string program = CompilerProgramPath();
-    CompilerProcess process;
-    bool answered = Spare().Take(program, &process, &failure) &&
-                    Exchange(process, EncodeRequest(request), &result, &failure, kWallSeconds);
-    Spare().Refill(program);
-    if (!answered) {
-        *log = path + ": error: " + failure + "\n";
-        return false;
-    }
-    if (!result.compiled) {
-        *log = result.log;
-        return false;
-    }
-    *out = std::move(result.effect);
-    return true;
+    return CompileRequestIsolated(request, CompilerProgramPath(), out, log);
 }
 
 }  // namespace gfx::effect

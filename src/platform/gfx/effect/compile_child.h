@@ -73,5 +73,12 @@ void StartCompilerProcess();
 // file: "path: error: the effect compiler crashed (signal 11) on this file".
 bool CompileEffectIsolated(const std::string& text, const std::string& path, CompiledEffect* out,
                            std::string* log);
+// The same for a request already read, compiled by the compiler program at
+// program (a spare started for it, or one started now).
+bool CompileRequestIsolated(const CompileRequest& request, const std::string& program,
+                            CompiledEffect* out, std::string* log);
+
+// How many compiles this process has asked of a compiler process.
+uint64_t CompilerProcessCompiles();
 
 }  // namespace gfx::effect

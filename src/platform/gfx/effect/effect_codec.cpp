@@ -10,7 +10,6 @@ namespace {
 
 constexpr uint32_t kRequestMagic = 0x51584652;  // "RFXQ"
 constexpr uint32_t kResultMagic = 0x52584652;   // "RFXR"
-constexpr uint32_t kFormat = 1;
 
 class Writer {
 public:
@@ -253,6 +252,11 @@ void WriteEffect(Writer& w, const CompiledEffect& effect) {
         w.List(p.defaults, [](Writer& w, float v) { w.F32(v); });
     });
     w.Str(effect.warnings);
+    w.List(effect.includes, [](Writer& w, const IncludedFile& f) {
+        w.Str(f.path);
+        w.U32(static_cast<uint32_t>(f.hash));
+        w.U32(static_cast<uint32_t>(f.hash >> 32));
+    });
 }
 
 void ReadEffect(Reader& r, CompiledEffect& effect) {
@@ -282,9 +286,14 @@ void ReadEffect(Reader& r, CompiledEffect& effect) {
         r.List(&p.defaults, 4, [](Reader& r, float& v) { v = r.F32(); });
     });
     effect.warnings = r.Str();
+    r.List(&effect.includes, 12, [](Reader& r, IncludedFile& f) {
+        f.path = r.Str();
+        uint64_t low = r.U32();
+        f.hash = low | uint64_t(r.U32()) << 32;
+    });
 }
 
-bool Header(Reader& r, uint32_t magic) { return r.U32() == magic && r.U32() == kFormat && r.Ok(); }
+bool Header(Reader& r, uint32_t magic) { return r.U32() == magic && r.U32() == kCodecFormat && r.Ok(); }
 
 // Block and parameter records must point into the effect's own tables.
 bool Consistent(const CompiledEffect& effect) {
@@ -299,7 +308,7 @@ bool Consistent(const CompiledEffect& effect) {
 std::string EncodeRequest(const CompileRequest& request) {
     Writer w;
     w.U32(kRequestMagic);
-    w.U32(kFormat);
+    w.U32(kCodecFormat);
     w.Str(request.path);
     WriteSource(w, request.source);
     return w.Take();
@@ -319,7 +328,7 @@ bool DecodeRequest(const std::string& bytes, CompileRequest* request) {
 std::string EncodeResult(const CompileResult& result) {
     Writer w;
     w.U32(kResultMagic);
-    w.U32(kFormat);
+    w.U32(kCodecFormat);
     w.U32(result.compiled ? 1 : 0);
     if (result.compiled) {
         WriteEffect(w, result.effect);

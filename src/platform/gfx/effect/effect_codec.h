@@ -6,12 +6,17 @@
 // are left, so a short, cut or hostile buffer is refused, never read past.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/gfx/effect/effect_compiler.h"
 #include "platform/gfx/effect/effect_source.h"
 
 namespace gfx::effect {
+
+// The format's version, written after the magic word: a reader takes only
+// its own (2: the compiled effect lists the #include files it read).
+constexpr uint32_t kCodecFormat = 2;
 
 // What the compiler process is asked: the read source and the file's name
 // for messages.

@@ -89,7 +89,7 @@ private:
         std::vector<uint32_t> words;
         std::string log;
         if (!CompileHlsl(source_.hlsl, path_, stage, shader.entry, &words, &log,
-                         source_.columnShifts)) {
+                         source_.columnShifts, &result_.includes)) {
             // A missing entry point is reported where the pass names it.
             if (log.find("entry point '" + shader.entry + "' not found") != std::string::npos) {
                 Fail(shader.line, shader.column, "entry point '" + shader.entry + "' not found");

@@ -54,6 +54,16 @@ struct TechniqueProgram {
     std::vector<PassProgram> passes;
 };
 
+// A file the effect's #include lines read, and the XXH3-64 hash of the bytes
+// the compile read from it: a cached compile holds while each file still has
+// those bytes (effect_cache.h).
+struct IncludedFile {
+    std::string path;  // as it was opened: the effect's folder, then the name
+    uint64_t hash = 0;
+
+    bool operator==(const IncludedFile&) const = default;
+};
+
 // What compiling an effect file gives, as plain data: the GL device builds
 // its programs from it, and it travels whole from the compiler process
 // (effect_codec.h writes and reads it).
@@ -62,6 +72,7 @@ struct CompiledEffect {
     std::vector<BlockInfo> blocks;
     std::vector<ParameterInfo> parameters;
     std::string warnings;  // the compiler's warnings, empty when none
+    std::vector<IncludedFile> includes;  // in the order they were first read
 };
 
 // Vertex inputs are placed by semantic at the device's attribute locations:

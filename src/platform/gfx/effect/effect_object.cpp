@@ -16,7 +16,7 @@
 #include "platform/files.h"
 #include "platform/gfx/core/device_child.h"
 #include "platform/gfx/core/text_buffer.h"
-#include "platform/gfx/effect/compile_child.h"
+#include "platform/gfx/effect/effect_cache.h"
 #include "platform/gfx/effect/effect.h"
 #include "platform/gfx/effect/effect_compiler.h"
 #include "platform/gfx/effect/glsl_failure.h"
@@ -400,9 +400,9 @@ HRESULT MakeEffect(DeviceFront& device, const char* path, uint32_t /*flags*/, Ef
     }
     std::string text(bytes.begin(), bytes.end());
     // Compiled in the compiler process: no effect, however broken, can take
-    // the program down.
+    // the program down. An effect compiled before comes from the cache.
     CompiledEffect compiled;
-    if (!CompileEffectIsolated(text, path, &compiled, &error)) {
+    if (!CompileEffectCached(text, path, &compiled, &error)) {
         HandBack(errors, error);
         return E_FAIL;
     }

@@ -4,6 +4,7 @@
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +13,8 @@
 #include <mutex>
 #include <sstream>
 #include <string_view>
+
+#include "platform/cache/cache_key.h"
 
 namespace gfx::effect {
 
@@ -165,7 +168,8 @@ std::string TranslateLine(const std::string& raw, const LogContext& context) {
 // which glslang reports on the #include line.
 class FolderIncluder : public glslang::TShader::Includer {
 public:
-    explicit FolderIncluder(std::string folder) : folder_(std::move(folder)) {}
+    explicit FolderIncluder(std::string folder, std::vector<IncludedFile>* read = nullptr)
+        : folder_(std::move(folder)), read_(read) {}
 
     IncludeResult* includeLocal(const char* header, const char* includer,
                                 size_t depth) override {
@@ -201,6 +205,11 @@ public:
                               std::to_string(kMaxExpandedBytes >> 20) + " MiB in all");
         }
         total_ += text.size();
+        if (read_) {
+            IncludedFile record{file, disk_cache::Hash64(text)};
+            if (std::find(read_->begin(), read_->end(), record) == read_->end())
+                read_->push_back(std::move(record));
+        }
         // The file's path names it in messages, and is how glslang names
         // it as the includer of the files it includes.
         folders_[file] = slash == std::string::npos ? "." : file.substr(0, slash);
@@ -232,6 +241,7 @@ private:
     std::map<std::string, std::string> folders_;  // included file → its folder
     std::string refusal_;                          // includeLocal's, for includeSystem
     size_t total_ = 0;
+    std::vector<IncludedFile>* read_;  // the files read, when asked for
 };
 
 EShMessages Messages() {
@@ -306,7 +316,7 @@ bool PreprocessHlsl(const std::string& source, const std::string& path, std::str
 
 bool CompileHlsl(const std::string& source, const std::string& path, Stage stage,
                  const std::string& entry, std::vector<uint32_t>* spirv, std::string* log,
-                 const std::vector<ColumnShift>& shifts) {
+                 const std::vector<ColumnShift>& shifts, std::vector<IncludedFile>* included) {
     InitializeGlslangOnce();
     log->clear();
     EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
@@ -326,7 +336,7 @@ bool CompileHlsl(const std::string& source, const std::string& path, Stage stage
         return TranslateGlslangLog(raw, path, source, shifts);
     };
 
-    FolderIncluder includer(IncludeFolder(path));
+    FolderIncluder includer(IncludeFolder(path), included);
     bool parsed =
         shader.parse(GetDefaultResources(), 100, ENoProfile, false, false, messages, includer);
     std::string raw = shader.getInfoLog();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gfx/effect/effect_compiler.h"
 #include "platform/gfx/effect/effect_source.h"
 
 namespace gfx::effect {
@@ -29,8 +30,10 @@ std::string IncludeFolder(const std::string& path);
 // error).
 bool CompileHlsl(const std::string& source, const std::string& path, Stage stage,
                  const std::string& entry, std::vector<uint32_t>* spirv, std::string* log,
-                 const std::vector<ColumnShift>& shifts = {});
-// #include files are read from IncludeFolder(path).
+                 const std::vector<ColumnShift>& shifts = {},
+                 std::vector<IncludedFile>* included = nullptr);
+// #include files are read from IncludeFolder(path); included, when given,
+// gains each file the compile read (once per path and contents).
 
 // Expands source's macros with glslang's preprocessor. false with log when
 // the preprocessor refuses the text or the result is larger than

@@ -13,6 +13,7 @@
 #include "platform/gfx/core/device_child.h"
 #include "platform/gfx/core/log.h"
 #include "platform/gfx/font/font.h"
+#include "platform/gfx/font/font_configuration.h"
 #include "platform/gfx/font/text_builder.h"
 
 namespace gfx::font {
@@ -162,6 +163,8 @@ HRESULT CreateFontWithConfig(FcConfig* config, Device* device, int32_t height, u
     request.weight = weight;
     request.italic = italic != 0;
     request.faceName = faceName ? faceName : "";
+    // The current configuration may still be loading (StartLoadingFontConfiguration).
+    if (!config) WaitForFontConfiguration();
     auto* created = new FontObject(*front);
     std::string error;
     if (!created->Init(config, request, &error)) {

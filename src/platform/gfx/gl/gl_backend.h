@@ -9,6 +9,8 @@
 //                     mapped ring (the default), or orphaned and mapped storage
 //   RR_REPORT_FIRST_PRESENT=1  the device's first Present writes the line
 //                     "gfx: first frame presented" to stderr (start-up timing)
+//   RR_NO_CACHE=1     programs are built from their sources, no binary is
+//                     read from or written to the start-up cache
 #pragma once
 
 #include <cstdint>
@@ -56,6 +58,16 @@ uint32_t GetTextureName(BaseTexture* texture);
 uint32_t GetTextureTarget(BaseTexture* texture);
 // A GL program on the current context; 0 when GL refuses one, log then
 // naming the stage ("vertex shader: ...", "fragment shader: ...", "link: ...").
+// Where the driver offers program binaries, a program built before comes
+// from the start-up cache (gl_program.cpp).
 uint32_t BuildProgram(const char* vertexSource, const char* fragmentSource, std::string* log);
+
+// Programs BuildProgram made since the process started: from a cached
+// binary, and from their sources.
+struct ProgramBuildCounts {
+    uint64_t fromBinary = 0;
+    uint64_t fromSource = 0;
+};
+ProgramBuildCounts GetProgramBuildCounts();
 
 }  // namespace gfx::gl
