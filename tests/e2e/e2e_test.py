@@ -415,6 +415,25 @@ class ProgramTest(unittest.TestCase):
         self.assertGreater(covered, 3000, "the character is not in view")
         self.assertLess(differing(shot, sky, (0, HUD_BOTTOM, 120, 600)), 200)
 
+    def test_a_larger_window_shows_the_whole_picture_stretched(self):
+        """The 800 x 600 picture is stretched over the whole window when the
+        window is made larger: the HUD grows with it, and the sky reaches
+        every corner (nothing pinned to the bottom left, nothing black)."""
+        program = self.launch()
+        window = program.start()
+        run("xdotool", "windowsize", "--sync", window, "1200", "900", check=False)
+        time.sleep(1.0)
+        shot = program.screenshot("larger")
+        w, h = shot.width, shot.height
+        self.assertTrue(w > WIDTH + 100 and h > HEIGHT + 100, (w, h))
+        black = lambda r, g, b: r + g + b < 30
+        for corner in ((0, 0, 60, 60), (w - 60, 0, w, 60), (0, h - 60, 60, h), (w - 60, h - 60, w, h)):
+            self.assertEqual(shot.count(black, corner), 0, corner)
+        # The frame-rate line (y 10 to 30 at 800 x 600) grown with the window.
+        top, bottom = 10 * h // HEIGHT, 30 * h // HEIGHT
+        self.assertGreater(shot.count(is_cyan, (0, top, 300 * w // WIDTH, bottom)), 50)
+        self.assertEqual(shot.count(is_cyan, (0, 0, 300 * w // WIDTH, top - 2)), 0)
+
     def test_character_moves(self):
         program = self.launch()
         program.start()
