@@ -6,7 +6,8 @@
 // handed on as an argument. Start-up in the order that matters for what a
 // person sees: the command line (help, version and bad usage need no
 // display), the stop signals (a signal during start-up is honoured), the
-// display (none: one line, at once), the data folder (so the program starts
+// display (none: one line, at once, unless the run only saves a picture: it
+// then draws offscreen through EGL), the data folder (so the program starts
 // from any folder), then the Application. Every exit code comes from
 // exit_codes.h.
 #include <malloc.h>
@@ -23,6 +24,7 @@
 #include "app/startup_failure.h"
 #include "platform/files.h"
 #include "platform/gfx/devices/devices.h"
+#include "platform/window/headless/headless_window_backend.h"
 #include "platform/window/sdl/program_folder.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 #include "platform/window/sdl/stop_signals.h"
@@ -32,6 +34,24 @@ namespace {
 int BadUsage(const std::string& problem) {
     std::fprintf(stderr, "%s: %s\n%s\n", kProgramName, problem.c_str(), UsageLine().c_str());
     return kExitBadUsage;
+}
+
+bool Unset(const char* name) {
+    const char* value = std::getenv(name);
+    return !value || !value[0];
+}
+
+// The window system: SDL's on a display; for a run that only saves a
+// picture, the headless backend when no display is named or SDL cannot open
+// the one that is. False, with the reason in *problem, when there is none.
+bool StartWindowSystem(bool picturesOnly, std::string* problem) {
+    bool headless = picturesOnly && Unset("DISPLAY") && Unset("WAYLAND_DISPLAY");
+    if (!headless) {
+        if (UseSdlWindowBackend(problem)) return true;
+        if (!picturesOnly) return false;
+        std::fprintf(stderr, "%s: %s: drawing offscreen\n", kProgramName, problem->c_str());
+    }
+    return UseHeadlessWindowBackend(TakeStopRequest, problem);
 }
 
 }  // namespace
@@ -63,7 +83,8 @@ int main(int argc, char** argv) {
     if (!problem.empty()) return BadUsage(problem);
 
     InstallStopSignals();
-    if (!UseSdlWindowBackend(&problem)) {
+    const bool unattended = !line.options.screenshot.empty();
+    if (!StartWindowSystem(unattended, &problem)) {
         ReportStartupFailure(StderrReport(BoxRoute::Dropped), problem);  // no display: stderr only
         return kExitStartFailed;
     }
@@ -73,7 +94,6 @@ int main(int argc, char** argv) {
     // stderr, and the start-up failure, already a stderr line, shows none.
     // Watch mode shows no box either: its notes are on stderr, and what did
     // not load is shown in red. After start-up no box is shown at all.
-    const bool unattended = !line.options.screenshot.empty();
     const BoxRoute loading = unattended           ? BoxRoute::AsStderrLines
                              : line.options.watch ? BoxRoute::Dropped
                                                   : BoxRoute::Shown;

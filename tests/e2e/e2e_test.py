@@ -558,6 +558,30 @@ class ProgramTest(unittest.TestCase):
                 finally:
                     program.stop()
 
+    def test_screenshot_without_a_display_draws_offscreen(self):
+        """With no display named, or one that does not open, a screenshot is
+        drawn through EGL with no window system: the golden picture and exit
+        0. No compositor's socket is there to be found either."""
+        def opens(display):
+            return subprocess.run(["xdpyinfo", "-display", display], capture_output=True).returncode == 0
+        unknown = next(":%d" % n for n in range(54321, 54400) if not opens(":%d" % n))
+        runtime = tempfile.mkdtemp(prefix="rr_e2e_runtime_")
+        self.addCleanup(shutil.rmtree, runtime, True)
+        for display, said in ((None, None), (unknown, "drawing offscreen")):
+            with self.subTest(DISPLAY=display):
+                env = {"DISPLAY": display, "WAYLAND_DISPLAY": None, "WAYLAND_SOCKET": None,
+                       "XDG_RUNTIME_DIR": runtime}
+                code, shot, errors = self.shoot(frames=60, env=env)
+                self.assertEqual(code, 0, errors)
+                self.assertNotIn("GL error", errors)
+                lines = errors.splitlines()
+                if said:
+                    self.assertEqual(len(lines), 1, lines)
+                    self.assertTrue(lines[0].endswith(said), lines)
+                else:
+                    self.assertEqual(lines, [])
+                self.assert_like_golden(shot, 0.005)
+
     def test_starts_from_other_folders_and_installed(self):
         """From a folder without the program's files, the files beside the
         program are read; installed, those in share/reflect-refract."""
@@ -889,8 +913,9 @@ class ProgramTest(unittest.TestCase):
 
     def test_wayland_compositor_that_sdl_cannot_use_gives_way_to_x11_or_one_line(self):
         """Where SDL's Wayland driver would die (no seat) or fails (no
-        output), the program says why and takes X11; without X it ends with
-        exit 1 and that one line."""
+        output), the program says why and takes X11; without X an
+        interactive start ends with exit 1 and that one line, and a
+        screenshot is drawn offscreen after it."""
         for seat, options, said in ((False, [], "offers no input seat (wl_seat)"),
                                     (True, ["--no-outputs"], "SDL's Wayland driver did not start")):
             for display in (os.environ["DISPLAY"], None):
@@ -898,16 +923,18 @@ class ProgramTest(unittest.TestCase):
                     env = dict(self.weston(seat, *options), DISPLAY=display)
                     code, shot, errors = self.shoot(frames=60, env=env)
                     lines = errors.splitlines()
+                    ending = ": using X11" if display else ": drawing offscreen"
+                    self.assertEqual(code, 0, errors)
+                    self.assertTrue(any(said in line and line.endswith(ending) for line in lines), errors)
+                    self.assert_like_golden(shot, 0.01)
                     if display:
-                        self.assertEqual(code, 0, errors)
-                        self.assertTrue(any(said in line and line.endswith(": using X11")
-                                            for line in lines), errors)
-                        self.assert_like_golden(shot, 0.01)
-                    else:
-                        self.assertEqual(code, 1, errors)
-                        self.assertEqual(len(lines), 1, lines)
-                        self.assertIn("reflect-refract: cannot start: no display", lines[0])
-                        self.assertIn(said, lines[0])
+                        continue
+                    program = self.launch(env=env)
+                    self.assertEqual(program.wait(60), 1)
+                    lines = program.stderr_text().splitlines()
+                    self.assertEqual(len(lines), 1, lines)
+                    self.assertIn("reflect-refract: cannot start: no display", lines[0])
+                    self.assertIn(said, lines[0])
 
     def test_files_that_do_not_load_end_with_one(self):
         """Each way a file the command line names can fail to load ends the
