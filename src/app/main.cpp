@@ -22,6 +22,7 @@
 #include "app/exit_codes.h"
 #include "app/report_routes.h"
 #include "app/startup_failure.h"
+#include "app/thumbnail.h"
 #include "platform/files.h"
 #include "platform/gfx/devices/devices.h"
 #include "platform/window/headless/headless_window_backend.h"
@@ -44,8 +45,11 @@ bool Unset(const char* name) {
 // The window system: SDL's on a display; for a run that only saves a
 // picture, the headless backend when no display is named or SDL cannot open
 // the one that is. False, with the reason in *problem, when there is none.
-bool StartWindowSystem(bool picturesOnly, std::string* problem) {
-    bool headless = picturesOnly && Unset("DISPLAY") && Unset("WAYLAND_DISPLAY");
+// A thumbnail is always drawn offscreen: no window flashes up on a desktop,
+// no display connection is made, and a file manager's thumbnailer gets the
+// same picture whichever session it runs in.
+bool StartWindowSystem(bool picturesOnly, bool thumbnail, std::string* problem) {
+    bool headless = thumbnail || (picturesOnly && Unset("DISPLAY") && Unset("WAYLAND_DISPLAY"));
     if (!headless) {
         if (UseSdlWindowBackend(problem)) return true;
         if (!picturesOnly) return false;
@@ -83,8 +87,9 @@ int main(int argc, char** argv) {
     if (!problem.empty()) return BadUsage(problem);
 
     InstallStopSignals();
-    const bool unattended = !line.options.screenshot.empty();
-    if (!StartWindowSystem(unattended, &problem)) {
+    const bool thumbnail = !line.options.thumbnail.empty();
+    const bool unattended = !line.options.screenshot.empty() || thumbnail;
+    if (!StartWindowSystem(unattended, thumbnail, &problem)) {
         ReportStartupFailure(StderrReport(BoxRoute::Dropped), problem);  // no display: stderr only
         return kExitStartFailed;
     }
@@ -104,7 +109,8 @@ int main(int argc, char** argv) {
     services.reportLiveObjects = live && std::string(live) == "1";
     services.dataFolder = FindDataFolder(working, ProgramFolder());
     services.baseFolder = DataBaseFolder(services.dataFolder, working);
-    if (!services.baseFolder.empty()) {
+    // A thumbnail says nothing unless it fails: a file manager runs it from anywhere.
+    if (!services.baseFolder.empty() && !thumbnail) {
         const DataFolderChoice& data = services.dataFolder;
         std::fprintf(stderr,
                      "%s: reading the program's files from %s (none in the working folder %s)\n",
@@ -112,5 +118,6 @@ int main(int argc, char** argv) {
     }
     services.stopRequested = StopRequested;
     services.createDirect3D = gfx::devices::CreateOpenGl;
+    if (thumbnail) return RunThumbnail(line.options, services);
     return GetApplication().Run(nullptr, SW_SHOWDEFAULT, line.options, services);
 }

@@ -936,6 +936,74 @@ class ProgramTest(unittest.TestCase):
                     self.assertIn("reflect-refract: cannot start: no display", lines[0])
                     self.assertIn(said, lines[0])
 
+    def thumbnail(self, *args, env=None, cwd=None):
+        """reflect-refract --thumbnail ARGS (from cwd, default the run
+        folder): exit code, stderr and the seconds it took."""
+        environment = dict(os.environ, RR_GL_DEBUG="1")
+        for name, value in (env or {}).items():
+            if value is None:
+                environment.pop(name, None)
+            else:
+                environment[name] = value
+        start = time.time()
+        done = subprocess.run([ARGS.program, "--thumbnail"] + list(args), cwd=cwd or ARGS.run_dir,
+                              env=environment, capture_output=True, text=True, timeout=60)
+        return done.returncode, done.stderr, time.time() - start
+
+    def test_thumbnails_transparent_around_the_character_and_refused_files(self):
+        """A thumbnail is an RGBA PNG of SIZE pixels: transparent corners, the
+        character opaque in the middle, with a display or without one. A bad
+        size is bad usage; a file that is not there, not an SMD reference or
+        broken inside ends it with one line and leaves no file at all."""
+        work = tempfile.mkdtemp(prefix="rr_e2e_thumbnail_")
+        self.addCleanup(shutil.rmtree, work, True)
+        reference = os.path.join(ARGS.run_dir, "Model", "SMD", "Pudo_Red", "Ref_Red.smd")
+        squid = os.path.join(ARGS.run_dir, SQUID)
+        no_display = {"DISPLAY": None, "WAYLAND_DISPLAY": None}
+        good = ((8, [reference], no_display),
+                (64, [reference], None),
+                (256, [os.path.join(squid, "Ref Squid.smd"), "--animation",
+                       os.path.join(squid, SQUID_CLIPS[1])], no_display))
+        for size, args, env in good:
+            with self.subTest(size=size, args=args, env=env):
+                out = os.path.join(work, "t%d.png" % size)
+                code, errors, _ = self.thumbnail(str(size), args[0], out, *args[1:], env=env, cwd=work)
+                self.assertEqual((code, errors), (0, ""))
+                self.assertEqual(run("identify", "-format", "%w %h %[channels]", out), "%d %d srgba" % (size, size))
+                alpha = run_bytes("convert", out, "-depth", "8", "-alpha", "extract", "gray:-")
+                self.assertEqual(len(alpha), size * size)
+                corners = [alpha[0], alpha[size - 1], alpha[(size - 1) * size], alpha[size * size - 1]]
+                self.assertEqual(corners, [0, 0, 0, 0])
+                self.assertEqual(alpha[(size // 2) * size + size // 2], 255)
+                opaque = sum(1 for a in alpha if a == 255)
+                self.assertTrue(0.05 * size * size < opaque < 0.8 * size * size, opaque)
+
+        with open(reference) as f:
+            whole = f.read()
+        hostile = {"garbage.smd": "\x00\xff" * 5000, "empty.smd": "", "cut.smd": whole[:len(whole) // 3],
+                   "nan.smd": whole.replace(" 0.000000 ", " nan ", 3),
+                   "huge.smd": "version 1\nnodes\n0 \"r\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
+                               "triangles\n" + "m\n0 1e38 1e38 1e38 0 0 1 0 0 5 0 1 0 1\n" * 30000 + "end\n"}
+        for name, text in hostile.items():
+            with open(os.path.join(work, name), "w") as f:
+                f.write(text)
+        refused = [(["7", reference], 2, "from 8 to 1024 pixels"),
+                   (["1025", reference], 2, "not \"1025\""),
+                   (["64", os.path.join(work, "missing.smd")], 2, "No such file or directory"),
+                   (["64", reference, os.path.join(work, "no", "t.png")], 2, "does not exist")]
+        refused += [(["64", os.path.join(work, name)], 1, name) for name in sorted(hostile)]
+        for args, expected, said in refused:
+            with self.subTest(args=args):
+                out = args[2] if len(args) > 2 else os.path.join(work, "refused.png")
+                code, errors, seconds = self.thumbnail(args[0], args[1], out, env=no_display, cwd=work)
+                lines = errors.splitlines()
+                self.assertEqual(code, expected, errors)
+                self.assertIn(said, errors)
+                self.assertEqual(len(lines), 1 if expected == 1 else 2, lines)  # usage: and the usage line
+                self.assertFalse(os.path.exists(out))
+                self.assertFalse([f for f in os.listdir(work) if ".png" in f and not f.startswith("t")])
+                print("%s: exit %d in %.2f s" % (os.path.basename(args[1]), code, seconds), file=sys.stderr)
+
     def test_files_that_do_not_load_end_with_one(self):
         """Each way a file the command line names can fail to load ends the
         run with exit code 1 and no picture; the reason is on stderr."""

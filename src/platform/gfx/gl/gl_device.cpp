@@ -127,7 +127,8 @@ void GlDevice::CreateBackBuffer() {
     glNamedFramebufferDrawBuffer(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0);
     glNamedFramebufferReadBuffer(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0);
     GLenum status = glCheckNamedFramebufferStatus(backBuffer_.framebuffer, GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE) LogLine("GL back buffer incomplete (status 0x%x)", status);
+    if (status != GL_FRAMEBUFFER_COMPLETE)
+        LogLine("GL back buffer incomplete (status 0x%x)", status);
     BindBackBuffer();
 }
 

@@ -37,10 +37,14 @@ bool Usable(EGLDisplay display, std::string* problem) {
     const char* extensions = eglQueryString(display, EGL_EXTENSIONS);
     const char* apis = eglQueryString(display, EGL_CLIENT_APIS);
     std::string lacks;
-    if (major * 10 + minor < 15) lacks = "EGL 1.5";
-    else if (!apis || !std::strstr(apis, "OpenGL")) lacks = "desktop OpenGL";
-    else if (!HasExtension(extensions, "EGL_KHR_surfaceless_context")) lacks = "EGL_KHR_surfaceless_context";
-    else if (!HasExtension(extensions, "EGL_KHR_no_config_context")) lacks = "EGL_KHR_no_config_context";
+    if (major * 10 + minor < 15) {
+        lacks = "EGL 1.5";
+    } else if (!apis || !std::strstr(apis, "OpenGL")) {
+        lacks = "desktop OpenGL";
+    } else {
+        for (const char* needed : {"EGL_KHR_surfaceless_context", "EGL_KHR_no_config_context"})
+            if (lacks.empty() && !HasExtension(extensions, needed)) lacks = needed;
+    }
     if (lacks.empty()) return true;
     *problem = "the EGL display offers no " + lacks;
     eglTerminate(display);

@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <cstdint>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -45,13 +46,13 @@ public:
 
 class HeadlessWindowBackend final : public WindowBackend {
 public:
-    HeadlessWindowBackend(bool (*takeStopRequest)()) : takeStopRequest_(takeStopRequest) {}
+    explicit HeadlessWindowBackend(bool (*takeStopRequest)()) : takeStopRequest_(takeStopRequest) {}
 
     bool Open(std::string* problem) { return egl_.Open(problem); }
 
     bool CreateNativeWindow(HWND window, NativeWindow** native) override {
-        natives_.push_back(
-            std::make_unique<HeadlessNativeWindow>(egl_, window->clientWidth, window->clientHeight));
+        natives_.push_back(std::make_unique<HeadlessNativeWindow>(egl_, window->clientWidth,
+                                                                  window->clientHeight));
         *native = natives_.back().get();
         return true;
     }
