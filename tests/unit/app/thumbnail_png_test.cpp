@@ -34,7 +34,8 @@ TEST(ThumbnailPngTest, WritesRgbaWholeOrNothing) {
     EXPECT_EQ(fs::status(good).permissions() & fs::perms::others_read, fs::perms::others_read);
     std::vector<uint8_t> bytes = ReadBytes(good);
     gfx::image::RgbaImage image;
-    ASSERT_TRUE(gfx::image::DecodeImage(bytes.data(), bytes.size(), {4096}, &image, &error)) << error;
+    ASSERT_TRUE(gfx::image::DecodeImage(bytes.data(), bytes.size(), {4096}, &image, &error))
+        << error;
     ASSERT_EQ(image.width, 3u);
     ASSERT_EQ(image.height, 2u);
     EXPECT_EQ(std::vector<uint8_t>(image.pixels.get(), image.pixels.get() + rgba.size()), rgba);
