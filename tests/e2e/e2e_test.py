@@ -987,6 +987,10 @@ class ProgramTest(unittest.TestCase):
         for name, text in hostile.items():
             with open(os.path.join(work, name), "w") as f:
                 f.write(text)
+        with open(os.path.join(work, "large.smd"), "w") as f:  # refused by its size, unread
+            f.write(whole)
+            f.truncate(17 << 20)
+        hostile["large.smd"] = None
         refused = [(["7", reference], 2, "from 8 to 1024 pixels"),
                    (["1025", reference], 2, "not \"1025\""),
                    (["64", os.path.join(work, "missing.smd")], 2, "No such file or directory"),
