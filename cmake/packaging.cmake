@@ -54,15 +54,19 @@ set(rr_icon_sizes 16 22 24 32 48 64 128 256)
 set(rr_icon_reference ${RR_RUN_DIR}/Model/SMD/Pudo_Red/Ref_Red.smd)
 set(rr_icon_dir ${CMAKE_BINARY_DIR}/icons/hicolor)
 
-# >>> The command that draws a PNG icon, called as COMMAND SIZE REFERENCE OUT.png.
-# Once the program renders without a display, it draws its own icons:
-#   set(rr_icon_png_command $<TARGET_FILE:reflect-refract> --thumbnail)
-#   set(rr_icon_png_depends reflect-refract rr_effect_shaders)
-# (in a sanitizer build with ASAN_OPTIONS=detect_leaks=0 before it, or with
-# iconmaker kept there, so that the GL driver's leaks do not stop the build).
-set(rr_icon_png_command $<TARGET_FILE:iconmaker>)
-set(rr_icon_png_depends iconmaker)
-# <<<
+# The command that draws a PNG icon, called as COMMAND SIZE REFERENCE OUT.png:
+# the program itself, offscreen (--thumbnail), so the icons are the character
+# as the program shows it. In a sanitizer build the GL driver's leaks would
+# end the run with an error: leak checking is off for it there.
+# The scalable icon stays iconmaker's vector drawing (a raster picture in an
+# SVG would not scale); it is the same character from the same side.
+if(RR_SANITIZE)
+  set(rr_icon_png_command ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+      $<TARGET_FILE:reflect-refract> --thumbnail)
+else()
+  set(rr_icon_png_command $<TARGET_FILE:reflect-refract> --thumbnail)
+endif()
+set(rr_icon_png_depends reflect-refract rr_effect_shaders)
 
 set(rr_icon_outputs)
 foreach(size ${rr_icon_sizes})
@@ -162,9 +166,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The libraries the programs link (dpkg-shlibdeps), and what they load
-# without linking it: Mesa's drivers (libepoxy opens libGL and libEGL at run
-# time; llvmpipe is the OpenGL 4.5 driver of last resort) and the HUD's
+# The libraries the programs link (dpkg-shlibdeps: libEGL among them, for
+# drawing with no display; libegl1 brings Mesa's EGL), and what they load
+# without linking it: Mesa's drivers (libepoxy opens libGL at run time;
+# llvmpipe is the OpenGL 4.5 driver of last resort) and the HUD's
 # fonts, found through fontconfig (Arial's metric twin and a Korean face).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS

@@ -5,7 +5,7 @@
 # repository's committed HEAD in a debootstrap minbase system (the one
 # scripts/package-check.sh keeps in BUILD_DIR/package-check/, made first if
 # missing), where ./run.sh installs the packages, builds and saves its first
-# picture under Xvfb. Prints the time of each part; the system is kept in
+# picture offscreen. Prints the time of each part; the system is kept in
 # BUILD_DIR/first-run/ until the next run. Needs root (chroot, mount).
 set -euo pipefail
 cd "$(dirname "$0")/.."

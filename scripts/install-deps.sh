@@ -9,8 +9,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # window, input, message boxes; GL loading
   libsdl2-dev libepoxy-dev libgl-dev libegl-dev
-  # Mesa's software rasteriser and a virtual X server for headless runs
-  libgl1-mesa-dri xvfb xauth x11-utils xdotool imagemagick
+  # Mesa's software rasteriser, its EGL (pictures drawn with no display, on
+  # its surfaceless platform) and a virtual X server for the window's tests
+  libgl1-mesa-dri libegl-mesa0 xvfb xauth x11-utils xdotool imagemagick
   # core X fonts: SDL's X11 message box draws with them (Xvfb has almost none)
   xfonts-base
   # Wayland: the client library for the compositor check before SDL starts;

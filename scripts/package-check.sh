@@ -13,7 +13,7 @@
 # The debootstrap system is made once and kept in BUILD_DIR/package-check/
 # (with the packages apt downloaded), so later runs copy it and install
 # from there in about a minute; the system of the last install stays in
-# BUILD_DIR/package-check/root. Needs root (debootstrap, chroot).
+# BUILD_DIR/package-check/root. Needs root (debootstrap, chroot, mount).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -63,7 +63,9 @@ if [ ! -e "$BASE/.complete" ]; then
     fail "debootstrap failed, see $CHECK/debootstrap.log"
   touch "$BASE/.complete"
 fi
-# The last run's system is kept to look into until this one starts.
+# The last run's system is kept to look into until this one starts (its
+# /proc is unmounted first, should a run have stopped with it mounted).
+if mountpoint -q "$ROOT/proc" 2>/dev/null; then umount "$ROOT/proc"; fi
 rm -rf "$ROOT"
 cp -a "$BASE" "$ROOT"
 cp /etc/resolv.conf "$ROOT/etc/resolv.conf"
@@ -96,13 +98,11 @@ python3 -c 'import json, sys; r = json.load(open(sys.argv[1])); assert r, "empty
   "$CHECK/smdinfo.json" || fail "smdinfo printed no JSON report"
 echo "smdinfo: $(wc -c <"$CHECK/smdinfo.json") bytes of JSON for $MODEL"
 
-# >>> The thumbnail check: switch it on (THUMBNAIL_CHECK=1) when
-# `reflect-refract --thumbnail SIZE IN OUT.png` exists; it renders with no
-# display, through EGL, in the scratch system.
-THUMBNAIL_CHECK=0
-if [ "$THUMBNAIL_CHECK" = 1 ]; then
-  in_root sh -c "cd / && reflect-refract --thumbnail 256 $MODEL /tmp/t.png"
-  python3 tests/packaging/check_deb.py --png-size 256 "$ROOT/tmp/t.png"
-fi
-# <<<
+# The thumbnail the file manager's thumbnailer asks for: drawn with no
+# display, through EGL, in the scratch system, from /. The program finds its
+# files from its own path, which it reads in /proc.
+mount -t proc proc "$ROOT/proc"
+trap 'umount "$ROOT/proc"; rm -rf "$UNPACKED"' EXIT
+in_root sh -c "cd / && reflect-refract --thumbnail 256 $MODEL /tmp/t.png"
+python3 tests/packaging/check_deb.py --png-size 256 "$ROOT/tmp/t.png"
 step "installed and ran in $ROOT"

@@ -11,7 +11,9 @@
 
 namespace {
 
-enum class OptionId { Model, Animation, Clip, Cubemap, Effect, Watch, Screenshot, Frames, Help, Version };
+enum class OptionId {
+    Model, Animation, Clip, Cubemap, Effect, Watch, Screenshot, Frames, Thumbnail, Help, Version
+};
 
 struct OptionInfo {
     OptionId id;
@@ -44,6 +46,10 @@ constexpr OptionInfo kOptions[] = {
      "draw some frames, save the last one as a PNG and quit (message boxes go to stderr)"},
     {OptionId::Frames, "--frames", "N",
      "with --screenshot: how many frames to draw first (default 60)"},
+    {OptionId::Thumbnail, "--thumbnail", "SIZE IN.smd OUT.png",
+     "draw the reference IN (with the --animation clips: the first keyframe of clip 0, else "
+     "its bind pose) from the front, all of it in view, through the effect, on a transparent "
+     "square of SIZE pixels (8 to 1024), save it as an RGBA PNG and quit; needs no display"},
     {OptionId::Help, "--help", nullptr, "print this help and quit"},
     {OptionId::Version, "--version", nullptr, "print the version and quit"},
 };
@@ -96,6 +102,16 @@ std::string FileProblem(const char* option, const std::string& path) {
     return {};
 }
 
+// The folder a picture is saved into exists; empty when it does.
+std::string OutputFolderProblem(const char* option, const std::string& path) {
+    std::string folder = path.substr(0, path.rfind('/') + 1);
+    struct stat info;
+    if (folder.empty()) folder = ".";
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::string(option) + " " + path + ": the folder " + folder + " does not exist";
+    return {};
+}
+
 }  // namespace
 
 int AnimationCount(const ProgramOptions& options) {
@@ -129,6 +145,22 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
             options.files.push_back({Absolute(workingFolder, argument), options.animations.size()});
             continue;
         }
+        if (option->id == OptionId::Thumbnail) {
+            if (!options.thumbnail.empty()) return refuse("--thumbnail given twice");
+            if (inlineValue || i + 3 >= argc || !argv[i + 2] || !argv[i + 3] || !argv[i + 2][0] ||
+                !argv[i + 3][0])
+                return refuse(name + " needs three values: " + option->value);
+            std::string size = argv[i + 1] ? argv[i + 1] : "";
+            if (!ParseNumber(size, kMinThumbnailSize, kMaxThumbnailSize, &options.thumbnailSize))
+                return refuse("--thumbnail needs a size from " + std::to_string(kMinThumbnailSize) +
+                              " to " + std::to_string(kMaxThumbnailSize) + " pixels, not \"" +
+                              size + "\"");
+            if (!options.model.empty()) return refuse("--thumbnail draws its IN.smd: no --model");
+            options.model = Absolute(workingFolder, argv[i + 2]);
+            options.thumbnail = Absolute(workingFolder, argv[i + 3]);
+            i += 3;
+            continue;
+        }
         if (!option->value) {
             if (inlineValue) return refuse(name + " takes no value");
         } else if (!inlineValue) {
@@ -144,7 +176,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
             case OptionId::Version:
                 line.action = CommandLineAction::Version;
                 return line;
+            case OptionId::Thumbnail:
+                break;  // read above
             case OptionId::Model:
+                if (!options.model.empty() && !options.thumbnail.empty())
+                    return refuse("--thumbnail draws its IN.smd: no --model");
                 if (!options.model.empty()) return refuse("--model given twice");
                 options.model = Absolute(workingFolder, value);
                 break;
@@ -188,6 +224,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     }
 
     if (framesGiven && options.screenshot.empty()) return refuse("--frames needs --screenshot");
+    if (!options.thumbnail.empty()) {
+        if (!options.screenshot.empty() || options.watch)
+            return refuse("--thumbnail goes with neither --screenshot nor --watch");
+        if (!options.files.empty()) return refuse("--thumbnail takes no files without an option");
+    }
     // Files without an option may be clips: --clip is checked once they are placed.
     std::string problem = options.files.empty() ? ClipProblem(options) : "";
     if (!problem.empty()) return refuse(problem);
@@ -203,14 +244,10 @@ std::string CheckOptionFiles(const ProgramOptions& options) {
     if (problem.empty() && !options.effect.empty()) problem = FileProblem("--effect", options.effect);
     for (const FileArgument& file : options.files)
         if (problem.empty()) problem = FileProblem("file", file.path);
-    if (problem.empty() && !options.screenshot.empty()) {
-        std::string folder = options.screenshot.substr(0, options.screenshot.rfind('/') + 1);
-        struct stat info;
-        if (folder.empty()) folder = ".";
-        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-            problem = "--screenshot " + options.screenshot + ": the folder " + folder +
-                      " does not exist";
-    }
+    if (problem.empty() && !options.screenshot.empty())
+        problem = OutputFolderProblem("--screenshot", options.screenshot);
+    if (problem.empty() && !options.thumbnail.empty())
+        problem = OutputFolderProblem("--thumbnail", options.thumbnail);
     return problem;
 }
 
@@ -248,7 +285,7 @@ std::string PlaceFileArguments(ProgramOptions* options) {
 }
 
 bool LoadFailuresEndTheRun(const ProgramOptions& options) {
-    if (!options.screenshot.empty()) return true;
+    if (!options.screenshot.empty() || !options.thumbnail.empty()) return true;
     if (options.watch) return false;
     return !options.model.empty() || !options.animations.empty() || !options.cubemap.empty() ||
            !options.effect.empty();
@@ -257,8 +294,8 @@ bool LoadFailuresEndTheRun(const ProgramOptions& options) {
 std::string UsageLine() {
     return std::string("usage: ") + kProgramName +
            " [--model REFERENCE.smd] [--animation CLIP.smd]... [--clip N] [--cubemap FILE.dds]"
-           " [--effect FILE.fx] [--watch] [--screenshot FILE.png [--frames N]] [--help] [--version]"
-           " [FILE.smd|FILE.dds|FILE.fx]...";
+           " [--effect FILE.fx] [--watch] [--screenshot FILE.png [--frames N]]"
+           " [--thumbnail SIZE IN.smd OUT.png] [--help] [--version] [FILE.smd|FILE.dds|FILE.fx]...";
 }
 
 std::string HelpText() {
@@ -297,8 +334,8 @@ std::string HelpText() {
         "\nKeys: W/S walk, A/D strafe, R/F fly, Q/E roll, right button drag turns,\n"
         "Space wireframe, 1 reflection, 2 refraction, Escape quits.\n"
         "Exit codes: 0 quit; 1 could not start, a file the command line names did not\n"
-        "load (with --screenshot, any file of the scene), or the screenshot could not be\n"
-        "saved; 2 bad usage, or a file the command line names is missing.\n";
+        "load (with --screenshot or --thumbnail, any file of the scene), or the picture\n"
+        "could not be saved; 2 bad usage, or a file the command line names is missing.\n";
     return text;
 }
 

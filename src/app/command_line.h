@@ -15,6 +15,9 @@
 #include "platform/report/program_name.h"
 
 inline constexpr int kDefaultScreenshotFrames = 60;
+// --thumbnail SIZE: the picture's side in pixels.
+inline constexpr int kMinThumbnailSize = 8;
+inline constexpr int kMaxThumbnailSize = 1024;
 inline constexpr int kMaxScreenshotFrames = 100000;
 // The model keeps at most this many clips (kMaxClips).
 inline constexpr int kMaxAnimationFiles = 32;
@@ -41,6 +44,10 @@ struct ProgramOptions {
     bool watch = false;                   // compile the effect again when its file changes
     std::string screenshot;               // PNG to save after `frames` frames; empty: none
     int frames = kDefaultScreenshotFrames;
+    // --thumbnail SIZE IN OUT.png: the reference IN (in model) drawn alone on
+    // a transparent square of SIZE pixels, saved to OUT; empty: no thumbnail.
+    std::string thumbnail;
+    int thumbnailSize = 0;
 };
 
 // The number of animation files the options load: those given; with none
@@ -57,11 +64,12 @@ struct CommandLine {
 };
 
 // argv[1..argc-1]. Options take their value as the next argument or after
-// '=' (--clip=2). workingFolder makes relative paths absolute.
+// '=' (--clip=2); --thumbnail takes its three as the next three arguments.
+// workingFolder makes relative paths absolute.
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& workingFolder);
 
 // The files the options name: each input a regular file, the screenshot's
-// folder an existing folder. Empty when all is well, else one line.
+// and the thumbnail's folders existing folders. Empty when all is well, else one line.
 std::string CheckOptionFiles(const ProgramOptions& options);
 
 // Reads the files given without an option and puts each where its kind

@@ -6,7 +6,8 @@
 // handed on as an argument. Start-up in the order that matters for what a
 // person sees: the command line (help, version and bad usage need no
 // display), the stop signals (a signal during start-up is honoured), the
-// display (none: one line, at once), the data folder (so the program starts
+// display (none: one line, at once, unless the run only saves a picture: it
+// then draws offscreen through EGL), the data folder (so the program starts
 // from any folder), then the Application. Every exit code comes from
 // exit_codes.h.
 #include <malloc.h>
@@ -21,9 +22,11 @@
 #include "app/exit_codes.h"
 #include "app/report_routes.h"
 #include "app/startup_failure.h"
+#include "app/thumbnail.h"
 #include "platform/files.h"
 #include "platform/gfx/devices/devices.h"
 #include "platform/gfx/font/font_configuration.h"
+#include "platform/window/headless/headless_window_backend.h"
 #include "platform/window/sdl/program_folder.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 #include "platform/window/sdl/stop_signals.h"
@@ -33,6 +36,27 @@ namespace {
 int BadUsage(const std::string& problem) {
     std::fprintf(stderr, "%s: %s\n%s\n", kProgramName, problem.c_str(), UsageLine().c_str());
     return kExitBadUsage;
+}
+
+bool Unset(const char* name) {
+    const char* value = std::getenv(name);
+    return !value || !value[0];
+}
+
+// The window system: SDL's on a display; for a run that only saves a
+// picture, the headless backend when no display is named or SDL cannot open
+// the one that is. False, with the reason in *problem, when there is none.
+// A thumbnail is always drawn offscreen: no window flashes up on a desktop,
+// no display connection is made, and a file manager's thumbnailer gets the
+// same picture whichever session it runs in.
+bool StartWindowSystem(bool picturesOnly, bool thumbnail, std::string* problem) {
+    bool headless = thumbnail || (picturesOnly && Unset("DISPLAY") && Unset("WAYLAND_DISPLAY"));
+    if (!headless) {
+        if (UseSdlWindowBackend(problem)) return true;
+        if (!picturesOnly) return false;
+        std::fprintf(stderr, "%s: %s: drawing offscreen\n", kProgramName, problem->c_str());
+    }
+    return UseHeadlessWindowBackend(TakeStopRequest, problem);
 }
 
 }  // namespace
@@ -64,10 +88,12 @@ int main(int argc, char** argv) {
     if (!problem.empty()) return BadUsage(problem);
 
     InstallStopSignals();
-    // fontconfig reads its configuration while SDL, the window and the GL
-    // device start; the HUD's font waits for it.
-    gfx::font::StartLoadingFontConfiguration();
-    if (!UseSdlWindowBackend(&problem)) {
+    const bool thumbnail = !line.options.thumbnail.empty();
+    const bool unattended = !line.options.screenshot.empty() || thumbnail;
+    // fontconfig reads its configuration while the window and the GL device
+    // start; the HUD's font waits for it (a thumbnail draws no text).
+    if (!thumbnail) gfx::font::StartLoadingFontConfiguration();
+    if (!StartWindowSystem(unattended, thumbnail, &problem)) {
         ReportStartupFailure(StderrReport(BoxRoute::Dropped), problem);  // no display: stderr only
         return kExitStartFailed;
     }
@@ -77,7 +103,6 @@ int main(int argc, char** argv) {
     // stderr, and the start-up failure, already a stderr line, shows none.
     // Watch mode shows no box either: its notes are on stderr, and what did
     // not load is shown in red. After start-up no box is shown at all.
-    const bool unattended = !line.options.screenshot.empty();
     const BoxRoute loading = unattended           ? BoxRoute::AsStderrLines
                              : line.options.watch ? BoxRoute::Dropped
                                                   : BoxRoute::Shown;
@@ -88,7 +113,8 @@ int main(int argc, char** argv) {
     services.reportLiveObjects = live && std::string(live) == "1";
     services.dataFolder = FindDataFolder(working, ProgramFolder());
     services.baseFolder = DataBaseFolder(services.dataFolder, working);
-    if (!services.baseFolder.empty()) {
+    // A thumbnail says nothing unless it fails: a file manager runs it from anywhere.
+    if (!services.baseFolder.empty() && !thumbnail) {
         const DataFolderChoice& data = services.dataFolder;
         std::fprintf(stderr,
                      "%s: reading the program's files from %s (none in the working folder %s)\n",
@@ -96,5 +122,6 @@ int main(int argc, char** argv) {
     }
     services.stopRequested = StopRequested;
     services.createDirect3D = gfx::devices::CreateOpenGl;
+    if (thumbnail) return RunThumbnail(line.options, services);
     return GetApplication().Run(nullptr, SW_SHOWDEFAULT, line.options, services);
 }

@@ -2,6 +2,11 @@
 
 #include <stb_image_write.h>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,6 +49,50 @@ bool SavePng(const std::string& path, uint32_t width, uint32_t height,
         writeErrno = errno;
     }
     if (!written) {
+        *error = path + ": " + std::strerror(writeErrno);
+        return false;
+    }
+    return true;
+}
+
+bool SaveRgbaPng(const std::string& path, uint32_t width, uint32_t height,
+                 const std::vector<uint8_t>& rgba, std::string* error) {
+    if (width == 0 || height == 0 || width > 65535 || height > 65535 ||
+        rgba.size() != size_t(width) * height * 4) {
+        *error = path + ": no picture to save";
+        return false;
+    }
+    std::vector<uint8_t> png;
+    if (!stbi_write_png_to_func(Append, &png, int(width), int(height), 4, rgba.data(),
+                                int(width) * 4)) {
+        *error = path + ": the PNG could not be encoded";
+        return false;
+    }
+    std::string temporary = path + ".XXXXXX";
+    int file = mkstemp(temporary.data());
+    if (file < 0) {
+        *error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    // mkstemp makes the file for its owner only; a picture is for everyone to read.
+    bool written = fchmod(file, 0644) == 0;
+    for (size_t done = 0; written && done < png.size();) {
+        ssize_t n = write(file, png.data() + done, png.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        written = n > 0;
+        if (written) done += size_t(n);
+    }
+    int writeErrno = errno;
+    if (close(file) != 0 && written) {
+        written = false;
+        writeErrno = errno;
+    }
+    if (written && rename(temporary.c_str(), path.c_str()) != 0) {
+        written = false;
+        writeErrno = errno;
+    }
+    if (!written) {
+        unlink(temporary.c_str());
         *error = path + ": " + std::strerror(writeErrno);
         return false;
     }

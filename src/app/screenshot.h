@@ -11,3 +11,9 @@
 // the reason, when it cannot be written.
 bool SavePng(const std::string& path, uint32_t width, uint32_t height,
              const std::vector<uint8_t>& rgba, std::string* error);
+
+// rgba as above, written as 8-bit RGBA (a thumbnail: transparent where
+// nothing was drawn). Written to a new file in path's folder and renamed to
+// path once whole, so a failure leaves no file and never a partial one.
+bool SaveRgbaPng(const std::string& path, uint32_t width, uint32_t height,
+                 const std::vector<uint8_t>& rgba, std::string* error);

@@ -8,7 +8,8 @@ constexpr float kStepsPerSize = 12.8f;
 constexpr float kSmallestStep = 0.01f;
 }  // namespace
 
-CameraFraming FrameBox(const Vector3& boxMin, const Vector3& boxMax, const Matrix4& projection) {
+CameraFraming FrameBox(const Vector3& boxMin, const Vector3& boxMax, const Matrix4& projection,
+                       float top) {
     // A left-handed perspective projection: x and y scale by the cotangents
     // of the half fields of view; the near plane is -m32 / m22.
     float tanHalfX = 1.0f / projection.m[0][0];
@@ -21,11 +22,11 @@ CameraFraming FrameBox(const Vector3& boxMin, const Vector3& boxMax, const Matri
     // [-margin, margin], y in [-margin, top × margin]. Deeper points of the
     // box land nearer the middle, so a front face that fits means all fits.
     float windowWidth = 2.0f * kFramingMargin;
-    float windowHeight = (1.0f + kFramingTop) * kFramingMargin;
+    float windowHeight = (1.0f + top) * kFramingMargin;
     float distance = std::max(size.x / (windowWidth * tanHalfX), size.y / (windowHeight * tanHalfY));
     distance = std::max(distance, 2.0f * nearPlane);
     // The window's middle sits below the picture's middle by this much.
-    float windowMiddle = (kFramingTop - 1.0f) * 0.5f * kFramingMargin;
+    float windowMiddle = (top - 1.0f) * 0.5f * kFramingMargin;
 
     CameraFraming framing;
     framing.position = Vector3(centre.x, centre.y - windowMiddle * distance * tanHalfY,

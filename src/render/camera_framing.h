@@ -22,4 +22,7 @@ struct CameraFraming {
 // edges; and a move step of the box's largest side / 12.8 (10 units for a
 // character of the program's own size). Never nearer to the box than twice
 // the near plane.
-CameraFraming FrameBox(const Vector3& boxMin, const Vector3& boxMax, const Matrix4& projection);
+// top is the normalised device y the box stays under: kFramingTop below
+// the HUD, 1 for a picture without one (the box then sits in the middle).
+CameraFraming FrameBox(const Vector3& boxMin, const Vector3& boxMax, const Matrix4& projection,
+                       float top = kFramingTop);

@@ -51,7 +51,9 @@ gfx::HRESULT Renderer::InitDevice(gfx::Direct3DFactory createDirect3D, HWND wind
                                            behaviorFlags, &parameters, &device)))
         return gfx::E_FAIL;
 
-    if (gfx::Failed(gfx::D3DXCreateFontA(device, fontHeight, 0, gfx::FW_BOLD, 1, 0,
+    // No HUD font is made for a height of 0 (a picture without the HUD).
+    if (fontHeight > 0 &&
+        gfx::Failed(gfx::D3DXCreateFontA(device, fontHeight, 0, gfx::FW_BOLD, 1, 0,
                                          gfx::DEFAULT_CHARSET, gfx::OUT_DEFAULT_PRECIS,
                                          gfx::DEFAULT_QUALITY,
                                          gfx::DEFAULT_PITCH | gfx::FF_DONTCARE, "Arial", &font)))

@@ -28,7 +28,8 @@ struct Renderer {
     int32_t viewportHeight = 0;
 
     // Direct3D object (made by createDirect3D), device (into window, width ×
-    // height back buffer) and font, then InitSceneState. S_OK or E_FAIL;
+    // height back buffer) and font (none for a fontHeightPixels of 0), then
+    // InitSceneState. S_OK or E_FAIL;
     // whatever was created before a failure stays in its field for ReleaseDevice.
     gfx::HRESULT InitDevice(gfx::Direct3DFactory createDirect3D, HWND window, int32_t width,
                             int32_t height, int32_t fontHeightPixels);

@@ -415,6 +415,25 @@ class ProgramTest(unittest.TestCase):
         self.assertGreater(covered, 3000, "the character is not in view")
         self.assertLess(differing(shot, sky, (0, HUD_BOTTOM, 120, 600)), 200)
 
+    def test_a_larger_window_shows_the_whole_picture_stretched(self):
+        """The 800 x 600 picture is stretched over the whole window when the
+        window is made larger: the HUD grows with it, and the sky reaches
+        every corner (nothing pinned to the bottom left, nothing black)."""
+        program = self.launch()
+        window = program.start()
+        run("xdotool", "windowsize", "--sync", window, "1200", "900", check=False)
+        time.sleep(1.0)
+        shot = program.screenshot("larger")
+        w, h = shot.width, shot.height
+        self.assertTrue(w > WIDTH + 100 and h > HEIGHT + 100, (w, h))
+        black = lambda r, g, b: r + g + b < 30
+        for corner in ((0, 0, 60, 60), (w - 60, 0, w, 60), (0, h - 60, 60, h), (w - 60, h - 60, w, h)):
+            self.assertEqual(shot.count(black, corner), 0, corner)
+        # The frame-rate line (y 10 to 30 at 800 x 600) grown with the window.
+        top, bottom = 10 * h // HEIGHT, 30 * h // HEIGHT
+        self.assertGreater(shot.count(is_cyan, (0, top, 300 * w // WIDTH, bottom)), 50)
+        self.assertEqual(shot.count(is_cyan, (0, 0, 300 * w // WIDTH, top - 2)), 0)
+
     def test_character_moves(self):
         program = self.launch()
         program.start()
@@ -538,6 +557,32 @@ class ProgramTest(unittest.TestCase):
                                   lines[0])
                 finally:
                     program.stop()
+
+    def test_screenshot_without_a_display_draws_offscreen(self):
+        """With no display named, or one that does not open, a screenshot is
+        drawn through EGL with no window system: the golden picture and exit
+        0. No compositor's socket is there to be found either."""
+        def opens(display):
+            return subprocess.run(["xdpyinfo", "-display", display], capture_output=True).returncode == 0
+        unknown = next(":%d" % n for n in range(54321, 54400) if not opens(":%d" % n))
+        runtime = tempfile.mkdtemp(prefix="rr_e2e_runtime_")
+        self.addCleanup(shutil.rmtree, runtime, True)
+        for display, said in ((None, None), (unknown, "drawing offscreen")):
+            with self.subTest(DISPLAY=display):
+                env = {"DISPLAY": display, "WAYLAND_DISPLAY": None, "WAYLAND_SOCKET": None,
+                       "XDG_RUNTIME_DIR": runtime}
+                code, shot, errors = self.shoot(frames=60, env=env)
+                self.assertEqual(code, 0, errors)
+                self.assertNotIn("GL error", errors)
+                # The debug context's count at the end (e2e runs with RR_GL_DEBUG=1).
+                self.assertIn("gfx: gl errors: 0", errors)
+                lines = [line for line in errors.splitlines() if line != "gfx: gl errors: 0"]
+                if said:
+                    self.assertEqual(len(lines), 1, lines)
+                    self.assertTrue(lines[0].endswith(said), lines)
+                else:
+                    self.assertEqual(lines, [])
+                self.assert_like_golden(shot, 0.005)
 
     def test_starts_from_other_folders_and_installed(self):
         """From a folder without the program's files, the files beside the
@@ -917,8 +962,9 @@ class ProgramTest(unittest.TestCase):
 
     def test_wayland_compositor_that_sdl_cannot_use_gives_way_to_x11_or_one_line(self):
         """Where SDL's Wayland driver would die (no seat) or fails (no
-        output), the program says why and takes X11; without X it ends with
-        exit 1 and that one line."""
+        output), the program says why and takes X11; without X an
+        interactive start ends with exit 1 and that one line, and a
+        screenshot is drawn offscreen after it."""
         for seat, options, said in ((False, [], "offers no input seat (wl_seat)"),
                                     (True, ["--no-outputs"], "SDL's Wayland driver did not start")):
             for display in (os.environ["DISPLAY"], None):
@@ -926,16 +972,90 @@ class ProgramTest(unittest.TestCase):
                     env = dict(self.weston(seat, *options), DISPLAY=display)
                     code, shot, errors = self.shoot(frames=60, env=env)
                     lines = errors.splitlines()
+                    ending = ": using X11" if display else ": drawing offscreen"
+                    self.assertEqual(code, 0, errors)
+                    self.assertTrue(any(said in line and line.endswith(ending) for line in lines), errors)
+                    self.assert_like_golden(shot, 0.01)
                     if display:
-                        self.assertEqual(code, 0, errors)
-                        self.assertTrue(any(said in line and line.endswith(": using X11")
-                                            for line in lines), errors)
-                        self.assert_like_golden(shot, 0.01)
-                    else:
-                        self.assertEqual(code, 1, errors)
-                        self.assertEqual(len(lines), 1, lines)
-                        self.assertIn("reflect-refract: cannot start: no display", lines[0])
-                        self.assertIn(said, lines[0])
+                        continue
+                    program = self.launch(env=env)
+                    self.assertEqual(program.wait(60), 1)
+                    lines = program.stderr_text().splitlines()
+                    self.assertEqual(len(lines), 1, lines)
+                    self.assertIn("reflect-refract: cannot start: no display", lines[0])
+                    self.assertIn(said, lines[0])
+
+    def thumbnail(self, *args, env=None, cwd=None):
+        """reflect-refract --thumbnail ARGS (from cwd, default the run
+        folder): exit code, stderr and the seconds it took."""
+        environment = dict(os.environ, RR_GL_DEBUG="1")
+        for name, value in (env or {}).items():
+            if value is None:
+                environment.pop(name, None)
+            else:
+                environment[name] = value
+        start = time.time()
+        done = subprocess.run([ARGS.program, "--thumbnail"] + list(args), cwd=cwd or ARGS.run_dir,
+                              env=environment, capture_output=True, text=True, timeout=60)
+        return done.returncode, done.stderr, time.time() - start
+
+    def test_thumbnails_transparent_around_the_character_and_refused_files(self):
+        """A thumbnail is an RGBA PNG of SIZE pixels: transparent corners, the
+        character opaque in the middle, with a display or without one. A bad
+        size is bad usage; a file that is not there, not an SMD reference or
+        broken inside ends it with one line and leaves no file at all."""
+        work = tempfile.mkdtemp(prefix="rr_e2e_thumbnail_")
+        self.addCleanup(shutil.rmtree, work, True)
+        reference = os.path.join(ARGS.run_dir, "Model", "SMD", "Pudo_Red", "Ref_Red.smd")
+        squid = os.path.join(ARGS.run_dir, SQUID)
+        no_display = {"DISPLAY": None, "WAYLAND_DISPLAY": None}
+        good = ((8, [reference], no_display),
+                (64, [reference], None),
+                (256, [os.path.join(squid, "Ref Squid.smd"), "--animation",
+                       os.path.join(squid, SQUID_CLIPS[1])], no_display))
+        for size, args, env in good:
+            with self.subTest(size=size, args=args, env=env):
+                out = os.path.join(work, "t%d.png" % size)
+                code, errors, _ = self.thumbnail(str(size), args[0], out, *args[1:], env=env, cwd=work)
+                self.assertEqual((code, errors), (0, ""))
+                self.assertEqual(run("identify", "-format", "%w %h %[channels]", out), "%d %d srgba" % (size, size))
+                alpha = run_bytes("convert", out, "-depth", "8", "-alpha", "extract", "gray:-")
+                self.assertEqual(len(alpha), size * size)
+                corners = [alpha[0], alpha[size - 1], alpha[(size - 1) * size], alpha[size * size - 1]]
+                self.assertEqual(corners, [0, 0, 0, 0])
+                self.assertEqual(alpha[(size // 2) * size + size // 2], 255)
+                opaque = sum(1 for a in alpha if a == 255)
+                self.assertTrue(0.05 * size * size < opaque < 0.8 * size * size, opaque)
+
+        with open(reference) as f:
+            whole = f.read()
+        hostile = {"garbage.smd": "\x00\xff" * 5000, "empty.smd": "", "cut.smd": whole[:len(whole) // 3],
+                   "nan.smd": whole.replace(" 0.000000 ", " nan ", 3),
+                   "huge.smd": "version 1\nnodes\n0 \"r\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
+                               "triangles\n" + "m\n0 1e38 1e38 1e38 0 0 1 0 0 5 0 1 0 1\n" * 30000 + "end\n"}
+        for name, text in hostile.items():
+            with open(os.path.join(work, name), "w") as f:
+                f.write(text)
+        with open(os.path.join(work, "large.smd"), "w") as f:  # refused by its size, unread
+            f.write(whole)
+            f.truncate(17 << 20)
+        hostile["large.smd"] = None
+        refused = [(["7", reference], 2, "from 8 to 1024 pixels"),
+                   (["1025", reference], 2, "not \"1025\""),
+                   (["64", os.path.join(work, "missing.smd")], 2, "No such file or directory"),
+                   (["64", reference, os.path.join(work, "no", "t.png")], 2, "does not exist")]
+        refused += [(["64", os.path.join(work, name)], 1, name) for name in sorted(hostile)]
+        for args, expected, said in refused:
+            with self.subTest(args=args):
+                out = args[2] if len(args) > 2 else os.path.join(work, "refused.png")
+                code, errors, seconds = self.thumbnail(args[0], args[1], out, env=no_display, cwd=work)
+                lines = errors.splitlines()
+                self.assertEqual(code, expected, errors)
+                self.assertIn(said, errors)
+                self.assertEqual(len(lines), 1 if expected == 1 else 2, lines)  # usage: and the usage line
+                self.assertFalse(os.path.exists(out))
+                self.assertFalse([f for f in os.listdir(work) if ".png" in f and not f.startswith("t")])
+                print("%s: exit %d in %.2f s" % (os.path.basename(args[1]), code, seconds), file=sys.stderr)
 
     def test_files_that_do_not_load_end_with_one(self):
         """Each way a file the command line names can fail to load ends the

@@ -48,6 +48,24 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
          "there are 1 animation files"},
         {{"--frames", "5"}, CommandLineAction::BadUsage, "--frames needs --screenshot"},
         {{"--screenshot", "s.png", "--frames", "0"}, CommandLineAction::BadUsage, "--frames needs"},
+        {{"--thumbnail", "8", "m.smd", "t.png"}, CommandLineAction::Run, ""},
+        {{"--thumbnail", "1024", "m.smd", "t.png", "--animation", "a.smd"}, CommandLineAction::Run, ""},
+        {{"--thumbnail", "7", "m.smd", "t.png"}, CommandLineAction::BadUsage, "from 8 to 1024 pixels"},
+        {{"--thumbnail", "1025", "m.smd", "t.png"}, CommandLineAction::BadUsage, "not \"1025\""},
+        {{"--thumbnail", "64px", "m.smd", "t.png"}, CommandLineAction::BadUsage, "a size from 8"},
+        {{"--thumbnail", "64", "m.smd"}, CommandLineAction::BadUsage, "needs three values"},
+        {{"--thumbnail", "64", "m.smd", ""}, CommandLineAction::BadUsage, "needs three values"},
+        {{"--thumbnail=64", "m.smd", "t.png"}, CommandLineAction::BadUsage, "needs three values"},
+        {{"--thumbnail", "64", "m.smd", "t.png", "--thumbnail", "64", "m.smd", "u.png"},
+         CommandLineAction::BadUsage, "--thumbnail given twice"},
+        {{"--model", "a.smd", "--thumbnail", "64", "m.smd", "t.png"}, CommandLineAction::BadUsage,
+         "no --model"},
+        {{"--thumbnail", "64", "m.smd", "t.png", "--model", "a.smd"}, CommandLineAction::BadUsage,
+         "no --model"},
+        {{"--thumbnail", "64", "m.smd", "t.png", "--screenshot", "s.png"}, CommandLineAction::BadUsage,
+         "neither --screenshot nor --watch"},
+        {{"--thumbnail", "64", "m.smd", "t.png", "x.dds"}, CommandLineAction::BadUsage,
+         "no files without an option"},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -60,6 +78,11 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
     ProgramOptions o = Parse({"--model", "m/Ref.smd", "--animation=./a.smd", "--animation", "/b.smd"}).options;
     EXPECT_EQ(o.model, "/work/m/Ref.smd");
     EXPECT_EQ(o.animations, (std::vector<std::string>{"/work/a.smd", "/b.smd"}));
+    o = Parse({"--thumbnail", "256", "m/Ref.smd", "out/t.png"}).options;
+    EXPECT_EQ(o.thumbnailSize, 256);
+    EXPECT_EQ(o.model, "/work/m/Ref.smd");
+    EXPECT_EQ(o.thumbnail, "/work/out/t.png");
+    EXPECT_TRUE(LoadFailuresEndTheRun(o));
     std::vector<const char*> many;
     for (int i = 0; i <= kMaxAnimationFiles; ++i) many.push_back("--animation=a.smd");
     EXPECT_NE(Parse(many).problem.find("at most 32"), std::string::npos);

@@ -31,7 +31,7 @@ HRESULT GlDevice::ReadBackBuffer(std::vector<uint8_t>* rgba) {
     std::vector<uint8_t> bottomUp(size_t(w) * h * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glReadBuffer(GL_BACK);
+    BindBackBuffer();
     glReadPixels(0, 0, GLsizei(w), GLsizei(h), GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
     // GL reads rows from the bottom up; hand them out top down.
     rgba->resize(bottomUp.size());
@@ -66,6 +66,7 @@ bool Finish(Device* device) {
 bool ReadDepth(Device* device, uint32_t x, uint32_t y, float* depth) {
     GlDevice* gl = depth ? Flushed(device) : nullptr;
     if (!gl || x >= gl->BackBufferWidth() || y >= gl->BackBufferHeight()) return false;
+    gl->BindBackBuffer();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(GLint(x), GLint(gl->BackBufferHeight() - 1 - y), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
                  depth);
@@ -76,6 +77,7 @@ bool ReadStencil(Device* device, uint32_t x, uint32_t y, uint32_t* stencil) {
     GlDevice* gl = stencil ? Flushed(device) : nullptr;
     if (!gl || x >= gl->BackBufferWidth() || y >= gl->BackBufferHeight()) return false;
     GLuint value = 0;
+    gl->BindBackBuffer();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(GLint(x), GLint(gl->BackBufferHeight() - 1 - y), 1, 1, GL_STENCIL_INDEX,
                  GL_UNSIGNED_INT, &value);

@@ -94,6 +94,7 @@ GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bo
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(OnDebugMessage, this);
     }
+    CreateBackBuffer();
     glCreateVertexArrays(1, &vao_);
     glCreateSamplers(rules::kSamplerCount, samplerNames_);
     for (uint32_t i = 0; i < rules::kSamplerCount; ++i) ApplySampler(i);
@@ -105,6 +106,7 @@ GlDevice::~GlDevice() {
     ReleaseOverlay();
     glDeleteSamplers(rules::kSamplerCount, samplerNames_);
     glDeleteVertexArrays(1, &vao_);
+    DeleteBackBuffer();
     if (context_.debug) {
         glDebugMessageCallback(nullptr, nullptr);
         // What a soak or a person running with RR_GL_DEBUG=1 checks at the end.
@@ -112,6 +114,34 @@ GlDevice::~GlDevice() {
     }
     context_.window->MakeGlContextCurrent(nullptr);
     context_.window->DeleteGlContext(context_.context);
+}
+
+void GlDevice::CreateBackBuffer() {
+    const GLsizei width = GLsizei(std::max<uint32_t>(BackBufferWidth(), 1));
+    const GLsizei height = GLsizei(std::max<uint32_t>(BackBufferHeight(), 1));
+    glCreateRenderbuffers(1, &backBuffer_.color);
+    glNamedRenderbufferStorage(backBuffer_.color, GL_RGBA8, width, height);
+    glCreateRenderbuffers(1, &backBuffer_.depthStencil);
+    glNamedRenderbufferStorage(backBuffer_.depthStencil, GL_DEPTH24_STENCIL8, width, height);
+    glCreateFramebuffers(1, &backBuffer_.framebuffer);
+    glNamedFramebufferRenderbuffer(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                   backBuffer_.color);
+    glNamedFramebufferRenderbuffer(backBuffer_.framebuffer, GL_DEPTH_STENCIL_ATTACHMENT,
+                                   GL_RENDERBUFFER, backBuffer_.depthStencil);
+    glNamedFramebufferDrawBuffer(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0);
+    glNamedFramebufferReadBuffer(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0);
+    GLenum status = glCheckNamedFramebufferStatus(backBuffer_.framebuffer, GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE)
+        LogLine("GL back buffer incomplete (status 0x%x)", status);
+    BindBackBuffer();
+}
+
+void GlDevice::DeleteBackBuffer() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &backBuffer_.framebuffer);
+    glDeleteRenderbuffers(1, &backBuffer_.color);
+    glDeleteRenderbuffers(1, &backBuffer_.depthStencil);
+    backBuffer_ = BackBuffer{};
 }
 
 void GlDevice::MakeCurrent() const { context_.window->MakeGlContextCurrent(context_.context); }
@@ -171,6 +201,7 @@ void GlDevice::ApplyState() {
     if (all) {
         // Values the device never changes, re-established after outside code
         // may have touched them.
+        BindBackBuffer();
         glDepthFunc(GL_LEQUAL);  // Direct3D's default depth comparison
         glFrontFace(GL_CCW);
         glDisable(GL_SCISSOR_TEST);
@@ -241,6 +272,7 @@ void GlDevice::ClearTargets(uint32_t count, const Rect* rects, uint32_t flags, u
                             float z, uint32_t stencil) {
     FlushPendingDraws();
     MakeCurrent();
+    BindBackBuffer();
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         // ARGB → RGBA
@@ -283,9 +315,33 @@ void GlDevice::ClearTargets(uint32_t count, const Rect* rects, uint32_t flags, u
     if (appliedValid_) glDepthMask(applied_.depthWrite ? GL_TRUE : GL_FALSE);
 }
 
+void GlDevice::BlitToWindow() {
+    if (!context_.window->HasDefaultFramebuffer()) return;
+    int width = 0, height = 0;
+    context_.window->GetGlDrawableSize(&width, &height);
+    if (width <= 0 || height <= 0) return;  // minimised: nothing to show
+    if (width != windowWidth_ || height != windowHeight_) {
+        // Mesa takes a window's new size when the window's framebuffer is
+        // drawn into, not when it is blitted to: a clear makes it look.
+        windowWidth_ = width;
+        windowHeight_ = height;
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClear(GL_COLOR_BUFFER_BIT);
+        BindBackBuffer();
+    }
+    const GLint w = GLint(BackBufferWidth()), h = GLint(BackBufferHeight());
+    // Pixel for pixel when the sizes match; filtered when stretched. A blit
+    // obeys the scissor test only (the device leaves it off between clears).
+    const GLenum filter = width == w && height == h ? GL_NEAREST : GL_LINEAR;
+    glBlitNamedFramebuffer(backBuffer_.framebuffer, 0, 0, 0, w, h, 0, 0, width, height,
+                           GL_COLOR_BUFFER_BIT, filter);
+}
+
 void GlDevice::PresentFrame() {
     FlushPendingDraws();
     MakeCurrent();
+    BlitToWindow();
     context_.window->SwapGlBuffers();
     if (reportFirstPresent_) {
         // For the start-up benchmark, which times the program from exec to this line.

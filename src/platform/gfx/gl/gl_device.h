@@ -1,5 +1,7 @@
 // The OpenGL device: applies the front's state to GL at draw time, through a
 // shadow copy of what GL holds, and merges adjacent one-triangle draws. It
+// draws into a framebuffer object of its own, the back buffer, which
+// PresentFrame stretches over the window's drawable and swaps. It
 // is its own services to effects and fonts (gl_services.cpp for effects,
 // gl_overlay_text.cpp for the text overlay).
 #pragma once
@@ -65,6 +67,8 @@ public:
 
     // For the objects of the backend, and tests.
     void MakeCurrent() const;
+    // Binds the back buffer for drawing and reading (the device keeps it bound).
+    void BindBackBuffer() const { glBindFramebuffer(GL_FRAMEBUFFER, backBuffer_.framebuffer); }
     void InvalidateState() { appliedValid_ = false; }
     // How vertex buffers reach GL (RR_GL_BUFFER_UPLOAD).
     BufferUpload Upload() const { return upload_; }
@@ -116,11 +120,25 @@ private:
     bool PrepareOverlay(std::string* error);
     void ReleaseOverlay();
     void CreateRing(GLsizeiptr segmentVertices);
+    // The back buffer: colour RGBA8 and depth24/stencil8 renderbuffers of
+    // the back-buffer size, bound as the draw and read framebuffer.
+    void CreateBackBuffer();
+    void DeleteBackBuffer();
+    // Copies the back buffer onto the window's default framebuffer,
+    // stretched over its whole drawable.
+    void BlitToWindow();
     void DeleteRing();
     void ReserveVertices(GLsizeiptr count);
 
     GlContext context_;
     bool merge_;
+    struct BackBuffer {
+        GLuint framebuffer = 0;
+        GLuint color = 0;
+        GLuint depthStencil = 0;
+    } backBuffer_;
+    int windowWidth_ = 0;  // the window's drawable at the last present
+    int windowHeight_ = 0;
     uint32_t glErrors_ = 0;
 
     // What GL holds now; appliedValid_ false means "unknown, apply all".

@@ -1,7 +1,7 @@
 // The native window behind a handle, made and kept by the window backend,
 // and what an OpenGL device needs of it. The graphics layer reaches windows
-// only through this interface; the SDL backend implements it, scripted
-// windows have none.
+// only through this interface; the SDL and headless backends implement it,
+// scripted windows have none.
 #pragma once
 
 #include "platform/window/core/win_types.h"
@@ -25,6 +25,9 @@ public:
     // 0: presentation does not wait for the vertical retrace.
     virtual void SetGlSwapInterval(int interval) = 0;
     virtual void SwapGlBuffers() = 0;
+    // Whether the context has a window framebuffer to present into (false
+    // for a window with no display: the device's back buffer is all there is).
+    virtual bool HasDefaultFramebuffer() const = 0;
     // The size of the area GL draws into, in pixels.
     virtual void GetGlDrawableSize(int* width, int* height) const = 0;
 };

@@ -42,6 +42,7 @@ public:
     }
     void SetGlSwapInterval(int interval) override { SDL_GL_SetSwapInterval(interval); }
     void SwapGlBuffers() override { SDL_GL_SwapWindow(window); }
+    bool HasDefaultFramebuffer() const override { return true; }
     void GetGlDrawableSize(int* width, int* height) const override {
         SDL_GL_GetDrawableSize(window, width, height);
     }
