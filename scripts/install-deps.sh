@@ -36,6 +36,8 @@ PACKAGES=(
   assimp-utils libassimp-dev assimp-testmodels
   # libFuzzer targets: clang with its fuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
+  # the house style and static checks (scripts/lint.sh)
+  clang-format clang-tidy
   # JSON checks in tests
   python3
   # the end-to-end drop test drags files onto the window from a GTK window

@@ -75,6 +75,7 @@ Times RunOnce(Display* display, const std::vector<std::string>& argv, CacheHome&
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return {};
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
 

@@ -18,6 +18,7 @@ namespace {
 
 std::vector<std::string> PathsOf(const std::vector<SceneFileEntry>& files) {
     std::vector<std::string> paths;
+    paths.reserve(files.size());
     for (const SceneFileEntry& entry : files) paths.push_back(entry.path);
     return paths;
 }

@@ -63,10 +63,7 @@ inline void SkinCornerSse2(const SkinVertex& in, const Matrix4& m, float* out) {
     __m128 normal = _mm_mul_ps(_mm_shuffle_ps(n, n, 0x55), r0);
     normal = _mm_add_ps(normal, _mm_mul_ps(_mm_shuffle_ps(n, n, 0xAA), r1));
     normal = _mm_add_ps(normal, _mm_mul_ps(_mm_shuffle_ps(n, n, 0xFF), r2));
-    // [px py pz nx] as four floats, then [ny nz] as two.
-    const __m128 zzxx = _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2));
-    _mm_storeu_ps(out, _mm_shuffle_ps(position, zzxx, _MM_SHUFFLE(2, 0, 1, 0)));
-    _mm_storel_pi(reinterpret_cast<__m64*>(out + 4), _mm_shuffle_ps(normal, normal, _MM_SHUFFLE(0, 0, 2, 1)));
+    StoreCornerSse(out, position, normal);
 }
 
 void SkinSse2(const MeshTriangle* triangles, int triangleCount, const Bone* bones, int boneCount,

@@ -109,10 +109,7 @@ void SkinLinkedSse2(const LinkedCorners& linked, const SkinMatrix* matrices, Ski
         __m128 normal = _mm_mul_ps(_mm_shuffle_ps(n, n, 0x55), r0);
         normal = _mm_add_ps(normal, _mm_mul_ps(_mm_shuffle_ps(n, n, 0xAA), r1));
         normal = _mm_add_ps(normal, _mm_mul_ps(_mm_shuffle_ps(n, n, 0xFF), r2));
-        // [px py pz nx] as four floats, then [ny nz] as two.
-        const __m128 zzxx = _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2));
-        _mm_storeu_ps(o, _mm_shuffle_ps(position, zzxx, _MM_SHUFFLE(2, 0, 1, 0)));
-        _mm_storel_pi(reinterpret_cast<__m64*>(o + 4), _mm_shuffle_ps(normal, normal, _MM_SHUFFLE(0, 0, 2, 1)));
+        StoreCornerSse(o, position, normal);
     }
 }
 

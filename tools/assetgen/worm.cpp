@@ -95,7 +95,7 @@ std::vector<Clip> BuildWormClips(const Character& worm) {
         std::vector<Matrix4> locals = bind;
         for (int k = 0; k < 5; ++k) {
             float degrees = k == 4 ? 18.0f * std::sin(w - 3.6f) : 14.0f * std::sin(w - 0.9f * static_cast<float>(k));
-            size_t bone = static_cast<size_t>(kFirstChainBone + k);
+            size_t bone = static_cast<size_t>(kFirstChainBone) + static_cast<size_t>(k);
             locals[bone] = MatrixRotationY(degrees * kDegrees) * locals[bone];
         }
         clip.locals.push_back(locals);

@@ -160,7 +160,7 @@ ParseStatus ParseAnimation(std::span<const uint8_t> bytes, Animation* out) {
     // checked; a file whose node lines fail is only read through to its
     // first fault.
     NodeIds nodeIds;
-    const ParseStatus nodeFault = ReadNodeIds(reader, *outline, &nodeIds);
+    ParseStatus nodeFault = ReadNodeIds(reader, *outline, &nodeIds);
     const bool linesHold = nodeFault.result == SmdLoadResult::Ok;
     bool keepFrames = linesHold && outline->timeCount > 0 && outline->boneCount > 0;
     std::vector<std::unique_ptr<Bone[]>> frames;

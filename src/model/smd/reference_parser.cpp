@@ -149,7 +149,7 @@ ParseStatus ParseReference(std::span<const uint8_t> bytes, Reference* out) {
                     " time lines: an animation, not a reference"};
 
     NodeIds nodes;
-    const ParseStatus nodeFault = ReadNodeIds(reader, *outline, &nodes);
+    ParseStatus nodeFault = ReadNodeIds(reader, *outline, &nodes);
     const bool linesHold = nodeFault.result == SmdLoadResult::Ok;
     std::unique_ptr<Bone[]> bones;
     std::unique_ptr<MeshTriangle[]> triangles;

@@ -7,6 +7,7 @@ namespace gfx::rules {
 namespace {
 
 uint32_t ElementBytes(uint8_t type) {
+    // NOLINTBEGIN(bugprone-branch-clone): one row per type, equal values included
     switch (type) {
     case D3DDECLTYPE_FLOAT1: return 4;
     case D3DDECLTYPE_FLOAT2: return 8;
@@ -15,6 +16,7 @@ uint32_t ElementBytes(uint8_t type) {
     case D3DDECLTYPE_D3DCOLOR: return 4;
     case D3DDECLTYPE_UBYTE4: return 4;
     }
+    // NOLINTEND(bugprone-branch-clone)
     return 0;
 }
 
@@ -51,6 +53,7 @@ HRESULT ReadDeclaration(const char* call, const VertexElement* elements,
 
 uint64_t VertexCount(PrimitiveType type, uint32_t primitiveCount) {
     uint64_t count = primitiveCount;
+    // NOLINTBEGIN(bugprone-branch-clone): one row per type, equal values included
     switch (type) {
     case D3DPT_POINTLIST: return count;
     case D3DPT_LINELIST: return count * 2;
@@ -59,6 +62,7 @@ uint64_t VertexCount(PrimitiveType type, uint32_t primitiveCount) {
     case D3DPT_TRIANGLESTRIP: return count + 2;
     case D3DPT_TRIANGLEFAN: return count + 2;
     }
+    // NOLINTEND(bugprone-branch-clone)
     return 0;
 }
 

@@ -202,6 +202,7 @@ bool Spawn(const std::string& program, CompilerProcess* out, std::string* failur
         &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     std::vector<std::string> environment = ChildEnvironment();
     std::vector<char*> envp;
+    envp.reserve(environment.size() + 1);
     for (std::string& variable : environment) envp.push_back(variable.data());
     envp.push_back(nullptr);
     std::string name = program;

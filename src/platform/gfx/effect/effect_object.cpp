@@ -333,7 +333,9 @@ private:
                 at + sizeof(float) > block.data.size()) {
                 continue;
             }
-            if (std::memcmp(&block.data[at], &values[i], sizeof(float)) != 0) {
+            // Bits, not values: a float set to the bits it has is not
+            // uploaded again (-0 after 0 is).
+            if (std::memcmp(&block.data[at], &values[i], sizeof(float)) != 0) {  // NOLINT(bugprone-suspicious-memory-comparison)
                 std::memcpy(&block.data[at], &values[i], sizeof(float));
                 changed = true;
             }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/gfx/effect/hlsl_compiler.h"
+
 namespace gfx::effect {
 
 namespace {
@@ -21,18 +23,6 @@ int FirstLine(const std::string& log) {
             return std::atoi(log.substr(digits, end - digits).c_str());
     }
     return 0;
-}
-
-std::string_view LineOf(const std::string& text, int n) {
-    size_t begin = 0;
-    for (int i = 1; i < n; ++i) {
-        begin = text.find('\n', begin);
-        if (begin == std::string::npos) return {};
-        ++begin;
-    }
-    size_t end = text.find('\n', begin);
-    return std::string_view(text).substr(
-        begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
 }  // namespace

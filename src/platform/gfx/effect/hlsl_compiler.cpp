@@ -54,18 +54,6 @@ bool SplitLocation(const std::string& body, const std::string& path, int* line,
     return true;
 }
 
-// Line n (1-based) of text, empty past its end.
-std::string_view LineOf(const std::string& text, int n) {
-    size_t begin = 0;
-    for (int i = 1; i < n; ++i) {
-        begin = text.find('\n', begin);
-        if (begin == std::string::npos) return {};
-        ++begin;
-    }
-    size_t end = text.find('\n', begin);
-    return std::string_view(text).substr(begin, end == std::string::npos ? std::string::npos
-                                                                         : end - begin);
-}
 
 bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
@@ -263,6 +251,18 @@ void Configure(glslang::TShader* shader, EShLanguage language, const std::string
 }
 
 }  // namespace
+
+std::string_view LineOf(const std::string& text, int n) {
+    size_t begin = 0;
+    for (int i = 1; i < n; ++i) {
+        begin = text.find('\n', begin);
+        if (begin == std::string::npos) return {};
+        ++begin;
+    }
+    size_t end = text.find('\n', begin);
+    return std::string_view(text).substr(begin, end == std::string::npos ? std::string::npos
+                                                                         : end - begin);
+}
 
 std::string IncludeFolder(const std::string& path) {
     size_t slash = path.rfind('/');

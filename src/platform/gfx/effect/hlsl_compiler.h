@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gfx/effect/effect_compiler.h"
@@ -48,5 +49,8 @@ bool PreprocessHlsl(const std::string& source, const std::string& path, std::str
 std::string TranslateGlslangLog(const std::string& raw, const std::string& path,
                                 const std::string& source = {},
                                 const std::vector<ColumnShift>& shifts = {});
+
+// Line n (1-based) of text, empty past its end.
+std::string_view LineOf(const std::string& text, int n);
 
 }  // namespace gfx::effect

@@ -88,7 +88,10 @@ std::string InfoLog(GLuint object, GetInfo getInfo, GetLog getLog) {
     getInfo(object, GL_INFO_LOG_LENGTH, &length);
     std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
     if (length > 0) getLog(object, length, nullptr, text.data());
-    return text.c_str();
+    // The log ends at its terminating zero.
+    const size_t end = text.find('\0');
+    if (end != std::string::npos) text.resize(end);
+    return text;
 }
 
 GLuint CompileStage(GLenum type, const char* source, const char* stage, std::string* log) {
