@@ -284,15 +284,18 @@ int main(int argc, char** argv) {
         runs, Median(warmCache));
     std::printf("  ratio cached / empty cache: %.3f\n", Median(warmCache) / Median(coldCache));
     if (!device.empty()) {
-        std::printf("effect creation on the GL device, start-up, no start-up cache (median of "
-                    "%zu): %8.2f ms\n",
-                    device.size(), Median(device));
-        std::printf("effect creation on the GL device, start-up, empty cache (median of "
-                    "%zu): %8.2f ms\n",
-                    deviceEmpty.size(), Median(deviceEmpty));
-        std::printf("effect creation on the GL device, start-up, from the cache (median of "
-                    "%zu): %8.2f ms\n",
-                    deviceCached.size(), Median(deviceCached));
+        std::printf(
+            "effect creation on the GL device, start-up, no start-up cache (median of "
+            "%zu): %8.2f ms\n",
+            device.size(), Median(device));
+        std::printf(
+            "effect creation on the GL device, start-up, empty cache (median of "
+            "%zu): %8.2f ms\n",
+            deviceEmpty.size(), Median(deviceEmpty));
+        std::printf(
+            "effect creation on the GL device, start-up, from the cache (median of "
+            "%zu): %8.2f ms\n",
+            deviceCached.size(), Median(deviceCached));
     } else {
         std::printf("effect creation on the GL device: no display, not measured\n");
     }

@@ -41,7 +41,8 @@ void operator delete(void* pointer, size_t) noexcept { operator delete(pointer);
 
 namespace {
 
-const std::string kPass = "pass { VertexShader = compile vs_3_0 V(); PixelShader = compile ps_3_0 P(); }";
+const std::string kPass =
+    "pass { VertexShader = compile vs_3_0 V(); PixelShader = compile ps_3_0 P(); }";
 
 // A text of about `size` bytes of the given shape.
 std::string Shape(int shape, size_t size) {
@@ -57,7 +58,8 @@ std::string Shape(int shape, size_t size) {
         break;
     case 2:  // 64 techniques, each with a name of size/64 characters
         for (int i = 0; i < 64; ++i) {
-            text += "technique " + std::string(size / 64, 'n') + std::to_string(i) + " { " + kPass + " }\n";
+            text += "technique " + std::string(size / 64, 'n') + std::to_string(i) + " { " + kPass +
+                    " }\n";
         }
         break;
     case 3:  // one technique with a huge annotation
@@ -72,7 +74,8 @@ std::string Shape(int shape, size_t size) {
     return text;
 }
 
-const char* const kShapeNames[] = {"braces", "declarations", "long_names", "annotation", "unclosed"};
+const char* const kShapeNames[] = {"braces", "declarations", "long_names", "annotation",
+                                   "unclosed"};
 
 void ReadShape(benchmark::State& state) {
     const int shape = int(state.range(0));

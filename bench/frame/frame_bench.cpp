@@ -40,17 +40,17 @@ void Reached(void* context, FramePart part) {
     gfx::gl::Finish(times.device);
     Clock::time_point now = Clock::now();
     switch (part) {
-        case FramePart::Prepared: times.prepared = now; break;
-        case FramePart::SkyDrawn:
-            times.sky = now;
-            times.mesh->SkinMesh();
-            gfx::gl::Finish(times.device);
-            times.skinned = Clock::now();
-            break;
-        case FramePart::ModelDrawn: times.model = now; break;
-        case FramePart::HudDrawn: times.hud = now; break;
-        case FramePart::Presented: times.presented = now; break;
-        default: break;
+    case FramePart::Prepared: times.prepared = now; break;
+    case FramePart::SkyDrawn:
+        times.sky = now;
+        times.mesh->SkinMesh();
+        gfx::gl::Finish(times.device);
+        times.skinned = Clock::now();
+        break;
+    case FramePart::ModelDrawn: times.model = now; break;
+    case FramePart::HudDrawn: times.hud = now; break;
+    case FramePart::Presented: times.presented = now; break;
+    default: break;
     }
 }
 

@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 100; ++i) app.RenderFrame();
         rounds.push_back(Microseconds(start, Clock::now()) / 100.0);
     }
-    const double draws = double(gfx::null::GetDrawCallCount(device) - drawsBefore) / (rounds.size() * 100.0);
+    const double draws =
+        double(gfx::null::GetDrawCallCount(device) - drawsBefore) / (rounds.size() * 100.0);
 
     // The same frame in parts, timed where RenderFrame reaches them.
     std::vector<double> clear, parameters, sky, model, hud, present;
@@ -82,11 +83,14 @@ int main(int argc, char** argv) {
     int triangles = 0;
     for (int m = 0; m < character->meshCount; ++m) triangles += character->meshes[m].triangleCount;
     std::sort(rounds.begin(), rounds.end());
-    std::printf("null device: %d frames at 800 x 600, %d meshes, %d triangles, %.0f device draw calls per frame\n",
-                int(rounds.size()) * 100, character->meshCount, triangles, draws);
-    std::printf("our CPU time per frame (RenderFrame, median of %zu rounds of 100): %.1f us "
-                "(rounds from %.1f to %.1f)\n",
-                rounds.size(), Median(rounds), rounds.front(), rounds.back());
+    std::printf(
+        "null device: %d frames at 800 x 600, %d meshes, %d triangles, %.0f device draw calls per "
+        "frame\n",
+        int(rounds.size()) * 100, character->meshCount, triangles, draws);
+    std::printf(
+        "our CPU time per frame (RenderFrame, median of %zu rounds of 100): %.1f us "
+        "(rounds from %.1f to %.1f)\n",
+        rounds.size(), Median(rounds), rounds.front(), rounds.back());
     std::printf("parts (median us):\n");
     std::printf("  clear + begin scene          %8.1f\n", Median(clear));
     std::printf("  effect parameters + Begin    %8.1f\n", Median(parameters));

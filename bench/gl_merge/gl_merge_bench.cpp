@@ -59,13 +59,15 @@ double TimeFrames(Device* device, GLuint program, int frames, double* submit) {
         gl::MakeCurrent(device);
         glUseProgram(program);
         auto calls = Clock::now();
-        for (int t = 0; t < kTriangles; ++t) device->DrawPrimitive(D3DPT_TRIANGLELIST, uint32_t(3 * t), 1);
+        for (int t = 0; t < kTriangles; ++t)
+            device->DrawPrimitive(D3DPT_TRIANGLELIST, uint32_t(3 * t), 1);
         submits.push_back(std::chrono::duration<double, std::micro>(Clock::now() - calls).count());
         device->EndScene();
         device->Present(nullptr, nullptr, nullptr, nullptr);
         gl::MakeCurrent(device);
         glFinish();
-        std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+        std::chrono::duration<double, std::milli> elapsed =
+            std::chrono::steady_clock::now() - start;
         if (frame >= 0) total += elapsed.count();
     }
     std::sort(submits.begin(), submits.end());
@@ -88,9 +90,7 @@ int main(int argc, char** argv) {
     // The mesh: a grid over the screen, each triangle its own three vertices.
     std::vector<float> vertices;
     vertices.reserve(size_t(kTriangles) * 3 * 6);
-    auto put = [&](float x, float y) {
-        vertices.insert(vertices.end(), {x, y, 0.5f, x, y, 1.0f});
-    };
+    auto put = [&](float x, float y) { vertices.insert(vertices.end(), {x, y, 0.5f, x, y, 1.0f}); };
     for (int row = 0; row < kRows; ++row) {
         for (int column = 0; column < kColumns; ++column) {
             float x0 = -1 + 2.0f * column / kColumns, x1 = -1 + 2.0f * (column + 1) / kColumns;

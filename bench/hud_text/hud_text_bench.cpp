@@ -188,7 +188,8 @@ void SavePicture(const char* path) {
     uint32_t height = 0;
     std::vector<uint8_t> rgba;
     if (gfx::Succeeded(gl->device->GetBackBufferPixels(&width, &height, &rgba))) {
-        std::printf("picture: %s\n", rrtest::SavePicture(path, int(width), int(height), rgba).c_str());
+        std::printf("picture: %s\n",
+                    rrtest::SavePicture(path, int(width), int(height), rgba).c_str());
     }
 }
 

@@ -66,11 +66,13 @@ void BM_SkinMesh60kVertices30Bones(benchmark::State& state) {
         mesh.AllocateBones(kBones);
         mesh.AllocateTriangles(20000);
         for (int b = 0; b < kBones; ++b)
-            mesh.bones[b].absoluteMatrix = MatrixRotationY(0.1f * float(b)) * MatrixTranslation(0, float(b), 0);
+            mesh.bones[b].absoluteMatrix =
+                MatrixRotationY(0.1f * float(b)) * MatrixTranslation(0, float(b), 0);
         for (int t = 0; t < mesh.triangleCount; ++t)
             for (int k = 0; k < 3; ++k) {
                 mesh.triangles[t].boneIndices[k] = (t + k) % kBones;
-                mesh.triangles[t].vertices[k] = {{float(k), float(t % 7), 1.0f}, {0.0f, 1.0f, 0.0f}};
+                mesh.triangles[t].vertices[k] = {{float(k), float(t % 7), 1.0f},
+                                                 {0.0f, 1.0f, 0.0f}};
             }
         device->CreateVertexBuffer(uint32_t(mesh.vertexCount) * sizeof(SkinVertex), 0, 0,
                                    gfx::D3DPOOL_DEFAULT, &mesh.vertexBuffer, nullptr);

@@ -28,9 +28,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void PrintNote(void*, const char* text) {
-    std::fprintf(stderr, "reload_bench: %s\n", text);
-}
+void PrintNote(void*, const char* text) { std::fprintf(stderr, "reload_bench: %s\n", text); }
 
 // Milliseconds of one change, up to a glFinish (textures and buffers are on
 // the device then), and whether it worked.

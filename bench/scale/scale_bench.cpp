@@ -47,14 +47,13 @@ long StatusKb(const char* field) {
 }
 
 // Sets the peak resident memory back to the current one (Linux 4.0 on).
-void ResetPeakMemory() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 std::string Nodes() {
     std::string text = "version 1\nnodes\n";
     for (int b = 0; b < kBones; ++b)
-        text += std::to_string(b) + " \"bone" + std::to_string(b) + "\" " + std::to_string(b - 1) + "\n";
+        text += std::to_string(b) + " \"bone" + std::to_string(b) + "\" " + std::to_string(b - 1) +
+                "\n";
     return text + "end\n";
 }
 
@@ -78,7 +77,8 @@ void WriteReference(const std::string& path, int triangles) {
     char line[160];
     int written = 0;
     for (int q = 0; q < quads && written < triangles; ++q) {
-        const float y0 = height * float(q) / float(quads), y1 = height * float(q + 1) / float(quads);
+        const float y0 = height * float(q) / float(quads),
+                    y1 = height * float(q + 1) / float(quads);
         const float x = float(q % 7) * 0.1f;
         const float corners[2][3][2] = {{{x, y0}, {x + 1, y0}, {x + 1, y1}},
                                         {{x, y0}, {x + 1, y1}, {x, y1}}};
@@ -107,11 +107,14 @@ void WriteClip(const std::string& path) {
 
 // The strip's texture: 2 x 2 grey texels, a 24-bit BMP.
 void WriteTexture(const std::string& path) {
-    const unsigned char bmp[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
-                                 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,
-                                 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 128, 128, 128, 128, 128, 128, 0, 0,  // two rows of two, padded
-                                 128, 128, 128, 128, 128, 128, 0, 0};
+    // clang-format off
+    const unsigned char bmp[] = {
+        'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,             // file header
+        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0,           // info header: 2 x 2, 24 bits
+        0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        128, 128, 128, 128, 128, 128, 0, 0,                         // a row of two, padded
+        128, 128, 128, 128, 128, 128, 0, 0};
+    // clang-format on
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
 }
 
@@ -139,11 +142,12 @@ int main(int argc, char** argv) {
     WriteClip(clip);
     WriteTexture((folder / "skin.bmp").string());
 
-    std::printf("%10s %10s %10s %12s %12s %14s\n", "triangles", "file MB", "load ms", "load peak MB",
-                "frame us", "us / 1k tris");
+    std::printf("%10s %10s %10s %12s %12s %14s\n", "triangles", "file MB", "load ms",
+                "load peak MB", "frame us", "us / 1k tris");
     int status = 0;
     for (int triangles : sizes) {
-        const std::string reference = (folder / ("strip" + std::to_string(triangles) + ".smd")).string();
+        const std::string reference =
+            (folder / ("strip" + std::to_string(triangles) + ".smd")).string();
         WriteReference(reference, triangles);
         const double fileMb = double(std::filesystem::file_size(reference)) / (1 << 20);
 

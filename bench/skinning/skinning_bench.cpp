@@ -30,11 +30,13 @@ struct Scene {
     std::vector<SkinVertex> out = std::vector<SkinVertex>(3 * kTriangles);
     Scene() {
         for (int b = 0; b < kBones; ++b)
-            bones[size_t(b)].absoluteMatrix = MatrixRotationY(0.1f * float(b)) * MatrixTranslation(0, float(b), 0);
+            bones[size_t(b)].absoluteMatrix =
+                MatrixRotationY(0.1f * float(b)) * MatrixTranslation(0, float(b), 0);
         for (int t = 0; t < kTriangles; ++t)
             for (int k = 0; k < 3; ++k) {
                 triangles[size_t(t)].boneIndices[k] = (t + k) % kBones;
-                triangles[size_t(t)].vertices[k] = {{float(k), float(t % 7), 1.0f}, {0.0f, 1.0f, 0.0f}};
+                triangles[size_t(t)].vertices[k] = {{float(k), float(t % 7), 1.0f},
+                                                    {0.0f, 1.0f, 0.0f}};
             }
     }
 };
@@ -61,7 +63,8 @@ void BM_Ours(benchmark::State& state, skinning::Path path) {
         return;
     }
     Run(state, [path](Scene& s) {
-        skinning::SkinCorners(path, s.triangles.data(), kTriangles, s.bones.data(), kBones, s.out.data());
+        skinning::SkinCorners(path, s.triangles.data(), kTriangles, s.bones.data(), kBones,
+                              s.out.data());
     });
 }
 BENCHMARK_CAPTURE(BM_Ours, scalar, skinning::Path::Scalar);
@@ -103,10 +106,12 @@ struct LinkedScene {
         // The one-link mesh goes through the parser, which takes each
         // corner into its linked bone's space.
         std::string text = "version 1\nnodes\n";
-        for (int b = 0; b < kBones; ++b) text += std::to_string(b) + " \"b" + std::to_string(b) + "\" -1\n";
+        for (int b = 0; b < kBones; ++b)
+            text += std::to_string(b) + " \"b" + std::to_string(b) + "\" -1\n";
         text += "end\nskeleton\ntime 0\n";
-        for (int b = 0; b < kBones; ++b) text += std::to_string(b) + " 0 " + std::to_string(b) + " 0 0 " +
-                                                 std::to_string(0.1f * float(b)) + " 0\n";
+        for (int b = 0; b < kBones; ++b)
+            text += std::to_string(b) + " 0 " + std::to_string(b) + " 0 0 " +
+                    std::to_string(0.1f * float(b)) + " 0\n";
         text += "end\ntriangles\n";
         for (int t = 0; t < kTriangles; ++t) {
             text += "m\n";
@@ -116,8 +121,9 @@ struct LinkedScene {
         }
         text += "end\n";
         smd::Reference parsed;
-        if (smd::ParseReference({reinterpret_cast<const uint8_t*>(text.data()), text.size()}, &parsed).result ==
-            SmdLoadResult::Ok) {
+        if (smd::ParseReference({reinterpret_cast<const uint8_t*>(text.data()), text.size()},
+                                &parsed)
+                .result == SmdLoadResult::Ok) {
             single.boneCount = parsed.boneCount;
             single.bones = parsed.bones.release();
             single.triangleCount = parsed.triangleCount;
@@ -126,7 +132,8 @@ struct LinkedScene {
             single.SetLinks(parsed.linkStart, parsed.links);
         }
         for (int b = 0; b < kBones; ++b)
-            pose[size_t(b)].absoluteMatrix = MatrixRotationZ(0.05f * float(b)) * s.bones[size_t(b)].absoluteMatrix;
+            pose[size_t(b)].absoluteMatrix =
+                MatrixRotationZ(0.05f * float(b)) * s.bones[size_t(b)].absoluteMatrix;
     }
 };
 
@@ -228,10 +235,12 @@ void SseNoDivide(Scene& s) {
             const Matrix4& m = s.bones[size_t(t.boneIndices[k])].absoluteMatrix;
             const float* v = &t.vertices[k].position.x;
             __m128 r0 = _mm_loadu_ps(m.m[0]), r1 = _mm_loadu_ps(m.m[1]), r2 = _mm_loadu_ps(m.m[2]);
-            __m128 p = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(v[0]), r0), _mm_mul_ps(_mm_set1_ps(v[1]), r1)),
-                                  _mm_add_ps(_mm_mul_ps(_mm_set1_ps(v[2]), r2), _mm_loadu_ps(m.m[3])));
-            __m128 n = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(v[3]), r0), _mm_mul_ps(_mm_set1_ps(v[4]), r1)),
-                                  _mm_mul_ps(_mm_set1_ps(v[5]), r2));
+            __m128 p = _mm_add_ps(
+                _mm_add_ps(_mm_mul_ps(_mm_set1_ps(v[0]), r0), _mm_mul_ps(_mm_set1_ps(v[1]), r1)),
+                _mm_add_ps(_mm_mul_ps(_mm_set1_ps(v[2]), r2), _mm_loadu_ps(m.m[3])));
+            __m128 n = _mm_add_ps(
+                _mm_add_ps(_mm_mul_ps(_mm_set1_ps(v[3]), r0), _mm_mul_ps(_mm_set1_ps(v[4]), r1)),
+                _mm_mul_ps(_mm_set1_ps(v[5]), r2));
             alignas(16) float pf[4], nf[4];
             _mm_store_ps(pf, p);
             _mm_store_ps(nf, n);
@@ -279,9 +288,10 @@ int main(int argc, char** argv) {
     // timing the paths cost.
     const auto start = std::chrono::steady_clock::now();
     const skinning::Path path = skinning::BestPath();
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    benchmark::AddCustomContext("program's path", std::string(skinning::PathName(path)) + ", chosen in " +
-                                                      std::to_string(ms) + " ms");
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    benchmark::AddCustomContext("program's path", std::string(skinning::PathName(path)) +
+                                                      ", chosen in " + std::to_string(ms) + " ms");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -120,8 +120,9 @@ Times RunOnce(Display* display, const std::vector<std::string>& argv, CacheHome&
         waitpid(child, &status, 0);
     }
     close(pipeFds[0]);
-    if (times.firstFrame < 0) std::fprintf(stderr, "startup_bench: %s gave no first frame:\n%s\n",
-                                           argv[0].c_str(), text.c_str());
+    if (times.firstFrame < 0)
+        std::fprintf(stderr, "startup_bench: %s gave no first frame:\n%s\n", argv[0].c_str(),
+                     text.c_str());
     return times;
 }
 
@@ -145,8 +146,9 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--before") == 0 && i + 1 < argc) {
             before = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: startup_bench [ROUNDS] [--cold] [--before PROGRAM] "
-                                 "[-- PROGRAM ARGS...]\n");
+            std::fprintf(stderr,
+                         "usage: startup_bench [ROUNDS] [--cold] [--before PROGRAM] "
+                         "[-- PROGRAM ARGS...]\n");
             return 2;
         }
     }
@@ -204,10 +206,11 @@ int main(int argc, char** argv) {
                 cache.cold ? "cold" : "warm");
     const double floorFirst = Median(contenders[0].firstFrame);
     for (const Contender& contender : contenders) {
-        std::printf("  %-8s exec -> window mapped %7.1f ms, -> first frame %7.1f ms, ratio %.2f "
-                    "(median of the rounds' ratios %.2f)\n",
-                    contender.name.c_str(), Median(contender.mapped), Median(contender.firstFrame),
-                    Median(contender.firstFrame) / floorFirst, Median(contender.ratios));
+        std::printf(
+            "  %-8s exec -> window mapped %7.1f ms, -> first frame %7.1f ms, ratio %.2f "
+            "(median of the rounds' ratios %.2f)\n",
+            contender.name.c_str(), Median(contender.mapped), Median(contender.firstFrame),
+            Median(contender.firstFrame) / floorFirst, Median(contender.ratios));
     }
     cache.Remove();
     XCloseDisplay(display);

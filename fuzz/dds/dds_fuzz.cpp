@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     volatile uint8_t sink = 0;
     for (const gfx::image::DdsSpan& span : dds.spans) {
         if (span.size == 0 || span.offset > size || span.size > size - span.offset) std::abort();
-        if (span.size != gfx::image::DdsLevelSize(dds.format, span.width, span.height)) std::abort();
+        if (span.size != gfx::image::DdsLevelSize(dds.format, span.width, span.height))
+            std::abort();
         sink = sink ^ data[span.offset] ^ data[span.offset + span.size - 1];
     }
     gfx::image::TextureLimits limits;

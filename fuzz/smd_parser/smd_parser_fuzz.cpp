@@ -16,7 +16,8 @@ void Check(bool condition) {
 
 void CheckBones(const Bone* bones, int count) {
     for (int b = 0; b < count; ++b) {
-        Check(bones[b].parentIndex == -1 || (bones[b].parentIndex >= 0 && bones[b].parentIndex < count));
+        Check(bones[b].parentIndex == -1 ||
+              (bones[b].parentIndex >= 0 && bones[b].parentIndex < count));
         Check(std::memchr(bones[b].name, 0, sizeof(bones[b].name)) != nullptr);
     }
 }
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // bones inside the skeleton, weights above 0 adding up to 1.
         if (!reference.linkStart.empty()) {
             Check(reference.linkStart.size() == size_t(reference.triangleCount) * 3 + 1);
-            Check(reference.linkStart.front() == 0 && reference.linkStart.back() == reference.links.size());
+            Check(reference.linkStart.front() == 0 &&
+                  reference.linkStart.back() == reference.links.size());
             for (size_t c = 0; c + 1 < reference.linkStart.size(); ++c) {
                 Check(reference.linkStart[c] <= reference.linkStart[c + 1]);
                 double sum = 0;
@@ -61,10 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     Check(link.weight > 0.0f && link.weight <= 1.0f);
                     sum += link.weight;
                 }
-                Check(reference.linkStart[c] == reference.linkStart[c + 1] || (sum > 0.9999 && sum < 1.0001));
+                Check(reference.linkStart[c] == reference.linkStart[c + 1] ||
+                      (sum > 0.9999 && sum < 1.0001));
                 // One link of full weight: the corner is that bone's.
                 const smd::WeightLink* only = &reference.links[reference.linkStart[c]];
-                if (reference.linkStart[c + 1] - reference.linkStart[c] == 1 && only->weight == 1.0f)
+                if (reference.linkStart[c + 1] - reference.linkStart[c] == 1 &&
+                    only->weight == 1.0f)
                     Check(reference.triangles[c / 3].boneIndices[c % 3] == only->bone);
             }
         } else {

@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int atlasWidth = builder.Atlas().Width(), atlasHeight = builder.Atlas().Height();
     for (const gfx::font::Quad& q : builder.Quads()) {
         if (q.x0 >= q.x1 || q.y0 >= q.y1) std::abort();
-        if (clip && (q.x0 < rect.left || q.y0 < rect.top || q.x1 > rect.right || q.y1 > rect.bottom))
+        if (clip &&
+            (q.x0 < rect.left || q.y0 < rect.top || q.x1 > rect.right || q.y1 > rect.bottom))
             std::abort();
         if (q.atlasX < 0 || q.atlasY < 0 || int64_t(q.atlasX) + q.x1 - q.x0 > atlasWidth ||
             int64_t(q.atlasY) + q.y1 - q.y0 > atlasHeight)

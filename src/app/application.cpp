@@ -56,24 +56,20 @@ std::string NotLoaded(const std::vector<SceneFileFailure>& failures) {
 
 StartupStep StepOf(SceneFailure failure) {
     switch (failure) {
-        case SceneFailure::BoxBuffers: return StartupStep::BoxBuffers;
-        case SceneFailure::CubeMap: return StartupStep::CubeMap;
-        case SceneFailure::ModelMemory: return StartupStep::ModelMemory;
-        case SceneFailure::ClipMissing:
-        case SceneFailure::None: break;
+    case SceneFailure::BoxBuffers: return StartupStep::BoxBuffers;
+    case SceneFailure::CubeMap: return StartupStep::CubeMap;
+    case SceneFailure::ModelMemory: return StartupStep::ModelMemory;
+    case SceneFailure::ClipMissing:
+    case SceneFailure::None: break;
     }
     return StartupStep::ClipMissing;
 }
 
 }  // namespace
 
-Application& GetApplication() {
-    return theApplication;
-}
+Application& GetApplication() { return theApplication; }
 
-Application::~Application() {
-    ReleaseAll();
-}
+Application::~Application() { ReleaseAll(); }
 
 void Application::ReleaseAll() {
     scene.Release();
@@ -93,8 +89,7 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     // The effect compiler's process starts now and is ready when the effect
     // is compiled, after the window and the device; an effect in the cache
     // needs none (watch mode starts one after the first frame, for the saves).
-    const std::string effectFile =
-        PathIn(description.baseFolder, description.effectPath.c_str());
+    const std::string effectFile = PathIn(description.baseFolder, description.effectPath.c_str());
     sparePending = gfx::effect::EffectFileIsCached(effectFile);
     if (!sparePending) gfx::effect::StartCompilerProcess();
     settings.clipIndex = options.clip;
@@ -279,7 +274,8 @@ void Application::FrameCharacter() {
 
 void Application::SaveScreenshot() {
     std::string error = options.screenshot + ": the picture could not be read back";
-    if (capture.taken && SavePng(options.screenshot, capture.width, capture.height, capture.rgba, &error)) {
+    if (capture.taken &&
+        SavePng(options.screenshot, capture.width, capture.height, capture.rgba, &error)) {
         PostQuitMessage(kExitQuit);
         return;
     }

@@ -12,7 +12,17 @@
 namespace {
 
 enum class OptionId {
-    Model, Animation, Clip, Cubemap, Effect, Watch, Screenshot, Frames, Thumbnail, Help, Version
+    Model,
+    Animation,
+    Clip,
+    Cubemap,
+    Effect,
+    Watch,
+    Screenshot,
+    Frames,
+    Thumbnail,
+    Help,
+    Version
 };
 
 struct OptionInfo {
@@ -167,59 +177,53 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
             if (i + 1 >= argc) return refuse(name + " needs a value: " + option->value);
             value = argv[++i] ? argv[i] : "";
         }
-        if (option->value && value.empty()) return refuse(name + " needs a value: " + option->value);
+        if (option->value && value.empty())
+            return refuse(name + " needs a value: " + option->value);
 
         switch (option->id) {
-            case OptionId::Help:
-                line.action = CommandLineAction::Help;
-                return line;
-            case OptionId::Version:
-                line.action = CommandLineAction::Version;
-                return line;
-            case OptionId::Thumbnail:
-                break;  // read above
-            case OptionId::Model:
-                if (!options.model.empty() && !options.thumbnail.empty())
-                    return refuse("--thumbnail draws its IN.smd: no --model");
-                if (!options.model.empty()) return refuse("--model given twice");
-                options.model = Absolute(workingFolder, value);
-                break;
-            case OptionId::Animation:
-                if (options.animations.size() >= size_t(kMaxAnimationFiles))
-                    return refuse("at most " + std::to_string(kMaxAnimationFiles) +
-                                  " --animation files are loaded");
-                options.animations.push_back(Absolute(workingFolder, value));
-                break;
-            case OptionId::Clip:
-                if (clipGiven) return refuse("--clip given twice");
-                if (!ParseNumber(value, 0, kMaxAnimationFiles - 1, &options.clip))
-                    return refuse("--clip needs a clip number from 0 to " +
-                                  std::to_string(kMaxAnimationFiles - 1) + ", not \"" + value + "\"");
-                clipGiven = true;
-                options.clipGiven = true;
-                break;
-            case OptionId::Cubemap:
-                if (!options.cubemap.empty()) return refuse("--cubemap given twice");
-                options.cubemap = Absolute(workingFolder, value);
-                break;
-            case OptionId::Effect:
-                if (!options.effect.empty()) return refuse("--effect given twice");
-                options.effect = Absolute(workingFolder, value);
-                break;
-            case OptionId::Watch:
-                options.watch = true;
-                break;
-            case OptionId::Screenshot:
-                if (!options.screenshot.empty()) return refuse("--screenshot given twice");
-                options.screenshot = Absolute(workingFolder, value);
-                break;
-            case OptionId::Frames:
-                if (framesGiven) return refuse("--frames given twice");
-                if (!ParseNumber(value, 1, kMaxScreenshotFrames, &options.frames))
-                    return refuse("--frames needs a number of frames from 1 to " +
-                                  std::to_string(kMaxScreenshotFrames) + ", not \"" + value + "\"");
-                framesGiven = true;
-                break;
+        case OptionId::Help: line.action = CommandLineAction::Help; return line;
+        case OptionId::Version: line.action = CommandLineAction::Version; return line;
+        case OptionId::Thumbnail: break;  // read above
+        case OptionId::Model:
+            if (!options.model.empty() && !options.thumbnail.empty())
+                return refuse("--thumbnail draws its IN.smd: no --model");
+            if (!options.model.empty()) return refuse("--model given twice");
+            options.model = Absolute(workingFolder, value);
+            break;
+        case OptionId::Animation:
+            if (options.animations.size() >= size_t(kMaxAnimationFiles))
+                return refuse("at most " + std::to_string(kMaxAnimationFiles) +
+                              " --animation files are loaded");
+            options.animations.push_back(Absolute(workingFolder, value));
+            break;
+        case OptionId::Clip:
+            if (clipGiven) return refuse("--clip given twice");
+            if (!ParseNumber(value, 0, kMaxAnimationFiles - 1, &options.clip))
+                return refuse("--clip needs a clip number from 0 to " +
+                              std::to_string(kMaxAnimationFiles - 1) + ", not \"" + value + "\"");
+            clipGiven = true;
+            options.clipGiven = true;
+            break;
+        case OptionId::Cubemap:
+            if (!options.cubemap.empty()) return refuse("--cubemap given twice");
+            options.cubemap = Absolute(workingFolder, value);
+            break;
+        case OptionId::Effect:
+            if (!options.effect.empty()) return refuse("--effect given twice");
+            options.effect = Absolute(workingFolder, value);
+            break;
+        case OptionId::Watch: options.watch = true; break;
+        case OptionId::Screenshot:
+            if (!options.screenshot.empty()) return refuse("--screenshot given twice");
+            options.screenshot = Absolute(workingFolder, value);
+            break;
+        case OptionId::Frames:
+            if (framesGiven) return refuse("--frames given twice");
+            if (!ParseNumber(value, 1, kMaxScreenshotFrames, &options.frames))
+                return refuse("--frames needs a number of frames from 1 to " +
+                              std::to_string(kMaxScreenshotFrames) + ", not \"" + value + "\"");
+            framesGiven = true;
+            break;
         }
     }
 
@@ -240,8 +244,10 @@ std::string CheckOptionFiles(const ProgramOptions& options) {
     if (!options.model.empty()) problem = FileProblem("--model", options.model);
     for (const std::string& animation : options.animations)
         if (problem.empty()) problem = FileProblem("--animation", animation);
-    if (problem.empty() && !options.cubemap.empty()) problem = FileProblem("--cubemap", options.cubemap);
-    if (problem.empty() && !options.effect.empty()) problem = FileProblem("--effect", options.effect);
+    if (problem.empty() && !options.cubemap.empty())
+        problem = FileProblem("--cubemap", options.cubemap);
+    if (problem.empty() && !options.effect.empty())
+        problem = FileProblem("--effect", options.effect);
     for (const FileArgument& file : options.files)
         if (problem.empty()) problem = FileProblem("file", file.path);
     if (problem.empty() && !options.screenshot.empty())
@@ -264,19 +270,19 @@ std::string PlaceFileArguments(ProgramOptions* options) {
         };
         std::string problem;
         switch (kind.kind) {
-            case FileKind::Reference: problem = once(&options->model, "--model"); break;
-            case FileKind::CubeMap: problem = once(&options->cubemap, "--cubemap"); break;
-            case FileKind::Effect: problem = once(&options->effect, "--effect"); break;
-            case FileKind::Clip:
-                if (options->animations.size() >= size_t(kMaxAnimationFiles))
-                    return "at most " + std::to_string(kMaxAnimationFiles) +
-                           " animation files are loaded";
-                options->animations.insert(options->animations.begin() +
-                                               std::ptrdiff_t(file.animationsBefore + clipsPlaced),
-                                           file.path);
-                ++clipsPlaced;
-                break;
-            case FileKind::Unknown: problem = file.path + ": " + kind.why; break;
+        case FileKind::Reference: problem = once(&options->model, "--model"); break;
+        case FileKind::CubeMap: problem = once(&options->cubemap, "--cubemap"); break;
+        case FileKind::Effect: problem = once(&options->effect, "--effect"); break;
+        case FileKind::Clip:
+            if (options->animations.size() >= size_t(kMaxAnimationFiles))
+                return "at most " + std::to_string(kMaxAnimationFiles) +
+                       " animation files are loaded";
+            options->animations.insert(
+                options->animations.begin() + std::ptrdiff_t(file.animationsBefore + clipsPlaced),
+                file.path);
+            ++clipsPlaced;
+            break;
+        case FileKind::Unknown: problem = file.path + ": " + kind.why; break;
         }
         if (!problem.empty()) return problem;
     }
@@ -339,9 +345,7 @@ std::string HelpText() {
     return text;
 }
 
-std::string VersionText() {
-    return std::string(kProgramName) + " " + kProgramVersion;
-}
+std::string VersionText() { return std::string(kProgramName) + " " + kProgramVersion; }
 
 std::vector<std::string> OptionNames() {
     std::vector<std::string> names;

@@ -37,12 +37,12 @@ struct ProgramOptions {
     // Files given without an option, until PlaceFileArguments has put each
     // where its kind goes (model, animations, cubemap, effect).
     std::vector<FileArgument> files;
-    int clip = 0;                         // the clip that plays
-    bool clipGiven = false;               // --clip was given
-    std::string cubemap;                  // empty: the program's own cube map
-    std::string effect;                   // empty: the program's own effect
-    bool watch = false;                   // compile the effect again when its file changes
-    std::string screenshot;               // PNG to save after `frames` frames; empty: none
+    int clip = 0;            // the clip that plays
+    bool clipGiven = false;  // --clip was given
+    std::string cubemap;     // empty: the program's own cube map
+    std::string effect;      // empty: the program's own effect
+    bool watch = false;      // compile the effect again when its file changes
+    std::string screenshot;  // PNG to save after `frames` frames; empty: none
     int frames = kDefaultScreenshotFrames;
     // --thumbnail SIZE IN OUT.png: the reference IN (in model) drawn alone on
     // a transparent square of SIZE pixels, saved to OUT; empty: no thumbnail.

@@ -35,8 +35,7 @@ DataFolderChoice ChooseDataFolder(const std::vector<std::string>& candidates);
 
 // Chooses among the candidates for a program in programFolder started in
 // workingFolder (the installed data folder as this build installs it).
-DataFolderChoice FindDataFolder(const std::string& workingFolder,
-                                const std::string& programFolder);
+DataFolderChoice FindDataFolder(const std::string& workingFolder, const std::string& programFolder);
 
 // The base folder for the program's files: empty (the working folder) when
 // the choice is the working folder or nothing was found, so that the failures

@@ -15,11 +15,11 @@ DropPlan PlanDrop(const std::vector<std::string>& paths) {
                                                   " is used)"});
         };
         switch (kind.kind) {
-            case FileKind::Reference: once(&plan.reference); break;
-            case FileKind::Clip: plan.clips.push_back(path); break;
-            case FileKind::CubeMap: once(&plan.cubeMap); break;
-            case FileKind::Effect: once(&plan.effect); break;
-            case FileKind::Unknown: plan.refused.push_back({path, kind.why}); break;
+        case FileKind::Reference: once(&plan.reference); break;
+        case FileKind::Clip: plan.clips.push_back(path); break;
+        case FileKind::CubeMap: once(&plan.cubeMap); break;
+        case FileKind::Effect: once(&plan.effect); break;
+        case FileKind::Unknown: plan.refused.push_back({path, kind.why}); break;
         }
     }
     return plan;

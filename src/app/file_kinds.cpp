@@ -56,11 +56,11 @@ FileKindResult KindOfFile(const std::string& path) {
 
 const char* KindName(FileKind kind) {
     switch (kind) {
-        case FileKind::Reference: return "the reference";
-        case FileKind::Clip: return "the animation";
-        case FileKind::CubeMap: return "the cube map";
-        case FileKind::Effect: return "the effect";
-        case FileKind::Unknown: break;
+    case FileKind::Reference: return "the reference";
+    case FileKind::Clip: return "the animation";
+    case FileKind::CubeMap: return "the cube map";
+    case FileKind::Effect: return "the effect";
+    case FileKind::Unknown: break;
     }
     return "the file";
 }

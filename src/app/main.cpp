@@ -72,16 +72,10 @@ int main(int argc, char** argv) {
     const std::string working = WorkingFolder();
     CommandLine line = ParseCommandLine(argc, argv, working);
     switch (line.action) {
-        case CommandLineAction::Help:
-            std::fputs(HelpText().c_str(), stdout);
-            return kExitQuit;
-        case CommandLineAction::Version:
-            std::printf("%s\n", VersionText().c_str());
-            return kExitQuit;
-        case CommandLineAction::BadUsage:
-            return BadUsage(line.problem);
-        case CommandLineAction::Run:
-            break;
+    case CommandLineAction::Help: std::fputs(HelpText().c_str(), stdout); return kExitQuit;
+    case CommandLineAction::Version: std::printf("%s\n", VersionText().c_str()); return kExitQuit;
+    case CommandLineAction::BadUsage: return BadUsage(line.problem);
+    case CommandLineAction::Run: break;
     }
     std::string problem = CheckOptionFiles(line.options);
     if (problem.empty()) problem = PlaceFileArguments(&line.options);

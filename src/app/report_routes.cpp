@@ -9,9 +9,7 @@
 
 namespace {
 
-void NoteToStderr(void*, const char* text) {
-    std::fprintf(stderr, "%s: %s\n", kProgramName, text);
-}
+void NoteToStderr(void*, const char* text) { std::fprintf(stderr, "%s: %s\n", kProgramName, text); }
 
 void ShowBox(void*, const char* caption, const char* text) {
     MessageBoxA(nullptr, text, caption, MB_OK);

@@ -135,10 +135,10 @@ void Application::ReloadChangedFiles() {
         if (index >= watchedFiles.size()) continue;
         const SceneFileEntry& entry = watchedFiles[index];
         switch (entry.file) {
-            case SceneFile::Reference: reference = true; break;
-            case SceneFile::Clip: clips.push_back(entry.clip); break;
-            case SceneFile::CubeMap: cubeMap = true; break;
-            case SceneFile::Effect: effect = true; break;
+        case SceneFile::Reference: reference = true; break;
+        case SceneFile::Clip: clips.push_back(entry.clip); break;
+        case SceneFile::CubeMap: cubeMap = true; break;
+        case SceneFile::Effect: effect = true; break;
         }
     }
     const ReportSink& report = services.liveReport;

@@ -33,7 +33,8 @@ bool SavePng(const std::string& path, uint32_t width, uint32_t height,
 
     // Encoded in memory first, so that a failed write can say why (errno).
     std::vector<uint8_t> png;
-    if (!stbi_write_png_to_func(Append, &png, int(width), int(height), 3, rgb.data(), int(width) * 3)) {
+    if (!stbi_write_png_to_func(Append, &png, int(width), int(height), 3, rgb.data(),
+                                int(width) * 3)) {
         *error = path + ": the PNG could not be encoded";
         return false;
     }

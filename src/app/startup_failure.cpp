@@ -55,34 +55,36 @@ std::string DeviceProblem(const std::string& detail) {
     if (detail.empty()) return "the graphics device could not be created for the window";
     const char* override = std::getenv("MESA_GL_VERSION_OVERRIDE");
     if (override && override[0])
-        return detail + "; unset MESA_GL_VERSION_OVERRIDE=" + override + ", which holds the version back";
-    return detail + "; use a graphics driver that offers it (Mesa's llvmpipe does: LIBGL_ALWAYS_SOFTWARE=1)";
+        return detail + "; unset MESA_GL_VERSION_OVERRIDE=" + override +
+               ", which holds the version back";
+    return detail +
+           "; use a graphics driver that offers it (Mesa's llvmpipe does: LIBGL_ALWAYS_SOFTWARE=1)";
 }
 
 }  // namespace
 
 std::string DescribeStartupFailure(const StartupFacts& facts) {
     switch (facts.failed) {
-        case StartupStep::Direct3D:
-            return "no graphics device layer is available (OpenGL 4.5 is needed)";
-        case StartupStep::Device:
-            return DeviceProblem(facts.deviceDetail);
-        case StartupStep::Font:
-            return "the HUD font \"Arial\" could not be created; install fontconfig, fonts-liberation2 "
-                   "(a metric-compatible Arial) and fonts-nanum (scripts/install-deps.sh does)";
-        case StartupStep::BoxBuffers:
-            return "the graphics device refused the environment box's buffers";
-        case StartupStep::CubeMap:
-            return "cannot load the cube map " + facts.cubeMapDisplayPath + ": " + CubeMapProblem(facts);
-        case StartupStep::ModelMemory:
-            return "out of memory for the model";
-        case StartupStep::ClipMissing:
-            if (!facts.clipFile.empty())
-                return "--clip " + std::to_string(facts.clip) + ": the animation file " +
-                       facts.clipFile + " did not load (" + facts.clipReason + ")";
-            return "--clip " + std::to_string(facts.clip) + ": only " + std::to_string(facts.clipsLoaded) +
-                   " of the " + std::to_string(facts.clipFiles) + " animation files loaded";
-        case StartupStep::FileNotLoaded: return facts.fileFailure;
+    case StartupStep::Direct3D:
+        return "no graphics device layer is available (OpenGL 4.5 is needed)";
+    case StartupStep::Device: return DeviceProblem(facts.deviceDetail);
+    case StartupStep::Font:
+        return "the HUD font \"Arial\" could not be created; install fontconfig, fonts-liberation2 "
+               "(a metric-compatible Arial) and fonts-nanum (scripts/install-deps.sh does)";
+    case StartupStep::BoxBuffers:
+        return "the graphics device refused the environment box's buffers";
+    case StartupStep::CubeMap:
+        return "cannot load the cube map " + facts.cubeMapDisplayPath + ": " +
+               CubeMapProblem(facts);
+    case StartupStep::ModelMemory: return "out of memory for the model";
+    case StartupStep::ClipMissing:
+        if (!facts.clipFile.empty())
+            return "--clip " + std::to_string(facts.clip) + ": the animation file " +
+                   facts.clipFile + " did not load (" + facts.clipReason + ")";
+        return "--clip " + std::to_string(facts.clip) + ": only " +
+               std::to_string(facts.clipsLoaded) + " of the " + std::to_string(facts.clipFiles) +
+               " animation files loaded";
+    case StartupStep::FileNotLoaded: return facts.fileFailure;
     }
     return "an unknown step failed";
 }

@@ -123,8 +123,8 @@ int RunThumbnail(const ProgramOptions& options, const AppServices& services) {
     description.effectFailureBox = false;
     description.clip = options.clip;
     SceneBuildResult built;
-    bool made = BuildScene(description, run.renderer.device, report, SceneBuildHooks{}, &run.scene,
-                           &built);
+    bool made =
+        BuildScene(description, run.renderer.device, report, SceneBuildHooks{}, &run.scene, &built);
     problem = WhatDidNotLoad(built, run.scene, notes);
     if (!made && problem.empty()) problem = "the scene could not be made";
     if (!problem.empty()) return Fail(problem);

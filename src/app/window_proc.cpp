@@ -36,89 +36,66 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_CREATE:
-        case WM_ACTIVATEAPP:
-        case WM_INITMENU:
-        case WM_MOUSEWHEEL:
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        case WM_SIZE:
-            OnSize(LowHalf(lParam), HighHalf(lParam));
-            return 0;
-        case WM_ACTIVATE:
-            active = LOWORD(wParam) != WA_INACTIVE;
-            return 0;
-        case WM_KEYDOWN:
-            OnKeyDown(hwnd, wParam, lParam);
-            return 0;
-        case WM_PAINT:
-            OnPaint();
-            return 0;
-        case WM_DROPFILES:
-            OnDropFiles(reinterpret_cast<HDROP>(wParam));
-            return 0;
-        case WM_COMMAND:
-            OnCommand(hwnd, wParam, lParam);
-            return 0;
-        case WM_MOUSEMOVE: {
-            int32_t x = LowHalf(lParam), y = HighHalf(lParam);
-            if (dragging) TurnCamera(*this, x, y);
-            lastMouseX = x;
-            lastMouseY = y;
-            return 0;
+    case WM_CREATE:
+    case WM_ACTIVATEAPP:
+    case WM_INITMENU:
+    case WM_MOUSEWHEEL: return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_SIZE: OnSize(LowHalf(lParam), HighHalf(lParam)); return 0;
+    case WM_ACTIVATE: active = LOWORD(wParam) != WA_INACTIVE; return 0;
+    case WM_KEYDOWN: OnKeyDown(hwnd, wParam, lParam); return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_COMMAND: OnCommand(hwnd, wParam, lParam); return 0;
+    case WM_MOUSEMOVE: {
+        int32_t x = LowHalf(lParam), y = HighHalf(lParam);
+        if (dragging) TurnCamera(*this, x, y);
+        lastMouseX = x;
+        lastMouseY = y;
+        return 0;
+    }
+    case WM_RBUTTONDOWN:
+        // A press during a drag keeps the last position: no jump.
+        if (!dragging) {
+            lastMouseX = LowHalf(lParam);
+            lastMouseY = HighHalf(lParam);
         }
-        case WM_RBUTTONDOWN:
-            // A press during a drag keeps the last position: no jump.
-            if (!dragging) {
-                lastMouseX = LowHalf(lParam);
-                lastMouseY = HighHalf(lParam);
-            }
-            dragging = true;
-            return 0;
-        case WM_RBUTTONUP:
-            // The last position stays; a release outside the window is never
-            // seen, so such a drag goes on until a press and release inside.
-            if (dragging) {
-                dragging = false;
-                TurnCamera(*this, LowHalf(lParam), HighHalf(lParam));
-            }
-            return 0;
-        default:
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
+        dragging = true;
+        return 0;
+    case WM_RBUTTONUP:
+        // The last position stays; a release outside the window is never
+        // seen, so such a drag goes on until a press and release inside.
+        if (dragging) {
+            dragging = false;
+            TurnCamera(*this, LowHalf(lParam), HighHalf(lParam));
+        }
+        return 0;
+    default: return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
 
 LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM) {
     Camera& camera = renderer.camera;
     switch (virtualKey) {
-        case VK_ESCAPE:
-            PostQuitMessage(0);
-            return 0;
-        case VK_SPACE:
-            settings.fillMode = settings.fillMode == gfx::D3DFILL_SOLID ? gfx::D3DFILL_WIREFRAME
-                                                                         : gfx::D3DFILL_SOLID;
-            if (renderer.device)
-                renderer.device->SetRenderState(gfx::D3DRS_FILLMODE,
-                                                static_cast<uint32_t>(settings.fillMode));
-            return 0;
-        case kKeyReflection:
-            settings.reflectionFactor = 2.0f;
-            return 0;
-        case kKeyRefraction:
-            settings.reflectionFactor = 0.5f;
-            return 0;
-        case 'W': camera.Walk(moveUnits); break;
-        case 'S': camera.Walk(-moveUnits); break;
-        case 'D': camera.Strafe(moveUnits); break;
-        case 'A': camera.Strafe(-moveUnits); break;
-        case 'R': camera.Fly(moveUnits); break;
-        case 'F': camera.Fly(-moveUnits); break;
-        case 'Q': camera.Roll(kRollRadians); break;
-        case 'E': camera.Roll(-kRollRadians); break;
-        default:
-            return 0;  // every other key, the numeric keypad included, does nothing
+    case VK_ESCAPE: PostQuitMessage(0); return 0;
+    case VK_SPACE:
+        settings.fillMode =
+            settings.fillMode == gfx::D3DFILL_SOLID ? gfx::D3DFILL_WIREFRAME : gfx::D3DFILL_SOLID;
+        if (renderer.device)
+            renderer.device->SetRenderState(gfx::D3DRS_FILLMODE,
+                                            static_cast<uint32_t>(settings.fillMode));
+        return 0;
+    case kKeyReflection: settings.reflectionFactor = 2.0f; return 0;
+    case kKeyRefraction: settings.reflectionFactor = 0.5f; return 0;
+    case 'W': camera.Walk(moveUnits); break;
+    case 'S': camera.Walk(-moveUnits); break;
+    case 'D': camera.Strafe(moveUnits); break;
+    case 'A': camera.Strafe(-moveUnits); break;
+    case 'R': camera.Fly(moveUnits); break;
+    case 'F': camera.Fly(-moveUnits); break;
+    case 'Q': camera.Roll(kRollRadians); break;
+    case 'E': camera.Roll(-kRollRadians); break;
+    default: return 0;  // every other key, the numeric keypad included, does nothing
     }
     renderer.UpdateViewMatrix();
     return 0;

@@ -4,17 +4,13 @@
 
 #include "math/matrix4.h"
 
-float Vec3Dot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
+float Vec3Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 Vector3 Vec3Cross(const Vector3& a, const Vector3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-float Vec3Length(const Vector3& v) {
-    return std::sqrt(Vec3Dot(v, v));
-}
+float Vec3Length(const Vector3& v) { return std::sqrt(Vec3Dot(v, v)); }
 
 Vector3 Vec3Normalize(const Vector3& v) {
     float length = Vec3Length(v);

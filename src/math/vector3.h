@@ -12,8 +12,12 @@ struct Vector3 {
     Vector3() = default;
     Vector3(float xValue, float yValue, float zValue) : x(xValue), y(yValue), z(zValue) {}
 
-    Vector3 operator+(const Vector3& other) const { return {x + other.x, y + other.y, z + other.z}; }
-    Vector3 operator-(const Vector3& other) const { return {x - other.x, y - other.y, z - other.z}; }
+    Vector3 operator+(const Vector3& other) const {
+        return {x + other.x, y + other.y, z + other.z};
+    }
+    Vector3 operator-(const Vector3& other) const {
+        return {x - other.x, y - other.y, z - other.z};
+    }
     Vector3 operator*(float s) const { return {x * s, y * s, z * s}; }
     Vector3& operator+=(const Vector3& other) {
         x += other.x;

@@ -39,7 +39,8 @@ struct AnimationClip {
     // The clip bone that drives bone `bone` of mesh `mesh`, or -1 when the
     // clip has none for it (that bone keeps the matrix it has).
     int SourceBone(int mesh, int bone) const {
-        if (mesh >= 0 && std::size_t(mesh) < meshBones.size() && !meshBones[std::size_t(mesh)].empty()) {
+        if (mesh >= 0 && std::size_t(mesh) < meshBones.size() &&
+            !meshBones[std::size_t(mesh)].empty()) {
             const std::vector<int>& bones = meshBones[std::size_t(mesh)];
             return bone >= 0 && std::size_t(bone) < bones.size() ? bones[std::size_t(bone)] : -1;
         }

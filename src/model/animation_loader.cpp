@@ -18,7 +18,8 @@ bool MoveFrames(smd::Animation& parsed, AnimationClip* clip) {
     if (!clip->frames) return false;
     clip->frameCount = parsed.frameCount;
     clip->boneCount = parsed.boneCount;
-    for (int f = 0; f < parsed.frameCount; ++f) clip->frames[f] = parsed.frames[size_t(f)].release();
+    for (int f = 0; f < parsed.frameCount; ++f)
+        clip->frames[f] = parsed.frames[size_t(f)].release();
     return true;
 }
 
@@ -30,17 +31,22 @@ void SkinnedModel::NoteBoneMismatch(const LoadContext& context, const char* path
         int reference = meshes[m].boneCount;
         if (clip.frameCount == 0 || clip.boneCount == reference) continue;
         if (clip.boneCount < reference) {
-            context.report.NoteFormat("animation %s has %d bones, the model %d: bones %d to %d keep their pose",
-                           NameIn(context.baseFolder, path).c_str(), clip.boneCount, reference, clip.boneCount, reference - 1);
+            context.report.NoteFormat(
+                "animation %s has %d bones, the model %d: bones %d to %d keep their pose",
+                NameIn(context.baseFolder, path).c_str(), clip.boneCount, reference, clip.boneCount,
+                reference - 1);
         } else {
-            context.report.NoteFormat("animation %s has %d bones, the model %d: its bones %d to %d are not used",
-                           NameIn(context.baseFolder, path).c_str(), clip.boneCount, reference, reference, clip.boneCount - 1);
+            context.report.NoteFormat(
+                "animation %s has %d bones, the model %d: its bones %d to %d are not used",
+                NameIn(context.baseFolder, path).c_str(), clip.boneCount, reference, reference,
+                clip.boneCount - 1);
         }
         return;
     }
 }
 
-bool SkinnedModel::LoadAnimation(const char* path, const LoadContext& context, SmdLoadFailure* failure) {
+bool SkinnedModel::LoadAnimation(const char* path, const LoadContext& context,
+                                 SmdLoadFailure* failure) {
     if (!path) return false;
     if (clipCount >= kMaxClips) {
         smd::ReportRefusal(context, path, "all 32 animation clip slots are in use", failure);

@@ -24,7 +24,8 @@ std::string NameList(const Bone* bones, const std::vector<int>& which) {
 
 }  // namespace
 
-bool SkinnedModel::MatchClipBones(int meshIndex, int clipIndex, const ReportSink& report, const char* what) {
+bool SkinnedModel::MatchClipBones(int meshIndex, int clipIndex, const ReportSink& report,
+                                  const char* what) {
     ModelMesh& mesh = meshes[meshIndex];
     AnimationClip& clip = clips[clipIndex];
     if (size_t(meshIndex) < clip.meshBones.size()) clip.meshBones[size_t(meshIndex)].clear();
@@ -58,10 +59,13 @@ bool SkinnedModel::MatchClipBones(int meshIndex, int clipIndex, const ReportSink
         if (!used[size_t(b)]) unused.push_back(b);
 
     if (!what) return true;
-    report.NoteFormat("%s names its bones unlike the model at the same places: its bones drive the model's "
-                      "bones of the same name", what);
+    report.NoteFormat(
+        "%s names its bones unlike the model at the same places: its bones drive the model's "
+        "bones of the same name",
+        what);
     if (!unused.empty())
-        report.NoteFormat("%s: bones not in the model, not used: %s", what, NameList(clipBones, unused).c_str());
+        report.NoteFormat("%s: bones not in the model, not used: %s", what,
+                          NameList(clipBones, unused).c_str());
     if (!missing.empty())
         report.NoteFormat("%s: model bones not in the clip, they keep their pose: %s", what,
                           NameList(mesh.bones, missing).c_str());
@@ -74,14 +78,16 @@ void SkinnedModel::MatchClipToMeshes(const LoadContext& context, const char* pat
     // skeleton would repeat the same lists.
     bool byName = false;
     for (int m = 0; m < meshCount; ++m)
-        byName = MatchClipBones(m, clipIndex, context.report, byName ? nullptr : what.c_str()) || byName;
+        byName =
+            MatchClipBones(m, clipIndex, context.report, byName ? nullptr : what.c_str()) || byName;
     // Clips matched by place keep the note on a bone count that differs.
     if (!byName) NoteBoneMismatch(context, path, clips[clipIndex]);
 }
 
 void SkinnedModel::MatchMeshToClips(const LoadContext& context, const char* path, int meshIndex) {
     for (int c = 0; c < clipCount; ++c) {
-        const std::string what = "clip " + std::to_string(c) + " of the model " + NameIn(context.baseFolder, path);
+        const std::string what =
+            "clip " + std::to_string(c) + " of the model " + NameIn(context.baseFolder, path);
         MatchClipBones(meshIndex, c, context.report, what.c_str());
     }
 }

@@ -4,7 +4,8 @@
 
 namespace skinning {
 
-void LinkedCorners::Add(uint32_t vertex, const SkinVertex& bind, const Link* cornerLinks, int count) {
+void LinkedCorners::Add(uint32_t vertex, const SkinVertex& bind, const Link* cornerLinks,
+                        int count) {
     if (count <= 0) return;
     if (linkStart.empty()) linkStart.push_back(0);
     corner.push_back(vertex);
@@ -36,7 +37,8 @@ void LinkedCorners::Finish() {
     sorted.linkStart.reserve(count + 1);
     sorted.links.reserve(links.size());
     for (uint32_t i : order)
-        sorted.Add(corner[i], bindPose[i], links.data() + linkStart[i], int(linkStart[i + 1] - linkStart[i]));
+        sorted.Add(corner[i], bindPose[i], links.data() + linkStart[i],
+                   int(linkStart[i + 1] - linkStart[i]));
     corner = std::move(sorted.corner);
     bindPose = std::move(sorted.bindPose);
     linkStart = std::move(sorted.linkStart);
@@ -46,11 +48,14 @@ void LinkedCorners::Finish() {
 bool LinkedCorners::IsWhole() const {
     const size_t count = corner.size();
     if (bindPose.size() != count || linkStart.size() != count + 1 || linkStart[0] != 0 ||
-        linkStart.back() != links.size() || countEnd.empty() || countEnd[0] != 0 || countEnd.back() != count)
+        linkStart.back() != links.size() || countEnd.empty() || countEnd[0] != 0 ||
+        countEnd.back() != count)
         return false;
     for (size_t k = 1; k < countEnd.size(); ++k) {
         if (countEnd[k] < countEnd[k - 1]) return false;
-        if (linkStart[countEnd[k]] - linkStart[countEnd[k - 1]] != k * (countEnd[k] - countEnd[k - 1])) return false;
+        if (linkStart[countEnd[k]] - linkStart[countEnd[k - 1]] !=
+            k * (countEnd[k] - countEnd[k - 1]))
+            return false;
     }
     return true;
 }

@@ -19,11 +19,13 @@ bool HasExtension(const char* name) {
 
 }  // namespace
 
-std::string MaterialTextureName(const std::string& baseFolder, const char* directory, const char* name) {
+std::string MaterialTextureName(const std::string& baseFolder, const char* directory,
+                                const char* name) {
     if (!name || !*name || HasExtension(name)) return name ? name : "";
     static constexpr const char* kExtensions[] = {".png", ".tga", ".bmp", ".jpg"};
     const std::string prefix = std::string(directory ? directory : "") + name;
     for (const char* extension : kExtensions)
-        if (IsRegularFileIn(baseFolder, (prefix + extension).c_str())) return name + std::string(extension);
+        if (IsRegularFileIn(baseFolder, (prefix + extension).c_str()))
+            return name + std::string(extension);
     return name;
 }

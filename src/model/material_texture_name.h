@@ -13,4 +13,5 @@
 // extension, or one that finds none, stays as it is. A folder part stays in
 // place. Relative paths are taken from baseFolder (empty: the working
 // folder).
-std::string MaterialTextureName(const std::string& baseFolder, const char* directory, const char* name);
+std::string MaterialTextureName(const std::string& baseFolder, const char* directory,
+                                const char* name);

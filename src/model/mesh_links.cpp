@@ -2,9 +2,11 @@
 // that skinning blends, and skinning with both kinds of corner.
 #include "model/model_mesh.h"
 
-bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart, const std::vector<smd::WeightLink>& links) {
+bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart,
+                         const std::vector<smd::WeightLink>& links) {
     linked = {};
-    if (linkStart.empty() || !triangles || triangleCount <= 0 || !bones || boneCount <= 0) return links.empty();
+    if (linkStart.empty() || !triangles || triangleCount <= 0 || !bones || boneCount <= 0)
+        return links.empty();
     const size_t corners = size_t(triangleCount) * 3;
     if (linkStart.size() != corners + 1 || linkStart.back() != links.size()) return false;
     for (size_t c = 0; c < corners; ++c)
@@ -19,7 +21,8 @@ bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart, const std::vect
     std::vector<uint8_t> invertible(static_cast<size_t>(boneCount));
     table.inverseBind.resize(size_t(boneCount));
     for (int b = 0; b < boneCount; ++b) {
-        invertible[size_t(b)] = MatrixInverse(bones[b].absoluteMatrix, &table.inverseBind[size_t(b)]);
+        invertible[size_t(b)] =
+            MatrixInverse(bones[b].absoluteMatrix, &table.inverseBind[size_t(b)]);
         if (!invertible[size_t(b)]) table.inverseBind[size_t(b)] = MatrixIdentity();
     }
     std::vector<skinning::Link> cornerLinks;
@@ -32,7 +35,8 @@ bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart, const std::vect
         // No links, or only the corner's own bone at full weight (the parser
         // gives a corner of one full link that link's bone): skinned by its
         // bone as every corner without links is.
-        if (first == end || (end - first == 1 && first->bone == bone && first->weight == 1.0f)) continue;
+        if (first == end || (end - first == 1 && first->bone == bone && first->weight == 1.0f))
+            continue;
         // The bind pose in model space: the corner was moved into its bone's
         // space by the inverse of that bone's bind matrix (when it had one).
         SkinVertex bind = triangle.vertices[slot];
@@ -41,7 +45,8 @@ bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart, const std::vect
             bind.normal = Vec3TransformNormal(bind.normal, bones[bone].absoluteMatrix);
         }
         cornerLinks.clear();
-        for (const smd::WeightLink* link = first; link < end; ++link) cornerLinks.push_back({link->bone, link->weight});
+        for (const smd::WeightLink* link = first; link < end; ++link)
+            cornerLinks.push_back({link->bone, link->weight});
         table.Add(uint32_t(c), bind, cornerLinks.data(), int(cornerLinks.size()));
         triangle.boneIndices[slot] = skinning::kLinkedCorner;
         triangle.vertices[slot] = bind;

@@ -9,9 +9,7 @@
 #include "model/printable_text.h"
 #include "platform/files.h"
 
-ModelMesh::~ModelMesh() {
-    Clear();
-}
+ModelMesh::~ModelMesh() { Clear(); }
 
 void ModelMesh::Clear() {
     delete[] bones;
@@ -55,7 +53,8 @@ bool ModelMesh::AllocateTriangles(int count) {
 }
 
 bool ModelMesh::LoadMaterialTextures(gfx::Device* device, const LoadContext& context, int count,
-                                     const char* directory, const char (*names)[kMaterialNameSize]) {
+                                     const char* directory,
+                                     const char (*names)[kMaterialNameSize]) {
     if (count <= 0) return false;
     if (count > kMaxMaterials) count = kMaxMaterials;
     ReleaseTextures();
@@ -66,8 +65,8 @@ bool ModelMesh::LoadMaterialTextures(gfx::Device* device, const LoadContext& con
     std::string files[kMaxMaterials];
     for (int i = 0; i < count; ++i) {
         files[i] = MaterialTextureName(context.baseFolder, directory, names[i]);
-        int written = std::snprintf(texturePaths[i], kMaterialNameSize, "%s%s", directory,
-                                    files[i].c_str());
+        int written =
+            std::snprintf(texturePaths[i], kMaterialNameSize, "%s%s", directory, files[i].c_str());
         fits[i] = written >= 0 && written < kMaterialNameSize;
     }
 
@@ -78,18 +77,18 @@ bool ModelMesh::LoadMaterialTextures(gfx::Device* device, const LoadContext& con
     }
     for (int i = 0; i < count; ++i) {
         if (!fits[i]) {
-            context.report.NoteFormat("material texture %s: the path is longer than %d characters; "
-                                      "materials %d to %d have no texture",
-                                      PrintableText(directory + files[i]).c_str(), kMaterialNameSize - 1,
-                                      i, count - 1);
+            context.report.NoteFormat(
+                "material texture %s: the path is longer than %d characters; "
+                "materials %d to %d have no texture",
+                PrintableText(directory + files[i]).c_str(), kMaterialNameSize - 1, i, count - 1);
             return false;
         }
         std::string file = PathIn(context.baseFolder, texturePaths[i]);
         if (gfx::Failed(gfx::D3DXCreateTextureFromFileA(device, file.c_str(), &textures[i]))) {
             textures[i] = nullptr;
-            context.report.NoteFormat("material texture %s cannot be read; materials %d to %d have no texture",
-                                      PrintableText(NameIn(context.baseFolder, texturePaths[i])).c_str(), i,
-                                      count - 1);
+            context.report.NoteFormat(
+                "material texture %s cannot be read; materials %d to %d have no texture",
+                PrintableText(NameIn(context.baseFolder, texturePaths[i])).c_str(), i, count - 1);
             return false;
         }
     }

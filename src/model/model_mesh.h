@@ -58,7 +58,8 @@ struct ModelMesh {
     // already made a corner whose one link has full weight a corner of that
     // link's bone). False, with no corner changed, when the table does not
     // fit the triangles and bones.
-    bool SetLinks(const std::vector<uint32_t>& linkStart, const std::vector<smd::WeightLink>& links);
+    bool SetLinks(const std::vector<uint32_t>& linkStart,
+                  const std::vector<smd::WeightLink>& links);
     // Writes every triangle's corners, moved by the current absolute matrix
     // of its bone, into the vertex buffer. False when the mesh has nothing to
     // skin or the buffer cannot be locked (then nothing is written).

@@ -24,7 +24,8 @@ size_t Utf8Sequence(std::string_view text, size_t i, char32_t* point) {
         value = value << 6 | (next & 0x3F);
     }
     static constexpr char32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
     *point = value;
     return length;
 }

@@ -21,8 +21,8 @@ void SetDirectory(char (&directory)[kDirectorySize], const char* path) {
 
 }  // namespace
 
-bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, const LoadContext& context,
-                                 SmdLoadFailure* failure) {
+bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path,
+                                 const LoadContext& context, SmdLoadFailure* failure) {
     device = newDevice;
     if (!path) return false;
     if (std::strlen(path) >= size_t(kDirectorySize)) {
@@ -56,7 +56,8 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path, const
     mesh.vertexCount = 3 * parsed.triangleCount;
     mesh.triangles = parsed.triangles.release();
     mesh.SetLinks(parsed.linkStart, parsed.links);
-    mesh.LoadMaterialTextures(device, context, parsed.materialCount, directory, parsed.materialNames);
+    mesh.LoadMaterialTextures(device, context, parsed.materialCount, directory,
+                              parsed.materialNames);
     if (device) {
         device->CreateVertexBuffer(uint32_t(mesh.triangleCount) * 3u * sizeof(SkinVertex), 0, 0,
                                    gfx::D3DPOOL_DEFAULT, &mesh.vertexBuffer, nullptr);

@@ -1,6 +1,7 @@
 #include "model/skinned_model.h"
 
-SkinnedModel::SkinnedModel() : meshes(new ModelMesh[kMaxMeshes]), clips(new AnimationClip[kMaxClips]) {}
+SkinnedModel::SkinnedModel()
+    : meshes(new ModelMesh[kMaxMeshes]), clips(new AnimationClip[kMaxClips]) {}
 
 SkinnedModel::~SkinnedModel() {
     // Meshes first (bones, triangles, vertex buffer, textures), then clips.

@@ -48,7 +48,8 @@ struct SkinnedModel {
     // with fewer or more bones than a loaded mesh is kept (the mesh's other
     // bones keep their pose, the clip's extra bones are not used) and noted
     // to the sink.
-    bool LoadAnimation(const char* path, const LoadContext& context, SmdLoadFailure* failure = nullptr);
+    bool LoadAnimation(const char* path, const LoadContext& context,
+                       SmdLoadFailure* failure = nullptr);
     // Advances clip clipIndex by timeStep over [startFrame, endFrame), blends
     // every mesh's bones, skins and draws every mesh one triangle per call.
     // False when the clip or the range is refused (nothing drawn).
@@ -57,7 +58,8 @@ struct SkinnedModel {
 
     // The note of LoadAnimation for a clip whose bone count differs from the
     // first mesh that has another count.
-    void NoteBoneMismatch(const LoadContext& context, const char* path, const AnimationClip& clip) const;
+    void NoteBoneMismatch(const LoadContext& context, const char* path,
+                          const AnimationClip& clip) const;
 
     // Decides how clip clipIndex drives mesh meshIndex: by place when the
     // names of the bones they both have agree place by place, otherwise each

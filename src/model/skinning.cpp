@@ -84,8 +84,8 @@ void SkinSse2(const MeshTriangle* triangles, int triangleCount, const Bone* bone
 // A bone's matrix laid out for one corner per 8-lane register: lanes 0-2
 // give the position, 3-5 the normal, 6 the position's w.
 struct alignas(32) BoneLanes {
-    float row[3][8];      // m[k][0..2], m[k][0..2], m[k][3], 0
-    float translate[8];   // m[3][0..2], -0 -0 -0, m[3][3], 0
+    float row[3][8];     // m[k][0..2], m[k][0..2], m[k][3], 0
+    float translate[8];  // m[3][0..2], -0 -0 -0, m[3][3], 0
 };
 
 void FillBoneLanes(const Bone* bones, int boneCount, std::vector<BoneLanes>& lanes) {
@@ -125,12 +125,14 @@ __attribute__((target("avx2"))) void SkinAvx2(const MeshTriangle* triangles, int
         for (int s = 0; s < 3; ++s, o += 6) {
             int bone = triangle.boneIndices[s];
             if (bone < 0 || bone >= boneCount) {
-                if (bone != kLinkedCorner) StoreCorner(o, LoadCorner(&triangle.vertices[s].position.x));
+                if (bone != kLinkedCorner)
+                    StoreCorner(o, LoadCorner(&triangle.vertices[s].position.x));
                 continue;
             }
             const BoneLanes& l = table[bone];
             const __m256 corner = LoadCorner(&triangle.vertices[s].position.x);
-            __m256 r = _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadX), _mm256_load_ps(l.row[0]));
+            __m256 r =
+                _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadX), _mm256_load_ps(l.row[0]));
             r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadY),
                                                _mm256_load_ps(l.row[1])));
             r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadZ),
@@ -190,7 +192,8 @@ Path TimedBestPath() {
     for (int round = 0; round < kRounds + 1; ++round) {
         for (size_t c = 0; c < candidates.size(); ++c) {
             const auto start = std::chrono::steady_clock::now();
-            SkinCorners(candidates[c], triangles.data(), kTriangles, bones.data(), kBones, out.data());
+            SkinCorners(candidates[c], triangles.data(), kTriangles, bones.data(), kBones,
+                        out.data());
             const double took =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (round > 0 && took < best[c]) best[c] = took;  // round 0 warms the caches
@@ -211,9 +214,9 @@ Path BestPath() {
 
 const char* PathName(Path path) {
     switch (path) {
-        case Path::Scalar: return "scalar";
-        case Path::Sse2: return "sse2";
-        case Path::Avx2: return "avx2";
+    case Path::Scalar: return "scalar";
+    case Path::Sse2: return "sse2";
+    case Path::Avx2: return "avx2";
     }
     return "?";
 }

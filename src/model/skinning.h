@@ -84,7 +84,8 @@ void SkinCorners(Path path, const MeshTriangle* triangles, int triangleCount, co
 // every corner's index + 1 vertices), blended from bones' absoluteMatrix.
 // With a bone count other than the one linked was made for, the corners
 // get their bind pose instead.
-void SkinLinkedCorners(const LinkedCorners& linked, const Bone* bones, int boneCount, SkinVertex* out);
+void SkinLinkedCorners(const LinkedCorners& linked, const Bone* bones, int boneCount,
+                       SkinVertex* out);
 void SkinLinkedCorners(Path path, const LinkedCorners& linked, const Bone* bones, int boneCount,
                        SkinVertex* out);
 

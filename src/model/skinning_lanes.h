@@ -27,7 +27,8 @@ inline void StoreCornerSse(float* corner, __m128 position, __m128 normal) {
 }
 
 // Writes lanes 0-5 and nothing after them.
-__attribute__((target("avx2"), always_inline)) inline void StoreCorner(float* corner, __m256 lanes) {
+__attribute__((target("avx2"), always_inline)) inline void StoreCorner(float* corner,
+                                                                       __m256 lanes) {
     _mm_storeu_ps(corner, _mm256_castps256_ps128(lanes));
     _mm_storel_pi(reinterpret_cast<__m64*>(corner + 4), _mm256_extractf128_ps(lanes, 1));
 }

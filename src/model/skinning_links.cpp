@@ -120,8 +120,9 @@ void SkinLinkedSse2(const LinkedCorners& linked, const SkinMatrix* matrices, Ski
 // keeps the processor from waiting on each corner's count.
 template <int kLinks>
 __attribute__((target("avx2"), always_inline)) inline void SkinRunAvx2(const LinkedCorners& linked,
-                                                                        const SkinMatrix* matrices, size_t first,
-                                                                        size_t last, int count, SkinVertex* out) {
+                                                                       const SkinMatrix* matrices,
+                                                                       size_t first, size_t last,
+                                                                       int count, SkinVertex* out) {
     const __m256i spreadX = _mm256_setr_epi32(0, 0, 0, 3, 3, 3, 0, 0);
     const __m256i spreadY = _mm256_setr_epi32(1, 1, 1, 4, 4, 4, 1, 1);
     const __m256i spreadZ = _mm256_setr_epi32(2, 2, 2, 5, 5, 5, 2, 2);
@@ -148,7 +149,8 @@ __attribute__((target("avx2"), always_inline)) inline void SkinRunAvx2(const Lin
             a = _mm256_add_ps(a, _mm256_mul_ps(w, _mm256_load_ps(s)));
             b = _mm256_add_ps(b, _mm256_mul_ps(w, _mm256_load_ps(s + 8)));
         }
-        __m256 r = _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadX), _mm256_permutevar8x32_ps(a, firstRow));
+        __m256 r = _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadX),
+                                 _mm256_permutevar8x32_ps(a, firstRow));
         r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadY),
                                            _mm256_permutevar8x32_ps(a, secondRow)));
         r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadZ),
@@ -158,17 +160,17 @@ __attribute__((target("avx2"), always_inline)) inline void SkinRunAvx2(const Lin
     }
 }
 
-__attribute__((target("avx2"))) void SkinLinkedAvx2(const LinkedCorners& linked, const SkinMatrix* matrices,
-                                                    SkinVertex* out) {
+__attribute__((target("avx2"))) void SkinLinkedAvx2(const LinkedCorners& linked,
+                                                    const SkinMatrix* matrices, SkinVertex* out) {
     for (size_t k = 1; k < linked.countEnd.size(); ++k) {
         const size_t first = linked.countEnd[k - 1], last = linked.countEnd[k];
         if (first == last) continue;
         switch (k) {
-            case 1: SkinRunAvx2<1>(linked, matrices, first, last, 1, out); break;
-            case 2: SkinRunAvx2<2>(linked, matrices, first, last, 2, out); break;
-            case 3: SkinRunAvx2<3>(linked, matrices, first, last, 3, out); break;
-            case 4: SkinRunAvx2<4>(linked, matrices, first, last, 4, out); break;
-            default: SkinRunAvx2<0>(linked, matrices, first, last, int(k), out); break;
+        case 1: SkinRunAvx2<1>(linked, matrices, first, last, 1, out); break;
+        case 2: SkinRunAvx2<2>(linked, matrices, first, last, 2, out); break;
+        case 3: SkinRunAvx2<3>(linked, matrices, first, last, 3, out); break;
+        case 4: SkinRunAvx2<4>(linked, matrices, first, last, 4, out); break;
+        default: SkinRunAvx2<0>(linked, matrices, first, last, int(k), out); break;
         }
     }
 }
@@ -201,7 +203,8 @@ void SkinLinkedCorners(Path path, const LinkedCorners& linked, const Bone* bones
     SkinLinkedScalar(linked, matrices, out);
 }
 
-void SkinLinkedCorners(const LinkedCorners& linked, const Bone* bones, int boneCount, SkinVertex* out) {
+void SkinLinkedCorners(const LinkedCorners& linked, const Bone* bones, int boneCount,
+                       SkinVertex* out) {
     SkinLinkedCorners(BestPath(), linked, bones, boneCount, out);
 }
 

@@ -21,7 +21,8 @@ void Fill(SmdLoadFailure* failure, SmdLoadResult result, int line, const std::st
 bool ReadSmdFile(const LoadContext& context, const char* path, std::vector<uint8_t>* bytes,
                  SmdLoadFailure* failure) {
     std::string error;
-    if (ReadFileBytesIn(context.baseFolder, path, file_limits::kSmdFile, bytes, &error)) return true;
+    if (ReadFileBytesIn(context.baseFolder, path, file_limits::kSmdFile, bytes, &error))
+        return true;
     Fill(failure, SmdLoadResult::Unreadable, 0, error);
     context.report.NoteFormat("cannot read the model file %s", error.c_str());
     return false;
@@ -44,7 +45,8 @@ void ReportParseFailure(const LoadContext& context, const char* path, const Pars
     } else {
         char text[768];
         if (status.line > 0) {
-            std::snprintf(text, sizeof(text), "%s, line %d: %s", path, status.line, status.text.c_str());
+            std::snprintf(text, sizeof(text), "%s, line %d: %s", path, status.line,
+                          status.text.c_str());
         } else {
             std::snprintf(text, sizeof(text), "%s: %s", path, status.text.c_str());
         }
@@ -55,7 +57,8 @@ void ReportParseFailure(const LoadContext& context, const char* path, const Pars
 void ReportRefusal(const LoadContext& context, const char* path, const char* reason,
                    SmdLoadFailure* failure) {
     Fill(failure, SmdLoadResult::Refused, 0, reason);
-    context.report.NoteFormat("model file %s: %s", NameIn(context.baseFolder, path).c_str(), reason);
+    context.report.NoteFormat("model file %s: %s", NameIn(context.baseFolder, path).c_str(),
+                              reason);
     char text[512];
     std::snprintf(text, sizeof(text), "%s: %s", path, reason);
     context.report.Box(kLoadErrorCaption, text);

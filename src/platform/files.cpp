@@ -52,8 +52,9 @@ int OpenRegularFile(const std::string& path, const std::string& shown, struct st
     }
     if (!S_ISREG(info->st_mode)) {
         if (error) {
-            *error = shown + (S_ISDIR(info->st_mode) ? ": a folder, not a file"
-                                                      : ": not a regular file (a device, FIFO or socket)");
+            *error = shown + (S_ISDIR(info->st_mode)
+                                  ? ": a folder, not a file"
+                                  : ": not a regular file (a device, FIFO or socket)");
         }
         ::close(fd);
         return -1;
@@ -68,7 +69,8 @@ void ReserveLarge(std::vector<uint8_t>* bytes, size_t size) {
     constexpr size_t kHugePage = size_t(2) << 20;
     if (size < 2 * kHugePage || bytes->capacity() >= size) return;
     bytes->reserve(size);
-    uintptr_t start = (reinterpret_cast<uintptr_t>(bytes->data()) + kHugePage - 1) & ~(kHugePage - 1);
+    uintptr_t start =
+        (reinterpret_cast<uintptr_t>(bytes->data()) + kHugePage - 1) & ~(kHugePage - 1);
     uintptr_t end = (reinterpret_cast<uintptr_t>(bytes->data()) + size) & ~(kHugePage - 1);
     if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
@@ -79,7 +81,8 @@ std::string SizeText(size_t bytes) {
 }
 
 // resolved = ResolvePathIn(folder, path), without folder's prefix.
-std::string NameOfResolved(const std::string& folder, const char* path, const std::string& resolved) {
+std::string NameOfResolved(const std::string& folder, const char* path,
+                           const std::string& resolved) {
     if (folder.empty() || !path || path[0] == '/' || path[0] == '\\') return resolved;
     size_t prefix = folder.size() + (folder.back() == '/' ? 0 : 1);
     return resolved.size() >= prefix ? resolved.substr(prefix) : resolved;
@@ -87,9 +90,7 @@ std::string NameOfResolved(const std::string& folder, const char* path, const st
 
 }  // namespace
 
-std::string ResolvePath(const char* path) {
-    return ResolvePathIn(std::string(), path);
-}
+std::string ResolvePath(const char* path) { return ResolvePathIn(std::string(), path); }
 
 std::string ResolvePathIn(const std::string& folder, const char* path) {
     if (!path) return {};
@@ -116,8 +117,8 @@ std::string ResolvePathIn(const std::string& folder, const char* path) {
     }
     while (start <= normal.size()) {
         size_t slash = normal.find('/', start);
-        std::string part = normal.substr(start, slash == std::string::npos ? std::string::npos
-                                                                            : slash - start);
+        std::string part =
+            normal.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         if (!part.empty()) {
             std::string candidate = resolved + part;
             if (!Exists(candidate) && part != "." && part != "..") {
@@ -241,7 +242,8 @@ bool ReadFileBytesIn(const std::string& folder, const char* path, size_t limit,
         }
         got += size_t(n);
     }
-    if (got > limit) return refuse("larger than " + SizeText(limit) + ", the most this program reads");
+    if (got > limit)
+        return refuse("larger than " + SizeText(limit) + ", the most this program reads");
     bytes->resize(got);
     ::close(fd);
     return true;

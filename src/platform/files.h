@@ -64,8 +64,7 @@ FILE* OpenFile(const char* path, const char* mode);
 // with bytes emptied and error set to "PATH: reason" (PATH with '/'
 // separators), when the file cannot be opened or read, is not a regular file,
 // or is larger than limit.
-bool ReadFileBytes(const char* path, size_t limit, std::vector<uint8_t>* bytes,
-                   std::string* error);
+bool ReadFileBytes(const char* path, size_t limit, std::vector<uint8_t>* bytes, std::string* error);
 // The same for path read from folder; the error names the file as NameIn does.
 bool ReadFileBytesIn(const std::string& folder, const char* path, size_t limit,
                      std::vector<uint8_t>* bytes, std::string* error);

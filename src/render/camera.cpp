@@ -1,20 +1,12 @@
 #include "render/camera.h"
 
-void Camera::SetPosition(const Vector3& newPosition) {
-    position = newPosition;
-}
+void Camera::SetPosition(const Vector3& newPosition) { position = newPosition; }
 
-void Camera::Walk(float units) {
-    position += look * units;
-}
+void Camera::Walk(float units) { position += look * units; }
 
-void Camera::Strafe(float units) {
-    position += right * units;
-}
+void Camera::Strafe(float units) { position += right * units; }
 
-void Camera::Fly(float units) {
-    position += up * units;
-}
+void Camera::Fly(float units) { position += up * units; }
 
 // Each turn builds one rotation about its own axis and turns the other two.
 void Camera::Pitch(float angle) {

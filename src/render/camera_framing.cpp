@@ -23,14 +23,15 @@ CameraFraming FrameBox(const Vector3& boxMin, const Vector3& boxMax, const Matri
     // box land nearer the middle, so a front face that fits means all fits.
     float windowWidth = 2.0f * kFramingMargin;
     float windowHeight = (1.0f + top) * kFramingMargin;
-    float distance = std::max(size.x / (windowWidth * tanHalfX), size.y / (windowHeight * tanHalfY));
+    float distance =
+        std::max(size.x / (windowWidth * tanHalfX), size.y / (windowHeight * tanHalfY));
     distance = std::max(distance, 2.0f * nearPlane);
     // The window's middle sits below the picture's middle by this much.
     float windowMiddle = (top - 1.0f) * 0.5f * kFramingMargin;
 
     CameraFraming framing;
-    framing.position = Vector3(centre.x, centre.y - windowMiddle * distance * tanHalfY,
-                               boxMin.z - distance);
+    framing.position =
+        Vector3(centre.x, centre.y - windowMiddle * distance * tanHalfY, boxMin.z - distance);
     float largest = std::max({size.x, size.y, size.z});
     framing.moveUnits = std::max(largest / kStepsPerSize, kSmallestStep);
     return framing;

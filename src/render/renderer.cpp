@@ -52,11 +52,10 @@ gfx::HRESULT Renderer::InitDevice(gfx::Direct3DFactory createDirect3D, HWND wind
         return gfx::E_FAIL;
 
     // No HUD font is made for a height of 0 (a picture without the HUD).
-    if (fontHeight > 0 &&
-        gfx::Failed(gfx::D3DXCreateFontA(device, fontHeight, 0, gfx::FW_BOLD, 1, 0,
-                                         gfx::DEFAULT_CHARSET, gfx::OUT_DEFAULT_PRECIS,
-                                         gfx::DEFAULT_QUALITY,
-                                         gfx::DEFAULT_PITCH | gfx::FF_DONTCARE, "Arial", &font)))
+    if (fontHeight > 0 && gfx::Failed(gfx::D3DXCreateFontA(
+                              device, fontHeight, 0, gfx::FW_BOLD, 1, 0, gfx::DEFAULT_CHARSET,
+                              gfx::OUT_DEFAULT_PRECIS, gfx::DEFAULT_QUALITY,
+                              gfx::DEFAULT_PITCH | gfx::FF_DONTCARE, "Arial", &font)))
         return gfx::E_FAIL;
 
     InitSceneState();
@@ -98,9 +97,7 @@ void Renderer::InitSceneState() {
     device->SetSamplerState(1, gfx::D3DSAMP_MIPFILTER, gfx::D3DTEXF_LINEAR);
 }
 
-void Renderer::UpdateViewMatrix() {
-    camera.BuildViewMatrix(view);
-}
+void Renderer::UpdateViewMatrix() { camera.BuildViewMatrix(view); }
 
 void Renderer::SetTextColor(float r, float g, float b, float a) {
     textColor = ColorRGBA{r, g, b, a};

@@ -44,8 +44,8 @@ bool FitsTheFrame(gfx::Effect* effect, const char* path, std::string* text) {
         size_t start = 0;
         while (start < report.missing.size()) {
             size_t end = report.missing.find('\n', start);
-            *text += std::string(path) + ": error: " +
-                     report.missing.substr(start, end - start) + "\n";
+            *text +=
+                std::string(path) + ": error: " + report.missing.substr(start, end - start) + "\n";
             start = end + 1;
         }
         return false;
@@ -89,9 +89,8 @@ bool CompileEffectFile(gfx::Device* device, const char* path, gfx::Effect** effe
     gfx::Buffer* messages = nullptr;
     *effect = nullptr;
     *technique = nullptr;
-    gfx::HRESULT result = gfx::D3DXCreateEffectFromFileA(device, path, nullptr, nullptr,
-                                                         gfx::D3DXSHADER_DEBUG, nullptr, effect,
-                                                         &messages);
+    gfx::HRESULT result = gfx::D3DXCreateEffectFromFileA(
+        device, path, nullptr, nullptr, gfx::D3DXSHADER_DEBUG, nullptr, effect, &messages);
     if (gfx::Failed(result)) {
         *text = MessageText(messages);
         if (text->empty())

@@ -35,11 +35,11 @@ gfx::HRESULT CreateEffectObjects(gfx::Device* device, gfx::VertexDeclaration*& v
 
 // The values of one frame's upload.
 struct EffectParameters {
-    Matrix4 viewProjection;               // view × projection
-    Matrix4 worldView;                    // world × view
-    Matrix4 worldViewProjection;          // (world × view) × projection
-    Matrix4 worldViewInverseTranspose;    // transpose of the inverse of world × view
-    gfx::Vector4 viewPosition;            // camera position, w = 1
+    Matrix4 viewProjection;             // view × projection
+    Matrix4 worldView;                  // world × view
+    Matrix4 worldViewProjection;        // (world × view) × projection
+    Matrix4 worldViewInverseTranspose;  // transpose of the inverse of world × view
+    gfx::Vector4 viewPosition;          // camera position, w = 1
 };
 
 // The matrices computed fresh from the scene. A world × view without an

@@ -6,17 +6,35 @@
 
 const Vector3 kBoxPositions[kBoxVertexCount] = {
     // z = −100
-    {-100, 100, -100}, {100, 100, -100}, {-100, -100, -100}, {100, -100, -100},
+    {-100, 100, -100},
+    {100, 100, -100},
+    {-100, -100, -100},
+    {100, -100, -100},
     // x = +100
-    {100, 100, -100}, {100, 100, 100}, {100, -100, -100}, {100, -100, 100},
+    {100, 100, -100},
+    {100, 100, 100},
+    {100, -100, -100},
+    {100, -100, 100},
     // z = +100
-    {100, 100, 100}, {-100, 100, 100}, {100, -100, 100}, {-100, -100, 100},
+    {100, 100, 100},
+    {-100, 100, 100},
+    {100, -100, 100},
+    {-100, -100, 100},
     // x = −100
-    {-100, 100, 100}, {-100, 100, -100}, {-100, -100, 100}, {-100, -100, -100},
+    {-100, 100, 100},
+    {-100, 100, -100},
+    {-100, -100, 100},
+    {-100, -100, -100},
     // y = +100 ("top" is +z)
-    {-100, 100, 100}, {100, 100, 100}, {-100, 100, -100}, {100, 100, -100},
+    {-100, 100, 100},
+    {100, 100, 100},
+    {-100, 100, -100},
+    {100, 100, -100},
     // y = −100 ("top" is −z)
-    {-100, -100, -100}, {100, -100, -100}, {-100, -100, 100}, {100, -100, 100},
+    {-100, -100, -100},
+    {100, -100, -100},
+    {-100, -100, 100},
+    {100, -100, 100},
 };
 
 const uint16_t kBoxIndices[kBoxIndexCount] = {
@@ -28,8 +46,8 @@ static_assert(sizeof(SkinVertex) == kBoxVertexStride);
 
 gfx::HRESULT EnvironmentBox::CreateBoxVertexBuffer(gfx::Device* device) {
     const uint32_t length = kBoxVertexCount * sizeof(SkinVertex);
-    if (gfx::Failed(device->CreateVertexBuffer(length, 0, 0, gfx::D3DPOOL_DEFAULT, &vertexBuffer,
-                                               nullptr)))
+    if (gfx::Failed(
+            device->CreateVertexBuffer(length, 0, 0, gfx::D3DPOOL_DEFAULT, &vertexBuffer, nullptr)))
         return gfx::E_FAIL;
     void* data = nullptr;
     if (gfx::Failed(vertexBuffer->Lock(0, 0, &data, 0)) || !data) return gfx::E_FAIL;

@@ -17,10 +17,10 @@ inline constexpr int kMaxHudAlertLines = 6;
 
 // What the input and the command line change between frames.
 struct FrameSettings {
-    int32_t fillMode = 3;            // 3 solid, 2 wireframe
-    float animationTimeStep = 0.01f; // keyframes per drawn frame
-    float reflectionFactor = 2.0f;   // 2.0 reflection, 0.5 refraction
-    int clipIndex = 0;               // the clip that plays
+    int32_t fillMode = 3;             // 3 solid, 2 wireframe
+    float animationTimeStep = 0.01f;  // keyframes per drawn frame
+    float reflectionFactor = 2.0f;    // 2.0 reflection, 0.5 refraction
+    int clipIndex = 0;                // the clip that plays
     // When the clip that plays has no keyframes (none loaded, or its file
     // did not), draw the meshes in their bind pose instead of leaving pass 1
     // empty.

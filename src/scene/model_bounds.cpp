@@ -23,7 +23,8 @@ bool ModelWorldBounds(const SkinnedModel& model, int clipIndex, const Matrix4& w
         if (clip) {
             for (int b = 0; b < mesh.boneCount; ++b) {
                 int source = clip->SourceBone(m, b);
-                if (source >= 0) bones[size_t(b)].absoluteMatrix = clip->frames[0][source].absoluteMatrix;
+                if (source >= 0)
+                    bones[size_t(b)].absoluteMatrix = clip->frames[0][source].absoluteMatrix;
             }
         }
         corners.resize(size_t(mesh.triangleCount) * 3);

@@ -24,9 +24,7 @@ int ClipsWithKeyframes(const SkinnedModel& model) {
 
 }  // namespace
 
-Scene::Scene(Scene&& other) noexcept {
-    *this = std::move(other);
-}
+Scene::Scene(Scene&& other) noexcept { *this = std::move(other); }
 
 Scene& Scene::operator=(Scene&& other) noexcept {
     if (this == &other) return *this;
@@ -44,9 +42,7 @@ Scene& Scene::operator=(Scene&& other) noexcept {
     return *this;
 }
 
-Scene::~Scene() {
-    Release();
-}
+Scene::~Scene() { Release(); }
 
 void Scene::Release() {
     delete model;

@@ -84,11 +84,11 @@ struct SceneBuildHooks {
 };
 
 struct Scene {
-    SkinnedModel* model = nullptr;                         // owned
-    gfx::Effect* effect = nullptr;                         // owned
-    gfx::EffectHandle technique = nullptr;                 // belongs to effect
-    gfx::VertexDeclaration* vertexDeclaration = nullptr;   // owned
-    EnvironmentBox box;                                    // owns its buffers and the cube map
+    SkinnedModel* model = nullptr;                        // owned
+    gfx::Effect* effect = nullptr;                        // owned
+    gfx::EffectHandle technique = nullptr;                // belongs to effect
+    gfx::VertexDeclaration* vertexDeclaration = nullptr;  // owned
+    EnvironmentBox box;                                   // owns its buffers and the cube map
     // The effect's file: the path to open, and the path messages name.
     std::string effectFile;
     std::string effectDisplayPath;

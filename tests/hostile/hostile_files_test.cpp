@@ -56,8 +56,9 @@ Bytes TgaHeader(uint16_t width, uint16_t height) {
 }
 
 Bytes Dds(rrtest::DdsFormat format, uint32_t width, uint32_t height, uint32_t levels, int faces) {
-    return rrtest::SolidDds(format, width, height, levels,
-                            std::vector<std::vector<rrtest::Rgba>>(size_t(faces), {{9, 9, 9, 255}}));
+    return rrtest::SolidDds(
+        format, width, height, levels,
+        std::vector<std::vector<rrtest::Rgba>>(size_t(faces), {{9, 9, 9, 255}}));
 }
 
 // Through which reader a row's file goes.
@@ -99,41 +100,42 @@ constexpr uint64_t kMiB = uint64_t(1) << 20;
 
 std::vector<Row> Rows() {
     using F = rrtest::DdsFormat;
-    const std::string effect = "technique T { pass { VertexShader = compile vs_3_0 V(); "
-                               "PixelShader = compile ps_3_0 P(); } }\n";
+    const std::string effect =
+        "technique T { pass { VertexShader = compile vs_3_0 V(); "
+        "PixelShader = compile ps_3_0 P(); } }\n";
     std::string manyTechniques;
     for (int i = 0; i < 40000; ++i) {
-        manyTechniques += "technique T" + std::to_string(i) +
-                          " { pass { VertexShader = compile vs_3_0 V(); PixelShader = compile ps_3_0 P(); } }\n";
+        manyTechniques +=
+            "technique T" + std::to_string(i) +
+            " { pass { VertexShader = compile vs_3_0 V(); PixelShader = compile ps_3_0 P(); } }\n";
     }
-    const Bytes skin = picturetest::Bmp(40, 24, 64, 64, 0, {}, std::vector<uint32_t>(64 * 64, 0x804020));
+    const Bytes skin =
+        picturetest::Bmp(40, 24, 64, 64, 0, {}, std::vector<uint32_t>(64 * 64, 0x804020));
     return {
         // Paths that are not the file (crossed with every reader below), and
         // sizes over the limit of their kind.
-        {"texture: /dev/zero", Via::Texture,
-         [](Scratch&) { return std::string("/dev/zero"); },
+        {"texture: /dev/zero", Via::Texture, [](Scratch&) { return std::string("/dev/zero"); },
          "/dev/zero: not a regular file"},
-        {"texture: 97 MiB", Via::Texture,
-         [](Scratch& s) { return s.Sparse("big.dds", 97 * kMiB); },
+        {"texture: 97 MiB", Via::Texture, [](Scratch& s) { return s.Sparse("big.dds", 97 * kMiB); },
          "larger than 96 MiB"},
         {"cube map: 257 MiB", Via::CubeMap,
-         [](Scratch& s) { return s.Sparse("sky.dds", 257 * kMiB); },
-         "larger than 256 MiB"},
-        {"effect: /dev/zero", Via::Effect,
-         [](Scratch&) { return std::string("/dev/zero"); },
+         [](Scratch& s) { return s.Sparse("sky.dds", 257 * kMiB); }, "larger than 256 MiB"},
+        {"effect: /dev/zero", Via::Effect, [](Scratch&) { return std::string("/dev/zero"); },
          "/dev/zero: not a regular file"},
-        {"effect: 17 MiB", Via::Effect,
-         [](Scratch& s) { return s.Sparse("e.fx", 17 * kMiB); },
+        {"effect: 17 MiB", Via::Effect, [](Scratch& s) { return s.Sparse("e.fx", 17 * kMiB); },
          "larger than 16 MiB"},
         {"material line climbing to /dev/zero", Via::Material,
-         [](Scratch&) { return std::string("../../../../../../dev/zero"); },
-         "not a regular file"},
+         [](Scratch&) { return std::string("../../../../../../dev/zero"); }, "not a regular file"},
         // Pictures whose header claims more than the device or the budget allows.
         {"TGA, 18 bytes, 17663 x 21316", Via::Texture,
          [](Scratch& s) { return s.Write("bomb.tga", TgaHeader(17663, 21316)); },
          "TGA: 17663 x 21316 pixels: larger than the 16384 pixels a side"},
         {"TGA cut to 17 bytes", Via::Texture,
-         [](Scratch& s) { Bytes t = TgaHeader(17663, 21316); t.pop_back(); return s.Write("bomb.tga", t); },
+         [](Scratch& s) {
+             Bytes t = TgaHeader(17663, 21316);
+             t.pop_back();
+             return s.Write("bomb.tga", t);
+         },
          "not a BMP, TGA, PNG, JPEG or DDS file"},
         {"BMP, 63 bytes, 16000 x 9600", Via::Texture,
          [](Scratch& s) { return s.Write("bomb.bmp", BmpHeader(16000, 9600, 9)); },
@@ -145,7 +147,9 @@ std::vector<Row> Rows() {
          [skin](Scratch& s) { return s.Write("skin.bmp", Patched(skin, 22, 0x80000000u)); },
          "BMP: 64 x 2147483648 pixels: larger than the"},
         {"PNG header, 8192 x 8192", Via::Texture,
-         [](Scratch& s) { return s.Write("bomb.png", PngChunks(8192, 8192, 8, 6, {{"IDAT", Bytes(9, 0)}})); },
+         [](Scratch& s) {
+             return s.Write("bomb.png", PngChunks(8192, 8192, 8, 6, {{"IDAT", Bytes(9, 0)}}));
+         },
          "PNG: 8192 x 8192 pixels take 256 MiB"},
         {"JPEG header, 65500 x 65500", Via::Texture,
          [](Scratch& s) { return s.Write("bomb.jpg", JpegClaiming(Jpeg(3), 65500, 65500)); },
@@ -154,30 +158,42 @@ std::vector<Row> Rows() {
          [](Scratch& s) { return s.Write("cut.jpg", JpegClaiming(Jpeg(3), 4096, 4096)); },
          "JPEG: Corrupt JPEG data: premature end of data segment"},
         {"JPEG cut short", Via::Texture,
-         [](Scratch& s) { Bytes j = Jpeg(3, 64, 64); j.resize(j.size() - 8); return s.Write("cut.jpg", j); },
+         [](Scratch& s) {
+             Bytes j = Jpeg(3, 64, 64);
+             j.resize(j.size() - 8);
+             return s.Write("cut.jpg", j);
+         },
          "JPEG: Premature end of JPEG file"},
-        {"material: 12 KB skin, height 8,000,000", Via::Material, [skin](Scratch& s) {
+        {"material: 12 KB skin, height 8,000,000", Via::Material,
+         [skin](Scratch& s) {
              s.Write("skin.bmp", Patched(skin, 22, 8000000));
              return std::string("skin.bmp");
-         }, "pixels: larger than the"},
+         },
+         "pixels: larger than the"},
         // A name without an extension finds its file as NAME.png, .tga, .bmp
         // or .jpg: the file found is read with the same checks, and what is
         // not a regular file is passed over.
-        {"material without extension: skin.bmp 12 KB, height 8,000,000", Via::Material, [skin](Scratch& s) {
+        {"material without extension: skin.bmp 12 KB, height 8,000,000", Via::Material,
+         [skin](Scratch& s) {
              s.Write("skin.BMP", Patched(skin, 22, 8000000));
              return std::string("skin");
-         }, "pixels: larger than the"},
-        {"material without extension: skin.png a FIFO, skin.tga a folder", Via::Material, [](Scratch& s) {
+         },
+         "pixels: larger than the"},
+        {"material without extension: skin.png a FIFO, skin.tga a folder", Via::Material,
+         [](Scratch& s) {
              s.Fifo("skin.png");
              s.Folder("skin.tga");
              return std::string("skin");
-         }, "No such file or directory"},
+         },
+         "No such file or directory"},
         {"cube map, 6 faces of 2304 x 2304 ARGB", Via::CubeMap,
-         [](Scratch& s) { return s.Sparse("sky.dds", 128 + 6 * 2304 * 2304 * 4, assetgen::EncodeDdsHeader(F::A8R8G8B8, 2304, 2304, 1, true)); },
+         [](Scratch& s) {
+             return s.Sparse("sky.dds", 128 + 6 * 2304 * 2304 * 4,
+                             assetgen::EncodeDdsHeader(F::A8R8G8B8, 2304, 2304, 1, true));
+         },
          "6 faces of 2304 x 2304 pixels take 122 MiB, more than the 96 MiB"},
         // Damaged and foreign files.
-        {"empty file", Via::Texture,
-         [](Scratch& s) { return s.Write("empty.bmp", Bytes()); },
+        {"empty file", Via::Texture, [](Scratch& s) { return s.Write("empty.bmp", Bytes()); },
          "empty file"},
         {"text named .bmp", Via::Texture,
          [](Scratch& s) { return s.Write("note.bmp", std::string("not a picture\n")); },
@@ -186,49 +202,80 @@ std::vector<Row> Rows() {
          [](Scratch& s) { return s.Write("a.pnm", "P6\n2 2\n65535\n" + std::string(30, '\xff')); },
          "not a BMP, TGA, PNG, JPEG or DDS file"},
         {"GIF", Via::Texture,
-         [](Scratch& s) { return s.Write("a.gif", std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14)); },
+         [](Scratch& s) {
+             return s.Write("a.gif", std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14));
+         },
          "not a BMP, TGA, PNG, JPEG or DDS file"},
         {"BMP cut in its rows", Via::Texture,
-         [skin](Scratch& s) { return s.Write("skin.bmp", Bytes(skin.begin(), skin.begin() + 4000)); },
+         [skin](Scratch& s) {
+             return s.Write("skin.bmp", Bytes(skin.begin(), skin.begin() + 4000));
+         },
          "BMP: file truncated: 64 x 64 pixels need 12342 bytes, the file holds 4000"},
         {"BMP run-length", Via::Texture,
          [](Scratch& s) { return s.Write("rle.bmp", BmpHeader(2, 2, 16, 1)); },
          "BMP: run-length compressed BMP is not read"},
         {"PNG header checksum broken", Via::Texture,
-         [](Scratch& s) { Bytes p = Png(2, 2, 8, 6, Bytes(18, 0)); p[29] ^= 0xFF; return s.Write("a.png", p); },
+         [](Scratch& s) {
+             Bytes p = Png(2, 2, 8, 6, Bytes(18, 0));
+             p[29] ^= 0xFF;
+             return s.Write("a.png", p);
+         },
          "PNG: IHDR: CRC error"},
         {"PNG without pixel data", Via::Texture,
-         [](Scratch& s) { return s.Write("a.png", PngChunks(2, 2, 8, 6, {{"IEND", {}}})); },
+         [](Scratch& s) {
+             return s.Write("a.png", PngChunks(2, 2, 8, 6, {{"IEND", {}}}));
+         },
          "PNG: "},
         {"JPEG without a frame", Via::Texture,
-         [](Scratch& s) { return s.Write("a.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xD9}); },
+         [](Scratch& s) {
+             return s.Write("a.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xD9});
+         },
          "JPEG: "},
         {"DDS cut in its last level", Via::Texture,
-         [](Scratch& s) { Bytes d = Dds(F::A8R8G8B8, 8, 8, 4, 1); d.pop_back(); return s.Write("a.dds", d); },
+         [](Scratch& s) {
+             Bytes d = Dds(F::A8R8G8B8, 8, 8, 4, 1);
+             d.pop_back();
+             return s.Write("a.dds", d);
+         },
          "file truncated: mip data missing"},
         {"cube map cut in its last face", Via::CubeMap,
-         [](Scratch& s) { Bytes d = Dds(F::A8R8G8B8, 4, 4, 1, 6); d.pop_back(); return s.Write("sky.dds", d); },
+         [](Scratch& s) {
+             Bytes d = Dds(F::A8R8G8B8, 4, 4, 1, 6);
+             d.pop_back();
+             return s.Write("sky.dds", d);
+         },
          "file truncated: mip data missing"},
         {"DDS header alone, 16384 x 16384", Via::Texture,
-         [](Scratch& s) { return s.Write("a.dds", assetgen::EncodeDdsHeader(F::A8R8G8B8, 16384, 16384, 1, false)); },
+         [](Scratch& s) {
+             return s.Write("a.dds",
+                            assetgen::EncodeDdsHeader(F::A8R8G8B8, 16384, 16384, 1, false));
+         },
          "file truncated: mip data missing"},
         {"DDS mip count 2^32 - 1", Via::Texture,
-         [](Scratch& s) { return s.Write("a.dds", Patched(Dds(F::DXT1, 4, 4, 3, 1), 28, 0xFFFFFFFF)); },
+         [](Scratch& s) {
+             return s.Write("a.dds", Patched(Dds(F::DXT1, 4, 4, 3, 1), 28, 0xFFFFFFFF));
+         },
          "mip count longer than the full chain"},
         {"DDS in DX10 form", Via::Texture,
-         [](Scratch& s) { return s.Write("a.dds", Patched(Dds(F::DXT5, 4, 4, 1, 1), 84, 0x30315844)); },
+         [](Scratch& s) {
+             return s.Write("a.dds", Patched(Dds(F::DXT5, 4, 4, 1, 1), 84, 0x30315844));
+         },
          "unsupported FourCC format"},
         {"cube map: a 2D DDS", Via::CubeMap,
          [](Scratch& s) { return s.Write("sky.dds", Dds(F::A8R8G8B8, 4, 4, 1, 1)); },
          "a 2D texture, not a cube map"},
         {"cube map: five faces", Via::CubeMap,
-         [](Scratch& s) { return s.Write("sky.dds", Patched(Dds(F::DXT1, 4, 4, 1, 6), 112, 0x200 | 0x7C00)); },
+         [](Scratch& s) {
+             return s.Write("sky.dds", Patched(Dds(F::DXT1, 4, 4, 1, 6), 112, 0x200 | 0x7C00));
+         },
          "cube map without all six faces"},
         {"cube map: faces not square", Via::CubeMap,
          [](Scratch& s) { return s.Write("sky.dds", Patched(Dds(F::DXT1, 4, 4, 1, 6), 16, 8)); },
          "cube map faces are not square"},
         {"cube map: a PNG", Via::CubeMap,
-         [](Scratch& s) { return s.Write("sky.dds", Png(2, 2, 8, 6, Bytes(18, 0), {{"tEXt", Bytes(200, 'a')}})); },
+         [](Scratch& s) {
+             return s.Write("sky.dds", Png(2, 2, 8, 6, Bytes(18, 0), {{"tEXt", Bytes(200, 'a')}}));
+         },
          "not a DDS file (bad magic)"},
         {"effect: 10 MB of '{'", Via::Effect,
          [](Scratch& s) { return s.Write("e.fx", std::string(10000000, '{')); },
@@ -247,8 +294,7 @@ std::vector<Row> Rows() {
          "error: the effect has no technique"},
         // Hostile parts that are skipped, not refused: the picture loads.
         {"PNG with a 64 MiB compressed text chunk", Via::Texture,
-         [](Scratch& s) { return s.Write("a.png", PngWithTextBomb()); },
-         nullptr},
+         [](Scratch& s) { return s.Write("a.png", PngWithTextBomb()); }, nullptr},
     };
 }
 
@@ -261,15 +307,18 @@ std::vector<Row> UnreadableRows() {
     };
     static const Unreadable kUnreadable[] = {
         {"FIFO", [](Scratch& s, const std::string& f) { return s.Fifo(f); }, "not a regular file"},
-        {"link to /dev/zero", [](Scratch& s, const std::string& f) { return s.Link(f, "/dev/zero"); },
+        {"link to /dev/zero",
+         [](Scratch& s, const std::string& f) { return s.Link(f, "/dev/zero"); },
          "not a regular file"},
-        {"folder", [](Scratch& s, const std::string& f) { return s.Folder(f); }, "a folder, not a file"},
+        {"folder", [](Scratch& s, const std::string& f) { return s.Folder(f); },
+         "a folder, not a file"},
         {"missing", [](Scratch& s, const std::string& f) { return s.Folder() + "/" + f; },
          "No such file or directory"},
     };
     static const std::pair<Via, const char*> kReaders[] = {
-        {Via::Texture, "texture"},  {Via::CubeMap, "cube map"}, {Via::Effect, "effect"},
-        {Via::Material, "material line"}, {Via::SceneSky, "sky"}, {Via::SceneEffect, "scene effect"}};
+        {Via::Texture, "texture"}, {Via::CubeMap, "cube map"},
+        {Via::Effect, "effect"},   {Via::Material, "material line"},
+        {Via::SceneSky, "sky"},    {Via::SceneEffect, "scene effect"}};
     std::vector<Row> rows;
     for (const auto& [via, reader] : kReaders) {
         for (const Unreadable& u : kUnreadable) {
@@ -324,8 +373,8 @@ std::string Read(const Row& row, Scratch& scratch, gfx::Device* device, bool* ma
     case Via::Effect: {
         gfx::Effect* effect = nullptr;
         gfx::Buffer* errors = nullptr;
-        *made = gfx::Succeeded(gfx::D3DXCreateEffectFromFileA(device, path.c_str(), nullptr, nullptr,
-                                                              0, nullptr, &effect, &errors));
+        *made = gfx::Succeeded(gfx::D3DXCreateEffectFromFileA(
+            device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors));
         std::string text = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
         gfx::SafeRelease(errors);
         gfx::SafeRelease(effect);
@@ -333,9 +382,12 @@ std::string Read(const Row& row, Scratch& scratch, gfx::Device* device, bool* ma
     }
     case Via::Material: {
         const std::string reference = scratch.Write(
-            "ref.smd", "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-                       "triangles\n" + path + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"
-                       "0 0 1 0 0 0 1 0 0\nend\n");
+            "ref.smd",
+            "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
+            "triangles\n" +
+                path +
+                "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"
+                "0 0 1 0 0 0 1 0 0\nend\n");
         auto model = std::make_unique<SkinnedModel>();
         // Textures never stop a load.
         EXPECT_TRUE(model->LoadReference(device, reference.c_str(), HostileContext()));

@@ -27,8 +27,8 @@ std::string Scratch::File(const std::string& name) const {
 
 std::string Scratch::Write(const std::string& name, const Bytes& bytes) {
     std::string path = File(name);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
@@ -75,13 +75,9 @@ std::vector<ShownBox>& Boxes() {
     return boxes;
 }
 
-void RecordBox(void*, const char* caption, const char* text) {
-    Boxes().push_back({caption, text});
-}
+void RecordBox(void*, const char* caption, const char* text) { Boxes().push_back({caption, text}); }
 
-void PrintNote(void*, const char* text) {
-    std::fprintf(stderr, "reflect-refract: %s\n", text);
-}
+void PrintNote(void*, const char* text) { std::fprintf(stderr, "reflect-refract: %s\n", text); }
 
 }  // namespace
 
@@ -122,9 +118,7 @@ void HostileFileTest::SetUp() {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
 }
 
-void HostileFileTest::TearDown() {
-    GlTest::TearDown();
-}
+void HostileFileTest::TearDown() { GlTest::TearDown(); }
 
 DeviceState HostileFileTest::Snapshot() {
     DeviceState state = SnapshotOf(device);

@@ -68,8 +68,8 @@ TEST(FrontView, NothingFacingTheViewerGivesNothing) {
 }
 
 // Two triangles that make the square (x0, y0) - (x1, y1) at one depth.
-void AddSquare(std::vector<FlatTriangle>* list, float x0, float y0, float x1, float y1,
-               float depth, Rgb colour) {
+void AddSquare(std::vector<FlatTriangle>* list, float x0, float y0, float x1, float y1, float depth,
+               Rgb colour) {
     FlatTriangle a{{x0, x1, x1}, {y0, y0, y1}, {depth, depth, depth}, colour};
     FlatTriangle b{{x0, x1, x0}, {y0, y1, y1}, {depth, depth, depth}, colour};
     list->push_back(a);
@@ -82,9 +82,9 @@ const uint8_t* Pixel(const gfx::image::RgbaImage& image, int x, int y) {
 
 struct CoverageCase {
     const char* name;
-    float x0, x1;            // a square from x0 to x1, full height
-    int column;              // a pixel column of an 8-pixel picture
-    int alpha;               // expected there
+    float x0, x1;  // a square from x0 to x1, full height
+    int column;    // a pixel column of an 8-pixel picture
+    int alpha;     // expected there
 };
 
 const CoverageCase kCoverageCases[] = {
@@ -124,8 +124,10 @@ gfx::image::RgbaImage Paint(const std::vector<FlatPolygon>& polygons, int size) 
         const FlatPolygon& p = polygons[i];
         float depth = -float(i);
         for (size_t k = 1; k + 1 < p.x.size(); ++k)
-            fans.push_back({{p.x[0], p.x[k], p.x[k + 1]}, {p.y[0], p.y[k], p.y[k + 1]},
-                            {depth, depth, depth}, p.colour});
+            fans.push_back({{p.x[0], p.x[k], p.x[k + 1]},
+                            {p.y[0], p.y[k], p.y[k + 1]},
+                            {depth, depth, depth},
+                            p.colour});
     }
     return Rasterize(fans, size);
 }
@@ -133,8 +135,8 @@ gfx::image::RgbaImage Paint(const std::vector<FlatPolygon>& polygons, int size) 
 int DifferingPixels(const gfx::image::RgbaImage& a, const gfx::image::RgbaImage& b) {
     int count = 0;
     for (size_t i = 0; i < size_t(a.width) * a.height; ++i)
-        count += !std::equal(a.pixels.get() + i * 4, a.pixels.get() + i * 4 + 4,
-                             b.pixels.get() + i * 4);
+        count +=
+            !std::equal(a.pixels.get() + i * 4, a.pixels.get() + i * 4 + 4, b.pixels.get() + i * 4);
     return count;
 }
 

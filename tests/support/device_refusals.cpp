@@ -40,73 +40,134 @@ HRESULT Declare(Device* device, Elements... elements) {
 constexpr VertexElement kPosition = {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0};
 
 const Case kCases[] = {
-    {"known state and value", [](Bound& b) { return b.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE); }, S_OK, nullptr},
-    {"switch state takes any value", [](Bound& b) { return b.device->SetRenderState(D3DRS_LIGHTING, 7); }, S_OK, nullptr},
-    {"unknown state", [](Bound& b) { return b.device->SetRenderState(RenderState(999), 1); }, D3DERR_INVALIDCALL, "state 999"},
-    {"cull mode 4", [](Bound& b) { return b.device->SetRenderState(D3DRS_CULLMODE, 4); }, D3DERR_INVALIDCALL, "D3DRS_CULLMODE: 4"},
-    {"W-buffer", [](Bound& b) { return b.device->SetRenderState(D3DRS_ZENABLE, 2); }, D3DERR_INVALIDCALL, "D3DRS_ZENABLE: 2"},
-    {"sampler 8", [](Bound& b) { return b.device->SetSamplerState(8, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); }, D3DERR_INVALIDCALL, "sampler 8"},
-    {"filter 99", [](Bound& b) { return b.device->SetSamplerState(0, D3DSAMP_MAGFILTER, 99); }, D3DERR_INVALIDCALL, "D3DSAMP_MAGFILTER: 99"},
-    {"unknown sampler state", [](Bound& b) { return b.device->SetSamplerState(0, SamplerState(1), 1); }, D3DERR_INVALIDCALL, "state 1"},
-    {"viewport past the back buffer", [](Bound& b) {
+    {"known state and value",
+     [](Bound& b) { return b.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE); }, S_OK,
+     nullptr},
+    {"switch state takes any value",
+     [](Bound& b) { return b.device->SetRenderState(D3DRS_LIGHTING, 7); }, S_OK, nullptr},
+    {"unknown state", [](Bound& b) { return b.device->SetRenderState(RenderState(999), 1); },
+     D3DERR_INVALIDCALL, "state 999"},
+    {"cull mode 4", [](Bound& b) { return b.device->SetRenderState(D3DRS_CULLMODE, 4); },
+     D3DERR_INVALIDCALL, "D3DRS_CULLMODE: 4"},
+    {"W-buffer", [](Bound& b) { return b.device->SetRenderState(D3DRS_ZENABLE, 2); },
+     D3DERR_INVALIDCALL, "D3DRS_ZENABLE: 2"},
+    {"sampler 8",
+     [](Bound& b) { return b.device->SetSamplerState(8, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR); },
+     D3DERR_INVALIDCALL, "sampler 8"},
+    {"filter 99", [](Bound& b) { return b.device->SetSamplerState(0, D3DSAMP_MAGFILTER, 99); },
+     D3DERR_INVALIDCALL, "D3DSAMP_MAGFILTER: 99"},
+    {"unknown sampler state",
+     [](Bound& b) { return b.device->SetSamplerState(0, SamplerState(1), 1); }, D3DERR_INVALIDCALL,
+     "state 1"},
+    {"viewport past the back buffer",
+     [](Bound& b) {
          Viewport wide = b.full;
          wide.width += 1;
          return b.device->SetViewport(&wide);
-     }, D3DERR_INVALIDCALL, "not inside"},
-    {"stream 4", [](Bound& b) { return b.device->SetStreamSource(4, b.vertices.get(), 0, 24); }, D3DERR_INVALIDCALL, "stream 4"},
-    {"index format", [](Bound& b) {
+     },
+     D3DERR_INVALIDCALL, "not inside"},
+    {"stream 4", [](Bound& b) { return b.device->SetStreamSource(4, b.vertices.get(), 0, 24); },
+     D3DERR_INVALIDCALL, "stream 4"},
+    {"index format",
+     [](Bound& b) {
          Ref<IndexBuffer> made;
-         return b.device->CreateIndexBuffer(6, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, made.Receive(), nullptr);
-     }, D3DERR_INVALIDCALL, "no index format"},
-    {"empty vertex buffer", [](Bound& b) {
+         return b.device->CreateIndexBuffer(6, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, made.Receive(),
+                                            nullptr);
+     },
+     D3DERR_INVALIDCALL, "no index format"},
+    {"empty vertex buffer",
+     [](Bound& b) {
          Ref<VertexBuffer> made;
          return b.device->CreateVertexBuffer(0, 0, 0, D3DPOOL_DEFAULT, made.Receive(), nullptr);
-     }, D3DERR_INVALIDCALL, "length 0"},
-    {"usage twice", [](Bound& b) { return Declare(b.device, kPosition, kPosition); }, D3DERR_INVALIDCALL, "usage 0 twice"},
-    {"element type 40", [](Bound& b) { return Declare(b.device, VertexElement{0, 0, 40, 0, D3DDECLUSAGE_POSITION, 0}); }, D3DERR_INVALIDCALL, "type 40"},
-    {"element stream 4", [](Bound& b) { return Declare(b.device, VertexElement{4, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}); }, D3DERR_INVALIDCALL, "stream 4"},
-    {"clear nothing", [](Bound& b) { return b.device->Clear(0, nullptr, 0, 0, 1.0f, 0); }, D3DERR_INVALIDCALL, "nothing to clear"},
-    {"rectangles missing", [](Bound& b) { return b.device->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0); }, D3DERR_INVALIDCALL, "rectangle"},
-    {"end without begin", [](Bound& b) { return b.device->EndScene(); }, D3DERR_INVALIDCALL, "no scene"},
-    {"begin twice", [](Bound& b) {
+     },
+     D3DERR_INVALIDCALL, "length 0"},
+    {"usage twice", [](Bound& b) { return Declare(b.device, kPosition, kPosition); },
+     D3DERR_INVALIDCALL, "usage 0 twice"},
+    {"element type 40",
+     [](Bound& b) {
+         return Declare(b.device, VertexElement{0, 0, 40, 0, D3DDECLUSAGE_POSITION, 0});
+     },
+     D3DERR_INVALIDCALL, "type 40"},
+    {"element stream 4",
+     [](Bound& b) {
+         return Declare(b.device,
+                        VertexElement{4, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0});
+     },
+     D3DERR_INVALIDCALL, "stream 4"},
+    {"clear nothing", [](Bound& b) { return b.device->Clear(0, nullptr, 0, 0, 1.0f, 0); },
+     D3DERR_INVALIDCALL, "nothing to clear"},
+    {"rectangles missing",
+     [](Bound& b) { return b.device->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0); },
+     D3DERR_INVALIDCALL, "rectangle"},
+    {"end without begin", [](Bound& b) { return b.device->EndScene(); }, D3DERR_INVALIDCALL,
+     "no scene"},
+    {"begin twice",
+     [](Bound& b) {
          b.device->BeginScene();
          HRESULT second = b.device->BeginScene();
          b.device->EndScene();
          return second;
-     }, D3DERR_INVALIDCALL, "already open"},
-    {"draw inside the buffer", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1); }, S_OK, nullptr},
-    {"no primitives", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0); }, D3DERR_INVALIDCALL, "0 primitives"},
-    {"primitive type 99", [](Bound& b) { return b.device->DrawPrimitive(PrimitiveType(99), 0, 1); }, D3DERR_INVALIDCALL, "type 99"},
-    {"vertices past the buffer", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 1, 1); }, D3DERR_INVALIDCALL, "vertex 3 of stream 0"},
-    {"huge primitive count", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0xFFFFFFFFu); }, D3DERR_INVALIDCALL, "of stream 0"},
-    {"indexed inside", [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1); }, S_OK, nullptr},
-    {"indices past the buffer", [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 1, 1); }, D3DERR_INVALIDCALL, "indices 1..3"},
-    {"indexed vertices past the buffer", [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 3, 0, 1); }, D3DERR_INVALIDCALL, "vertex 3 of stream 0"},
-    {"no vertices", [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 0, 0, 1); }, D3DERR_INVALIDCALL, "no vertices"},
-    {"lock past the end", [](Bound& b) {
+     },
+     D3DERR_INVALIDCALL, "already open"},
+    {"draw inside the buffer",
+     [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1); }, S_OK, nullptr},
+    {"no primitives", [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0); },
+     D3DERR_INVALIDCALL, "0 primitives"},
+    {"primitive type 99", [](Bound& b) { return b.device->DrawPrimitive(PrimitiveType(99), 0, 1); },
+     D3DERR_INVALIDCALL, "type 99"},
+    {"vertices past the buffer",
+     [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 1, 1); }, D3DERR_INVALIDCALL,
+     "vertex 3 of stream 0"},
+    {"huge primitive count",
+     [](Bound& b) { return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0xFFFFFFFFu); },
+     D3DERR_INVALIDCALL, "of stream 0"},
+    {"indexed inside",
+     [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1); },
+     S_OK, nullptr},
+    {"indices past the buffer",
+     [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 1, 1); },
+     D3DERR_INVALIDCALL, "indices 1..3"},
+    {"indexed vertices past the buffer",
+     [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 3, 0, 1); },
+     D3DERR_INVALIDCALL, "vertex 3 of stream 0"},
+    {"no vertices",
+     [](Bound& b) { return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 0, 0, 1); },
+     D3DERR_INVALIDCALL, "no vertices"},
+    {"lock past the end",
+     [](Bound& b) {
          void* data = nullptr;
          return b.vertices->Lock(8, 72, &data, 0);
-     }, D3DERR_INVALIDCALL, "run past"},
-    {"unlock unlocked", [](Bound& b) { return b.vertices->Unlock(); }, D3DERR_INVALIDCALL, "not locked"},
-    {"no stream buffer", [](Bound& b) {
+     },
+     D3DERR_INVALIDCALL, "run past"},
+    {"unlock unlocked", [](Bound& b) { return b.vertices->Unlock(); }, D3DERR_INVALIDCALL,
+     "not locked"},
+    {"no stream buffer",
+     [](Bound& b) {
          b.device->SetStreamSource(0, nullptr, 0, 0);
          return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
-     }, D3DERR_INVALIDCALL, "stream 0 has no vertex buffer"},
-    {"no index buffer", [](Bound& b) {
+     },
+     D3DERR_INVALIDCALL, "stream 0 has no vertex buffer"},
+    {"no index buffer",
+     [](Bound& b) {
          b.device->SetIndices(nullptr);
          return b.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1);
-     }, D3DERR_INVALIDCALL, "no index buffer"},
-    {"no declaration", [](Bound& b) {
+     },
+     D3DERR_INVALIDCALL, "no index buffer"},
+    {"no declaration",
+     [](Bound& b) {
          b.device->SetVertexDeclaration(nullptr);
          return b.device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
-     }, D3DERR_INVALIDCALL, "no vertex declaration"},
-    {"read-back without outputs", [](Bound& b) {
-         return b.device->GetBackBufferPixels(nullptr, nullptr, nullptr);
-     }, D3DERR_INVALIDCALL, "no output pointer"},
-    {"texture without a path", [](Bound& b) {
+     },
+     D3DERR_INVALIDCALL, "no vertex declaration"},
+    {"read-back without outputs",
+     [](Bound& b) { return b.device->GetBackBufferPixels(nullptr, nullptr, nullptr); },
+     D3DERR_INVALIDCALL, "no output pointer"},
+    {"texture without a path",
+     [](Bound& b) {
          Ref<Texture> made;
          return b.device->CreateTextureFromFile(nullptr, made.Receive());
-     }, D3DERR_INVALIDCALL, "no path"},
+     },
+     D3DERR_INVALIDCALL, "no path"},
 };
 
 }  // namespace
@@ -115,8 +176,11 @@ void CheckDeviceRefusals(Device* device) {
     Bound bound{device, {}, {}, {}};
     ASSERT_EQ(device->GetViewport(&bound.full), S_OK);
     ASSERT_EQ(device->CreateVertexBuffer(3 * sizeof(SkinVertex), 0, 0, D3DPOOL_DEFAULT,
-                                         bound.vertices.Receive(), nullptr), S_OK);
-    ASSERT_EQ(device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, bound.indices.Receive(), nullptr), S_OK);
+                                         bound.vertices.Receive(), nullptr),
+              S_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                        bound.indices.Receive(), nullptr),
+              S_OK);
     Ref<VertexDeclaration> declaration;
     ASSERT_EQ(device->CreateVertexDeclaration(kSkinVertexElements, declaration.Receive()), S_OK);
     device->SetVertexDeclaration(declaration.get());
@@ -147,8 +211,10 @@ void CheckCreateDeviceRefusals(Direct3D* d3d) {
     } refusals[] = {
         {"second adapter", 1, [](PresentParameters*) {}, D3DERR_INVALIDCALL},
         {"full screen", 0, [](PresentParameters* p) { p->windowed = 0; }, D3DERR_NOTAVAILABLE},
-        {"16-bit depth", 0, [](PresentParameters* p) { p->autoDepthStencilFormat = Format(80); }, D3DERR_NOTAVAILABLE},
-        {"back buffer format", 0, [](PresentParameters* p) { p->backBufferFormat = D3DFMT_A8B8G8R8; }, D3DERR_NOTAVAILABLE},
+        {"16-bit depth", 0, [](PresentParameters* p) { p->autoDepthStencilFormat = Format(80); },
+         D3DERR_NOTAVAILABLE},
+        {"back buffer format", 0,
+         [](PresentParameters* p) { p->backBufferFormat = D3DFMT_A8B8G8R8; }, D3DERR_NOTAVAILABLE},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.name);
@@ -159,8 +225,9 @@ void CheckCreateDeviceRefusals(Direct3D* d3d) {
         r.change(&parameters);
         LogCapture log;
         Device* device = reinterpret_cast<Device*>(1);
-        EXPECT_EQ(d3d->CreateDevice(r.adapter, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                    &parameters, &device), r.expected);
+        EXPECT_EQ(d3d->CreateDevice(r.adapter, D3DDEVTYPE_HAL, nullptr,
+                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),
+                  r.expected);
         EXPECT_EQ(device, nullptr);
         ASSERT_EQ(log.Lines().size(), 1u) << log.Text();
         // The reason is kept where no device can be had, not for a wrong call.

@@ -64,18 +64,20 @@ Buffer* Filled(const void* bytes, size_t size, Create create) {
 }  // namespace
 
 gfx::VertexBuffer* GlTest::MakeVertexBuffer(const std::vector<SkinVertex>& vertices) {
-    return Keep(Filled<gfx::VertexBuffer>(
-        vertices.data(), vertices.size() * sizeof(SkinVertex), [&](uint32_t length, gfx::VertexBuffer** out) {
-            return device->CreateVertexBuffer(length, 0, 0, gfx::D3DPOOL_DEFAULT, out, nullptr);
-        }));
+    return Keep(Filled<gfx::VertexBuffer>(vertices.data(), vertices.size() * sizeof(SkinVertex),
+                                          [&](uint32_t length, gfx::VertexBuffer** out) {
+                                              return device->CreateVertexBuffer(
+                                                  length, 0, 0, gfx::D3DPOOL_DEFAULT, out, nullptr);
+                                          }));
 }
 
 gfx::IndexBuffer* GlTest::MakeIndexBuffer(const std::vector<uint16_t>& indices) {
-    return Keep(Filled<gfx::IndexBuffer>(
-        indices.data(), indices.size() * sizeof(uint16_t), [&](uint32_t length, gfx::IndexBuffer** out) {
-            return device->CreateIndexBuffer(length, 0, gfx::D3DFMT_INDEX16, gfx::D3DPOOL_DEFAULT, out,
-                                             nullptr);
-        }));
+    return Keep(Filled<gfx::IndexBuffer>(indices.data(), indices.size() * sizeof(uint16_t),
+                                         [&](uint32_t length, gfx::IndexBuffer** out) {
+                                             return device->CreateIndexBuffer(
+                                                 length, 0, gfx::D3DFMT_INDEX16,
+                                                 gfx::D3DPOOL_DEFAULT, out, nullptr);
+                                         }));
 }
 
 gfx::VertexDeclaration* GlTest::SkinDeclaration() {

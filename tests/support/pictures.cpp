@@ -11,9 +11,9 @@ namespace rrtest {
     if (std::abs(got.r - expected.r) <= tolerance && std::abs(got.g - expected.g) <= tolerance &&
         std::abs(got.b - expected.b) <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "colour (" << got.r << ", " << got.g << ", " << got.b
-                                         << "), expected (" << expected.r << ", " << expected.g
-                                         << ", " << expected.b << ") ± " << tolerance;
+    return ::testing::AssertionFailure()
+           << "colour (" << got.r << ", " << got.g << ", " << got.b << "), expected (" << expected.r
+           << ", " << expected.g << ", " << expected.b << ") ± " << tolerance;
 }
 
 Rgb Picture::At(int x, int y) const {

@@ -18,9 +18,7 @@ Matrix4 RotationPart(const Matrix4& m) {
     return r;
 }
 
-float Smoothstep(float t) {
-    return t * t * (3.0f - 2.0f * t);
-}
+float Smoothstep(float t) { return t * t * (3.0f - 2.0f * t); }
 
 // Sets the turn of a bone found by name; names come from this file, so a
 // missing bone is a programming error caught by the tests' pose checks.
@@ -153,7 +151,8 @@ Pose AttackStrike(const Character& c, float followThrough) {
 
 Pose Blend(const Pose& a, const Pose& b, float t) {
     Pose out = a;
-    for (size_t i = 0; i < out.turns.size(); ++i) out.turns[i] = a.turns[i] + (b.turns[i] - a.turns[i]) * t;
+    for (size_t i = 0; i < out.turns.size(); ++i)
+        out.turns[i] = a.turns[i] + (b.turns[i] - a.turns[i]) * t;
     out.pelvisShift = a.pelvisShift + (b.pelvisShift - a.pelvisShift) * t;
     return out;
 }
@@ -166,15 +165,19 @@ Clip AttackClip(const Character& c) {
     const int frames = 30;
     // Wind-up, a short hold, the lunge and swipe, a follow-through and a slow
     // recovery that leads back into the neutral first keyframe.
-    const std::vector<Key> keys = {{0, BindPose(c)},           {7, AttackWindUp(c, 1.0f)},
-                                   {9, AttackWindUp(c, 1.1f)}, {18, AttackStrike(c, 0.0f)},
-                                   {21, AttackStrike(c, 1.0f)}, {frames, BindPose(c)}};
+    const std::vector<Key> keys = {{0, BindPose(c)},
+                                   {7, AttackWindUp(c, 1.0f)},
+                                   {9, AttackWindUp(c, 1.1f)},
+                                   {18, AttackStrike(c, 0.0f)},
+                                   {21, AttackStrike(c, 1.0f)},
+                                   {frames, BindPose(c)}};
     Clip clip;
     clip.name = "Attack";
     for (int f = 0; f < frames; ++f) {
         size_t k = 0;
         while (keys[k + 1].frame <= f) ++k;
-        float t = static_cast<float>(f - keys[k].frame) / static_cast<float>(keys[k + 1].frame - keys[k].frame);
+        float t = static_cast<float>(f - keys[k].frame) /
+                  static_cast<float>(keys[k + 1].frame - keys[k].frame);
         clip.locals.push_back(PoseLocals(c, Blend(keys[k].pose, keys[k + 1].pose, Smoothstep(t))));
     }
     return clip;
@@ -200,12 +203,14 @@ std::vector<Matrix4> PoseLocals(const Character& character, const Pose& pose) {
                         MatrixRotationZ(t.z * kDegrees);
         locals[b] = r * model * MatrixTranspose(r) * locals[b];
         if (static_cast<int>(b) == pelvis)
-            locals[b] = locals[b] * MatrixTranslation(pose.pelvisShift.x, pose.pelvisShift.y, pose.pelvisShift.z);
+            locals[b] = locals[b] * MatrixTranslation(pose.pelvisShift.x, pose.pelvisShift.y,
+                                                      pose.pelvisShift.z);
     }
     return locals;
 }
 
-std::vector<Matrix4> AbsoluteFromLocals(const Character& character, const std::vector<Matrix4>& locals) {
+std::vector<Matrix4> AbsoluteFromLocals(const Character& character,
+                                        const std::vector<Matrix4>& locals) {
     std::vector<Matrix4> absolute(locals.size());
     for (size_t b = 0; b < locals.size(); ++b) {
         int parent = b < character.bones.size() ? character.bones[b].parent : -1;
@@ -217,8 +222,10 @@ std::vector<Matrix4> AbsoluteFromLocals(const Character& character, const std::v
 std::vector<Clip> BuildClips(const Character& character) {
     std::vector<Clip> clips;
     clips.push_back(AttackClip(character));
-    clips.push_back(PeriodicClip(character, "Run", 20, [&](float w) { return RunPose(character, w); }));
-    clips.push_back(PeriodicClip(character, "Stun", 30, [&](float w) { return StunPose(character, w); }));
+    clips.push_back(
+        PeriodicClip(character, "Run", 20, [&](float w) { return RunPose(character, w); }));
+    clips.push_back(
+        PeriodicClip(character, "Stun", 30, [&](float w) { return StunPose(character, w); }));
     return clips;
 }
 
@@ -228,7 +235,8 @@ float LargestKeyframeStepDegrees(const Character& character, const Clip& clip) {
     for (size_t f = 0; f < n; ++f) {
         std::vector<Matrix4> a = AbsoluteFromLocals(character, clip.locals[f]);
         std::vector<Matrix4> b = AbsoluteFromLocals(character, clip.locals[(f + 1) % n]);
-        for (size_t k = 0; k < a.size(); ++k) largest = std::max(largest, RotationAngleBetween(a[k], b[k]));
+        for (size_t k = 0; k < a.size(); ++k)
+            largest = std::max(largest, RotationAngleBetween(a[k], b[k]));
     }
     return largest / kDegrees;
 }

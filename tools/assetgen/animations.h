@@ -30,7 +30,8 @@ Pose BindPose(const Character& character);
 std::vector<Matrix4> PoseLocals(const Character& character, const Pose& pose);
 // Absolute matrices (bone space → model space) from local ones; parents
 // come before children.
-std::vector<Matrix4> AbsoluteFromLocals(const Character& character, const std::vector<Matrix4>& locals);
+std::vector<Matrix4> AbsoluteFromLocals(const Character& character,
+                                        const std::vector<Matrix4>& locals);
 
 // Attack (30 keyframes), Run (20) and Stun (30), in that order.
 std::vector<Clip> BuildClips(const Character& character);

@@ -46,7 +46,8 @@ std::vector<uint8_t> EncodeBmp24(const Image8& image) {
             out.push_back(row[x * 3 + 1]);
             out.push_back(row[x * 3 + 0]);
         }
-        for (uint32_t pad = static_cast<uint32_t>(image.width) * 3; pad < rowBytes; ++pad) out.push_back(0);
+        for (uint32_t pad = static_cast<uint32_t>(image.width) * 3; pad < rowBytes; ++pad)
+            out.push_back(0);
     }
     return out;
 }

@@ -11,9 +11,7 @@ namespace {
 
 enum MaterialIndex { kSkin, kBelly, kEye, kPupil };
 
-Vector3 Mirror(const Vector3& v) {
-    return {-v.x, v.y, v.z};
-}
+Vector3 Mirror(const Vector3& v) { return {-v.x, v.y, v.z}; }
 
 }  // namespace
 
@@ -29,7 +27,8 @@ std::vector<Matrix4> BindLocals(const Character& character) {
         Matrix4 local = bone.bindAbsolute;
         if (bone.parent >= 0) {
             Matrix4 parentInverse;
-            MatrixInverse(character.bones[static_cast<size_t>(bone.parent)].bindAbsolute, &parentInverse);
+            MatrixInverse(character.bones[static_cast<size_t>(bone.parent)].bindAbsolute,
+                          &parentInverse);
             local = bone.bindAbsolute * parentInverse;
         }
         locals.push_back(local);
@@ -41,9 +40,9 @@ Character BuildCharacter() {
     Character c;
     const SkeletonBuilder b{&c};
     c.materials = {{"Red_Skin.bmp", {0.82f, 0.13f, 0.11f}},
-                     {"Red_Belly.bmp", {0.98f, 0.86f, 0.62f}},
-                     {"Red_Eye.bmp", {0.97f, 0.97f, 0.96f}},
-                     {"Red_Pupil.bmp", {0.07f, 0.05f, 0.08f}}};
+                   {"Red_Belly.bmp", {0.98f, 0.86f, 0.62f}},
+                   {"Red_Eye.bmp", {0.97f, 0.97f, 0.96f}},
+                   {"Red_Pupil.bmp", {0.07f, 0.05f, 0.08f}}};
     std::vector<SmdTriangle>& out = c.triangles;
 
     // Skeleton: joints in model units (the creature is about 129 units tall).
@@ -69,15 +68,19 @@ Character BuildCharacter() {
                          at(earTip, sides[s].sign));
     for (int s = 0; s < 2; ++s) {
         float g = sides[s].sign;
-        upperArm[s] = b.Aimed(std::string("UpperArm") + sides[s].suffix, "Chest", at(shoulder, g), at(elbow, g));
-        foreArm[s] = b.Aimed(std::string("ForeArm") + sides[s].suffix, c.bones[upperArm[s]].name, at(elbow, g),
-                             at(wrist, g));
+        upperArm[s] = b.Aimed(std::string("UpperArm") + sides[s].suffix, "Chest", at(shoulder, g),
+                              at(elbow, g));
+        foreArm[s] = b.Aimed(std::string("ForeArm") + sides[s].suffix, c.bones[upperArm[s]].name,
+                             at(elbow, g), at(wrist, g));
     }
     for (int s = 0; s < 2; ++s) {
         float g = sides[s].sign;
-        thigh[s] = b.Aimed(std::string("Thigh") + sides[s].suffix, "Pelvis", at(hip, g), at(knee, g));
-        shin[s] = b.Aimed(std::string("Shin") + sides[s].suffix, c.bones[thigh[s]].name, at(knee, g), at(ankle, g));
-        foot[s] = b.Aimed(std::string("Foot") + sides[s].suffix, c.bones[shin[s]].name, at(ankle, g), at(toe, g));
+        thigh[s] =
+            b.Aimed(std::string("Thigh") + sides[s].suffix, "Pelvis", at(hip, g), at(knee, g));
+        shin[s] = b.Aimed(std::string("Shin") + sides[s].suffix, c.bones[thigh[s]].name,
+                          at(knee, g), at(ankle, g));
+        foot[s] = b.Aimed(std::string("Foot") + sides[s].suffix, c.bones[shin[s]].name,
+                          at(ankle, g), at(toe, g));
     }
     const Vector3 tailJoints[4] = {{0, 19, 30}, {0, 31, 34}, {0, 40, 42}, {0, 45, 52}};
     int tail[3];
@@ -87,7 +90,8 @@ Character BuildCharacter() {
 
     // Body: three overlapping ellipsoids, so the spine can bend without a gap.
     AddEllipsoid(out, {pelvis, kSkin, 24, 16}, FrameAlong({0, 0, 44}, {0, 0, 1}), {27, 24, 27});
-    AddEllipsoid(out, {pelvis, kBelly, 20, 12}, FrameAlong({0, -10, 42}, {0, 0, 1}), {18, 15.5f, 20});
+    AddEllipsoid(out, {pelvis, kBelly, 20, 12}, FrameAlong({0, -10, 42}, {0, 0, 1}),
+                 {18, 15.5f, 20});
     AddEllipsoid(out, {spine, kSkin, 24, 10}, FrameAlong({0, 0, 55}, {0, 0, 1}), {25, 22, 15});
     AddEllipsoid(out, {chest, kSkin, 24, 12}, FrameAlong({0, 0, 66}, {0, 0, 1}), {23, 21, 18});
 
@@ -96,16 +100,19 @@ Character BuildCharacter() {
     for (int s = 0; s < 2; ++s) {
         float g = sides[s].sign;
         Vector3 eyeDirection = Vec3Normalize({0.36f * g, -0.86f, 0.22f});
-        AddEllipsoid(out, {head, kEye, 14, 8}, FrameAlong(headCentre + eyeDirection * 19.5f, eyeDirection),
+        AddEllipsoid(out, {head, kEye, 14, 8},
+                     FrameAlong(headCentre + eyeDirection * 19.5f, eyeDirection),
                      {5.2f, 6.8f, 3.4f});
         Vector3 pupilDirection = Vec3Normalize({0.33f * g, -0.88f, 0.21f});
-        AddEllipsoid(out, {head, kPupil, 10, 6}, FrameAlong(headCentre + pupilDirection * 22.0f, pupilDirection),
+        AddEllipsoid(out, {head, kPupil, 10, 6},
+                     FrameAlong(headCentre + pupilDirection * 22.0f, pupilDirection),
                      {2.6f, 3.6f, 1.4f});
         // Ears: tapered horns whose round base turns about the joint.
         AddCapsule(out, {ear[s], kSkin, 12, 10}, at(earBase, g), at(earTip, g), 6.5f, 1.8f);
     }
     Vector3 mouthDirection = Vec3Normalize({0, -0.93f, -0.36f});
-    AddEllipsoid(out, {head, kPupil, 10, 6}, FrameAlong(headCentre + mouthDirection * 20.2f, mouthDirection),
+    AddEllipsoid(out, {head, kPupil, 10, 6},
+                 FrameAlong(headCentre + mouthDirection * 20.2f, mouthDirection),
                  {4.5f, 1.6f, 1.5f});
 
     // Limbs: capsules whose ends are centred on the joints; hands and feet.
@@ -113,20 +120,24 @@ Character BuildCharacter() {
         float g = sides[s].sign;
         AddCapsule(out, {upperArm[s], kSkin, 12, 10}, at(shoulder, g), at(elbow, g), 7.0f, 6.0f);
         AddCapsule(out, {foreArm[s], kSkin, 12, 10}, at(elbow, g), at(wrist, g), 6.0f, 5.5f);
-        AddEllipsoid(out, {foreArm[s], kSkin, 12, 8}, FrameAlong(at({38, -8, 41}, g), {0, 0, 1}), {7, 7, 6.5f});
+        AddEllipsoid(out, {foreArm[s], kSkin, 12, 8}, FrameAlong(at({38, -8, 41}, g), {0, 0, 1}),
+                     {7, 7, 6.5f});
         AddCapsule(out, {thigh[s], kSkin, 12, 10}, at(hip, g), at(knee, g), 9.5f, 8.0f);
         AddCapsule(out, {shin[s], kSkin, 12, 10}, at(knee, g), at(ankle, g), 8.0f, 7.0f);
-        AddEllipsoid(out, {foot[s], kSkin, 14, 8}, FrameAlong(at({13, -6, 4.5f}, g), {0, 0, 1}), {8.5f, 12, 4.5f});
+        AddEllipsoid(out, {foot[s], kSkin, 14, 8}, FrameAlong(at({13, -6, 4.5f}, g), {0, 0, 1}),
+                     {8.5f, 12, 4.5f});
     }
     // Tail: three tapering segments and a pale tip.
     AddCapsule(out, {tail[0], kSkin, 10, 8}, tailJoints[0], tailJoints[1], 6.0f, 5.0f);
     AddCapsule(out, {tail[1], kSkin, 10, 8}, tailJoints[1], tailJoints[2], 5.0f, 4.0f);
     AddCapsule(out, {tail[2], kSkin, 10, 8}, tailJoints[2], tailJoints[3], 4.0f, 3.0f);
-    AddEllipsoid(out, {tail[2], kBelly, 12, 8}, FrameAlong({0, 46.5f, 56}, {0, 0.3f, 1}), {6, 6, 7.5f});
+    AddEllipsoid(out, {tail[2], kBelly, 12, 8}, FrameAlong({0, 46.5f, 56}, {0, 0.3f, 1}),
+                 {6, 6, 7.5f});
 
     // One run of triangles per material keeps the material table short.
-    std::stable_sort(out.begin(), out.end(),
-                     [](const SmdTriangle& l, const SmdTriangle& r) { return l.material < r.material; });
+    std::stable_sort(out.begin(), out.end(), [](const SmdTriangle& l, const SmdTriangle& r) {
+        return l.material < r.material;
+    });
     return c;
 }
 

@@ -53,21 +53,25 @@ std::vector<uint8_t> EncodeDdsHeader(DdsFormat format, uint32_t width, uint32_t 
     Put32(out, 32);
     switch (format) {
     case DdsFormat::A8R8G8B8:
-        for (uint32_t v : {kDdpfRgb | kDdpfAlphaPixels, 0u, 32u, 0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u})
+        for (uint32_t v :
+             {kDdpfRgb | kDdpfAlphaPixels, 0u, 32u, 0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u})
             Put32(out, v);
         break;
     case DdsFormat::X8R8G8B8:
         for (uint32_t v : {kDdpfRgb, 0u, 32u, 0xFF0000u, 0xFF00u, 0xFFu, 0u}) Put32(out, v);
         break;
     case DdsFormat::A8B8G8R8:
-        for (uint32_t v : {kDdpfRgb | kDdpfAlphaPixels, 0u, 32u, 0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u})
+        for (uint32_t v :
+             {kDdpfRgb | kDdpfAlphaPixels, 0u, 32u, 0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u})
             Put32(out, v);
         break;
     case DdsFormat::DXT1:
     case DdsFormat::DXT3:
     case DdsFormat::DXT5:
         Put32(out, kDdpfFourCc);
-        Put32(out, FourCc(format == DdsFormat::DXT1 ? "DXT1" : format == DdsFormat::DXT3 ? "DXT3" : "DXT5"));
+        Put32(out, FourCc(format == DdsFormat::DXT1   ? "DXT1"
+                          : format == DdsFormat::DXT3 ? "DXT3"
+                                                      : "DXT5"));
         for (int i = 0; i < 5; ++i) Put32(out, 0);
         break;
     }
@@ -87,7 +91,8 @@ std::vector<uint8_t> EncodeCubeDds(const CubeMap& cube) {
         if (face.size() != first.size()) return {};
         for (std::size_t level = 0; level < face.size(); ++level)
             if (face[level].size != first[level].size ||
-                face[level].bgra.size() != static_cast<std::size_t>(face[level].size) * face[level].size * 4)
+                face[level].bgra.size() !=
+                    static_cast<std::size_t>(face[level].size) * face[level].size * 4)
                 return {};
     }
     const uint32_t size = static_cast<uint32_t>(first[0].size);

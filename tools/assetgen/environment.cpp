@@ -12,13 +12,9 @@ Rgb Mix(const Rgb& a, const Rgb& b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-Rgb Scale(const Rgb& c, float s) {
-    return {c.r * s, c.g * s, c.b * s};
-}
+Rgb Scale(const Rgb& c, float s) { return {c.r * s, c.g * s, c.b * s}; }
 
-Rgb Add(const Rgb& a, const Rgb& b) {
-    return {a.r + b.r, a.g + b.g, a.b + b.b};
-}
+Rgb Add(const Rgb& a, const Rgb& b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
 
 float Smoothstep(float e0, float e1, float x) {
     float t = std::clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
@@ -48,7 +44,8 @@ const Range kFarRange{1.5f, 0.03f, 0.21f, 101};
 const Range kNearRange{0.9f, 0.0f, 0.12f, 211};
 
 float RangeHeight(const Range& range, float azimuth) {
-    float x = std::cos(azimuth) * range.radius + 50.0f, y = std::sin(azimuth) * range.radius + 50.0f;
+    float x = std::cos(azimuth) * range.radius + 50.0f,
+          y = std::sin(azimuth) * range.radius + 50.0f;
     float sum = 0.0f, amplitude = 1.0f, total = 0.0f;
     for (int octave = 0; octave < 6; ++octave) {
         float n = ValueNoise2(x, y, range.seed + static_cast<uint32_t>(octave));
@@ -60,7 +57,8 @@ float RangeHeight(const Range& range, float azimuth) {
         y *= 2.03f;
     }
     float h = sum / total;
-    return range.base + range.amplitude * std::pow(std::clamp((h - 0.15f) / 0.65f, 0.0f, 1.0f), 1.4f);
+    return range.base +
+           range.amplitude * std::pow(std::clamp((h - 0.15f) / 0.65f, 0.0f, 1.0f), 1.4f);
 }
 
 Rgb SkyColor(const Vector3& d) {
@@ -69,13 +67,15 @@ Rgb SkyColor(const Vector3& d) {
     float toSun = std::max(Vec3Dot(d, kSun), 0.0f);
     // Warm glow around the sun, strongest near the horizon.
     float horizonWeight = std::pow(1.0f - up, 3.0f);
-    sky = Add(sky, Scale(kSunGlow, 0.30f * std::pow(toSun, 6.0f) + 0.18f * horizonWeight * toSun * toSun));
+    sky = Add(sky, Scale(kSunGlow,
+                         0.30f * std::pow(toSun, 6.0f) + 0.18f * horizonWeight * toSun * toSun));
     // Soft, thin clouds on a plane above the viewer.
     if (d.y > 0.02f) {
         float t = 1.0f / (d.y + 0.12f);
         float c = Fbm2(d.x * t * 1.3f + 3.0f, d.z * t * 1.3f - 7.0f, 5, 0.5f, 7);
         float cover = Smoothstep(0.52f, 0.78f, c) * Smoothstep(0.02f, 0.2f, d.y) * 0.55f;
-        Rgb cloud = Mix(Rgb{0.97f, 0.97f, 0.99f}, Rgb{1.0f, 0.86f, 0.70f}, 0.6f * std::pow(toSun, 3.0f));
+        Rgb cloud =
+            Mix(Rgb{0.97f, 0.97f, 0.99f}, Rgb{1.0f, 0.86f, 0.70f}, 0.6f * std::pow(toSun, 3.0f));
         sky = Mix(sky, cloud, cover);
     }
     // The sun disc and a tight halo.
@@ -90,7 +90,8 @@ Rgb MountainColor(const Range& range, float azimuth, float s, float h, float haz
     // The ridge's slope, taken over a wider span further below the crest, so
     // flanks shade as broad faces rather than in thin columns.
     const float step = 0.01f + 1.5f * std::max(h - s, 0.0f);
-    float slope = (RangeHeight(range, azimuth + step) - RangeHeight(range, azimuth - step)) / (2.0f * step);
+    float slope =
+        (RangeHeight(range, azimuth + step) - RangeHeight(range, azimuth - step)) / (2.0f * step);
     // A flank rising with the azimuth faces towards smaller azimuths; it is
     // lit when the sun lies on that side. Below the skyline, gullies and
     // spurs (the gradient of ridged 2D noise) break the flank into facets.
@@ -101,7 +102,8 @@ Rgb MountainColor(const Range& range, float azimuth, float s, float h, float haz
     };
     float g0 = gullies(azimuth, s);
     float across = (gullies(azimuth + 0.002f, s) - g0) / 0.002f;
-    facing += -0.006f * across * std::sin(kSunAzimuth - azimuth) * std::copysign(1.0f, kSunAzimuth - azimuth);
+    facing += -0.006f * across * std::sin(kSunAzimuth - azimuth) *
+              std::copysign(1.0f, kSunAzimuth - azimuth);
     float light = std::clamp(0.6f + 0.9f * facing, 0.0f, 1.0f);
     Rgb snowLit{0.98f, 0.96f, 0.93f}, snowShade{0.55f, 0.63f, 0.80f};
     Rgb color = Mix(snowShade, snowLit, light);
@@ -126,7 +128,8 @@ Rgb SnowFieldColor(const Vector3& d) {
     Rgb color = Mix(Rgb{0.74f, 0.81f, 0.93f}, Rgb{0.99f, 0.98f, 0.96f}, light);
     // Fine wind-blown grain and ripples.
     float grain = Fbm2(px * 2.5f, pz * 1.2f, 4, 0.6f, 43);
-    float ripple = 0.5f + 0.5f * std::sin(px * 1.3f + pz * 0.4f + 6.0f * Fbm2(px * 0.2f, pz * 0.2f, 2, 0.5f, 47));
+    float ripple = 0.5f + 0.5f * std::sin(px * 1.3f + pz * 0.4f +
+                                          6.0f * Fbm2(px * 0.2f, pz * 0.2f, 2, 0.5f, 47));
     color = Scale(color, 0.90f + 0.10f * grain + 0.04f * ripple);
     // Detail fades into haze towards the horizon, where it would only alias.
     float detail = Smoothstep(0.0f, 0.30f, -d.y);
@@ -136,19 +139,20 @@ Rgb SnowFieldColor(const Vector3& d) {
 bool NeedsSupersampling(const Vector3& d) {
     float horizontal = std::sqrt(d.x * d.x + d.z * d.z);
     float s = d.y / std::max(horizontal, 1e-6f);
-    return (s > -0.01f && s < kFarRange.base + kFarRange.amplitude + 0.01f) || Vec3Dot(d, kSun) > 0.999f;
+    return (s > -0.01f && s < kFarRange.base + kFarRange.amplitude + 0.01f) ||
+           Vec3Dot(d, kSun) > 0.999f;
 }
 
 }  // namespace
 
 Vector3 CubeFaceDirection(int face, float u, float v) {
     switch (face) {
-        case kPositiveX: return {1.0f, -v, -u};
-        case kNegativeX: return {-1.0f, -v, u};
-        case kPositiveY: return {u, 1.0f, v};
-        case kNegativeY: return {u, -1.0f, -v};
-        case kPositiveZ: return {u, -v, 1.0f};
-        default: return {-u, -v, -1.0f};
+    case kPositiveX: return {1.0f, -v, -u};
+    case kNegativeX: return {-1.0f, -v, u};
+    case kPositiveY: return {u, 1.0f, v};
+    case kNegativeY: return {u, -1.0f, -v};
+    case kPositiveZ: return {u, -v, 1.0f};
+    default: return {-u, -v, -1.0f};
     }
 }
 
@@ -185,7 +189,9 @@ CubeMap BuildSnowCubeMap(int size) {
                     color = {0, 0, 0};
                     for (float du : {-quarter, quarter})
                         for (float dv : {-quarter, quarter})
-                            color = Add(color, Scale(EnvironmentColor(Vec3Normalize(CubeFaceDirection(face, u + du, v + dv))), 0.25f));
+                            color = Add(color, Scale(EnvironmentColor(Vec3Normalize(
+                                                         CubeFaceDirection(face, u + du, v + dv))),
+                                                     0.25f));
                 }
                 // Clamped before filtering, so every mip level is the plain
                 // average of the bytes of the level above.
@@ -214,7 +220,8 @@ CubeMap BuildSnowCubeMap(int size) {
                     const Rgb& b = level[static_cast<size_t>(2 * y) * levelSize + 2 * x + 1];
                     const Rgb& c = level[static_cast<size_t>(2 * y + 1) * levelSize + 2 * x];
                     const Rgb& e = level[static_cast<size_t>(2 * y + 1) * levelSize + 2 * x + 1];
-                    smaller[static_cast<size_t>(y) * next + x] = Scale(Add(Add(a, b), Add(c, e)), 0.25f);
+                    smaller[static_cast<size_t>(y) * next + x] =
+                        Scale(Add(Add(a, b), Add(c, e)), 0.25f);
                 }
             level = std::move(smaller);
             levelSize = next;

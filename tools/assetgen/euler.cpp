@@ -18,7 +18,8 @@ BoneTransform DecomposeBoneTransform(const Matrix4& local) {
     // Worked in double so that angles near gimbal lock keep their accuracy.
     const auto& m = local.m;
     double sb = std::clamp(-static_cast<double>(m[0][2]), -1.0, 1.0);
-    double cb = std::sqrt(static_cast<double>(m[0][0]) * m[0][0] + static_cast<double>(m[0][1]) * m[0][1]);
+    double cb =
+        std::sqrt(static_cast<double>(m[0][0]) * m[0][0] + static_cast<double>(m[0][1]) * m[0][1]);
     double a, b, c;
     if (cb > 1e-5) {
         a = std::atan2(static_cast<double>(m[1][2]), static_cast<double>(m[2][2]));

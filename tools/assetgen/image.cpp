@@ -33,7 +33,8 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes, std:
         *error = "cannot open " + path + " for writing";
         return false;
     }
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
         *error = "cannot write " + path;

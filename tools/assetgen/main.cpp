@@ -63,12 +63,13 @@ bool WriteCharacter(const std::string& outDir, const CharacterFiles& files, std:
     const std::string model = outDir + "/Model/SMD/" + files.folder + "/";
     if (!WriteText(model + files.reference, ReferenceSmd(files.character), error)) return false;
     for (const Clip& clip : files.clips)
-        if (!WriteText(model + files.clipPrefix + clip.name + files.clipSuffix, AnimationSmd(files.character, clip),
-                       error))
+        if (!WriteText(model + files.clipPrefix + clip.name + files.clipSuffix,
+                       AnimationSmd(files.character, clip), error))
             return false;
     for (size_t m = 0; m < files.character.materials.size(); ++m) {
         const std::string& name = files.character.materials[m].textureFile;
-        std::vector<uint8_t> bytes = EncodeTextureFile(name, files.texture(files.character, static_cast<int>(m)));
+        std::vector<uint8_t> bytes =
+            EncodeTextureFile(name, files.texture(files.character, static_cast<int>(m)));
         if (bytes.empty()) {
             *error = "cannot encode the texture " + name;
             return false;
@@ -79,11 +80,12 @@ bool WriteCharacter(const std::string& outDir, const CharacterFiles& files, std:
 }
 
 void PrintSummary(const CharacterFiles& files) {
-    std::printf("%s: %zu triangles, %zu bones, %zu materials;", files.folder, files.character.triangles.size(),
-                files.character.bones.size(), files.character.materials.size());
+    std::printf("%s: %zu triangles, %zu bones, %zu materials;", files.folder,
+                files.character.triangles.size(), files.character.bones.size(),
+                files.character.materials.size());
     for (const Clip& clip : files.clips)
-        std::printf(" %s: %zu keyframes of %zu bones, largest step %.1f deg;", clip.name.c_str(), clip.locals.size(),
-                    clip.locals.empty() ? size_t(0) : clip.locals[0].size(),
+        std::printf(" %s: %zu keyframes of %zu bones, largest step %.1f deg;", clip.name.c_str(),
+                    clip.locals.size(), clip.locals.empty() ? size_t(0) : clip.locals[0].size(),
                     static_cast<double>(LargestKeyframeStepDegrees(files.character, clip)));
     std::printf("\n");
 }
@@ -107,12 +109,21 @@ int main(int argc, char** argv) {
     }
     if (outDir.empty() && previewDir.empty()) return Usage();
 
-    CharacterFiles pudo{"Pudo_Red", "Ref_Red.smd", "Ani_Red(", ").smd", BuildCharacter(), {},
-                        [](const Character& c, int m) { return MaterialTexture(c.materials[static_cast<size_t>(m)], m); }};
+    CharacterFiles pudo{"Pudo_Red",
+                        "Ref_Red.smd",
+                        "Ani_Red(",
+                        ").smd",
+                        BuildCharacter(),
+                        {},
+                        [](const Character& c, int m) {
+                            return MaterialTexture(c.materials[static_cast<size_t>(m)], m);
+                        }};
     pudo.clips = BuildClips(pudo.character);
-    CharacterFiles squid{"Lantern Squid", "Ref Squid.smd", "Ani Squid (", ").smd", BuildSquid(), {}, &SquidTexture};
+    CharacterFiles squid{"Lantern Squid", "Ref Squid.smd", "Ani Squid (", ").smd", BuildSquid(), {},
+                         &SquidTexture};
     squid.clips = BuildSquidClips(squid.character);
-    CharacterFiles worm{"Puddle Worm", "PuddleWorm.smd", "anims/", ".smd", BuildWorm(), {}, &WormTexture};
+    CharacterFiles worm{"Puddle Worm", "PuddleWorm.smd", "anims/", ".smd", BuildWorm(), {},
+                        &WormTexture};
     worm.clips = BuildWormClips(worm.character);
     const CubeMap cube = BuildSnowCubeMap(kCubeSize);
     std::string error;
@@ -125,11 +136,14 @@ int main(int argc, char** argv) {
     if (ok && !previewDir.empty()) {
         const int squidFrames[3] = {8, 17, 4};
         const float squidYaws[3] = {20.0f, 90.0f, 0.0f};
-        ok = WriteBytes(previewDir + "/character.ppm",
-                        EncodePpm(RenderCharacterSheet(pudo.character, pudo.clips, PudoSheetLayout())), &error) &&
+        ok = WriteBytes(
+                 previewDir + "/character.ppm",
+                 EncodePpm(RenderCharacterSheet(pudo.character, pudo.clips, PudoSheetLayout())),
+                 &error) &&
              WriteBytes(previewDir + "/squid.ppm",
-                        EncodePpm(RenderCharacterSheet(squid.character, squid.clips,
-                                                       FramedSheetLayout(squid.character, squidFrames, squidYaws))),
+                        EncodePpm(RenderCharacterSheet(
+                            squid.character, squid.clips,
+                            FramedSheetLayout(squid.character, squidFrames, squidYaws))),
                         &error) &&
              WriteBytes(previewDir + "/cubemap.ppm", EncodePpm(RenderCubeCross(cube, 1)), &error);
         PrintSummary(pudo);

@@ -25,7 +25,8 @@ Vector3 DirectionToModel(const PartFrame& f, const Vector3& n) {
 // the vertex; the pole rows collapse to one point, so one triangle per cell
 // is emitted there.
 template <typename PointFn>
-void EmitGrid(std::vector<SmdTriangle>& out, const PartStyle& style, const PartFrame& frame, PointFn point) {
+void EmitGrid(std::vector<SmdTriangle>& out, const PartStyle& style, const PartFrame& frame,
+              PointFn point) {
     auto vertex = [&](int i, int j) {
         GridPoint g = point(i, j % style.slices);
         SmdVertex v;
@@ -46,7 +47,8 @@ void EmitGrid(std::vector<SmdTriangle>& out, const PartStyle& style, const PartF
     };
     for (int i = 0; i < style.stacks; ++i)
         for (int j = 0; j < style.slices; ++j) {
-            SmdVertex a = vertex(i, j), b = vertex(i, j + 1), c = vertex(i + 1, j + 1), d = vertex(i + 1, j);
+            SmdVertex a = vertex(i, j), b = vertex(i, j + 1), c = vertex(i + 1, j + 1),
+                      d = vertex(i + 1, j);
             // Going round (j) then up (i) is counter-clockwise from outside.
             if (i > 0) emit(a, b, c);
             if (i < style.stacks - 1) emit(a, c, d);
@@ -70,7 +72,8 @@ void AddEllipsoid(std::vector<SmdTriangle>& out, const PartStyle& style, const P
     EmitGrid(out, style, frame, [&](int i, int j) {
         float theta = -kPi / 2 + kPi * static_cast<float>(i) / static_cast<float>(style.stacks);
         float phi = 2.0f * kPi * static_cast<float>(j) / static_cast<float>(style.slices);
-        Vector3 unit{std::cos(theta) * std::cos(phi), std::cos(theta) * std::sin(phi), std::sin(theta)};
+        Vector3 unit{std::cos(theta) * std::cos(phi), std::cos(theta) * std::sin(phi),
+                     std::sin(theta)};
         if (i == 0 || i == style.stacks) unit = {0, 0, i == 0 ? -1.0f : 1.0f};
         GridPoint g;
         g.position = {unit.x * radii.x, unit.y * radii.y, unit.z * radii.z};
@@ -79,8 +82,8 @@ void AddEllipsoid(std::vector<SmdTriangle>& out, const PartStyle& style, const P
     });
 }
 
-void AddCapsule(std::vector<SmdTriangle>& out, const PartStyle& style, const Vector3& a, const Vector3& b,
-                float radiusA, float radiusB) {
+void AddCapsule(std::vector<SmdTriangle>& out, const PartStyle& style, const Vector3& a,
+                const Vector3& b, float radiusA, float radiusB) {
     const Vector3 axis = b - a;
     const float length = Vec3Length(axis);
     const PartFrame frame = FrameAlong(a, axis);
@@ -90,12 +93,14 @@ void AddCapsule(std::vector<SmdTriangle>& out, const PartStyle& style, const Vec
     EmitGrid(out, style, frame, [&](int i, int j) {
         float theta, radius, centre;
         if (i <= lowerRows) {
-            theta = -kPi / 2 + (alpha + kPi / 2) * static_cast<float>(i) / static_cast<float>(lowerRows);
+            theta = -kPi / 2 +
+                    (alpha + kPi / 2) * static_cast<float>(i) / static_cast<float>(lowerRows);
             radius = radiusA;
             centre = 0.0f;
         } else {
             int upper = style.stacks - lowerRows - 1;
-            theta = alpha + (kPi / 2 - alpha) * static_cast<float>(i - lowerRows - 1) / static_cast<float>(upper);
+            theta = alpha + (kPi / 2 - alpha) * static_cast<float>(i - lowerRows - 1) /
+                                static_cast<float>(upper);
             radius = radiusB;
             centre = length;
         }

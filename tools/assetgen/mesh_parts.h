@@ -58,7 +58,7 @@ void AddEllipsoid(std::vector<SmdTriangle>& out, const PartStyle& style, const P
 // The hull of a sphere of radius radiusA at a and one of radiusB at b
 // (|radiusA − radiusB| < |b − a|): round ends centred on the two points, so
 // a part that turns about either point keeps that end in place.
-void AddCapsule(std::vector<SmdTriangle>& out, const PartStyle& style, const Vector3& a, const Vector3& b,
-                float radiusA, float radiusB);
+void AddCapsule(std::vector<SmdTriangle>& out, const PartStyle& style, const Vector3& a,
+                const Vector3& b, float radiusA, float radiusB);
 
 }  // namespace assetgen

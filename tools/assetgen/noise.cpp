@@ -5,13 +5,9 @@
 namespace assetgen {
 namespace {
 
-float Quintic(float t) {
-    return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f);
-}
+float Quintic(float t) { return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f); }
 
-float Lerp(float a, float b, float t) {
-    return a + (b - a) * t;
-}
+float Lerp(float a, float b, float t) { return a + (b - a) * t; }
 
 float LatticeValue(int32_t x, int32_t y, int32_t z, uint32_t seed) {
     return static_cast<float>(HashLattice(x, y, z, seed) >> 8) * (1.0f / 16777216.0f);
@@ -46,12 +42,15 @@ float ValueNoise2(float x, float y, uint32_t seed) {
 
 float ValueNoise3(float x, float y, float z, uint32_t seed) {
     float fx = std::floor(x), fy = std::floor(y), fz = std::floor(z);
-    int32_t ix = static_cast<int32_t>(fx), iy = static_cast<int32_t>(fy), iz = static_cast<int32_t>(fz);
+    int32_t ix = static_cast<int32_t>(fx), iy = static_cast<int32_t>(fy),
+            iz = static_cast<int32_t>(fz);
     float tx = Quintic(x - fx), ty = Quintic(y - fy), tz = Quintic(z - fz);
     float plane[2];
     for (int k = 0; k < 2; ++k) {
-        float a = Lerp(LatticeValue(ix, iy, iz + k, seed), LatticeValue(ix + 1, iy, iz + k, seed), tx);
-        float b = Lerp(LatticeValue(ix, iy + 1, iz + k, seed), LatticeValue(ix + 1, iy + 1, iz + k, seed), tx);
+        float a =
+            Lerp(LatticeValue(ix, iy, iz + k, seed), LatticeValue(ix + 1, iy, iz + k, seed), tx);
+        float b = Lerp(LatticeValue(ix, iy + 1, iz + k, seed),
+                       LatticeValue(ix + 1, iy + 1, iz + k, seed), tx);
         plane[k] = Lerp(a, b, ty);
     }
     return Lerp(plane[0], plane[1], tz);

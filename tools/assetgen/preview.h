@@ -30,13 +30,15 @@ struct SheetLayout {
 SheetLayout PudoSheetLayout();
 
 // A layout that frames the whole bind-pose mesh; clip keyframes as given.
-SheetLayout FramedSheetLayout(const Character& character, const int shownFrames[3], const float shownYaws[3]);
+SheetLayout FramedSheetLayout(const Character& character, const int shownFrames[3],
+                              const float shownYaws[3]);
 
 // Six 400 × 300 panels: front and side in the bind pose, a three-quarter
 // view from behind, and one keyframe of each of the first three clips, over
 // the environment as a sky box. Back faces are drawn magenta, so a wrong
 // winding shows at once.
-Image8 RenderCharacterSheet(const Character& character, const std::vector<Clip>& clips, const SheetLayout& layout);
+Image8 RenderCharacterSheet(const Character& character, const std::vector<Clip>& clips,
+                            const SheetLayout& layout);
 
 // The faces at the given mip level as a cross: +Y above, then −X, +Z, +X,
 // −Z, then −Y below.

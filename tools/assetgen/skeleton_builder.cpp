@@ -5,7 +5,8 @@
 namespace assetgen {
 namespace {
 
-int Append(Character* character, const std::string& name, const std::string& parent, const Matrix4& bind) {
+int Append(Character* character, const std::string& name, const std::string& parent,
+           const Matrix4& bind) {
     character->bones.push_back({name, parent.empty() ? -1 : FindBone(*character, parent), bind});
     return static_cast<int>(character->bones.size()) - 1;
 }
@@ -28,7 +29,8 @@ Matrix4 AimedBone(const Vector3& joint, const Vector3* target) {
     return m;
 }
 
-int SkeletonBuilder::Bone(const std::string& name, const std::string& parent, const Vector3& joint) const {
+int SkeletonBuilder::Bone(const std::string& name, const std::string& parent,
+                          const Vector3& joint) const {
     return Append(character, name, parent, AimedBone(joint, nullptr));
 }
 

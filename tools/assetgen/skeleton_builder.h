@@ -18,7 +18,8 @@ struct SkeletonBuilder {
     Character* character = nullptr;
 
     int Bone(const std::string& name, const std::string& parent, const Vector3& joint) const;
-    int Aimed(const std::string& name, const std::string& parent, const Vector3& joint, const Vector3& target) const;
+    int Aimed(const std::string& name, const std::string& parent, const Vector3& joint,
+              const Vector3& target) const;
 };
 
 }  // namespace assetgen

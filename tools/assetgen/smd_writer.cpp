@@ -16,7 +16,8 @@ void AppendNumber(std::string& out, float value) {
 
 // The id bone `index` has in the files (-1 stays -1).
 std::string NodeId(const Character& character, int index) {
-    if (index < 0 || static_cast<size_t>(index) >= character.nodeIds.size()) return std::to_string(index);
+    if (index < 0 || static_cast<size_t>(index) >= character.nodeIds.size())
+        return std::to_string(index);
     return std::to_string(character.nodeIds[static_cast<size_t>(index)]);
 }
 
@@ -24,17 +25,19 @@ std::string NodeId(const Character& character, int index) {
 void AppendNodes(std::string& out, const Character& character, size_t count) {
     out += "nodes\n";
     for (size_t i = 0; i < count && i < character.bones.size(); ++i)
-        out += "  " + NodeId(character, static_cast<int>(i)) + " \"" + character.bones[i].name + "\" " +
-               NodeId(character, character.bones[i].parent) + "\n";
+        out += "  " + NodeId(character, static_cast<int>(i)) + " \"" + character.bones[i].name +
+               "\" " + NodeId(character, character.bones[i].parent) + "\n";
     out += "end\n";
 }
 
-void AppendTimeBlock(std::string& out, const Character& character, int time, const std::vector<Matrix4>& locals) {
+void AppendTimeBlock(std::string& out, const Character& character, int time,
+                     const std::vector<Matrix4>& locals) {
     out += "time " + std::to_string(time) + "\n";
     for (size_t i = 0; i < locals.size(); ++i) {
         BoneTransform t = DecomposeBoneTransform(locals[i]);
         out += "  " + NodeId(character, static_cast<int>(i));
-        for (float v : {t.position.x, t.position.y, t.position.z, t.angles.x, t.angles.y, t.angles.z}) {
+        for (float v :
+             {t.position.x, t.position.y, t.position.z, t.angles.x, t.angles.y, t.angles.z}) {
             out += ' ';
             AppendNumber(out, v);
         }
@@ -52,12 +55,15 @@ std::string ReferenceSmd(const Character& character) {
     out += "end\n";
     out += "triangles\n";
     for (const SmdTriangle& triangle : character.triangles) {
-        std::string material = character.materials[static_cast<size_t>(triangle.material)].textureFile;
-        if (character.materialNamesWithoutExtension) material = material.substr(0, material.rfind('.'));
+        std::string material =
+            character.materials[static_cast<size_t>(triangle.material)].textureFile;
+        if (character.materialNamesWithoutExtension)
+            material = material.substr(0, material.rfind('.'));
         out += material + "\n";
         for (const SmdVertex& v : triangle.corners) {
             out += "  " + NodeId(character, v.bone);
-            for (float x : {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z, v.u, v.v}) {
+            for (float x : {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y,
+                            v.normal.z, v.u, v.v}) {
                 out += ' ';
                 AppendNumber(out, x);
             }
@@ -77,10 +83,12 @@ std::string ReferenceSmd(const Character& character) {
 
 std::string AnimationSmd(const Character& character, const Clip& clip) {
     std::string out = "version 1\n";
-    AppendNodes(out, character, clip.locals.empty() ? character.bones.size() : clip.locals[0].size());
+    AppendNodes(out, character,
+                clip.locals.empty() ? character.bones.size() : clip.locals[0].size());
     out += "skeleton\n";
     for (size_t f = 0; f < clip.locals.size(); ++f)
-        AppendTimeBlock(out, character, character.firstKeyframe + static_cast<int>(f), clip.locals[f]);
+        AppendTimeBlock(out, character, character.firstKeyframe + static_cast<int>(f),
+                        clip.locals[f]);
     out += "end\n";
     return out;
 }

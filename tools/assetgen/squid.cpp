@@ -42,7 +42,8 @@ std::vector<Vector3> LimbJoints(const LimbShape& shape, float azimuth) {
     for (int k = 0; k < shape.segments; ++k) {
         float lean = (shape.firstAngle + shape.angleStep * static_cast<float>(k)) * kDegrees;
         float length = shape.firstLength + shape.lengthStep * static_cast<float>(k);
-        joints.push_back(joints.back() + (radial * std::sin(lean) + Vector3{0, 0, -std::cos(lean)}) * length);
+        joints.push_back(joints.back() +
+                         (radial * std::sin(lean) + Vector3{0, 0, -std::cos(lean)}) * length);
     }
     return joints;
 }
@@ -54,8 +55,8 @@ float LimbRadius(const LimbShape& shape, float along) {  // along: 0 at the base
 // A point on the side of a tapered capsule (AddCapsule's shape) at the
 // fraction along of the way from its joint a to b, on the side given by the
 // direction side, and the outward normal there.
-void CapsuleSurface(const Vector3& a, const Vector3& b, float radiusA, float radiusB, const Vector3& side,
-                    float along, Vector3* point, Vector3* normal) {
+void CapsuleSurface(const Vector3& a, const Vector3& b, float radiusA, float radiusB,
+                    const Vector3& side, float along, Vector3* point, Vector3* normal) {
     const Vector3 axis = Vec3Normalize(b - a);
     const Vector3 across = Vec3Normalize(side - axis * Vec3Dot(side, axis));
     // The side line touches both end spheres where their normals lean
@@ -82,7 +83,8 @@ struct Squid {
             parent = bone;
             float r0 = LimbRadius(shape, static_cast<float>(k) / last);
             float r1 = LimbRadius(shape, static_cast<float>(k + 1) / last);
-            AddCapsule(c.triangles, {index, kSkin, shape.slices, shape.stacks}, joints[k], joints[k + 1], r0, r1);
+            AddCapsule(c.triangles, {index, kSkin, shape.slices, shape.stacks}, joints[k],
+                       joints[k + 1], r0, r1);
             if (!arm) continue;
             // Two suckers on the side that faces the body axis and the ground.
             Vector3 along = Vec3Normalize(joints[k + 1] - joints[k]);
@@ -108,9 +110,10 @@ Character BuildSquid() {
     Squid s;
     Character& c = s.c;
     const SkeletonBuilder& b = s.b;
-    c.materials = {{"Squid_Skin.bmp", {0.56f, 0.22f, 0.60f}}, {"Squid_Under.tga", {0.96f, 0.74f, 0.72f}},
-                   {"Squid_Eye.png", {0.98f, 0.84f, 0.32f}},  {"Squid_Pupil.bmp", {0.05f, 0.04f, 0.08f}},
-                   {"Squid_Lamp.tga", {0.36f, 0.95f, 0.98f}}, {"Squid_Fin.png", {0.74f, 0.40f, 0.82f}}};
+    c.materials = {
+        {"Squid_Skin.bmp", {0.56f, 0.22f, 0.60f}}, {"Squid_Under.tga", {0.96f, 0.74f, 0.72f}},
+        {"Squid_Eye.png", {0.98f, 0.84f, 0.32f}},  {"Squid_Pupil.bmp", {0.05f, 0.04f, 0.08f}},
+        {"Squid_Lamp.tga", {0.36f, 0.95f, 0.98f}}, {"Squid_Fin.png", {0.74f, 0.40f, 0.82f}}};
     std::vector<SmdTriangle>& out = c.triangles;
 
     // The upper bones first (kSquidUpperBones of them), then the limbs.
@@ -124,26 +127,28 @@ Character BuildSquid() {
         float g = side == 0 ? 1.0f : -1.0f;
         eyeDirection[side] = Vec3Normalize({0.72f * g, -0.62f, 0.12f});
         const Vector3& d = eyeDirection[side];
-        socket[side] = b.Aimed(std::string("Eye Socket ") + sideName[side], "Head", kHeadCentre + d * 20.0f,
-                               kHeadCentre + d * 34.0f);
+        socket[side] = b.Aimed(std::string("Eye Socket ") + sideName[side], "Head",
+                               kHeadCentre + d * 20.0f, kHeadCentre + d * 34.0f);
         eye[side] = b.Aimed(std::string("Eye ") + sideName[side], c.bones[socket[side]].name,
                             kHeadCentre + d * 27.0f, kHeadCentre + d * 44.0f);
     }
-    const Vector3 siphonBase = kHeadCentre + Vector3{0, -24, -20}, siphonTip = kHeadCentre + Vector3{0, -42, -30};
+    const Vector3 siphonBase = kHeadCentre + Vector3{0, -24, -20},
+                  siphonTip = kHeadCentre + Vector3{0, -42, -30};
     int siphon = b.Aimed("Siphon", "Head", siphonBase, siphonTip);
     const Vector3 mantleJoints[4] = {kBody + Vector3{0, 2, 45}, kBody + Vector3{0, 8, 105},
                                      kBody + Vector3{0, 14, 160}, kBody + Vector3{0, 18, 214}};
     int mantle[3];
     for (int m = 0; m < 3; ++m)
-        mantle[m] = b.Aimed("Mantle " + std::to_string(m + 1), m == 0 ? "Body" : c.bones[mantle[m - 1]].name,
-                            mantleJoints[m], mantleJoints[m + 1]);
+        mantle[m] = b.Aimed("Mantle " + std::to_string(m + 1),
+                            m == 0 ? "Body" : c.bones[mantle[m - 1]].name, mantleJoints[m],
+                            mantleJoints[m + 1]);
     // The fins sit near the tip of the mantle, one on each side.
     const Vector3 finRoot = mantleJoints[2] + (mantleJoints[3] - mantleJoints[2]) * 0.4f;
     int fin[2];
     for (int side = 0; side < 2; ++side) {
         float g = side == 0 ? 1.0f : -1.0f;
-        fin[side] = b.Aimed(std::string("Fin ") + sideName[side], "Mantle 3", finRoot + Vector3{12 * g, 0, 0},
-                            finRoot + Vector3{60 * g, 0, 3});
+        fin[side] = b.Aimed(std::string("Fin ") + sideName[side], "Mantle 3",
+                            finRoot + Vector3{12 * g, 0, 0}, finRoot + Vector3{60 * g, 0, 3});
     }
     // Six arms spaced round the ring, mirror pairs through x = 45; the two
     // tentacles in front.
@@ -156,29 +161,35 @@ Character BuildSquid() {
     AddEllipsoid(out, {head, kSkin, 24, 16}, FrameAlong(kHeadCentre, {0, 0, 1}), {36, 34, 34});
     for (int side = 0; side < 2; ++side) {
         const Vector3& d = eyeDirection[side];
-        AddEllipsoid(out, {socket[side], kSkin, 14, 8}, FrameAlong(kHeadCentre + d * 24.0f + Vector3{0, 0, 11}, d),
-                     {17, 8, 8});
-        AddEllipsoid(out, {eye[side], kEye, 16, 10}, FrameAlong(kHeadCentre + d * 29.0f, d), {15, 15, 11});
-        AddEllipsoid(out, {eye[side], kPupil, 12, 6}, FrameAlong(kHeadCentre + d * 39.0f, d), {6.5f, 9, 3});
+        AddEllipsoid(out, {socket[side], kSkin, 14, 8},
+                     FrameAlong(kHeadCentre + d * 24.0f + Vector3{0, 0, 11}, d), {17, 8, 8});
+        AddEllipsoid(out, {eye[side], kEye, 16, 10}, FrameAlong(kHeadCentre + d * 29.0f, d),
+                     {15, 15, 11});
+        AddEllipsoid(out, {eye[side], kPupil, 12, 6}, FrameAlong(kHeadCentre + d * 39.0f, d),
+                     {6.5f, 9, 3});
     }
     AddCapsule(out, {siphon, kUnder, 10, 8}, siphonBase, siphonTip, 8, 5);
     // Ring under the head where the limbs meet.
-    AddEllipsoid(out, {body, kSkin, 24, 10}, FrameAlong(kBody + Vector3{0, 0, kRingHeight}, {0, 0, 1}),
+    AddEllipsoid(out, {body, kSkin, 24, 10},
+                 FrameAlong(kBody + Vector3{0, 0, kRingHeight}, {0, 0, 1}),
                  {kRingRadius + 10, kRingRadius + 10, 18});
 
     // Mantle: a cone of three tapered segments ending in a point, glowing
     // spots on the lower two, a fin on each side of the top one.
     const float mantleRadii[4] = {40, 35, 26, 4};
     for (int m = 0; m < 3; ++m) {
-        AddCapsule(out, {mantle[m], kSkin, 24, 14}, mantleJoints[m], mantleJoints[m + 1], mantleRadii[m],
-                   mantleRadii[m + 1]);
+        AddCapsule(out, {mantle[m], kSkin, 24, 14}, mantleJoints[m], mantleJoints[m + 1],
+                   mantleRadii[m], mantleRadii[m + 1]);
         if (m == 2) continue;
         for (int spot = 0; spot < 5; ++spot) {
-            float azimuth = (30.0f + 72.0f * static_cast<float>(spot) + 36.0f * static_cast<float>(m)) * kDegrees;
+            float azimuth =
+                (30.0f + 72.0f * static_cast<float>(spot) + 36.0f * static_cast<float>(m)) *
+                kDegrees;
             Vector3 point, normal;
             CapsuleSurface(mantleJoints[m], mantleJoints[m + 1], mantleRadii[m], mantleRadii[m + 1],
                            {std::cos(azimuth), std::sin(azimuth), 0}, 0.5f, &point, &normal);
-            AddEllipsoid(out, {mantle[m], kLamp, 8, 4}, FrameAlong(point - normal * 1.0f, normal), {5.5f, 5.5f, 2.4f});
+            AddEllipsoid(out, {mantle[m], kLamp, 8, 4}, FrameAlong(point - normal * 1.0f, normal),
+                         {5.5f, 5.5f, 2.4f});
         }
     }
     for (int side = 0; side < 2; ++side) {
@@ -189,8 +200,9 @@ Character BuildSquid() {
     }
 
     // One run of triangles per material.
-    std::stable_sort(out.begin(), out.end(),
-                     [](const SmdTriangle& l, const SmdTriangle& r) { return l.material < r.material; });
+    std::stable_sort(out.begin(), out.end(), [](const SmdTriangle& l, const SmdTriangle& r) {
+        return l.material < r.material;
+    });
     return c;
 }
 

@@ -28,15 +28,19 @@ struct PoseEditor {
     const Character& squid;
     SquidPose pose;
 
-    explicit PoseEditor(const Character& s) : squid(s) { pose.turns.assign(s.bones.size(), Vector3{}); }
+    explicit PoseEditor(const Character& s) : squid(s) {
+        pose.turns.assign(s.bones.size(), Vector3{});
+    }
     PoseEditor& Turn(const std::string& bone, const Vector3& degrees) {
         int index = FindBone(squid, bone);
         if (index >= 0) pose.turns[static_cast<size_t>(index)] = degrees;
         return *this;
     }
     // Segment k (from 1) of a limb gets turn(k − 1).
-    PoseEditor& Limb(const std::string& limb, int segments, const std::function<Vector3(float)>& turn) {
-        for (int k = 0; k < segments; ++k) Turn(limb + " " + std::to_string(k + 1), turn(static_cast<float>(k)));
+    PoseEditor& Limb(const std::string& limb, int segments,
+                     const std::function<Vector3(float)>& turn) {
+        for (int k = 0; k < segments; ++k)
+            Turn(limb + " " + std::to_string(k + 1), turn(static_cast<float>(k)));
         return *this;
     }
     PoseEditor& Arms(const std::function<Vector3(int, float)>& turn) {
@@ -49,7 +53,9 @@ struct PoseEditor {
         Limb("Tentacle L", kTentacleSegments, [&](float k) { return turn(1.0f, k); });
         return Limb("Tentacle R", kTentacleSegments, [&](float k) { return turn(-1.0f, k); });
     }
-    PoseEditor& Fins(const Vector3& left, const Vector3& right) { return Turn("Fin L", left).Turn("Fin R", right); }
+    PoseEditor& Fins(const Vector3& left, const Vector3& right) {
+        return Turn("Fin L", left).Turn("Fin R", right);
+    }
 };
 
 // Local matrices of the first boneCount bones in a pose.
@@ -61,7 +67,9 @@ std::vector<Matrix4> SquidLocals(const Character& squid, const SquidPose& pose, 
         const Vector3& t = pose.turns[b];
         locals[b] = MatrixRotationX(t.x * kDegrees) * MatrixRotationY(t.y * kDegrees) *
                     MatrixRotationZ(t.z * kDegrees) * locals[b];
-        if (b == body) locals[b] = locals[b] * MatrixTranslation(pose.bodyShift.x, pose.bodyShift.y, pose.bodyShift.z);
+        if (b == body)
+            locals[b] =
+                locals[b] * MatrixTranslation(pose.bodyShift.x, pose.bodyShift.y, pose.bodyShift.z);
     }
     return locals;
 }
@@ -86,13 +94,16 @@ SquidPose SwimPose(const Character& squid, float w) {
     p.Turn("Head", {-2 * std::sin(w + 0.6f), 0, 0});
     p.Turn("Siphon", {0, 8 * std::sin(w + kPi), 0});
     for (int m = 0; m < 3; ++m)
-        p.Turn("Mantle " + std::to_string(m + 1), {0, 4 * std::sin(w - 0.5f - 0.6f * static_cast<float>(m)), 0});
+        p.Turn("Mantle " + std::to_string(m + 1),
+               {0, 4 * std::sin(w - 0.5f - 0.6f * static_cast<float>(m)), 0});
     p.Fins({0, 22 * std::sin(2 * w), 0}, {0, 22 * std::sin(2 * w), 0});
     p.Arms([&](int a, float k) {
-        return Vector3{0, (7 + 1.5f * k) * std::sin(w - 0.55f * k), 4 * std::sin(w + 1.05f * a - 0.4f * k)};
+        return Vector3{0, (7 + 1.5f * k) * std::sin(w - 0.55f * k),
+                       4 * std::sin(w + 1.05f * a - 0.4f * k)};
     });
     p.Tentacles([&](float s, float k) {
-        return Vector3{0, 4 * std::sin(w - 0.45f * k - 0.8f), 5 * std::sin(w - 0.35f * k + (s > 0 ? 0 : kPi))};
+        return Vector3{0, 4 * std::sin(w - 0.45f * k - 0.8f),
+                       5 * std::sin(w - 0.35f * k + (s > 0 ? 0 : kPi))};
     });
     return p.pose;
 }
@@ -104,7 +115,8 @@ SquidPose StrikeCoil(const Character& squid, float amount) {
     p.pose.bodyShift = Vector3{0, 8, 6} * amount;
     p.Turn("Body", Vector3{-6, 0, 0} * amount);
     p.Turn("Head", Vector3{-4, 0, 0} * amount);
-    for (int m = 0; m < 3; ++m) p.Turn("Mantle " + std::to_string(m + 1), Vector3{0, -3, 0} * amount);
+    for (int m = 0; m < 3; ++m)
+        p.Turn("Mantle " + std::to_string(m + 1), Vector3{0, -3, 0} * amount);
     p.Fins(Vector3{0, -15, 0} * amount, Vector3{0, -15, 0} * amount);
     p.Arms([&](int, float) { return Vector3{0, -6, 0} * amount; });
     p.Tentacles([&](float, float) { return Vector3{0, 5, 0} * amount; });
@@ -119,13 +131,16 @@ SquidPose StrikeLunge(const Character& squid, float followThrough) {
     for (int m = 0; m < 3; ++m) p.Turn("Mantle " + std::to_string(m + 1), {0, 3, 0});
     p.Fins({0, 18, 0}, {0, 18, 0});
     p.Arms([&](int, float) { return Vector3{0, 8, 0}; });
-    p.Tentacles([&](float s, float) { return Vector3{0, -6 - followThrough, 2 * s * followThrough}; });
+    p.Tentacles([&](float s, float) {
+        return Vector3{0, -6 - followThrough, 2 * s * followThrough};
+    });
     return p.pose;
 }
 
 SquidPose Mix(const SquidPose& a, const SquidPose& b, float t) {
     SquidPose out = a;
-    for (size_t i = 0; i < out.turns.size(); ++i) out.turns[i] = a.turns[i] + (b.turns[i] - a.turns[i]) * t;
+    for (size_t i = 0; i < out.turns.size(); ++i)
+        out.turns[i] = a.turns[i] + (b.turns[i] - a.turns[i]) * t;
     out.bodyShift = a.bodyShift + (b.bodyShift - a.bodyShift) * t;
     return out;
 }
@@ -148,9 +163,11 @@ Clip StrikeClip(const Character& squid) {
     for (int f = 0; f < frames; ++f) {
         size_t k = 0;
         while (keys[k + 1].frame <= f) ++k;
-        float t = static_cast<float>(f - keys[k].frame) / static_cast<float>(keys[k + 1].frame - keys[k].frame);
+        float t = static_cast<float>(f - keys[k].frame) /
+                  static_cast<float>(keys[k + 1].frame - keys[k].frame);
         t = t * t * (3.0f - 2.0f * t);
-        clip.locals.push_back(SquidLocals(squid, Mix(keys[k].pose, keys[k + 1].pose, t), squid.bones.size()));
+        clip.locals.push_back(
+            SquidLocals(squid, Mix(keys[k].pose, keys[k + 1].pose, t), squid.bones.size()));
     }
     return clip;
 }
@@ -174,9 +191,11 @@ SquidPose LookPose(const Character& squid, float w) {
 
 std::vector<Clip> BuildSquidClips(const Character& squid) {
     std::vector<Clip> clips;
-    clips.push_back(LoopClip(squid, "Swim", 32, squid.bones.size(), [&](float w) { return SwimPose(squid, w); }));
+    clips.push_back(LoopClip(squid, "Swim", 32, squid.bones.size(),
+                             [&](float w) { return SwimPose(squid, w); }));
     clips.push_back(StrikeClip(squid));
-    clips.push_back(LoopClip(squid, "Look Around", 16, kSquidUpperBones, [&](float w) { return LookPose(squid, w); }));
+    clips.push_back(LoopClip(squid, "Look Around", 16, kSquidUpperBones,
+                             [&](float w) { return LookPose(squid, w); }));
     return clips;
 }
 

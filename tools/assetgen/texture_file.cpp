@@ -37,7 +37,8 @@ std::vector<uint8_t> EncodeTextureFile(const std::string& fileName, const Image8
     if (extension == ".tga")  // stb writes run-length encoded TGA unless told otherwise
         ok = stbi_write_tga_to_func(&Append, &out, image.width, image.height, 3, pixels);
     else if (extension == ".png")
-        ok = stbi_write_png_to_func(&Append, &out, image.width, image.height, 3, pixels, image.width * 3);
+        ok = stbi_write_png_to_func(&Append, &out, image.width, image.height, 3, pixels,
+                                    image.width * 3);
     if (!ok) out.clear();
     return out;
 }

@@ -147,17 +147,17 @@ std::vector<FlatPolygon> BackToFront(const std::vector<FlatTriangle>& triangles,
         std::vector<Polygon> front, back, on;
         for (Polygon& polygon : list) {
             switch (SideOf(polygon, plane)) {
-                case Side::Front: front.push_back(std::move(polygon)); break;
-                case Side::Back: back.push_back(std::move(polygon)); break;
-                case Side::On: on.push_back(std::move(polygon)); break;
-                case Side::Both: {
-                    Polygon frontPart, backPart;
-                    Split(polygon, plane, &frontPart, &backPart);
-                    if (frontPart.points.size() >= 3) front.push_back(std::move(frontPart));
-                    if (backPart.points.size() >= 3) back.push_back(std::move(backPart));
-                    if (++pieces > maxPieces) return {};
-                    break;
-                }
+            case Side::Front: front.push_back(std::move(polygon)); break;
+            case Side::Back: back.push_back(std::move(polygon)); break;
+            case Side::On: on.push_back(std::move(polygon)); break;
+            case Side::Both: {
+                Polygon frontPart, backPart;
+                Split(polygon, plane, &frontPart, &backPart);
+                if (frontPart.points.size() >= 3) front.push_back(std::move(frontPart));
+                if (backPart.points.size() >= 3) back.push_back(std::move(backPart));
+                if (++pieces > maxPieces) return {};
+                break;
+            }
             }
         }
         nodes[size_t(index)].plane = plane;

@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     if (svg) {
         std::vector<int> shown = iconmaker::ShownTriangles(triangles, kSvgProbeSize);
         if (shown.empty())
-            return Fail(DisplayPath(referencePath.c_str()) + ": no triangle is large enough to show");
+            return Fail(DisplayPath(referencePath.c_str()) +
+                        ": no triangle is large enough to show");
         std::vector<iconmaker::FlatPolygon> polygons = iconmaker::BackToFront(triangles, shown);
         if (polygons.empty())
             return Fail(DisplayPath(referencePath.c_str()) +

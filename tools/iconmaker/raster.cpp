@@ -16,9 +16,7 @@ float Edge(float ax, float ay, float bx, float by, float px, float py) {
 // A sample exactly on an edge belongs to one of the two triangles that share
 // the edge: the one for which it is a top or left edge (inside positive),
 // so that shared edges are neither drawn twice nor left open.
-bool OwnsEdge(float dx, float dy) {
-    return dy < 0.0f || (dy == 0.0f && dx > 0.0f);
-}
+bool OwnsEdge(float dx, float dy) { return dy < 0.0f || (dy == 0.0f && dx > 0.0f); }
 
 // Calls visit(sample index, depth) for each sample of a side × side grid
 // that the triangle covers.

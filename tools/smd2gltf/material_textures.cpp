@@ -44,7 +44,8 @@ Materials LoadMaterials(const smd::Reference& reference, const std::string& refe
     limits.maxEdge = kMaxTextureEdge;
     for (const std::string& name : materials.names) {
         // A name without an extension finds its file as the program's loader does.
-        const std::string path = folder + MaterialTextureName(std::string(), folder.c_str(), name.c_str());
+        const std::string path =
+            folder + MaterialTextureName(std::string(), folder.c_str(), name.c_str());
         std::vector<uint8_t> bytes;
         std::string why;
         gfx::image::RgbaImage picture;

@@ -6,9 +6,7 @@
 
 #include "model/printable_text.h"
 
-Json JsonString(const std::string& text) {
-    return FileTextAsUtf8(text);
-}
+Json JsonString(const std::string& text) { return FileTextAsUtf8(text); }
 
 Json JsonNumber(float value) {
     if (!std::isfinite(value)) return nullptr;

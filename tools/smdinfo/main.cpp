@@ -31,9 +31,7 @@ ReportInput report;
 
 // The loaders' notes go to stderr as "smdinfo: text"; their message boxes
 // to stderr as "caption: text" and into the report.
-void PrintNote(void*, const char* text) {
-    std::fprintf(stderr, "smdinfo: %s\n", text);
-}
+void PrintNote(void*, const char* text) { std::fprintf(stderr, "smdinfo: %s\n", text); }
 
 void RecordMessage(void*, const char* caption, const char* text) {
     ShownMessage message{caption, text};
@@ -66,7 +64,8 @@ int main(int argc, char** argv) {
     std::vector<const char*> files;
     long frames = 0;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return Usage(nullptr);
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            return Usage(nullptr);
         if (std::strcmp(argv[i], "--frames") == 0) {
             if (frames != 0) return Usage("--frames given twice");
             if (i + 1 >= argc || !ParseCount(argv[i + 1], &frames))
@@ -90,14 +89,17 @@ int main(int argc, char** argv) {
     bool referenceLoaded = model->LoadReference(device, files[0], context);
     report.loaded.push_back(referenceLoaded);
     if (referenceLoaded) report.parsed.push_back(ReadParsedMesh(files[0]));
-    for (size_t i = 1; i < files.size(); ++i) report.loaded.push_back(model->LoadAnimation(files[i], context));
+    for (size_t i = 1; i < files.size(); ++i)
+        report.loaded.push_back(model->LoadAnimation(files[i], context));
 
     if (frames > 0) {
         report.withSkinned = true;
         // The program's vertex layout, so that the device takes the draws.
         static const gfx::VertexElement kSkinVertexElements[3] = {
-            {0, 0, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_POSITION, 0},
-            {0, 12, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_NORMAL, 0},
+            {0, 0, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_POSITION,
+             0},
+            {0, 12, gfx::D3DDECLTYPE_FLOAT3, gfx::D3DDECLMETHOD_DEFAULT, gfx::D3DDECLUSAGE_NORMAL,
+             0},
             gfx::D3DDECL_END,
         };
         if (gfx::Succeeded(device->CreateVertexDeclaration(kSkinVertexElements, &declaration)))

@@ -34,8 +34,8 @@ Json Mesh(const ModelMesh& mesh, const ParsedMesh& parsed) {
     for (int i = 0; i < mesh.textureCount; ++i) paths.push_back(JsonString(mesh.texturePaths[i]));
     Json links = {{"perVertex", parsed.linkCounts},
                   {"largest", parsed.linkCounts.empty() ? 0 : int(parsed.linkCounts.size()) - 1}};
-    return {{"bones", bones},     {"triangles", mesh.triangleCount}, {"materials", names},
-            {"texturePaths", paths}, {"nodeIds", parsed.nodeIds},      {"links", links}};
+    return {{"bones", bones},        {"triangles", mesh.triangleCount}, {"materials", names},
+            {"texturePaths", paths}, {"nodeIds", parsed.nodeIds},       {"links", links}};
 }
 
 Json Skinned(const SkinnedModel& model) {
@@ -48,8 +48,8 @@ Json Skinned(const SkinnedModel& model) {
         SkinVertex vertex;
         std::memcpy(&vertex, bytes.data() + v * sizeof(SkinVertex), sizeof(SkinVertex));
         records.push_back({JsonNumber(vertex.position.x), JsonNumber(vertex.position.y),
-                           JsonNumber(vertex.position.z), JsonNumber(vertex.normal.x), JsonNumber(vertex.normal.y),
-                           JsonNumber(vertex.normal.z)});
+                           JsonNumber(vertex.position.z), JsonNumber(vertex.normal.x),
+                           JsonNumber(vertex.normal.y), JsonNumber(vertex.normal.z)});
     }
     return records;
 }
@@ -64,11 +64,13 @@ ParsedMesh ReadParsedMesh(const char* path) {
     if (!ReadFileBytes(path, file_limits::kSmdFile, &bytes, &error) ||
         smd::ParseReference(bytes, &reference).result != SmdLoadResult::Ok)
         return out;
-    for (int i = 0; i < reference.materialCount; ++i) out.materials.push_back(reference.materialNames[i]);
+    for (int i = 0; i < reference.materialCount; ++i)
+        out.materials.push_back(reference.materialNames[i]);
     out.nodeIds = reference.nodeIds;
     const size_t corners = size_t(reference.triangleCount) * 3;
     for (size_t c = 0; c < corners; ++c) {
-        size_t count = reference.linkStart.empty() ? 0 : reference.linkStart[c + 1] - reference.linkStart[c];
+        size_t count =
+            reference.linkStart.empty() ? 0 : reference.linkStart[c + 1] - reference.linkStart[c];
         if (out.linkCounts.size() <= count) out.linkCounts.resize(count + 1, 0);
         ++out.linkCounts[count];
     }
@@ -80,20 +82,23 @@ std::string BuildReport(const SkinnedModel& model, const ReportInput& input) {
     for (bool file : input.loaded) loaded.push_back(file);
     Json messages = Json::array();
     for (const ShownMessage& message : input.messages)
-        messages.push_back({{"caption", JsonString(message.caption)}, {"text", JsonString(message.text)}});
+        messages.push_back(
+            {{"caption", JsonString(message.caption)}, {"text", JsonString(message.text)}});
     std::string meshes;
     static const ParsedMesh kNone;
     for (int m = 0; m < model.meshCount; ++m) {
-        const ParsedMesh& parsed = size_t(m) < input.parsed.size() ? input.parsed[size_t(m)] : kNone;
+        const ParsedMesh& parsed =
+            size_t(m) < input.parsed.size() ? input.parsed[size_t(m)] : kNone;
         meshes += (m ? ",\n  " : "") + Dump(Mesh(model.meshes[m], parsed));
     }
     Json clips = Json::array();
     for (int c = 0; c < model.clipCount; ++c)
-        clips.push_back({{"frameCount", model.clips[c].frameCount}, {"boneCount", model.clips[c].boneCount}});
+        clips.push_back(
+            {{"frameCount", model.clips[c].frameCount}, {"boneCount", model.clips[c].boneCount}});
 
     // One member per line, as a reader of the raw text expects.
-    std::string out = "{\"loaded\":" + Dump(loaded) + ",\n \"messages\":" + Dump(messages) + ",\n \"meshes\":[" +
-                      meshes + "],\n \"clips\":" + Dump(clips);
+    std::string out = "{\"loaded\":" + Dump(loaded) + ",\n \"messages\":" + Dump(messages) +
+                      ",\n \"meshes\":[" + meshes + "],\n \"clips\":" + Dump(clips);
     if (input.withSkinned) out += ",\n \"skinned\":" + Dump(Skinned(model));
     return out + "}\n";
 }

@@ -97,9 +97,7 @@ size_t ParseOurs(const std::vector<uint8_t>& bytes) {
 
 // One load as LoadReference does it, without the device work: the bytes
 // through ReadFileBytes, then the parse.
-size_t LoadOurs(const std::string& path) {
-    return ParseOurs(FileBytes(path));
-}
+size_t LoadOurs(const std::string& path) { return ParseOurs(FileBytes(path)); }
 
 // The bytes read into a buffer of the file's size, with one small read to
 // find the end: the plainest read there is.
@@ -165,11 +163,12 @@ bool Compare(const std::string& path, const std::string& label, int rounds) {
         std::function<void()> load;
         std::vector<double> samples;
     };
-    Row rows[] = {{"ours: ReadFileBytes + parse", [&] { LoadOurs(path); }, {}},
-                  {"assimp: ReadFile(path, 0)", [&] { LoadAssimp(path); }, {}},
-                  {"ours: parse bytes in memory", [&] { ParseOurs(bytes); }, {}},
-                  {"ReadFileBytes alone", [&] { FileBytes(path); }, {}},
-                  {"ours: right-sized read + parse", [&] { ParseOurs(RightSizedBytes(path)); }, {}}};
+    Row rows[] = {
+        {"ours: ReadFileBytes + parse", [&] { LoadOurs(path); }, {}},
+        {"assimp: ReadFile(path, 0)", [&] { LoadAssimp(path); }, {}},
+        {"ours: parse bytes in memory", [&] { ParseOurs(bytes); }, {}},
+        {"ReadFileBytes alone", [&] { FileBytes(path); }, {}},
+        {"ours: right-sized read + parse", [&] { ParseOurs(RightSizedBytes(path)); }, {}}};
     constexpr int kRows = 5;
     for (int round = 0; round < rounds; ++round)
         for (int i = 0; i < kRows; ++i) {
@@ -181,19 +180,25 @@ bool Compare(const std::string& path, const std::string& label, int rounds) {
     for (int i = 0; i < kRows; ++i) medians[i] = Median(rows[i].samples);
     std::printf("%s: %.2f MB\n", label.c_str(), megabytes);
     for (int i = 0; i < kRows; ++i)
-        std::printf("  %-31s %9.3f ms %6.0f MB/s\n", rows[i].name, medians[i], megabytes / medians[i] * 1e3);
-    std::printf("  assimp / ours: %.2fx through ReadFileBytes, %.2fx with a right-sized read, %.2fx our parse alone\n",
-                medians[1] / medians[0], medians[1] / medians[4], medians[1] / medians[2]);
+        std::printf("  %-31s %9.3f ms %6.0f MB/s\n", rows[i].name, medians[i],
+                    megabytes / medians[i] * 1e3);
+    std::printf(
+        "  assimp / ours: %.2fx through ReadFileBytes, %.2fx with a right-sized read, %.2fx our "
+        "parse alone\n",
+        medians[1] / medians[0], medians[1] / medians[4], medians[1] / medians[2]);
     double file = double(bytes.size());
     size_t loadPeak = PeakOf([&] { LoadOurs(path); });
     size_t parsePeak = PeakOf([&] { ParseOurs(bytes); });
     size_t rightSizedPeak = PeakOf([&] { ParseOurs(RightSizedBytes(path)); });
     size_t assimpPeak = PeakOf([&] { LoadAssimp(path); });
-    std::printf("  peak heap (file %.2f MB, returned %.2f MB): ours through ReadFileBytes %.2f MB, with a right-sized "
-                "read %.2f MB = %.2fx (file + returned); parse alone %.2f MB beyond the bytes; assimp %.2f MB\n",
-                file / 1e6, double(returned) / 1e6, double(loadPeak) / 1e6, double(rightSizedPeak) / 1e6,
-                double(rightSizedPeak) / (file + double(returned)), double(parsePeak) / 1e6,
-                double(assimpPeak) / 1e6);
+    std::printf(
+        "  peak heap (file %.2f MB, returned %.2f MB): ours through ReadFileBytes %.2f MB, with a "
+        "right-sized "
+        "read %.2f MB = %.2fx (file + returned); parse alone %.2f MB beyond the bytes; assimp %.2f "
+        "MB\n",
+        file / 1e6, double(returned) / 1e6, double(loadPeak) / 1e6, double(rightSizedPeak) / 1e6,
+        double(rightSizedPeak) / (file + double(returned)), double(parsePeak) / 1e6,
+        double(assimpPeak) / 1e6);
     return true;
 }
 
@@ -212,12 +217,16 @@ int main(int argc, char** argv) {
     std::string generated;
     if (files.empty()) {
         generated = WriteLargeReference(100000);
-        files = {generated, "/usr/share/assimp/models/SMD/WusonSMD.smd", RR_RUN_DIR "/Model/SMD/Pudo_Red/Ref_Red.smd"};
+        files = {generated, "/usr/share/assimp/models/SMD/WusonSMD.smd",
+                 RR_RUN_DIR "/Model/SMD/Pudo_Red/Ref_Red.smd"};
     }
-    std::printf("%d rounds of the five rows below, forwards and backwards in turn; medians of the rounds\n", rounds);
+    std::printf(
+        "%d rounds of the five rows below, forwards and backwards in turn; medians of the rounds\n",
+        rounds);
     bool ok = true;
     for (const std::string& file : files) {
-        std::string label = file == generated ? "100k triangles" : std::filesystem::path(file).filename().string();
+        std::string label =
+            file == generated ? "100k triangles" : std::filesystem::path(file).filename().string();
         ok = Compare(file, label, rounds) && ok;
     }
     if (!generated.empty()) std::filesystem::remove(generated);

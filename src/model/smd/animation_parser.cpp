@@ -36,8 +36,13 @@ struct AnimationReader {
     ParseStatus status;
 
     AnimationReader(LineReader& lines, const FileOutline& fileOutline, const NodeIds& ids,
-                    const ParseStatus& fault, bool keep, std::vector<std::unique_ptr<Bone[]>>& keyframes)
-        : reader(lines), outline(fileOutline), nodeIds(ids), nodeFault(fault), keepFrames(keep),
+                    const ParseStatus& fault, bool keep,
+                    std::vector<std::unique_ptr<Bone[]>>& keyframes)
+        : reader(lines),
+          outline(fileOutline),
+          nodeIds(ids),
+          nodeFault(fault),
+          keepFrames(keep),
           frames(keyframes) {}
 
     bool MissingEnd(const char* section, int openerLine) {
@@ -87,7 +92,8 @@ struct AnimationReader {
         PoseFields fields;
         for (int i = 0; i < outline.boneCount; ++i) {
             if (!reader.NextWithWord(&line)) return MissingEnd("skeleton", openerLine);
-            if (!ReadPoseLine(line, PoseLine::Bone, keyframe, nodeIds, &fields, &status)) return false;
+            if (!ReadPoseLine(line, PoseLine::Bone, keyframe, nodeIds, &fields, &status))
+                return false;
             if (!keepFrames) continue;
             BoneLine& bone = block.emplace_back();
             bone.index = fields.slot;
@@ -100,14 +106,17 @@ struct AnimationReader {
             std::memcpy(frame[b].name, nodes[b].name, sizeof(frame[b].name));
             frame[b].parentIndex = nodes[b].parentIndex;
         }
-        for (const BoneLine& bone : block) PoseBone(frame.get(), outline.boneCount, bone.index, bone.values);
+        for (const BoneLine& bone : block)
+            PoseBone(frame.get(), outline.boneCount, bone.index, bone.values);
         frames[size_t(keyframe)] = std::move(frame);
         return true;
     }
 
     // Counted in the first pass only; its lines must not be taken for
     // section openers.
-    bool ReadTriangles(int openerLine) { return SkipTriangles(reader) || MissingEnd("triangles", openerLine); }
+    bool ReadTriangles(int openerLine) {
+        return SkipTriangles(reader) || MissingEnd("triangles", openerLine);
+    }
 
     bool ReadSkeleton(int openerLine) {
         Line line;
@@ -133,8 +142,9 @@ struct AnimationReader {
             }
             int keyframe = int(number.value - first);
             if (blockLine[size_t(keyframe)] != 0) {
-                status = Malformed(line.number, "keyframe number %s is given twice (first on line %d)",
-                                   NumberText(number).c_str(), blockLine[size_t(keyframe)]);
+                status =
+                    Malformed(line.number, "keyframe number %s is given twice (first on line %d)",
+                              NumberText(number).c_str(), blockLine[size_t(keyframe)]);
                 return false;
             }
             blockLine[size_t(keyframe)] = line.number;

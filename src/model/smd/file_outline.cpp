@@ -36,7 +36,8 @@ ParseStatus CountNodes(LineReader& reader, int openerLine, FileOutline* outline)
             if (outline->boneCount > before) outline->nodeSections.push_back({start, openerLine});
             return {};
         }
-        if (++outline->boneCount > kMaxCount) return Malformed(line.number, "more than %d nodes", kMaxCount);
+        if (++outline->boneCount > kMaxCount)
+            return Malformed(line.number, "more than %d nodes", kMaxCount);
     }
     return MissingEnd("nodes", openerLine);
 }
@@ -47,7 +48,8 @@ ParseStatus CountSkeletonTimes(LineReader& reader, int openerLine, FileOutline* 
         std::string_view word = FirstWord(line);
         if (IsKeyword(word, "end")) return {};
         if (!IsKeyword(word, "time")) continue;
-        if (++outline->timeCount > kMaxCount) return Malformed(line.number, "more than %d time lines", kMaxCount);
+        if (++outline->timeCount > kMaxCount)
+            return Malformed(line.number, "more than %d time lines", kMaxCount);
         if (outline->timeCount == 2) outline->secondTimeLine = line.number;
         const char* rest = word.data() + word.size();
         ScannedInt number;

@@ -83,7 +83,8 @@ std::string Quoted(const char* begin, const char* end) {
 // slots 0 .. n - 1, otherwise by name.
 ParseStatus UnknownBone(int line, const char* what, const ScannedInt& id, const NodeIds& nodes) {
     if (nodes.identity)
-        return Malformed(line, "%s index %s is outside 0..%d", what, NumberText(id).c_str(), nodes.Count() - 1);
+        return Malformed(line, "%s index %s is outside 0..%d", what, NumberText(id).c_str(),
+                         nodes.Count() - 1);
     return Malformed(line, "%s id %s is not a node", what, NumberText(id).c_str());
 }
 
@@ -96,8 +97,8 @@ bool ReadPoseLine(const Line& line, PoseLine kind, int keyframe, const NodeIds& 
         if (kind == PoseLine::Vertex) {
             *status = Malformed(line.number, "expected a vertex line: bone x y z nx ny nz u v");
         } else if (keyframe >= 0) {
-            *status = Malformed(line.number,
-                                "expected a bone line of keyframe %d: index x y z rx ry rz", keyframe);
+            *status = Malformed(
+                line.number, "expected a bone line of keyframe %d: index x y z rx ry rz", keyframe);
         } else {
             *status = Malformed(line.number, "expected a bone line: index x y z rx ry rz");
         }
@@ -105,8 +106,8 @@ bool ReadPoseLine(const Line& line, PoseLine kind, int keyframe, const NodeIds& 
     }
     fields->slot = nodes.Slot(fields->index.value);
     if (fields->slot < 0) {
-        *status = UnknownBone(line.number, kind == PoseLine::Vertex ? "vertex bone" : "bone", fields->index,
-                              nodes);
+        *status = UnknownBone(line.number, kind == PoseLine::Vertex ? "vertex bone" : "bone",
+                              fields->index, nodes);
         return false;
     }
     static constexpr const char* kBoneValues[6] = {"x", "y", "z", "rx", "ry", "rz"};
@@ -128,7 +129,8 @@ bool ReadNodeLine(const Line& line, NodeIds* nodes, NodeFields* fields, ParseSta
     }
     const ScannedInt& id = fields->index;
     if (id.value < 0 || id.value > INT32_MAX) {
-        *status = Malformed(line.number, "node id %s is outside 0..%d", NumberText(id).c_str(), INT32_MAX);
+        *status = Malformed(line.number, "node id %s is outside 0..%d", NumberText(id).c_str(),
+                            INT32_MAX);
         return false;
     }
     fields->slot = nodes->Count();
@@ -139,7 +141,8 @@ bool ReadNodeLine(const Line& line, NodeIds* nodes, NodeFields* fields, ParseSta
     return true;
 }
 
-bool CheckNodeParent(const Line& line, const NodeIds& nodes, NodeFields* fields, ParseStatus* status) {
+bool CheckNodeParent(const Line& line, const NodeIds& nodes, NodeFields* fields,
+                     ParseStatus* status) {
     const ScannedInt& parent = fields->parent;
     fields->parentSlot = parent.value == -1 ? -1 : nodes.Slot(parent.value);
     if (parent.value != -1 && fields->parentSlot < 0) {
@@ -189,11 +192,12 @@ bool ReadLinks(const Line& line, const PoseFields& pose, const NodeIds& nodes, L
         return false;
     }
     if (count.value > kMaxLineLinks || count.value * 2 != fieldCount) {
-        *status = Malformed(line.number,
-                            "link count %s does not match the %d fields after it (a bone id and a weight "
-                            "per link)%s",
-                            NumberText(count).c_str(), fieldCount,
-                            line.cut ? "; the line is longer than 255 characters and was cut" : "");
+        *status =
+            Malformed(line.number,
+                      "link count %s does not match the %d fields after it (a bone id and a weight "
+                      "per link)%s",
+                      NumberText(count).c_str(), fieldCount,
+                      line.cut ? "; the line is longer than 255 characters and was cut" : "");
         return false;
     }
     links->count = int(count.value);

@@ -61,7 +61,8 @@ bool ReadNodeLine(const Line& line, NodeIds* nodes, NodeFields* fields, ParseSta
 // Checks the parent of a scanned node line once every id is in nodes: -1 or
 // the id of a node (any node, the line's own included). Sets
 // fields->parentSlot. False, with *status set, when the line is refused.
-bool CheckNodeParent(const Line& line, const NodeIds& nodes, NodeFields* fields, ParseStatus* status);
+bool CheckNodeParent(const Line& line, const NodeIds& nodes, NodeFields* fields,
+                     ParseStatus* status);
 
 #if defined(__SSE2__)
 // Bit i set where block[i] is white space: ' ' or \t \n \v \f \r (9 to 13).
@@ -69,7 +70,8 @@ inline unsigned SpaceBits(const char* block) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
     const __m128i fromTab = _mm_sub_epi8(bytes, _mm_set1_epi8(9));
     const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(fromTab, _mm_set1_epi8(4)), fromTab);
-    return unsigned(_mm_movemask_epi8(_mm_or_si128(control, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')))));
+    return unsigned(
+        _mm_movemask_epi8(_mm_or_si128(control, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')))));
 }
 #endif
 
@@ -86,7 +88,8 @@ inline int CountWords(const char* lineBegin, const char* p, const char* end, int
         const char* block = end - 32;
         const uint32_t space = SpaceBits(block) | SpaceBits(block + 16) << 16;
         const uint32_t word = ~space & (0xFFFFFFFFu << (p - block));
-        for (uint32_t starts = word & ~(word << 1); starts && words < enough; starts &= starts - 1) ++words;
+        for (uint32_t starts = word & ~(word << 1); starts && words < enough; starts &= starts - 1)
+            ++words;
         return words;
     }
 #else

@@ -9,17 +9,11 @@
 namespace smd {
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 // Matches the letters of word (lower case) at p without regard to case.
 bool MatchWord(const char* p, const char* end, const char* word) {
@@ -59,7 +53,8 @@ bool ScanGeneral(const char** p, const char* end, bool negative, float* value) {
         if (IsDigit(c) || (hex && !gotExponent && IsHexDigit(c))) {
             add(c);
             gotDigit = true;
-        } else if (gotExponent && size > 0 && buffer[size - 1] == exponent && (c == '-' || c == '+')) {
+        } else if (gotExponent && size > 0 && buffer[size - 1] == exponent &&
+                   (c == '-' || c == '+')) {
             add(c);
         } else if (gotDigit && !gotExponent && Lower(c) == exponent) {
             add(exponent);
@@ -94,7 +89,8 @@ bool ScanInt(const char** p, const char* end, ScannedInt* out) {
     if (s >= end || !IsDigit(*s)) return false;
     constexpr int64_t kHeld = int64_t(1) << 62;
     int64_t value = 0;
-    for (; s < end && IsDigit(*s); ++s) value = value < kHeld / 10 ? value * 10 + (*s - '0') : kHeld;
+    for (; s < end && IsDigit(*s); ++s)
+        value = value < kHeld / 10 ? value * 10 + (*s - '0') : kHeld;
     out->value = negative ? -value : value;
     out->text = text;
     out->length = int(s - text);

@@ -13,9 +13,7 @@
 namespace smd {
 
 // White space of the "C" locale: space, \t, \n, \v, \f, \r.
-inline bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
+inline bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 inline const char* SkipSpace(const char* p, const char* end) {
     while (p < end && IsSpace(*p)) ++p;

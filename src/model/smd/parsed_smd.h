@@ -43,14 +43,15 @@ struct Reference {
     char materialNames[kMaxMaterials][kMaterialNameSize] = {};
     // File id of each bone slot; slots are numbered in the order of the nodes section.
     std::vector<int> nodeIds;
-    // Weight links, in corner order (corner c = 3 * triangle + slot k, slots in the stored order): corner c's
-    // links are links[linkStart[c] .. linkStart[c + 1]). Both empty when no corner of the file has links.
-    // The list is final: when the file's weights add up to less than 1 the rest is already given to the
-    // bone of the first field (merged with a link to that bone if there is one). Weights of 0 are
-    // dropped, links to one bone merged into the first of them, and weights that add up to more than 1
-    // are divided by their sum: a vertex whose bones all stand in their bind pose then stays where the
-    // file puts it, as it does when the weights add up to 1. A sum short of 1 by no more than 0.0001
-    // (the rounding of weights written with six decimals) is divided by too, not topped up.
+    // Weight links, in corner order (corner c = 3 * triangle + slot k, slots in the stored order):
+    // corner c's links are links[linkStart[c] .. linkStart[c + 1]). Both empty when no corner of
+    // the file has links. The list is final: when the file's weights add up to less than 1 the rest
+    // is already given to the bone of the first field (merged with a link to that bone if there is
+    // one). Weights of 0 are dropped, links to one bone merged into the first of them, and weights
+    // that add up to more than 1 are divided by their sum: a vertex whose bones all stand in their
+    // bind pose then stays where the file puts it, as it does when the weights add up to 1. A sum
+    // short of 1 by no more than 0.0001 (the rounding of weights written with six decimals) is
+    // divided by too, not topped up.
     std::vector<uint32_t> linkStart;
     std::vector<WeightLink> links;
 };

@@ -34,7 +34,10 @@ struct ReferenceReader {
 
     ReferenceReader(LineReader& lines, const FileOutline& fileOutline, const NodeIds& ids,
                     const ParseStatus& fault)
-        : reader(lines), outline(fileOutline), nodes(ids), nodeFault(fault),
+        : reader(lines),
+          outline(fileOutline),
+          nodes(ids),
+          nodeFault(fault),
           materials(fileOutline.materialNames, fileOutline.materialCount) {}
 
     bool MissingEnd(const char* section, int openerLine) {
@@ -120,14 +123,18 @@ struct ReferenceReader {
             for (int corner = 0; corner < 3; ++corner) {
                 if (!reader.NextWithWord(&line)) return MissingEnd("triangles", openerLine);
                 int slot = kSlotOfLine[corner];
-                if (!ReadPoseLine(line, PoseLine::Vertex, -1, nodes, &fields, &status)) return false;
+                if (!ReadPoseLine(line, PoseLine::Vertex, -1, nodes, &fields, &status))
+                    return false;
                 cornerLinks[slot].count = 0;
-                if (MayHaveLinks(line, fields) && !ReadLinks(line, fields, nodes, &cornerLinks[slot], &status))
+                if (MayHaveLinks(line, fields) &&
+                    !ReadLinks(line, fields, nodes, &cornerLinks[slot], &status))
                     return false;
                 if (!triangle) continue;
                 triangle->boneIndices[slot] = fields.slot;
-                triangle->vertices[slot].position = {fields.values[0], fields.values[1], fields.values[2]};
-                triangle->vertices[slot].normal = {fields.values[3], fields.values[4], fields.values[5]};
+                triangle->vertices[slot].position = {fields.values[0], fields.values[1],
+                                                     fields.values[2]};
+                triangle->vertices[slot].normal = {fields.values[3], fields.values[4],
+                                                   fields.values[5]};
             }
             if (triangle) KeepLinks(triangleCount);
             ++triangleCount;
@@ -154,7 +161,8 @@ ParseStatus ParseReference(std::span<const uint8_t> bytes, Reference* out) {
     std::unique_ptr<Bone[]> bones;
     std::unique_ptr<MeshTriangle[]> triangles;
     if (linesHold) {
-        if (outline->boneCount > 0) bones.reset(new (std::nothrow) Bone[size_t(outline->boneCount)]);
+        if (outline->boneCount > 0)
+            bones.reset(new (std::nothrow) Bone[size_t(outline->boneCount)]);
         if (outline->triangleCount > 0)
             triangles.reset(new (std::nothrow) MeshTriangle[size_t(outline->triangleCount)]);
         if ((outline->boneCount > 0 && !bones) || (outline->triangleCount > 0 && !triangles))

@@ -204,8 +204,8 @@ void TrimFolder(const std::string& folder, size_t maxEntries, uint64_t maxBytes)
         if (fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(info.st_mode))
             continue;
-        bool temporary = std::strncmp(entry->d_name, kTemporaryPrefix,
-                                      sizeof kTemporaryPrefix - 1) == 0;
+        bool temporary =
+            std::strncmp(entry->d_name, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) == 0;
         if (temporary && now - info.st_mtim.tv_sec < kTemporaryGraceSeconds) continue;
         files.push_back({info.st_mtim, uint64_t(info.st_size), entry->d_name});
         total += uint64_t(info.st_size);

@@ -23,9 +23,7 @@ void Split(const std::string& path, std::string* folder, std::string* name) {
 
 }  // namespace
 
-FileWatch::~FileWatch() {
-    Stop();
-}
+FileWatch::~FileWatch() { Stop(); }
 
 void FileWatch::Stop() {
     if (descriptor_ >= 0) ::close(descriptor_);

@@ -68,7 +68,7 @@ TEST_P(BufferUploadTest, DrawsReadWhatTheLastUnlockLeft) {
     Picture picture = DrawAll(kRed);
     EXPECT_TRUE(picture.PixelIs(8, 4, kRed));  // first quad: top left, from the last round
     EXPECT_TRUE(picture.PixelIs(8, kHeight - 4, kBlack));
-    EXPECT_TRUE(picture.PixelIs(kWidth - 8, 4, kRed));    // second quad: all the right
+    EXPECT_TRUE(picture.PixelIs(kWidth - 8, 4, kRed));  // second quad: all the right
     EXPECT_TRUE(picture.PixelIs(kWidth - 8, kHeight - 4, kRed));
 
     // Nested locks share one memory: the inner one's bytes are the outer's.

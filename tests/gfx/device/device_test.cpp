@@ -17,7 +17,8 @@ using namespace gfx;
 TEST_F(DeviceTest, BuildProgramNamesTheStageGlRefused) {
     gfx::gl::MakeCurrent(device);
     const char* vertex =
-        "#version 450 core\nlayout(location = 0) in vec3 p;\nvoid main() { gl_Position = vec4(p, 1.0); }\n";
+        "#version 450 core\nlayout(location = 0) in vec3 p;\nvoid main() { gl_Position = vec4(p, "
+        "1.0); }\n";
     const char* fragment = "#version 450 core\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
     std::string log;
     GLuint program = gfx::gl::BuildProgram(vertex, fragment, &log);
@@ -25,7 +26,8 @@ TEST_F(DeviceTest, BuildProgramNamesTheStageGlRefused) {
     glDeleteProgram(program);
     EXPECT_EQ(gfx::gl::BuildProgram("#version 450 core\nnot glsl;\n", fragment, &log), 0u);
     EXPECT_EQ(log.rfind("vertex shader: ", 0), 0u) << log;
-    EXPECT_EQ(gfx::gl::BuildProgram(vertex, "#version 450 core\nvoid main() { x = 1; }\n", &log), 0u);
+    EXPECT_EQ(gfx::gl::BuildProgram(vertex, "#version 450 core\nvoid main() { x = 1; }\n", &log),
+              0u);
     EXPECT_EQ(log.rfind("fragment shader: ", 0), 0u) << log;
     // Both stages compile, but the fragment stage reads what nothing writes.
     EXPECT_EQ(gfx::gl::BuildProgram(vertex,
@@ -42,8 +44,10 @@ TEST_F(DeviceTest, ContextHasTheDepthStencilClipSpaceAndPresentationAskedFor) {
     EXPECT_EQ(viewport.width, uint32_t(kWidth));
     EXPECT_EQ(viewport.height, uint32_t(kHeight));
     GLint depthBits = 0, stencilBits = 0, clipDepth = 0;
-    glGetNamedFramebufferAttachmentParameteriv(0, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depthBits);
-    glGetNamedFramebufferAttachmentParameteriv(0, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &stencilBits);
+    glGetNamedFramebufferAttachmentParameteriv(0, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                               &depthBits);
+    glGetNamedFramebufferAttachmentParameteriv(
+        0, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &stencilBits);
     glGetIntegerv(GL_CLIP_DEPTH_MODE, &clipDepth);
     EXPECT_EQ(depthBits, 24);
     EXPECT_EQ(stencilBits, 8);
@@ -102,10 +106,10 @@ TEST(DeviceCreation, FailsWithoutAGlWindow) {
     for (HWND window : {plain.handle, static_cast<HWND>(nullptr)}) {
         PresentParameters parameters = TestPresentParameters(32, 32);
         Device* device = reinterpret_cast<Device*>(1);
-        EXPECT_TRUE(Failed(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, 0x40, &parameters, &device)));
+        EXPECT_TRUE(
+            Failed(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, 0x40, &parameters, &device)));
         EXPECT_EQ(device, nullptr);
-        EXPECT_STREQ(d3d->GetCreationFailure(),
-                     window ? "the window was not made for OpenGL" : "");
+        EXPECT_STREQ(d3d->GetCreationFailure(), window ? "the window was not made for OpenGL" : "");
     }
     EXPECT_TRUE(log.Contains("not made for OpenGL")) << log.Text();
     EXPECT_TRUE(log.Contains("no window")) << log.Text();

@@ -124,8 +124,14 @@ TEST_F(DeviceTest, ViewportOriginIsTopLeft) {
 
 TEST_F(DeviceTest, IndexedDrawHonoursBaseVertexAndStartIndex) {
     // Vertices 0..3: a quad on the left half; 4..7 the same on the right half.
-    Bind({{{-1, -1, 0.5f}, kFacing}, {{0, -1, 0.5f}, kFacing}, {{0, 1, 0.5f}, kFacing}, {{-1, 1, 0.5f}, kFacing},
-          {{0, -1, 0.5f}, kFacing}, {{1, -1, 0.5f}, kFacing}, {{1, 1, 0.5f}, kFacing}, {{0, 1, 0.5f}, kFacing}});
+    Bind({{{-1, -1, 0.5f}, kFacing},
+          {{0, -1, 0.5f}, kFacing},
+          {{0, 1, 0.5f}, kFacing},
+          {{-1, 1, 0.5f}, kFacing},
+          {{0, -1, 0.5f}, kFacing},
+          {{1, -1, 0.5f}, kFacing},
+          {{1, 1, 0.5f}, kFacing},
+          {{0, 1, 0.5f}, kFacing}});
     // Three unused indices, then one quad.
     ASSERT_EQ(device->SetIndices(MakeIndexBuffer({9, 9, 9, 0, 1, 2, 0, 2, 3})), S_OK);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -194,7 +200,8 @@ TEST_F(MergeTest, PictureIsTheSameMergedOrNot) {
     EXPECT_EQ(plainCalls, 16u);
     EXPECT_EQ(mergedCalls, 3u);  // one per run between state changes
     EXPECT_TRUE(merged.rgba == plain.rgba)
-        << "merged and unmerged pictures differ: " << merged.Save(".merged") << ", " << plain.Save(".unmerged");
+        << "merged and unmerged pictures differ: " << merged.Save(".merged") << ", "
+        << plain.Save(".unmerged");
     EXPECT_TRUE(merged.PixelIs(2, kHeight / 2, kRed));
     EXPECT_TRUE(merged.PixelIs(kWidth - 2, kHeight / 2, kGreen));
 }
@@ -206,7 +213,7 @@ TEST_F(MergeTest, OnlyAdjacentRangesOfOneBindingMerge) {
     uint64_t start = gl::GetGlDrawCallCount(device);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 3, 1);
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, 9, 1);  // gap: a new run
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 9, 1);       // gap: a new run
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);  // unchanged: no flush
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 12, 1);
     gl::FlushPendingDraws(device);

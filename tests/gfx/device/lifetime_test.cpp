@@ -18,7 +18,9 @@ using namespace gfx;
 // released, and the device keeps drawing from it until it is unbound.
 TEST_F(DeviceTest, ABoundBufferReleasedByItsOwnerIsDrawnUntilUnbound) {
     VertexBuffer* buffer = nullptr;
-    ASSERT_EQ(device->CreateVertexBuffer(6 * sizeof(SkinVertex), 0, 0, D3DPOOL_DEFAULT, &buffer, nullptr), S_OK);
+    ASSERT_EQ(
+        device->CreateVertexBuffer(6 * sizeof(SkinVertex), 0, 0, D3DPOOL_DEFAULT, &buffer, nullptr),
+        S_OK);
     void* data = nullptr;
     ASSERT_EQ(buffer->Lock(0, 0, &data, 0), S_OK);
     std::vector<SkinVertex> quad = Quad(-1, -1, 1, 1);
@@ -65,7 +67,8 @@ TEST(DeviceLifetime, ObjectsOutlivingTheirDeviceAreReportedAndReleaseCleanly) {
     LogCapture log;
     gl.device = nullptr;
     EXPECT_EQ(GetDevicesReleasedWithLiveObjects(), reported + 1);
-    EXPECT_TRUE(log.Contains("device released while 3 object(s) created on it are alive")) << log.Text();
+    EXPECT_TRUE(log.Contains("device released while 3 object(s) created on it are alive"))
+        << log.Text();
     void* data = nullptr;
     EXPECT_TRUE(Failed(buffer->Lock(0, 0, &data, 0)));
     EXPECT_EQ(data, nullptr);

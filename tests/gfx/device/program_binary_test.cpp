@@ -49,7 +49,8 @@ struct Damage {
 const Damage kDamages[] = {
     {"None", [](const std::string&, const std::string&) {}},
     {"Empty", [](const std::string& p, const std::string&) { WriteText(p, ""); }},
-    {"Cut", [](const std::string& p, const std::string& b) { WriteText(p, b.substr(0, b.size() / 2)); }},
+    {"Cut",
+     [](const std::string& p, const std::string& b) { WriteText(p, b.substr(0, b.size() / 2)); }},
     {"ByteFlipped",
      [](const std::string& p, std::string b) {
          b[b.size() / 2] = char(b[b.size() / 2] ^ 1);
@@ -59,17 +60,21 @@ const Damage kDamages[] = {
     {"BinaryDamagedAndResealed",
      [](const std::string& p, const std::string& b) {
          WriteText(p, Resealed(b, [](std::string* payload) {
-             for (size_t i = 4; i < payload->size(); i += 7) (*payload)[i] = char(~(*payload)[i]);
-         }));
+                       for (size_t i = 4; i < payload->size(); i += 7)
+                           (*payload)[i] = char(~(*payload)[i]);
+                   }));
      }},
     {"BinaryCutAndResealed",
      [](const std::string& p, const std::string& b) {
-         WriteText(p, Resealed(b, [](std::string* payload) { payload->resize(payload->size() / 3); }));
+         WriteText(p,
+                   Resealed(b, [](std::string* payload) { payload->resize(payload->size() / 3); }));
      }},
     // A format the driver does not list is never handed to it.
     {"UnknownFormat",
      [](const std::string& p, const std::string& b) {
-         WriteText(p, Resealed(b, [](std::string* payload) { payload->replace(0, 4, "\xff\xff\xff\x7f"); }));
+         WriteText(p, Resealed(b, [](std::string* payload) {
+                       payload->replace(0, 4, "\xff\xff\xff\x7f");
+                   }));
      }},
     {"AFolderInItsPlace",
      [](const std::string& p, const std::string&) {

@@ -111,7 +111,8 @@ TEST_F(TextureTest, CommonImageFormatsLoadWithTheirTopRowAtVZero) {
     // 8×8: top half red, bottom half blue.
     std::vector<uint8_t> rgba;
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) rgba.insert(rgba.end(), {uint8_t(y < 4 ? 255 : 0), 0, uint8_t(y < 4 ? 0 : 255), 255});
+        for (int x = 0; x < 8; ++x)
+            rgba.insert(rgba.end(), {uint8_t(y < 4 ? 255 : 0), 0, uint8_t(y < 4 ? 0 : 255), 255});
     folder.Enter();
     ASSERT_TRUE(stbi_write_png("image.png", 8, 8, 4, rgba.data(), 32));
     ASSERT_TRUE(stbi_write_bmp("image.bmp", 8, 8, 4, rgba.data()));
@@ -141,8 +142,8 @@ TEST_F(TextureTest, DdsFormatsLoadWithTheirColours) {
     const Rgba colour{255, 0, 255, 255};
     for (Fmt f : {Fmt::A8R8G8B8, Fmt::X8R8G8B8, Fmt::A8B8G8R8, Fmt::DXT1, Fmt::DXT3, Fmt::DXT5}) {
         SCOPED_TRACE(int(f));
-        std::string path = Write("format" + std::to_string(int(f)) + ".dds",
-                                 SolidDds(f, 8, 8, 1, {{colour}}));
+        std::string path =
+            Write("format" + std::to_string(int(f)) + ".dds", SolidDds(f, 8, 8, 1, {{colour}}));
         Texture* texture = Load(path);
         ASSERT_NE(texture, nullptr);
         EXPECT_TRUE(DrawTextured(texture).PixelIs(kWidth / 2, kHeight / 2, kMagenta, 4));
@@ -161,7 +162,8 @@ TEST_F(TextureTest, XrgbSamplesOpaqueAndArgbKeepsAlpha) {
 }
 
 TEST_F(TextureTest, DdsMipChainIsLoadedLevelByLevel) {
-    std::vector<std::vector<Rgba>> colours = {{{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}}};
+    std::vector<std::vector<Rgba>> colours = {
+        {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}}};
     Texture* texture = Load(Write("mips.dds", SolidDds(Fmt::A8R8G8B8, 4, 4, 3, colours)));
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->GetLevelCount(), 3u);
@@ -170,7 +172,8 @@ TEST_F(TextureTest, DdsMipChainIsLoadedLevelByLevel) {
     EXPECT_EQ(texture->GetWidth(3), 0u);
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
     for (int level = 0; level < 3; ++level) {
-        EXPECT_TRUE(DrawTextured(texture, float(level)).PixelIs(kWidth / 2, kHeight / 2, ToColor(colours[0][level])));
+        EXPECT_TRUE(DrawTextured(texture, float(level))
+                        .PixelIs(kWidth / 2, kHeight / 2, ToColor(colours[0][level])));
     }
 }
 
@@ -217,10 +220,11 @@ TEST_F(TextureTest, CubeFacesComeInOrderAndTheirRowsRunTopDown) {
         SCOPED_TRACE(faces[i].name);
         const float* a = faces[i].axis;
         const float* u = faces[i].up;
-        EXPECT_TRUE(ColourNear(SampleCube(cube, a[0] + 0.5f * u[0], a[1] + 0.5f * u[1], a[2] + 0.5f * u[2]),
-                               ToColor(kFaceColours[i])));
-        EXPECT_TRUE(ColourNear(SampleCube(cube, a[0] - 0.5f * u[0], a[1] - 0.5f * u[1], a[2] - 0.5f * u[2]),
-                               kWhite));
+        EXPECT_TRUE(
+            ColourNear(SampleCube(cube, a[0] + 0.5f * u[0], a[1] + 0.5f * u[1], a[2] + 0.5f * u[2]),
+                       ToColor(kFaceColours[i])));
+        EXPECT_TRUE(ColourNear(
+            SampleCube(cube, a[0] - 0.5f * u[0], a[1] - 0.5f * u[1], a[2] - 0.5f * u[2]), kWhite));
     }
 }
 
@@ -228,7 +232,9 @@ TEST_F(TextureTest, CompressedCubeMapWithMipsLoads) {
     std::vector<std::vector<Rgba>> colours;
     for (const Rgba& c : kFaceColours) colours.push_back({c});
     CubeTexture* cube = nullptr;
-    ASSERT_EQ(device->CreateCubeTextureFromFile(Write("dxt.dds", SolidDds(Fmt::DXT1, 16, 16, 5, colours)).c_str(), &cube), S_OK);
+    ASSERT_EQ(device->CreateCubeTextureFromFile(
+                  Write("dxt.dds", SolidDds(Fmt::DXT1, 16, 16, 5, colours)).c_str(), &cube),
+              S_OK);
     Keep(cube);
     EXPECT_EQ(cube->GetLevelCount(), 5u);
     EXPECT_EQ(cube->GetEdgeLength(4), 1u);

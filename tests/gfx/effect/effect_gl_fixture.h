@@ -38,8 +38,12 @@ protected:
     gfx::CubeTexture* CreateColorCube();
 
     // Buffers made current: vertices on stream 0 with the SkinVertex declaration.
-    void SetVertices(const std::vector<SkinVertex>& vertices) { BindVertices(MakeVertexBuffer(vertices)); }
-    void SetIndices(const std::vector<uint16_t>& indices) { device->SetIndices(MakeIndexBuffer(indices)); }
+    void SetVertices(const std::vector<SkinVertex>& vertices) {
+        BindVertices(MakeVertexBuffer(vertices));
+    }
+    void SetIndices(const std::vector<uint16_t>& indices) {
+        device->SetIndices(MakeIndexBuffer(indices));
+    }
 
     // The face whose colour is nearest to the pixel's of picture; -1 for none.
     int FaceAt(int x, int y) const;
@@ -51,6 +55,7 @@ protected:
 std::vector<SkinVertex> BoxVertices(float normalFill);
 std::vector<uint16_t> BoxIndices();
 // A unit sphere around centre with outward normals.
-void Sphere(const Vector3& centre, std::vector<SkinVertex>* vertices, std::vector<uint16_t>* indices);
+void Sphere(const Vector3& centre, std::vector<SkinVertex>* vertices,
+            std::vector<uint16_t>* indices);
 
 }  // namespace effecttest

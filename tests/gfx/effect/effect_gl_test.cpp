@@ -68,12 +68,13 @@ TEST_F(EffectGlTest, ShippedEffectHasItsTechniquePassesAndParameters) {
 
 TEST_F(EffectGlTest, FailuresHandBackTextsNamingFileAndLine) {
     std::string errors;
-    std::string broken = WriteFile("broken.fx", "float4 Color;\n"
-                                                "float4 VS(float3 p : POSITION) : POSITION\n"
-                                                "{ return float4(p, 1) * missingValue; }\n"
-                                                "float4 PS() : COLOR0 { return Color; }\n"
-                                                "technique T { pass { VertexShader = compile "
-                                                "vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n");
+    std::string broken = WriteFile("broken.fx",
+                                   "float4 Color;\n"
+                                   "float4 VS(float3 p : POSITION) : POSITION\n"
+                                   "{ return float4(p, 1) * missingValue; }\n"
+                                   "float4 PS() : COLOR0 { return Color; }\n"
+                                   "technique T { pass { VertexShader = compile "
+                                   "vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n");
     EXPECT_EQ(CreateEffect(broken, &errors), nullptr);
     EXPECT_NE(errors.find("broken.fx(3,25): error: 'missingValue' : unknown variable"),
               std::string::npos)
@@ -190,8 +191,7 @@ TEST_F(EffectGlTest, PassRenderStatesApplyAtBeginPassAndEndRestoresThem) {
     Vector4 white = {1, 1, 1, 1};
     effect->SetMatrix("matWorldViewProjection", &identity);
     effect->SetVector("Color", &white);
-    SetVertices({{{-0.8f, -0.8f, 0.5f}, {}}, {{-0.8f, 0.8f, 0.5f}, {}},
-                 {{0.8f, -0.8f, 0.5f}, {}}});
+    SetVertices({{{-0.8f, -0.8f, 0.5f}, {}}, {{-0.8f, 0.8f, 0.5f}, {}}, {{0.8f, -0.8f, 0.5f}, {}}});
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
     Clear(0xFF000000);
@@ -322,10 +322,10 @@ TEST_F(SceneTest, SkyPassIgnoresWhateverTheNormalsHold) {
 
 TEST_F(SceneTest, ReflectingSphereShowsTheSkyAboveOnTopAndBehindTheViewerInTheMiddle) {
     DrawFrame(MatrixTranslation(0, 0, 3), Matrix4(), kPi / 3, 2.0f, true);
-    EXPECT_EQ(FaceAt(64, 64), kNegZ) << picture.Save("");   // straight back at the viewer
-    EXPECT_EQ(FaceAt(64, 40), kPosY) << picture.Save("");   // upper part: the sky above
-    EXPECT_EQ(FaceAt(64, 88), kNegY) << picture.Save("");   // lower part: the ground
-    EXPECT_EQ(FaceAt(64, 2), kPosZ) << picture.Save("");    // the sky box around it
+    EXPECT_EQ(FaceAt(64, 64), kNegZ) << picture.Save("");  // straight back at the viewer
+    EXPECT_EQ(FaceAt(64, 40), kPosY) << picture.Save("");  // upper part: the sky above
+    EXPECT_EQ(FaceAt(64, 88), kNegY) << picture.Save("");  // lower part: the ground
+    EXPECT_EQ(FaceAt(64, 2), kPosZ) << picture.Save("");   // the sky box around it
 }
 
 TEST_F(SceneTest, RefractingSphereShowsWhatLiesBehindIt) {
@@ -336,8 +336,10 @@ TEST_F(SceneTest, RefractingSphereShowsWhatLiesBehindIt) {
     size_t differing = 0;
     const std::vector<uint8_t>& reflected = picture.rgba;
     for (size_t i = 0; i < reflected.size(); i += 4) {
-        differing += std::abs(reflected[i] - refracted[i]) + std::abs(reflected[i + 1] - refracted[i + 1]) +
-                         std::abs(reflected[i + 2] - refracted[i + 2]) > 60;
+        differing += std::abs(reflected[i] - refracted[i]) +
+                         std::abs(reflected[i + 1] - refracted[i + 1]) +
+                         std::abs(reflected[i + 2] - refracted[i + 2]) >
+                     60;
     }
     // The sphere covers roughly a quarter of the picture; most of it changes.
     EXPECT_GT(differing, 1000u) << picture.Save("");

@@ -25,7 +25,9 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return std::malloc(size ? size : 1);
 }
 void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
+void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept {
+    return operator new(size, t);
+}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
@@ -39,7 +41,8 @@ using gfx::Rect;
 // "1 : 반사, 2 : 굴절" in code page 949.
 constexpr char kReflectRefract[] = "1 : \xb9\xdd\xbb\xe7, 2 : \xb1\xbc\xc0\xfd";
 // "[Camera회전] 마우스 R 버튼" in code page 949.
-constexpr char kCameraTurn[] = "[Camera\xc8\xb8\xc0\xfc] \xb8\xb6\xbf\xec\xbd\xba R \xb9\xf6\xc6\xb0";
+constexpr char kCameraTurn[] =
+    "[Camera\xc8\xb8\xc0\xfc] \xb8\xb6\xbf\xec\xbd\xba R \xb9\xf6\xc6\xb0";
 constexpr uint32_t kCyan = 0xFF00FFFF;
 constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kBlack = 0xFF000000;
@@ -65,7 +68,8 @@ Ink RenderReference(const gfx::font::FaceFile& file, char32_t codePoint, bool mi
             ink.width = static_cast<int>(b.width);
             ink.height = static_cast<int>(b.rows);
             for (int y = 0; y < ink.height; ++y)
-                for (int x = 0; x < ink.width; ++x) ink.bits.push_back(b.buffer[y * b.pitch + x] > 128);
+                for (int x = 0; x < ink.width; ++x)
+                    ink.bits.push_back(b.buffer[y * b.pitch + x] > 128);
         }
         FT_Done_Face(face);
     }
@@ -123,7 +127,8 @@ TEST_F(FontGlTest, HangulLineShowsTheFallbackFacesSyllablesInCyan) {
     }
     // A missing-glyph box matches far worse than the syllables do.
     int x = -1;
-    EXPECT_LT(BestMatch(RenderReference(faces.File(0), 0, true), picture, 45, 75, &x), weakest - 0.2);
+    EXPECT_LT(BestMatch(RenderReference(faces.File(0), 0, true), picture, 45, 75, &x),
+              weakest - 0.2);
     EXPECT_EQ(picture.Count(1, 50, 360, 70, [](Rgb p) { return p.r != 0; }), 0);
     EXPECT_GT(picture.Count(1, 50, 360, 70, [](Rgb p) { return p == Rgb{0, 255, 255}; }), 100);
 }
@@ -136,7 +141,8 @@ TEST_F(FontGlTest, TextIsClippedAtItsRectanglesRightEdgeAndBottom) {
     EXPECT_EQ(clipped.Count(0, 0, kWidth, 10, kIsRed) + clipped.Count(0, 0, 10, kHeight, kIsRed) +
                   clipped.Count(60, 0, kWidth, kHeight, kIsRed) +
                   clipped.Count(0, 20, kWidth, kHeight, kIsRed),
-              0) << clipped.Save();
+              0)
+        << clipped.Save();
     EXPECT_GT(clipped.Count(58, 10, 60, 20, kIsRed), 0);  // the fourth H is cut through
     EXPECT_GT(clipped.Count(10, 19, 60, 20, kIsRed), 0);
     Clear(kBlack);
@@ -157,7 +163,8 @@ TEST_F(FontGlTest, ColourAndAlphaBlendOverWhatIsThere) {
             const Rgb p = picture.At(x, y), half = picture.At(x, y + 50);
             if (p == Rgb{255, 0, 0}) {
                 ++full;  // the half-transparent copy is half red, half blue
-                ASSERT_TRUE(std::abs(half.r - 128) <= 2 && half.g == 0 && std::abs(half.b - 127) <= 2)
+                ASSERT_TRUE(std::abs(half.r - 128) <= 2 && half.g == 0 &&
+                            std::abs(half.b - 127) <= 2)
                     << half.r << "," << half.g << "," << half.b << " " << picture.Save();
             } else if (!(p == Rgb{0, 0, 255})) {
                 ++edge;  // antialiased: a mix of red and blue

@@ -11,11 +11,14 @@ namespace {
 // partly behind the first, and one covering the whole target.
 const Vector3 kFacing(0, 0, 1);
 const std::vector<SkinVertex> kTriangles = {
-    {{-0.6f, -0.8f, 0.3f}, kFacing}, {{0.0f, 0.8f, 0.3f}, kFacing},  {{0.6f, -0.8f, 0.3f}, kFacing},
-    {{-0.9f, -0.9f, 0.7f}, kFacing}, {{-0.2f, 0.9f, 0.7f}, kFacing}, {{0.9f, 0.0f, 0.7f}, kFacing},
-    {{0.6f, 0.5f, 0.5f}, kFacing},   {{0.9f, 0.5f, 0.5f}, kFacing},  {{0.75f, 0.9f, 0.5f}, kFacing},
-    {{0.1f, -0.95f, 0.7f}, kFacing}, {{0.5f, 0.6f, 0.7f}, kFacing},  {{0.95f, -0.95f, 0.7f}, kFacing},
-    {{-1.0f, -1.0f, 0.5f}, kFacing}, {{-1.0f, 3.0f, 0.5f}, kFacing}, {{3.0f, -1.0f, 0.5f}, kFacing},
+    {{-0.6f, -0.8f, 0.3f}, kFacing}, {{0.0f, 0.8f, 0.3f}, kFacing},
+    {{0.6f, -0.8f, 0.3f}, kFacing},  {{-0.9f, -0.9f, 0.7f}, kFacing},
+    {{-0.2f, 0.9f, 0.7f}, kFacing},  {{0.9f, 0.0f, 0.7f}, kFacing},
+    {{0.6f, 0.5f, 0.5f}, kFacing},   {{0.9f, 0.5f, 0.5f}, kFacing},
+    {{0.75f, 0.9f, 0.5f}, kFacing},  {{0.1f, -0.95f, 0.7f}, kFacing},
+    {{0.5f, 0.6f, 0.7f}, kFacing},   {{0.95f, -0.95f, 0.7f}, kFacing},
+    {{-1.0f, -1.0f, 0.5f}, kFacing}, {{-1.0f, 3.0f, 0.5f}, kFacing},
+    {{3.0f, -1.0f, 0.5f}, kFacing},
 };
 const gfx::Viewport kViewport{20, 20, 360, 160, 0.0f, 1.0f};
 
@@ -61,14 +64,17 @@ TEST_F(FontStateTest, DrawAfterTextRendersAsWithoutIt) {
     // The plain scene is what the states say: filled green, magenta
     // outlines only, nothing outside the viewport.
     EXPECT_GT(plain.Count(0, 0, kWidth, kHeight, [](Rgb p) { return p == Rgb{0, 255, 0}; }), 5000);
-    const int magenta = plain.Count(0, 0, kWidth, kHeight, [](Rgb p) { return p == Rgb{255, 0, 255}; });
+    const int magenta = plain.Count(0, 0, kWidth, kHeight, [](Rgb p) {
+        return p == Rgb{255, 0, 255};
+    });
     EXPECT_TRUE(magenta > 200 && magenta < 3000) << magenta;
     EXPECT_EQ(plain.Count(0, 0, kWidth, 20, [](Rgb p) { return !(p == Rgb{}); }), 0);
 
     int differences = 0;
     for (int y = 0; y < plain.height; ++y)
         for (int x = 0; x < plain.width; ++x)
-            if (!(x >= textRect.left && x < textRect.right && y >= textRect.top && y < textRect.bottom))
+            if (!(x >= textRect.left && x < textRect.right && y >= textRect.top &&
+                  y < textRect.bottom))
                 differences += withText.At(x, y) == plain.At(x, y) ? 0 : 1;
     EXPECT_EQ(differences, 0) << plain.Save(".plain") << " " << withText.Save(".text");
     // Over the green triangle drawn before it, the text is on top.
@@ -89,7 +95,11 @@ TEST_F(FontStateTest, DrawsTheDeviceStillHeldBackLandUnderTheText) {
     device->DrawPrimitive(gfx::D3DPT_TRIANGLELIST, 12, 1);  // one triangle: kept for merging
     Draw("MMMM", gfx::Rect{10, 10, 200, 30}, 0xFFFF0000);
     const Picture picture = Capture();
-    EXPECT_GT(picture.Count(10, 10, 200, 30, [](Rgb p) { return p == Rgb{255, 0, 0}; }), 100)
+    EXPECT_GT(picture.Count(10, 10, 200, 30,
+                            [](Rgb p) {
+                                return p == Rgb{255, 0, 0};
+                            }),
+              100)
         << picture.Save();
     EXPECT_EQ(picture.At(300, 150), (Rgb{255, 255, 255}));
 }

@@ -63,7 +63,8 @@ bool InRuntime(uintptr_t address) {
 bool InOperatorNew(void* address) {
     Dl_info info;
     if (!dladdr(address, &info) || !info.dli_sname) return false;
-    return std::strncmp(info.dli_sname, "_Znwm", 5) == 0 || std::strncmp(info.dli_sname, "_Znam", 5) == 0;
+    return std::strncmp(info.dli_sname, "_Znwm", 5) == 0 ||
+           std::strncmp(info.dli_sname, "_Znam", 5) == 0;
 }
 
 // The callers are the frames after the operator new's own (which stays on
@@ -94,9 +95,10 @@ __attribute__((noinline)) void Charge() {
 
 __attribute__((noinline)) void* Allocate(std::size_t size, std::size_t alignment) {
     Charge();
-    void* memory = alignment <= alignof(std::max_align_t)
-                       ? std::malloc(size ? size : 1)
-                       : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+    void* memory =
+        alignment <= alignof(std::max_align_t)
+            ? std::malloc(size ? size : 1)
+            : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
     // Keeps the call to Charge above from becoming a jump.
     asm volatile("" ::: "memory");
     return memory;
@@ -104,8 +106,8 @@ __attribute__((noinline)) void* Allocate(std::size_t size, std::size_t alignment
 
 // The operator's own frame stays on the stack: the barrier after the call
 // keeps it from becoming a jump.
-#define RR_COUNTED(size, alignment)                  \
-    void* memory = Allocate((size), (alignment));    \
+#define RR_COUNTED(size, alignment)               \
+    void* memory = Allocate((size), (alignment)); \
     asm volatile("" ::: "memory");
 }  // namespace
 

@@ -30,8 +30,8 @@ TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
 
     Application& app = GetApplication();
     app.CreateAppWindow(nullptr);
-    ASSERT_TRUE(gfx::Succeeded(app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window,
-                                                       800, 600, kHudFontHeight)));
+    ASSERT_TRUE(gfx::Succeeded(
+        app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window, 800, 600, kHudFontHeight)));
     // The program's scene with the Run clip, from the run folder.
     SceneDescription description = DescribeScene(ProgramOptions{}, RR_RUN_DIR);
     description.clipPaths = {"Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd"};
@@ -41,7 +41,8 @@ TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
         static_cast<Application*>(context)->ShowAppWindow(SW_SHOWDEFAULT);
     };
     SceneBuildResult built;
-    ASSERT_TRUE(BuildScene(description, app.renderer.device, ReportSink{}, hooks, &app.scene, &built));
+    ASSERT_TRUE(
+        BuildScene(description, app.renderer.device, ReportSink{}, hooks, &app.scene, &built));
     const SkinnedModel* model = app.scene.model;
     ASSERT_NE(app.scene.effect, nullptr);
     ASSERT_GT(model->meshCount, 0);

@@ -65,10 +65,9 @@ protected:
         RegisterClassA(&windowClass);
         // The program's sequence: created hidden, given the outer size for
         // an 800 x 600 client area, then shown by the test.
-        window = CreateWindowExA(0, kTitle, kTitle,
-                                 WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, nullptr, nullptr,
-                                 nullptr);
+        window = CreateWindowExA(
+            0, kTitle, kTitle, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+            CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
         RECT rect{0, 0, 800, 600};
         AdjustWindowRectEx(&rect, GetWindowLongA(window, GWL_STYLE), GetMenu(window) != nullptr,
@@ -152,7 +151,8 @@ TEST_F(SdlWindowTest, XKeysAndMouseArriveAsMessagesWithVirtualKeysAndClientCoord
 
     // The pointer may be anywhere already: move it twice, so there is motion.
     for (auto [x, y] : {std::pair{50, 40}, std::pair{200, 150}}) {
-        Shell("xdotool mousemove --window " + id + " " + std::to_string(x) + " " + std::to_string(y));
+        Shell("xdotool mousemove --window " + id + " " + std::to_string(x) + " " +
+              std::to_string(y));
         do {  // moves on the way may arrive first
             ASSERT_TRUE(AwaitMessage(WM_MOUSEMOVE, &message)) << "no move to " << x << "," << y;
         } while (message.lParam != MAKELPARAM(x, y));
@@ -199,7 +199,8 @@ TEST_F(SdlWindowTest, CloseOrQuitDestroysTheWindowOnceAndEndsTheLoop) {
     MSG message;
     int result;
     Uint32 start = SDL_GetTicks();
-    while ((result = GetMessageA(&message, nullptr, 0, 0)) > 0 && SDL_GetTicks() - start < kDeadlineMs) {
+    while ((result = GetMessageA(&message, nullptr, 0, 0)) > 0 &&
+           SDL_GetTicks() - start < kDeadlineMs) {
         DispatchMessageA(&message);
     }
     EXPECT_EQ(result, 0);

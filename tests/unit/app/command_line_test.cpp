@@ -32,39 +32,51 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
         {{"--help", "--bogus"}, CommandLineAction::Help, ""},
         {{"--version"}, CommandLineAction::Version, ""},
         {{"--bogus"}, CommandLineAction::BadUsage, "unknown option --bogus"},
-        {{"model.smd"}, CommandLineAction::Run, ""},  // placed by its kind later
+        {{"model.smd"}, CommandLineAction::Run, ""},             // placed by its kind later
         {{"a.smd", "--clip", "5"}, CommandLineAction::Run, ""},  // checked once placed
         {{""}, CommandLineAction::BadUsage, "an empty argument"},
         {{"--model"}, CommandLineAction::BadUsage, "--model needs a value: REFERENCE.smd"},
         {{"--model="}, CommandLineAction::BadUsage, "--model needs a value"},
-        {{"--model", "a.smd", "--model", "b.smd"}, CommandLineAction::BadUsage, "--model given twice"},
+        {{"--model", "a.smd", "--model", "b.smd"},
+         CommandLineAction::BadUsage,
+         "--model given twice"},
         {{"--watch=yes"}, CommandLineAction::BadUsage, "--watch takes no value"},
         {{"--clip", "-1"}, CommandLineAction::BadUsage, "--clip needs a clip number"},
         {{"--clip", "1x"}, CommandLineAction::BadUsage, "--clip needs a clip number"},
         {{"--clip", "2"}, CommandLineAction::Run, ""},  // the program's own three clips
         {{"--clip", "3"}, CommandLineAction::BadUsage, "there are 3 animation files, clips 0 to 2"},
         {{"--model", "m.smd", "--clip", "0"}, CommandLineAction::BadUsage, "no animation file"},
-        {{"--model", "m.smd", "--animation", "a.smd", "--clip=1"}, CommandLineAction::BadUsage,
+        {{"--model", "m.smd", "--animation", "a.smd", "--clip=1"},
+         CommandLineAction::BadUsage,
          "there are 1 animation files"},
         {{"--frames", "5"}, CommandLineAction::BadUsage, "--frames needs --screenshot"},
         {{"--screenshot", "s.png", "--frames", "0"}, CommandLineAction::BadUsage, "--frames needs"},
         {{"--thumbnail", "8", "m.smd", "t.png"}, CommandLineAction::Run, ""},
-        {{"--thumbnail", "1024", "m.smd", "t.png", "--animation", "a.smd"}, CommandLineAction::Run, ""},
-        {{"--thumbnail", "7", "m.smd", "t.png"}, CommandLineAction::BadUsage, "from 8 to 1024 pixels"},
+        {{"--thumbnail", "1024", "m.smd", "t.png", "--animation", "a.smd"},
+         CommandLineAction::Run,
+         ""},
+        {{"--thumbnail", "7", "m.smd", "t.png"},
+         CommandLineAction::BadUsage,
+         "from 8 to 1024 pixels"},
         {{"--thumbnail", "1025", "m.smd", "t.png"}, CommandLineAction::BadUsage, "not \"1025\""},
         {{"--thumbnail", "64px", "m.smd", "t.png"}, CommandLineAction::BadUsage, "a size from 8"},
         {{"--thumbnail", "64", "m.smd"}, CommandLineAction::BadUsage, "needs three values"},
         {{"--thumbnail", "64", "m.smd", ""}, CommandLineAction::BadUsage, "needs three values"},
         {{"--thumbnail=64", "m.smd", "t.png"}, CommandLineAction::BadUsage, "needs three values"},
         {{"--thumbnail", "64", "m.smd", "t.png", "--thumbnail", "64", "m.smd", "u.png"},
-         CommandLineAction::BadUsage, "--thumbnail given twice"},
-        {{"--model", "a.smd", "--thumbnail", "64", "m.smd", "t.png"}, CommandLineAction::BadUsage,
+         CommandLineAction::BadUsage,
+         "--thumbnail given twice"},
+        {{"--model", "a.smd", "--thumbnail", "64", "m.smd", "t.png"},
+         CommandLineAction::BadUsage,
          "no --model"},
-        {{"--thumbnail", "64", "m.smd", "t.png", "--model", "a.smd"}, CommandLineAction::BadUsage,
+        {{"--thumbnail", "64", "m.smd", "t.png", "--model", "a.smd"},
+         CommandLineAction::BadUsage,
          "no --model"},
-        {{"--thumbnail", "64", "m.smd", "t.png", "--screenshot", "s.png"}, CommandLineAction::BadUsage,
+        {{"--thumbnail", "64", "m.smd", "t.png", "--screenshot", "s.png"},
+         CommandLineAction::BadUsage,
          "neither --screenshot nor --watch"},
-        {{"--thumbnail", "64", "m.smd", "t.png", "x.dds"}, CommandLineAction::BadUsage,
+        {{"--thumbnail", "64", "m.smd", "t.png", "x.dds"},
+         CommandLineAction::BadUsage,
          "no files without an option"},
     };
     for (const Case& c : cases) {
@@ -75,7 +87,8 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
         EXPECT_NE(line.problem.find(c.problem), std::string::npos) << shown << line.problem;
     }
 
-    ProgramOptions o = Parse({"--model", "m/Ref.smd", "--animation=./a.smd", "--animation", "/b.smd"}).options;
+    ProgramOptions o =
+        Parse({"--model", "m/Ref.smd", "--animation=./a.smd", "--animation", "/b.smd"}).options;
     EXPECT_EQ(o.model, "/work/m/Ref.smd");
     EXPECT_EQ(o.animations, (std::vector<std::string>{"/work/a.smd", "/b.smd"}));
     o = Parse({"--thumbnail", "256", "m/Ref.smd", "out/t.png"}).options;
@@ -107,7 +120,8 @@ TEST(CommandLineTest, HelpReadmeAndManPageNameEveryOption) {
         // roff writes a hyphen as \-.
         EXPECT_NE(manual.find("\\-\\-" + name.substr(2)), std::string::npos) << name;
     }
-    EXPECT_NE(manual.find(std::string("\"reflect-refract ") + kProgramVersion + "\""), std::string::npos);
+    EXPECT_NE(manual.find(std::string("\"reflect-refract ") + kProgramVersion + "\""),
+              std::string::npos);
     EXPECT_EQ(VersionText(), std::string("reflect-refract ") + kProgramVersion);
 }
 
@@ -135,7 +149,11 @@ TEST(CommandLineTest, HelpReadmeAndManPageDescribeFilesDropsWatchAndExitCodes) {
     const std::string texts[] = {Plain(HelpText()), Plain(ReadSource("README.md")),
                                  Plain(ReadSource("docs/reflect-refract.1"))};
     const char* phrases[] = {
-        "file.smd", "file.dds", "file.fx", "told by its content", "dropped onto the window",
+        "file.smd",
+        "file.dds",
+        "file.fx",
+        "told by its content",
+        "dropped onto the window",
         "a file that does not load changes nothing",
         "the model and its textures, each clip, the cube map, the effect",
         "a file the command line names did not load",

@@ -39,8 +39,9 @@ TEST(DataFolderTest, TheFirstFolderHoldingAnyOfTheFilesIsChosen) {
         {{"missing", "empty", "model"}, 2},
     };
     // The program's own folder, then the installed data folder beside it.
-    EXPECT_EQ(DataFolderCandidates("/home/u", "/opt/rr/bin", "../share/reflect-refract"),
-              (std::vector<std::string>{"/home/u", "/opt/rr/bin", "/opt/rr/share/reflect-refract"}));
+    EXPECT_EQ(
+        DataFolderCandidates("/home/u", "/opt/rr/bin", "../share/reflect-refract"),
+        (std::vector<std::string>{"/home/u", "/opt/rr/bin", "/opt/rr/share/reflect-refract"}));
     for (const Case& c : cases) {
         std::vector<std::string> candidates;
         for (const std::string& folder : c.folders) candidates.push_back((root / folder).string());

@@ -95,13 +95,13 @@ TEST_F(AppTest, SpaceTwiceIsSolidAgainAndTheFrameDrawsInIt) {
 }
 
 TEST_F(AppTest, KeysOneAndTwoSwitchTheUploadedReflectionFactor) {
-    backend->Idle();                       // frame 1: 2.0
+    backend->Idle();  // frame 1: 2.0
     backend->PushKeyDown('2');
-    backend->Idle();                       // frame 2: 0.5
+    backend->Idle();  // frame 2: 0.5
     backend->PushKeyDown('2');
     backend->PushKeyDown('1');
     backend->PushKeyDown('1');
-    backend->Idle();                       // frame 3: 2.0
+    backend->Idle();  // frame 3: 2.0
     backend->End();
     Run();
     std::vector<double> uploaded;

@@ -216,7 +216,8 @@ TEST_F(LiveSceneTest, SavesInWatchModeLoadTheirFileAgainAndAFailedOneKeepsWhatRu
         }
     }
     gfx::CubeTexture* cube = App().scene.box.environmentMap;
-    std::filesystem::rename(At("w/sky.new", CubeFile()), folder.File("w/sky.dds"));  // saved by a rename
+    std::filesystem::rename(At("w/sky.new", CubeFile()),
+                            folder.File("w/sky.dds"));  // saved by a rename
     App().ReloadChangedFiles();
     EXPECT_NE(App().scene.box.environmentMap, cube);
     Recorder().failing.insert("CreateEffectFromFile");

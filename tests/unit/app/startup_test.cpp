@@ -36,8 +36,9 @@ TEST_F(AppTest, StartsUpInOrderShowsTheWindowAndEscapeEndsWithZero) {
     const ScriptedWindowBackend::WindowRecord& window = backend->windows[0];
     EXPECT_EQ(window.title, "[Tesnal] Reflection/Refraction for HLSL");
     EXPECT_EQ(window.className, "[Tesnal] Reflection/Refraction for HLSL");
-    EXPECT_EQ(window.style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
-              WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    EXPECT_EQ(
+        window.style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+        WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     EXPECT_TRUE(window.hasApplicationIcon);
     EXPECT_EQ(window.showCommands, (std::vector<int>{SW_SHOWNORMAL}));
     EXPECT_EQ(window.clientSizes.back(), (std::pair<int, int>{800, 600}));
@@ -48,10 +49,15 @@ TEST_F(AppTest, StartsUpInOrderShowsTheWindowAndEscapeEndsWithZero) {
     EXPECT_EQ(App().windowClass.style, CS_HREDRAW | CS_VREDRAW);
     EXPECT_EQ(App().windowClass.lpfnWndProc, &StaticWindowProc);
 
-    const std::vector<std::string> creation = {
-        "Direct3DCreate9",   "GetDeviceCaps",     "CreateDevice",
-        "CreateFont",        "CreateVertexBuffer", "CreateIndexBuffer",
-        "CreateCubeTextureFromFile", "CreateVertexDeclaration", "CreateEffectFromFile"};
+    const std::vector<std::string> creation = {"Direct3DCreate9",
+                                               "GetDeviceCaps",
+                                               "CreateDevice",
+                                               "CreateFont",
+                                               "CreateVertexBuffer",
+                                               "CreateIndexBuffer",
+                                               "CreateCubeTextureFromFile",
+                                               "CreateVertexDeclaration",
+                                               "CreateEffectFromFile"};
     size_t at = 0;
     for (const std::string& name : creation) {
         int found = Recorder().Find(name, at);
@@ -80,10 +86,10 @@ TEST_F(AppTest, TeardownReleasesEverythingInOrderBeforeTheDevice) {
     backend->End();
     EXPECT_EQ(Run(), 0);
     const Scene& scene = App().scene;
-    std::vector<uint32_t> order = {IdOf(scene.effect),           IdOf(scene.vertexDeclaration),
-                                   IdOf(scene.box.indexBuffer),  IdOf(scene.box.vertexBuffer),
-                                   IdOf(scene.box.environmentMap), IdOf(App().renderer.font),
-                                   IdOf(App().renderer.device),  IdOf(App().renderer.direct3D)};
+    std::vector<uint32_t> order = {
+        IdOf(scene.effect),           IdOf(scene.vertexDeclaration),  IdOf(scene.box.indexBuffer),
+        IdOf(scene.box.vertexBuffer), IdOf(scene.box.environmentMap), IdOf(App().renderer.font),
+        IdOf(App().renderer.device),  IdOf(App().renderer.direct3D)};
     for (uint32_t id : order) ASSERT_NE(id, 0u);
     Recorder().calls.clear();
     App().ReleaseAll();
@@ -100,7 +106,8 @@ TEST_F(AppTest, TeardownReleasesEverythingInOrderBeforeTheDevice) {
 
 TEST_F(AppTest, EffectThatDoesNotCompileShowsOneBoxOverTheVisibleWindowAndRunsWithTheHud) {
     Recorder().failing.insert("CreateEffectFromFile");
-    Recorder().effectErrorText = "ReflectionOrRefraction.fx(12,3): error X3004: undeclared identifier";
+    Recorder().effectErrorText =
+        "ReflectionOrRefraction.fx(12,3): error X3004: undeclared identifier";
     bool shownWhenBoxAppeared = false;
     backend->onMessageBox = [&](const ScriptedWindowBackend::MessageBoxRecord&) {
         shownWhenBoxAppeared = backend->AnyWindowShown();
@@ -127,7 +134,8 @@ bool StopAsked() { return stopAsked; }
 // load (each would show its own box here), and the loop then ends.
 TEST_F(AppTest, StopAskedDuringStartupSkipsTheRemainingFiles) {
     std::filesystem::create_directories("Model/SMD/Pudo_Red");
-    for (const char* name : {"Ref_Red.smd", "Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"})
+    for (const char* name :
+         {"Ref_Red.smd", "Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"})
         std::ofstream(std::string("Model/SMD/Pudo_Red/") + name) << "not an SMD file\n";
     Recorder().failing.insert("CreateEffectFromFile");
     services.stopRequested = StopAsked;
@@ -194,7 +202,8 @@ TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
 TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
     using rrtest::DdsFormat;
     std::vector<uint8_t> flat = rrtest::SolidDds(DdsFormat::X8R8G8B8, 4, 4, 1, {{{1, 2, 3, 255}}});
-    std::vector<uint8_t> cube = rrtest::SolidDds(DdsFormat::X8R8G8B8, 4, 4, 1, {6, {{1, 2, 3, 255}}});
+    std::vector<uint8_t> cube =
+        rrtest::SolidDds(DdsFormat::X8R8G8B8, 4, 4, 1, {6, {{1, 2, 3, 255}}});
     std::vector<uint8_t> rgb24 = cube;
     rgb24[4 + 72 + 12] = 24;  // bits per pixel
     const std::string formats = "A8R8G8B8, X8R8G8B8, A8B8G8R8, DXT1, DXT3 or DXT5";
@@ -218,11 +227,15 @@ TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
         std::filesystem::remove("Textures/Snow.dds");
         if (c.present) {
             std::ofstream("Textures/Snow.dds", std::ios::binary)
-                .write(reinterpret_cast<const char*>(c.bytes.data()), std::streamsize(c.bytes.size()));
+                .write(reinterpret_cast<const char*>(c.bytes.data()),
+                       std::streamsize(c.bytes.size()));
         }
         std::string errors = RunExpectingFailure();
-        EXPECT_NE(errors.find((folder.Path() / "Textures/Snow.dds").string() + ": "), std::string::npos) << errors;
-        for (const std::string& part : c.said) EXPECT_NE(errors.find(part), std::string::npos) << errors;
+        EXPECT_NE(errors.find((folder.Path() / "Textures/Snow.dds").string() + ": "),
+                  std::string::npos)
+            << errors;
+        for (const std::string& part : c.said)
+            EXPECT_NE(errors.find(part), std::string::npos) << errors;
     }
 }
 
@@ -230,9 +243,11 @@ TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
 // page lacks becomes '?'; stderr keeps UTF-8.
 TEST_F(StartupFailureTest, BoxTextIsCodePage949) {
     ::testing::internal::CaptureStderr();
-    ReportStartupFailure(services.failureReport, "/home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.");
+    ReportStartupFailure(services.failureReport,
+                         "/home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "reflect-refract: cannot start: /home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 \xE2\x98\x83.\n");
+              "reflect-refract: cannot start: /home/\xEC\x82\xAC\xEC\x9A\xA9\xEC\x9E\x90 "
+              "\xE2\x98\x83.\n");
     ASSERT_EQ(backend->messageBoxes.size(), 1u);
     EXPECT_EQ(backend->messageBoxes[0].text, "cannot start: /home/\xBB\xE7\xBF\xEB\xC0\xDA ?.");
 }
@@ -322,7 +337,8 @@ TEST_F(AppTest, FilesComeFromTheDataFolderWithoutChangingTheWorkingFolder) {
     EXPECT_EQ(Recorder().Named("CreateEffectFromFile")[0].text,
               data + "/Shaders/ReflectionOrRefraction.fx");
     EXPECT_EQ(App().scene.effectDisplayPath, data + "/Shaders/ReflectionOrRefraction.fx");
-    EXPECT_EQ(DataBaseFolder(FindDataFolder(folder.Path().string(), ""), folder.Path().string()), "");
+    EXPECT_EQ(DataBaseFolder(FindDataFolder(folder.Path().string(), ""), folder.Path().string()),
+              "");
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ size_t EntriesIn(const fs::path& folder) {
 TEST(ThumbnailPngTest, WritesRgbaWholeOrNothing) {
     rrtest::TempFolder folder;
     // 3 x 2 pixels: transparent, half and opaque alpha in both rows.
-    const std::vector<uint8_t> rgba = {0, 0, 0, 0,    10, 20, 30, 128, 255, 0, 0, 255,
-                                       1, 2, 3, 0,    40, 50, 60, 128, 0, 0, 255, 255};
+    const std::vector<uint8_t> rgba = {0, 0, 0, 0, 10, 20, 30, 128, 255, 0, 0,   255,
+                                       1, 2, 3, 0, 40, 50, 60, 128, 0,   0, 255, 255};
     const std::string good = folder.File("t.png");
     std::string error;
     ASSERT_TRUE(SaveRgbaPng(good, 3, 2, rgba, &error)) << error;

@@ -36,15 +36,20 @@ bool ReadSmdFile(const std::string& path, SmdData* out, std::string* error) {
         std::string word = FirstWord(line);
         if (!headerSeen) {
             int version = 0;
-            if (std::sscanf(line, "version %d", &version) != 1 || version != 1) return fail("bad header");
+            if (std::sscanf(line, "version %d", &version) != 1 || version != 1)
+                return fail("bad header");
             headerSeen = true;
             continue;
         }
         if (section == kOutside) {
-            if (word == "nodes") section = kNodes;
-            else if (word == "skeleton") section = kSkeleton;
-            else if (word == "triangles") section = kTriangles;
-            else return fail("unexpected line outside a section");
+            if (word == "nodes")
+                section = kNodes;
+            else if (word == "skeleton")
+                section = kSkeleton;
+            else if (word == "triangles")
+                section = kTriangles;
+            else
+                return fail("unexpected line outside a section");
             continue;
         }
         if (word == "end" && cornersLeft == 0) {
@@ -69,8 +74,8 @@ bool ReadSmdFile(const std::string& path, SmdData* out, std::string* error) {
             }
             SmdBoneLine b;
             if (out->timeBlocks.empty() ||
-                std::sscanf(line, "%d %f %f %f %f %f %f", &b.bone, &b.values[0], &b.values[1], &b.values[2],
-                            &b.values[3], &b.values[4], &b.values[5]) != 7)
+                std::sscanf(line, "%d %f %f %f %f %f %f", &b.bone, &b.values[0], &b.values[1],
+                            &b.values[2], &b.values[3], &b.values[4], &b.values[5]) != 7)
                 return fail("bad bone line");
             out->timeBlocks.back().push_back(b);
         } else {
@@ -82,8 +87,9 @@ bool ReadSmdFile(const std::string& path, SmdData* out, std::string* error) {
             }
             SmdVertexLine& v = out->triangles.back().vertices[3 - cornersLeft];
             int used = 0;
-            if (std::sscanf(line, "%d %f %f %f %f %f %f %f %f%n", &v.bone, &v.position.x, &v.position.y, &v.position.z,
-                            &v.normal.x, &v.normal.y, &v.normal.z, &v.u, &v.v, &used) != 9)
+            if (std::sscanf(line, "%d %f %f %f %f %f %f %f %f%n", &v.bone, &v.position.x,
+                            &v.position.y, &v.position.z, &v.normal.x, &v.normal.y, &v.normal.z,
+                            &v.u, &v.v, &used) != 9)
                 return fail("bad vertex line");
             // Weight links: a count, then bone and weight pairs.
             int count = 0, more = 0;
@@ -117,14 +123,16 @@ std::vector<Matrix4> BlockAbsolutes(const SmdData& data, size_t block) {
                         MatrixTranslation(v[0], v[1], v[2]);
         int parent = data.nodes[static_cast<size_t>(b.bone)].parent;
         if (parent >= b.bone) parent = -1;  // only earlier bones can be parents here
-        absolute[static_cast<size_t>(b.bone)] = parent < 0 ? local : local * absolute[static_cast<size_t>(parent)];
+        absolute[static_cast<size_t>(b.bone)] =
+            parent < 0 ? local : local * absolute[static_cast<size_t>(parent)];
     }
     return absolute;
 }
 
 std::vector<uint8_t> ReadAllBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
 }
 
 std::string RunCommand(const std::string& command, int* status) {

@@ -33,7 +33,8 @@ protected:
     }
     // Reference vertices moved by the pose of one animation keyframe.
     static std::vector<Vector3> PosedVertices(const SmdData& clip, size_t block) {
-        std::vector<Matrix4> bind = BlockAbsolutes(*reference_, 0), pose = BlockAbsolutes(clip, block);
+        std::vector<Matrix4> bind = BlockAbsolutes(*reference_, 0),
+                             pose = BlockAbsolutes(clip, block);
         std::vector<Matrix4> skin(bind.size());
         for (size_t b = 0; b < bind.size(); ++b) {
             Matrix4 inverse;
@@ -42,7 +43,8 @@ protected:
         }
         std::vector<Vector3> out;
         for (const auto& t : reference_->triangles)
-            for (const auto& v : t.vertices) out.push_back(Vec3TransformCoord(v.position, skin[static_cast<size_t>(v.bone)]));
+            for (const auto& v : t.vertices)
+                out.push_back(Vec3TransformCoord(v.position, skin[static_cast<size_t>(v.bone)]));
         return out;
     }
     static SmdData* reference_;
@@ -60,7 +62,8 @@ TEST_F(CharacterFiles, SkeletonIsAHierarchyOfTheRightSize) {
     int roots = 0;
     for (size_t i = 0; i < nodes.size(); ++i) {
         EXPECT_EQ(nodes[i].index, static_cast<int>(i));
-        EXPECT_LT(nodes[i].parent, static_cast<int>(i)) << "a parent must come before its child: " << nodes[i].name;
+        EXPECT_LT(nodes[i].parent, static_cast<int>(i))
+            << "a parent must come before its child: " << nodes[i].name;
         EXPECT_GE(nodes[i].parent, -1);
         roots += nodes[i].parent == -1;
         EXPECT_TRUE(names.insert(nodes[i].name).second) << "duplicate bone name " << nodes[i].name;
@@ -70,7 +73,8 @@ TEST_F(CharacterFiles, SkeletonIsAHierarchyOfTheRightSize) {
     // The bind pose: one time block with one line per bone, in bone order.
     ASSERT_EQ(reference_->timeBlocks.size(), 1u);
     ASSERT_EQ(reference_->timeBlocks[0].size(), nodes.size());
-    for (size_t i = 0; i < nodes.size(); ++i) EXPECT_EQ(reference_->timeBlocks[0][i].bone, static_cast<int>(i));
+    for (size_t i = 0; i < nodes.size(); ++i)
+        EXPECT_EQ(reference_->timeBlocks[0][i].bone, static_cast<int>(i));
 }
 
 TEST_F(CharacterFiles, AnimationsShareTheReferenceNodesAndHaveFullBlocks) {
@@ -110,7 +114,8 @@ TEST_F(CharacterFiles, MeshHasTheRightSizeMaterialsAndTextures) {
         EXPECT_EQ(bmp[0], 'B');
         EXPECT_EQ(bmp[1], 'M');
         EXPECT_EQ(bmp[28] | (bmp[29] << 8), 24) << material << " is not 24-bit";
-        uint32_t declared = bmp[2] | (bmp[3] << 8) | (bmp[4] << 16) | (static_cast<uint32_t>(bmp[5]) << 24);
+        uint32_t declared =
+            bmp[2] | (bmp[3] << 8) | (bmp[4] << 16) | (static_cast<uint32_t>(bmp[5]) << 24);
         EXPECT_EQ(declared, bmp.size());
     }
     for (const auto& t : triangles)
@@ -127,8 +132,10 @@ TEST_F(CharacterFiles, StandsOnTheGroundAtTheRightHeightFacingMinusY) {
     int eyeCount = 0, count = 0;
     for (const auto& t : reference_->triangles)
         for (const auto& v : t.vertices) {
-            low = {std::min(low.x, v.position.x), std::min(low.y, v.position.y), std::min(low.z, v.position.z)};
-            high = {std::max(high.x, v.position.x), std::max(high.y, v.position.y), std::max(high.z, v.position.z)};
+            low = {std::min(low.x, v.position.x), std::min(low.y, v.position.y),
+                   std::min(low.z, v.position.z)};
+            high = {std::max(high.x, v.position.x), std::max(high.y, v.position.y),
+                    std::max(high.z, v.position.z)};
             all += v.position;
             ++count;
             if (t.material.find("Eye") != std::string::npos) {
@@ -170,11 +177,14 @@ TEST_F(CharacterFiles, NoBoneTurnsFarBetweenNeighbouringKeyframes) {
             std::vector<Matrix4> a = BlockAbsolutes(clip, f), b = BlockAbsolutes(clip, (f + 1) % n);
             for (size_t k = 0; k < a.size(); ++k) {
                 float degrees = assetgen::RotationAngleBetween(a[k], b[k]) * 180.0f / 3.14159265f;
-                EXPECT_LE(degrees, 20.0f) << kClipFiles[c] << " keyframe " << f << " bone " << clip.nodes[k].name;
+                EXPECT_LE(degrees, 20.0f)
+                    << kClipFiles[c] << " keyframe " << f << " bone " << clip.nodes[k].name;
                 // A bone that jumps between keyframes points at a broken pose.
-                float moved = Vec3Length(Vector3{b[k].m[3][0] - a[k].m[3][0], b[k].m[3][1] - a[k].m[3][1],
-                                                 b[k].m[3][2] - a[k].m[3][2]});
-                EXPECT_LE(moved, 15.0f) << kClipFiles[c] << " keyframe " << f << " bone " << clip.nodes[k].name;
+                float moved =
+                    Vec3Length(Vector3{b[k].m[3][0] - a[k].m[3][0], b[k].m[3][1] - a[k].m[3][1],
+                                       b[k].m[3][2] - a[k].m[3][2]});
+                EXPECT_LE(moved, 15.0f)
+                    << kClipFiles[c] << " keyframe " << f << " bone " << clip.nodes[k].name;
             }
         }
     }
@@ -192,7 +202,8 @@ TEST_F(CharacterFiles, PosesKeepTheCharacterOnTheGroundAndMoveIt) {
                 highest = std::max(highest, posed[i].z);
                 largestChange = std::max(largestChange, Vec3Length(posed[i] - first[i]));
             }
-            EXPECT_GE(lowest, -3.0f) << kClipFiles[c] << " keyframe " << f << " sinks into the ground";
+            EXPECT_GE(lowest, -3.0f)
+                << kClipFiles[c] << " keyframe " << f << " sinks into the ground";
             EXPECT_LE(lowest, 12.0f) << kClipFiles[c] << " keyframe " << f << " floats";
             EXPECT_GE(highest, 95.0f);
             EXPECT_LE(highest, 150.0f);
@@ -226,7 +237,9 @@ TEST_F(CharacterFiles, AssimpImportsTheFilesWithTheSameCounts) {
     for (const char* name : kClipFiles) {
         std::string clipText = RunCommand("assimp info '" + kModelDir + name + "' 2>&1", &status);
         EXPECT_EQ(status, 0) << clipText;
-        EXPECT_EQ(field(clipText, "Animation Channels"), static_cast<long>(reference_->nodes.size())) << name;
+        EXPECT_EQ(field(clipText, "Animation Channels"),
+                  static_cast<long>(reference_->nodes.size()))
+            << name;
     }
 }
 

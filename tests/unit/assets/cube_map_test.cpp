@@ -59,12 +59,12 @@ void Lookup(const Vector3& d, int size, int* face, int* x, int* y) {
 
 Vector3 Direction(int face, float u, float v) {
     switch (face) {
-        case 0: return {1, -v, -u};
-        case 1: return {-1, -v, u};
-        case 2: return {u, 1, v};
-        case 3: return {u, -1, -v};
-        case 4: return {u, -v, 1};
-        default: return {-u, -v, -1};
+    case 0: return {1, -v, -u};
+    case 1: return {-1, -v, u};
+    case 2: return {u, 1, v};
+    case 3: return {u, -1, -v};
+    case 4: return {u, -v, 1};
+    default: return {-u, -v, -1};
     }
 }
 
@@ -97,7 +97,8 @@ TEST_F(CubeMapFile, HeaderDescribesAnUncompressedCubeWithAFullMipChain) {
     EXPECT_EQ(U32(b, 0), 0x20534444u);  // "DDS "
     EXPECT_EQ(U32(b, 4), 124u);
     const uint32_t flags = U32(b, 8);
-    for (uint32_t required : {0x1u, 0x2u, 0x4u, 0x1000u, 0x20000u}) EXPECT_EQ(flags & required, required);
+    for (uint32_t required : {0x1u, 0x2u, 0x4u, 0x1000u, 0x20000u})
+        EXPECT_EQ(flags & required, required);
     EXPECT_EQ(U32(b, 12), 512u);
     EXPECT_EQ(U32(b, 16), 512u);
     EXPECT_EQ(U32(b, 28), 10u);
@@ -116,7 +117,8 @@ TEST_F(CubeMapFile, HeaderDescribesAnUncompressedCubeWithAFullMipChain) {
     size_t texels = 0;
     for (int s = 512; s >= 1; s /= 2) texels += static_cast<size_t>(s) * s;
     EXPECT_EQ(b.size(), 128 + 6 * texels * 4);
-    for (size_t i = 128 + 3; i < b.size(); i += 4 * 997) EXPECT_EQ(b[i], 255) << "alpha at byte " << i;
+    for (size_t i = 128 + 3; i < b.size(); i += 4 * 997)
+        EXPECT_EQ(b[i], 255) << "alpha at byte " << i;
 }
 
 // Along every edge, the texel beyond the edge (found by direction on the
@@ -131,16 +133,30 @@ TEST_F(CubeMapFile, NeighbouringFacesAgreeAlongTheirEdges) {
         for (int face = 0; face < 6; ++face)
             for (int edge = 0; edge < 4; ++edge)
                 for (int i = 0; i < n; ++i) {
-                    int x = edge == 0 ? 0 : edge == 1 ? n - 1 : i, y = edge == 2 ? 0 : edge == 3 ? n - 1 : i;
-                    int ox = edge == 0 ? -1 : edge == 1 ? 1 : 0, oy = edge == 2 ? -1 : edge == 3 ? 1 : 0;
+                    int x = edge == 0   ? 0
+                            : edge == 1 ? n - 1
+                                        : i,
+                        y = edge == 2   ? 0
+                            : edge == 3 ? n - 1
+                                        : i;
+                    int ox = edge == 0   ? -1
+                             : edge == 1 ? 1
+                                         : 0,
+                        oy = edge == 2   ? -1
+                             : edge == 3 ? 1
+                                         : 0;
                     // Centre of the texel one step outside the face.
-                    float u = (2.0f * static_cast<float>(x + ox) + 1.0f) / static_cast<float>(n) - 1.0f;
-                    float v = (2.0f * static_cast<float>(y + oy) + 1.0f) / static_cast<float>(n) - 1.0f;
+                    float u =
+                        (2.0f * static_cast<float>(x + ox) + 1.0f) / static_cast<float>(n) - 1.0f;
+                    float v =
+                        (2.0f * static_cast<float>(y + oy) + 1.0f) / static_cast<float>(n) - 1.0f;
                     int nf, nx, ny;
                     Lookup(Direction(face, u, v), n, &nf, &nx, &ny);
                     ASSERT_NE(nf, face);
-                    int seam = ColourDistance(dds_->Texel(face, level, x, y), dds_->Texel(nf, level, nx, ny));
-                    int inside = ColourDistance(dds_->Texel(face, level, x, y), dds_->Texel(face, level, x - ox, y - oy));
+                    int seam = ColourDistance(dds_->Texel(face, level, x, y),
+                                              dds_->Texel(nf, level, nx, ny));
+                    int inside = ColourDistance(dds_->Texel(face, level, x, y),
+                                                dds_->Texel(face, level, x - ox, y - oy));
                     seamSum += seam;
                     insideSum += inside;
                     seamWorst = std::max(seamWorst, seam);
@@ -189,7 +205,8 @@ TEST_F(CubeMapFile, EachMipLevelIsTheBoxFilterOfTheOneAbove) {
                 for (int x = 0; x < n; x += std::max(1, n / 7))
                     for (int c = 0; c < 3; ++c) {
                         int sum = 0;
-                        for (int k = 0; k < 4; ++k) sum += dds_->Texel(face, level - 1, 2 * x + k % 2, 2 * y + k / 2)[c];
+                        for (int k = 0; k < 4; ++k)
+                            sum += dds_->Texel(face, level - 1, 2 * x + k % 2, 2 * y + k / 2)[c];
                         // Each level is filtered from unrounded values, so allow rounding.
                         EXPECT_NEAR(dds_->Texel(face, level, x, y)[c], sum / 4.0, 1.5)
                             << "face " << face << " level " << level << " texel " << x << "," << y;

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 void ExpectSameMatrix(const Matrix4& a, const Matrix4& b, float tolerance) {
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) EXPECT_NEAR(a.m[r][c], b.m[r][c], tolerance) << "row " << r << " col " << c;
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(a.m[r][c], b.m[r][c], tolerance) << "row " << r << " col " << c;
 }
 
 TEST(BoneTransform, DecompositionRecomposesToTheSameMatrix) {
@@ -52,7 +53,8 @@ TEST(BoneTransform, AnglesApplyInTheOrderXThenYThenZ) {
     EXPECT_NEAR(p.x, 11.0f, 1e-5f);
     EXPECT_NEAR(p.y, 0.0f, 1e-5f);
     EXPECT_NEAR(p.z, 0.0f, 1e-5f);
-    BoneTransform simple = DecomposeBoneTransform(MatrixRotationZ(0.5f) * MatrixTranslation(1, 2, 3));
+    BoneTransform simple =
+        DecomposeBoneTransform(MatrixRotationZ(0.5f) * MatrixTranslation(1, 2, 3));
     EXPECT_NEAR(simple.angles.z, 0.5f, 1e-6f);
     EXPECT_NEAR(simple.angles.x, 0.0f, 1e-6f);
     EXPECT_NEAR(simple.angles.y, 0.0f, 1e-6f);
@@ -61,7 +63,8 @@ TEST(BoneTransform, AnglesApplyInTheOrderXThenYThenZ) {
 
 TEST(BoneTransform, RotationAngleBetweenMeasuresTheRelativeTurn) {
     EXPECT_NEAR(RotationAngleBetween(MatrixRotationX(0.2f), MatrixRotationX(0.5f)), 0.3f, 1e-5f);
-    EXPECT_NEAR(RotationAngleBetween(MatrixRotationZ(3.0f), MatrixRotationZ(-3.0f)), 2 * 3.14159265f - 6.0f, 1e-4f);
+    EXPECT_NEAR(RotationAngleBetween(MatrixRotationZ(3.0f), MatrixRotationZ(-3.0f)),
+                2 * 3.14159265f - 6.0f, 1e-4f);
     EXPECT_NEAR(RotationAngleBetween(MatrixTranslation(5, 0, 0), MatrixIdentity()), 0.0f, 1e-6f);
 }
 
@@ -112,12 +115,14 @@ TEST(MeshParts, CapsuleEndsAreRoundAboutTheJointsAndFaceOutwards) {
         }
         Vector3 face = Vec3Cross(t.corners[1].position - t.corners[0].position,
                                  t.corners[2].position - t.corners[0].position);
-        EXPECT_GT(Vec3Dot(face, t.corners[0].normal + t.corners[1].normal + t.corners[2].normal), 0.0f);
+        EXPECT_GT(Vec3Dot(face, t.corners[0].normal + t.corners[1].normal + t.corners[2].normal),
+                  0.0f);
     }
     // The pole at the far end of sphere A points away from b.
     float farthest = 0.0f;
     for (const SmdTriangle& t : triangles)
-        for (const SmdVertex& v : t.corners) farthest = std::max(farthest, Vec3Length(v.position - b));
+        for (const SmdVertex& v : t.corners)
+            farthest = std::max(farthest, Vec3Length(v.position - b));
     EXPECT_NEAR(farthest, Vec3Length(b - a) + 3.0f, 1e-3f);
 }
 
@@ -151,8 +156,10 @@ TEST_F(GeneratorProgram, WritesTheSameBytesOnEveryRun) {
         const fs::path relative = fs::relative(entry.path(), dir_ / "a");
         std::vector<uint8_t> first = ReadAllBytes(entry.path().string());
         EXPECT_FALSE(first.empty()) << entry.path();
-        EXPECT_TRUE(first == ReadAllBytes((dir_ / "b" / relative).string())) << relative << " differs between runs";
-        EXPECT_TRUE(first == ReadAllBytes((fs::path(RR_RUN_DIR) / relative).string())) << relative << " is stale";
+        EXPECT_TRUE(first == ReadAllBytes((dir_ / "b" / relative).string()))
+            << relative << " differs between runs";
+        EXPECT_TRUE(first == ReadAllBytes((fs::path(RR_RUN_DIR) / relative).string()))
+            << relative << " is stale";
         ++files;
     }
     // Pudo_Red: reference, three clips, four textures; Lantern Squid:

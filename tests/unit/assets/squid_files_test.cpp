@@ -35,7 +35,8 @@ Figures Measure(const SmdData& data) {
     Figures f;
     std::vector<size_t> depth(data.nodes.size(), 1);
     for (size_t i = 0; i < data.nodes.size(); ++i) {
-        if (data.nodes[i].parent >= 0) depth[i] = depth[static_cast<size_t>(data.nodes[i].parent)] + 1;
+        if (data.nodes[i].parent >= 0)
+            depth[i] = depth[static_cast<size_t>(data.nodes[i].parent)] + 1;
         f.depth = std::max(f.depth, depth[i]);
     }
     for (const auto& t : data.triangles)
@@ -68,7 +69,9 @@ std::vector<SmdData> SquidFiles::clips_;
 TEST_F(SquidFiles, IsLargerDeeperAndElsewhereThanPudoRed) {
     SmdData pudo;
     std::string error;
-    ASSERT_TRUE(ReadSmdFile(std::string(RR_RUN_DIR) + "/Model/SMD/Pudo_Red/Ref_Red.smd", &pudo, &error)) << error;
+    ASSERT_TRUE(
+        ReadSmdFile(std::string(RR_RUN_DIR) + "/Model/SMD/Pudo_Red/Ref_Red.smd", &pudo, &error))
+        << error;
     const Figures squid = Measure(reference_), red = Measure(pudo);
     ASSERT_EQ(reference_.nodes.size(), 59u);
     EXPECT_GE(squid.depth, red.depth + 3);
@@ -116,7 +119,8 @@ TEST_F(SquidFiles, ShortClipMovesOnlyBonesWhoseChildrenItHolds) {
                     ASSERT_NEAR(pose[parent].m[r][k], bind[parent].m[r][k], 1e-3f)
                         << "keyframe " << f << " moves " << reference_.nodes[parent].name;
         }
-        for (size_t b = 0; b < held; ++b) largestTurn = std::max(largestTurn, Degrees(pose[b], bind[b]));
+        for (size_t b = 0; b < held; ++b)
+            largestTurn = std::max(largestTurn, Degrees(pose[b], bind[b]));
     }
     EXPECT_GT(largestTurn, 10.0f);
 }
@@ -133,9 +137,10 @@ TEST_F(SquidFiles, SixMaterialsInThreeImageFormats) {
         const std::vector<uint8_t> bytes = ReadAllBytes(kSquidDir + material);
         ASSERT_GE(bytes.size(), 18u) << material;
         const std::string extension = material.substr(material.size() - 4);
-        bool matches = (extension == ".bmp" && bytes[0] == 'B' && bytes[1] == 'M') ||
-                       (extension == ".png" && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') ||
-                       (extension == ".tga" && (bytes[2] == 2 || bytes[2] == 10));  // true-colour TGA
+        bool matches =
+            (extension == ".bmp" && bytes[0] == 'B' && bytes[1] == 'M') ||
+            (extension == ".png" && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') ||
+            (extension == ".tga" && (bytes[2] == 2 || bytes[2] == 10));  // true-colour TGA
         EXPECT_TRUE(matches) << material << " does not hold what its name says";
         formats.insert(extension);
     }
@@ -147,7 +152,9 @@ TEST_F(SquidFiles, SixMaterialsInThreeImageFormats) {
 TEST_F(SquidFiles, AssimpImportsEveryFile) {
     auto field = [](const std::string& text, const std::string& name) {
         size_t at = text.find("\n" + name + ":");
-        return at == std::string::npos ? -1L : std::strtol(text.c_str() + at + name.size() + 2, nullptr, 10);
+        return at == std::string::npos
+                   ? -1L
+                   : std::strtol(text.c_str() + at + name.size() + 2, nullptr, 10);
     };
     int status = 0;
     std::string text = RunCommand("assimp info '" + kSquidDir + "Ref Squid.smd' 2>&1", &status);

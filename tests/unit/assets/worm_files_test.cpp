@@ -60,7 +60,8 @@ TEST(WormFiles, AreWrittenAsTheBlenderExporterWritesThem) {
 
     // The clip: the same nodes, keyframes numbered from 1.
     ASSERT_EQ(clip.nodes.size(), reference.nodes.size());
-    for (size_t i = 0; i < clip.nodes.size(); ++i) EXPECT_EQ(clip.nodes[i].index, reference.nodes[i].index);
+    for (size_t i = 0; i < clip.nodes.size(); ++i)
+        EXPECT_EQ(clip.nodes[i].index, reference.nodes[i].index);
     EXPECT_EQ(clip.firstTime, 1);
     EXPECT_EQ(clip.timeBlocks.size(), 32u);
     EXPECT_TRUE(clip.triangles.empty());

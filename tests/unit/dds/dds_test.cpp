@@ -39,9 +39,10 @@ TEST(DdsReader, RecognisesEachFormat) {
         Fmt written;
         DdsFormat read;
         size_t levelBytes;  // of an 8×8 level
-    } cases[] = {{Fmt::A8R8G8B8, DdsFormat::A8R8G8B8, 256}, {Fmt::X8R8G8B8, DdsFormat::X8R8G8B8, 256},
-                 {Fmt::A8B8G8R8, DdsFormat::A8B8G8R8, 256}, {Fmt::DXT1, DdsFormat::DXT1, 32},
-                 {Fmt::DXT3, DdsFormat::DXT3, 64},          {Fmt::DXT5, DdsFormat::DXT5, 64}};
+    } cases[] = {
+        {Fmt::A8R8G8B8, DdsFormat::A8R8G8B8, 256}, {Fmt::X8R8G8B8, DdsFormat::X8R8G8B8, 256},
+        {Fmt::A8B8G8R8, DdsFormat::A8B8G8R8, 256}, {Fmt::DXT1, DdsFormat::DXT1, 32},
+        {Fmt::DXT3, DdsFormat::DXT3, 64},          {Fmt::DXT5, DdsFormat::DXT5, 64}};
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.written));
         DdsImage image;
@@ -102,7 +103,8 @@ TEST(DdsReader, EveryTruncationFails) {
     ASSERT_TRUE(Parse(file, &image));
     for (size_t size = 0; size < file.size(); ++size) {
         std::vector<uint8_t> cut(file.begin(), file.begin() + long(size));
-        ASSERT_FALSE(Parse(cut, &image)) << "accepted " << size << " of " << file.size() << " bytes";
+        ASSERT_FALSE(Parse(cut, &image))
+            << "accepted " << size << " of " << file.size() << " bytes";
     }
     std::vector<std::vector<Rgba>> faces(6, {kRed});
     std::vector<uint8_t> cube = rrtest::SolidDds(Fmt::DXT5, 4, 4, 1, faces);

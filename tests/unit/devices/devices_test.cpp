@@ -23,7 +23,8 @@ TEST(Devices, TheNullDeviceRunsTheProgramsEffectAndFontFrameAfterFrame) {
     PresentParameters parameters;
     parameters.windowed = 1;
     Ref<Device> device;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &parameters, device.Receive()), S_OK);
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &parameters, device.Receive()),
+              S_OK);
     const std::string path = std::string(RR_SOURCE_DIR) + "/data/Shaders/ReflectionOrRefraction.fx";
     Ref<Effect> effect;
     Ref<Buffer> errors;

@@ -179,33 +179,36 @@ const Damage kDamages[] = {
      [](const std::string& p, const std::string& b) { Flip(p, b, b.size() / 2); }},
     {"AnotherEntryVersion",
      [](const std::string& p, const std::string& b) {
-         WriteText(p, Sealed(b, [](std::string*) {}, 1u << 24));
+         WriteText(p, Sealed(
+                          b, [](std::string*) {}, 1u << 24));
      }},
     {"AnotherAnswerFormat",
      [](const std::string& p, const std::string& b) {
-         WriteText(p, Sealed(b, [](std::string* payload) { (*payload)[4] = char(kCodecFormat + 1); }));
+         WriteText(p,
+                   Sealed(b, [](std::string* payload) { (*payload)[4] = char(kCodecFormat + 1); }));
      }},
     {"AnswerCutAndResealed",
      [](const std::string& p, const std::string& b) {
-         WriteText(p, Sealed(b, [](std::string* payload) { payload->resize(payload->size() - 9); }));
+         WriteText(p,
+                   Sealed(b, [](std::string* payload) { payload->resize(payload->size() - 9); }));
      }},
     {"AnswerOfAFailedCompile",
      [](const std::string& p, const std::string& b) {
          WriteText(p, Sealed(b, [](std::string* payload) {
-             CompileResult failed;
-             failed.log = "e.fx(1,1): error: x\n";
-             *payload = EncodeResult(failed);
-         }));
+                       CompileResult failed;
+                       failed.log = "e.fx(1,1): error: x\n";
+                       *payload = EncodeResult(failed);
+                   }));
      }},
     {"IncludeHashChanged",
      [](const std::string& p, const std::string& b) {
          WriteText(p, Sealed(b, [](std::string* payload) {
-             CompileResult result;
-             ASSERT_TRUE(DecodeResult(*payload, &result));
-             ASSERT_FALSE(result.effect.includes.empty());
-             result.effect.includes[0].hash ^= 1;
-             *payload = EncodeResult(result);
-         }));
+                       CompileResult result;
+                       ASSERT_TRUE(DecodeResult(*payload, &result));
+                       ASSERT_FALSE(result.effect.includes.empty());
+                       result.effect.includes[0].hash ^= 1;
+                       *payload = EncodeResult(result);
+                   }));
      }},
     {"AFolderInItsPlace",
      [](const std::string& p, const std::string&) {

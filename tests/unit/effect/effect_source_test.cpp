@@ -138,12 +138,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadBlock{"technique {\n}", "(1): error: expected the technique's name, found '{'"},
         BadBlock{"technique T\n pass", "(2): error: expected '{' after technique 'T'"},
         BadBlock{"\ntechnique T {\n}\n", "(2): error: technique 'T' has no pass"},
-        BadBlock{"technique T {\n pass A {\n " VS_OK "\n", "(2): error: pass 'A' of technique "
-                                                            "'T' is not closed with '}'"},
+        BadBlock{"technique T {\n pass A {\n " VS_OK "\n",
+                 "(2): error: pass 'A' of technique "
+                 "'T' is not closed with '}'"},
         BadBlock{"technique T {\n pass A { " VS_OK " " PS_OK " }\n",
                  "(1): error: technique 'T' is not closed with '}'"},
-        BadBlock{"technique T {\n float4 x;\n}", "(2): error: expected 'pass' or '}' in "
-                                                  "technique 'T', found 'float4'"},
+        BadBlock{"technique T {\n float4 x;\n}",
+                 "(2): error: expected 'pass' or '}' in "
+                 "technique 'T', found 'float4'"},
         BadBlock{"technique T {\n pass A {\n " PS_OK " }\n}",
                  "(2): error: pass 'A' of technique 'T' has no VertexShader"},
         BadBlock{"technique T {\n pass {\n " VS_OK " }\n}",
@@ -168,8 +170,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadBlock{"technique T { pass { " VS_OK " " PS_OK " } }\ntechnique T { pass { " VS_OK
                  " " PS_OK " } }",
                  "(2): error: technique 'T' is defined twice"},
-        BadBlock{"technique T < string s = \"x\"; \n {", "(1): error: annotation of technique "
-                                                        "'T' is not closed"},
+        BadBlock{"technique T < string s = \"x\"; \n {",
+                 "(1): error: annotation of technique "
+                 "'T' is not closed"},
         BadBlock{"float f;\n/* open", "(2): error: comment not closed"},
         // The first fault in the file is the one reported.
         BadBlock{"technique {\n} /* open", "(1): error: expected the technique's name, found '{'"},
@@ -215,10 +218,9 @@ TEST(EffectSourceTest, PassesAreCountedOverAllTechniques) {
 // text (run under the sanitizers).
 TEST(EffectSourceTest, SurvivesArbitraryBytes) {
     std::mt19937 random(1234);
-    const std::string pieces[] = {"technique", "pass", "{",       "}",       "<", ">",
-                                  "=",         ";",    "compile", "vs_3_0",  "V", "(",
-                                  ")",         "\"",   "/*",      "*/",      "//", "\n",
-                                  "#",         "\\",   " ",       "PixelShader"};
+    const std::string pieces[] = {"technique", "pass",   "{", "}",  "<", ">",          "=",  ";",
+                                  "compile",   "vs_3_0", "V", "(",  ")", "\"",         "/*", "*/",
+                                  "//",        "\n",     "#", "\\", " ", "PixelShader"};
     for (int round = 0; round < 2000; ++round) {
         std::string text;
         int count = static_cast<int>(random() % 40);

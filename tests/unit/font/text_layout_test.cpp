@@ -56,8 +56,10 @@ TEST(TextLayout, LinesAndAlignment) {
     EXPECT_EQ(Layout(U"ab", Rect{0, 0, 100, 60}, DT_CENTER)[0].x0, 43);
     EXPECT_EQ(Layout(U"ab", Rect{0, 0, 100, 60}, DT_SINGLELINE | DT_BOTTOM)[0].y0, 48);
     // Extreme rectangles overflow nothing (checked under the sanitizers).
-    EXPECT_TRUE(Layout(U"ab", Rect{INT32_MAX - 9, INT32_MIN, INT32_MAX, INT32_MAX}, DT_RIGHT).empty());
-    EXPECT_TRUE(Layout(U"ab\nc", Rect{INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX}, DT_NOCLIP).empty());
+    EXPECT_TRUE(
+        Layout(U"ab", Rect{INT32_MAX - 9, INT32_MIN, INT32_MAX, INT32_MAX}, DT_RIGHT).empty());
+    EXPECT_TRUE(
+        Layout(U"ab\nc", Rect{INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX}, DT_NOCLIP).empty());
     EXPECT_TRUE(Layout(U"", Rect{0, 0, 100, 60}, 0, nullptr, &height).empty());
     EXPECT_EQ(height, 0);
 }

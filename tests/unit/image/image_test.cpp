@@ -46,8 +46,9 @@ std::vector<uint32_t> Pixels(const RgbaImage& image) {
 }
 
 // 2 × |height| BMPs, the size of every decoding case.
-Bytes Bmp(uint32_t infoSize, uint16_t bits, int32_t height, uint32_t compression, const Bytes& tables,
-          const std::vector<uint32_t>& stored, const std::vector<uint32_t>& inHeader = {}) {
+Bytes Bmp(uint32_t infoSize, uint16_t bits, int32_t height, uint32_t compression,
+          const Bytes& tables, const std::vector<uint32_t>& stored,
+          const std::vector<uint32_t>& inHeader = {}) {
     return picturetest::Bmp(infoSize, bits, 2, height, compression, tables, stored, inHeader);
 }
 
@@ -63,39 +64,55 @@ TEST(ImageDecoding, EachLayoutGivesTheSamePicture) {
         Bytes file;
         std::vector<uint32_t> expected;
     } cases[] = {
-        {"BMP 24 bits, bottom up", Bmp(40, 24, 2, 0, {}, {0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FF00}), picture},
-        {"BMP 24 bits, top down", Bmp(40, 24, -2, 0, {}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}), picture},
-        {"BMP 32 bits with alpha", Bmp(40, 32, 2, 0, {}, {0xFF0000FF, 0x80FFFFFF, 0xFFFF0000, 0xFF00FF00}),
+        {"BMP 24 bits, bottom up", Bmp(40, 24, 2, 0, {}, {0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FF00}),
+         picture},
+        {"BMP 24 bits, top down", Bmp(40, 24, -2, 0, {}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}),
+         picture},
+        {"BMP 32 bits with alpha",
+         Bmp(40, 32, 2, 0, {}, {0xFF0000FF, 0x80FFFFFF, 0xFFFF0000, 0xFF00FF00}),
          {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFF80}},
-        {"BMP 32 bits, alpha all zero is opaque", Bmp(40, 32, 2, 0, {}, {0xFF, 0xFFFFFF, 0xFF0000, 0xFF00}), picture},
+        {"BMP 32 bits, alpha all zero is opaque",
+         Bmp(40, 32, 2, 0, {}, {0xFF, 0xFFFFFF, 0xFF0000, 0xFF00}), picture},
         {"BMP 16 bits, 5-5-5", Bmp(40, 16, 2, 0, {}, {0x001F, 0x7FFF, 0x7C00, 0x03E0}), picture},
         {"BMP 16 bits, 5-6-5 masks after the header",
-         Bmp(40, 16, 2, 3, {0, 0xF8, 0, 0, 0xE0, 7, 0, 0, 0x1F, 0, 0, 0}, {0x001F, 0xFFFF, 0xF800, 0x07E0}), picture},
+         Bmp(40, 16, 2, 3, {0, 0xF8, 0, 0, 0xE0, 7, 0, 0, 0x1F, 0, 0, 0},
+             {0x001F, 0xFFFF, 0xF800, 0x07E0}),
+         picture},
         {"BMP V5 header, masks and alpha in it",
          Bmp(124, 32, 2, 3, {}, {0xFF00FF00, 0xFFFF00FF, 0x0000FFFF, 0x00FFFF00},
              {0x000000FF, 0x00FF0000, 0xFF000000, 0x0000FF00}),
          {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFF00}},
-        {"BMP 8-bit palette, index past it is black", Bmp(40, 8, 2, 0, kBgrPalette, {2, 7, 0, 1}), noWhite},
+        {"BMP 8-bit palette, index past it is black", Bmp(40, 8, 2, 0, kBgrPalette, {2, 7, 0, 1}),
+         noWhite},
         {"BMP 4-bit palette", Bmp(40, 4, 2, 0, kBgrPalette, {2, 3, 0, 1}), noWhite},
-        {"BMP 1-bit palette", Bmp(40, 1, 2, 0, {0, 0, 255, 0, 255, 255, 255, 0}, {0, 1, 1, 0}),
+        {"BMP 1-bit palette",
+         Bmp(40, 1, 2, 0, {0, 0, 255, 0, 255, 255, 255, 0}, {0, 1, 1, 0}),
          {0xFFFFFFFF, 0xFF0000FF, 0xFF0000FF, 0xFFFFFFFF}},
-        {"OS/2 BMP, 3-byte palette", Bmp(12, 8, 2, 0, {0, 0, 255, 0, 255, 0, 255, 0, 0}, {2, 3, 0, 1}), noWhite},
-        {"TGA 24 bits, bottom up", Tga(2, 24, 0, {255, 0, 0, 255, 255, 255, 0, 0, 255, 0, 255, 0}), picture},
+        {"OS/2 BMP, 3-byte palette",
+         Bmp(12, 8, 2, 0, {0, 0, 255, 0, 255, 0, 255, 0, 0}, {2, 3, 0, 1}), noWhite},
+        {"TGA 24 bits, bottom up", Tga(2, 24, 0, {255, 0, 0, 255, 255, 255, 0, 0, 255, 0, 255, 0}),
+         picture},
         {"TGA 32 bits, top down, right to left",
-         Tga(2, 32, 0x30, {0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255, 255, 0, 0, 255}), picture},
-        {"TGA 16 bits, 5-5-5", Tga(2, 16, 0x20, {0, 0x7C, 0xE0, 0x03, 0x1F, 0, 0xFF, 0x7F}), picture},
+         Tga(2, 32, 0x30, {0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255, 255, 0, 0, 255}),
+         picture},
+        {"TGA 16 bits, 5-5-5", Tga(2, 16, 0x20, {0, 0x7C, 0xE0, 0x03, 0x1F, 0, 0xFF, 0x7F}),
+         picture},
         {"TGA run-length, a run crosses a row",
          Tga(10, 24, 0x20, {0x00, 0, 0, 255, 0x81, 0, 255, 0, 0x00, 255, 255, 255}),
          {0xFF0000FF, 0x00FF00FF, 0x00FF00FF, 0xFFFFFFFF}},
-        {"TGA colour map, 16-bit entries", Tga(1, 8, 0x20, {0, 1, 2, 3}, 4, 16, {0, 0x7C, 0xE0, 3, 0x1F, 0, 0xFF, 0x7F}),
+        {"TGA colour map, 16-bit entries",
+         Tga(1, 8, 0x20, {0, 1, 2, 3}, 4, 16, {0, 0x7C, 0xE0, 3, 0x1F, 0, 0xFF, 0x7F}),
          {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFFFF}},
-        {"TGA grey and alpha", Tga(3, 16, 0x20, {0, 255, 255, 0, 128, 128, 255, 255}),
+        {"TGA grey and alpha",
+         Tga(3, 16, 0x20, {0, 255, 255, 0, 128, 128, 255, 255}),
          {0x000000FF, 0xFFFFFF00, 0x80808080, 0xFFFFFFFF}},
         {"PNG palette with transparency",
-         Png(2, 2, 8, 3, {0, 0, 1, 0, 2, 3}, {{"PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}},
-                                              {"tRNS", {255, 255, 255, 0}}}),
+         Png(2, 2, 8, 3, {0, 0, 1, 0, 2, 3},
+             {{"PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}},
+              {"tRNS", {255, 255, 255, 0}}}),
          {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0xFFFFFF00}},
-        {"PNG 16-bit RGB", Png(2, 1, 16, 2, {0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255}),
+        {"PNG 16-bit RGB",
+         Png(2, 1, 16, 2, {0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255}),
          {0xFF0000FF, 0x0000FFFF}},
         {"PNG 2-bit grey", Png(2, 1, 2, 0, {0, 0x30}), {0x000000FF, 0xFFFFFFFF}},
     };
@@ -130,11 +147,15 @@ TEST(ImageDecoding, RefusedWithTheirReason) {
     } cases[] = {
         {"PNG over the device's edge", png, 16384, "PNG: 100000 x 1 pixels: larger than the 16384"},
         {"JPEG over the budget", jpeg, 16384, "JPEG: 12288 x 12288 pixels take 576 MiB"},
-        {"BMP over a small device", Bmp(40, 24, 2, 0, {}, {1, 2, 3, 4}), 1, "BMP: 2 x 2 pixels: larger than the 1"},
+        {"BMP over a small device", Bmp(40, 24, 2, 0, {}, {1, 2, 3, 4}), 1,
+         "BMP: 2 x 2 pixels: larger than the 1"},
         {"DDS handed to the picture decoder", {'D', 'D', 'S', ' '}, 16384, "a DDS file"},
-        {"BMP unknown header size", Bmp(64, 24, 2, 0, {}, {0, 0, 0, 0}), 16384, "BMP: info header of 64 bytes"},
-        {"BMP 2 bits per pixel", Bmp(40, 2, 2, 0, kBgrPalette, {0, 0, 0, 0}), 16384, "BMP: 2 bits per pixel"},
-        {"BMP masks with 24 bits", Bmp(40, 24, 2, 3, Bytes(12, 0), {0, 0, 0, 0}), 16384, "BMP: channel masks"},
+        {"BMP unknown header size", Bmp(64, 24, 2, 0, {}, {0, 0, 0, 0}), 16384,
+         "BMP: info header of 64 bytes"},
+        {"BMP 2 bits per pixel", Bmp(40, 2, 2, 0, kBgrPalette, {0, 0, 0, 0}), 16384,
+         "BMP: 2 bits per pixel"},
+        {"BMP masks with 24 bits", Bmp(40, 24, 2, 3, Bytes(12, 0), {0, 0, 0, 0}), 16384,
+         "BMP: channel masks"},
         {"TGA true colour at 8 bits", Tga(2, 8, 0, {0, 0, 0, 0}), 16384, "not a BMP, TGA"},
         {"TGA index outside its map", Tga(1, 8, 0, {0, 1, 2, 9}, 3, 24, Bytes(9, 0)), 16384,
          "TGA: colour index outside the colour map"},
@@ -168,7 +189,8 @@ TEST(ImageDecoding, CutsThroughThePixelDataAreRefused) {
         ASSERT_TRUE(Decode(f.file, &image, &error)) << error;
         for (size_t size = 0; size + f.trailer < f.file.size(); ++size) {
             Bytes cut(f.file.begin(), f.file.begin() + long(size));
-            EXPECT_FALSE(Decode(cut, &image, &error)) << "accepted " << size << " of " << f.file.size();
+            EXPECT_FALSE(Decode(cut, &image, &error))
+                << "accepted " << size << " of " << f.file.size();
         }
     }
 }
@@ -176,12 +198,16 @@ TEST(ImageDecoding, CutsThroughThePixelDataAreRefused) {
 TEST(TextureLimits, EdgeBudgetAndEmptiness) {
     TextureLimits limits = Limits(4096);
     std::string error;
-    EXPECT_TRUE(gfx::image::CheckTextureSize(4096, 4096, 1, uint64_t(4096) * 4096 * 4, limits, &error));
+    EXPECT_TRUE(
+        gfx::image::CheckTextureSize(4096, 4096, 1, uint64_t(4096) * 4096 * 4, limits, &error));
     EXPECT_FALSE(gfx::image::CheckTextureSize(4097, 1, 1, 4 * 4097, limits, &error));
     EXPECT_FALSE(gfx::image::CheckTextureSize(0, 1, 1, 0, limits, &error));
-    EXPECT_TRUE(gfx::image::CheckTextureSize(2048, 2048, 6, uint64_t(2048) * 2048 * 4 * 6, limits, &error));
-    EXPECT_FALSE(gfx::image::CheckTextureSize(2049, 2049, 6, uint64_t(2049) * 2049 * 4 * 6, limits, &error));
-    EXPECT_EQ(error, "6 faces of 2049 x 2049 pixels take 97 MiB, more than the 96 MiB a texture may take");
+    EXPECT_TRUE(
+        gfx::image::CheckTextureSize(2048, 2048, 6, uint64_t(2048) * 2048 * 4 * 6, limits, &error));
+    EXPECT_FALSE(
+        gfx::image::CheckTextureSize(2049, 2049, 6, uint64_t(2049) * 2049 * 4 * 6, limits, &error));
+    EXPECT_EQ(error,
+              "6 faces of 2049 x 2049 pixels take 97 MiB, more than the 96 MiB a texture may take");
 }
 
 }  // namespace

@@ -51,7 +51,8 @@ inline Bytes Bmp(uint32_t infoSize, uint16_t bits, uint32_t width, int32_t heigh
         for (size_t x = 0; x < width; ++x) {
             uint32_t v = stored[row * width + x];
             if (bits < 8) line[x * bits / 8] |= uint8_t(v << (8 - bits - x * bits % 8));
-            for (int b = 0; b < bits / 8; ++b) line[x * bits / 8 + size_t(b)] = uint8_t(v >> (8 * b));
+            for (int b = 0; b < bits / 8; ++b)
+                line[x * bits / 8 + size_t(b)] = uint8_t(v >> (8 * b));
         }
         rows.insert(rows.end(), line.begin(), line.end());
     }
@@ -68,7 +69,8 @@ inline Bytes Tga(uint8_t type, uint8_t bits, uint8_t descriptor, const Bytes& pi
                  uint16_t mapLength = 0, uint8_t mapBits = 0, const Bytes& map = {}) {
     Bytes file = {0, uint8_t(mapLength ? 1 : 0), type};
     Put(file, 0, 2), Put(file, mapLength, 2), file.push_back(mapBits);
-    Put(file, 0, 4), Put(file, 2, 2), Put(file, 2, 2), file.push_back(bits), file.push_back(descriptor);
+    Put(file, 0, 4), Put(file, 2, 2), Put(file, 2, 2), file.push_back(bits),
+        file.push_back(descriptor);
     file.insert(file.end(), map.begin(), map.end());
     file.insert(file.end(), pixels.begin(), pixels.end());
     return file;
@@ -118,7 +120,8 @@ inline Bytes Jpeg(int components, int width = 16, int height = 16) {
     stbi_write_jpg_to_func(
         [](void* context, void* data, int size) {
             auto* out = static_cast<Bytes*>(context);
-            out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+            out->insert(out->end(), static_cast<uint8_t*>(data),
+                        static_cast<uint8_t*>(data) + size);
         },
         &file, width, height, components, pixels.data(), 95);
     return file;

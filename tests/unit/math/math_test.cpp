@@ -24,9 +24,12 @@ void ExpectVectorNear(const Vector3& actual, const Vector3& expected, float tole
 
 TEST(Matrix4, RotationRowsFollowTheLeftHandedConvention) {
     float a = 0.3f, c = std::cos(a), s = std::sin(a);
-    ExpectMatrixNear(MatrixRotationX(a), {{1, 0, 0, 0}, {0, c, s, 0}, {0, -s, c, 0}, {0, 0, 0, 1}}, 1e-7f);
-    ExpectMatrixNear(MatrixRotationY(a), {{c, 0, -s, 0}, {0, 1, 0, 0}, {s, 0, c, 0}, {0, 0, 0, 1}}, 1e-7f);
-    ExpectMatrixNear(MatrixRotationZ(a), {{c, s, 0, 0}, {-s, c, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, 1e-7f);
+    ExpectMatrixNear(MatrixRotationX(a), {{1, 0, 0, 0}, {0, c, s, 0}, {0, -s, c, 0}, {0, 0, 0, 1}},
+                     1e-7f);
+    ExpectMatrixNear(MatrixRotationY(a), {{c, 0, -s, 0}, {0, 1, 0, 0}, {s, 0, c, 0}, {0, 0, 0, 1}},
+                     1e-7f);
+    ExpectMatrixNear(MatrixRotationZ(a), {{c, s, 0, 0}, {-s, c, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}},
+                     1e-7f);
     // The arbitrary-axis rotation agrees with the three principal ones, and
     // normalises its axis first.
     EXPECT_TRUE(MatrixRotationAxis({2, 0, 0}, a) == MatrixRotationX(a) ||

@@ -16,8 +16,9 @@ std::string Block(int frame, const std::vector<int>& order) {
 }
 
 TEST_F(ModelTest, EveryKeyframeCarriesTheNodeListAndAModelSpacePose) {
-    ASSERT_TRUE(LoadAnimationText("version 1\n" + kFourNodes + "skeleton\n" + Block(0, {0, 1, 2, 3}) +
-                                  Block(1, {0, 1, 2, 3}) + Block(2, {0, 1, 2, 3}) + "end\n"));
+    ASSERT_TRUE(LoadAnimationText("version 1\n" + kFourNodes + "skeleton\n" +
+                                  Block(0, {0, 1, 2, 3}) + Block(1, {0, 1, 2, 3}) +
+                                  Block(2, {0, 1, 2, 3}) + "end\n"));
     ASSERT_EQ(model->clipCount, 1);
     const AnimationClip& clip = model->clips[0];
     EXPECT_EQ(clip.frameCount, 3);
@@ -39,14 +40,17 @@ TEST_F(ModelTest, EveryKeyframeCarriesTheNodeListAndAModelSpacePose) {
 }
 
 TEST_F(ModelTest, BlockAndBoneLineOrderDoNotChangeTheClip) {
-    ASSERT_TRUE(LoadAnimationText("version 1\n" + kFourNodes + "skeleton\n" + Block(0, {0, 1, 2, 3}) +
-                                  Block(1, {0, 1, 2, 3}) + "end\n", "a.smd"));
-    ASSERT_TRUE(LoadAnimationText("version 1\n" + kFourNodes + "skeleton\n" + Block(1, {0, 3, 1, 2}) +
-                                  "stray line between blocks\n" + Block(0, {0, 1, 3, 2}) + "end\n",
+    ASSERT_TRUE(LoadAnimationText("version 1\n" + kFourNodes + "skeleton\n" +
+                                      Block(0, {0, 1, 2, 3}) + Block(1, {0, 1, 2, 3}) + "end\n",
+                                  "a.smd"));
+    ASSERT_TRUE(LoadAnimationText("version 1\n" + kFourNodes + "skeleton\n" +
+                                      Block(1, {0, 3, 1, 2}) + "stray line between blocks\n" +
+                                      Block(0, {0, 1, 3, 2}) + "end\n",
                                   "b.smd"));
     for (int f = 0; f < 2; ++f)
         for (int b = 0; b < 4; ++b) {
-            EXPECT_EQ(model->clips[0].frames[f][b].localMatrix, model->clips[1].frames[f][b].localMatrix);
+            EXPECT_EQ(model->clips[0].frames[f][b].localMatrix,
+                      model->clips[1].frames[f][b].localMatrix);
             EXPECT_EQ(model->clips[0].frames[f][b].absoluteMatrix,
                       model->clips[1].frames[f][b].absoluteMatrix);
         }
@@ -66,7 +70,8 @@ TEST_F(ModelTest, MissingBoneKeepsIdentityAndARepeatedBoneKeepsItsLaterLine) {
 
 TEST_F(ModelTest, AnimationAllowsOneTriangleButNotTwo) {
     const std::string triangle = "m\n0 0 0 0 0 0 1 0 0\n0 0 0 0 0 0 1 0 0\n0 0 0 0 0 0 1 0 0\n";
-    const std::string start = "version 1\n" + kFourNodes + "skeleton\n" + Block(0, {0, 1, 2, 3}) + "end\n";
+    const std::string start =
+        "version 1\n" + kFourNodes + "skeleton\n" + Block(0, {0, 1, 2, 3}) + "end\n";
     EXPECT_TRUE(LoadAnimationText(start + "triangles\n" + triangle + "end\n"));
     EXPECT_TRUE(Messages().empty());
     EXPECT_FALSE(LoadAnimationText(start + "triangles\n" + triangle + triangle + "end\n"));

@@ -25,21 +25,22 @@ inline rrtest::ReportCapture& Reported() {
     return reported;
 }
 // The boxes the loaders showed.
-inline std::vector<rrtest::ReportCapture::Box>& Messages() {
-    return Reported().boxes;
-}
+inline std::vector<rrtest::ReportCapture::Box>& Messages() { return Reported().boxes; }
 
 // "SMD 파일이 아닙니다!!" and "Reference 파일이 아닙니다!!" in code page 949.
-inline const std::string kNotSmd = "SMD \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
+inline const std::string kNotSmd =
+    "SMD \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
 inline const std::string kWrongKind =
     "Reference \xc6\xc4\xc0\xcf\xc0\xcc \xbe\xc6\xb4\xd5\xb4\xcf\xb4\xd9!!";
 
 // A 1 × 1 BMP, the smallest texture file every device reads: the 14-byte
 // file header, the 40-byte info header (24 bits a pixel), one grey pixel.
-inline const std::string kTinyBmp("BM:\0\0\0\0\0\0\0006\0\0\0"
-                                  "(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4\0\0\0"
-                                  "\23\13\0\0\23\13\0\0\0\0\0\0\0\0\0\0"
-                                  "\200\200\200\0", 58);
+inline const std::string kTinyBmp(
+    "BM:\0\0\0\0\0\0\0006\0\0\0"
+    "(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4\0\0\0"
+    "\23\13\0\0\23\13\0\0\0\0\0\0\0\0\0\0"
+    "\200\200\200\0",
+    58);
 
 class ModelTest : public ::testing::Test {
 protected:
@@ -83,7 +84,8 @@ protected:
     gfx::LogSink previousSink = nullptr;
 };
 
-inline void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected, float tolerance = 1e-5f) {
+inline void ExpectMatrixNear(const Matrix4& actual, const Matrix4& expected,
+                             float tolerance = 1e-5f) {
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             EXPECT_NEAR(actual.m[r][c], expected.m[r][c], tolerance) << "element " << r << "," << c;

@@ -10,7 +10,8 @@ using gfx::recording::ContentsOf;
 // Two bones in an identity bind pose and two triangles; corners on bone 0
 // except the first triangle's second line, which is on bone 1.
 const std::string kReference =
-    "version 1\n" + kTwoNodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\n1 0 0 0 0 0 0\nend\n"
+    "version 1\n" + kTwoNodes +
+    "skeleton\ntime 0\n0 0 0 0 0 0 0\n1 0 0 0 0 0 0\nend\n"
     "triangles\nm\n0 1 2 3 0 0 1 0 0\n1 4 5 6 0 1 0 0 0\n0 7 8 9 1 0 0 0 0\n"
     "m\n0 0 0 0 0 0 1 0 0\n0 0 0 0 0 0 1 0 0\n0 0 0 0 0 0 1 0 0\nend\n";
 
@@ -40,7 +41,8 @@ protected:
     int PosedKeyframe() const {
         const AnimationClip& clip = model->clips[0];
         for (int f = 0; f < clip.frameCount; ++f)
-            if (model->meshes[0].bones[0].absoluteMatrix == clip.frames[f][0].absoluteMatrix) return f;
+            if (model->meshes[0].bones[0].absoluteMatrix == clip.frames[f][0].absoluteMatrix)
+                return f;
         return -1;
     }
     SkinVertex Skinned(int index) const {
@@ -87,7 +89,8 @@ TEST_F(Playback, SubRangeStartsFromItsFirstKeyframeTowardsKeyframe0) {
     std::vector<std::pair<int, int>> pairs;
     for (int call = 0; call < 4 * 101; ++call) {
         Step(2, 5);
-        if (call % 101 == 0) pairs.push_back({model->clips[0].currentFrame, model->clips[0].nextFrame});
+        if (call % 101 == 0)
+            pairs.push_back({model->clips[0].currentFrame, model->clips[0].nextFrame});
     }
     EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{2, 0}, {3, 4}, {4, 2}, {2, 3}}));
 }
@@ -133,8 +136,9 @@ TEST_F(Playback, ClipIndexOutsideTheLoadedClipsIsRefusedBeforeAnyChange) {
 
 TEST_F(Playback, HalfwayBetweenIdentityAndAHalfTurnCollapsesOntoZ) {
     ASSERT_TRUE(LoadReferenceText(kReference));
-    ASSERT_TRUE(LoadAnimationText("version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n"
-                                  "0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 3.14159265\nend\n"));
+    ASSERT_TRUE(
+        LoadAnimationText("version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n"
+                          "0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 3.14159265\nend\n"));
     for (int call = 0; call < 4; ++call) Step(0, 2, 0.5f);  // the 4th blends (1, 0) at 0.5
     const Matrix4& pose = model->meshes[0].bones[0].absoluteMatrix;
     Matrix4 expected = MatrixScaling(0, 0, 1);
@@ -159,8 +163,8 @@ TEST_F(Playback, DrawsOneTrianglePerCallAfterSkinningAndFillMode) {
     Load(Clip(2));
     gfx::recording::GetRecorder().calls.clear();
     ASSERT_TRUE(model->UpdateAndDraw(device, gfx::D3DFILL_WIREFRAME, 0, 2, 0.01f, 0));
-    const std::vector<std::string> order = {"Lock", "Unlock", "SetStreamSource", "SetRenderState",
-                                            "DrawPrimitive", "DrawPrimitive"};
+    const std::vector<std::string> order = {"Lock",           "Unlock",        "SetStreamSource",
+                                            "SetRenderState", "DrawPrimitive", "DrawPrimitive"};
     EXPECT_EQ(gfx::recording::GetRecorder().Names(), order);
     const uint32_t buffer = gfx::recording::IdOf(model->meshes[0].vertexBuffer);
     EXPECT_EQ(Calls("Lock")[0].args, (std::vector<double>{0, 0, 0}));
@@ -181,7 +185,8 @@ TEST_F(Playback, FailedLockKeepsTheOldVerticesButStillDraws) {
 }
 
 TEST_F(Playback, MeshesWithoutTrianglesOrBufferAreNeverDrawn) {
-    ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"));
+    ASSERT_TRUE(
+        LoadReferenceText("version 1\n" + kTwoNodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"));
     gfx::recording::GetRecorder().failing.insert("CreateVertexBuffer");
     ASSERT_TRUE(LoadReferenceText(kReference, "ref2.smd"));
     gfx::recording::GetRecorder().failing.clear();

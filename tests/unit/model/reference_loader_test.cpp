@@ -27,14 +27,16 @@ TEST_F(ModelTest, HeaderMustBeVersionOneInAnyCase) {
 
 TEST_F(ModelTest, UnopenableFileFailsSilently) {
     SmdLoadFailure failure;
-    EXPECT_FALSE(model->LoadReference(device, (folder + "/missing.smd").c_str(), context, &failure));
+    EXPECT_FALSE(
+        model->LoadReference(device, (folder + "/missing.smd").c_str(), context, &failure));
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(failure.result, SmdLoadResult::Unreadable);
 }
 
 TEST_F(ModelTest, ReadsNodesAndComposesBoneMatricesInOrder) {
-    ASSERT_TRUE(LoadReferenceText("version 1\nNodes\n0 \"root bone\" -1\n1 \"arm\" 0\nEnd\n"
-                                  "SKELETON\ntime 0\n0 1 2 3 0.1 0.2 0.3\n1 4 5 6 0.4 0.5 0.6\nend\n"));
+    ASSERT_TRUE(
+        LoadReferenceText("version 1\nNodes\n0 \"root bone\" -1\n1 \"arm\" 0\nEnd\n"
+                          "SKELETON\ntime 0\n0 1 2 3 0.1 0.2 0.3\n1 4 5 6 0.4 0.5 0.6\nend\n"));
     const ModelMesh& mesh = model->meshes[0];
     ASSERT_EQ(mesh.boneCount, 2);
     EXPECT_STREQ(mesh.bones[0].name, "root bone");
@@ -59,9 +61,12 @@ TEST_F(ModelTest, SkeletonWithoutTimeLineSkipsItsFirstBoneLine) {
 
 TEST_F(ModelTest, TwoTimeLinesAreNotAReference) {
     SmdLoadFailure failure;
-    EXPECT_FALSE(model->LoadReference(device, Write("ref.smd", "version 1\n" + kTwoNodes +
-                                        "skeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\nend\n").c_str(), context, 
-                                      &failure));
+    EXPECT_FALSE(model->LoadReference(
+        device,
+        Write("ref.smd", "version 1\n" + kTwoNodes +
+                             "skeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\nend\n")
+            .c_str(),
+        context, &failure));
     EXPECT_EQ(failure.result, SmdLoadResult::WrongKind);
     EXPECT_EQ(failure.line, 9);
     ASSERT_EQ(Messages().size(), 1u);
@@ -92,10 +97,11 @@ TEST_F(ModelTest, StoresCornersInSlotOrderAndMovesThemIntoBoneSpace) {
 TEST_F(ModelTest, TwoTrianglesSectionsFillConsecutiveTrianglesEachBoundOnce) {
     std::string sections;
     for (const char* x : {"11", "12"})
-        sections += std::string("triangles\nm\n") + "0 " + x + " 0 0 0 0 1 0 0\n0 " + x + " 1 0 0 0 1 0 0\n0 " + x +
-                    " 0 1 0 0 1 0 0\nend\n";
-    ASSERT_TRUE(LoadReferenceText("version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 10 0 0 0 0 0\nend\n" +
-                                  sections));
+        sections += std::string("triangles\nm\n") + "0 " + x + " 0 0 0 0 1 0 0\n0 " + x +
+                    " 1 0 0 0 1 0 0\n0 " + x + " 0 1 0 0 1 0 0\nend\n";
+    ASSERT_TRUE(LoadReferenceText(
+        "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 10 0 0 0 0 0\nend\n" +
+        sections));
     const ModelMesh& mesh = model->meshes[0];
     ASSERT_EQ(mesh.triangleCount, 2);
     EXPECT_EQ(mesh.triangles[0].vertices[0].position, Vector3(1, 0, 0));
@@ -108,7 +114,8 @@ TEST_F(ModelTest, MaterialTableAppendsAtEveryChangeAndTheLastMatchWins) {
     Write("B", kTinyBmp);
     std::string triangles = "triangles\n";
     for (const char* material : {"A", "A", "B", "B", "A"})
-        triangles += std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
+        triangles +=
+            std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
     ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + triangles + "end\n"));
     const ModelMesh& mesh = model->meshes[0];
     const int expected[] = {2, 2, 1, 1, 2};
@@ -127,7 +134,8 @@ TEST_F(ModelTest, MissingTextureStopsTextureCreationButNotTheLoad) {
     Write("c.bmp", kTinyBmp);
     std::string triangles = "triangles\n";
     for (const char* material : {"a.bmp", "b.bmp", "c.bmp"})
-        triangles += std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
+        triangles +=
+            std::string(material) + "\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
     ASSERT_TRUE(LoadReferenceText("version 1\n" + kTwoNodes + kBindPose + triangles + "end\n"));
     const ModelMesh& mesh = model->meshes[0];
     ASSERT_EQ(mesh.textureCount, 3);
@@ -166,7 +174,8 @@ TEST_F(ModelTest, RealExportLoadsThroughTheProgramsBackslashPathFromItsBaseFolde
     EXPECT_STREQ(mesh.texturePaths[0], "Model\\SMD\\Pudo_Red\\skin.bmp");
     EXPECT_STREQ(mesh.texturePaths[1], "Model\\SMD\\Pudo_Red\\Skin.bmp");
     EXPECT_NE(mesh.textures[0], nullptr);
-    EXPECT_EQ(Calls("CreateTextureFromFile")[0].text, RR_TEST_DATA_DIR "/Model/SMD/Pudo_Red/skin.bmp");
+    EXPECT_EQ(Calls("CreateTextureFromFile")[0].text,
+              RR_TEST_DATA_DIR "/Model/SMD/Pudo_Red/skin.bmp");
     // (2, 1, 5) on the arm (rotated 90° about Z, at (2, 0, 5)) is (1, 0, 0) in its space.
     const SkinVertex& corner = mesh.triangles[0].vertices[2];
     EXPECT_NEAR(corner.position.x, 1.0f, 1e-5f);

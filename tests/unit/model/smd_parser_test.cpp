@@ -19,7 +19,8 @@ std::span<const uint8_t> Span(const std::string& text) {
 smd::ParseStatus ParseAs(bool reference, const std::string& text) {
     smd::Reference mesh;
     smd::Animation clip;
-    return reference ? smd::ParseReference(Span(text), &mesh) : smd::ParseAnimation(Span(text), &clip);
+    return reference ? smd::ParseReference(Span(text), &mesh)
+                     : smd::ParseAnimation(Span(text), &clip);
 }
 
 std::string Repeat(const std::string& text, int count) {
@@ -43,11 +44,14 @@ TEST(SmdParser, RefusalsOfTheWholeFileNameTheirKindAndLine) {
         {true, "", SmdLoadResult::NotSmd, 0, "the file is empty"},
         {true, "version 2\n", SmdLoadResult::NotSmd, 1, "the first line is not \"version 1\""},
         // sscanf would store 4294967297 as 1 and accept it.
-        {false, "version 4294967297\n", SmdLoadResult::NotSmd, 1, "the version number 4294967297 is out of range"},
-        {true, "version 1\n" + nodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\nend\n",
-         SmdLoadResult::WrongKind, 8, "the skeleton has 2 time lines: an animation, not a reference"},
-        {false, "version 1\n" + nodes + "triangles\n" + triangle + triangle + "end\n", SmdLoadResult::WrongKind, 10,
-         "the file has 2 triangles: a reference, not an animation"},
+        {false, "version 4294967297\n", SmdLoadResult::NotSmd, 1,
+         "the version number 4294967297 is out of range"},
+        {true,
+         "version 1\n" + nodes + "skeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 0\nend\n",
+         SmdLoadResult::WrongKind, 8,
+         "the skeleton has 2 time lines: an animation, not a reference"},
+        {false, "version 1\n" + nodes + "triangles\n" + triangle + triangle + "end\n",
+         SmdLoadResult::WrongKind, 10, "the file has 2 triangles: a reference, not an animation"},
     };
     for (const Case& c : cases) {
         smd::ParseStatus status = ParseAs(c.reference, c.text);
@@ -63,7 +67,8 @@ TEST(SmdParser, NulBytesEndALineAsTheyEndedTheLineBuffer) {
     // the cut are read as a line of their own.
     static const char kNode[] = "nodes\n0 \"ab\0cd\" -1\n1 \"b\" 0\nend\n";
     static const char kStray[] = "stray\0";
-    const std::string cut = std::string(kStray, sizeof(kStray) - 1) + std::string(249, ' ') + "nodes\n0 \"a\" -1\nend\n";
+    const std::string cut = std::string(kStray, sizeof(kStray) - 1) + std::string(249, ' ') +
+                            "nodes\n0 \"a\" -1\nend\n";
     const std::string text = "version 1\n" + std::string(kNode, sizeof(kNode) - 1);
     smd::Reference mesh;
     smd::ParseStatus status = smd::ParseReference(Span(text), &mesh);
@@ -94,7 +99,9 @@ TEST(SmdParser, HostileCountsCostNoMemoryBeforeTheirLinesAreChecked) {
     // 4,000 node lines and 4,000 time lines (90 KB) once took 4 GB of
     // keyframes; 2 million lines of a nodes section 520 MB of bones.
     const Case cases[] = {
-        {false, "version 1\nnodes\n" + Numbered("\"a\" -1\n", 4000) + "end\nskeleton\n" + Repeat("time 0\n", 4000) + "end\n",
+        {false,
+         "version 1\nnodes\n" + Numbered("\"a\" -1\n", 4000) + "end\nskeleton\n" +
+             Repeat("time 0\n", 4000) + "end\n",
          4006},
         {true, "version 1\nnodes\n" + Repeat("x\n", 2000000) + "end\n", 3},
     };
@@ -113,7 +120,8 @@ TEST(SmdParser, HostileCountsCostNoMemoryBeforeTheirLinesAreChecked) {
                 setrlimit(RLIMIT_DATA, &limit);
                 smd::ParseStatus parsed = ParseAs(c.reference, c.text);
                 std::fprintf(stderr, "line %d: %s\n", parsed.line, parsed.text.c_str());
-                std::exit(parsed.result == SmdLoadResult::Malformed && parsed.line == c.line ? 0 : 1);
+                std::exit(parsed.result == SmdLoadResult::Malformed && parsed.line == c.line ? 0
+                                                                                             : 1);
             },
             ::testing::ExitedWithCode(0), "");
     }

@@ -32,7 +32,8 @@ using Links = std::vector<std::pair<int, float>>;
 Links CornerLinks(const smd::Reference& parsed, int corner) {
     Links out;
     if (parsed.linkStart.empty()) return out;
-    for (uint32_t l = parsed.linkStart[size_t(corner)]; l < parsed.linkStart[size_t(corner) + 1]; ++l)
+    for (uint32_t l = parsed.linkStart[size_t(corner)]; l < parsed.linkStart[size_t(corner) + 1];
+         ++l)
         out.push_back({parsed.links[l].bone, parsed.links[l].weight});
     return out;
 }
@@ -74,7 +75,8 @@ TEST(WeightLinks, TheListIsFinalAsTheParserHandsItOver) {
 TEST(WeightLinks, FollowTheCornerSlotsOfTheirLines) {
     // Lines 1, 2, 3 are slots 0, 2, 1: the second line's links are corner 2's.
     smd::Reference parsed;
-    const std::string text = Reference("0 0 0 0 0 0 1 0 0", "0 0 1 0 0 0 1 0 0 1 1 0.5", "0 1 0 0 0 0 1 0 0 0");
+    const std::string text =
+        Reference("0 0 0 0 0 0 1 0 0", "0 0 1 0 0 0 1 0 0 1 1 0.5", "0 1 0 0 0 0 1 0 0 0");
     ASSERT_EQ(smd::ParseReference(Span(text), &parsed).result, SmdLoadResult::Ok);
     EXPECT_EQ(parsed.linkStart, (std::vector<uint32_t>{0, 0, 0, 2}));
     EXPECT_EQ(CornerLinks(parsed, 2), (Links{{1, 0.5f}, {0, 0.5f}}));
@@ -85,8 +87,8 @@ TEST(WeightLinks, NodeIdsWithGapsTakeSlotsInNodeLineOrder) {
     const std::string nodes = "nodes\n0 \"root\" -1\n7 \"hand\" 0\n3 \"arm\" 7\nend\n";
     const std::string pose = "skeleton\ntime 0\n0 5 0 0 0 0 0\n7 0 2 0 0 0 0\n3 0 0 1 0 0 0\nend\n";
     smd::Reference parsed;
-    const std::string text =
-        Reference("3 5 2 1 0 0 1 0 0 2 7 0.5 3 0.5", "7 5 2 0 0 0 1 0 0", "0 0 0 0 0 0 1 0 0", nodes, pose);
+    const std::string text = Reference("3 5 2 1 0 0 1 0 0 2 7 0.5 3 0.5", "7 5 2 0 0 0 1 0 0",
+                                       "0 0 0 0 0 0 1 0 0", nodes, pose);
     ASSERT_EQ(smd::ParseReference(Span(text), &parsed).result, SmdLoadResult::Ok);
     EXPECT_EQ(parsed.nodeIds, (std::vector<int>{0, 7, 3}));
     EXPECT_EQ(parsed.bones[1].parentIndex, 0);
@@ -101,8 +103,9 @@ TEST(WeightLinks, NodeIdsWithGapsTakeSlotsInNodeLineOrder) {
 TEST(WeightLinks, ParentsMayNameAnyNodeById) {
     // A parent given after its child, and a node that is its own parent, are
     // read as files without gaps always were: by slot, through the ids.
-    const std::string text = "version 1\nnodes\n0 \"a\" -1\n5 \"b\" 9\n9 \"c\" 9\nend\n"
-                             "skeleton\ntime 1\n0 0 0 0 0 0 0\n5 1 0 0 0 0 0\n9 0 2 0 0 0 0\nend\n";
+    const std::string text =
+        "version 1\nnodes\n0 \"a\" -1\n5 \"b\" 9\n9 \"c\" 9\nend\n"
+        "skeleton\ntime 1\n0 0 0 0 0 0 0\n5 1 0 0 0 0 0\n9 0 2 0 0 0 0\nend\n";
     smd::Reference reference;
     ASSERT_EQ(smd::ParseReference(Span(text), &reference).result, SmdLoadResult::Ok);
     smd::Animation animation;
@@ -127,15 +130,21 @@ TEST(WeightLinks, KeyframesCountFromTheSmallestNumber) {
     };
     for (const Case& c : cases) {
         smd::Animation parsed;
-        ASSERT_EQ(smd::ParseAnimation(Span(head + c.blocks + "end\n"), &parsed).result, SmdLoadResult::Ok) << c.blocks;
+        ASSERT_EQ(smd::ParseAnimation(Span(head + c.blocks + "end\n"), &parsed).result,
+                  SmdLoadResult::Ok)
+            << c.blocks;
         ASSERT_EQ(parsed.frameCount, int(c.x.size()));
-        for (size_t f = 0; f < c.x.size(); ++f) EXPECT_EQ(parsed.frames[f][0].absoluteMatrix.m[3][0], c.x[f]);
+        for (size_t f = 0; f < c.x.size(); ++f)
+            EXPECT_EQ(parsed.frames[f][0].absoluteMatrix.m[3][0], c.x[f]);
     }
 }
 
 class LinkedSkinning : public ModelTest {
 protected:
-    bool Step(float step) { return model->UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0, model->clips[0].frameCount, step, 0); }
+    bool Step(float step) {
+        return model->UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0, model->clips[0].frameCount, step,
+                                    0);
+    }
     SkinVertex Skinned(int index) const {
         SkinVertex vertex;
         std::memcpy(&vertex, ContentsOf(model->meshes[0].vertexBuffer).data() + 24 * index, 24);
@@ -152,8 +161,9 @@ const std::string kTurnClip = "version 1\n" + kTwoNodes +
 TEST_F(LinkedSkinning, CornersFollowTheirBonesByWeight) {
     // Corner 0: half root, half arm. Corner 2: all arm though its first field
     // names the root. Corner 1: the root at full weight, as without links.
-    ASSERT_TRUE(LoadReferenceText(Reference("0 2 0 10 0 1 0 0 0 2 0 0.5 1 0.5", "0 2 0 10 1 0 0 0 0 1 1 1",
-                                            "0 2 0 10 1 0 0 0 0 1 0 1")));
+    ASSERT_TRUE(
+        LoadReferenceText(Reference("0 2 0 10 0 1 0 0 0 2 0 0.5 1 0.5", "0 2 0 10 1 0 0 0 0 1 1 1",
+                                    "0 2 0 10 1 0 0 0 0 1 0 1")));
     ASSERT_TRUE(LoadAnimationText(kTurnClip));
     const ModelMesh& mesh = model->meshes[0];
     // Corner 2 becomes a corner of the arm, skinned as one; corner 0 alone
@@ -176,7 +186,7 @@ TEST_F(LinkedSkinning, CornersFollowTheirBonesByWeight) {
     EXPECT_NEAR(Skinned(2).position.x, onArm.x, 1e-5f);
     EXPECT_NEAR(Skinned(2).position.y, onArm.y, 1e-5f);
     EXPECT_NEAR(Skinned(2).normal.y, 1.0f, 1e-5f);  // (1, 0, 0) turned a quarter
-    EXPECT_EQ(Skinned(1).position, onRoot);  // the one-bone path: exact
+    EXPECT_EQ(Skinned(1).position, onRoot);         // the one-bone path: exact
 }
 
 // A reference parsed and skinned as the program does, in a pose that turns
@@ -193,7 +203,8 @@ std::vector<SkinVertex> SkinnedInATurn(const std::string& text) {
     if (!mesh.SetLinks(parsed.linkStart, parsed.links)) return {};
     std::vector<Bone> pose(size_t(mesh.boneCount));
     for (int b = 0; b < mesh.boneCount; ++b)
-        pose[size_t(b)].absoluteMatrix = MatrixRotationZ(0.7f + float(b)) * mesh.bones[b].absoluteMatrix;
+        pose[size_t(b)].absoluteMatrix =
+            MatrixRotationZ(0.7f + float(b)) * mesh.bones[b].absoluteMatrix;
     std::vector<SkinVertex> out(size_t(mesh.vertexCount));
     mesh.SkinCorners(pose.data(), out.data());
     return out;
@@ -202,15 +213,18 @@ std::vector<SkinVertex> SkinnedInATurn(const std::string& text) {
 TEST(WeightLinks, OneLinkOfFullWeightSkinsAsTheLineNamingItsBone) {
     // Bind matrices that no float keeps exact: a corner taken into the root's
     // space and back would differ in its last bits.
-    const std::string pose = "skeleton\ntime 0\n0 0.3 -1.7 0.9 0.2 0.1 0.7\n1 1.1 2.3 10.7 0.4 -0.3 0.2\nend\n";
-    const char* corners[3] = {"2.1 0.3 10.9 0 1 0 0.5 0.5", "2.7 1.3 10.1 1 0 0 0 1", "3.3 0.2 11.3 0 0.6 0.8 1 0"};
+    const std::string pose =
+        "skeleton\ntime 0\n0 0.3 -1.7 0.9 0.2 0.1 0.7\n1 1.1 2.3 10.7 0.4 -0.3 0.2\nend\n";
+    const char* corners[3] = {"2.1 0.3 10.9 0 1 0 0.5 0.5", "2.7 1.3 10.1 1 0 0 0 1",
+                              "3.3 0.2 11.3 0 0.6 0.8 1 0"};
     auto text = [&](const std::string& first, const std::string& tail) {
-        return Reference(first + corners[0] + tail, first + corners[1] + tail, first + corners[2] + tail,
-                         kTwoNodes, pose);
+        return Reference(first + corners[0] + tail, first + corners[1] + tail,
+                         first + corners[2] + tail, kTwoNodes, pose);
     };
     const std::vector<SkinVertex> arm = SkinnedInATurn(text("1 ", ""));
     ASSERT_EQ(arm.size(), 3u);
-    const char* links[] = {" 1 1 1", " 1 1 1.000000", " 2 1 0.5 1 0.5", " 1 1 0.99995", " 3 1 0.25 0 0 1 0.75"};
+    const char* links[] = {" 1 1 1", " 1 1 1.000000", " 2 1 0.5 1 0.5", " 1 1 0.99995",
+                           " 3 1 0.25 0 0 1 0.75"};
     for (const char* tail : links) {
         const std::vector<SkinVertex> linked = SkinnedInATurn(text("0 ", tail));
         ASSERT_EQ(linked.size(), 3u) << tail;
@@ -225,9 +239,11 @@ TEST(WeightLinks, OneLinkOfFullWeightSkinsAsTheLineNamingItsBone) {
 TEST_F(LinkedSkinning, ClipsWithOtherBonesDriveTheBonesOfTheirName) {
     // The clip has the arm first and a bone the model lacks; the root is
     // missing: it keeps its pose, the arm follows the clip's bone 0.
-    ASSERT_TRUE(LoadReferenceText(Reference("1 2 0 10 0 0 1 0 0", "0 2 0 0 0 0 1 0 0", "1 0 0 10 0 0 1 0 0")));
-    ASSERT_TRUE(LoadAnimationText("version 1\nnodes\n0 \"arm\" -1\n1 \"toe\" 0\nend\nskeleton\n"
-                                  "time 0\n0 7 0 10 0 0 0\n1 0 0 0 0 0 0\nend\n"));
+    ASSERT_TRUE(LoadReferenceText(
+        Reference("1 2 0 10 0 0 1 0 0", "0 2 0 0 0 0 1 0 0", "1 0 0 10 0 0 1 0 0")));
+    ASSERT_TRUE(
+        LoadAnimationText("version 1\nnodes\n0 \"arm\" -1\n1 \"toe\" 0\nend\nskeleton\n"
+                          "time 0\n0 7 0 10 0 0 0\n1 0 0 0 0 0 0\nend\n"));
     ASSERT_TRUE(Step(0.01f));
     EXPECT_EQ(model->meshes[0].bones[0].absoluteMatrix, MatrixIdentity());
     EXPECT_EQ(model->meshes[0].bones[1].absoluteMatrix, MatrixTranslation(7, 0, 10));
@@ -257,7 +273,8 @@ TEST_F(ModelTest, MaterialNamesWithoutExtensionFindTheirTexture) {
         {"lamp", "lamp"},
         {"missing", "missing"},
     };
-    for (const Case& c : cases) EXPECT_EQ(MaterialTextureName(std::string(), directory.c_str(), c.name), c.file);
+    for (const Case& c : cases)
+        EXPECT_EQ(MaterialTextureName(std::string(), directory.c_str(), c.name), c.file);
     // A relative directory is taken from the base folder.
     EXPECT_EQ(MaterialTextureName(folder, "maps/", "fin"), "fin.tga");
 }

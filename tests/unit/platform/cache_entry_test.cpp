@@ -55,22 +55,21 @@ TEST_P(CacheFolderTest, FollowsTheEnvironment) {
 
 INSTANTIATE_TEST_SUITE_P(
     Environments, CacheFolderTest,
-    testing::Values(
-        Environment{"XdgCacheHome", "/x/cache", "/home/u", std::nullopt,
-                    "/x/cache/reflect-refract/effects"},
-        Environment{"TrailingSlash", "/x/cache/", "/home/u", std::nullopt,
-                    "/x/cache/reflect-refract/effects"},
-        Environment{"XdgUnset", std::nullopt, "/home/u", std::nullopt,
-                    "/home/u/.cache/reflect-refract/effects"},
-        Environment{"XdgEmpty", "", "/home/u", std::nullopt,
-                    "/home/u/.cache/reflect-refract/effects"},
-        Environment{"XdgRelative", "cache", "/home/u", std::nullopt,
-                    "/home/u/.cache/reflect-refract/effects"},
-        Environment{"NoHome", std::nullopt, std::nullopt, std::nullopt, ""},
-        Environment{"RelativeHome", std::nullopt, "home", std::nullopt, ""},
-        Environment{"TurnedOff", "/x/cache", "/home/u", "1", ""},
-        Environment{"OffOnlyWithOne", "/x/cache", "/home/u", "0",
-                    "/x/cache/reflect-refract/effects"}),
+    testing::Values(Environment{"XdgCacheHome", "/x/cache", "/home/u", std::nullopt,
+                                "/x/cache/reflect-refract/effects"},
+                    Environment{"TrailingSlash", "/x/cache/", "/home/u", std::nullopt,
+                                "/x/cache/reflect-refract/effects"},
+                    Environment{"XdgUnset", std::nullopt, "/home/u", std::nullopt,
+                                "/home/u/.cache/reflect-refract/effects"},
+                    Environment{"XdgEmpty", "", "/home/u", std::nullopt,
+                                "/home/u/.cache/reflect-refract/effects"},
+                    Environment{"XdgRelative", "cache", "/home/u", std::nullopt,
+                                "/home/u/.cache/reflect-refract/effects"},
+                    Environment{"NoHome", std::nullopt, std::nullopt, std::nullopt, ""},
+                    Environment{"RelativeHome", std::nullopt, "home", std::nullopt, ""},
+                    Environment{"TurnedOff", "/x/cache", "/home/u", "1", ""},
+                    Environment{"OffOnlyWithOne", "/x/cache", "/home/u", "0",
+                                "/x/cache/reflect-refract/effects"}),
     [](const testing::TestParamInfo<Environment>& info) { return std::string(info.param.name); });
 
 TEST(CacheEntryTest, ReadsBackWhatWasWrittenAndNothingElse) {
@@ -82,8 +81,8 @@ TEST(CacheEntryTest, ReadsBackWhatWasWrittenAndNothingElse) {
               std::filesystem::perms::owner_all);
     ASSERT_TRUE(ReadEntry(cache, "k", 7, 1024, &payload));
     EXPECT_EQ(payload, std::string("bytes\0with a zero", 17));
-    EXPECT_FALSE(ReadEntry(cache, "k", 8, 1024, &payload));   // another tag
-    EXPECT_FALSE(ReadEntry(cache, "k", 7, 16, &payload));     // larger than asked for
+    EXPECT_FALSE(ReadEntry(cache, "k", 8, 1024, &payload));  // another tag
+    EXPECT_FALSE(ReadEntry(cache, "k", 7, 16, &payload));    // larger than asked for
     EXPECT_FALSE(ReadEntry(cache, "none", 7, 1024, &payload));
     EXPECT_FALSE(ReadEntry("", "k", 7, 1024, &payload));
     // Nothing but the entry is left in the folder.

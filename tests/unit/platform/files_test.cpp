@@ -66,7 +66,8 @@ TEST_F(FilesTest, ReadsOnlyRegularFilesWithinTheLimit) {
         const char* error;
     } cases[] = {
         {"Model\\SMD\\Pudo_Red\\Ref_Red.smd", 10, true, ""},
-        {"Model/SMD/Pudo_Red/Ref_Red.smd", 9, false, "Model/SMD/Pudo_Red/Ref_Red.smd: larger than 9 bytes"},
+        {"Model/SMD/Pudo_Red/Ref_Red.smd", 9, false,
+         "Model/SMD/Pudo_Red/Ref_Red.smd: larger than 9 bytes"},
         {"pipe", 100, false, "pipe: not a regular file"},
         {"/dev/zero", 100, false, "/dev/zero: not a regular file"},
         {"Model", 100, false, "Model: a folder, not a file"},

@@ -41,8 +41,9 @@ TEST_F(RecorderTest, LogsCallsInOrderWithStableIdsAndKeepsBufferContents) {
     EXPECT_EQ(recording::IdOf(buffer), 3u);
     EXPECT_EQ(recording::ContentsOf(buffer), std::vector<uint8_t>(72, 0xAB));
     EXPECT_EQ(device->GetLiveObjectCount(), 1u);
-    const std::vector<std::string> expected = {"Direct3DCreate9", "CreateDevice", "CreateVertexBuffer",
-                                               "Lock", "Unlock", "SetRenderState", "DrawPrimitive"};
+    const std::vector<std::string> expected = {
+        "Direct3DCreate9", "CreateDevice",   "CreateVertexBuffer", "Lock",
+        "Unlock",          "SetRenderState", "DrawPrimitive"};
     EXPECT_EQ(GetRecorder().Names(), expected);
     EXPECT_EQ(GetRecorder().calls[5].args, (std::vector<double>{8, 2}));
     EXPECT_EQ(GetRecorder().calls[6].args, (std::vector<double>{4, 3, 1}));
@@ -93,7 +94,8 @@ TEST_F(RecorderTest, BoundObjectsAreHeldAndOrphansAreReportedAndRefuseWork) {
     IndexBuffer* orphan = nullptr;
     ASSERT_EQ(device->CreateVertexBuffer(72, 0, 0, D3DPOOL_DEFAULT, &buffer, nullptr), S_OK);
     ASSERT_EQ(device->CreateVertexDeclaration(kSkinVertexElements, &declaration), S_OK);
-    ASSERT_EQ(device->CreateIndexBuffer(72, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &orphan, nullptr), S_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(72, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &orphan, nullptr),
+              S_OK);
     device->SetVertexDeclaration(declaration);
     device->SetStreamSource(0, buffer, 0, 24);
     buffer->AddRef();
@@ -132,9 +134,9 @@ TEST_F(RecorderTest, DrawsAreCheckedAgainstWhatIsBoundAtTheirTime) {
     Device* device = recording::CreateDevice();
     VertexBuffer *big = nullptr, *small = nullptr;
     VertexDeclaration *skin = nullptr, *wider = nullptr;
-    const VertexElement widerElements[] = {
-        {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
-        {0, 24, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0}, D3DDECL_END};
+    const VertexElement widerElements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                           {0, 24, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
+                                           D3DDECL_END};
     ASSERT_EQ(device->CreateVertexBuffer(30 * 24, 0, 0, D3DPOOL_DEFAULT, &big, nullptr), S_OK);
     ASSERT_EQ(device->CreateVertexBuffer(3 * 24, 0, 0, D3DPOOL_DEFAULT, &small, nullptr), S_OK);
     ASSERT_EQ(device->CreateVertexDeclaration(kSkinVertexElements, &skin), S_OK);
@@ -161,11 +163,13 @@ TEST_F(RecorderTest, DrawsAreCheckedAgainstWhatIsBoundAtTheirTime) {
         SCOPED_TRACE(step.what);
         device->SetStreamSource(0, step.buffer, step.offset, 24);
         device->SetVertexDeclaration(step.declaration);
-        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, step.firstVertex, 1) == S_OK, step.drawn);
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, step.firstVertex, 1) == S_OK,
+                  step.drawn);
     }
     device->SetStreamSource(0, nullptr, 0, 0);
     device->SetVertexDeclaration(nullptr);
-    for (Unknown* object : std::initializer_list<Unknown*>{big, small, skin, wider}) object->Release();
+    for (Unknown* object : std::initializer_list<Unknown*>{big, small, skin, wider})
+        object->Release();
     EXPECT_EQ(device->Release(), 0u);
 }
 

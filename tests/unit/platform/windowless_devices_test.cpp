@@ -69,7 +69,8 @@ TEST_P(WindowlessDevice, SaysWhatItCannotDo) {
 // levels, a picture's full chain.
 TEST_P(WindowlessDevice, TexturesHaveTheSizesOfTheirFiles) {
     rrtest::TempFolder folder;
-    folder.Write("dds.dds", rrtest::SolidDds(rrtest::DdsFormat::DXT1, 16, 8, 2, {{{9, 9, 9, 255}}}));
+    folder.Write("dds.dds",
+                 rrtest::SolidDds(rrtest::DdsFormat::DXT1, 16, 8, 2, {{{9, 9, 9, 255}}}));
     const std::vector<uint8_t> pixels(5 * 3 * 4, 200);
     ASSERT_TRUE(stbi_write_bmp(folder.File("picture.bmp").c_str(), 5, 3, 4, pixels.data()));
     struct Case {

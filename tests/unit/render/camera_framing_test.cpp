@@ -19,10 +19,10 @@ TEST(CameraFramingTest, EveryCornerIsInViewBelowTheHudAndTheStepFollowsTheSize) 
             Vector3 low, high;
             float step;
         } cases[] = {
-            {{-45, 100, 60}, {45, 228, 140}, 10.0f},       // the program's own character
-            {{-220, 140, -90}, {130, 586, 220}, 34.84f},   // larger, off the origin
-            {{-500, 0, 0}, {500, 10, 10}, 78.125f},        // wide and flat
-            {{0, -2000, 0}, {10, 2000, 10}, 312.5f},       // tall and thin
+            {{-45, 100, 60}, {45, 228, 140}, 10.0f},          // the program's own character
+            {{-220, 140, -90}, {130, 586, 220}, 34.84f},      // larger, off the origin
+            {{-500, 0, 0}, {500, 10, 10}, 78.125f},           // wide and flat
+            {{0, -2000, 0}, {10, 2000, 10}, 312.5f},          // tall and thin
             {{0.1f, 0.1f, 0.1f}, {0.2f, 0.3f, 0.2f}, 0.01f},  // tiny: held back by the near plane
         };
         for (const Case& c : cases) {

@@ -16,9 +16,7 @@ using gfx::recording::Call;
 using gfx::recording::GetRecorder;
 
 DWORD fakeTicks = 0;
-DWORD FakeTicks() {
-    return fakeTicks;
-}
+DWORD FakeTicks() { return fakeTicks; }
 
 FrameRateCounter MakeCounter(DWORD start) {
     fakeTicks = start;
@@ -119,9 +117,7 @@ protected:
         ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, nullptr, 800, 600, 20), S_OK);
         GetRecorder().calls.clear();
     }
-    void TearDown() override {
-        renderer.ReleaseDevice();
-    }
+    void TearDown() override { renderer.ReleaseDevice(); }
     Renderer renderer;
     char textBuffer[128] = {};
 };
@@ -146,19 +142,17 @@ TEST_F(HudTest, DrawsTheSevenLinesInOrder) {
     DrawHudLines(renderer, textBuffer, sizeof textBuffer, 0.0f);
     std::vector<Call> drawn = GetRecorder().Named("DrawTextA");
     ASSERT_EQ(drawn.size(), 7u);
-    const char* texts[] = {"FPS: 0.000000",
-                           "[CAMERA]X:0.000000, Y:100.000000, Z:-200.000000",
-                           kHudKeysReflectRefract,
-                           kHudKeysCameraMove,
-                           kHudKeysCameraTurn,
-                           kHudKeysLightMove,
-                           "[WIRE/SOLID] SPACE BAR"};
+    const char* texts[] = {
+        "FPS: 0.000000",         "[CAMERA]X:0.000000, Y:100.000000, Z:-200.000000",
+        kHudKeysReflectRefract,  kHudKeysCameraMove,
+        kHudKeysCameraTurn,      kHudKeysLightMove,
+        "[WIRE/SOLID] SPACE BAR"};
     for (size_t i = 0; i < 7; ++i) {
         EXPECT_EQ(drawn[i].text, texts[i]) << i;
-        EXPECT_EQ(drawn[i].args[2], 1) << i;                 // left
-        EXPECT_EQ(drawn[i].args[3], 10 + 20.0 * i) << i;     // top
+        EXPECT_EQ(drawn[i].args[2], 1) << i;              // left
+        EXPECT_EQ(drawn[i].args[3], 10 + 20.0 * i) << i;  // top
         EXPECT_EQ(drawn[i].args[4], 20.0 * std::strlen(texts[i])) << i;
-        EXPECT_EQ(drawn[i].args[5], 30 + 20.0 * i) << i;     // bottom
+        EXPECT_EQ(drawn[i].args[5], 30 + 20.0 * i) << i;  // bottom
     }
     EXPECT_EQ(drawn[4].args[4], 520);
 }

@@ -16,12 +16,8 @@ HWND FakeWindow() {
 
 class RendererTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        GetRecorder().Reset();
-    }
-    void TearDown() override {
-        renderer.ReleaseDevice();
-    }
+    void SetUp() override { GetRecorder().Reset(); }
+    void TearDown() override { renderer.ReleaseDevice(); }
     Renderer renderer;
 };
 
@@ -36,10 +32,24 @@ TEST_F(RendererTest, RequestsTheDeviceAndTheHudFontInOrder) {
 
     EXPECT_EQ(GetRecorder().Named("GetDeviceCaps")[0].args, (std::vector<double>{0, 1}));
     // adapter, type, focus window given, flags, then the present parameters.
-    const std::vector<double> device = {0, 1, 1, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                        800, 600, D3DFMT_UNKNOWN, 0, 0, 0,
-                                        D3DSWAPEFFECT_DISCARD, 0, 1, 1,
-                                        D3DFMT_D24S8, 0, 0, double(D3DPRESENT_INTERVAL_IMMEDIATE)};
+    const std::vector<double> device = {0,
+                                        1,
+                                        1,
+                                        D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                        800,
+                                        600,
+                                        D3DFMT_UNKNOWN,
+                                        0,
+                                        0,
+                                        0,
+                                        D3DSWAPEFFECT_DISCARD,
+                                        0,
+                                        1,
+                                        1,
+                                        D3DFMT_D24S8,
+                                        0,
+                                        0,
+                                        double(D3DPRESENT_INTERVAL_IMMEDIATE)};
     EXPECT_EQ(GetRecorder().Named("CreateDevice")[0].args, device);
 
     Call font = GetRecorder().Named("CreateFont")[0];

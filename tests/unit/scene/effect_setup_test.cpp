@@ -35,7 +35,8 @@ protected:
     }
     // Creates the effect objects as start-up does, with the box.
     HRESULT Create() {
-        return CreateEffectObjects(device, declaration, effect, technique, context, kEffectPath, true);
+        return CreateEffectObjects(device, declaration, effect, technique, context, kEffectPath,
+                                   true);
     }
     rrtest::ReportCapture reported;
     LoadContext context;
@@ -58,8 +59,8 @@ TEST_F(EffectSetupTest, DeclaresPositionAndNormalThenCompilesAndFindsTheTechniqu
     EXPECT_EQ(GetRecorder().Names(), names);
     // stream, offset, type, method, usage, usage index per element (end marker not listed)
     EXPECT_EQ(GetRecorder().calls[0].args,
-              (std::vector<double>{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0,
-                                   0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0}));
+              (std::vector<double>{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0, 0, 12,
+                                   D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0}));
     uint32_t count = 0;
     const VertexElement* elements = declaration->GetElements(&count);
     ASSERT_EQ(count, 3u);
@@ -76,11 +77,11 @@ TEST_F(EffectSetupTest, CompileFailureShowsTheCompilerTextOnceAndStillSucceeds) 
     GetRecorder().effectErrorText = "fx(3,5): error X3000: unexpected token\n\nfx(4,1): error\n";
     EXPECT_EQ(Create(), S_OK);
     // One note with the file's full path, the first compiler line and the rest counted.
-    EXPECT_EQ(reported.notes,
-              std::vector<std::string>{"effect " + std::filesystem::current_path().string() +
-                                       "/Shaders/ReflectionOrRefraction.fx not compiled, frames show "
-                                       "the HUD only: fx(3,5): error X3000: unexpected token (1 more "
-                                       "line in the ERROR box)"});
+    EXPECT_EQ(reported.notes, std::vector<std::string>{
+                                  "effect " + std::filesystem::current_path().string() +
+                                  "/Shaders/ReflectionOrRefraction.fx not compiled, frames show "
+                                  "the HUD only: fx(3,5): error X3000: unexpected token (1 more "
+                                  "line in the ERROR box)"});
     EXPECT_NE(declaration, nullptr);
     EXPECT_EQ(effect, nullptr);
     EXPECT_EQ(technique, nullptr);
@@ -104,9 +105,9 @@ TEST_F(EffectSetupTest, FromABaseFolderWithoutTheBoxTheNoteHoldsTheWholeText) {
               S_OK);
     const std::string file = folder.Path().string() + "/Shaders/ReflectionOrRefraction.fx";
     EXPECT_EQ(GetRecorder().Named("CreateEffectFromFile")[0].text, file);
-    EXPECT_EQ(reported.notes, std::vector<std::string>{"effect " + file +
-                                                       " not compiled, frames show the HUD only:\n" +
-                                                       GetRecorder().effectErrorText});
+    EXPECT_EQ(reported.notes, std::vector<std::string>{
+                                  "effect " + file + " not compiled, frames show the HUD only:\n" +
+                                  GetRecorder().effectErrorText});
     EXPECT_TRUE(reported.boxes.empty());
     EXPECT_EQ(text, GetRecorder().effectErrorText);
 }

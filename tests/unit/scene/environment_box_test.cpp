@@ -122,7 +122,8 @@ TEST_F(EnvironmentBoxTest, DrawsTheWholeBoxInOneCall) {
     EXPECT_EQ(GetRecorder().Names(), names);
     const std::vector<Call>& calls = GetRecorder().calls;
     EXPECT_EQ(calls[0].args[0], recording::IdOf(declaration));
-    EXPECT_EQ(calls[1].args, (std::vector<double>{0, double(recording::IdOf(vertexBuffer)), 0, 24}));
+    EXPECT_EQ(calls[1].args,
+              (std::vector<double>{0, double(recording::IdOf(vertexBuffer)), 0, 24}));
     EXPECT_EQ(calls[2].args[0], recording::IdOf(indexBuffer));
     EXPECT_EQ(calls[3].args, (std::vector<double>{D3DPT_TRIANGLELIST, 0, 0, 24, 0, 12}));
     declaration->Release();

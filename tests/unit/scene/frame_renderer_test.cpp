@@ -23,9 +23,7 @@ using gfx::recording::Call;
 using gfx::recording::GetRecorder;
 
 DWORD ticks = 0;
-DWORD Ticks() {
-    return ticks;
-}
+DWORD Ticks() { return ticks; }
 
 // A device, an effect, the box and a model of one mesh with two triangles
 // and one three-keyframe clip, all on the recording device.
@@ -40,8 +38,8 @@ protected:
         ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, nullptr, 800, 600, 20), S_OK);
         Device* device = renderer.device;
         ASSERT_EQ(scene.box.Create(device, kEnvironmentMapPath), S_OK);
-        ASSERT_EQ(CreateEffectObjects(device, scene.vertexDeclaration, scene.effect, scene.technique,
-                                      LoadContext{}, kEffectPath, true),
+        ASSERT_EQ(CreateEffectObjects(device, scene.vertexDeclaration, scene.effect,
+                                      scene.technique, LoadContext{}, kEffectPath, true),
                   S_OK);
         ASSERT_NE(scene.effect, nullptr);
         scene.model = new SkinnedModel();
@@ -50,9 +48,9 @@ protected:
         ModelMesh& mesh = model.meshes[0];
         ASSERT_TRUE(mesh.AllocateBones(1));
         ASSERT_TRUE(mesh.AllocateTriangles(2));
-        ASSERT_EQ(device->CreateVertexBuffer(2 * 72, 0, 0, D3DPOOL_DEFAULT, &mesh.vertexBuffer,
-                                             nullptr),
-                  S_OK);
+        ASSERT_EQ(
+            device->CreateVertexBuffer(2 * 72, 0, 0, D3DPOOL_DEFAULT, &mesh.vertexBuffer, nullptr),
+            S_OK);
         model.meshCount = 1;
         ASSERT_TRUE(model.clips[0].AllocateFrames(3, 1));
         model.clipCount = 1;
@@ -93,7 +91,12 @@ TEST_F(FrameTest, FullFrameIssuesTheCallsInOrder) {
     std::vector<Expected> expected = {
         {"Clear", {0, 0, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, double(0xFF0000FFu), 1.0, 0}},
         {"BeginScene"},
-        {"SetTexture"}, {"SetMatrix"}, {"SetMatrix"}, {"SetMatrix"}, {"SetMatrix"}, {"SetVector"},
+        {"SetTexture"},
+        {"SetMatrix"},
+        {"SetMatrix"},
+        {"SetMatrix"},
+        {"SetMatrix"},
+        {"SetVector"},
         {"SetFloat"},
         {"SetTechnique", {}, 0, "TShader"},
         {"Begin", {0}},
@@ -102,7 +105,9 @@ TEST_F(FrameTest, FullFrameIssuesTheCallsInOrder) {
         {"SetRenderState", {D3DRS_ZENABLE, D3DZB_FALSE}},
         {"BeginPass", {0}},
         {"SetVertexDeclaration", {double(declaration)}},
-        {"SetStreamSource"}, {"SetIndices"}, {"DrawIndexedPrimitive"},
+        {"SetStreamSource"},
+        {"SetIndices"},
+        {"DrawIndexedPrimitive"},
         {"EndPass"},
         // Pass 1, the model: clockwise culling, depth test, light 0 and lighting off.
         {"SetRenderState", {D3DRS_CULLMODE, D3DCULL_CW}},
@@ -117,7 +122,8 @@ TEST_F(FrameTest, FullFrameIssuesTheCallsInOrder) {
         {"SetRenderState", {D3DRS_FILLMODE, 3}},
         {"DrawPrimitive", {D3DPT_TRIANGLELIST, 0, 1}},
         {"DrawPrimitive", {D3DPT_TRIANGLELIST, 3, 1}},
-        {"EndPass"}, {"End"}};
+        {"EndPass"},
+        {"End"}};
     for (int line = 0; line < 7; ++line) expected.push_back({"DrawTextA"});
     expected.push_back({"EndScene"});
     expected.push_back({"Present", {0, 0, 0, 0}});  // all null
@@ -145,9 +151,7 @@ TEST_F(FrameTest, WireframeReachesTheModelDraw) {
 }
 
 std::vector<FramePart> reached;
-void Reached(void*, FramePart part) {
-    reached.push_back(part);
-}
+void Reached(void*, FramePart part) { reached.push_back(part); }
 
 // Without an effect only the HUD is drawn; after a failed BeginScene nothing,
 // but the frame is still presented and counted. The timing hears of the
@@ -162,11 +166,21 @@ TEST_F(FrameTest, WithoutAnEffectOrASceneLessIsDrawnButTheFrameCounts) {
         std::vector<std::string> calls;
         std::vector<FramePart> parts;
     } cases[] = {
-        {"whole frame", true, false, {},
-         {P::Cleared, P::Prepared, P::SkyDrawn, P::ModelDrawn, P::HudDrawn, P::Presented, P::Counted}},
-        {"no effect", false, false, {"Clear", "BeginScene"},
+        {"whole frame",
+         true,
+         false,
+         {},
+         {P::Cleared, P::Prepared, P::SkyDrawn, P::ModelDrawn, P::HudDrawn, P::Presented,
+          P::Counted}},
+        {"no effect",
+         false,
+         false,
+         {"Clear", "BeginScene"},
          {P::Cleared, P::HudDrawn, P::Presented, P::Counted}},
-        {"BeginScene fails", true, true, {"Clear", "BeginScene", "Present"},
+        {"BeginScene fails",
+         true,
+         true,
+         {"Clear", "BeginScene", "Present"},
          {P::Cleared, P::Presented, P::Counted}},
     };
     const FrameTiming timing{nullptr, Reached};

@@ -39,8 +39,8 @@ TEST_F(ModelBoundsTest, PoseOfTheClipThatPlaysThenTheWorldMatrix) {
         int clip;
         Vector3 low, high;
     } cases[] = {
-        {-1, {0, 0, 0}, {11, 2, 3}},   // bind pose
-        {5, {0, 0, 0}, {11, 2, 3}},    // a clip that is not loaded: bind pose
+        {-1, {0, 0, 0}, {11, 2, 3}},  // bind pose
+        {5, {0, 0, 0}, {11, 2, 3}},   // a clip that is not loaded: bind pose
         {0, {0, -5, 0}, {1, 2, 3}},
         {1, {0, 0, 0}, {11, 2, 10}},
     };

@@ -23,7 +23,8 @@ using gfx::recording::GetRecorder;
 const std::string kReference =
     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
     "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\nend\n";
-const std::string kClip = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n";
+const std::string kClip =
+    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n";
 
 // The hooks called, each after how many device calls.
 struct Hooks {
@@ -31,14 +32,13 @@ struct Hooks {
     bool stop = false;
 };
 void EnvironmentReady(void* context) {
-    static_cast<Hooks*>(context)->calls->push_back({GetRecorder().calls.size(), "environmentReady"});
+    static_cast<Hooks*>(context)->calls->push_back(
+        {GetRecorder().calls.size(), "environmentReady"});
 }
 void EffectReady(void* context, const SceneBuildResult&) {
     static_cast<Hooks*>(context)->calls->push_back({GetRecorder().calls.size(), "effectReady"});
 }
-bool StopRequested(void* context) {
-    return static_cast<Hooks*>(context)->stop;
-}
+bool StopRequested(void* context) { return static_cast<Hooks*>(context)->stop; }
 
 // The files in a base folder; the working folder is another, empty one.
 class SceneTest : public ::testing::Test {
@@ -101,9 +101,9 @@ TEST_F(SceneTest, BuildsInOrderFromTheBaseFolderAndNamesFilesRelativeToIt) {
     Hooks hooks{&hooked};
     ASSERT_TRUE(Build(&scene, &hooks));
     const std::vector<std::string> steps = {
-        "CreateVertexBuffer",      "CreateIndexBuffer",    "CreateCubeTextureFromFile",
-        "environmentReady",        "CreateVertexDeclaration", "CreateEffectFromFile",
-        "effectReady",             "CreateTextureFromFile", "CreateVertexBuffer"};
+        "CreateVertexBuffer", "CreateIndexBuffer",       "CreateCubeTextureFromFile",
+        "environmentReady",   "CreateVertexDeclaration", "CreateEffectFromFile",
+        "effectReady",        "CreateTextureFromFile",   "CreateVertexBuffer"};
     EXPECT_EQ(Steps(hooked), steps);
     const std::string folder = base.Path().string();
     EXPECT_EQ(GetRecorder().Named("CreateCubeTextureFromFile")[0].text, folder + "/sky/cube.dds");
@@ -130,14 +130,43 @@ TEST_F(SceneTest, EachFailureEndsTheBuildWhereItHappensAndKeepsWhatWasMadeForRel
         bool environmentReady;
         std::vector<std::string> notes;
     } cases[] = {
-        {"box buffer refused", "CreateIndexBuffer", "", 0, false, false, SceneFailure::BoxBuffers, false, {}},
+        {"box buffer refused",
+         "CreateIndexBuffer",
+         "",
+         0,
+         false,
+         false,
+         SceneFailure::BoxBuffers,
+         false,
+         {}},
         {"no cube map", "", "sky/cube.dds", 0, false, false, SceneFailure::CubeMap, false, {}},
-        {"clip not loaded", "", "m/a.smd", 1, false, false, SceneFailure::ClipMissing, true,
+        {"clip not loaded",
+         "",
+         "m/a.smd",
+         1,
+         false,
+         false,
+         SceneFailure::ClipMissing,
+         true,
          {"cannot read the model file m/a.smd: No such file or directory"}},
-        {"clip 0 not loaded", "", "m/a.smd", 0, false, true, SceneFailure::None, true,
+        {"clip 0 not loaded",
+         "",
+         "m/a.smd",
+         0,
+         false,
+         true,
+         SceneFailure::None,
+         true,
          {"cannot read the model file m/a.smd: No such file or directory"}},
-        {"stop asked: files skipped, clip not looked for", "", "", 1, true, true, SceneFailure::None,
-         true, {}},
+        {"stop asked: files skipped, clip not looked for",
+         "",
+         "",
+         1,
+         true,
+         true,
+         SceneFailure::None,
+         true,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

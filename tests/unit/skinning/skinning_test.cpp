@@ -29,7 +29,8 @@ SkinVertex GuardVertex() {
 // What skinning means: Vec3TransformCoord for the position, Vec3TransformNormal
 // for the normal, the corner as it is when its bone does not exist, nothing
 // for a linked corner.
-std::vector<SkinVertex> Expected(const std::vector<MeshTriangle>& triangles, const std::vector<Bone>& bones) {
+std::vector<SkinVertex> Expected(const std::vector<MeshTriangle>& triangles,
+                                 const std::vector<Bone>& bones) {
     std::vector<SkinVertex> out;
     for (const MeshTriangle& t : triangles) {
         for (int s = 0; s < 3; ++s) {
@@ -49,17 +50,19 @@ std::vector<SkinVertex> Expected(const std::vector<MeshTriangle>& triangles, con
 }
 
 // Skins with path into a buffer with guard bytes after the corners.
-void ExpectPathMatches(Path path, const std::vector<MeshTriangle>& triangles, const std::vector<Bone>& bones) {
+void ExpectPathMatches(Path path, const std::vector<MeshTriangle>& triangles,
+                       const std::vector<Bone>& bones) {
     SCOPED_TRACE(skinning::PathName(path));
     const std::vector<SkinVertex> expected = Expected(triangles, bones);
     std::vector<SkinVertex> out(expected.size() + 2, GuardVertex());
-    skinning::SkinCorners(path, triangles.data(), int(triangles.size()), bones.data(), int(bones.size()),
-                          out.data());
+    skinning::SkinCorners(path, triangles.data(), int(triangles.size()), bones.data(),
+                          int(bones.size()), out.data());
     for (size_t i = 0; i < expected.size(); ++i)
         ASSERT_EQ(std::memcmp(&out[i], &expected[i], sizeof(SkinVertex)), 0) << "corner " << i;
     for (size_t i = expected.size(); i < out.size(); ++i)
         for (size_t k = 0; k < sizeof(SkinVertex); ++k)
-            ASSERT_EQ(reinterpret_cast<const uint8_t*>(&out[i])[k], kGuard) << "written past the corners";
+            ASSERT_EQ(reinterpret_cast<const uint8_t*>(&out[i])[k], kGuard)
+                << "written past the corners";
 }
 
 std::vector<Path> SupportedPaths() {
@@ -79,22 +82,26 @@ TEST(Skinning, EveryPathEqualsThePlainTransformsOnRandomData) {
     for (size_t b = 0; b < bones.size(); ++b) {
         Matrix4 a = MatrixRotationYawPitchRoll(value(random), value(random), value(random)) *
                     MatrixTranslation(value(random), value(random), value(random));
-        Matrix4 c = MatrixRotationX(value(random)) * MatrixTranslation(value(random), 0, value(random));
+        Matrix4 c =
+            MatrixRotationX(value(random)) * MatrixTranslation(value(random), 0, value(random));
         float blend = std::uniform_real_distribution<float>(0.0f, 1.01f)(random);
         for (int r = 0; r < 4; ++r)
             for (int k = 0; k < 4; ++k)
                 bones[b].absoluteMatrix.m[r][k] = (1.0f - blend) * a.m[r][k] + blend * c.m[r][k];
         if (b % 5 == 4) {
-            for (int r = 0; r < 4; ++r) bones[b].absoluteMatrix.m[r][3] = value(random) * (b % 2 ? 1e-3f : 1.0f);
+            for (int r = 0; r < 4; ++r)
+                bones[b].absoluteMatrix.m[r][3] = value(random) * (b % 2 ? 1e-3f : 1.0f);
         }
     }
     std::vector<MeshTriangle> triangles(1001);
     for (size_t t = 0; t < triangles.size(); ++t) {
         for (int s = 0; s < 3; ++s) {
-            int bone = int(random() % (bones.size() + 3)) - 2;  // -1 and 37 do not exist, -2 is linked
+            int bone =
+                int(random() % (bones.size() + 3)) - 2;  // -1 and 37 do not exist, -2 is linked
             triangles[t].boneIndices[s] = bone;
-            triangles[t].vertices[s] = {{value(random), value(random), t % 9 ? value(random) : -0.0f},
-                                        {value(random), t % 7 ? value(random) : -0.0f, value(random)}};
+            triangles[t].vertices[s] = {
+                {value(random), value(random), t % 9 ? value(random) : -0.0f},
+                {value(random), t % 7 ? value(random) : -0.0f, value(random)}};
         }
     }
     for (Path path : SupportedPaths()) ExpectPathMatches(path, triangles, bones);
@@ -115,12 +122,13 @@ Dmat Product(const Matrix4& a, const Matrix4& b) {
     return out;
 }
 
-void ExpectLinkedNear(const skinning::LinkedCorners& linked, const std::vector<Bone>& bones, size_t i,
-                      const SkinVertex& actual) {
+void ExpectLinkedNear(const skinning::LinkedCorners& linked, const std::vector<Bone>& bones,
+                      size_t i, const SkinVertex& actual) {
     Dmat blend{};
     for (uint32_t l = linked.linkStart[i]; l < linked.linkStart[i + 1]; ++l) {
         const skinning::Link& link = linked.links[l];
-        Dmat s = Product(linked.inverseBind[size_t(link.bone)], bones[size_t(link.bone)].absoluteMatrix);
+        Dmat s =
+            Product(linked.inverseBind[size_t(link.bone)], bones[size_t(link.bone)].absoluteMatrix);
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 4; ++c) blend.m[r][c] += link.weight * s.m[r][c];
     }
@@ -155,20 +163,24 @@ TEST(Skinning, LinkedCornersBlendTheirBonesAndEveryPathAgreesBitForBit) {
         Matrix4 a = rigid(), c = rigid();
         float blend = std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
         for (int r = 0; r < 4; ++r)
-            for (int k = 0; k < 4; ++k) bone.absoluteMatrix.m[r][k] = (1.0f - blend) * a.m[r][k] + blend * c.m[r][k];
+            for (int k = 0; k < 4; ++k)
+                bone.absoluteMatrix.m[r][k] = (1.0f - blend) * a.m[r][k] + blend * c.m[r][k];
         Matrix4 inverse;
         ASSERT_TRUE(MatrixInverse(rigid(), &inverse));
         linked.inverseBind.push_back(inverse);
     }
     const size_t vertices = 3000;
     for (uint32_t corner = 1; corner + 1 < vertices; corner += 1 + random() % 3) {
-        const SkinVertex bind = {{value(random), value(random), corner % 11 ? value(random) : -0.0f},
-                                 {value(random), corner % 13 ? value(random) : -0.0f, value(random)}};
+        const SkinVertex bind = {
+            {value(random), value(random), corner % 11 ? value(random) : -0.0f},
+            {value(random), corner % 13 ? value(random) : -0.0f, value(random)}};
         skinning::Link links[6];
         int count = 1 + int(random() % 6);
         float left = 1.0f;
         for (int l = 0; l < count; ++l) {
-            float weight = l + 1 == count ? left : left * std::uniform_real_distribution<float>(0.1f, 0.9f)(random);
+            float weight = l + 1 == count
+                               ? left
+                               : left * std::uniform_real_distribution<float>(0.1f, 0.9f)(random);
             left -= weight;
             links[l] = {int(random() % bones.size()), weight};
         }
@@ -184,7 +196,8 @@ TEST(Skinning, LinkedCornersBlendTheirBonesAndEveryPathAgreesBitForBit) {
         std::vector<SkinVertex> out(vertices, GuardVertex());
         skinning::SkinLinkedCorners(path, linked, bones.data(), int(bones.size()), out.data());
         if (path == Path::Scalar) {
-            for (size_t i = 0; i < linked.corner.size(); ++i) ExpectLinkedNear(linked, bones, i, out[linked.corner[i]]);
+            for (size_t i = 0; i < linked.corner.size(); ++i)
+                ExpectLinkedNear(linked, bones, i, out[linked.corner[i]]);
             scalar = out;
         }
         // Every corner bit for bit as the scalar loop writes it; the corners
@@ -215,16 +228,20 @@ TEST(Skinning, EveryPathEqualsThePlainTransformsOnTheCharacter) {
     gfx::Device* device = gfx::recording::CreateDevice();
     {
         SkinnedModel model;
-        ASSERT_TRUE(model.LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", LoadContext{}));
-        ASSERT_TRUE(model.LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Attack).smd", LoadContext{}));
+        ASSERT_TRUE(
+            model.LoadReference(device, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", LoadContext{}));
+        ASSERT_TRUE(
+            model.LoadAnimation("Model\\SMD\\Pudo_Red\\Ani_Red(Attack).smd", LoadContext{}));
         for (int sample = 0; sample < 5; ++sample) {
             for (int step = 0; step < 23; ++step) {
-                ASSERT_TRUE(model.UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0, model.clips[0].frameCount, 0.01f, 0));
+                ASSERT_TRUE(model.UpdateAndDraw(device, gfx::D3DFILL_SOLID, 0,
+                                                model.clips[0].frameCount, 0.01f, 0));
                 gfx::recording::GetRecorder().calls.clear();
             }
             for (int m = 0; m < model.meshCount; ++m) {
                 const ModelMesh& mesh = model.meshes[m];
-                std::vector<MeshTriangle> triangles(mesh.triangles, mesh.triangles + mesh.triangleCount);
+                std::vector<MeshTriangle> triangles(mesh.triangles,
+                                                    mesh.triangles + mesh.triangleCount);
                 std::vector<Bone> bones(mesh.bones, mesh.bones + mesh.boneCount);
                 for (Path path : SupportedPaths()) ExpectPathMatches(path, triangles, bones);
             }

@@ -12,8 +12,7 @@ const std::string kMark = "\xef\xbf\xbd";
 
 // "1 : 반사, 2 : 굴절" and "[Camera이동] ... [↑↓] R/F" in code page 949.
 constexpr char kReflectRefract[] = "1 : \xb9\xdd\xbb\xe7, 2 : \xb1\xbc\xc0\xfd";
-constexpr char kCameraMove[] =
-    "[Camera\xc0\xcc\xb5\xbf] W/A/S/D [Roll] Q/E [\xa1\xe8\xa1\xe9] R/F";
+constexpr char kCameraMove[] = "[Camera\xc0\xcc\xb5\xbf] W/A/S/D [Roll] Q/E [\xa1\xe8\xa1\xe9] R/F";
 
 TEST(Cp949, DecodesTextsWithinTheByteCount) {
     Cp949Decoder decoder;
@@ -32,9 +31,14 @@ TEST(Cp949, DecodesTextsWithinTheByteCount) {
 
     EXPECT_EQ(Cp949ToUtf8("\xc7\xd1\xb1\xdb"), "\xed\x95\x9c\xea\xb8\x80");
     EXPECT_EQ(Cp949ToUtf8("\x8c\x63"), "\xeb\x98\xa0");  // only in the code page's extension
-    EXPECT_EQ(Cp949ToUtf8("a\xff" "b\x80" "c"), "a" + kMark + "b" + kMark + "c");
+    EXPECT_EQ(Cp949ToUtf8("a\xff"
+                          "b\x80"
+                          "c"),
+              "a" + kMark + "b" + kMark + "c");
     EXPECT_EQ(Cp949ToUtf8("\xbf\xc0\xb7"), "\xec\x98\xa4" + kMark);  // cut off at the end
-    EXPECT_EQ(Cp949ToUtf8("\xb0\x0a" "Z"), kMark + "\nZ");  // a lead byte that nothing trails
+    EXPECT_EQ(Cp949ToUtf8("\xb0\x0a"
+                          "Z"),
+              kMark + "\nZ");  // a lead byte that nothing trails
     EXPECT_EQ(Cp949ToUtf8(static_cast<const char*>(nullptr)), "");
 }
 

@@ -94,12 +94,15 @@ TEST_F(WindowSystemTest, SetWindowPosGivesTheClientSizeAndReportsOnlyChanges) {
         int width, height;
         std::pair<int, int> expected;
         bool reported;
-    } cases[] = {{800, 600, {800, 600}, false}, {1024, 700, {1024, 700}, true},
-                 {1024, 700, {1024, 700}, false}, {-50, 2, {0, 2}, true}};
+    } cases[] = {{800, 600, {800, 600}, false},
+                 {1024, 700, {1024, 700}, true},
+                 {1024, 700, {1024, 700}, false},
+                 {-50, 2, {0, 2}, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
         RECT rect{0, 0, c.width, c.height};
-        ASSERT_TRUE(AdjustWindowRectEx(&rect, GetWindowLongA(window, GWL_STYLE), GetMenu(window) != nullptr,
+        ASSERT_TRUE(AdjustWindowRectEx(&rect, GetWindowLongA(window, GWL_STYLE),
+                                       GetMenu(window) != nullptr,
                                        GetWindowLongA(window, GWL_EXSTYLE)));
         received.clear();
         SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,

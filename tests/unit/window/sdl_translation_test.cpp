@@ -18,7 +18,8 @@ Translated Translate(const SDL_Event& event, const SdlEventContext& context = {}
     return out;
 }
 
-SDL_Event Key(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, Uint16 mod = 0, Uint8 repeat = 0) {
+SDL_Event Key(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, Uint16 mod = 0,
+              Uint8 repeat = 0) {
     SDL_Event event{};
     event.type = type;
     event.key.repeat = repeat;
@@ -82,8 +83,10 @@ TEST(SdlTranslationTest, KeyPressesRepeatsAndReleasesWhateverTheModifiers) {
         // Every auto-repeat is another WM_KEYDOWN, marked as already down.
         {Key(SDL_KEYDOWN, SDLK_SPACE, SDL_SCANCODE_SPACE, 0, 1), WM_KEYDOWN, VK_SPACE, true, false},
         {Key(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE), WM_KEYUP, VK_ESCAPE, true, true},
-        {Key(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT), WM_KEYDOWN, VK_F1 + 3, false, false},
-        {Key(SDL_KEYDOWN, SDLK_q, SDL_SCANCODE_Q, KMOD_RALT | KMOD_LCTRL), WM_KEYDOWN, 'Q', false, false},
+        {Key(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT), WM_KEYDOWN, VK_F1 + 3, false,
+         false},
+        {Key(SDL_KEYDOWN, SDLK_q, SDL_SCANCODE_Q, KMOD_RALT | KMOD_LCTRL), WM_KEYDOWN, 'Q', false,
+         false},
     };
     for (const Case& c : cases) {
         Translated out = Translate(c.event);
@@ -148,7 +151,8 @@ TEST(SdlTranslationTest, MouseMessagesPackClientCoordinatesAndHeldButtons) {
          WM_MBUTTONUP, 0, MAKELPARAM(5, 6)},
         {"wheel away", wheel(1, false), 0, SDL_BUTTON_MMASK, WM_MOUSEWHEEL,
          (WPARAM{120} << 16) | MK_MBUTTON, MAKELPARAM(40, 30)},
-        {"wheel flipped", wheel(-2, true), 0, 0, WM_MOUSEWHEEL, WPARAM{240} << 16, MAKELPARAM(40, 30)},
+        {"wheel flipped", wheel(-2, true), 0, 0, WM_MOUSEWHEEL, WPARAM{240} << 16,
+         MAKELPARAM(40, 30)},
         {"wheel towards", wheel(-1, false), 0, 0, WM_MOUSEWHEEL, WPARAM{0xFF88} << 16,
          MAKELPARAM(40, 30)},
     };

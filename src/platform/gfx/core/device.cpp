@@ -24,8 +24,8 @@ HRESULT D3DXCreateFontA(Device* device, int32_t height, uint32_t width, uint32_t
                         uint32_t outputPrecision, uint32_t quality, uint32_t pitchAndFamily,
                         const char* faceName, Font** font) {
     if (!device || !font) return D3DERR_INVALIDCALL;
-    return device->CreateFont(height, width, weight, mipLevels, italic, charSet,
-                              outputPrecision, quality, pitchAndFamily, faceName, font);
+    return device->CreateFont(height, width, weight, mipLevels, italic, charSet, outputPrecision,
+                              quality, pitchAndFamily, faceName, font);
 }
 
 }  // namespace gfx

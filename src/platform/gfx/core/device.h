@@ -126,10 +126,10 @@ public:
     // not null, may receive the messages as a zero-terminated text.
     virtual HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
                                          Buffer** errors) = 0;
-    virtual HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight,
-                               uint32_t mipLevels, int32_t italic, uint32_t charSet,
-                               uint32_t outputPrecision, uint32_t quality,
-                               uint32_t pitchAndFamily, const char* faceName, Font** font) = 0;
+    virtual HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
+                               int32_t italic, uint32_t charSet, uint32_t outputPrecision,
+                               uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
+                               Font** font) = 0;
 
     virtual HRESULT SetRenderState(RenderState state, uint32_t value) = 0;
     virtual HRESULT GetRenderState(RenderState state, uint32_t* value) = 0;

@@ -222,7 +222,8 @@ HRESULT DeviceFront::SetVertexDeclaration(VertexDeclaration* declaration) {
 HRESULT DeviceFront::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
                                      uint32_t stride) {
     if (stream >= rules::kStreamCount)
-        return Refuse("SetStreamSource", "stream %u (streams 0..%u)", stream, rules::kStreamCount - 1);
+        return Refuse("SetStreamSource", "stream %u (streams 0..%u)", stream,
+                      rules::kStreamCount - 1);
     if (!Owns(this, buffer))
         return Refuse("SetStreamSource", "the buffer was not made by this device");
     StreamBinding& binding = streams_[stream];
@@ -312,8 +313,8 @@ bool DeviceFront::CheckStreams(const char* call, int64_t first, int64_t last) co
         // Compared before multiplying, so that no product overflows.
         bool fits = binding.stride == 0 || uint64_t(last) <= length / binding.stride;
         if (!fits || binding.offset + uint64_t(last) * binding.stride + extent > length) {
-            Refuse(call, "vertex %lld of stream %u lies past its buffer's %llu bytes", (long long)last,
-                   s, (unsigned long long)length);
+            Refuse(call, "vertex %lld of stream %u lies past its buffer's %llu bytes",
+                   (long long)last, s, (unsigned long long)length);
             return false;
         }
     }
@@ -371,8 +372,8 @@ HRESULT Direct3DFront::NotAvailable(const std::string& why) {
 HRESULT Direct3DFront::GetDeviceCaps(uint32_t adapter, DeviceType type, Caps* caps) {
     if (!caps) return Refuse("GetDeviceCaps", "no output pointer");
     if (adapter != D3DADAPTER_DEFAULT || type != D3DDEVTYPE_HAL)
-        return Refuse("GetDeviceCaps", "adapter %u type %u: only the default adapter's HAL", adapter,
-                      type);
+        return Refuse("GetDeviceCaps", "adapter %u type %u: only the default adapter's HAL",
+                      adapter, type);
     *caps = Caps{};
     caps->deviceType = type;
     caps->adapterOrdinal = adapter;
@@ -398,7 +399,8 @@ HRESULT Direct3DFront::CreateDevice(uint32_t adapter, DeviceType type, HWND focu
         return NotAvailable("back buffer format not supported");
     if (parameters->enableAutoDepthStencil && parameters->autoDepthStencilFormat != D3DFMT_D24S8)
         return NotAvailable("depth format not supported (D24S8 only)");
-    HWND window = parameters->deviceWindow ? static_cast<HWND>(parameters->deviceWindow) : focusWindow;
+    HWND window =
+        parameters->deviceWindow ? static_cast<HWND>(parameters->deviceWindow) : focusWindow;
     HRESULT made = MakeDevice(window, parameters, device);
     if (Failed(made)) return made;
     // The desktop's format, which windowed mode uses.

@@ -34,9 +34,8 @@ public:
     HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
                                  Buffer** errors) override;
     HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
-                       int32_t italic, uint32_t charSet, uint32_t outputPrecision,
-                       uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
-                       Font** font) override;
+                       int32_t italic, uint32_t charSet, uint32_t outputPrecision, uint32_t quality,
+                       uint32_t pitchAndFamily, const char* faceName, Font** font) override;
 
     HRESULT SetRenderState(RenderState state, uint32_t value) override;
     HRESULT GetRenderState(RenderState state, uint32_t* value) override;
@@ -55,10 +54,11 @@ public:
     HRESULT EndScene() override;
     HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
                     const void* dirtyRegion) override;
-    HRESULT DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+    HRESULT DrawPrimitive(PrimitiveType type, uint32_t startVertex,
+                          uint32_t primitiveCount) override;
     HRESULT DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertexIndex,
-                                 uint32_t minVertexIndex, uint32_t numVertices,
-                                 uint32_t startIndex, uint32_t primitiveCount) override;
+                                 uint32_t minVertexIndex, uint32_t numVertices, uint32_t startIndex,
+                                 uint32_t primitiveCount) override;
 
     HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height,
                                 std::vector<uint8_t>* rgba) override;

@@ -96,7 +96,8 @@ class DeclarationObject : public DeviceChild<VertexDeclaration> {
 public:
     DeclarationObject(DeviceFront& device, std::vector<VertexElement> table,
                       std::vector<rules::ElementLayout> layout)
-        : DeviceChild<VertexDeclaration>(device), table_(std::move(table)),
+        : DeviceChild<VertexDeclaration>(device),
+          table_(std::move(table)),
           layout_(std::move(layout)) {
         for (const rules::ElementLayout& e : layout_) {
             if (e.offset + e.bytes > extents_[e.stream]) extents_[e.stream] = e.offset + e.bytes;
@@ -131,7 +132,9 @@ inline uint32_t LevelEdge(uint32_t edge, uint32_t level, uint32_t levels) {
 class TextureObject : public DeviceChild<Texture> {
 public:
     TextureObject(DeviceFront& device, const TextureFile& file)
-        : DeviceChild<Texture>(device), width_(file.width), height_(file.height),
+        : DeviceChild<Texture>(device),
+          width_(file.width),
+          height_(file.height),
           levels_(file.levels) {}
     ResourceType GetType() const override { return ResourceType::Texture; }
     uint32_t GetLevelCount() const override { return levels_; }

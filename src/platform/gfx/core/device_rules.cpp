@@ -38,7 +38,8 @@ HRESULT ReadDeclaration(const char* call, const VertexElement* elements,
         table->push_back(e);
         if (e.stream == D3DDECL_END.stream) return S_OK;
         if (e.stream >= kStreamCount)
-            return Refuse(call, "element %u: stream %u (streams 0..%u)", i, e.stream, kStreamCount - 1);
+            return Refuse(call, "element %u: stream %u (streams 0..%u)", i, e.stream,
+                          kStreamCount - 1);
         uint32_t bytes = ElementBytes(e.type);
         if (bytes == 0) return Refuse(call, "element %u: type %u is not supported", i, e.type);
         if (!KnownUsage(e.usage) || e.usageIndex != 0)

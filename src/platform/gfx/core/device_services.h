@@ -86,8 +86,8 @@ protected:
 // with E_FAIL.
 using EffectMaker = HRESULT (*)(DeviceFront& device, const char* path, uint32_t flags,
                                 Effect** effect, Buffer** errors);
-using FontMaker = HRESULT (*)(DeviceFront& device, int32_t height, uint32_t width,
-                              uint32_t weight, int32_t italic, const char* faceName, Font** font);
+using FontMaker = HRESULT (*)(DeviceFront& device, int32_t height, uint32_t width, uint32_t weight,
+                              int32_t italic, const char* faceName, Font** font);
 struct EffectAndFontMakers {
     EffectMaker effect = nullptr;
     FontMaker font = nullptr;

@@ -69,7 +69,8 @@ public:
     Ref(std::nullptr_t) {}
     ~Ref() { reset(); }
     Ref(const Ref& other) : object_(other.object_), internal_(other.internal_) { Take(); }
-    Ref(Ref&& other) noexcept : object_(std::exchange(other.object_, nullptr)), internal_(other.internal_) {}
+    Ref(Ref&& other) noexcept
+        : object_(std::exchange(other.object_, nullptr)), internal_(other.internal_) {}
     Ref& operator=(Ref other) noexcept {
         std::swap(object_, other.object_);
         std::swap(internal_, other.internal_);

@@ -20,8 +20,6 @@ private:
 
 }  // namespace
 
-Buffer* CreateTextBuffer(const std::string& text) {
-    return new TextBuffer(text);
-}
+Buffer* CreateTextBuffer(const std::string& text) { return new TextBuffer(text); }
 
 }  // namespace gfx

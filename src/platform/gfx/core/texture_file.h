@@ -24,7 +24,7 @@ struct TextureSupport {
 };
 
 struct TextureFile {
-    uint32_t width = 0;   // level 0; a cube map's faces are square
+    uint32_t width = 0;  // level 0; a cube map's faces are square
     uint32_t height = 0;
     uint32_t levels = 0;  // the texture's mip levels
     // A DDS file, its levels taken as they are: the file and where they lie

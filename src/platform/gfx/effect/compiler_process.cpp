@@ -72,7 +72,8 @@ void SetLimits() {
 // when the thread ends.
 bool UseAlternateStack() {
     constexpr size_t kBytes = 64 * 1024;
-    void* memory = mmap(nullptr, kBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* memory =
+        mmap(nullptr, kBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) return false;
     stack_t stack = {};
     stack.ss_sp = memory;

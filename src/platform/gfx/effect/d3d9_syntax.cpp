@@ -66,9 +66,9 @@ bool IsNumberType(std::string_view word) {
 
 const char* SamplerTypeFor(TextureDim dim) {
     switch (dim) {
-        case TextureDim::Cube: return "samplerCUBE";
-        case TextureDim::Tex3D: return "sampler3D";
-        default: return "sampler2D";
+    case TextureDim::Cube: return "samplerCUBE";
+    case TextureDim::Tex3D: return "sampler3D";
+    default: return "sampler2D";
     }
 }
 

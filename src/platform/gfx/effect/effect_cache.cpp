@@ -70,8 +70,10 @@ bool ReadRequest(const std::string& text, const std::string& path, CompileReques
 std::string EffectCacheName(const CompileRequest& request, const std::string& program) {
     disk_cache::CacheKey key;
     key.Add("reflect-refract effect").AddNumber(kCodecFormat).Add(kOptions);
-    key.AddNumber(GLSLANG_VERSION_MAJOR).AddNumber(GLSLANG_VERSION_MINOR)
-        .AddNumber(GLSLANG_VERSION_PATCH).Add(GLSLANG_VERSION_FLAVOR);
+    key.AddNumber(GLSLANG_VERSION_MAJOR)
+        .AddNumber(GLSLANG_VERSION_MINOR)
+        .AddNumber(GLSLANG_VERSION_PATCH)
+        .Add(GLSLANG_VERSION_FLAVOR);
     unsigned major = 0, minor = 0, patch = 0;
     spvc_get_version(&major, &minor, &patch);
     key.AddNumber(major).AddNumber(minor).AddNumber(patch);

@@ -293,7 +293,9 @@ void ReadEffect(Reader& r, CompiledEffect& effect) {
     });
 }
 
-bool Header(Reader& r, uint32_t magic) { return r.U32() == magic && r.U32() == kCodecFormat && r.Ok(); }
+bool Header(Reader& r, uint32_t magic) {
+    return r.U32() == magic && r.U32() == kCodecFormat && r.Ok();
+}
 
 // Block and parameter records must point into the effect's own tables.
 bool Consistent(const CompiledEffect& effect) {

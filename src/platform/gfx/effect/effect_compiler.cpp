@@ -125,8 +125,9 @@ private:
                 index = known->second;
                 if (result_.blocks[index].size != block.size ||
                     blockMembers_[index] != block.members) {
-                    return Fail(line, 1, where + ": uniform block '" + block.name +
-                                          "' is laid out differently in another entry point");
+                    return Fail(line, 1,
+                                where + ": uniform block '" + block.name +
+                                    "' is laid out differently in another entry point");
                 }
             }
             stage.SetBinding(block.id, index);
@@ -168,8 +169,8 @@ private:
             }
             const ParameterInfo& parameter = result_.parameters[known->second];
             if (parameter.kind != ValueKind::Texture || parameter.dim != texture.dim) {
-                return Fail(line, 1, where + ": '" + name +
-                                         "' is declared with two different types");
+                return Fail(line, 1,
+                            where + ": '" + name + "' is declared with two different types");
             }
             stage.SetBinding(texture.id, unit->second);
         }
@@ -312,8 +313,8 @@ private:
 
 }  // namespace
 
-bool CompileEffectSource(const EffectSource& source, const std::string& path,
-                         CompiledEffect* out, std::string* log, bool expandFirst) {
+bool CompileEffectSource(const EffectSource& source, const std::string& path, CompiledEffect* out,
+                         std::string* log, bool expandFirst) {
     log->clear();
     if (!expandFirst) return Builder(source, path).Run(out, log);
     // The expansion is checked once on its own: its size is bounded before

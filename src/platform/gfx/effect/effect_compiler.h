@@ -71,7 +71,7 @@ struct CompiledEffect {
     std::vector<TechniqueProgram> techniques;
     std::vector<BlockInfo> blocks;
     std::vector<ParameterInfo> parameters;
-    std::string warnings;  // the compiler's warnings, empty when none
+    std::string warnings;                // the compiler's warnings, empty when none
     std::vector<IncludedFile> includes;  // in the order they were first read
 };
 
@@ -90,7 +90,7 @@ bool CompileEffect(const std::string& text, const std::string& path, CompiledEff
 // source ReadEffectSource made: what the compiler process runs. With
 // expandFirst the macros' expansion is bounded first (PreprocessHlsl); the
 // compiler process does that step itself.
-bool CompileEffectSource(const EffectSource& source, const std::string& path,
-                         CompiledEffect* out, std::string* log, bool expandFirst = true);
+bool CompileEffectSource(const EffectSource& source, const std::string& path, CompiledEffect* out,
+                         std::string* log, bool expandFirst = true);
 
 }  // namespace gfx::effect

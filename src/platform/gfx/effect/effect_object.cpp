@@ -28,7 +28,7 @@ namespace {
 
 struct Technique {
     std::string name;
-    std::vector<uint32_t> programs;  // one per pass
+    std::vector<uint32_t> programs;                                // one per pass
     std::vector<std::vector<RenderStateAssignment>> renderStates;  // one list per pass
 };
 
@@ -294,9 +294,7 @@ private:
         }
     }
 
-    const Technique& CurrentTechnique() const {
-        return techniques_[static_cast<size_t>(current_)];
-    }
+    const Technique& CurrentTechnique() const { return techniques_[static_cast<size_t>(current_)]; }
 
     // By handle (the pointer GetTechniqueByName gave) or by name.
     int FindTechnique(EffectHandle handle) const {
@@ -335,7 +333,8 @@ private:
             }
             // Bits, not values: a float set to the bits it has is not
             // uploaded again (-0 after 0 is).
-            if (std::memcmp(&block.data[at], &values[i], sizeof(float)) != 0) {  // NOLINT(bugprone-suspicious-memory-comparison)
+            if (std::memcmp(&block.data[at], &values[i], sizeof(float)) !=
+                0) {  // NOLINT(bugprone-suspicious-memory-comparison)
                 std::memcpy(&block.data[at], &values[i], sizeof(float));
                 changed = true;
             }

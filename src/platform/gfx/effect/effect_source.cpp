@@ -102,8 +102,8 @@ private:
     template <typename Where>
     bool Expect(char c, const Where& where) {
         if (!IsPunct(c)) {
-            return Fail(current_, std::string("expected '") + c + "' " + where() + ", found " +
-                                           Describe());
+            return Fail(current_,
+                        std::string("expected '") + c + "' " + where() + ", found " + Describe());
         }
         Advance();
         return true;
@@ -144,8 +144,8 @@ private:
                             "expected 'pass' or '}' in " + where() + ", found " + Describe());
             }
             if (++passCount_ > kMaxPasses) {
-                return Fail(current_, "more than " + std::to_string(kMaxPasses) +
-                                               " passes in the effect");
+                return Fail(current_,
+                            "more than " + std::to_string(kMaxPasses) + " passes in the effect");
             }
             PassDesc pass;
             if (!ParsePass(*technique, technique->passes.size(), &pass)) return false;
@@ -189,8 +189,8 @@ private:
     bool ParseState(const Where& where, PassDesc* pass) {
         const Token name = current_;
         if (name.kind != TokenKind::Identifier) {
-            return Fail(name, "expected a state assignment in " + where() + ", found " +
-                                       Describe());
+            return Fail(name,
+                        "expected a state assignment in " + where() + ", found " + Describe());
         }
         ShaderRef* shader = nullptr;
         Stage stage = Stage::Vertex;
@@ -213,30 +213,29 @@ private:
         if (!Expect('=', [&] { return "after " + stateName; })) return false;
         if (current_.kind != TokenKind::Identifier || !SameWord(current_.text, "compile")) {
             return Fail(current_, "expected 'compile PROFILE Entry()' after " + stateName +
-                                           " =, found " + Describe());
+                                      " =, found " + Describe());
         }
         Advance();
         if (current_.kind != TokenKind::Identifier) {
-            return Fail(current_, "expected a shader profile after 'compile', found " +
-                                           Describe());
+            return Fail(current_, "expected a shader profile after 'compile', found " + Describe());
         }
         shader->profile = std::string(current_.text);
         const char* prefix = stage == Stage::Vertex ? "vs_" : "ps_";
         if (strncasecmp(shader->profile.c_str(), prefix, 3) != 0) {
-            return Fail(current_, "profile '" + shader->profile + "' does not fit " +
-                                           stateName + " (expected " + prefix + "...)");
+            return Fail(current_, "profile '" + shader->profile + "' does not fit " + stateName +
+                                      " (expected " + prefix + "...)");
         }
         Advance();
         if (current_.kind != TokenKind::Identifier) {
-            return Fail(current_, "expected the entry point's name after '" +
-                                           shader->profile + "', found " + Describe());
+            return Fail(current_, "expected the entry point's name after '" + shader->profile +
+                                      "', found " + Describe());
         }
         shader->entry = std::string(current_.text);
         Advance();
         if (!Expect('(', [&] { return "after entry point '" + shader->entry + "'"; })) return false;
         if (!IsPunct(')')) {
             return Fail(current_, "entry point '" + shader->entry +
-                                           "' is compiled without arguments, found " + Describe());
+                                      "' is compiled without arguments, found " + Describe());
         }
         Advance();
         return Expect(';', [&] { return "after '" + shader->entry + "()'"; });
@@ -263,8 +262,8 @@ private:
         bool known = (value.kind == TokenKind::Number || value.kind == TokenKind::Identifier) &&
                      StateValue(state, value.text, &assignment.value);
         if (!known) {
-            return Fail(value, "'" + std::string(value.text) + "' is not a value of " +
-                                        stateName + " in " + where());
+            return Fail(value, "'" + std::string(value.text) + "' is not a value of " + stateName +
+                                   " in " + where());
         }
         Advance();
         pass->renderStates.push_back(assignment);

@@ -42,8 +42,7 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 }
 
 // "path:12: rest" → line 12 and rest; false when the line has another shape.
-bool SplitLocation(const std::string& body, const std::string& path, int* line,
-                   std::string* rest) {
+bool SplitLocation(const std::string& body, const std::string& path, int* line, std::string* rest) {
     if (!StartsWith(body, path + ":")) return false;
     size_t digits = path.size() + 1;
     size_t end = digits;
@@ -53,7 +52,6 @@ bool SplitLocation(const std::string& body, const std::string& path, int* line,
     *rest = Trim(body.substr(end + 1));
     return true;
 }
-
 
 bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
@@ -137,8 +135,8 @@ std::string TranslateLine(const std::string& raw, const LogContext& context) {
             std::string rest = text.substr(at + marker.size());
             size_t comma = rest.find(", ");
             int column = std::atoi(rest.substr(0, comma).c_str());
-            std::string what = comma == std::string::npos ? "HLSL parsing failed"
-                                                          : Trim(rest.substr(comma + 2));
+            std::string what =
+                comma == std::string::npos ? "HLSL parsing failed" : Trim(rest.substr(comma + 2));
             if (!what.empty() && what.back() == '.') what.pop_back();
             if (what == "HLSL parsing failed") what = "the HLSL cannot be read from here on";
             return Location(path, line, OriginalColumn(context.shifts, line, column)) +
@@ -159,8 +157,7 @@ public:
     explicit FolderIncluder(std::string folder, std::vector<IncludedFile>* read = nullptr)
         : folder_(std::move(folder)), read_(read) {}
 
-    IncludeResult* includeLocal(const char* header, const char* includer,
-                                size_t depth) override {
+    IncludeResult* includeLocal(const char* header, const char* includer, size_t depth) override {
         refusal_.clear();
         std::string name = header ? header : "";
         if (depth > kMaxIncludeDepth)
@@ -227,7 +224,7 @@ private:
 
     std::string folder_;
     std::map<std::string, std::string> folders_;  // included file → its folder
-    std::string refusal_;                          // includeLocal's, for includeSystem
+    std::string refusal_;                         // includeLocal's, for includeSystem
     size_t total_ = 0;
     std::vector<IncludedFile>* read_;  // the files read, when asked for
 };
@@ -260,8 +257,8 @@ std::string_view LineOf(const std::string& text, int n) {
         ++begin;
     }
     size_t end = text.find('\n', begin);
-    return std::string_view(text).substr(begin, end == std::string::npos ? std::string::npos
-                                                                         : end - begin);
+    return std::string_view(text).substr(
+        begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
 std::string IncludeFolder(const std::string& path) {
@@ -271,8 +268,7 @@ std::string IncludeFolder(const std::string& path) {
 }
 
 std::string TranslateGlslangLog(const std::string& raw, const std::string& path,
-                                const std::string& source,
-                                const std::vector<ColumnShift>& shifts) {
+                                const std::string& source, const std::vector<ColumnShift>& shifts) {
     LogContext context{path, source, shifts};
     std::istringstream lines(raw);
     std::string line;

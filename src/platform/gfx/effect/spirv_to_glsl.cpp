@@ -29,17 +29,16 @@ std::string LastError(spvc_context context, const char* what) {
 
 TextureDim DimOf(spvc_type type) {
     switch (spvc_type_get_image_dimension(type)) {
-        case SpvDim2D: return TextureDim::Tex2D;
-        case SpvDim3D: return TextureDim::Tex3D;
-        case SpvDimCube: return TextureDim::Cube;
-        default: return TextureDim::None;
+    case SpvDim2D: return TextureDim::Tex2D;
+    case SpvDim3D: return TextureDim::Tex3D;
+    case SpvDimCube: return TextureDim::Cube;
+    default: return TextureDim::None;
     }
 }
 
 bool ResourceList(spvc_resources resources, spvc_resource_type type,
                   const spvc_reflected_resource** list, size_t* count) {
-    return spvc_resources_get_resource_list_for_type(resources, type, list, count) ==
-           SPVC_SUCCESS;
+    return spvc_resources_get_resource_list_for_type(resources, type, list, count) == SPVC_SUCCESS;
 }
 
 }  // namespace
@@ -229,12 +228,10 @@ bool SpirvToGlsl::Compile(std::string* glsl, std::string* error) {
     }
     spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 450);
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
-    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_VULKAN_SEMANTICS,
-                                   SPVC_FALSE);
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_VULKAN_SEMANTICS, SPVC_FALSE);
     // "#line N" before each statement: the GL's messages then name the
     // effect file's lines.
-    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_EMIT_LINE_DIRECTIVES,
-                                   SPVC_TRUE);
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_EMIT_LINE_DIRECTIVES, SPVC_TRUE);
     spvc_compiler_install_compiler_options(compiler, options);
     const char* source = nullptr;
     if (spvc_compiler_compile(compiler, &source) != SPVC_SUCCESS || !source) {

@@ -10,27 +10,27 @@ namespace {
 // How HLSL writes the parameter's type: "float", "float3", "float4x4", "textureCUBE".
 std::string TypeName(const ParameterInfo& parameter) {
     switch (parameter.kind) {
-        case ValueKind::Float: return "float";
-        case ValueKind::Vector: return "float" + std::to_string(parameter.layout.columns);
-        case ValueKind::Matrix:
-            return "float" + std::to_string(parameter.layout.rows) + "x" +
-                   std::to_string(parameter.layout.columns);
-        case ValueKind::Texture:
-            return parameter.dim == TextureDim::Cube    ? "a cube texture"
-                   : parameter.dim == TextureDim::Tex3D ? "a volume texture"
-                                                        : "a 2D texture";
-        default: return "of a type no value can be set on";
+    case ValueKind::Float: return "float";
+    case ValueKind::Vector: return "float" + std::to_string(parameter.layout.columns);
+    case ValueKind::Matrix:
+        return "float" + std::to_string(parameter.layout.rows) + "x" +
+               std::to_string(parameter.layout.columns);
+    case ValueKind::Texture:
+        return parameter.dim == TextureDim::Cube    ? "a cube texture"
+               : parameter.dim == TextureDim::Tex3D ? "a volume texture"
+                                                    : "a 2D texture";
+    default: return "of a type no value can be set on";
     }
 }
 
 std::string WantedName(const ParameterRequirement& wanted) {
     switch (wanted.kind) {
-        case ValueKind::Float: return "float";
-        case ValueKind::Vector: return "float4";
-        case ValueKind::Matrix: return "float4x4";
-        case ValueKind::Texture:
-            return wanted.dim == TextureDim::Cube ? "a cube texture" : "a 2D texture";
-        default: return "?";
+    case ValueKind::Float: return "float";
+    case ValueKind::Vector: return "float4";
+    case ValueKind::Matrix: return "float4x4";
+    case ValueKind::Texture:
+        return wanted.dim == TextureDim::Cube ? "a cube texture" : "a 2D texture";
+    default: return "?";
     }
 }
 

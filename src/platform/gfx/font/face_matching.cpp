@@ -24,7 +24,8 @@ FcPattern* RequestPattern(FcConfig* config, const FontRequest& request, const ch
     }
     const char* family = request.faceName.empty() ? "sans-serif" : request.faceName.c_str();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-    int weight = request.weight == 0 ? 400 : static_cast<int>(std::clamp(request.weight, 1u, 1000u));
+    int weight =
+        request.weight == 0 ? 400 : static_cast<int>(std::clamp(request.weight, 1u, 1000u));
     FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
     FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
@@ -88,8 +89,8 @@ bool MatchFace(FcConfig* config, const FontRequest& request, FaceFile* face) {
 
 bool MatchFaceForChar(FcConfig* config, const FontRequest& request, char32_t codePoint,
                       FaceFile* face) {
-    FcPattern* pattern = RequestPattern(config, request, IsHangul(codePoint) ? "ko" : nullptr,
-                                        codePoint);
+    FcPattern* pattern =
+        RequestPattern(config, request, IsHangul(codePoint) ? "ko" : nullptr, codePoint);
     if (!pattern) {
         return false;
     }

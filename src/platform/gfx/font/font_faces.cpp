@@ -79,8 +79,8 @@ bool FontFaces::Open(FcConfig* config, const FontRequest& request, std::string* 
     if (request.height < 0) {
         // A negative height is the em size; the cell follows from the face.
         double em = -static_cast<double>(request.height);
-        cell = std::max(1, static_cast<int>(
-                               std::lround(em * (ascent + descent) / face->units_per_EM)));
+        cell = std::max(
+            1, static_cast<int>(std::lround(em * (ascent + descent) / face->units_per_EM)));
     }
     ascent_ = static_cast<int>(std::lround(cell * ascent / (ascent + descent)));
     descent_ = cell - ascent_;

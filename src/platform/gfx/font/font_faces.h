@@ -18,17 +18,17 @@ namespace gfx::font {
 
 // Where a character's glyph comes from.
 struct GlyphSource {
-    int face = 0;         // index into the face set
-    uint32_t glyph = 0;   // glyph index in that face; 0 is the face's missing-glyph box
+    int face = 0;        // index into the face set
+    uint32_t glyph = 0;  // glyph index in that face; 0 is the face's missing-glyph box
 };
 
 // A rendered glyph: 8-bit coverage, rows top to bottom.
 struct GlyphBitmap {
     int width = 0;
     int height = 0;
-    int left = 0;     // from the pen position to the bitmap's left edge
-    int top = 0;      // from the baseline up to the bitmap's top row
-    int advance = 0;  // pen advance in whole pixels
+    int left = 0;                 // from the pen position to the bitmap's left edge
+    int top = 0;                  // from the baseline up to the bitmap's top row
+    int advance = 0;              // pen advance in whole pixels
     std::vector<uint8_t> pixels;  // width × height, reused between glyphs
 };
 

@@ -60,7 +60,7 @@ bool PlaceQuad(const PlacedGlyph& glyph, int64_t penX, int64_t baseline, const R
         y1 > kFarthest) {
         return false;
     }
-    *quad = Quad{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1),
+    *quad = Quad{static_cast<int>(x0), static_cast<int>(y0),     static_cast<int>(x1),
                  static_cast<int>(y1), static_cast<int>(atlasX), static_cast<int>(atlasY)};
     return true;
 }

@@ -68,8 +68,8 @@ bool ReadDepth(Device* device, uint32_t x, uint32_t y, float* depth) {
     if (!gl || x >= gl->BackBufferWidth() || y >= gl->BackBufferHeight()) return false;
     gl->BindBackBuffer();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(GLint(x), GLint(gl->BackBufferHeight() - 1 - y), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
-                 depth);
+    glReadPixels(GLint(x), GLint(gl->BackBufferHeight() - 1 - y), 1, 1, GL_DEPTH_COMPONENT,
+                 GL_FLOAT, depth);
     return true;
 }
 

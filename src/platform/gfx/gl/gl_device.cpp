@@ -15,11 +15,18 @@ namespace {
 
 // A D3DBLEND value as GL's blend factor (the front accepts ZERO .. SRCALPHASAT).
 GLenum GlBlendFactor(uint32_t blend) {
-    static constexpr GLenum kFactors[] = {
-        GL_ZERO,  // no D3DBLEND 0
-        GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,
-        GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_DST_COLOR,
-        GL_ONE_MINUS_DST_COLOR, GL_SRC_ALPHA_SATURATE};
+    static constexpr GLenum kFactors[] = {GL_ZERO,  // no D3DBLEND 0
+                                          GL_ZERO,
+                                          GL_ONE,
+                                          GL_SRC_COLOR,
+                                          GL_ONE_MINUS_SRC_COLOR,
+                                          GL_SRC_ALPHA,
+                                          GL_ONE_MINUS_SRC_ALPHA,
+                                          GL_DST_ALPHA,
+                                          GL_ONE_MINUS_DST_ALPHA,
+                                          GL_DST_COLOR,
+                                          GL_ONE_MINUS_DST_COLOR,
+                                          GL_SRC_ALPHA_SATURATE};
     return blend < std::size(kFactors) ? kFactors[blend] : GL_ONE;
 }
 
@@ -38,9 +45,13 @@ GLenum ModeOf(PrimitiveType type) {
 }
 
 // List primitives can be concatenated: the next run of vertices starts where the last ended.
-bool Mergeable(GLenum mode) { return mode == GL_TRIANGLES || mode == GL_LINES || mode == GL_POINTS; }
+bool Mergeable(GLenum mode) {
+    return mode == GL_TRIANGLES || mode == GL_LINES || mode == GL_POINTS;
+}
 
-GLenum FilterOf(uint32_t filter) { return filter == D3DTEXF_POINT || filter == D3DTEXF_NONE ? GL_NEAREST : GL_LINEAR; }
+GLenum FilterOf(uint32_t filter) {
+    return filter == D3DTEXF_POINT || filter == D3DTEXF_NONE ? GL_NEAREST : GL_LINEAR;
+}
 
 GLenum MinFilterOf(uint32_t min, uint32_t mip) {
     bool linear = min != D3DTEXF_POINT && min != D3DTEXF_NONE;
@@ -79,7 +90,8 @@ TextureSupport SupportOf(const GlContext& context) {
 
 GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth,
                    bool merge, const EffectAndFontMakers& makers)
-    : DeviceFront(width, height, depth, makers, SupportOf(context)), context_(context),
+    : DeviceFront(width, height, depth, makers, SupportOf(context)),
+      context_(context),
       merge_(merge) {
     const char* report = std::getenv("RR_REPORT_FIRST_PRESENT");
     reportFirstPresent_ = report && report[0] == '1';
@@ -162,7 +174,8 @@ void GlDevice::SamplerChanged(uint32_t sampler) {
 
 void GlDevice::ApplySampler(uint32_t index) {
     GLint mag = GLint(FilterOf(SamplerValue(index, D3DSAMP_MAGFILTER)));
-    GLint min = GLint(MinFilterOf(SamplerValue(index, D3DSAMP_MINFILTER), SamplerValue(index, D3DSAMP_MIPFILTER)));
+    GLint min = GLint(MinFilterOf(SamplerValue(index, D3DSAMP_MINFILTER),
+                                  SamplerValue(index, D3DSAMP_MIPFILTER)));
     glSamplerParameteri(samplerNames_[index], GL_TEXTURE_MAG_FILTER, mag);
     glSamplerParameteri(samplerNames_[index], GL_TEXTURE_MIN_FILTER, min);
 }
@@ -170,7 +183,9 @@ void GlDevice::ApplySampler(uint32_t index) {
 GlRasterState GlDevice::WantedRaster() const {
     GlRasterState r;
     uint32_t fillMode = StateValue(D3DRS_FILLMODE);
-    r.polygonMode = fillMode == D3DFILL_SOLID ? GL_FILL : fillMode == D3DFILL_WIREFRAME ? GL_LINE : GL_POINT;
+    r.polygonMode = fillMode == D3DFILL_SOLID       ? GL_FILL
+                    : fillMode == D3DFILL_WIREFRAME ? GL_LINE
+                                                    : GL_POINT;
     // Direct3D judges winding as the viewer sees the triangle on screen, and
     // so does GL (window coordinates keep the picture's orientation; GL's
     // counter-clockwise front face is what the viewer sees counter-clockwise).
@@ -227,7 +242,8 @@ void GlDevice::ApplyState() {
     if (all || want.cullFace != applied_.cullFace) glCullFace(want.cullFace);
     if (all || want.depthTest != applied_.depthTest)
         (want.depthTest ? glEnable : glDisable)(GL_DEPTH_TEST);
-    if (all || want.depthWrite != applied_.depthWrite) glDepthMask(want.depthWrite ? GL_TRUE : GL_FALSE);
+    if (all || want.depthWrite != applied_.depthWrite)
+        glDepthMask(want.depthWrite ? GL_TRUE : GL_FALSE);
     if (all || want.blend != applied_.blend) (want.blend ? glEnable : glDisable)(GL_BLEND);
     if (all || std::memcmp(want.viewport, applied_.viewport, sizeof want.viewport) != 0)
         glViewport(want.viewport[0], want.viewport[1], want.viewport[2], want.viewport[3]);
@@ -244,9 +260,11 @@ void GlDevice::ApplyState() {
             for (const GlAttribute& a : declaration->Attributes()) {
                 glEnableVertexArrayAttrib(vao_, a.location);
                 if (a.bgra)
-                    glVertexArrayAttribFormat(vao_, a.location, GL_BGRA, a.type, a.normalized, a.offset);
+                    glVertexArrayAttribFormat(vao_, a.location, GL_BGRA, a.type, a.normalized,
+                                              a.offset);
                 else
-                    glVertexArrayAttribFormat(vao_, a.location, a.components, a.type, a.normalized, a.offset);
+                    glVertexArrayAttribFormat(vao_, a.location, a.components, a.type, a.normalized,
+                                              a.offset);
                 glVertexArrayAttribBinding(vao_, a.location, a.stream);
             }
         }
@@ -398,7 +416,8 @@ void GlDevice::BeginOverlay(GLuint program, GLuint vertexArray) {
     want.blend = true;
     want.overlayBlend = true;
     const bool known = appliedValid_;
-    if (!known || want.polygonMode != applied_.polygonMode) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    if (!known || want.polygonMode != applied_.polygonMode)
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (!known || applied_.cull) glDisable(GL_CULL_FACE);
     if (!known || applied_.depthTest) glDisable(GL_DEPTH_TEST);
     if (!known || applied_.depthWrite) glDepthMask(GL_FALSE);
@@ -442,9 +461,10 @@ void GlDevice::DrawIndexed(PrimitiveType type, int32_t baseVertexIndex, uint32_t
     ApplyState();
     auto* indices = static_cast<GlIndexBuffer*>(BoundIndices());
     GLenum indexType = indices->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-    glDrawElementsBaseVertex(ModeOf(type), GLsizei(indexCount), indexType,
-                             reinterpret_cast<const void*>(uintptr_t(startIndex) * indices->IndexSize()),
-                             baseVertexIndex);
+    glDrawElementsBaseVertex(
+        ModeOf(type), GLsizei(indexCount), indexType,
+        reinterpret_cast<const void*>(uintptr_t(startIndex) * indices->IndexSize()),
+        baseVertexIndex);
     ++drawCalls_;
 }
 

@@ -148,7 +148,7 @@ private:
     GLuint appliedElementBuffer_ = 0;
     GLuint vao_ = 0;
     bool vaoBound_ = false;
-    GLuint program_ = 0;  // the program of the device's draws (UseProgram)
+    GLuint program_ = 0;                 // the program of the device's draws (UseProgram)
     PendingOverlay* overlay_ = nullptr;  // held back until the next flush
     GLuint samplerNames_[rules::kSamplerCount] = {};
 

@@ -63,8 +63,8 @@ private:
 
     GLuint name_ = 0;
     BufferUpload mode_ = BufferUpload::Copy;
-    uint8_t* mapped_ = nullptr;  // Ring: all segments; Orphan: while locked
-    uint32_t segment_ = 0;       // Ring: the segment the draws read
+    uint8_t* mapped_ = nullptr;      // Ring: all segments; Orphan: while locked
+    uint32_t segment_ = 0;           // Ring: the segment the draws read
     GLsync fences_[kSegments] = {};  // Ring: passed when the segment's draws are done
 };
 

@@ -156,8 +156,7 @@ uint32_t GlDevice::CreateAtlas(int width, int height, std::string* error) {
 
 // Tightly packed rows, with whatever unpack state was set before put back
 // (this happens only in the frames that add glyphs).
-void GlDevice::WriteAtlasRows(uint32_t atlas, int width, int top, int bottom,
-                              const uint8_t* rows) {
+void GlDevice::WriteAtlasRows(uint32_t atlas, int width, int top, int bottom, const uint8_t* rows) {
     MakeCurrent();
     GLint unpackBuffer = 0, alignment = 4, rowLength = 0, skipRows = 0, skipPixels = 0;
     glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);

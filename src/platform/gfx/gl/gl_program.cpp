@@ -55,7 +55,8 @@ GLuint LoadBinary(const std::string& folder, const std::string& name,
         payload.size() <= 4)
         return 0;
     uint32_t format = 0;
-    for (int i = 0; i < 4; ++i) format |= uint32_t(static_cast<uint8_t>(payload[size_t(i)])) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        format |= uint32_t(static_cast<uint8_t>(payload[size_t(i)])) << (8 * i);
     if (std::find(formats.begin(), formats.end(), GLint(format)) == formats.end()) return 0;
     GLuint program = glCreateProgram();
     glProgramBinary(program, format, payload.data() + 4, GLsizei(payload.size() - 4));

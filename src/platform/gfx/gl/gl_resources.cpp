@@ -61,8 +61,7 @@ uint8_t* GlBuffer<Base>::LockMemory(size_t offset, size_t length, bool first) {
     const bool whole = offset == 0 && length == size;
     GlDevice& device = DeviceOf(*this);
     switch (mode_) {
-    case BufferUpload::Copy:
-        return Base::LockMemory(offset, length, first);
+    case BufferUpload::Copy: return Base::LockMemory(offset, length, first);
     case BufferUpload::Ring: {
         if (!first) return Segment(segment_) + offset;
         // The draws made so far read this segment: the fence marks their end.
@@ -73,7 +72,8 @@ uint8_t* GlBuffer<Base>::LockMemory(size_t offset, size_t length, bool first) {
         fences_[segment_] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
         const uint32_t next = (segment_ + 1) % kSegments;
         if (GLsync fence = fences_[next]) {
-            while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000) == GL_TIMEOUT_EXPIRED) {
+            while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000) ==
+                   GL_TIMEOUT_EXPIRED) {
             }
             glDeleteSync(fence);
             fences_[next] = nullptr;
@@ -92,8 +92,8 @@ uint8_t* GlBuffer<Base>::LockMemory(size_t offset, size_t length, bool first) {
             mapped_ = static_cast<uint8_t*>(glMapNamedBufferRange(
                 name_, 0, GLsizeiptr(size), GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT));
         } else {
-            mapped_ = static_cast<uint8_t*>(
-                glMapNamedBufferRange(name_, 0, GLsizeiptr(size), GL_MAP_READ_BIT | GL_MAP_WRITE_BIT));
+            mapped_ = static_cast<uint8_t*>(glMapNamedBufferRange(
+                name_, 0, GLsizeiptr(size), GL_MAP_READ_BIT | GL_MAP_WRITE_BIT));
         }
         return mapped_ ? mapped_ + offset : nullptr;
     }
@@ -108,10 +108,10 @@ void GlBuffer<Base>::Upload(size_t begin, size_t end) {
         if (begin >= end) return;
         device.FlushPendingDraws();
         device.MakeCurrent();
-        glNamedBufferSubData(name_, GLintptr(begin), GLsizeiptr(end - begin), this->Bytes().data() + begin);
+        glNamedBufferSubData(name_, GLintptr(begin), GLsizeiptr(end - begin),
+                             this->Bytes().data() + begin);
         return;
-    case BufferUpload::Ring:
-        return;  // written in place, coherently
+    case BufferUpload::Ring: return;  // written in place, coherently
     case BufferUpload::Orphan:
         device.MakeCurrent();
         if (mapped_) glUnmapNamedBuffer(name_);
@@ -171,7 +171,8 @@ GlAttribute AttributeOf(const rules::ElementLayout& e) {
 GlVertexDeclaration::GlVertexDeclaration(GlDevice& device, std::vector<VertexElement> table,
                                          std::vector<rules::ElementLayout> layout)
     : DeclarationObject(device, std::move(table), std::move(layout)) {
-    for (const rules::ElementLayout& element : Layout()) attributes_.push_back(AttributeOf(element));
+    for (const rules::ElementLayout& element : Layout())
+        attributes_.push_back(AttributeOf(element));
 }
 
 HRESULT GlDevice::MakeVertexDeclaration(std::vector<VertexElement> table,

@@ -79,7 +79,8 @@ void UploadDdsLevels(GLuint name, bool cube, uint32_t face, const image::DdsImag
                 glCompressedTextureSubImage2D(name, GLint(level), 0, 0, w, h, format.internal,
                                               GLsizei(span.size), data);
             else
-                glTextureSubImage2D(name, GLint(level), 0, 0, w, h, format.format, format.type, data);
+                glTextureSubImage2D(name, GLint(level), 0, 0, w, h, format.format, format.type,
+                                    data);
         }
     }
 }

@@ -55,7 +55,7 @@ struct Header {
     bool topDown = false;
     uint32_t bits = 0;
     uint32_t compression = kBiRgb;
-    uint32_t colours = 0;  // palette entries stated (0: all that the bits allow)
+    uint32_t colours = 0;    // palette entries stated (0: all that the bits allow)
     uint32_t masks[4] = {};  // red, green, blue, alpha
 };
 
@@ -73,7 +73,8 @@ bool ReadHeader(const uint8_t* data, size_t size, Header* h, std::string* error)
         return Refuse(error, "info header of " + std::to_string(h->size) +
                                  " bytes, not one of the sizes this program reads");
     }
-    if (size < kFileHeader + uint64_t(h->size)) return Refuse(error, "file shorter than its info header");
+    if (size < kFileHeader + uint64_t(h->size))
+        return Refuse(error, "file shorter than its info header");
     const uint8_t* p = data + kFileHeader;
     if (h->core) {
         h->width = U16(p + 4);
@@ -149,8 +150,10 @@ bool DecodeBmp(const uint8_t* data, size_t size, const TextureLimits& limits, Rg
         uint64_t entries = h.colours ? h.colours : uint64_t(1) << h.bits;
         if (entries > (uint64_t(1) << h.bits)) entries = uint64_t(1) << h.bits;
         // Some writers state more entries than fit before the rows.
-        if (dataStart > cursor) entries = std::min<uint64_t>(entries, (dataStart - cursor) / entryBytes);
-        if (cursor + entries * entryBytes > size) return Refuse(error, "file truncated in its palette");
+        if (dataStart > cursor)
+            entries = std::min<uint64_t>(entries, (dataStart - cursor) / entryBytes);
+        if (cursor + entries * entryBytes > size)
+            return Refuse(error, "file truncated in its palette");
         for (uint64_t i = 0; i < entries; ++i) {
             const uint8_t* e = data + cursor + i * entryBytes;
             palette[i][0] = e[2], palette[i][1] = e[1], palette[i][2] = e[0], palette[i][3] = 255;
@@ -185,13 +188,15 @@ bool DecodeBmp(const uint8_t* data, size_t size, const TextureLimits& limits, Rg
         for (uint32_t x = 0; x < h.width; ++x, out += 4) {
             if (paletted) {
                 const uint32_t bit = x * h.bits;
-                const uint32_t index = (row[bit / 8] >> (8 - h.bits - bit % 8)) & ((1u << h.bits) - 1);
+                const uint32_t index =
+                    (row[bit / 8] >> (8 - h.bits - bit % 8)) & ((1u << h.bits) - 1);
                 std::memcpy(out, palette[index], 4);
             } else if (h.bits == 24) {
                 const uint8_t* p = row + size_t(x) * 3;
                 out[0] = p[2], out[1] = p[1], out[2] = p[0], out[3] = 255;
             } else {
-                const uint32_t v = h.bits == 16 ? U16(row + size_t(x) * 2) : U32(row + size_t(x) * 4);
+                const uint32_t v =
+                    h.bits == 16 ? U16(row + size_t(x) * 2) : U32(row + size_t(x) * 4);
                 out[0] = red.Of(v, 0), out[1] = green.Of(v, 0), out[2] = blue.Of(v, 0);
                 out[3] = alpha.Of(v, 255);
                 anyAlpha = anyAlpha || out[3] != 0;

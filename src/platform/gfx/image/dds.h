@@ -43,7 +43,9 @@ struct DdsImage {
     // faces come in the file's order +X, −X, +Y, −Y, +Z, −Z.
     std::vector<DdsSpan> spans;
 
-    const DdsSpan& Span(uint32_t face, uint32_t level) const { return spans[face * levels + level]; }
+    const DdsSpan& Span(uint32_t face, uint32_t level) const {
+        return spans[face * levels + level];
+    }
 };
 
 // Largest edge accepted; larger files are refused before any arithmetic on them.

@@ -32,20 +32,30 @@ uint8_t* AllocatePixels(uint32_t width, uint32_t height) {
     return static_cast<uint8_t*>(std::malloc(size_t(width) * height * 4));
 }
 
-bool DecodeImage(const uint8_t* data, size_t size, const TextureLimits& limits,
-                 RgbaImage* image, std::string* error) {
+bool DecodeImage(const uint8_t* data, size_t size, const TextureLimits& limits, RgbaImage* image,
+                 std::string* error) {
     *image = RgbaImage();
     std::string why;
     bool decoded = false;
     const char* name = "";
     switch (FormatOf(data, size)) {
-    case ImageFormat::Png: name = "PNG"; decoded = DecodePng(data, size, limits, image, &why); break;
-    case ImageFormat::Jpeg: name = "JPEG"; decoded = DecodeJpeg(data, size, limits, image, &why); break;
-    case ImageFormat::Bmp: name = "BMP"; decoded = DecodeBmp(data, size, limits, image, &why); break;
-    case ImageFormat::Tga: name = "TGA"; decoded = DecodeTga(data, size, limits, image, &why); break;
-    case ImageFormat::Dds:
-        why = "a DDS file, which is not decoded to RGBA";
+    case ImageFormat::Png:
+        name = "PNG";
+        decoded = DecodePng(data, size, limits, image, &why);
         break;
+    case ImageFormat::Jpeg:
+        name = "JPEG";
+        decoded = DecodeJpeg(data, size, limits, image, &why);
+        break;
+    case ImageFormat::Bmp:
+        name = "BMP";
+        decoded = DecodeBmp(data, size, limits, image, &why);
+        break;
+    case ImageFormat::Tga:
+        name = "TGA";
+        decoded = DecodeTga(data, size, limits, image, &why);
+        break;
+    case ImageFormat::Dds: why = "a DDS file, which is not decoded to RGBA"; break;
     case ImageFormat::Unknown:
         why = size == 0 ? "empty file" : "not a BMP, TGA, PNG, JPEG or DDS file";
         break;

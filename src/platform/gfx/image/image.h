@@ -51,7 +51,7 @@ struct RgbaImage {
 // header and checked against limits first; the pixels are then decoded once,
 // into the block handed back. False, with *image emptied and a reason that
 // names the format, for anything else.
-bool DecodeImage(const uint8_t* data, size_t size, const TextureLimits& limits,
-                 RgbaImage* image, std::string* error);
+bool DecodeImage(const uint8_t* data, size_t size, const TextureLimits& limits, RgbaImage* image,
+                 std::string* error);
 
 }  // namespace gfx::image

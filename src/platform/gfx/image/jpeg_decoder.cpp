@@ -48,9 +48,7 @@ struct Session {
 
 Session* SessionOf(j_common_ptr cinfo) { return static_cast<Session*>(cinfo->client_data); }
 
-[[noreturn]] void Stop(j_common_ptr cinfo) {
-    std::longjmp(SessionOf(cinfo)->jump, 1);
-}
+[[noreturn]] void Stop(j_common_ptr cinfo) { std::longjmp(SessionOf(cinfo)->jump, 1); }
 
 [[noreturn]] void OnError(j_common_ptr cinfo) {
     Session* session = SessionOf(cinfo);
@@ -137,7 +135,8 @@ bool Read(Session* session, const uint8_t* data, size_t size, const TextureLimit
         return false;
     }
     session->rows.resize(height);
-    for (uint32_t y = 0; y < height; ++y) session->rows[y] = session->pixels + size_t(y) * width * 4;
+    for (uint32_t y = 0; y < height; ++y)
+        session->rows[y] = session->pixels + size_t(y) * width * 4;
     while (cinfo->output_scanline < height) {
         JDIMENSION first = cinfo->output_scanline;
         JDIMENSION got = jpeg_read_scanlines(cinfo, session->rows.data() + first, height - first);

@@ -88,8 +88,10 @@ bool Read(Session* session, const TextureLimits& limits, std::string* error) {
     bool transparency = png_get_valid(png, session->info, PNG_INFO_tRNS) != 0;
     if (transparency) png_set_tRNS_to_alpha(png);
     if (depth == 16) png_set_strip_16(png);
-    if (colour == PNG_COLOR_TYPE_GRAY || colour == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
-    if (!(colour & PNG_COLOR_MASK_ALPHA) && !transparency) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    if (colour == PNG_COLOR_TYPE_GRAY || colour == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    if (!(colour & PNG_COLOR_MASK_ALPHA) && !transparency)
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
     png_read_update_info(png, session->info);
     if (png_get_rowbytes(png, session->info) != size_t(width) * 4) {
@@ -99,7 +101,8 @@ bool Read(Session* session, const TextureLimits& limits, std::string* error) {
     session->pixels = AllocatePixels(width, height);
     if (!session->pixels) png_error(png, "out of memory");
     session->rows.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) session->rows[y] = session->pixels + size_t(y) * width * 4;
+    for (png_uint_32 y = 0; y < height; ++y)
+        session->rows[y] = session->pixels + size_t(y) * width * 4;
     png_read_image(png, session->rows.data());
     // The chunks after the image data are not read: nothing in them changes
     // the picture.

@@ -46,12 +46,14 @@ bool ReadHeader(const uint8_t* data, size_t size, Header* h, std::string* error)
     if (size < kHeaderBytes) return refuse("file shorter than a TGA header");
     const uint32_t mapType = data[1], type = data[2];
     if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11) {
-        return refuse("image type not read (colour-mapped, true-colour or grey, plain or run-length)");
+        return refuse(
+            "image type not read (colour-mapped, true-colour or grey, plain or run-length)");
     }
     h->mapped = type == 1 || type == 9;
     h->grey = type == 3 || type == 11;
     h->runLength = type >= 9;
-    if (mapType != (h->mapped ? 1u : 0u)) return refuse("colour map type does not fit the image type");
+    if (mapType != (h->mapped ? 1u : 0u))
+        return refuse("colour map type does not fit the image type");
     h->idLength = data[0];
     h->mapFirst = U16(data + 3);
     h->mapLength = U16(data + 5);
@@ -150,7 +152,8 @@ bool DecodeTga(const uint8_t* data, size_t size, const TextureLimits& limits, Rg
     const uint64_t dataStart = mapStart + (h.mapped ? h.mapLength * entryBytes : 0);
     const uint64_t count = uint64_t(h.width) * h.height;
     // A run-length packet holds at most 128 pixels in a count byte and one pixel.
-    const uint64_t needed = h.runLength ? (count + 127) / 128 * (1 + pixelBytes) : count * pixelBytes;
+    const uint64_t needed =
+        h.runLength ? (count + 127) / 128 * (1 + pixelBytes) : count * pixelBytes;
     if (dataStart > size || needed > size - dataStart) {
         *error = "file truncated: " + std::to_string(h.width) + " x " + std::to_string(h.height) +
                  " pixels need at least " + std::to_string(dataStart + needed) +
@@ -196,7 +199,8 @@ bool DecodeTga(const uint8_t* data, size_t size, const TextureLimits& limits, Rg
         // picture's end is cut there.
         for (uint32_t i = 0; i < run && !writer.Done(); ++i) {
             if (i == 0 || !repeat) {
-                if (uint64_t(end - p) < pixelBytes) return fail("file truncated in its run-length data");
+                if (uint64_t(end - p) < pixelBytes)
+                    return fail("file truncated in its run-length data");
                 if (!writer.Convert(p, rgba)) return fail("colour index outside the colour map");
                 p += pixelBytes;
             }

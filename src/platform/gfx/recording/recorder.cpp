@@ -19,8 +19,7 @@ Recorder theRecorder;
 constexpr uint32_t kDefaultWidth = 800;
 constexpr uint32_t kDefaultHeight = 600;
 
-void Log(const char* name, uint32_t object, std::vector<double> args = {},
-         std::string text = {}) {
+void Log(const char* name, uint32_t object, std::vector<double> args = {}, std::string text = {}) {
     theRecorder.calls.push_back(Call{name, object, std::move(args), std::move(text)});
 }
 
@@ -186,15 +185,19 @@ public:
     HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, Pool pool,
                                VertexBuffer** buffer, void* sharedHandle) override {
         Log("CreateVertexBuffer", id(),
-            {double(length), double(usage), double(fvf), double(pool), double(sharedHandle != nullptr)});
-        if (buffer && theRecorder.IsFailing("CreateVertexBuffer")) return Fail(buffer, D3DERR_INVALIDCALL);
+            {double(length), double(usage), double(fvf), double(pool),
+             double(sharedHandle != nullptr)});
+        if (buffer && theRecorder.IsFailing("CreateVertexBuffer"))
+            return Fail(buffer, D3DERR_INVALIDCALL);
         return DeviceFront::CreateVertexBuffer(length, usage, fvf, pool, buffer, sharedHandle);
     }
     HRESULT CreateIndexBuffer(uint32_t length, uint32_t usage, Format format, Pool pool,
                               IndexBuffer** buffer, void* sharedHandle) override {
         Log("CreateIndexBuffer", id(),
-            {double(length), double(usage), double(format), double(pool), double(sharedHandle != nullptr)});
-        if (buffer && theRecorder.IsFailing("CreateIndexBuffer")) return Fail(buffer, D3DERR_INVALIDCALL);
+            {double(length), double(usage), double(format), double(pool),
+             double(sharedHandle != nullptr)});
+        if (buffer && theRecorder.IsFailing("CreateIndexBuffer"))
+            return Fail(buffer, D3DERR_INVALIDCALL);
         return DeviceFront::CreateIndexBuffer(length, usage, format, pool, buffer, sharedHandle);
     }
     HRESULT CreateVertexDeclaration(const VertexElement* elements,
@@ -218,7 +221,8 @@ public:
     }
     HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) override {
         Log("CreateCubeTextureFromFile", id(), {}, path ? path : "");
-        if (texture && theRecorder.IsFailing("CreateCubeTextureFromFile")) return Fail(texture, E_FAIL);
+        if (texture && theRecorder.IsFailing("CreateCubeTextureFromFile"))
+            return Fail(texture, E_FAIL);
         return DeviceFront::CreateCubeTextureFromFile(path, texture);
     }
     HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
@@ -231,9 +235,8 @@ public:
         return DeviceFront::CreateEffectFromFile(path, flags, effect, errors);
     }
     HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,
-                       int32_t italic, uint32_t charSet, uint32_t outputPrecision,
-                       uint32_t quality, uint32_t pitchAndFamily, const char* faceName,
-                       Font** font) override {
+                       int32_t italic, uint32_t charSet, uint32_t outputPrecision, uint32_t quality,
+                       uint32_t pitchAndFamily, const char* faceName, Font** font) override {
         Log("CreateFont", id(),
             {double(height), double(width), double(weight), double(mipLevels), double(italic),
              double(charSet), double(outputPrecision), double(quality), double(pitchAndFamily)},
@@ -268,7 +271,8 @@ public:
     }
     HRESULT SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
                             uint32_t stride) override {
-        Log("SetStreamSource", id(), {double(stream), double(IdOf(buffer)), double(offset), double(stride)});
+        Log("SetStreamSource", id(),
+            {double(stream), double(IdOf(buffer)), double(offset), double(stride)});
         return DeviceFront::SetStreamSource(stream, buffer, offset, stride);
     }
     HRESULT SetIndices(IndexBuffer* buffer) override {
@@ -277,7 +281,9 @@ public:
     }
     HRESULT Clear(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color, float z,
                   uint32_t stencil) override {
-        Log("Clear", id(), {double(count), double(rects != nullptr), double(flags), double(color), z, double(stencil)});
+        Log("Clear", id(),
+            {double(count), double(rects != nullptr), double(flags), double(color), z,
+             double(stencil)});
         return DeviceFront::Clear(count, rects, flags, color, z, stencil);
     }
     HRESULT BeginScene() override {
@@ -308,20 +314,21 @@ public:
         return DeviceFront::DrawPrimitive(type, startVertex, primitiveCount);
     }
     HRESULT DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertexIndex,
-                                 uint32_t minVertexIndex, uint32_t numVertices,
-                                 uint32_t startIndex, uint32_t primitiveCount) override {
+                                 uint32_t minVertexIndex, uint32_t numVertices, uint32_t startIndex,
+                                 uint32_t primitiveCount) override {
         Log("DrawIndexedPrimitive", id(),
             {double(type), double(baseVertexIndex), double(minVertexIndex), double(numVertices),
              double(startIndex), double(primitiveCount)});
-        return DeviceFront::DrawIndexedPrimitive(type, baseVertexIndex, minVertexIndex,
-                                                 numVertices, startIndex, primitiveCount);
+        return DeviceFront::DrawIndexedPrimitive(type, baseVertexIndex, minVertexIndex, numVertices,
+                                                 startIndex, primitiveCount);
     }
 
 protected:
     void OnLastRelease() override {
         uint32_t before = GetDevicesReleasedWithLiveObjects();
         DeviceFront::OnLastRelease();
-        theRecorder.devicesReleasedWithLiveObjects += int(GetDevicesReleasedWithLiveObjects() - before);
+        theRecorder.devicesReleasedWithLiveObjects +=
+            int(GetDevicesReleasedWithLiveObjects() - before);
     }
 
     HRESULT MakeVertexBuffer(uint32_t length, VertexBuffer** buffer) override {
@@ -408,9 +415,7 @@ protected:
 
 }  // namespace
 
-void Recorder::Reset() {
-    *this = Recorder{};
-}
+void Recorder::Reset() { *this = Recorder{}; }
 
 std::vector<std::string> Recorder::Names() const {
     std::vector<std::string> names;
@@ -432,9 +437,7 @@ int Recorder::Find(const std::string& name, size_t start) const {
     return -1;
 }
 
-Recorder& GetRecorder() {
-    return theRecorder;
-}
+Recorder& GetRecorder() { return theRecorder; }
 
 Direct3D* CreateDirect3D(uint32_t sdkVersion) {
     Log("Direct3DCreate9", 0, {double(sdkVersion)});
@@ -442,9 +445,7 @@ Direct3D* CreateDirect3D(uint32_t sdkVersion) {
     return new RecordingDirect3D();
 }
 
-Device* CreateDevice() {
-    return new RecordingDevice(kDefaultWidth, kDefaultHeight, true);
-}
+Device* CreateDevice() { return new RecordingDevice(kDefaultWidth, kDefaultHeight, true); }
 
 uint32_t IdOf(const Unknown* object) {
     auto recorded = dynamic_cast<const Identity*>(object);

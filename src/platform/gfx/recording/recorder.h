@@ -21,10 +21,11 @@
 namespace gfx::recording {
 
 struct Call {
-    std::string name;          // the method, e.g. "SetRenderState", "Release"
-    uint32_t object = 0;       // id of the object the method was called on
-    std::vector<double> args;  // numeric arguments in order; object arguments as their ids (0 = null)
-    std::string text;          // the string argument, if any (path, parameter name, drawn text)
+    std::string name;     // the method, e.g. "SetRenderState", "Release"
+    uint32_t object = 0;  // id of the object the method was called on
+    std::vector<double>
+        args;          // numeric arguments in order; object arguments as their ids (0 = null)
+    std::string text;  // the string argument, if any (path, parameter name, drawn text)
 };
 
 struct Recorder {

@@ -4,8 +4,8 @@
 // the message queue. A backend makes native windows for the core's records,
 // returns its native events as translated messages when the core polls it,
 // waits, shows message boxes and counts milliseconds. Calls go one way: the
-// core calls the backend; the backend never calls back into the core. The SDL2 backend serves the program, the scripted
-// backend serves tests.
+// core calls the backend; the backend never calls back into the core. The SDL2 backend serves the
+// program, the scripted backend serves tests.
 #pragma once
 
 #include <string>
@@ -19,8 +19,8 @@ struct WindowObject {
     NativeWindow* native = nullptr;  // made and kept by the backend; null while none
     WNDPROC procedure = nullptr;
     std::string className;
-    std::string title;  // single-byte (code page 949) text as given
-    DWORD style = 0;    // as given, without WS_VISIBLE
+    std::string title;             // single-byte (code page 949) text as given
+    DWORD style = 0;               // as given, without WS_VISIBLE
     bool applicationIcon = false;  // the class icon is the program's (IDI_APPLICATION_ICON)
     int clientWidth = 0;           // current client size in pixels
     int clientHeight = 0;

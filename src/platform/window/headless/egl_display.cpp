@@ -79,11 +79,14 @@ bool EglDisplay::Open(std::string* problem) {
 void* EglDisplay::CreateContext(int major, int minor, bool core, bool debug) const {
     if (!display) return nullptr;
     const EGLint attributes[] = {
-        EGL_CONTEXT_MAJOR_VERSION, major,
-        EGL_CONTEXT_MINOR_VERSION, minor,
+        EGL_CONTEXT_MAJOR_VERSION,
+        major,
+        EGL_CONTEXT_MINOR_VERSION,
+        minor,
         EGL_CONTEXT_OPENGL_PROFILE_MASK,
         core ? EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT : EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
-        EGL_CONTEXT_OPENGL_DEBUG, debug ? EGL_TRUE : EGL_FALSE,
+        EGL_CONTEXT_OPENGL_DEBUG,
+        debug ? EGL_TRUE : EGL_FALSE,
         EGL_NONE};
     EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
     return context == EGL_NO_CONTEXT ? nullptr : context;

@@ -6,7 +6,7 @@
 #include <string>
 
 struct EglDisplay {
-    void* display = nullptr;  // EGLDisplay; null until Open succeeds
+    void* display = nullptr;    // EGLDisplay; null until Open succeeds
     const char* platform = "";  // "surfaceless" or "device"
 
     // Opens and initialises the display (once). False with the reason in

@@ -5,9 +5,7 @@
 
 namespace {
 
-uint8_t ToByte(float value) {
-    return static_cast<uint8_t>(std::clamp(value, 0.0f, 255.0f) + 0.5f);
-}
+uint8_t ToByte(float value) { return static_cast<uint8_t>(std::clamp(value, 0.0f, 255.0f) + 0.5f); }
 
 }  // namespace
 
@@ -37,7 +35,8 @@ std::vector<uint8_t> DrawApplicationIcon(int size) {
             float distance = std::sqrt(dx * dx + dy * dy);
             float coverage = std::clamp((1.0f - distance) * radius + 0.5f, 0.0f, 1.0f);
             if (coverage <= 0.0f) continue;
-            float nz = std::sqrt(std::max(0.0f, 1.0f - std::min(distance, 1.0f) * std::min(distance, 1.0f)));
+            float nz = std::sqrt(
+                std::max(0.0f, 1.0f - std::min(distance, 1.0f) * std::min(distance, 1.0f)));
             float nx = distance > 1.0f ? dx / distance : dx;
             float ny = distance > 1.0f ? dy / distance : dy;
             float diffuse = std::max(0.0f, (nx * lx + ny * ly + nz * lz) / lengthL);

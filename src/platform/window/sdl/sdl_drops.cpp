@@ -30,7 +30,6 @@ bool SdlDropCollector::Take(const SDL_DropEvent& event, std::vector<std::string>
         files.clear();
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }

@@ -13,12 +13,12 @@ struct KeyRow {
     UINT virtualKey;
 };
 constexpr KeyRow kKeys[] = {
-    {SDLK_ESCAPE, VK_ESCAPE},   {SDLK_SPACE, VK_SPACE},   {SDLK_RETURN, VK_RETURN},
-    {SDLK_KP_ENTER, VK_RETURN}, {SDLK_TAB, VK_TAB},       {SDLK_BACKSPACE, VK_BACK},
-    {SDLK_DELETE, VK_DELETE},   {SDLK_HOME, VK_HOME},     {SDLK_END, VK_END},
-    {SDLK_LEFT, VK_LEFT},       {SDLK_UP, VK_UP},         {SDLK_RIGHT, VK_RIGHT},
-    {SDLK_DOWN, VK_DOWN},       {SDLK_LSHIFT, VK_SHIFT},  {SDLK_RSHIFT, VK_SHIFT},
-    {SDLK_LCTRL, VK_CONTROL},   {SDLK_RCTRL, VK_CONTROL}, {SDLK_LALT, VK_MENU},
+    {SDLK_ESCAPE, VK_ESCAPE},   {SDLK_SPACE, VK_SPACE},     {SDLK_RETURN, VK_RETURN},
+    {SDLK_KP_ENTER, VK_RETURN}, {SDLK_TAB, VK_TAB},         {SDLK_BACKSPACE, VK_BACK},
+    {SDLK_DELETE, VK_DELETE},   {SDLK_HOME, VK_HOME},       {SDLK_END, VK_END},
+    {SDLK_LEFT, VK_LEFT},       {SDLK_UP, VK_UP},           {SDLK_RIGHT, VK_RIGHT},
+    {SDLK_DOWN, VK_DOWN},       {SDLK_LSHIFT, VK_SHIFT},    {SDLK_RSHIFT, VK_SHIFT},
+    {SDLK_LCTRL, VK_CONTROL},   {SDLK_RCTRL, VK_CONTROL},   {SDLK_LALT, VK_MENU},
     {SDLK_RALT, VK_MENU},       {SDLK_COMMA, VK_OEM_COMMA}, {SDLK_PERIOD, VK_OEM_PERIOD},
 };
 
@@ -90,7 +90,8 @@ bool TranslateWheel(const SDL_MouseWheelEvent& wheel, const SdlEventContext& con
     // Positive: away from the user, as Win32's.
     int notches = wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -wheel.y : wheel.y;
     auto delta = static_cast<uint16_t>(static_cast<int16_t>(notches * WHEEL_DELTA));
-    WPARAM wParam = (static_cast<WPARAM>(delta) << 16) | MouseKeys(context.mouseButtons, context.modifiers);
+    WPARAM wParam =
+        (static_cast<WPARAM>(delta) << 16) | MouseKeys(context.mouseButtons, context.modifiers);
     return Set(out, WM_MOUSEWHEEL, wParam, PackPoint(wheel.mouseX, wheel.mouseY));
 }
 
@@ -154,7 +155,6 @@ bool TranslateSdlEvent(const SDL_Event& event, const SdlEventContext& context, M
         // The session or a signal asks the program to end: the main window
         // is closed, as its close box would.
         return Set(out, WM_CLOSE, 0, 0);
-    default:
-        return false;
+    default: return false;
     }
 }

@@ -90,9 +90,10 @@ bool StartSdlVideo(std::string* problem) {
     VideoDriverChoice choice =
         ChooseVideoDrivers(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), socket, chosen);
     if (choice.drivers.empty()) {
-        *problem = std::string(kNoDisplay) + (NonEmpty(socket)
-            ? " (WAYLAND_SOCKET is set, but is used only with SDL_VIDEODRIVER=wayland)"
-            : " (neither is set)");
+        *problem = std::string(kNoDisplay) +
+                   (NonEmpty(socket)
+                        ? " (WAYLAND_SOCKET is set, but is used only with SDL_VIDEODRIVER=wayland)"
+                        : " (neither is set)");
         return false;
     }
     // A click that activates the window is also a click in it, as on Win32.
@@ -113,8 +114,8 @@ bool StartSdlVideo(std::string* problem) {
         return true;
     }
     if (choice.chosen) {
-        *problem = std::string("the video driver SDL_VIDEODRIVER=") + chosen + " did not start: " +
-                   Joined(failures);
+        *problem = std::string("the video driver SDL_VIDEODRIVER=") + chosen +
+                   " did not start: " + Joined(failures);
     } else {
         *problem = std::string(kNoDisplay) + " (" + Joined(failures) + ")";
     }

@@ -24,8 +24,8 @@ constexpr int kIconSize = 32;
 
 void SetApplicationIcon(SDL_Window* window) {
     std::vector<uint8_t> pixels = DrawApplicationIcon(kIconSize);
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
-        pixels.data(), kIconSize, kIconSize, 32, kIconSize * 4, SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kIconSize, kIconSize, 32,
+                                                           kIconSize * 4, SDL_PIXELFORMAT_RGBA32);
     if (!icon) return;  // the window works without its icon
     SDL_SetWindowIcon(window, icon);
     SDL_FreeSurface(icon);
@@ -40,9 +40,9 @@ public:
         // and maximising stay with the window manager's buttons.
         if (window->style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
         std::string title = text::Cp949ToUtf8(window->title.c_str());
-        SDL_Window* made = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                            SDL_WINDOWPOS_UNDEFINED, std::max(window->clientWidth, 1),
-                                            std::max(window->clientHeight, 1), flags);
+        SDL_Window* made = SDL_CreateWindow(
+            title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+            std::max(window->clientWidth, 1), std::max(window->clientHeight, 1), flags);
         if (!made) {
             std::fprintf(stderr, "window: SDL_CreateWindow failed: %s\n", SDL_GetError());
             return false;
@@ -100,7 +100,8 @@ public:
             // window that is not ours, or no longer, are dropped.
             if (id != 0) {
                 SDL_Window* native = SDL_GetWindowFromID(id);
-                message.hwnd = native ? static_cast<HWND>(SDL_GetWindowData(native, kHandleKey)) : nullptr;
+                message.hwnd =
+                    native ? static_cast<HWND>(SDL_GetWindowData(native, kHandleKey)) : nullptr;
                 if (!message.hwnd) {
                     if (message.message == WM_DROPFILES) polled->drops.pop_back();
                     continue;
@@ -126,8 +127,8 @@ public:
             return IDOK;
         }
         // No owner window: the box stands on its own, as the program's boxes do.
-        Uint32 flags = (type & 0xF0) == MB_ICONERROR ? SDL_MESSAGEBOX_ERROR
-                                                     : SDL_MESSAGEBOX_INFORMATION;
+        Uint32 flags =
+            (type & 0xF0) == MB_ICONERROR ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
         int shown = SDL_ShowSimpleMessageBox(flags, utf8Caption.c_str(), utf8Text.c_str(), nullptr);
         // A box closed by a stop signal ends like one dismissed with OK.
         if (!EndMessageBox() && shown != 0) {

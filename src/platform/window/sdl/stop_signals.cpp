@@ -34,7 +34,7 @@
 namespace {
 
 int wakePipe[2] = {-1, -1};
-std::atomic<bool> requested{false};  // a signal has come
+std::atomic<bool> requested{false};    // a signal has come
 std::atomic<bool> undelivered{false};  // not yet taken by the backend
 std::atomic<int> openBoxes{0};
 
@@ -140,13 +140,9 @@ bool InstallStopSignals() {
     return true;
 }
 
-bool StopRequested() {
-    return requested.load();
-}
+bool StopRequested() { return requested.load(); }
 
-bool TakeStopRequest() {
-    return undelivered.exchange(false);
-}
+bool TakeStopRequest() { return undelivered.exchange(false); }
 
 bool BeginMessageBox() {
     // Marked open before the request is read, and the watcher sets the

@@ -69,8 +69,8 @@ std::string RoundTrip(wl_display* display, int timeoutMs) {
     wl_callback_destroy(sync);
     if (problem.empty() && !answered) {
         int error = wl_display_get_error(display);
-        problem = std::string("broke the connection (") + std::strerror(error ? error : EPIPE) +
-                  ")";
+        problem =
+            std::string("broke the connection (") + std::strerror(error ? error : EPIPE) + ")";
     }
     return problem;
 }

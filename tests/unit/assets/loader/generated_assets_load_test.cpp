@@ -14,11 +14,11 @@
 
 namespace {
 
-
 TEST_F(GeneratedAssets, EveryFileLoadsWithoutAMessage) {
     EXPECT_TRUE(model_->LoadReference(device_, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", Context()));
     for (const char* clip : {"Attack", "Run", "Stun"})
-        EXPECT_TRUE(model_->LoadAnimation((std::string("Model\\SMD\\Pudo_Red\\Ani_Red(") + clip + ").smd").c_str(), Context()))
+        EXPECT_TRUE(model_->LoadAnimation(
+            (std::string("Model\\SMD\\Pudo_Red\\Ani_Red(") + clip + ").smd").c_str(), Context()))
             << clip;
     EXPECT_TRUE(Shown().empty()) << Shown().front();
     ASSERT_EQ(model_->meshCount, 1);
@@ -31,7 +31,8 @@ TEST_F(GeneratedAssets, EveryFileLoadsWithoutAMessage) {
     ASSERT_EQ(mesh.textureCount, 4);
     for (int i = 0; i < mesh.textureCount; ++i) {
         EXPECT_NE(mesh.textures[i], nullptr) << mesh.texturePaths[i];
-        EXPECT_EQ(std::strncmp(mesh.texturePaths[i], "Model\\SMD\\Pudo_Red\\Red_", 23), 0) << mesh.texturePaths[i];
+        EXPECT_EQ(std::strncmp(mesh.texturePaths[i], "Model\\SMD\\Pudo_Red\\Red_", 23), 0)
+            << mesh.texturePaths[i];
     }
     const int frames[] = {30, 20, 30};
     for (int c = 0; c < 3; ++c) {
@@ -48,7 +49,8 @@ TEST_F(GeneratedAssets, EveryFileLoadsWithoutAMessage) {
 TEST_F(GeneratedAssets, EveryClipPlaysIntoSaneVertices) {
     ASSERT_TRUE(model_->LoadReference(device_, "Model\\SMD\\Pudo_Red\\Ref_Red.smd", Context()));
     for (const char* clip : {"Attack", "Run", "Stun"})
-        ASSERT_TRUE(model_->LoadAnimation((std::string("Model\\SMD\\Pudo_Red\\Ani_Red(") + clip + ").smd").c_str(), Context()));
+        ASSERT_TRUE(model_->LoadAnimation(
+            (std::string("Model\\SMD\\Pudo_Red\\Ani_Red(") + clip + ").smd").c_str(), Context()));
     const ModelMesh& mesh = model_->meshes[0];
     for (int c = 0; c < 3; ++c) {
         const int frames = model_->clips[c].frameCount;
@@ -58,12 +60,14 @@ TEST_F(GeneratedAssets, EveryClipPlaysIntoSaneVertices) {
             ASSERT_TRUE(model_->UpdateAndDraw(device_, 3, 0, frames, 0.5f, c));
             gfx::recording::GetRecorder().calls.clear();  // thousands of draws per call
             const std::vector<uint8_t>& bytes = gfx::recording::ContentsOf(mesh.vertexBuffer);
-            ASSERT_EQ(bytes.size(), static_cast<size_t>(mesh.triangleCount) * 3 * sizeof(SkinVertex));
+            ASSERT_EQ(bytes.size(),
+                      static_cast<size_t>(mesh.triangleCount) * 3 * sizeof(SkinVertex));
             float lowest = 1e9f, highest = -1e9f;
             for (size_t i = 0; i < bytes.size() / sizeof(SkinVertex); ++i) {
                 SkinVertex v;
                 std::memcpy(&v, bytes.data() + i * sizeof(SkinVertex), sizeof v);
-                ASSERT_TRUE(std::isfinite(v.position.x) && std::isfinite(v.position.y) && std::isfinite(v.position.z));
+                ASSERT_TRUE(std::isfinite(v.position.x) && std::isfinite(v.position.y) &&
+                            std::isfinite(v.position.z));
                 lowest = std::min(lowest, v.position.z);
                 highest = std::max(highest, v.position.z);
             }

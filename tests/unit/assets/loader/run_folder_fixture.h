@@ -40,4 +40,3 @@ protected:
     gfx::Device* device_ = nullptr;
     std::unique_ptr<SkinnedModel> model_ = std::make_unique<SkinnedModel>();
 };
-

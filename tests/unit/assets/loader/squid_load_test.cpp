@@ -12,7 +12,6 @@
 
 namespace {
 
-
 // Forward slashes as a user would type them; backslashes as the program's
 // own paths are written. The last clip holds the first 13 bones only.
 const char* const kClips[] = {"Model/SMD/Lantern Squid/Ani Squid (Swim).smd",
@@ -23,7 +22,8 @@ constexpr int kShortClip = 2, kShortClipBones = 13;
 class Squid : public GeneratedAssets {
 protected:
     void Load() {
-        ASSERT_TRUE(model_->LoadReference(device_, "Model/SMD/Lantern Squid/Ref Squid.smd", Context()));
+        ASSERT_TRUE(
+            model_->LoadReference(device_, "Model/SMD/Lantern Squid/Ref Squid.smd", Context()));
         for (const char* clip : kClips) ASSERT_TRUE(model_->LoadAnimation(clip, Context())) << clip;
         ASSERT_TRUE(Shown().empty()) << Shown().front();
     }
@@ -46,11 +46,13 @@ TEST_F(Squid, LoadsEveryFileAndEveryTextureDecodes) {
         EXPECT_NE(mesh.textures[i], nullptr);
         std::vector<uint8_t> bytes;
         std::string error;
-        ASSERT_TRUE(ReadFileBytes(mesh.texturePaths[i], file_limits::kTexture, &bytes, &error)) << error;
+        ASSERT_TRUE(ReadFileBytes(mesh.texturePaths[i], file_limits::kTexture, &bytes, &error))
+            << error;
         gfx::image::RgbaImage image;
         gfx::image::TextureLimits limits;
         limits.maxEdge = 16384;
-        EXPECT_TRUE(gfx::image::DecodeImage(bytes.data(), bytes.size(), limits, &image, &error)) << error;
+        EXPECT_TRUE(gfx::image::DecodeImage(bytes.data(), bytes.size(), limits, &image, &error))
+            << error;
         EXPECT_GE(image.width * image.height, 400u);
     }
 }
@@ -73,14 +75,16 @@ TEST_F(Squid, EveryClipPlaysAndTheShortOneKeepsTheOtherBones) {
             for (int b = 0; b < kShortClipBones; ++b)
                 upperMoved = upperMoved || std::memcmp(&now[b], &before[b], sizeof(Matrix4)) != 0;
             for (int b = kShortClipBones; c == kShortClip && b < mesh.boneCount; ++b)
-                ASSERT_EQ(std::memcmp(&now[b], &before[b], sizeof(Matrix4)), 0) << "bone " << b << " call " << call;
+                ASSERT_EQ(std::memcmp(&now[b], &before[b], sizeof(Matrix4)), 0)
+                    << "bone " << b << " call " << call;
             const std::vector<uint8_t>& bytes = gfx::recording::ContentsOf(mesh.vertexBuffer);
             ASSERT_EQ(bytes.size(), static_cast<size_t>(mesh.vertexCount) * sizeof(SkinVertex));
             for (size_t i = 0; i < bytes.size() / sizeof(SkinVertex); ++i) {
                 SkinVertex v;
                 std::memcpy(&v, bytes.data() + i * sizeof(SkinVertex), sizeof v);
-                ASSERT_TRUE(std::fabs(v.position.x - 45) < 260 && std::fabs(v.position.y - 80) < 260 &&
-                            v.position.z > -10 && v.position.z < 520)
+                ASSERT_TRUE(std::fabs(v.position.x - 45) < 260 &&
+                            std::fabs(v.position.y - 80) < 260 && v.position.z > -10 &&
+                            v.position.z < 520)
                     << "clip " << c << " call " << call << " vertex " << i;
             }
         }

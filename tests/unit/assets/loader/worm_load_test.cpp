@@ -64,7 +64,8 @@ TEST_F(GeneratedAssets, WormLoadsAndItsMeshFollowsTheLinks) {
 
 TEST_F(GeneratedAssets, WormTexturesAreFoundFromItsOwnFolder) {
     // As --model loads a reference: its folder is the base, the file its name.
-    const LoadContext inItsFolder{std::string(RR_RUN_DIR) + "/Model/SMD/Puddle Worm/", report_.Sink()};
+    const LoadContext inItsFolder{std::string(RR_RUN_DIR) + "/Model/SMD/Puddle Worm/",
+                                  report_.Sink()};
     ASSERT_EQ(chdir("/"), 0);
     ASSERT_TRUE(model_->LoadReference(device_, "PuddleWorm.smd", inItsFolder));
     EXPECT_TRUE(report_.notes.empty()) << report_.notes.front();
