@@ -13,6 +13,7 @@ cmake --build build -j"$JOBS"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRR_SANITIZE=ON -DRR_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$JOBS"
 python3 scripts/include-cycles.py  # no two files in src/ include each other in a circle
+scripts/lint.sh build  # clang-format and clang-tidy: the house style and its checks
 
 . scripts/display.sh
 ensure_display

@@ -33,6 +33,7 @@ const char* const kFixedLines[5] = {
     // "[Camera회전] 마우스 R 버튼"
     "[Camera\xc8\xb8\xc0\xfc] \xb8\xb6\xbf\xec\xbd\xba R \xb9\xf6\xc6\xb0",
     // "[Light이동] [X이동]NUM8/NUM5 [Y이동]NUM4/NUM6 [Z이동]NUM7/NUM9"
+    // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one HUD line in two pieces
     "[Light\xc0\xcc\xb5\xbf] [X\xc0\xcc\xb5\xbf]NUM8/NUM5 [Y\xc0\xcc\xb5\xbf]NUM4/NUM6 "
     "[Z\xc0\xcc\xb5\xbf]NUM7/NUM9",
     "[WIRE/SOLID] SPACE BAR",

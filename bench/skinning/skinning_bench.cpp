@@ -148,7 +148,7 @@ void BM_Linked3(benchmark::State& state, skinning::Path path) {
         return;
     }
     LinkedScene& s = TheLinkedScene();
-    if (s.mesh.linked.corner.size() != size_t(3 * kTriangles)) {
+    if (s.mesh.linked.corner.size() != 3 * size_t(kTriangles)) {
         state.SkipWithError("the corners were not linked");
         return;
     }

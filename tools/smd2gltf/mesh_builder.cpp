@@ -53,6 +53,8 @@ struct VertexSet {
                 slots[at] = uint32_t(vertices.size());
                 return slots[at] - 1;
             }
+            // Vertices are the same when their bits are (padding-free key).
+            // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
             if (std::memcmp(&vertices[slot - 1], &key, sizeof key) == 0) return slot - 1;
         }
     }

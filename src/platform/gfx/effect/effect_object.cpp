@@ -333,8 +333,8 @@ private:
             }
             // Bits, not values: a float set to the bits it has is not
             // uploaded again (-0 after 0 is).
-            if (std::memcmp(&block.data[at], &values[i], sizeof(float)) !=
-                0) {  // NOLINT(bugprone-suspicious-memory-comparison)
+            // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
+            if (std::memcmp(&block.data[at], &values[i], sizeof(float)) != 0) {
                 std::memcpy(&block.data[at], &values[i], sizeof(float));
                 changed = true;
             }
