@@ -6,7 +6,8 @@ set(rr_compile_path_sources
   platform/gfx/effect/d3d9_syntax.cpp platform/gfx/effect/effect_codec.cpp
   platform/gfx/effect/effect_compiler.cpp platform/gfx/effect/effect_source.cpp
   platform/gfx/effect/hlsl_compiler.cpp platform/gfx/effect/spirv_to_glsl.cpp
-  platform/gfx/effect/state_names.cpp platform/gfx/effect/technique_check.cpp)
+  platform/gfx/effect/state_names.cpp platform/gfx/effect/technique_check.cpp
+  platform/cache/cache_key.cpp)
 set(rr_glslang_libs glslang SPIRV glslang-default-resource-limits MachineIndependent
     GenericCodeGen OSDependent OGLCompiler HLSL SPIRV-Tools-opt SPIRV-Tools)
 set(rr_glslang_paths)
@@ -16,7 +17,8 @@ foreach(lib ${rr_glslang_libs})
 endforeach()
 list(JOIN rr_glslang_paths "," rr_glslang_group)
 pkg_check_modules(RR_FUZZ_SPIRV_CROSS REQUIRED IMPORTED_TARGET spirv-cross-c-shared)
-set(rr_compile_path_libs PkgConfig::RR_FUZZ_SPIRV_CROSS
+pkg_check_modules(RR_FUZZ_XXHASH REQUIRED IMPORTED_TARGET libxxhash)
+set(rr_compile_path_libs PkgConfig::RR_FUZZ_SPIRV_CROSS PkgConfig::RR_FUZZ_XXHASH
     "-Wl,--start-group,${rr_glslang_group},--end-group" pthread)
 
 rr_fuzz_target(compile_path ${rr_compile_path_sources} LIBS ${rr_compile_path_libs})
