@@ -9,6 +9,7 @@
 
 #include "device_fixture.h"
 #include "platform/cache/cache_entry.h"
+#include "support/text_files.h"
 
 namespace gltest {
 namespace {
@@ -20,16 +21,8 @@ out vec4 fragColor;
 void main() { fragColor = vec4(0.2, 0.6, 0.8, 1.0); }
 )";
 
-std::string ReadText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
+using rrtest::ReadText;
+using rrtest::WriteText;
 
 // The entry's payload changed by change, sealed again with its own tag.
 std::string Resealed(const std::string& bytes, const std::function<void(std::string*)>& change) {

@@ -16,20 +16,13 @@
 #include "platform/gfx/effect/compile_child.h"
 #include "platform/gfx/effect/effect_cache.h"
 #include "support/temp_folder.h"
+#include "support/text_files.h"
 
 namespace gfx::effect {
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
+using rrtest::ReadText;
+using rrtest::WriteText;
 
 // The program's effect, its model's colour scaled by a constant from an
 // #include file.
