@@ -29,6 +29,8 @@ PACKAGES=(
   # image readers: libpng and libjpeg-turbo for PNG and JPEG (BMP, TGA and
   # DDS are read by our own code); stb_image_write writes PNG pictures
   libstb-dev libpng-dev libjpeg62-turbo-dev
+  # the viewer panel: Dear ImGui
+  libimgui-dev
   # smdinfo's JSON
   nlohmann-json3-dev
   # independent SMD reader used by the asset tests; the loading benchmark
