@@ -299,9 +299,17 @@ class Program:
         time.sleep(delay)
 
     def wait(self, timeout):
+        """The exit code, or None when the program still runs after timeout
+        seconds: it is then killed, and stderr_text() ends with where each of
+        its threads (and its compiler's) stood, so a hang says where."""
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
+            stacks = thread_stacks(self.process.pid)
+            self.process.kill()
+            self.process.wait()
+            self.errors = self.process.stderr.read().decode(errors="replace") + \
+                "\n[still running after %g s; killed]\n%s" % (timeout, stacks)
             return None
 
     def cpu_seconds(self):
@@ -341,6 +349,25 @@ class Program:
             print("pictures kept in", self.folder)
         else:
             shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def thread_stacks(pid):
+    """Every thread's stack of process pid and of its children, by gdb when
+    it is installed; empty otherwise."""
+    if not shutil.which("gdb"):
+        return ""
+    pids = [pid]
+    try:
+        with open("/proc/%d/task/%d/children" % (pid, pid)) as f:
+            pids += [int(child) for child in f.read().split()]
+    except OSError:
+        pass
+    stacks = []
+    for each in pids:
+        done = subprocess.run(["gdb", "-p", str(each), "-batch", "-nx", "-ex", "thread apply all bt"],
+                              capture_output=True, text=True, timeout=120, check=False)
+        stacks.append("process %d:\n%s" % (each, done.stdout[-6000:]))
+    return "\n".join(stacks)
 
 
 def hold_display():
@@ -665,12 +692,12 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(program.wait(5), 0)
 
 
-    def shoot(self, *args, frames=30, env=None, replace=None):
+    def shoot(self, *args, frames=30, env=None, replace=None, timeout=170):
         """--screenshot after frames frames: exit code, picture (None when
         none was saved) and stderr."""
         args = list(args) + ["--screenshot", "shot.png", "--frames", str(frames)]
         program = self.launch(args=args, env=env, replace=replace)
-        code = program.wait(180)
+        code = program.wait(timeout)
         where = os.path.join(program.folder, "shot.png")
         return code, load_picture(where) if os.path.exists(where) else None, program.stderr_text()
 
@@ -970,7 +997,8 @@ class ProgramTest(unittest.TestCase):
             for display in (os.environ["DISPLAY"], None):
                 with self.subTest(seat=seat, options=options, DISPLAY=display):
                     env = dict(self.weston(seat, *options), DISPLAY=display)
-                    code, shot, errors = self.shoot(frames=60, env=env)
+                    # Four runs share the test's time: each has a quarter of it.
+                    code, shot, errors = self.shoot(frames=60, env=env, timeout=30)
                     lines = errors.splitlines()
                     ending = ": using X11" if display else ": drawing offscreen"
                     self.assertEqual(code, 0, errors)
@@ -979,7 +1007,7 @@ class ProgramTest(unittest.TestCase):
                     if display:
                         continue
                     program = self.launch(env=env)
-                    self.assertEqual(program.wait(60), 1)
+                    self.assertEqual(program.wait(30), 1, program.stderr_text())
                     lines = program.stderr_text().splitlines()
                     self.assertEqual(len(lines), 1, lines)
                     self.assertIn("reflect-refract: cannot start: no display", lines[0])
