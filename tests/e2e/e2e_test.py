@@ -364,9 +364,12 @@ def thread_stacks(pid):
         pass
     stacks = []
     for each in pids:
-        done = subprocess.run(["gdb", "-p", str(each), "-batch", "-nx", "-ex", "thread apply all bt"],
-                              capture_output=True, text=True, timeout=120, check=False)
-        stacks.append("process %d:\n%s" % (each, done.stdout[-6000:]))
+        try:
+            done = subprocess.run(["gdb", "-p", str(each), "-batch", "-nx", "-ex", "thread apply all bt"],
+                                  capture_output=True, text=True, timeout=60, check=False)
+            stacks.append("process %d:\n%s" % (each, done.stdout[-6000:]))
+        except subprocess.TimeoutExpired:
+            stacks.append("process %d: gdb did not finish within 60 s" % each)
     return "\n".join(stacks)
 
 
