@@ -20,9 +20,10 @@ bool ModelMesh::ReadyTexCoords(gfx::Device* device) {
     const bool read =
         ReadFileBytesIn(sourceFolder, sourcePath.c_str(), file_limits::kSmdFile, &bytes, &error);
     if (!read || !smd::ReadTextureCoordinates(bytes, triangleCount, &uv)) {
-        if (read) error = NameIn(sourceFolder, sourcePath.c_str()) + ": no longer the mesh shown";
+        if (read)
+            error = NameIn(sourceFolder, sourcePath.c_str()) + " no longer holds the mesh shown";
         std::fprintf(stderr,
-                     "reflect-refract: texture coordinates of %s not read, drawn untextured\n",
+                     "reflect-refract: texture coordinates not read, the mesh is grey: %s\n",
                      PrintableText(error).c_str());
         return false;
     }
