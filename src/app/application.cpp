@@ -256,6 +256,7 @@ FrameRenderer Application::Frame() {
     frame.settings.capture = last ? &capture : nullptr;
     // Viewer display: the built-in effects come from the program's data folder.
     if (display.baseFolder != services.baseFolder) display.baseFolder = services.baseFolder;
+    display.report = services.liveReport;
     frame.display = &display;
     return frame;
 }

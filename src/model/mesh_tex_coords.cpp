@@ -1,6 +1,5 @@
 // The textured display's texture coordinates, read from the mesh's file on
 // first use (the parser keeps none: no other display samples the textures).
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -9,7 +8,7 @@
 #include "model/smd/texture_coordinates.h"
 #include "platform/files.h"
 
-bool ModelMesh::ReadyTexCoords(gfx::Device* device) {
+bool ModelMesh::ReadyTexCoords(gfx::Device* device, const ReportSink& report) {
     if (texCoordBuffer) return true;
     if (texCoordsTried || !device || triangleCount <= 0) return false;
     texCoordsTried = true;
@@ -22,9 +21,8 @@ bool ModelMesh::ReadyTexCoords(gfx::Device* device) {
     if (!read || !smd::ReadTextureCoordinates(bytes, triangleCount, &uv)) {
         if (read)
             error = NameIn(sourceFolder, sourcePath.c_str()) + " no longer holds the mesh shown";
-        std::fprintf(stderr,
-                     "reflect-refract: texture coordinates not read, the mesh is grey: %s\n",
-                     PrintableText(error).c_str());
+        report.NoteFormat("texture coordinates not read, the mesh is grey: %s",
+                          PrintableText(error).c_str());
         return false;
     }
     const uint32_t bytesNeeded = uint32_t(vertexCount) * 2u * sizeof(float);

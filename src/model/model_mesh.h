@@ -84,8 +84,8 @@ struct ModelMesh {
     // True once texCoordBuffer holds every corner's coordinates (made on the
     // first call from the source file, which must still hold this mesh's
     // triangles: corners without u and v take 0, 0). A failure is noted to
-    // stderr once and not tried again (mesh_tex_coords.cpp).
-    bool ReadyTexCoords(gfx::Device* device);
+    // report once and not tried again (mesh_tex_coords.cpp).
+    bool ReadyTexCoords(gfx::Device* device, const ReportSink& report);
 
     // Releases everything this mesh owns and takes over other's contents,
     // leaving other at its defaults. Used to commit a fully parsed mesh.

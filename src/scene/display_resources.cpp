@@ -1,6 +1,5 @@
 #include "scene/display_resources.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/files.h"
@@ -20,10 +19,10 @@ const gfx::VertexElement kTexturedVertexElements[4] = {
 
 namespace {
 
-// Compiles the effect at path once: a failure is noted on stderr with the
-// compiler's first line and not tried again.
-bool ReadyEffect(gfx::Device* device, const std::string& folder, const char* path,
-                 const char* technique, BuiltInEffect* out) {
+// Compiles the effect at path once: a failure is noted with the compiler's
+// first line and not tried again.
+bool ReadyEffect(gfx::Device* device, const std::string& folder, const ReportSink& report,
+                 const char* path, const char* technique, BuiltInEffect* out) {
     if (out->effect) return true;
     if (out->tried) return false;
     out->tried = true;
@@ -42,8 +41,8 @@ bool ReadyEffect(gfx::Device* device, const std::string& folder, const char* pat
             why = text ? std::string(text, strnlen(text, messages->GetBufferSize())) : "";
             why = why.substr(0, why.find('\n'));
         }
-        std::fprintf(stderr, "reflect-refract: built-in effect %s not compiled, not drawn: %s\n",
-                     DisplayPathIn(folder, path).c_str(), why.c_str());
+        report.NoteFormat("built-in effect %s not compiled, not drawn: %s",
+                          DisplayPathIn(folder, path).c_str(), why.c_str());
         gfx::SafeRelease(out->effect);
     }
     gfx::SafeRelease(messages);
@@ -59,13 +58,13 @@ bool ReadyDeclaration(gfx::Device* device, const gfx::VertexElement* elements,
 }  // namespace
 
 bool DisplayResources::ReadyOverlay(gfx::Device* device) {
-    if (!ReadyEffect(device, baseFolder, kOverlayEffectPath, kOverlayTechnique, &overlay))
+    if (!ReadyEffect(device, baseFolder, report, kOverlayEffectPath, kOverlayTechnique, &overlay))
         return false;
     return ReadyDeclaration(device, kOverlayVertexElements, &overlayDeclaration);
 }
 
 bool DisplayResources::ReadyLit(gfx::Device* device) {
-    if (!ReadyEffect(device, baseFolder, kLitEffectPath, kLitTechnique, &lit)) return false;
+    if (!ReadyEffect(device, baseFolder, report, kLitEffectPath, kLitTechnique, &lit)) return false;
     return ReadyDeclaration(device, kTexturedVertexElements, &texturedDeclaration);
 }
 

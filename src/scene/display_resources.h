@@ -2,14 +2,15 @@
 // declaration and vertex buffer, and the simply lit effect with the
 // declaration that adds texture coordinates. Each is made the first time a
 // frame needs it, so a frame with every view option at its default makes
-// none; one that cannot be made is noted once on stderr and not asked for
-// again (the frame then draws without it). Released before the device.
+// none; one that cannot be made is noted once to the report sink and not
+// asked for again (the frame then draws without it). Released before the device.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "platform/gfx/core/device.h"
+#include "platform/report/report_sink.h"
 #include "scene/overlay_lines.h"
 
 // Read from the program's data folder, as the scene's effect is.
@@ -33,6 +34,9 @@ struct BuiltInEffect {
 struct DisplayResources {
     // The folder the effects are read from (the scene's base folder).
     std::string baseFolder;
+    // Where a built-in effect or a mesh's texture coordinates that cannot be
+    // read are noted.
+    ReportSink report;
     BuiltInEffect overlay;
     BuiltInEffect lit;
     gfx::VertexDeclaration* overlayDeclaration = nullptr;   // owned

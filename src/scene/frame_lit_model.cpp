@@ -35,7 +35,7 @@ bool FrameRenderer::DrawTexturedModel(gfx::Effect* effect) {
         if (!mesh.SkinMesh()) continue;
         // A mesh whose coordinates cannot be read is drawn in grey; its own
         // vertices stand in for stream 1, which the grey does not read.
-        const bool coordinates = mesh.ReadyTexCoords(device);
+        const bool coordinates = mesh.ReadyTexCoords(device, display->report);
         device->SetStreamSource(0, mesh.vertexBuffer, 0, sizeof(SkinVertex));
         if (coordinates)
             device->SetStreamSource(1, mesh.texCoordBuffer, 0, 2 * sizeof(float));

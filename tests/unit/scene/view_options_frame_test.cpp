@@ -291,6 +291,11 @@ TEST_F(ViewFrameTest, OverlayVerticesComeFromThePoseAndTheBufferGrowsOnlyWhenNee
 
 TEST_F(ViewFrameTest, AMissingBuiltInEffectIsTriedOnceAndTheFrameGoesOn) {
     GetRecorder().failing.insert("CreateEffectFromFile");
+    std::vector<std::string> notes;
+    display.report.context = &notes;
+    display.report.note = [](void* context, const char* text) {
+        static_cast<std::vector<std::string>*>(context)->push_back(text);
+    };
     ViewOptions view;
     view.skeleton = true;
     view.shading = Shading::PlainLit;
@@ -302,6 +307,12 @@ TEST_F(ViewFrameTest, AMissingBuiltInEffectIsTriedOnceAndTheFrameGoesOn) {
         EXPECT_EQ(CountOf(calls, {"DrawPrimitive", {D3DPT_LINELIST}}), 0u);
         EXPECT_EQ(CountOf(calls, {"Present"}), 1u);
     }
+    // Each named once, with the compiler's first line.
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[0].find("Textured.fx not compiled, not drawn: effect.fx(1,1): error"),
+              std::string::npos)
+        << notes[0];
+    EXPECT_NE(notes[1].find("Overlay.fx not compiled"), std::string::npos) << notes[1];
 }
 
 TEST_F(ViewFrameTest, FacingTurnsTheWorldAboutTheModelsUpAxis) {
