@@ -55,8 +55,8 @@ struct HudState {
 enum class FramePart {
     Cleared,     // Clear and BeginScene done
     Prepared,    // effect parameters, technique and Begin done
-    SkyDrawn,    // pass 0 ended
-    ModelDrawn,  // pass 1 and the effect ended
+    SkyDrawn,    // pass 0 ended (none with a flat background)
+    ModelDrawn,  // the model (pass 1 or the lit effect), its overlay and the effect ended
     HudDrawn,    // HUD lines and EndScene done
     Presented,   // Present done
     Counted,     // the frame counted for the frame rate
