@@ -72,6 +72,7 @@ Application& GetApplication() { return theApplication; }
 Application::~Application() { ReleaseAll(); }
 
 void Application::ReleaseAll() {
+    display.Release();  // viewer display: its objects before the device
     scene.Release();
     renderer.ReleaseDevice();
 }
@@ -253,6 +254,10 @@ FrameRenderer Application::Frame() {
     // The screenshot is the last frame's picture.
     bool last = !options.screenshot.empty() && framesDrawn + 1 == options.frames;
     frame.settings.capture = last ? &capture : nullptr;
+    // Viewer display: the built-in effects come from the program's data folder.
+    if (display.baseFolder != services.baseFolder) display.baseFolder = services.baseFolder;
+    display.report = services.liveReport;
+    frame.display = &display;
     return frame;
 }
 

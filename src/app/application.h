@@ -19,7 +19,9 @@
 #include "platform/report/report_sink.h"
 #include "platform/watch/file_watch.h"
 #include "platform/window/core/window_api.h"
+#include "render/orbit_camera.h"
 #include "render/renderer.h"
+#include "scene/display_resources.h"
 #include "scene/frame_capture.h"
 #include "scene/frame_renderer.h"
 #include "scene/scene.h"
@@ -88,6 +90,26 @@ struct Application {
     // The effect came from the cache, so no compiler process was started
     // ahead; watch mode starts one after the first frame.
     bool sparePending = false;
+
+    // --- Viewer display (settings.view) and the orbit camera (view_camera.cpp) ---
+    // What the view options other than the defaults draw with; made on first
+    // use, released before the device.
+    DisplayResources display;
+    // Drives renderer.camera while settings.view.orbit is on.
+    OrbitCamera orbit;
+    bool orbitDragging = false;  // left button held
+    bool panDragging = false;    // middle button held
+    // Whether the viewer panel is shown (Home re-frames only then).
+    bool panelShown = false;
+    // Home: the model in view again, in the camera mode in use.
+    void Reframe();
+    // Orbit mode's mouse (left drag orbits, wheel zooms, middle drag pans);
+    // true when msg was one of them.
+    bool OnOrbitMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The model's world box as drawn now (its facing included); false
+    // without a model or triangles.
+    bool ModelBox(Vector3* low, Vector3* high) const;
+    // --- end of viewer display ---
 
     Application() = default;
     // Teardown: the scene (model, effect, declaration, box buffers and cube

@@ -35,6 +35,9 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // --- Viewer display: the orbit camera's mouse, only in orbit mode (view_camera.cpp) ---
+    if (settings.view.orbit && OnOrbitMouse(msg, wParam, lParam)) return 0;
+    // --- end of viewer display ---
     switch (msg) {
     case WM_CREATE:
     case WM_ACTIVATEAPP:
@@ -87,6 +90,11 @@ LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM) {
         return 0;
     case kKeyReflection: settings.reflectionFactor = 2.0f; return 0;
     case kKeyRefraction: settings.reflectionFactor = 0.5f; return 0;
+    // --- Viewer display: Home re-frames the model, only with the panel shown ---
+    case VK_HOME:
+        if (panelShown) Reframe();
+        return 0;
+    // --- end of viewer display ---
     case 'W': camera.Walk(moveUnits); break;
     case 'S': camera.Walk(-moveUnits); break;
     case 'D': camera.Strafe(moveUnits); break;

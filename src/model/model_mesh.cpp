@@ -21,6 +21,10 @@ void ModelMesh::Clear() {
     vertexCount = 0;
     linked = {};
     gfx::SafeRelease(vertexBuffer);
+    gfx::SafeRelease(texCoordBuffer);
+    texCoordsTried = false;
+    sourceFolder.clear();
+    sourcePath.clear();
     ReleaseTextures();
     textureCount = 0;
     std::memset(texturePaths, 0, sizeof(texturePaths));
@@ -113,8 +117,13 @@ void ModelMesh::TakeFrom(ModelMesh& other) {
     std::memcpy(texturePaths, other.texturePaths, sizeof(texturePaths));
     textureCount = other.textureCount;
     textures = other.textures;
+    sourceFolder = std::move(other.sourceFolder);
+    sourcePath = std::move(other.sourcePath);
+    texCoordBuffer = other.texCoordBuffer;
+    texCoordsTried = other.texCoordsTried;
 
     other.vertexBuffer = nullptr;
+    other.texCoordBuffer = nullptr;
     other.bones = nullptr;
     other.triangles = nullptr;
     other.textures = nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model/bone.h"
@@ -31,6 +32,16 @@ struct ModelMesh {
     // textureCount entries; an entry is null when its texture, or an earlier
     // one, could not be created.
     gfx::Texture** textures = nullptr;
+    // The file the mesh was read from (its path and the base folder that path
+    // is read from), for the texture coordinates only the textured display
+    // needs: read again on its first use (ReadyTexCoords), so that loading
+    // and the other displays pay nothing for them.
+    std::string sourceFolder;
+    std::string sourcePath;
+    // Stream 1 of the textured display: u, v per corner (v from the picture's
+    // top, as the device samples); null until ReadyTexCoords made it.
+    gfx::VertexBuffer* texCoordBuffer = nullptr;
+    bool texCoordsTried = false;  // made, or failed and noted
 
     ModelMesh() = default;
     ModelMesh(const ModelMesh&) = delete;
@@ -70,6 +81,11 @@ struct ModelMesh {
     // True when the mesh holds bones, triangles and a vertex buffer large
     // enough for them: only such a mesh is skinned and drawn.
     bool IsDrawable() const;
+    // True once texCoordBuffer holds every corner's coordinates (made on the
+    // first call from the source file, which must still hold this mesh's
+    // triangles: corners without u and v take 0, 0). A failure is noted to
+    // report once and not tried again (mesh_tex_coords.cpp).
+    bool ReadyTexCoords(gfx::Device* device, const ReportSink& report);
 
     // Releases everything this mesh owns and takes over other's contents,
     // leaving other at its defaults. Used to commit a fully parsed mesh.

@@ -14,8 +14,7 @@ void BlendMatrices(const Matrix4& a, const Matrix4& b, float blend, Matrix4* out
 
 }  // namespace
 
-bool SkinnedModel::UpdateAndDraw(gfx::Device* drawDevice, uint32_t fillMode, int startFrame,
-                                 int endFrame, float timeStep, int clipIndex) {
+bool SkinnedModel::AdvanceClip(int startFrame, int endFrame, float timeStep, int clipIndex) {
     // An index past the loaded clips is refused before anything changes.
     if (clipIndex < 0 || clipIndex >= clipCount) return false;
     currentClip = clipIndex;
@@ -58,7 +57,12 @@ bool SkinnedModel::UpdateAndDraw(gfx::Device* drawDevice, uint32_t fillMode, int
     }
 
     clip.blend += timeStep;
+    return true;
+}
 
+bool SkinnedModel::UpdateAndDraw(gfx::Device* drawDevice, uint32_t fillMode, int startFrame,
+                                 int endFrame, float timeStep, int clipIndex) {
+    if (!AdvanceClip(startFrame, endFrame, timeStep, clipIndex)) return false;
     for (int m = 0; m < meshCount; ++m) {
         ModelMesh& mesh = meshes[m];
         if (!mesh.IsDrawable()) continue;

@@ -56,6 +56,8 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path,
     mesh.vertexCount = 3 * parsed.triangleCount;
     mesh.triangles = parsed.triangles.release();
     mesh.SetLinks(parsed.linkStart, parsed.links);
+    mesh.sourceFolder = context.baseFolder;
+    mesh.sourcePath = path;
     mesh.LoadMaterialTextures(device, context, parsed.materialCount, directory,
                               parsed.materialNames);
     if (device) {

@@ -55,6 +55,9 @@ struct SkinnedModel {
     // False when the clip or the range is refused (nothing drawn).
     bool UpdateAndDraw(gfx::Device* device, uint32_t fillMode, int startFrame, int endFrame,
                        float timeStep, int clipIndex);
+    // UpdateAndDraw's first half: the clip advanced and every mesh's bones
+    // blended, nothing skinned or drawn (the textured display draws itself).
+    bool AdvanceClip(int startFrame, int endFrame, float timeStep, int clipIndex);
 
     // The note of LoadAnimation for a clip whose bone count differs from the
     // first mesh that has another count.

@@ -5,18 +5,24 @@
 #include "model/skinned_model.h"
 #include "render/hud.h"
 #include "render/renderer.h"
+#include "scene/display_resources.h"
 #include "scene/effect_setup.h"
+#include "scene/model_facing.h"
 #include "scene/scene.h"
 
 void FrameRenderer::RenderFrame() {
     gfx::Device* device = renderer.device;
-    device->Clear(0, nullptr, gfx::D3DCLEAR_TARGET | gfx::D3DCLEAR_ZBUFFER, kClearColor, 1.0f, 0);
+    const ViewOptions& view = settings.view;
+    const bool flat = view.background == Background::FlatColour;
+    device->Clear(0, nullptr, gfx::D3DCLEAR_TARGET | gfx::D3DCLEAR_ZBUFFER,
+                  flat ? view.flatColour : kClearColor, 1.0f, 0);
 
     const bool begun = gfx::Succeeded(device->BeginScene());
     Reached(FramePart::Cleared);
     if (begun) {
         if (gfx::Effect* effect = scene.effect) {
-            UploadEffectParameters(effect, scene.box.environmentMap, renderer.world, renderer.view,
+            const Matrix4 world = FacedWorld(renderer.world, view.facing);
+            UploadEffectParameters(effect, scene.box.environmentMap, world, renderer.view,
                                    renderer.projection, renderer.camera.position,
                                    settings.reflectionFactor);
             effect->SetTechnique(scene.technique);
@@ -25,23 +31,35 @@ void FrameRenderer::RenderFrame() {
             Reached(FramePart::Prepared);
 
             // The box is the background: no culling, no depth test or write.
-            device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_NONE);
-            device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_FALSE);
-            effect->BeginPass(0);
-            scene.box.Draw(device, scene.vertexDeclaration);
-            effect->EndPass();
+            // A flat background is the clear colour alone.
+            if (!flat) {
+                device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_NONE);
+                device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_FALSE);
+                effect->BeginPass(0);
+                scene.box.Draw(device, scene.vertexDeclaration);
+                effect->EndPass();
+            }
             Reached(FramePart::SkyDrawn);
 
-            device->SetRenderState(gfx::D3DRS_CULLMODE, gfx::D3DCULL_CW);
-            device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_TRUE);
-            effect->BeginPass(1);
-            DrawModel();
-            effect->EndPass();
+            // The lit shadings draw in their own effect, after this one ends.
+            const bool lit =
+                view.shading != Shading::Effect && display && display->ReadyLit(device);
+            if (!lit) {
+                device->SetRenderState(gfx::D3DRS_CULLMODE,
+                                       view.cullBackFaces ? gfx::D3DCULL_CW : gfx::D3DCULL_NONE);
+                device->SetRenderState(gfx::D3DRS_ZENABLE, gfx::D3DZB_TRUE);
+                effect->BeginPass(1);
+                DrawModel();
+                effect->EndPass();
+            }
 
             effect->End();
+            if (lit) DrawLitModel(world);
+            DrawOverlays(world);
             Reached(FramePart::ModelDrawn);
         }
-        DrawHudLines(renderer, hud.text, sizeof hud.text, hud.framesPerSecond);
+        // The red lines say what did not load: they stay without the HUD.
+        if (view.hud) DrawHudLines(renderer, hud.text, sizeof hud.text, hud.framesPerSecond);
         DrawAlerts();
         device->EndScene();
         Reached(FramePart::HudDrawn);

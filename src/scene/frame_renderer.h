@@ -1,13 +1,22 @@
 // One frame: clear, the effect's two passes (box, then model), the HUD,
-// present, and the frame counted for the frame rate.
+// present, and the frame counted for the frame rate. The view options
+// change what is drawn (shading, culling, overlays, background, HUD); at
+// their defaults the frame is exactly the one above.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "render/frame_rate_counter.h"
+#include "math/matrix4.h"
 #include "scene/frame_capture.h"
+#include "scene/view_options.h"
 
+struct DisplayResources;
+struct SkinnedModel;
+namespace gfx {
+class Effect;
+}
 struct Renderer;
 struct Scene;
 
@@ -31,6 +40,8 @@ struct FrameSettings {
     const char* hudAlert = nullptr;
     // When set, the frame's picture is taken before it is presented.
     FrameCapture* capture = nullptr;
+    // How the scene is drawn (the viewer panel's display choices).
+    ViewOptions view;
 };
 
 // What the HUD keeps from frame to frame.
@@ -44,8 +55,8 @@ struct HudState {
 enum class FramePart {
     Cleared,     // Clear and BeginScene done
     Prepared,    // effect parameters, technique and Begin done
-    SkyDrawn,    // pass 0 ended
-    ModelDrawn,  // pass 1 and the effect ended
+    SkyDrawn,    // pass 0 ended (none with a flat background)
+    ModelDrawn,  // the model (pass 1 or the lit effect), its overlay and the effect ended
     HudDrawn,    // HUD lines and EndScene done
     Presented,   // Present done
     Counted,     // the frame counted for the frame rate
@@ -66,6 +77,9 @@ struct FrameRenderer {
     HudState& hud;
     FrameSettings settings;
     const FrameTiming* timing = nullptr;
+    // What the view options other than the defaults draw with; null: those
+    // options draw nothing (the model in the scene's effect, no overlay).
+    DisplayResources* display = nullptr;
 
     // Only BeginScene's result is looked at: when it fails nothing is drawn
     // and the scene is not ended, but the frame is presented and counted.
@@ -77,8 +91,19 @@ struct FrameRenderer {
     bool DrawModel();
     // The red lines of settings.hudAlert.
     void DrawAlerts();
+    // The model in the lit built-in effect (settings.view.shading Textured or
+    // PlainLit), placed by world (frame_lit_model.cpp). False when nothing
+    // was drawn.
+    bool DrawLitModel(const Matrix4& world);
+    // Skeleton, normals and bounding box as the view options ask, over the
+    // model (frame_overlay.cpp).
+    void DrawOverlays(const Matrix4& world);
 
 private:
+    // One step of the clip that plays (none in the bind pose); false when
+    // the model has nothing to draw.
+    bool AdvancePose(SkinnedModel& model);
+    bool DrawTexturedModel(gfx::Effect* effect);
     void Reached(FramePart part) const {
         if (timing && timing->reached) timing->reached(timing->context, part);
     }

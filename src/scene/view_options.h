@@ -15,17 +15,23 @@ enum class Background { Environment, FlatColour };
 
 // Which way the model file's front faces; the model is turned so that it
 // faces the camera's default view as the program's own character does.
+// AsLoaded: the program's own way (Z up, front towards -Y); FrontPlusY: Z up,
+// front towards +Y (half a turn about Z); ZUp: Z up, front towards +X, as
+// the engines that use SMD files export them (a quarter turn about Z).
 enum class ModelFacing { AsLoaded, FrontPlusY, ZUp };
 
 struct ViewOptions {
     Shading shading = Shading::Effect;
     bool cullBackFaces = true;
-    bool skeleton = false;     // bones parent to child, joints as points, over the model
-    bool normals = false;      // vertex normals as lines
-    float normalLength = 1.0f; // in model units
+    bool skeleton = false;      // bones parent to child, joints as points, over the model
+    bool normals = false;       // vertex normals as lines
+    float normalLength = 1.0f;  // in model units
     bool boundingBox = false;
     Background background = Background::Environment;
     uint32_t flatColour = 0xFF303840u;  // ARGB
     bool hud = true;
     ModelFacing facing = ModelFacing::AsLoaded;
+    // The mouse orbits the model (left drag), zooms (wheel) and pans
+    // (middle drag); the free camera's keys and right drag still work.
+    bool orbit = false;
 };

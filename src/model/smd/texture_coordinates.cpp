@@ -1,24 +1,24 @@
-#include "smd2gltf/texture_coordinates.h"
+#include "model/smd/texture_coordinates.h"
 
 #include <cmath>
 
 #include "model/smd/file_outline.h"
 #include "model/smd/line_fields.h"
 
-namespace smd2gltf {
+namespace smd {
 
 namespace {
 
 struct CoordinateWalk {
-    smd::LineReader& reader;
+    LineReader& reader;
     int triangleCount;
     TextureCoordinates* out;
     int triangle = 0;
 
     bool SkipSection() {
-        smd::Line line;
+        Line line;
         while (reader.NextWithWord(&line))
-            if (smd::IsKeyword(smd::FirstWord(line), "end")) return true;
+            if (IsKeyword(FirstWord(line), "end")) return true;
         return false;
     }
     bool ReadNodes(int) { return SkipSection(); }
@@ -26,20 +26,20 @@ struct CoordinateWalk {
 
     bool ReadTriangles(int) {
         static constexpr int kSlotOfLine[3] = {0, 2, 1};
-        smd::Line line;
-        smd::PoseFields fields;
+        Line line;
+        PoseFields fields;
         while (reader.NextWithWord(&line)) {
-            if (smd::IsKeyword(smd::FirstWord(line), "end")) return true;
+            if (IsKeyword(FirstWord(line), "end")) return true;
             if (triangle >= triangleCount) return false;
             for (int corner = 0; corner < 3; ++corner) {
                 if (!reader.NextWithWord(&line)) return false;
-                smd::ScanPoseFields(line, &fields);
+                ScanPoseFields(line, &fields);
                 float uv[2] = {0.0f, 0.0f};
                 bool read = fields.count == 7;
                 const char* p = read ? fields.textEnds[5] : nullptr;
                 const char* text = nullptr;
                 for (int i = 0; i < 2 && read; ++i)
-                    read = smd::ScanFloat(&p, line.end, &uv[i], &text) && std::isfinite(uv[i]);
+                    read = ScanFloat(&p, line.end, &uv[i], &text) && std::isfinite(uv[i]);
                 if (!read) {
                     uv[0] = uv[1] = 0.0f;
                     if (out->missing++ == 0) out->firstMissingLine = line.number;
@@ -61,9 +61,9 @@ bool ReadTextureCoordinates(std::span<const uint8_t> bytes, int triangleCount,
     out->uv.assign(6 * size_t(triangleCount), 0.0f);
     out->missing = 0;
     out->firstMissingLine = 0;
-    smd::LineReader reader(bytes);
+    LineReader reader(bytes);
     CoordinateWalk walk{reader, triangleCount, out};
-    return smd::ReadSections(reader, walk) && walk.triangle == triangleCount;
+    return ReadSections(reader, walk) && walk.triangle == triangleCount;
 }
 
-}  // namespace smd2gltf
+}  // namespace smd

@@ -1,0 +1,141 @@
+// The orbit camera's mouse and the re-frame key through the window
+// procedure: only in orbit mode (left drag orbits, wheel zooms, middle drag
+// pans), Home only with the panel shown; the free camera's right drag and
+// keys as before.
+#include <cmath>
+
+#include "app_fixture.h"
+#include "render/camera_framing.h"
+
+namespace {
+
+// A box of 20 × 40 × 10 units around (0, 0, 0) in the model's space.
+const char kReference[] =
+    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n"
+    "skin.bmp\n0 -10 -20 -5 0 0 1 0 0\n0 10 20 5 0 0 1 0 0\n0 -10 20 5 0 0 1 0 0\nend\n";
+
+void PushWheel(ScriptedWindowBackend& backend, int notches) {
+    backend.Push(WM_MOUSEWHEEL, WPARAM(uint16_t(int16_t(notches * WHEEL_DELTA))) << 16, 0);
+}
+
+class OrbitInputTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        options.model = folder.Write("Ref.smd", kReference);
+    }
+    Vector3 Centre() {
+        Vector3 low, high;
+        EXPECT_TRUE(App().ModelBox(&low, &high));
+        return (low + high) * 0.5f;
+    }
+    float DistanceToCentre() { return Vec3Length(App().renderer.camera.position - Centre()); }
+};
+
+TEST_F(OrbitInputTest, OrbitModeTurnsZoomsAndPansAroundTheModel) {
+    struct Case {
+        const char* name;
+        bool orbit;
+        void (*input)(ScriptedWindowBackend&);
+        bool moves;  // the camera moved
+        // Its distance from the model's centre over the framed one; 0: any.
+        float distance;
+        bool looksAtCentre;  // ... and still looks at it
+    } cases[] = {
+        {"left drag, free camera", false,
+         [](ScriptedWindowBackend& b) {
+             b.PushMouse(WM_LBUTTONDOWN, 100, 100);
+             b.PushMouse(WM_MOUSEMOVE, 180, 130);
+             b.PushMouse(WM_LBUTTONUP, 180, 130);
+         },
+         false, 1, true},
+        {"left drag orbits", true,
+         [](ScriptedWindowBackend& b) {
+             b.PushMouse(WM_LBUTTONDOWN, 100, 100);
+             b.PushMouse(WM_MOUSEMOVE, 180, 130);
+             b.PushMouse(WM_MOUSEMOVE, 250, 90);
+             b.PushMouse(WM_LBUTTONUP, 250, 90);
+             b.PushMouse(WM_MOUSEMOVE, 400, 400);  // released: no turn
+         },
+         true, 1, true},
+        {"wheel, free camera", false, [](ScriptedWindowBackend& b) { PushWheel(b, 2); }, false, 1,
+         true},
+        {"wheel zooms", true, [](ScriptedWindowBackend& b) { PushWheel(b, 2); }, true,
+         kZoomPerNotch * kZoomPerNotch, true},
+        {"middle drag pans", true,
+         [](ScriptedWindowBackend& b) {
+             b.PushMouse(WM_MBUTTONDOWN, 100, 100);
+             b.PushMouse(WM_MOUSEMOVE, 140, 100);
+             b.PushMouse(WM_MBUTTONUP, 140, 100);
+         },
+         true, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GetApplication().Reset();
+        backend = std::make_unique<ScriptedWindowBackend>();
+        App().settings.view.orbit = c.orbit;
+        c.input(*backend);
+        backend->End();
+        ASSERT_EQ(Run(), 0);
+        const Camera& camera = App().renderer.camera;
+        Vector3 low, high;
+        ASSERT_TRUE(App().ModelBox(&low, &high));
+        CameraFraming framing = FrameBox(low, high, App().renderer.projection);
+        const float startDistance = Vec3Length(framing.position - Centre());
+        EXPECT_EQ(Vec3Length(camera.position - framing.position) > 1e-3f, c.moves);
+        if (c.distance > 0) {
+            EXPECT_NEAR(DistanceToCentre(), c.distance * startDistance, 1e-3f * startDistance);
+        }
+        const Vector3 toCentre = Vec3Normalize(Centre() - camera.position);
+        if (c.looksAtCentre && c.moves) {
+            EXPECT_NEAR(Vec3Dot(toCentre, camera.look), 1.0f, 1e-4f);
+        }
+        // The view follows the camera.
+        Matrix4 view;
+        Camera copy = camera;
+        copy.BuildViewMatrix(view);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(view.m[i / 4][i % 4], App().renderer.view.m[i / 4][i % 4], 1e-4f);
+    }
+}
+
+TEST_F(OrbitInputTest, HomeReframesOnlyWithThePanelShownInEitherMode) {
+    struct Case {
+        bool panel;
+        bool orbit;
+        bool reframed;
+    } cases[] = {{false, false, false}, {true, false, true}, {true, true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.panel) + std::to_string(c.orbit));
+        GetApplication().Reset();
+        backend = std::make_unique<ScriptedWindowBackend>();
+        App().panelShown = c.panel;
+        App().settings.view.orbit = c.orbit;
+        // Away from the model and turned: right drag and keys.
+        backend->PushMouse(WM_RBUTTONDOWN, 0, 0);
+        backend->PushMouse(WM_MOUSEMOVE, 300, 100);
+        backend->PushMouse(WM_RBUTTONUP, 300, 100);
+        for (int i = 0; i < 5; ++i) backend->PushKeyDown('D');
+        backend->PushKeyDown(VK_HOME);
+        backend->End();
+        ASSERT_EQ(Run(), 0);
+        Vector3 low, high;
+        ASSERT_TRUE(App().ModelBox(&low, &high));
+        const Matrix4 viewProjection = App().renderer.view * App().renderer.projection;
+        bool allInView = true;
+        for (int corner = 0; corner < 8; ++corner) {
+            Vector3 p((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
+                      (corner & 4) ? high.z : low.z);
+            Vector3 ndc = Vec3TransformCoord(p, viewProjection);
+            allInView = allInView && std::fabs(ndc.x) <= 1 && std::fabs(ndc.y) <= 1 && ndc.z > 0 &&
+                        ndc.z < 1;
+        }
+        EXPECT_EQ(allInView, c.reframed);
+        if (c.reframed && !c.orbit) {
+            EXPECT_NEAR(App().renderer.camera.look.z, 1.0f, 1e-6f);  // the start axes
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,349 @@
+// The frame with each view option: which device calls it makes and which it
+// must not (a table), on the recording device with a two-bone, two-triangle,
+// two-material model read from a file; and the defaults' frame unchanged.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/load_context.h"
+#include "model/skinned_model.h"
+#include "platform/gfx/core/log.h"
+#include "platform/gfx/recording/recorder.h"
+#include "render/renderer.h"
+#include "scene/display_resources.h"
+#include "scene/effect_setup.h"
+#include "scene/frame_renderer.h"
+#include "scene/model_facing.h"
+#include "scene/scene.h"
+#include "support/dds_files.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using namespace gfx;
+using gfx::recording::Call;
+using gfx::recording::GetRecorder;
+
+// A 1 × 1 BMP: file header, info header (24 bits a pixel), one grey pixel.
+const std::string kTinyBmp(
+    "BM:\0\0\0\0\0\0\0006\0\0\0"
+    "(\0\0\0\1\0\0\0\1\0\0\0\1\0\30\0\0\0\0\0\4\0\0\0"
+    "\23\13\0\0\23\13\0\0\0\0\0\0\0\0\0\0"
+    "\200\200\200\0",
+    58);
+
+// Root at (0, 0, 5), its child 2 further along X; one triangle of each
+// material, u and v 0.25 and 0.75 on the first corner.
+const char kReference[] =
+    "version 1\nnodes\n0 \"root\" -1\n1 \"arm\" 0\nend\n"
+    "skeleton\ntime 0\n0 0 0 5 0 0 0\n1 2 0 0 0 0 0\nend\n"
+    "triangles\na.bmp\n"
+    "0 0 0 0 0 0 1 0.25 0.75\n0 1 0 0 0 0 1 1 0\n0 0 1 0 0 0 1 0 1\n"
+    "b.bmp\n"
+    "1 0 0 0 0 0 1 0 0\n1 1 0 0 0 0 1 1 0\n1 0 1 0 0 0 1 0 1\nend\n";
+
+class ViewFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GetRecorder().Reset();
+        previousSink = SetLogSink([](const char*) {});
+        folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
+        folder.Write("Shaders/Overlay.fx", "technique TOverlay {}");
+        folder.Write("Shaders/Textured.fx", "technique TLit {}");
+        folder.Write("Textures/Snow.dds", rrtest::StandInCubeMap());
+        folder.Write("Ref.smd", kReference);
+        folder.Write("a.bmp", kTinyBmp);
+        folder.Write("b.bmp", kTinyBmp);
+        folder.Enter();
+
+        ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, nullptr, 800, 600, 20), S_OK);
+        Device* device = renderer.device;
+        ASSERT_EQ(scene.box.Create(device, kEnvironmentMapPath), S_OK);
+        ASSERT_EQ(CreateEffectObjects(device, scene.vertexDeclaration, scene.effect,
+                                      scene.technique, LoadContext{}, kEffectPath, true),
+                  S_OK);
+        scene.model = new SkinnedModel();
+        ASSERT_TRUE(scene.model->LoadReference(device, "Ref.smd", LoadContext{}));
+        frame.settings.bindPoseWithoutClip = true;  // no clip: the bind pose
+        frame.display = &display;
+        GetRecorder().calls.clear();
+    }
+    void TearDown() override {
+        display.Release();
+        scene.Release();
+        EXPECT_EQ(renderer.device->GetLiveObjectCount(), 1u);  // the font
+        renderer.ReleaseDevice();
+        SetLogSink(previousSink);
+    }
+
+    // The calls of one frame drawn with view.
+    std::vector<Call> Frame(const ViewOptions& view) {
+        GetRecorder().calls.clear();
+        frame.settings.view = view;
+        frame.RenderFrame();
+        return GetRecorder().calls;
+    }
+    const ModelMesh& Mesh() const { return scene.model->meshes[0]; }
+
+    LogSink previousSink = nullptr;
+    rrtest::TempFolder folder;
+    Renderer renderer;
+    Scene scene;
+    HudState hud;
+    DisplayResources display;
+    FrameRenderer frame{renderer, scene, hud, FrameSettings{}};
+};
+
+// A call by name and, where given, its leading arguments and text.
+struct CallLike {
+    std::string name;
+    std::vector<double> args = {};
+    std::string text = {};
+    bool Matches(const Call& call) const {
+        if (call.name != name) return false;
+        if (!text.empty() && call.text.find(text) == std::string::npos) return false;
+        if (args.size() > call.args.size()) return false;
+        return std::equal(args.begin(), args.end(), call.args.begin());
+    }
+};
+
+size_t CountOf(const std::vector<Call>& calls, const CallLike& like) {
+    size_t count = 0;
+    for (const Call& call : calls) count += like.Matches(call) ? 1 : 0;
+    return count;
+}
+
+TEST_F(ViewFrameTest, DefaultsMakeTheFrameOfTheProgramWithoutThePanel) {
+    // The same calls as a frame with no display resources at all, and none
+    // of them made.
+    frame.display = nullptr;
+    const std::vector<Call> without = Frame(ViewOptions{});
+    frame.display = &display;
+    const std::vector<Call> with = Frame(ViewOptions{});
+    ASSERT_EQ(with.size(), without.size());
+    for (size_t i = 0; i < with.size(); ++i) {
+        EXPECT_EQ(with[i].name, without[i].name) << i;
+        EXPECT_EQ(with[i].args, without[i].args) << i << " " << with[i].name;
+    }
+    EXPECT_EQ(display.overlay.effect, nullptr);
+    EXPECT_EQ(display.lit.effect, nullptr);
+    EXPECT_EQ(Mesh().texCoordBuffer, nullptr);
+    EXPECT_EQ(GetRecorder().Find("CreateEffectFromFile"), -1);
+}
+
+TEST_F(ViewFrameTest, EachOptionMakesItsCallsAndNotTheOthers) {
+    struct Case {
+        const char* name;
+        std::function<void(ViewOptions&)> set;
+        std::vector<CallLike> present;
+        std::vector<CallLike> absent;
+    } cases[] = {
+        {"culling off",
+         [](ViewOptions& v) { v.cullBackFaces = false; },
+         {{"SetRenderState", {D3DRS_CULLMODE, D3DCULL_NONE}}, {"BeginPass", {1}}},
+         {{"SetRenderState", {D3DRS_CULLMODE, D3DCULL_CW}}}},
+        {"flat background",
+         [](ViewOptions& v) {
+             v.background = Background::FlatColour;
+             v.flatColour = 0xFF102030u;
+         },
+         {{"Clear", {0, 0, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, double(0xFF102030u)}},
+          {"BeginPass", {1}}},
+         {{"DrawIndexedPrimitive"}, {"BeginPass", {0}}, {"SetIndices"}}},
+        {"HUD off", [](ViewOptions& v) { v.hud = false; }, {{"Present"}}, {{"DrawTextA"}}},
+        {"skeleton",
+         [](ViewOptions& v) { v.skeleton = true; },
+         {{"CreateEffectFromFile", {}, "Overlay.fx"},
+          {"SetRenderState", {D3DRS_ZENABLE, D3DZB_FALSE}},
+          // One bone line and three cross lines a joint; one point a joint.
+          {"DrawPrimitive", {D3DPT_LINELIST, 0, 1 + 2 * 3}},
+          {"DrawPrimitive", {D3DPT_POINTLIST, 2 * (1 + 2 * 3), 2}}},
+         {{"CreateEffectFromFile", {}, "Textured.fx"}}},
+        {"normals",
+         [](ViewOptions& v) { v.normals = true; },
+         {{"DrawPrimitive", {D3DPT_LINELIST, 0, 6}}},  // one a corner
+         {{"DrawPrimitive", {D3DPT_POINTLIST}}}},
+        {"bounding box",
+         [](ViewOptions& v) { v.boundingBox = true; },
+         {{"DrawPrimitive", {D3DPT_LINELIST, 0, 12}}},
+         {{"DrawPrimitive", {D3DPT_POINTLIST}}}},
+        {"plain lit",
+         [](ViewOptions& v) { v.shading = Shading::PlainLit; },
+         {{"CreateEffectFromFile", {}, "Textured.fx"},
+          {"SetTechnique", {}, "TLit"},
+          {"BeginPass", {1}},
+          {"DrawPrimitive", {D3DPT_TRIANGLELIST, 0, 1}},
+          {"DrawPrimitive", {D3DPT_TRIANGLELIST, 3, 1}}},
+         {{"SetStreamSource", {1}}, {"SetTexture", {}, "DiffuseMap"}}},
+        {"textured",
+         [](ViewOptions& v) { v.shading = Shading::Textured; },
+         {{"SetTechnique", {}, "TLit"},
+          {"BeginPass", {0}},
+          {"SetStreamSource", {1}},
+          {"SetFloat", {1}, "fTextured"},
+          // One draw per material.
+          {"DrawPrimitive", {D3DPT_TRIANGLELIST, 0, 1}},
+          {"DrawPrimitive", {D3DPT_TRIANGLELIST, 3, 1}}},
+         {{"SetFloat", {0}, "fTextured"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ViewOptions view;
+        c.set(view);
+        const std::vector<Call> calls = Frame(view);
+        for (const CallLike& like : c.present)
+            EXPECT_GE(CountOf(calls, like), 1u) << like.name << " " << like.text;
+        for (const CallLike& like : c.absent)
+            EXPECT_EQ(CountOf(calls, like), 0u) << like.name << " " << like.text;
+        EXPECT_EQ(CountOf(calls, {"Present"}), 1u);
+    }
+    // The lit shadings draw the model in their own effect only: the scene
+    // effect's pass 1 is not begun (its one BeginPass is the box's).
+    const std::vector<Call> lit = Frame([] {
+        ViewOptions v;
+        v.shading = Shading::Textured;
+        return v;
+    }());
+    const uint32_t sceneEffect = recording::IdOf(scene.effect);
+    for (const Call& call : lit)
+        if (call.name == "BeginPass" && call.object == sceneEffect) {
+            EXPECT_EQ(call.args[0], 0);
+        }
+}
+
+TEST_F(ViewFrameTest, TexturedDrawsEachMaterialsTextureWithFlippedCoordinates) {
+    ViewOptions view;
+    view.shading = Shading::Textured;
+    const std::vector<Call> calls = Frame(view);
+    std::vector<double> textures;
+    for (const Call& call : calls)
+        if (call.name == "SetTexture" && call.text == "DiffuseMap")
+            textures.push_back(call.args[0]);
+    EXPECT_EQ(textures, (std::vector<double>{double(recording::IdOf(Mesh().textures[0])),
+                                             double(recording::IdOf(Mesh().textures[1]))}));
+    ASSERT_NE(Mesh().texCoordBuffer, nullptr);
+    const std::vector<uint8_t>& bytes = recording::ContentsOf(Mesh().texCoordBuffer);
+    ASSERT_EQ(bytes.size(), 6u * 2u * sizeof(float));
+    float first[2];
+    std::memcpy(first, bytes.data(), sizeof first);
+    EXPECT_FLOAT_EQ(first[0], 0.25f);
+    EXPECT_FLOAT_EQ(first[1], 0.25f);  // 1 - 0.75: the device's rows run down
+
+    // A second frame reads nothing again; a file that no longer holds the
+    // mesh leaves it grey, and is not read every frame.
+    Frame(view);
+    EXPECT_EQ(GetRecorder().Find("CreateVertexBuffer"), -1);
+    SkinnedModel other;
+    ASSERT_TRUE(other.LoadReference(renderer.device, "Ref.smd", LoadContext{}));
+    folder.Write("Ref.smd", "version 1\nnodes\n0 \"root\" -1\nend\n");
+    SkinnedModel* kept = scene.model;
+    scene.model = &other;
+    for (int i = 0; i < 2; ++i) {
+        const std::vector<Call> grey = Frame(view);
+        EXPECT_EQ(CountOf(grey, {"SetFloat", {0}, "fTextured"}), 2u);
+        EXPECT_EQ(CountOf(grey, {"SetFloat", {1}, "fTextured"}), 0u);
+        EXPECT_EQ(CountOf(grey, {"DrawPrimitive", {D3DPT_TRIANGLELIST}}), 2u);
+    }
+    EXPECT_EQ(other.meshes[0].texCoordBuffer, nullptr);
+    EXPECT_TRUE(other.meshes[0].texCoordsTried);
+    scene.model = kept;
+}
+
+TEST_F(ViewFrameTest, OverlayVerticesComeFromThePoseAndTheBufferGrowsOnlyWhenNeeded) {
+    ViewOptions view;
+    view.skeleton = true;
+    Frame(view);
+    ASSERT_NE(display.overlayBuffer, nullptr);
+    // The joints: the bind pose's translations (0, 0, 5) and (2, 0, 5),
+    // placed by the world matrix; points after the lines.
+    const std::vector<uint8_t>& bytes = recording::ContentsOf(display.overlayBuffer);
+    const size_t lineVertices = 2 * (1 + 2 * 3);
+    ASSERT_GE(bytes.size(), (lineVertices + 2) * sizeof(OverlayVertex));
+    OverlayVertex joints[2];
+    std::memcpy(joints, bytes.data() + lineVertices * sizeof(OverlayVertex), sizeof joints);
+    const Vector3 expected[2] = {Vec3TransformCoord(Vector3(0, 0, 5), renderer.world),
+                                 Vec3TransformCoord(Vector3(2, 0, 5), renderer.world)};
+    for (int j = 0; j < 2; ++j) {
+        EXPECT_NEAR(joints[j].position.x, expected[j].x, 1e-3f) << j;
+        EXPECT_NEAR(joints[j].position.y, expected[j].y, 1e-3f) << j;
+        EXPECT_NEAR(joints[j].position.z, expected[j].z, 1e-3f) << j;
+        EXPECT_EQ(joints[j].colour, kJointColour);
+    }
+
+    // Steady frames reuse the buffer and the effect.
+    const uint32_t capacity = display.overlayCapacity;
+    Frame(view);
+    EXPECT_EQ(GetRecorder().Find("CreateVertexBuffer"), -1);
+    EXPECT_EQ(GetRecorder().Find("CreateEffectFromFile"), -1);
+    // Normals and box too: 6 + 12 + 7 lines and 2 points still fit.
+    view.normals = true;
+    view.boundingBox = true;
+    Frame(view);
+    EXPECT_EQ(GetRecorder().Find("CreateVertexBuffer"), -1);
+    EXPECT_EQ(display.overlayCapacity, capacity);
+    // More than it holds: a larger one replaces it.
+    ASSERT_TRUE(display.ReadyOverlayBuffer(renderer.device, capacity + 1));
+    EXPECT_GE(display.overlayCapacity, 2 * (capacity + 1));
+}
+
+TEST_F(ViewFrameTest, AMissingBuiltInEffectIsTriedOnceAndTheFrameGoesOn) {
+    GetRecorder().failing.insert("CreateEffectFromFile");
+    std::vector<std::string> notes;
+    display.report.context = &notes;
+    display.report.note = [](void* context, const char* text) {
+        static_cast<std::vector<std::string>*>(context)->push_back(text);
+    };
+    ViewOptions view;
+    view.skeleton = true;
+    view.shading = Shading::PlainLit;
+    for (int i = 0; i < 3; ++i) {
+        const std::vector<Call> calls = Frame(view);
+        EXPECT_EQ(CountOf(calls, {"CreateEffectFromFile"}), i == 0 ? 2u : 0u);
+        // The model in the scene's effect instead; no overlay.
+        EXPECT_EQ(CountOf(calls, {"BeginPass", {1}}), 1u);
+        EXPECT_EQ(CountOf(calls, {"DrawPrimitive", {D3DPT_LINELIST}}), 0u);
+        EXPECT_EQ(CountOf(calls, {"Present"}), 1u);
+    }
+    // Each named once, with the compiler's first line.
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[0].find("Textured.fx not compiled, not drawn: effect.fx(1,1): error"),
+              std::string::npos)
+        << notes[0];
+    EXPECT_NE(notes[1].find("Overlay.fx not compiled"), std::string::npos) << notes[1];
+}
+
+TEST_F(ViewFrameTest, FacingTurnsTheWorldAboutTheModelsUpAxis) {
+    struct Case {
+        ModelFacing facing;
+        Vector3 front;  // model space: the way the file's front faces
+    } cases[] = {{ModelFacing::AsLoaded, {0, -1, 0}},
+                 {ModelFacing::FrontPlusY, {0, 1, 0}},
+                 {ModelFacing::ZUp, {1, 0, 0}}};
+    const Vector3 towardsCamera = Vec3TransformNormal(Vector3(0, -1, 0), renderer.world);
+    for (const Case& c : cases) {
+        const Matrix4 world = FacedWorld(renderer.world, c.facing);
+        const Vector3 front = Vec3TransformNormal(c.front, world);
+        EXPECT_NEAR(Vec3Dot(front, towardsCamera), 1.0f, 1e-5f) << int(c.facing);
+        // The up axis stays.
+        const Vector3 up = Vec3TransformNormal(Vector3(0, 0, 1), world);
+        EXPECT_NEAR(up.y, 1.0f, 1e-5f) << int(c.facing);
+    }
+    EXPECT_TRUE(FacedWorld(renderer.world, ModelFacing::AsLoaded) == renderer.world);
+
+    // The frame's matrices follow the facing.
+    ViewOptions view;
+    view.facing = ModelFacing::FrontPlusY;
+    const std::vector<Call> calls = Frame(view);
+    const Matrix4 worldView = FacedWorld(renderer.world, view.facing) * renderer.view;
+    for (const Call& call : calls) {
+        if (call.name != "SetMatrix" || call.text != "matWorldView") continue;
+        ASSERT_EQ(call.args.size(), 16u);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(call.args[size_t(i)], worldView.m[i / 4][i % 4], 1e-4);
+    }
+}
+
+}  // namespace
