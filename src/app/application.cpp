@@ -29,6 +29,15 @@ struct StartupSteps {
     int showCommand;
 };
 
+// The frame's overlay hook: the panel over the HUD.
+void DrawPanel(void* context) {
+    auto* app = static_cast<Application*>(context);
+    app->panel.DrawFrame(app->renderer.device, uint32_t(app->renderer.viewportWidth),
+                         uint32_t(app->renderer.viewportHeight),
+                         PathIn(app->services.baseFolder, kPanelEffectPath), app->clientWidth,
+                         app->clientHeight, app->PanelBindings(), app->services.liveReport);
+}
+
 void ShowOnceTheEnvironmentIsThere(void* context) {
     auto* steps = static_cast<StartupSteps*>(context);
     steps->app->ShowAppWindow(steps->showCommand);
@@ -72,6 +81,7 @@ Application& GetApplication() { return theApplication; }
 Application::~Application() { ReleaseAll(); }
 
 void Application::ReleaseAll() {
+    panel.Destroy();  // its device objects before the device
     scene.Release();
     renderer.ReleaseDevice();
 }
@@ -85,6 +95,14 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
                      const AppServices& appServices) {
     options = programOptions;
     services = appServices;
+    // The panel's messages list sees every note; each goes on where it went.
+    reportTee = MessageTee{&messages, services.report};
+    services.report = TeeReport(&reportTee);
+    liveReportTee = MessageTee{&messages, services.liveReport};
+    services.liveReport = TeeReport(&liveReportTee);
+    panel.Create();
+    panel.visible = panelAtStart;
+    panelOverlay = FrameOverlay{this, DrawPanel};
     SceneDescription description = DescribeScene(options, services.baseFolder);
     // The effect compiler's process starts now and is ready when the effect
     // is compiled, after the window and the device; an effect in the cache
@@ -253,7 +271,21 @@ FrameRenderer Application::Frame() {
     // The screenshot is the last frame's picture.
     bool last = !options.screenshot.empty() && framesDrawn + 1 == options.frames;
     frame.settings.capture = last ? &capture : nullptr;
+    // The panel, when shown; a screenshot leaves it out unless asked for.
+    if (panel.visible && (options.screenshot.empty() || panelInScreenshot))
+        frame.settings.overlay = &panelOverlay;
     return frame;
+}
+
+PanelTargets Application::PanelBindings() {
+    PanelTargets targets;
+    targets.playback = &playback;
+    targets.view = &view;
+    targets.frame = &settings;
+    targets.scene = &scene;
+    targets.world = &renderer.world;
+    targets.messages = &messages;
+    return targets;
 }
 
 void Application::RenderFrame() {

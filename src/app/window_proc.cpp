@@ -35,6 +35,8 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // F1, and while the panel is shown what ImGui wants, go to the panel only.
+    if (panel.OnMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
     case WM_CREATE:
     case WM_ACTIVATEAPP:

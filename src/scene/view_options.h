@@ -28,4 +28,7 @@ struct ViewOptions {
     uint32_t flatColour = 0xFF303840u;  // ARGB
     bool hud = true;
     ModelFacing facing = ModelFacing::AsLoaded;
+    // Added for the panel's Camera section: the orbit camera around the
+    // model's bounding box centre instead of the free camera.
+    bool orbit = false;
 };
