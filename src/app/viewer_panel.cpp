@@ -119,7 +119,9 @@ const ImDrawData* ViewerPanel::BuildFrame(int32_t clientWidth, int32_t clientHei
     // Without a renderer the atlas is built here, and only once.
     if (!io.Fonts->IsBuilt()) io.Fonts->Build();
     ImGui::NewFrame();
-    ImGui::SetNextWindowPos(ImVec2(10, 10), ImGuiCond_FirstUseEver);
+    // At the right edge, clear of the HUD's lines on the left.
+    ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - 10, 10), ImGuiCond_FirstUseEver,
+                            ImVec2(1, 0));
     ImGui::SetNextWindowSize(ImVec2(330, 560), ImGuiCond_FirstUseEver);
     if (ImGui::Begin("Viewer (F1 hides)")) {
         if (ImGui::CollapsingHeader("Clips", ImGuiTreeNodeFlags_DefaultOpen)) PanelClips(targets);
