@@ -75,7 +75,16 @@ bool ViewerPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     ImGui::SetCurrentContext(context);
     ImGuiIO& io = ImGui::GetIO();
     auto button = [&](int index, bool down) {
-        io.MouseDown[index] = down;
+        const uint32_t bit = 1u << index;
+        if (down) {
+            pressedSinceFrame |= bit;
+            releaseAfterFrame &= ~bit;
+            io.MouseDown[index] = true;
+        } else if (pressedSinceFrame & bit) {
+            releaseAfterFrame |= bit;  // the next frame sees the press first
+        } else {
+            io.MouseDown[index] = false;
+        }
         io.MousePos = ImVec2(PointX(lParam), PointY(lParam));
         return io.WantCaptureMouse;
     };
@@ -119,6 +128,10 @@ const ImDrawData* ViewerPanel::BuildFrame(int32_t clientWidth, int32_t clientHei
     // Without a renderer the atlas is built here, and only once.
     if (!io.Fonts->IsBuilt()) io.Fonts->Build();
     ImGui::NewFrame();
+    // The presses are seen; the releases that came with them go now.
+    for (int i = 0; i < 3; ++i)
+        if (releaseAfterFrame & (1u << i)) io.MouseDown[i] = false;
+    pressedSinceFrame = releaseAfterFrame = 0;
     // At the right edge, clear of the HUD's lines on the left.
     ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - 10, 10), ImGuiCond_FirstUseEver,
                             ImVec2(1, 0));

@@ -27,6 +27,11 @@ struct ViewerPanel {
     std::chrono::steady_clock::time_point lastFrame{};
     bool framed = false;  // a frame was drawn (lastFrame holds its time)
     PanelSectionState sections;
+    // Mouse buttons (bit i: ImGui's button i) pressed since the last frame,
+    // and released before it saw them: ImGui reads button states once a
+    // frame, so a click made between two frames is held down for one.
+    uint32_t pressedSinceFrame = 0;
+    uint32_t releaseAfterFrame = 0;
 
     ViewerPanel() = default;
     ViewerPanel(const ViewerPanel&) = delete;

@@ -82,6 +82,20 @@ TEST_F(PanelModelTest, MessagesGoToImGuiOnlyWhileShownAndWanted) {
     }
 }
 
+// A press and release between two frames (a quick click) is still a click.
+TEST_F(PanelModelTest, ClickBetweenTwoFramesIsSeen) {
+    panel.visible = true;
+    Frame();
+    panel.OnMessage(WM_LBUTTONDOWN, 0, Point(700, 100));
+    panel.OnMessage(WM_LBUTTONUP, 0, Point(700, 100));
+    Frame();
+    ImGui::SetCurrentContext(panel.context);
+    EXPECT_TRUE(ImGui::GetIO().MouseClicked[0]);
+    EXPECT_FALSE(ImGui::GetIO().MouseDown[0]);  // released for the next frame
+    Frame();
+    EXPECT_TRUE(ImGui::GetIO().MouseReleased[0]);
+}
+
 TEST(PanelMessagesTest, NotesAreKeptNewestFirstAndStillGoOn) {
     std::vector<std::string> passed;
     MessageTee tee;
