@@ -34,7 +34,7 @@ void DrawPanel(void* context) {
     auto* app = static_cast<Application*>(context);
     app->panel.DrawFrame(app->renderer.device, uint32_t(app->renderer.viewportWidth),
                          uint32_t(app->renderer.viewportHeight),
-                         PathIn(app->services.baseFolder, kPanelEffectPath), app->clientWidth,
+                         app->services.baseFolder, app->clientWidth,
                          app->clientHeight, app->PanelBindings(), app->services.liveReport);
 }
 
@@ -102,7 +102,6 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     services.liveReport = TeeReport(&liveReportTee);
     panel.Create();
     panel.visible = panelAtStart;
-    panelOverlay = FrameOverlay{this, DrawPanel};
     SceneDescription description = DescribeScene(options, services.baseFolder);
     // The effect compiler's process starts now and is ready when the effect
     // is compiled, after the window and the device; an effect in the cache
@@ -272,8 +271,10 @@ FrameRenderer Application::Frame() {
     bool last = !options.screenshot.empty() && framesDrawn + 1 == options.frames;
     frame.settings.capture = last ? &capture : nullptr;
     // The panel, when shown; a screenshot leaves it out unless asked for.
-    if (panel.visible && (options.screenshot.empty() || panelInScreenshot))
+    if (panel.visible && (options.screenshot.empty() || panelInScreenshot)) {
+        panelOverlay = FrameOverlay{this, DrawPanel};
         frame.settings.overlay = &panelOverlay;
+    }
     return frame;
 }
 

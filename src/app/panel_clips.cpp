@@ -2,6 +2,7 @@
 // keyframe back or forward, the keyframe slider, speed, loop and timing.
 #include <imgui.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/panel_sections.h"
@@ -12,9 +13,10 @@
 
 namespace {
 
-std::string FileName(const std::string& path) {
+// The file name inside path (no copy: frames allocate nothing).
+const char* FileName(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
 }
 
 }  // namespace
@@ -40,9 +42,10 @@ void PanelClips(const PanelTargets& targets) {
             ImGui::PushID(i);
             ImGui::TableNextRow();
             ImGui::TableNextColumn();
-            const std::string name =
-                size_t(i) < paths.size() ? FileName(paths[size_t(i)]) : "clip " + std::to_string(i);
-            if (ImGui::Selectable(name.c_str(), frame.clipIndex == i,
+            char number[24];
+            std::snprintf(number, sizeof number, "clip %d", i);
+            const char* name = size_t(i) < paths.size() ? FileName(paths[size_t(i)]) : number;
+            if (ImGui::Selectable(name, frame.clipIndex == i,
                                   ImGuiSelectableFlags_SpanAllColumns)) {
                 frame.clipIndex = i;
                 playback.playing = true;

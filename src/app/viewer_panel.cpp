@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
+
 namespace {
 
 // Client coordinates as the two signed 16-bit halves of lParam.
@@ -149,7 +151,7 @@ const ImDrawData* ViewerPanel::BuildFrame(int32_t clientWidth, int32_t clientHei
 }
 
 void ViewerPanel::DrawFrame(gfx::Device* device, uint32_t backBufferWidth,
-                            uint32_t backBufferHeight, const std::string& effectPath,
+                            uint32_t backBufferHeight, const std::string& baseFolder,
                             int32_t clientWidth, int32_t clientHeight, const PanelTargets& targets,
                             const ReportSink& report) {
     if (!visible || !device || rendererFailed) return;
@@ -157,6 +159,7 @@ void ViewerPanel::DrawFrame(gfx::Device* device, uint32_t backBufferWidth,
     ImGui::SetCurrentContext(context);
     if (!renderer.device) {
         std::string error;
+        const std::string effectPath = PathIn(baseFolder, kPanelEffectPath);
         if (!renderer.Create(device, backBufferWidth, backBufferHeight, effectPath.c_str(),
                              ImGui::GetIO().Fonts, &error)) {
             renderer.Release();

@@ -55,11 +55,12 @@ struct ViewerPanel {
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // One shown frame over the back buffer: the device objects on first use
-    // (effect at effectPath; a failure is noted to report once), ImGui's
+    // (the effect kPanelEffectPath read from baseFolder; a failure is noted
+    // to report once), ImGui's
     // frame for a client area clientWidth × clientHeight, the widgets bound
     // to targets, and the draw. Nothing when hidden.
     void DrawFrame(gfx::Device* device, uint32_t backBufferWidth, uint32_t backBufferHeight,
-                   const std::string& effectPath, int32_t clientWidth, int32_t clientHeight,
+                   const std::string& baseFolder, int32_t clientWidth, int32_t clientHeight,
                    const PanelTargets& targets, const ReportSink& report);
     // ImGui's frame and widgets without a device (the panel's tests and the
     // renderer's draw share it): the draw data of the frame.
