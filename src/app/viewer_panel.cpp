@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <new>
 
 #include "platform/files.h"
 
@@ -15,6 +16,11 @@ float PointY(LPARAM value) { return float(int16_t(HIWORD(static_cast<uintptr_t>(
 // The longest frame ImGui is told of: a stall (a file loading, a debugger)
 // does not make its animations jump.
 constexpr float kMaxFrameSeconds = 0.25f;
+
+// ImGui allocates through operator new like the rest of the program, so
+// that whatever counts the program's allocations counts ImGui's too.
+void* PanelAlloc(size_t size, void*) { return ::operator new(size, std::nothrow); }
+void PanelFree(void* memory, void*) { ::operator delete(memory); }
 
 void MapKeys(ImGuiIO& io) {
     const struct {
@@ -39,6 +45,7 @@ void MapKeys(ImGuiIO& io) {
 void ViewerPanel::Create() {
     if (context) return;
     ImGuiContext* previous = ImGui::GetCurrentContext();
+    ImGui::SetAllocatorFunctions(PanelAlloc, PanelFree);
     context = ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;  // nothing written to the working folder
