@@ -33,9 +33,9 @@ struct StartupSteps {
 void DrawPanel(void* context) {
     auto* app = static_cast<Application*>(context);
     app->panel.DrawFrame(app->renderer.device, uint32_t(app->renderer.viewportWidth),
-                         uint32_t(app->renderer.viewportHeight),
-                         app->services.baseFolder, app->clientWidth,
-                         app->clientHeight, app->PanelBindings(), app->services.liveReport);
+                         uint32_t(app->renderer.viewportHeight), app->services.baseFolder,
+                         app->clientWidth, app->clientHeight, app->PanelBindings(),
+                         app->services.liveReport);
 }
 
 void ShowOnceTheEnvironmentIsThere(void* context) {

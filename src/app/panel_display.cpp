@@ -28,7 +28,9 @@ void ToFloats(uint32_t argb, float rgb[3]) {
     rgb[2] = float(argb & 0xFF) / 255.0f;
 }
 uint32_t FromFloats(const float rgb[3]) {
-    auto byte = [](float v) { return uint32_t(v <= 0.0f ? 0 : v >= 1.0f ? 255 : v * 255.0f + 0.5f); };
+    auto byte = [](float v) {
+        return uint32_t(v <= 0.0f ? 0 : v >= 1.0f ? 255 : v * 255.0f + 0.5f);
+    };
     return 0xFF000000u | byte(rgb[0]) << 16 | byte(rgb[1]) << 8 | byte(rgb[2]);
 }
 

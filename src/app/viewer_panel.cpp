@@ -27,15 +27,24 @@ void MapKeys(ImGuiIO& io) {
         ImGuiKey key;
         UINT virtualKey;
     } keys[] = {
-        {ImGuiKey_Tab, VK_TAB},       {ImGuiKey_LeftArrow, VK_LEFT},
-        {ImGuiKey_RightArrow, VK_RIGHT}, {ImGuiKey_UpArrow, VK_UP},
-        {ImGuiKey_DownArrow, VK_DOWN}, {ImGuiKey_Home, VK_HOME},
-        {ImGuiKey_End, VK_END},       {ImGuiKey_Delete, VK_DELETE},
-        {ImGuiKey_Backspace, VK_BACK}, {ImGuiKey_Space, VK_SPACE},
-        {ImGuiKey_Enter, VK_RETURN},  {ImGuiKey_Escape, VK_ESCAPE},
-        {ImGuiKey_A, 'A'},            {ImGuiKey_C, 'C'},
-        {ImGuiKey_V, 'V'},            {ImGuiKey_X, 'X'},
-        {ImGuiKey_Y, 'Y'},            {ImGuiKey_Z, 'Z'},
+        {ImGuiKey_Tab, VK_TAB},
+        {ImGuiKey_LeftArrow, VK_LEFT},
+        {ImGuiKey_RightArrow, VK_RIGHT},
+        {ImGuiKey_UpArrow, VK_UP},
+        {ImGuiKey_DownArrow, VK_DOWN},
+        {ImGuiKey_Home, VK_HOME},
+        {ImGuiKey_End, VK_END},
+        {ImGuiKey_Delete, VK_DELETE},
+        {ImGuiKey_Backspace, VK_BACK},
+        {ImGuiKey_Space, VK_SPACE},
+        {ImGuiKey_Enter, VK_RETURN},
+        {ImGuiKey_Escape, VK_ESCAPE},
+        {ImGuiKey_A, 'A'},
+        {ImGuiKey_C, 'C'},
+        {ImGuiKey_V, 'V'},
+        {ImGuiKey_X, 'X'},
+        {ImGuiKey_Y, 'Y'},
+        {ImGuiKey_Z, 'Z'},
     };
     for (const auto& k : keys) io.KeyMap[k.key] = int(k.virtualKey);
 }
@@ -127,8 +136,8 @@ bool ViewerPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-const ImDrawData* ViewerPanel::BuildFrame(int32_t clientWidth, int32_t clientHeight,
-                                          float seconds, const PanelTargets& targets) {
+const ImDrawData* ViewerPanel::BuildFrame(int32_t clientWidth, int32_t clientHeight, float seconds,
+                                          const PanelTargets& targets) {
     if (!context) Create();
     ImGui::SetCurrentContext(context);
     ImGuiIO& io = ImGui::GetIO();

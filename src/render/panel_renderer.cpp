@@ -37,11 +37,9 @@ constexpr StateValue kPanelStates[] = {
     {gfx::D3DRS_FILLMODE, gfx::D3DFILL_SOLID},
     {gfx::D3DRS_SCISSORTESTENABLE, 1},
 };
-constexpr gfx::SamplerState kPanelSamplerStates[] = {gfx::D3DSAMP_MAGFILTER,
-                                                     gfx::D3DSAMP_MINFILTER,
+constexpr gfx::SamplerState kPanelSamplerStates[] = {gfx::D3DSAMP_MAGFILTER, gfx::D3DSAMP_MINFILTER,
                                                      gfx::D3DSAMP_MIPFILTER};
-constexpr uint32_t kPanelFilters[] = {gfx::D3DTEXF_LINEAR, gfx::D3DTEXF_LINEAR,
-                                      gfx::D3DTEXF_NONE};
+constexpr uint32_t kPanelFilters[] = {gfx::D3DTEXF_LINEAR, gfx::D3DTEXF_LINEAR, gfx::D3DTEXF_NONE};
 
 // What the device held before the panel's draw.
 struct SavedState {
@@ -87,9 +85,7 @@ Matrix4 PanelProjection(float left, float top, float right, float bottom) {
 bool PanelScissor(const float clip[4], const float origin[2], float scaleX, float scaleY,
                   uint32_t width, uint32_t height, gfx::Rect* scissor) {
     // Rounded outwards to whole pixels, then cut to the back buffer.
-    auto edge = [](float value, float limit) {
-        return int32_t(std::clamp(value, 0.0f, limit));
-    };
+    auto edge = [](float value, float limit) { return int32_t(std::clamp(value, 0.0f, limit)); };
     const float w = float(width), h = float(height);
     scissor->left = edge((clip[0] - origin[0]) * scaleX, w);
     scissor->top = edge((clip[1] - origin[1]) * scaleY, h);
@@ -104,8 +100,8 @@ bool PanelRenderer::Create(gfx::Device* borrowedDevice, uint32_t width, uint32_t
     backBufferWidth = width;
     backBufferHeight = height;
     gfx::Buffer* messages = nullptr;
-    if (gfx::Failed(gfx::D3DXCreateEffectFromFileA(device, effectPath, nullptr, nullptr, 0,
-                                                   nullptr, &effect, &messages))) {
+    if (gfx::Failed(gfx::D3DXCreateEffectFromFileA(device, effectPath, nullptr, nullptr, 0, nullptr,
+                                                   &effect, &messages))) {
         const char* text = messages ? static_cast<const char*>(messages->GetBufferPointer()) : "";
         *error = std::string("the panel's effect ") + effectPath + " did not compile: " +
                  std::string(text, messages ? strnlen(text, messages->GetBufferSize()) : 0);
@@ -192,8 +188,8 @@ void PanelRenderer::Draw(const ImDrawData* data) {
     void* vertexMemory = nullptr;
     void* indexMemory = nullptr;
     if (gfx::Failed(vertices->Lock(0, 0, &vertexMemory, 0))) return;
-    if (gfx::Failed(indices->Lock(0, uint32_t(data->TotalIdxCount) * sizeof(ImDrawIdx),
-                                  &indexMemory, 0))) {
+    if (gfx::Failed(
+            indices->Lock(0, uint32_t(data->TotalIdxCount) * sizeof(ImDrawIdx), &indexMemory, 0))) {
         vertices->Unlock();
         return;
     }

@@ -43,7 +43,8 @@ void FrameRenderer::RenderFrame() {
         }
         DrawHudLines(renderer, hud.text, sizeof hud.text, hud.framesPerSecond);
         DrawAlerts();
-        if (settings.overlay && settings.overlay->draw) settings.overlay->draw(settings.overlay->context);
+        if (settings.overlay && settings.overlay->draw)
+            settings.overlay->draw(settings.overlay->context);
         device->EndScene();
         Reached(FramePart::HudDrawn);
     }

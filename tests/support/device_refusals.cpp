@@ -166,8 +166,8 @@ const Case kCases[] = {
     {"texture in memory",
      [](Bound& b) {
          Ref<Texture> made;
-         return b.device->CreateTexture(8, 4, 0, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8,
-                                        D3DPOOL_MANAGED, made.Receive());
+         return b.device->CreateTexture(8, 4, 0, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                        made.Receive());
      },
      S_OK, nullptr},
     {"texture in memory, compressed",
@@ -249,13 +249,14 @@ const Case kCases[] = {
      D3DERR_INVALIDCALL, "no output pointer"},
     {"unlock an unlocked level", [](Bound& b) { return b.texture->UnlockRect(0); },
      D3DERR_INVALIDCALL, "level 0 is not locked"},
-    {"scissor inside", [](Bound& b) {
+    {"scissor inside",
+     [](Bound& b) {
          const Rect inside{0, 0, 10, 10};
          return b.device->SetScissorRect(&inside);
      },
      S_OK, nullptr},
-    {"scissor test on", [](Bound& b) { return b.device->SetRenderState(D3DRS_SCISSORTESTENABLE, 1); },
-     S_OK, nullptr},
+    {"scissor test on",
+     [](Bound& b) { return b.device->SetRenderState(D3DRS_SCISSORTESTENABLE, 1); }, S_OK, nullptr},
     {"scissor upside down",
      [](Bound& b) {
          const Rect inverted{0, 10, 10, 0};

@@ -39,8 +39,8 @@ TEST_F(PanelModelTest, MessagesGoToImGuiOnlyWhileShownAndWanted) {
         LPARAM lParam;
         bool taken;
     } cases[] = {
-        {"hidden: click over where the panel is", false, WM_LBUTTONDOWN, 0,
-         Point(insideX, insideY), false},
+        {"hidden: click over where the panel is", false, WM_LBUTTONDOWN, 0, Point(insideX, insideY),
+         false},
         {"hidden: wheel", false, WM_MOUSEWHEEL, WPARAM(120) << 16, Point(insideX, insideY), false},
         {"hidden: key", false, WM_KEYDOWN, 'W', 0, false},
         {"shown: move over the panel", true, WM_MOUSEMOVE, 0, Point(insideX, insideY), true},
@@ -51,10 +51,8 @@ TEST_F(PanelModelTest, MessagesGoToImGuiOnlyWhileShownAndWanted) {
         {"shown: wheel over the panel", true, WM_MOUSEWHEEL, WPARAM(120) << 16,
          Point(insideX, insideY), true},
         {"shown: move beside it", true, WM_MOUSEMOVE, 0, Point(outsideX, outsideY), false},
-        {"shown: right drag beside it", true, WM_RBUTTONDOWN, 0, Point(outsideX, outsideY),
-         false},
-        {"shown: middle drag beside it", true, WM_MBUTTONDOWN, 0, Point(outsideX, outsideY),
-         false},
+        {"shown: right drag beside it", true, WM_RBUTTONDOWN, 0, Point(outsideX, outsideY), false},
+        {"shown: middle drag beside it", true, WM_MBUTTONDOWN, 0, Point(outsideX, outsideY), false},
         {"shown: a program key", true, WM_KEYDOWN, 'W', 0, false},
         {"shown: a key release", true, WM_KEYUP, 'W', 0, false},
     };
@@ -150,8 +148,8 @@ TEST_F(AppTest, PanelHiddenMakesNoDeviceCallsAndF1ShowsAndHidesIt) {
     EXPECT_GT(scissors, 2u);
     // After the second F1: no scissor rect in the last frame.
     const auto names = Recorder().Names();
-    const int lastPresent = int(std::find(names.rbegin(), names.rend(), "Present").base() -
-                                names.begin()) - 1;
+    const int lastPresent =
+        int(std::find(names.rbegin(), names.rend(), "Present").base() - names.begin()) - 1;
     int previousPresent = lastPresent - 1;
     while (previousPresent >= 0 && names[size_t(previousPresent)] != "Present") --previousPresent;
     EXPECT_EQ(std::count(names.begin() + previousPresent + 1, names.begin() + lastPresent,

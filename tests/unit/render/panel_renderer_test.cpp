@@ -65,8 +65,8 @@ TEST_F(PanelRendererTest, AtlasIsATextureMadeInMemoryAndLockedOnce) {
     unsigned char* pixels = nullptr;
     ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
     std::string error;
-    ASSERT_TRUE(renderer.Create(device.get(), 800, 600, effectPath.c_str(),
-                                ImGui::GetIO().Fonts, &error))
+    ASSERT_TRUE(
+        renderer.Create(device.get(), 800, 600, effectPath.c_str(), ImGui::GetIO().Fonts, &error))
         << error;
     const auto made = GetRecorder().Named("CreateTexture");
     ASSERT_EQ(made.size(), 1u);
@@ -88,13 +88,13 @@ TEST_F(PanelRendererTest, EffectThatIsNotThereIsAClearFailure) {
 
 TEST_F(PanelRendererTest, EachCommandIsScissoredAndDrawnAndStatesComeBack) {
     std::string error;
-    ASSERT_TRUE(renderer.Create(device.get(), 800, 600, effectPath.c_str(),
-                                ImGui::GetIO().Fonts, &error));
+    ASSERT_TRUE(
+        renderer.Create(device.get(), 800, 600, effectPath.c_str(), ImGui::GetIO().Fonts, &error));
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    const RenderState states[] = {D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND, D3DRS_DESTBLEND,
-                                  D3DRS_CULLMODE,         D3DRS_ZENABLE,  D3DRS_ZWRITEENABLE,
-                                  D3DRS_FILLMODE,         D3DRS_SCISSORTESTENABLE};
+    const RenderState states[] = {
+        D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND,     D3DRS_DESTBLEND, D3DRS_CULLMODE,
+        D3DRS_ZENABLE,          D3DRS_ZWRITEENABLE, D3DRS_FILLMODE,  D3DRS_SCISSORTESTENABLE};
     uint32_t before[std::size(states)] = {};
     for (size_t i = 0; i < std::size(states); ++i) device->GetRenderState(states[i], &before[i]);
     Rect scissorBefore;
@@ -117,7 +117,8 @@ TEST_F(PanelRendererTest, EachCommandIsScissoredAndDrawnAndStatesComeBack) {
     // The child region's clip lies inside the window.
     bool child = false;
     for (const auto& scissor : GetRecorder().Named("SetScissorRect"))
-        child = child || (scissor.args[0] >= 500 && scissor.args[2] <= 780 && scissor.args[3] < 300);
+        child =
+            child || (scissor.args[0] >= 500 && scissor.args[2] <= 780 && scissor.args[3] < 300);
     EXPECT_TRUE(child);
     for (const auto& draw : draws) EXPECT_EQ(draw.args[0], D3DPT_TRIANGLELIST);
     // Effect: the projection and the atlas.
@@ -143,8 +144,8 @@ TEST_F(PanelRendererTest, EachCommandIsScissoredAndDrawnAndStatesComeBack) {
 TEST_F(PanelRendererTest, VerticesHoldTheirColoursAsD3dColor) {
     EXPECT_EQ(PanelColour(IM_COL32(0x11, 0x22, 0x33, 0x44)), 0x44112233u);
     std::string error;
-    ASSERT_TRUE(renderer.Create(device.get(), 800, 600, effectPath.c_str(),
-                                ImGui::GetIO().Fonts, &error));
+    ASSERT_TRUE(
+        renderer.Create(device.get(), 800, 600, effectPath.c_str(), ImGui::GetIO().Fonts, &error));
     const ImDrawData* data = Frame(2.0f);
     renderer.Draw(data);
     const std::vector<uint8_t>& bytes = recording::ContentsOf(renderer.vertices);
@@ -162,8 +163,8 @@ TEST_F(PanelRendererTest, VerticesHoldTheirColoursAsD3dColor) {
 
 TEST_F(PanelRendererTest, SteadyFramesMakeNoBuffersAndLargeOnesGrowThem) {
     std::string error;
-    ASSERT_TRUE(renderer.Create(device.get(), 800, 600, effectPath.c_str(),
-                                ImGui::GetIO().Fonts, &error));
+    ASSERT_TRUE(
+        renderer.Create(device.get(), 800, 600, effectPath.c_str(), ImGui::GetIO().Fonts, &error));
     const uint32_t made = renderer.bufferGrowths;
     for (int i = 0; i < 10; ++i) renderer.Draw(Frame(float(i) * 0.3f));
     EXPECT_EQ(renderer.bufferGrowths, made);

@@ -130,9 +130,8 @@ public:
     // A texture filled through LockRect: D3DFMT_A8R8G8B8 or D3DFMT_X8R8G8B8,
     // levels 0 for the whole mip chain (each level written on its own),
     // usage 0 or D3DUSAGE_DYNAMIC, pool D3DPOOL_DEFAULT or D3DPOOL_MANAGED.
-    virtual HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels,
-                                  uint32_t usage, Format format, Pool pool,
-                                  Texture** texture) = 0;
+    virtual HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                  Format format, Pool pool, Texture** texture) = 0;
     // DDS cube maps.
     virtual HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) = 0;
     // An effect file (HLSL with technique/pass blocks). On failure errors, if

@@ -113,8 +113,8 @@ HRESULT DeviceFront::CreateTextureFromFile(const char* path, Texture** texture) 
     return MakeTexture(file, texture);
 }
 
-HRESULT DeviceFront::CreateTexture(uint32_t width, uint32_t height, uint32_t levels,
-                                   uint32_t usage, Format format, Pool pool, Texture** texture) {
+HRESULT DeviceFront::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                   Format format, Pool pool, Texture** texture) {
     const char* call = "CreateTexture";
     if (!texture) return Refuse(call, "no output pointer");
     *texture = nullptr;

@@ -167,8 +167,8 @@ public:
             if (rect->left < 0 || rect->top < 0 || rect->right > w || rect->bottom > h ||
                 rect->left >= rect->right || rect->top >= rect->bottom)
                 return Refuse(call, "(%d, %d)..(%d, %d) is not inside level %u's %lld x %lld",
-                              rect->left, rect->top, rect->right, rect->bottom, level,
-                              (long long)w, (long long)h);
+                              rect->left, rect->top, rect->right, rect->bottom, level, (long long)w,
+                              (long long)h);
             area = *rect;
         }
         locked_[level] = Lock{true, area};

@@ -207,8 +207,8 @@ HRESULT GlDevice::MakeTexture(const TextureFile& file, Texture** texture) {
     return S_OK;
 }
 
-HRESULT GlDevice::MakeMemoryTexture(uint32_t width, uint32_t height, uint32_t levels,
-                                    Format format, Texture** texture) {
+HRESULT GlDevice::MakeMemoryTexture(uint32_t width, uint32_t height, uint32_t levels, Format format,
+                                    Texture** texture) {
     FlushPendingDraws();
     MakeCurrent();
     DrainGlErrors();
