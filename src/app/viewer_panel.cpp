@@ -87,6 +87,15 @@ void ViewerPanel::Destroy() {
 bool ViewerPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == kPanelToggleKey) {
         visible = !visible;
+        // What was held while the panel changed is let go: it saw no release.
+        if (context) {
+            ImGui::SetCurrentContext(context);
+            ImGuiIO& io = ImGui::GetIO();
+            std::fill(std::begin(io.MouseDown), std::end(io.MouseDown), false);
+            std::fill(std::begin(io.KeysDown), std::end(io.KeysDown), false);
+            io.KeyShift = io.KeyCtrl = io.KeyAlt = false;
+            pressedSinceFrame = releaseAfterFrame = 0;
+        }
         return true;
     }
     if (!visible || !context) return false;
