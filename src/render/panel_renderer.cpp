@@ -148,8 +148,11 @@ bool PanelRenderer::Create(gfx::Device* borrowedDevice, uint32_t width, uint32_t
     fonts->SetTexID(static_cast<ImTextureID>(fontTexture));
     // The pixels stay with ImGui's atlas only while it is being built.
     fonts->ClearTexData();
-    return Reserve(kFirstVertexCapacity, kFirstIndexCapacity) ||
-           (*error = "the panel's buffers were refused", false);
+    if (!Reserve(kFirstVertexCapacity, kFirstIndexCapacity)) {
+        *error = "the panel's vertex or index buffer was refused";
+        return false;
+    }
+    return true;
 }
 
 bool PanelRenderer::Reserve(uint32_t vertexCount, uint32_t indexCount) {
