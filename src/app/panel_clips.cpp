@@ -21,6 +21,24 @@ const char* FileName(const std::string& path) {
 
 }  // namespace
 
+void PlayClip(int clip, FrameSettings* frame, PlaybackControl* playback) {
+    frame->clipIndex = clip;
+    playback->playing = true;
+}
+
+void StepKeyframe(int keyframes, const FrameSettings& frame, PlaybackControl* playback,
+                  SkinnedModel* model) {
+    playback->playing = false;
+    StepClip(model, frame.clipIndex, keyframes, playback->loop);
+}
+
+void ScrubClip(float position, const FrameSettings& frame, PlaybackControl* playback,
+               SkinnedModel* model) {
+    // Scrubbing pauses: the pose stays where the slider leaves it.
+    playback->playing = false;
+    SeekClip(model, frame.clipIndex, position);
+}
+
 void PanelClips(const PanelTargets& targets) {
     if (!targets.scene || !targets.frame || !targets.playback) return;
     SkinnedModel* model = targets.scene->model;
@@ -45,11 +63,8 @@ void PanelClips(const PanelTargets& targets) {
             char number[24];
             std::snprintf(number, sizeof number, "clip %d", i);
             const char* name = size_t(i) < paths.size() ? FileName(paths[size_t(i)]) : number;
-            if (ImGui::Selectable(name, frame.clipIndex == i,
-                                  ImGuiSelectableFlags_SpanAllColumns)) {
-                frame.clipIndex = i;
-                playback.playing = true;
-            }
+            if (ImGui::Selectable(name, frame.clipIndex == i, ImGuiSelectableFlags_SpanAllColumns))
+                PlayClip(i, &frame, &playback);
             ImGui::TableNextColumn();
             ImGui::Text("%d", model->clips[i].frameCount);
             ImGui::TableNextColumn();
@@ -62,25 +77,16 @@ void PanelClips(const PanelTargets& targets) {
     if (ImGui::Button(playback.playing ? "Pause (P)" : "Play (P)"))
         playback.playing = !playback.playing;
     ImGui::SameLine();
-    if (ImGui::ArrowButton("back", ImGuiDir_Left)) {
-        playback.playing = false;
-        StepClip(model, clip, -1, playback.loop);
-    }
+    if (ImGui::ArrowButton("back", ImGuiDir_Left)) StepKeyframe(-1, frame, &playback, model);
     ImGui::SameLine();
-    if (ImGui::ArrowButton("forward", ImGuiDir_Right)) {
-        playback.playing = false;
-        StepClip(model, clip, +1, playback.loop);
-    }
+    if (ImGui::ArrowButton("forward", ImGuiDir_Right)) StepKeyframe(+1, frame, &playback, model);
     ImGui::SameLine();
     ImGui::Checkbox("Loop", &playback.loop);
     const int keyframes = clip >= 0 && clip < clipCount ? model->clips[clip].frameCount : 0;
     if (keyframes > 0) {
         float position = ClipPosition(*model, clip);
-        // Scrubbing pauses: the pose stays where the slider leaves it.
-        if (ImGui::SliderFloat("Keyframe", &position, 0.0f, float(keyframes - 1), "%.2f")) {
-            playback.playing = false;
-            SeekClip(model, clip, position);
-        }
+        if (ImGui::SliderFloat("Keyframe", &position, 0.0f, float(keyframes - 1), "%.2f"))
+            ScrubClip(position, frame, &playback, model);
     }
     ImGui::SliderFloat("Speed", &playback.speed, kMinPlaybackSpeed, kMaxPlaybackSpeed, "%.2fx",
                        ImGuiSliderFlags_Logarithmic | ImGuiSliderFlags_AlwaysClamp);

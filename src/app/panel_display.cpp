@@ -10,17 +10,6 @@
 
 namespace {
 
-enum ShadingChoice { kReflect, kRefract, kTextured, kPlainLit };
-
-constexpr float kReflectRatio = 2.0f;
-constexpr float kRefractRatio = 0.5f;
-
-ShadingChoice ChoiceOf(const ViewOptions& view, const FrameSettings& frame) {
-    if (view.shading == Shading::Textured) return kTextured;
-    if (view.shading == Shading::PlainLit) return kPlainLit;
-    return frame.reflectionFactor > 1.0f ? kReflect : kRefract;
-}
-
 // ARGB as ImGui's floats, and back (alpha kept opaque).
 void ToFloats(uint32_t argb, float rgb[3]) {
     rgb[0] = float((argb >> 16) & 0xFF) / 255.0f;
@@ -36,26 +25,42 @@ uint32_t FromFloats(const float rgb[3]) {
 
 }  // namespace
 
+ShadingChoice ShadingChoiceOf(const ViewOptions& view, const FrameSettings& frame) {
+    if (view.shading == Shading::Textured) return ShadingChoice::Textured;
+    if (view.shading == Shading::PlainLit) return ShadingChoice::PlainLit;
+    // fRef above 1 reflects, as the effect reads it.
+    return frame.reflectionFactor > 1.0f ? ShadingChoice::Reflect : ShadingChoice::Refract;
+}
+
+void ChooseShading(ShadingChoice choice, ViewOptions* view, FrameSettings* frame) {
+    switch (choice) {
+    case ShadingChoice::Reflect:
+        view->shading = Shading::Effect;
+        frame->reflectionFactor = kReflectRatio;
+        break;
+    case ShadingChoice::Refract:
+        view->shading = Shading::Effect;
+        frame->reflectionFactor = kRefractRatio;
+        break;
+    case ShadingChoice::Textured: view->shading = Shading::Textured; break;
+    case ShadingChoice::PlainLit: view->shading = Shading::PlainLit; break;
+    }
+}
+
 void PanelDisplay(const PanelTargets& targets) {
     if (!targets.view || !targets.frame) return;
     ViewOptions& view = *targets.view;
     FrameSettings& frame = *targets.frame;
-    const ShadingChoice was = ChoiceOf(view, frame);
+    const int was = int(ShadingChoiceOf(view, frame));
     int choice = was;
-    ImGui::RadioButton("Reflect", &choice, kReflect);
+    ImGui::RadioButton("Reflect", &choice, int(ShadingChoice::Reflect));
     ImGui::SameLine();
-    ImGui::RadioButton("Refract", &choice, kRefract);
+    ImGui::RadioButton("Refract", &choice, int(ShadingChoice::Refract));
     ImGui::SameLine();
-    ImGui::RadioButton("Textured", &choice, kTextured);
+    ImGui::RadioButton("Textured", &choice, int(ShadingChoice::Textured));
     ImGui::SameLine();
-    ImGui::RadioButton("Plain lit", &choice, kPlainLit);
-    if (choice != was) {
-        view.shading = choice == kTextured   ? Shading::Textured
-                       : choice == kPlainLit ? Shading::PlainLit
-                                             : Shading::Effect;
-        if (choice == kReflect) frame.reflectionFactor = kReflectRatio;
-        if (choice == kRefract) frame.reflectionFactor = kRefractRatio;
-    }
+    ImGui::RadioButton("Plain lit", &choice, int(ShadingChoice::PlainLit));
+    if (choice != was) ChooseShading(ShadingChoice(choice), &view, &frame);
     ImGui::SliderFloat("Ratio (fRef)", &frame.reflectionFactor, 0.05f, 2.0f, "%.2f",
                        ImGuiSliderFlags_AlwaysClamp);
     bool wireframe = frame.fillMode == gfx::D3DFILL_WIREFRAME;

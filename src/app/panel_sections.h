@@ -33,6 +33,24 @@ struct PanelSectionState {
     Vector3 low, high;
 };
 
+// What the widgets do to the state they are bound to, apart from drawing
+// them (the panel's tests drive these).
+enum class ShadingChoice { Reflect, Refract, Textured, PlainLit };
+inline constexpr float kReflectRatio = 2.0f;  // fRef of "reflect" (key 1)
+inline constexpr float kRefractRatio = 0.5f;  // fRef of "refract" (key 2)
+ShadingChoice ShadingChoiceOf(const ViewOptions& view, const FrameSettings& frame);
+// Reflect and refract draw with the effect and set its fRef; the others
+// keep fRef for when the effect comes back.
+void ChooseShading(ShadingChoice choice, ViewOptions* view, FrameSettings* frame);
+// Clip `clip` plays from where it stands.
+void PlayClip(int clip, FrameSettings* frame, PlaybackControl* playback);
+// One keyframe back (-1) or forward (+1), paused there.
+void StepKeyframe(int keyframes, const FrameSettings& frame, PlaybackControl* playback,
+                  SkinnedModel* model);
+// The slider: the clip paused at `position`.
+void ScrubClip(float position, const FrameSettings& frame, PlaybackControl* playback,
+               SkinnedModel* model);
+
 void PanelClips(const PanelTargets& targets);
 void PanelCamera(const PanelTargets& targets);
 void PanelDisplay(const PanelTargets& targets);

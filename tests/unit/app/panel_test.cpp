@@ -6,6 +6,10 @@
 #include "app/panel_messages.h"
 #include "app/viewer_panel.h"
 #include "app_fixture.h"
+#include "model/skinned_model.h"
+#include "scene/playback_control.h"
+#include "scene/scene.h"
+#include "scene/view_options.h"
 
 namespace {
 
@@ -92,6 +96,89 @@ TEST_F(PanelModelTest, ClickBetweenTwoFramesIsSeen) {
     EXPECT_FALSE(ImGui::GetIO().MouseDown[0]);  // released for the next frame
     Frame();
     EXPECT_TRUE(ImGui::GetIO().MouseReleased[0]);
+}
+
+// What each Display and Clips control does to the state the frame reads.
+TEST(PanelControlsTest, ShadingChoicesSetTheEffectAndItsRatio) {
+    const struct {
+        ShadingChoice choice;
+        Shading shading;
+        float ratio;  // fRef after the choice, from 1.5
+    } cases[] = {
+        {ShadingChoice::Reflect, Shading::Effect, 2.0f},
+        {ShadingChoice::Refract, Shading::Effect, 0.5f},
+        {ShadingChoice::Textured, Shading::Textured, 1.5f},
+        {ShadingChoice::PlainLit, Shading::PlainLit, 1.5f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.choice));
+        ViewOptions view;
+        FrameSettings frame;
+        frame.reflectionFactor = 1.5f;
+        ChooseShading(c.choice, &view, &frame);
+        EXPECT_EQ(view.shading, c.shading);
+        EXPECT_EQ(frame.reflectionFactor, c.ratio);
+        EXPECT_EQ(ShadingChoiceOf(view, frame), c.choice);
+    }
+}
+
+TEST(PanelControlsTest, ClipControlsPlayStepAndScrub) {
+    SkinnedModel model;
+    model.clipCount = 2;
+    ASSERT_TRUE(model.clips[0].AllocateFrames(21, 3));
+    ASSERT_TRUE(model.clips[1].AllocateFrames(5, 3));
+    FrameSettings frame;
+    PlaybackControl playback;
+    PlayClip(1, &frame, &playback);
+    EXPECT_EQ(frame.clipIndex, 1);
+    EXPECT_TRUE(playback.playing);
+    StepKeyframe(+1, frame, &playback, &model);
+    EXPECT_FALSE(playback.playing);
+    EXPECT_EQ(ClipPosition(model, 1), 1.0f);
+    StepKeyframe(-1, frame, &playback, &model);
+    StepKeyframe(-1, frame, &playback, &model);  // wraps while looping
+    EXPECT_EQ(ClipPosition(model, 1), 4.0f);
+    PlayClip(0, &frame, &playback);
+    ScrubClip(12.25f, frame, &playback, &model);
+    EXPECT_FALSE(playback.playing);
+    EXPECT_FLOAT_EQ(ClipPosition(model, 0), 12.25f);
+    EXPECT_EQ(ClipPosition(model, 1), 4.0f);  // the other clip stays
+}
+
+// Every section, drawn with a model of two clips, its notes and all its
+// state bound, changes nothing by being drawn.
+TEST_F(PanelModelTest, EverySectionDrawsWithEverythingBound) {
+    Scene scene;
+    scene.model = new SkinnedModel;  // the scene releases it
+    scene.model->clipCount = 2;
+    ASSERT_TRUE(scene.model->clips[0].AllocateFrames(4, 2));
+    ASSERT_TRUE(scene.model->clips[1].AllocateFrames(3, 2));
+    scene.description.clipPaths = {"a/walk.smd"};  // clip 1 without a path
+    PanelMessages messages;
+    messages.Add("a note");
+    ViewOptions view;
+    FrameSettings frame;
+    PlaybackControl playback;
+    const Matrix4 world;
+    PanelTargets targets{&playback, &view, &frame, &scene, &world, &messages};
+    ImGui::SetCurrentContext(panel.context);
+    ImGui::GetIO().DisplaySize = ImVec2(800, 600);
+    ImGui::GetIO().Fonts->Build();
+    for (int i = 0; i < 3; ++i) {
+        ImGui::NewFrame();
+        ImGui::Begin("sections");
+        PanelClips(targets);
+        PanelCamera(targets);
+        PanelDisplay(targets);
+        PanelInformation(targets, &panel.sections);
+        ImGui::End();
+        ImGui::Render();
+    }
+    EXPECT_GT(ImGui::GetDrawData()->TotalVtxCount, 1000);
+    EXPECT_EQ(frame.reflectionFactor, 2.0f);
+    EXPECT_TRUE(playback.playing);
+    EXPECT_EQ(view.flatColour, ViewOptions{}.flatColour);
+    EXPECT_EQ(panel.sections.boundsModel, scene.model);
 }
 
 TEST(PanelMessagesTest, NotesAreKeptNewestFirstAndStillGoOn) {
