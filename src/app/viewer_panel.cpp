@@ -68,15 +68,6 @@ void ViewerPanel::Create() {
     if (previous) ImGui::SetCurrentContext(previous);
 }
 
-void ViewerPanel::ReleaseDeviceObjects() {
-    renderer.Release();
-    rendererFailed = false;
-    if (context) {
-        ImGui::SetCurrentContext(context);
-        ImGui::GetIO().Fonts->SetTexID(nullptr);
-    }
-}
-
 void ViewerPanel::Destroy() {
     renderer.Release();
     if (!context) return;
@@ -193,6 +184,9 @@ void ViewerPanel::DrawFrame(gfx::Device* device, uint32_t backBufferWidth,
             return;
         }
     }
+    // The back buffer may have been made anew at another size.
+    renderer.backBufferWidth = backBufferWidth;
+    renderer.backBufferHeight = backBufferHeight;
     const auto now = std::chrono::steady_clock::now();
     const float seconds =
         framed ? std::chrono::duration<float>(now - lastFrame).count() : 1.0f / 60.0f;

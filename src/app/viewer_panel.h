@@ -43,9 +43,6 @@ struct ViewerPanel {
     void Create();
     // The renderer's objects released, then the context destroyed.
     void Destroy();
-    // Releases the device objects only (before the device goes); the next
-    // shown frame makes them again.
-    void ReleaseDeviceObjects();
 
     // A window message. F1 (key down) toggles the panel and is taken. While
     // shown, mouse, wheel, key and character messages go to ImGui, and the
