@@ -104,7 +104,8 @@ bool ViewerPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             io.MouseDown[index] = false;
         }
         io.MousePos = ImVec2(PointX(lParam), PointY(lParam));
-        return io.WantCaptureMouse;
+        // A release reaches the program too: a drag it began ends wherever.
+        return down && io.WantCaptureMouse;
     };
     switch (message) {
     case WM_MOUSEMOVE:

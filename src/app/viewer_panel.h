@@ -47,7 +47,7 @@ struct ViewerPanel {
     // A window message. F1 (key down) toggles the panel and is taken. While
     // shown, mouse, wheel, key and character messages go to ImGui, and the
     // result says whether ImGui wants them (the program then leaves them
-    // alone); a key release always reaches the program as well. Hidden:
+    // alone); a key or button release always reaches the program as well. Hidden:
     // false, ImGui untouched.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -49,7 +49,7 @@ TEST_F(PanelModelTest, MessagesGoToImGuiOnlyWhileShownAndWanted) {
         {"hidden: key", false, WM_KEYDOWN, 'W', 0, false},
         {"shown: move over the panel", true, WM_MOUSEMOVE, 0, Point(insideX, insideY), true},
         {"shown: click over the panel", true, WM_LBUTTONDOWN, 0, Point(insideX, insideY), true},
-        {"shown: release over the panel", true, WM_LBUTTONUP, 0, Point(insideX, insideY), true},
+        {"shown: release over the panel", true, WM_LBUTTONUP, 0, Point(insideX, insideY), false},
         {"shown: right drag over the panel", true, WM_RBUTTONDOWN, 0, Point(insideX, insideY),
          true},
         {"shown: wheel over the panel", true, WM_MOUSEWHEEL, WPARAM(120) << 16,
