@@ -38,6 +38,13 @@ HRESULT Declare(Device* device, Elements... elements) {
     return device->CreateVertexDeclaration(table, made.Receive());
 }
 
+// A texture made in memory and released at once; the call's result.
+HRESULT MakeTexture(Bound& b, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                    Format format, Pool pool = D3DPOOL_MANAGED) {
+    Ref<Texture> made;
+    return b.device->CreateTexture(width, height, levels, usage, format, pool, made.Receive());
+}
+
 constexpr VertexElement kPosition = {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0};
 
 const Case kCases[] = {
@@ -164,52 +171,25 @@ const Case kCases[] = {
      [](Bound& b) { return b.device->GetBackBufferPixels(nullptr, nullptr, nullptr); },
      D3DERR_INVALIDCALL, "no output pointer"},
     {"texture in memory",
-     [](Bound& b) {
-         Ref<Texture> made;
-         return b.device->CreateTexture(8, 4, 0, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                        made.Receive());
-     },
-     S_OK, nullptr},
+     [](Bound& b) { return MakeTexture(b, 8, 4, 0, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8); }, S_OK,
+     nullptr},
     {"texture in memory, compressed",
-     [](Bound& b) {
-         Ref<Texture> made;
-         return b.device->CreateTexture(8, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, made.Receive());
-     },
-     D3DERR_INVALIDCALL, "cannot be made in memory"},
+     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 0, D3DFMT_DXT1); }, D3DERR_INVALIDCALL,
+     "cannot be made in memory"},
     {"texture in memory, no width",
-     [](Bound& b) {
-         Ref<Texture> made;
-         return b.device->CreateTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                        made.Receive());
-     },
-     D3DERR_INVALIDCALL, "0 x 4"},
+     [](Bound& b) { return MakeTexture(b, 0, 4, 1, 0, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
+     "0 x 4"},
     {"texture in memory, wider than the device's largest",
-     [](Bound& b) {
-         Ref<Texture> made;
-         return b.device->CreateTexture(1u << 20, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                        made.Receive());
-     },
+     [](Bound& b) { return MakeTexture(b, 1u << 20, 1, 1, 0, D3DFMT_A8R8G8B8); },
      D3DERR_INVALIDCALL, "1048576 x 1"},
     {"texture in memory, more levels than its chain",
-     [](Bound& b) {
-         Ref<Texture> made;
-         return b.device->CreateTexture(8, 4, 5, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                        made.Receive());
-     },
-     D3DERR_INVALIDCALL, "at most 4"},
+     [](Bound& b) { return MakeTexture(b, 8, 4, 5, 0, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
+     "at most 4"},
     {"texture in memory, render target usage",
-     [](Bound& b) {
-         Ref<Texture> made;
-         return b.device->CreateTexture(8, 4, 1, 1, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                        made.Receive());
-     },
-     D3DERR_INVALIDCALL, "usage 0x1"},
+     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 1, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
+     "usage 0x1"},
     {"texture in memory, system memory",
-     [](Bound& b) {
-         Ref<Texture> made;
-         return b.device->CreateTexture(8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
-                                        made.Receive());
-     },
+     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM); },
      D3DERR_INVALIDCALL, "pool 2"},
     {"lock a level and a rectangle",
      [](Bound& b) {
