@@ -29,6 +29,15 @@ struct StartupSteps {
     int showCommand;
 };
 
+// The frame's overlay hook: the panel over the HUD.
+void DrawPanel(void* context) {
+    auto* app = static_cast<Application*>(context);
+    app->panel.DrawFrame(app->renderer.device, uint32_t(app->renderer.viewportWidth),
+                         uint32_t(app->renderer.viewportHeight), app->services.baseFolder,
+                         app->clientWidth, app->clientHeight, app->PanelBindings(),
+                         app->services.liveReport);
+}
+
 void ShowOnceTheEnvironmentIsThere(void* context) {
     auto* steps = static_cast<StartupSteps*>(context);
     steps->app->ShowAppWindow(steps->showCommand);
@@ -73,6 +82,7 @@ Application::~Application() { ReleaseAll(); }
 
 void Application::ReleaseAll() {
     display.Release();  // viewer display: its objects before the device
+    panel.Destroy();  // its device objects before the device
     scene.Release();
     renderer.ReleaseDevice();
 }
@@ -86,6 +96,13 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
                      const AppServices& appServices) {
     options = programOptions;
     services = appServices;
+    // The panel's messages list sees every note; each goes on where it went.
+    reportTee = MessageTee{&messages, services.report};
+    services.report = TeeReport(&reportTee);
+    liveReportTee = MessageTee{&messages, services.liveReport};
+    services.liveReport = TeeReport(&liveReportTee);
+    panel.Create();
+    panel.visible = panelAtStart;
     SceneDescription description = DescribeScene(options, services.baseFolder);
     // The effect compiler's process starts now and is ready when the effect
     // is compiled, after the window and the device; an effect in the cache
@@ -258,7 +275,23 @@ FrameRenderer Application::Frame() {
     if (display.baseFolder != services.baseFolder) display.baseFolder = services.baseFolder;
     display.report = services.liveReport;
     frame.display = &display;
+    // The panel, when shown; a screenshot leaves it out unless asked for.
+    if (panel.visible && (options.screenshot.empty() || panelInScreenshot)) {
+        panelOverlay = FrameOverlay{this, DrawPanel};
+        frame.settings.overlay = &panelOverlay;
+    }
     return frame;
+}
+
+PanelTargets Application::PanelBindings() {
+    PanelTargets targets;
+    targets.playback = &playback;
+    targets.view = &settings.view;
+    targets.frame = &settings;
+    targets.scene = &scene;
+    targets.world = &renderer.world;
+    targets.messages = &messages;
+    return targets;
 }
 
 void Application::RenderFrame() {

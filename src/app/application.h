@@ -14,6 +14,8 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/hud_alerts.h"
+#include "app/panel_messages.h"
+#include "app/viewer_panel.h"
 #include "app/startup_failure.h"
 #include "platform/gfx/core/device.h"
 #include "platform/report/report_sink.h"
@@ -24,8 +26,10 @@
 #include "scene/display_resources.h"
 #include "scene/frame_capture.h"
 #include "scene/frame_renderer.h"
+#include "scene/playback_control.h"
 #include "scene/scene.h"
 #include "scene/scene_files.h"
+#include "scene/view_options.h"
 
 inline constexpr char kWindowClassName[] = "[Tesnal] Reflection/Refraction for HLSL";
 inline constexpr int32_t kHudFontHeight = 20;
@@ -99,8 +103,6 @@ struct Application {
     OrbitCamera orbit;
     bool orbitDragging = false;  // left button held
     bool panDragging = false;    // middle button held
-    // Whether the viewer panel is shown (Home re-frames only then).
-    bool panelShown = false;
     // Home: the model in view again, in the camera mode in use.
     void Reframe();
     // Orbit mode's mouse (left drag orbits, wheel zooms, middle drag pans);
@@ -110,6 +112,20 @@ struct Application {
     // without a model or triangles.
     bool ModelBox(Vector3* low, Vector3* high) const;
     // --- end of viewer display ---
+    // --- The viewer panel (F1) and the state its widgets change ---
+    ViewerPanel panel;
+    bool panelAtStart = false;       // shown from the first frame (--panel, --model)
+    bool panelInScreenshot = false;  // a --screenshot run draws it too (--panel)
+    PlaybackControl playback;
+    // Every note of this run, newest first; services.report and
+    // services.liveReport reach stderr through these tees.
+    PanelMessages messages;
+    MessageTee reportTee;
+    MessageTee liveReportTee;
+    FrameOverlay panelOverlay;
+    // What the panel's widgets are bound to.
+    PanelTargets PanelBindings();
+    // --- end of the viewer panel ---
 
     Application() = default;
     // Teardown: the scene (model, effect, declaration, box buffers and cube

@@ -35,6 +35,8 @@ LRESULT StaticWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // F1, and while the panel is shown what ImGui wants, go to the panel only.
+    if (panel.OnMessage(msg, wParam, lParam)) return 0;
     // --- Viewer display: the orbit camera's mouse, only in orbit mode (view_camera.cpp) ---
     if (settings.view.orbit && OnOrbitMouse(msg, wParam, lParam)) return 0;
     // --- end of viewer display ---
@@ -92,7 +94,7 @@ LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM) {
     case kKeyRefraction: settings.reflectionFactor = 0.5f; return 0;
     // --- Viewer display: Home re-frames the model, only with the panel shown ---
     case VK_HOME:
-        if (panelShown) Reframe();
+        if (panel.visible) Reframe();
         return 0;
     // --- end of viewer display ---
     case 'W': camera.Walk(moveUnits); break;

@@ -61,6 +61,8 @@ void FrameRenderer::RenderFrame() {
         // The red lines say what did not load: they stay without the HUD.
         if (view.hud) DrawHudLines(renderer, hud.text, sizeof hud.text, hud.framesPerSecond);
         DrawAlerts();
+        if (settings.overlay && settings.overlay->draw)
+            settings.overlay->draw(settings.overlay->context);
         device->EndScene();
         Reached(FramePart::HudDrawn);
     }

@@ -24,6 +24,12 @@ inline constexpr uint32_t kClearColor = 0xFF0000FFu;  // opaque blue
 inline constexpr int kHudTextSize = 128;
 inline constexpr int kMaxHudAlertLines = 6;
 
+// Drawn over the frame after the HUD, before EndScene (the viewer panel).
+struct FrameOverlay {
+    void* context = nullptr;
+    void (*draw)(void* context) = nullptr;
+};
+
 // What the input and the command line change between frames.
 struct FrameSettings {
     int32_t fillMode = 3;             // 3 solid, 2 wireframe
@@ -42,6 +48,8 @@ struct FrameSettings {
     FrameCapture* capture = nullptr;
     // How the scene is drawn (the viewer panel's display choices).
     ViewOptions view;
+    // The viewer panel's hook; null: nothing over the HUD.
+    const FrameOverlay* overlay = nullptr;
 };
 
 // What the HUD keeps from frame to frame.

@@ -511,6 +511,25 @@ class ProgramTest(unittest.TestCase):
         self.assertGreater(differing(refract, back, box), 3 * drift + 500)
         self.assertLess(differing(b, back, box), changed)
 
+    def test_f1_shows_the_viewer_panel_and_f1_again_hides_it(self):
+        """F1 draws the panel at the right edge over the scene; F1 again and
+        that part of the picture is the scene's again (the sky there stays
+        while the camera does)."""
+        program = self.launch()
+        program.start()
+        region = (640, 300, 790, 560)  # sky under the panel, clear of the character
+        before = program.screenshot("panel_before")
+        program.key("F1", delay=0.5)
+        shown = program.screenshot("panel_shown")
+        self.assertGreater(differing(before, shown, region), 10000, program.stderr_text())
+        # The panel's own dark background, where the sky is bright.
+        dark = lambda r, g, b: r + g + b < 150
+        self.assertGreater(shown.count(dark, region), 5000)
+        self.assertEqual(before.count(dark, region), 0)
+        program.key("F1", delay=0.5)
+        hidden = program.screenshot("panel_hidden")
+        self.assertLess(differing(before, hidden, region), 50)
+
     def test_camera_walks_and_turns(self):
         program = self.launch()
         program.start()

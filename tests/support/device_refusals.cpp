@@ -19,6 +19,7 @@ struct Bound {
     Device* device;
     Ref<VertexBuffer> vertices;  // three SkinVertex, bound to stream 0
     Ref<IndexBuffer> indices;    // three 16-bit indices, bound
+    Ref<Texture> texture;        // 8 x 4, made in memory, 4 levels
     Viewport full;               // the whole back buffer
 };
 
@@ -35,6 +36,13 @@ HRESULT Declare(Device* device, Elements... elements) {
     const VertexElement table[] = {elements..., D3DDECL_END};
     Ref<VertexDeclaration> made;
     return device->CreateVertexDeclaration(table, made.Receive());
+}
+
+// A texture made in memory and released at once; the call's result.
+HRESULT MakeTexture(Bound& b, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                    Format format, Pool pool = D3DPOOL_MANAGED) {
+    Ref<Texture> made;
+    return b.device->CreateTexture(width, height, levels, usage, format, pool, made.Receive());
 }
 
 constexpr VertexElement kPosition = {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0};
@@ -162,6 +170,93 @@ const Case kCases[] = {
     {"read-back without outputs",
      [](Bound& b) { return b.device->GetBackBufferPixels(nullptr, nullptr, nullptr); },
      D3DERR_INVALIDCALL, "no output pointer"},
+    {"texture in memory",
+     [](Bound& b) { return MakeTexture(b, 8, 4, 0, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8); }, S_OK,
+     nullptr},
+    {"texture in memory, compressed",
+     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 0, D3DFMT_DXT1); }, D3DERR_INVALIDCALL,
+     "cannot be made in memory"},
+    {"texture in memory, no width",
+     [](Bound& b) { return MakeTexture(b, 0, 4, 1, 0, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
+     "0 x 4"},
+    {"texture in memory, wider than the device's largest",
+     [](Bound& b) { return MakeTexture(b, 1u << 20, 1, 1, 0, D3DFMT_A8R8G8B8); },
+     D3DERR_INVALIDCALL, "1048576 x 1"},
+    {"texture in memory, more levels than its chain",
+     [](Bound& b) { return MakeTexture(b, 8, 4, 5, 0, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
+     "at most 4"},
+    {"texture in memory, render target usage",
+     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 1, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
+     "usage 0x1"},
+    {"texture in memory, system memory",
+     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM); },
+     D3DERR_INVALIDCALL, "pool 2"},
+    {"lock a level and a rectangle",
+     [](Bound& b) {
+         LockedRect locked;
+         const Rect part{2, 1, 4, 2};
+         HRESULT a = b.texture->LockRect(1, &locked, nullptr, 0);
+         HRESULT c = b.texture->LockRect(0, &locked, &part, 0);
+         if (locked.pitch != 32 || !locked.bits) return E_FAIL;
+         HRESULT d = b.texture->UnlockRect(0);
+         HRESULT e = b.texture->UnlockRect(1);
+         return Failed(a) ? a : Failed(c) ? c : Failed(d) ? d : e;
+     },
+     S_OK, nullptr},
+    {"lock a level twice",
+     [](Bound& b) {
+         LockedRect locked;
+         b.texture->LockRect(0, &locked, nullptr, 0);
+         HRESULT second = b.texture->LockRect(0, &locked, nullptr, 0);
+         b.texture->UnlockRect(0);
+         return second;
+     },
+     D3DERR_INVALIDCALL, "already locked"},
+    {"lock past the last level",
+     [](Bound& b) {
+         LockedRect locked;
+         return b.texture->LockRect(4, &locked, nullptr, 0);
+     },
+     D3DERR_INVALIDCALL, "level 4 (levels 0..3)"},
+    {"lock a rectangle past the level",
+     [](Bound& b) {
+         LockedRect locked;
+         const Rect outside{0, 0, 9, 1};
+         return b.texture->LockRect(0, &locked, &outside, 0);
+     },
+     D3DERR_INVALIDCALL, "not inside level 0"},
+    {"lock without output", [](Bound& b) { return b.texture->LockRect(0, nullptr, nullptr, 0); },
+     D3DERR_INVALIDCALL, "no output pointer"},
+    {"unlock an unlocked level", [](Bound& b) { return b.texture->UnlockRect(0); },
+     D3DERR_INVALIDCALL, "level 0 is not locked"},
+    {"scissor inside",
+     [](Bound& b) {
+         const Rect inside{0, 0, 10, 10};
+         return b.device->SetScissorRect(&inside);
+     },
+     S_OK, nullptr},
+    {"scissor test on",
+     [](Bound& b) { return b.device->SetRenderState(D3DRS_SCISSORTESTENABLE, 1); }, S_OK, nullptr},
+    {"scissor upside down",
+     [](Bound& b) {
+         const Rect inverted{0, 10, 10, 0};
+         return b.device->SetScissorRect(&inverted);
+     },
+     D3DERR_INVALIDCALL, "(0, 10)..(10, 0) is not inside"},
+    {"scissor past the back buffer",
+     [](Bound& b) {
+         Rect wide{0, 0, int32_t(b.full.width) + 1, int32_t(b.full.height)};
+         return b.device->SetScissorRect(&wide);
+     },
+     D3DERR_INVALIDCALL, "is not inside"},
+    {"scissor missing", [](Bound& b) { return b.device->SetScissorRect(nullptr); },
+     D3DERR_INVALIDCALL, "no rectangle"},
+    {"sampler state of sampler 8",
+     [](Bound& b) {
+         uint32_t value = 0;
+         return b.device->GetSamplerState(8, D3DSAMP_MINFILTER, &value);
+     },
+     D3DERR_INVALIDCALL, "sampler 8"},
     {"texture without a path",
      [](Bound& b) {
          Ref<Texture> made;
@@ -173,13 +268,16 @@ const Case kCases[] = {
 }  // namespace
 
 void CheckDeviceRefusals(Device* device) {
-    Bound bound{device, {}, {}, {}};
+    Bound bound{device, {}, {}, {}, {}};
     ASSERT_EQ(device->GetViewport(&bound.full), S_OK);
     ASSERT_EQ(device->CreateVertexBuffer(3 * sizeof(SkinVertex), 0, 0, D3DPOOL_DEFAULT,
                                          bound.vertices.Receive(), nullptr),
               S_OK);
     ASSERT_EQ(device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
                                         bound.indices.Receive(), nullptr),
+              S_OK);
+    ASSERT_EQ(device->CreateTexture(8, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                    bound.texture.Receive()),
               S_OK);
     Ref<VertexDeclaration> declaration;
     ASSERT_EQ(device->CreateVertexDeclaration(kSkinVertexElements, declaration.Receive()), S_OK);
@@ -200,6 +298,7 @@ void CheckDeviceRefusals(Device* device) {
     device->SetStreamSource(0, nullptr, 0, 0);
     device->SetIndices(nullptr);
     device->SetVertexDeclaration(nullptr);
+    device->SetRenderState(D3DRS_SCISSORTESTENABLE, 0);
 }
 
 void CheckCreateDeviceRefusals(Direct3D* d3d) {

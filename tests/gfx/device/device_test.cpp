@@ -92,6 +92,23 @@ TEST_F(DeviceTest, ClearCoversOnlyTheViewportOrTheGivenRectangles) {
     EXPECT_TRUE(picture.PixelIs(35, 45, kBlack, 0));
 }
 
+// While the scissor test is on, clears and draws stay inside the scissor
+// rectangle (origin top left); turned off, they reach the whole viewport.
+TEST_F(DeviceTest, ScissorRectCutsClearsAndDrawsWhileItIsOn) {
+    Clear(0xFF000000);
+    const Rect box{10, 20, 30, 40};
+    ASSERT_EQ(device->SetScissorRect(&box), S_OK);
+    ASSERT_EQ(device->SetRenderState(D3DRS_SCISSORTESTENABLE, 1), S_OK);
+    Clear(0xFFFF0000);
+    Picture picture = Capture();
+    EXPECT_TRUE(picture.PixelIs(15, 25, kRed, 0));
+    EXPECT_TRUE(picture.PixelIs(5, 25, kBlack, 0));
+    EXPECT_TRUE(picture.PixelIs(15, 45, kBlack, 0));
+    ASSERT_EQ(device->SetRenderState(D3DRS_SCISSORTESTENABLE, 0), S_OK);
+    Clear(0xFF00FF00);
+    EXPECT_TRUE(Capture().PixelIs(5, 45, kGreen, 0));
+}
+
 // Creation needs a window made for OpenGL.
 TEST(DeviceCreation, FailsWithoutAGlWindow) {
     GlWindow plain;

@@ -3,6 +3,8 @@
 // are refused are in the hostile-file table (tests/hostile).
 #include <stb_image_write.h>
 
+#include <cstring>
+
 #include "device_fixture.h"
 #include "support/dds_files.h"
 
@@ -240,6 +242,41 @@ TEST_F(TextureTest, CompressedCubeMapWithMipsLoads) {
     EXPECT_EQ(cube->GetEdgeLength(4), 1u);
     EXPECT_TRUE(ColourNear(SampleCube(cube, 0, 0, -1), ToColor(kFaceColours[5]), 4));
     EXPECT_TRUE(ColourNear(SampleCube(cube, 0, 1, 0), ToColor(kFaceColours[2]), 4));
+}
+
+// A texture made in memory: each LockRect writes only its rectangle, rows
+// from the top, bytes B, G, R, A; X8R8G8B8 samples opaque.
+TEST_F(TextureTest, TexturesMadeInMemoryTakeWhatEachLockWrites) {
+    for (Format format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+        SCOPED_TRACE(format);
+        Texture* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, format, D3DPOOL_MANAGED, &texture), S_OK);
+        Keep(texture);
+        LockedRect locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), S_OK);
+        for (int y = 0; y < 2; ++y) {
+            auto* row = static_cast<uint8_t*>(locked.bits) + y * locked.pitch;
+            for (int x = 0; x < 2; ++x) {
+                const uint8_t bgra[4] = {0, 0, 255, 255};  // red
+                std::memcpy(row + 4 * x, bgra, 4);
+            }
+        }
+        ASSERT_EQ(texture->UnlockRect(0), S_OK);
+        const Rect bottomRight{1, 1, 2, 2};
+        ASSERT_EQ(texture->LockRect(0, &locked, &bottomRight, 0), S_OK);
+        const uint8_t green[4] = {0, 255, 0, 0};  // alpha 0
+        std::memcpy(locked.bits, green, 4);
+        ASSERT_EQ(texture->UnlockRect(0), S_OK);
+        Picture picture = DrawTextured(texture);
+        EXPECT_TRUE(picture.PixelIs(kWidth / 4, kHeight / 4, kRed));
+        EXPECT_TRUE(picture.PixelIs(kWidth * 3 / 4, kHeight / 4, kRed));
+        EXPECT_TRUE(picture.PixelIs(kWidth * 3 / 4, kHeight * 3 / 4, kGreen));
+        if (format == D3DFMT_A8R8G8B8) {
+            device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);  // the green texel's alpha 0
+            EXPECT_TRUE(DrawTextured(texture).PixelIs(kWidth * 3 / 4, kHeight * 3 / 4, kBlack));
+            device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+        }
+    }
 }
 
 }  // namespace

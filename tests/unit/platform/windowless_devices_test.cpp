@@ -86,6 +86,8 @@ TEST_P(WindowlessDevice, TexturesHaveTheSizesOfTheirFiles) {
         EXPECT_EQ(texture->GetWidth(1), c.width1);
         EXPECT_EQ(texture->GetHeight(1), c.height1);
         EXPECT_EQ(texture->GetWidth(c.levels), 0u);
+        LockedRect locked;
+        EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);  // a file's
     }
     Ref<CubeTexture> cube;
     ASSERT_EQ(device->CreateCubeTextureFromFile(

@@ -65,6 +65,13 @@ class Texture : public BaseTexture {
 public:
     virtual uint32_t GetWidth(uint32_t level) const = 0;
     virtual uint32_t GetHeight(uint32_t level) const = 0;
+    // Only textures made by CreateTexture lock. rect null locks the whole
+    // level; the memory (4 bytes a texel, rows `pitch` apart) stays valid
+    // until UnlockRect, which hands what was written to the texture. A level
+    // locks once at a time.
+    virtual HRESULT LockRect(uint32_t level, LockedRect* locked, const Rect* rect,
+                             uint32_t flags) = 0;
+    virtual HRESULT UnlockRect(uint32_t level) = 0;
 };
 
 class CubeTexture : public BaseTexture {
@@ -120,6 +127,11 @@ public:
                                             VertexDeclaration** declaration) = 0;
     // BMP, TGA, PNG, JPEG and DDS files.
     virtual HRESULT CreateTextureFromFile(const char* path, Texture** texture) = 0;
+    // A texture filled through LockRect: D3DFMT_A8R8G8B8 or D3DFMT_X8R8G8B8,
+    // levels 0 for the whole mip chain (each level written on its own),
+    // usage 0 or D3DUSAGE_DYNAMIC, pool D3DPOOL_DEFAULT or D3DPOOL_MANAGED.
+    virtual HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                  Format format, Pool pool, Texture** texture) = 0;
     // DDS cube maps.
     virtual HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) = 0;
     // An effect file (HLSL with technique/pass blocks). On failure errors, if
@@ -134,10 +146,16 @@ public:
     virtual HRESULT SetRenderState(RenderState state, uint32_t value) = 0;
     virtual HRESULT GetRenderState(RenderState state, uint32_t* value) = 0;
     virtual HRESULT SetSamplerState(uint32_t sampler, SamplerState type, uint32_t value) = 0;
+    virtual HRESULT GetSamplerState(uint32_t sampler, SamplerState type, uint32_t* value) = 0;
     // Fixed-function lighting does not exist here: accepted and ignored.
     virtual HRESULT LightEnable(uint32_t index, int32_t enable) = 0;
     virtual HRESULT SetViewport(const Viewport* viewport) = 0;
     virtual HRESULT GetViewport(Viewport* viewport) = 0;
+    // What D3DRS_SCISSORTESTENABLE limits drawing and clearing to: inside
+    // the back buffer, left <= right, top <= bottom. The whole back buffer
+    // at first.
+    virtual HRESULT SetScissorRect(const Rect* rect) = 0;
+    virtual HRESULT GetScissorRect(Rect* rect) = 0;
     virtual HRESULT SetVertexDeclaration(VertexDeclaration* declaration) = 0;
     virtual HRESULT SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
                                     uint32_t stride) = 0;

@@ -5,6 +5,7 @@
 
 #include "platform/gfx/core/device_objects.h"
 #include "platform/gfx/core/log.h"
+#include "platform/gfx/image/texture_limits.h"
 
 namespace gfx {
 
@@ -18,6 +19,12 @@ bool Owns(const DeviceFront* device, Interface* object) {
     if (!object) return true;
     auto* child = dynamic_cast<DeviceChild<Interface>*>(object);
     return child && &child->Owner() == device;
+}
+
+uint32_t FullChainLength(uint32_t width, uint32_t height) {
+    uint32_t edge = std::max(width, height), levels = 1;
+    for (; edge > 1; edge >>= 1) ++levels;
+    return levels;
 }
 
 HRESULT CannotLoad(const std::string& why) {
@@ -40,6 +47,7 @@ DeviceFront::DeviceFront(uint32_t backBufferWidth, uint32_t backBufferHeight, bo
             sampler[i] = rules::kSamplerStates[i].defaultValue;
     viewport_.width = backBufferWidth;
     viewport_.height = backBufferHeight;
+    scissor_ = Rect{0, 0, int32_t(backBufferWidth), int32_t(backBufferHeight)};
 }
 
 DeviceFront::~DeviceFront() = default;
@@ -103,6 +111,30 @@ HRESULT DeviceFront::CreateTextureFromFile(const char* path, Texture** texture) 
     if (!ReadTextureFile(path, TextureShape::Flat, textures_, &file, &error))
         return CannotLoad(error);
     return MakeTexture(file, texture);
+}
+
+HRESULT DeviceFront::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                   Format format, Pool pool, Texture** texture) {
+    const char* call = "CreateTexture";
+    if (!texture) return Refuse(call, "no output pointer");
+    *texture = nullptr;
+    if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)
+        return Refuse(call, "format %u cannot be made in memory (A8R8G8B8, X8R8G8B8)", format);
+    if ((usage & ~D3DUSAGE_DYNAMIC) != 0)
+        return Refuse(call, "usage 0x%x (0 or D3DUSAGE_DYNAMIC)", usage);
+    if (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED)
+        return Refuse(call, "pool %u (D3DPOOL_DEFAULT or D3DPOOL_MANAGED)", pool);
+    image::TextureLimits limits;
+    limits.maxEdge = textures_.maxEdge;
+    std::string why;
+    if (!image::CheckTextureSize(width, height, 1, uint64_t(width) * height * 4, limits, &why))
+        return Refuse(call, "%u x %u: %s", width, height, why.c_str());
+    const uint32_t chain = FullChainLength(width, height);
+    if (levels > chain)
+        return Refuse(call, "%u levels: a %u x %u texture has at most %u", levels, width, height,
+                      chain);
+    BeforeChange();
+    return MakeMemoryTexture(width, height, levels == 0 ? chain : levels, format, texture);
 }
 
 HRESULT DeviceFront::CreateCubeTextureFromFile(const char* path, CubeTexture** texture) {
@@ -181,6 +213,17 @@ HRESULT DeviceFront::SetSamplerState(uint32_t sampler, SamplerState type, uint32
     return S_OK;
 }
 
+HRESULT DeviceFront::GetSamplerState(uint32_t sampler, SamplerState type, uint32_t* value) {
+    const char* call = "GetSamplerState";
+    if (!value) return Refuse(call, "no output pointer");
+    if (sampler >= rules::kSamplerCount)
+        return Refuse(call, "sampler %u (samplers 0..%u)", sampler, rules::kSamplerCount - 1);
+    int index = rules::SamplerStateIndex(type);
+    if (index < 0) return Refuse(call, "state %u is not supported", type);
+    *value = samplers_[sampler][index];
+    return S_OK;
+}
+
 // Fixed-function lighting does not exist here: accepted and ignored.
 HRESULT DeviceFront::LightEnable(uint32_t /*index*/, int32_t /*enable*/) { return S_OK; }
 
@@ -203,6 +246,27 @@ HRESULT DeviceFront::SetViewport(const Viewport* viewport) {
 HRESULT DeviceFront::GetViewport(Viewport* viewport) {
     if (!viewport) return Refuse("GetViewport", "no output pointer");
     *viewport = viewport_;
+    return S_OK;
+}
+
+HRESULT DeviceFront::SetScissorRect(const Rect* rect) {
+    if (!rect) return Refuse("SetScissorRect", "no rectangle");
+    const Rect& r = *rect;
+    if (r.left < 0 || r.top < 0 || r.left > r.right || r.top > r.bottom ||
+        int64_t(r.right) > int64_t(width_) || int64_t(r.bottom) > int64_t(height_))
+        return Refuse("SetScissorRect", "(%d, %d)..(%d, %d) is not inside the %u x %u back buffer",
+                      r.left, r.top, r.right, r.bottom, width_, height_);
+    if (r.left != scissor_.left || r.top != scissor_.top || r.right != scissor_.right ||
+        r.bottom != scissor_.bottom) {
+        BeforeChange();
+        scissor_ = r;
+    }
+    return S_OK;
+}
+
+HRESULT DeviceFront::GetScissorRect(Rect* rect) {
+    if (!rect) return Refuse("GetScissorRect", "no output pointer");
+    *rect = scissor_;
     return S_OK;
 }
 

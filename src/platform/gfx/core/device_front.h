@@ -30,6 +30,8 @@ public:
     HRESULT CreateVertexDeclaration(const VertexElement* elements,
                                     VertexDeclaration** declaration) override;
     HRESULT CreateTextureFromFile(const char* path, Texture** texture) override;
+    HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                          Format format, Pool pool, Texture** texture) override;
     HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) override;
     HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
                                  Buffer** errors) override;
@@ -40,9 +42,12 @@ public:
     HRESULT SetRenderState(RenderState state, uint32_t value) override;
     HRESULT GetRenderState(RenderState state, uint32_t* value) override;
     HRESULT SetSamplerState(uint32_t sampler, SamplerState type, uint32_t value) override;
+    HRESULT GetSamplerState(uint32_t sampler, SamplerState type, uint32_t* value) override;
     HRESULT LightEnable(uint32_t index, int32_t enable) override;
     HRESULT SetViewport(const Viewport* viewport) override;
     HRESULT GetViewport(Viewport* viewport) override;
+    HRESULT SetScissorRect(const Rect* rect) override;
+    HRESULT GetScissorRect(Rect* rect) override;
     HRESULT SetVertexDeclaration(VertexDeclaration* declaration) override;
     HRESULT SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t offset,
                             uint32_t stride) override;
@@ -91,6 +96,10 @@ protected:
     // A texture of a file the front has read and checked.
     virtual HRESULT MakeTexture(const TextureFile& file, Texture** texture) = 0;
     virtual HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) = 0;
+    // A texture made in memory (TextureObject's memory constructor): levels
+    // already counted, format A8R8G8B8 or X8R8G8B8.
+    virtual HRESULT MakeMemoryTexture(uint32_t width, uint32_t height, uint32_t levels,
+                                      Format format, Texture** texture) = 0;
     // Fills rgba with the back buffer's rows, top down.
     virtual HRESULT ReadBackBuffer(std::vector<uint8_t>* /*rgba*/) { return D3DERR_NOTAVAILABLE; }
     // Some state is about to change: work made under the old state goes first.
@@ -118,6 +127,7 @@ protected:
         return samplers_[sampler][rules::SamplerStateIndex(type)];
     }
     const Viewport& CurrentViewport() const { return viewport_; }
+    const Rect& CurrentScissor() const { return scissor_; }
     struct StreamBinding {
         Ref<VertexBuffer> buffer;  // held while bound
         uint32_t offset = 0;
@@ -148,6 +158,7 @@ private:
     uint32_t renderStates_[rules::kRenderStateCount];
     uint32_t samplers_[rules::kSamplerCount][rules::kSamplerStateCount];
     Viewport viewport_;
+    Rect scissor_;
     Ref<DeclarationObject> declaration_;
     StreamBinding streams_[rules::kStreamCount];
     // The last vertex the bound streams were found to hold; -1 until a draw

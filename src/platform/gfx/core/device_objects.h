@@ -129,6 +129,9 @@ inline uint32_t LevelEdge(uint32_t edge, uint32_t level, uint32_t levels) {
     return e ? e : 1;
 }
 
+// A texture of a file (its size only; the backend holds the texels) or one
+// made in memory (CreateTexture), which keeps a processor copy of each level
+// for LockRect and hands the rows written to UploadLevel at UnlockRect.
 class TextureObject : public DeviceChild<Texture> {
 public:
     TextureObject(DeviceFront& device, const TextureFile& file)
@@ -136,13 +139,68 @@ public:
           width_(file.width),
           height_(file.height),
           levels_(file.levels) {}
+    // A texture made in memory, every level zero-filled; 4 bytes a texel.
+    TextureObject(DeviceFront& device, uint32_t width, uint32_t height, uint32_t levels)
+        : DeviceChild<Texture>(device), width_(width), height_(height), levels_(levels) {
+        copies_.resize(levels);
+        for (uint32_t level = 0; level < levels; ++level)
+            copies_[level].assign(size_t(GetWidth(level)) * GetHeight(level) * 4, 0);
+        locked_.resize(levels);
+    }
     ResourceType GetType() const override { return ResourceType::Texture; }
     uint32_t GetLevelCount() const override { return levels_; }
     uint32_t GetWidth(uint32_t level) const override { return LevelEdge(width_, level, levels_); }
     uint32_t GetHeight(uint32_t level) const override { return LevelEdge(height_, level, levels_); }
 
+    HRESULT LockRect(uint32_t level, LockedRect* locked, const Rect* rect,
+                     uint32_t /*flags*/) override {
+        const char* call = "LockRect";
+        if (!locked) return Refuse(call, "no output pointer");
+        *locked = LockedRect{};
+        if (copies_.empty()) return Refuse(call, "a texture made of a file does not lock");
+        if (!this->DeviceAlive()) return Refuse(call, "the texture's device was released");
+        if (level >= levels_) return Refuse(call, "level %u (levels 0..%u)", level, levels_ - 1);
+        if (locked_[level].open) return Refuse(call, "level %u is already locked", level);
+        const int64_t w = GetWidth(level), h = GetHeight(level);
+        Rect area{0, 0, int32_t(w), int32_t(h)};
+        if (rect) {
+            if (rect->left < 0 || rect->top < 0 || rect->right > w || rect->bottom > h ||
+                rect->left >= rect->right || rect->top >= rect->bottom)
+                return Refuse(call, "(%d, %d)..(%d, %d) is not inside level %u's %lld x %lld",
+                              rect->left, rect->top, rect->right, rect->bottom, level, (long long)w,
+                              (long long)h);
+            area = *rect;
+        }
+        locked_[level] = Lock{true, area};
+        locked->pitch = int32_t(w * 4);
+        locked->bits = copies_[level].data() + (size_t(area.top) * w + area.left) * 4;
+        return S_OK;
+    }
+    HRESULT UnlockRect(uint32_t level) override {
+        if (level >= locked_.size() || !locked_[level].open)
+            return Refuse("UnlockRect", "level %u is not locked", level);
+        locked_[level].open = false;
+        if (this->DeviceAlive()) UploadLevel(level, locked_[level].area);
+        return S_OK;
+    }
+    // Level `level`'s processor copy, rows from the top (empty for a file's texture).
+    const std::vector<uint8_t>& LevelBytes(uint32_t level) const {
+        static const std::vector<uint8_t> none;
+        return level < copies_.size() ? copies_[level] : none;
+    }
+
+protected:
+    // The rectangle `area` of the level was written (LevelBytes holds it).
+    virtual void UploadLevel(uint32_t /*level*/, const Rect& /*area*/) {}
+
 private:
+    struct Lock {
+        bool open = false;
+        Rect area;
+    };
     uint32_t width_, height_, levels_;
+    std::vector<std::vector<uint8_t>> copies_;  // made in memory: one per level
+    std::vector<Lock> locked_;
 };
 
 class CubeTextureObject : public DeviceChild<CubeTexture> {

@@ -43,6 +43,8 @@ inline constexpr RenderStateRule kRenderStates[] = {
     // kept for GetRenderState and change nothing drawn.
     {D3DRS_SPECULARENABLE, "D3DRS_SPECULARENABLE", 0, 0, kAnyValue},
     {D3DRS_LIGHTING, "D3DRS_LIGHTING", 1, 0, kAnyValue},
+    // Draws and clears are cut to the scissor rectangle while it is on.
+    {D3DRS_SCISSORTESTENABLE, "D3DRS_SCISSORTESTENABLE", 0, 0, kAnyValue},
 };
 constexpr size_t kRenderStateCount = std::size(kRenderStates);
 

@@ -43,6 +43,9 @@ enum Format : uint32_t {
     D3DFMT_DXT5 = 0x35545844,  // 'DXT5'
 };
 
+// Usage flags of a texture made in memory (CreateTexture).
+constexpr uint32_t D3DUSAGE_DYNAMIC = 0x200;
+
 enum Pool : uint32_t { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1, D3DPOOL_SYSTEMMEM = 2 };
 
 enum SwapEffect : uint32_t { D3DSWAPEFFECT_DISCARD = 1 };
@@ -59,6 +62,7 @@ enum RenderState : uint32_t {
     D3DRS_ALPHABLENDENABLE = 27,
     D3DRS_SPECULARENABLE = 29,
     D3DRS_LIGHTING = 137,
+    D3DRS_SCISSORTESTENABLE = 174,
 };
 
 enum FillMode : uint32_t { D3DFILL_POINT = 1, D3DFILL_WIREFRAME = 2, D3DFILL_SOLID = 3 };
@@ -147,6 +151,13 @@ struct Rect {
     int32_t top = 0;
     int32_t right = 0;
     int32_t bottom = 0;
+};
+
+// Memory handed out by Texture::LockRect: the first byte of the locked
+// rectangle and the bytes from one row to the next.
+struct LockedRect {
+    int32_t pitch = 0;
+    void* bits = nullptr;
 };
 
 struct Vector4 {

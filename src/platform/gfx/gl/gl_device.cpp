@@ -207,7 +207,21 @@ GlRasterState GlDevice::WantedRaster() const {
     r.viewport[3] = GLint(viewport.height);
     r.depthRange[0] = viewport.minZ;
     r.depthRange[1] = viewport.maxZ;
+    // The scissor rectangle likewise, turned upside down.
+    const Rect& scissor = CurrentScissor();
+    r.scissor = StateValue(D3DRS_SCISSORTESTENABLE) != 0;
+    r.scissorBox[0] = GLint(scissor.left);
+    r.scissorBox[1] = GLint(BackBufferHeight()) - GLint(scissor.bottom);
+    r.scissorBox[2] = GLint(scissor.right - scissor.left);
+    r.scissorBox[3] = GLint(scissor.bottom - scissor.top);
     return r;
+}
+
+void GlDevice::ApplyScissor(const GlRasterState& want, bool known) {
+    if (!known || want.scissor != applied_.scissor)
+        (want.scissor ? glEnable : glDisable)(GL_SCISSOR_TEST);
+    if (!known || std::memcmp(want.scissorBox, applied_.scissorBox, sizeof want.scissorBox) != 0)
+        glScissor(want.scissorBox[0], want.scissorBox[1], want.scissorBox[2], want.scissorBox[3]);
 }
 
 void GlDevice::ApplyState() {
@@ -219,7 +233,6 @@ void GlDevice::ApplyState() {
         BindBackBuffer();
         glDepthFunc(GL_LEQUAL);  // Direct3D's default depth comparison
         glFrontFace(GL_CCW);
-        glDisable(GL_SCISSOR_TEST);
         glDisable(GL_STENCIL_TEST);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glBlendEquation(GL_FUNC_ADD);
@@ -250,6 +263,7 @@ void GlDevice::ApplyState() {
     if (all || want.depthRange[0] != applied_.depthRange[0] ||
         want.depthRange[1] != applied_.depthRange[1])
         glDepthRangef(want.depthRange[0], want.depthRange[1]);
+    ApplyScissor(want, !all);
     applied_ = want;
     appliedValid_ = true;
 
@@ -309,15 +323,24 @@ void GlDevice::ClearTargets(uint32_t count, const Rect* rects, uint32_t flags, u
         glStencilMask(0xFF);
         mask |= GL_STENCIL_BUFFER_BIT;
     }
-    // Direct3D clears the viewport, or the given rectangles within it. Rects
-    // have their origin top left; GL's scissor box bottom left.
+    // Direct3D clears the viewport, or the given rectangles within it, and
+    // within the scissor rectangle while that test is on. Rects have their
+    // origin top left; GL's scissor box bottom left.
     const Viewport& viewport = CurrentViewport();
+    const bool scissored = StateValue(D3DRS_SCISSORTESTENABLE) != 0;
+    const Rect& scissor = CurrentScissor();
     glEnable(GL_SCISSOR_TEST);
     auto clearBox = [&](int64_t left, int64_t top, int64_t right, int64_t bottom) {
         int64_t l = std::max<int64_t>(left, viewport.x);
         int64_t t = std::max<int64_t>(top, viewport.y);
         int64_t r = std::min<int64_t>(right, int64_t(viewport.x) + viewport.width);
         int64_t b = std::min<int64_t>(bottom, int64_t(viewport.y) + viewport.height);
+        if (scissored) {
+            l = std::max<int64_t>(l, scissor.left);
+            t = std::max<int64_t>(t, scissor.top);
+            r = std::min<int64_t>(r, scissor.right);
+            b = std::min<int64_t>(b, scissor.bottom);
+        }
         if (r <= l || b <= t) return;
         glScissor(GLint(l), GLint(int64_t(BackBufferHeight()) - b), GLsizei(r - l), GLsizei(b - t));
         glClear(mask);
@@ -329,8 +352,13 @@ void GlDevice::ClearTargets(uint32_t count, const Rect* rects, uint32_t flags, u
         for (uint32_t i = 0; i < count; ++i)
             clearBox(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
     }
-    glDisable(GL_SCISSOR_TEST);
-    if (appliedValid_) glDepthMask(applied_.depthWrite ? GL_TRUE : GL_FALSE);
+    // GL's scissor as the draws had it.
+    if (appliedValid_) {
+        glDepthMask(applied_.depthWrite ? GL_TRUE : GL_FALSE);
+        glScissor(applied_.scissorBox[0], applied_.scissorBox[1], applied_.scissorBox[2],
+                  applied_.scissorBox[3]);
+    }
+    if (!appliedValid_ || !applied_.scissor) glDisable(GL_SCISSOR_TEST);
 }
 
 void GlDevice::BlitToWindow() {
@@ -352,8 +380,11 @@ void GlDevice::BlitToWindow() {
     // Pixel for pixel when the sizes match; filtered when stretched. A blit
     // obeys the scissor test only (the device leaves it off between clears).
     const GLenum filter = width == w && height == h ? GL_NEAREST : GL_LINEAR;
+    const bool scissored = appliedValid_ && applied_.scissor;
+    if (scissored) glDisable(GL_SCISSOR_TEST);
     glBlitNamedFramebuffer(backBuffer_.framebuffer, 0, 0, 0, w, h, 0, 0, width, height,
                            GL_COLOR_BUFFER_BIT, filter);
+    if (scissored) glEnable(GL_SCISSOR_TEST);
 }
 
 void GlDevice::PresentFrame() {
@@ -427,6 +458,8 @@ void GlDevice::BeginOverlay(GLuint program, GLuint vertexArray) {
         glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     if (!known || std::memcmp(want.viewport, applied_.viewport, sizeof want.viewport) != 0)
         glViewport(want.viewport[0], want.viewport[1], want.viewport[2], want.viewport[3]);
+    // Text is cut by the scissor rectangle as any draw is.
+    ApplyScissor(want, known);
     if (known) applied_ = want;
     glUseProgram(program);
     glBindVertexArray(vertexArray);

@@ -33,6 +33,8 @@ struct GlRasterState {
     GLenum sourceBlend = GL_SRC_ALPHA;
     GLenum destinationBlend = GL_ONE_MINUS_SRC_ALPHA;
     bool overlayBlend = false;  // the overlay's blend function, not the device's
+    bool scissor = false;
+    GLint scissorBox[4] = {0, 0, 0, 0};  // x, y from the bottom, width, height
     GLint viewport[4] = {0, 0, 0, 0};
     float depthRange[2] = {0.0f, 1.0f};
 
@@ -89,6 +91,8 @@ protected:
                                   VertexDeclaration** declaration) override;
     HRESULT MakeTexture(const TextureFile& file, Texture** texture) override;
     HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) override;
+    HRESULT MakeMemoryTexture(uint32_t width, uint32_t height, uint32_t levels, Format format,
+                              Texture** texture) override;
     HRESULT ReadBackBuffer(std::vector<uint8_t>* rgba) override;
     void BeforeChange() override { FlushPendingDraws(); }
     void SamplerChanged(uint32_t sampler) override;
@@ -107,6 +111,8 @@ private:
     // Brings GL up to the front's state before a draw.
     void ApplyState();
     void ApplySampler(uint32_t index);
+    // GL's scissor test and box as `want` has them (known: GL holds applied_).
+    void ApplyScissor(const GlRasterState& want, bool known);
     GlRasterState WantedRaster() const;
     void IssueDraw(GLenum mode, uint32_t first, uint32_t count);
     // Overlay drawing through the device's cache: BeginOverlay sets solid

@@ -118,6 +118,54 @@ void GlTexture<Base>::MakeChain() {
 template class GlTexture<TextureObject>;
 template class GlTexture<CubeTextureObject>;
 
+namespace {
+
+// A texture made in memory: GL storage for every level, each level's
+// processor copy (TextureObject) uploaded by the rectangle UnlockRect names.
+class GlMemoryTexture final : public TextureObject, public GlTextureObject {
+public:
+    GlMemoryTexture(GlDevice& device, uint32_t width, uint32_t height, uint32_t levels,
+                    Format format)
+        : TextureObject(device, width, height, levels) {
+        target = GL_TEXTURE_2D;
+        glCreateTextures(target, 1, &name);
+        // X8R8G8B8 keeps no alpha: sampling returns 1, as Direct3D's does.
+        const GLenum internal = format == D3DFMT_X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
+        glTextureStorage2D(name, GLsizei(levels), internal, GLsizei(width), GLsizei(height));
+        glTextureParameteri(name, GL_TEXTURE_MAX_LEVEL, GLint(levels - 1));
+        for (uint32_t level = 0; level < levels; ++level) UploadLevel(level, WholeLevel(level));
+    }
+    ~GlMemoryTexture() override {
+        GlDevice& device = DeviceOf(*this);
+        device.FlushPendingDraws();
+        device.MakeCurrent();
+        glDeleteTextures(1, &name);
+    }
+
+protected:
+    void MakeChain() override {}
+    // Bytes B, G, R, A in memory, as Direct3D's ARGB formats hold them.
+    void UploadLevel(uint32_t level, const Rect& area) override {
+        GlDevice& device = DeviceOf(*this);
+        device.FlushPendingDraws();  // draws made before read the old texels
+        device.MakeCurrent();
+        ResetUnpackState();
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(GetWidth(level)));
+        const uint8_t* first =
+            LevelBytes(level).data() + (size_t(area.top) * GetWidth(level) + area.left) * 4;
+        glTextureSubImage2D(name, GLint(level), area.left, area.top, area.right - area.left,
+                            area.bottom - area.top, GL_BGRA, GL_UNSIGNED_BYTE, first);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    }
+
+private:
+    Rect WholeLevel(uint32_t level) const {
+        return Rect{0, 0, int32_t(GetWidth(level)), int32_t(GetHeight(level))};
+    }
+};
+
+}  // namespace
+
 // --- making -------------------------------------------------------------------------
 //
 // The front has read, checked and decoded the file (texture_file.h): its
@@ -154,6 +202,20 @@ HRESULT GlDevice::MakeTexture(const TextureFile& file, Texture** texture) {
     if (UploadFailed()) {
         result->Release();
         return Reject("a texture");
+    }
+    *texture = result;
+    return S_OK;
+}
+
+HRESULT GlDevice::MakeMemoryTexture(uint32_t width, uint32_t height, uint32_t levels, Format format,
+                                    Texture** texture) {
+    FlushPendingDraws();
+    MakeCurrent();
+    DrainGlErrors();
+    auto* result = new GlMemoryTexture(*this, width, height, levels, format);
+    if (UploadFailed()) {
+        result->Release();
+        return Reject("a texture made in memory");
     }
     *texture = result;
     return S_OK;

@@ -40,6 +40,11 @@ protected:
         *texture = new CubeTextureObject(*this, file);
         return S_OK;
     }
+    HRESULT MakeMemoryTexture(uint32_t width, uint32_t height, uint32_t levels, Format /*format*/,
+                              Texture** texture) override {
+        *texture = new TextureObject(*this, width, height, levels);  // locks hand out its copy
+        return S_OK;
+    }
     void ClearTargets(uint32_t, const Rect*, uint32_t, uint32_t, float, uint32_t) override {}
     void PresentFrame() override {}
     void DrawVertices(PrimitiveType, uint32_t, uint32_t) override { ++draws; }

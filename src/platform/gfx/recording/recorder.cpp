@@ -75,6 +75,29 @@ public:
     }
 };
 
+// A texture of a file or made in memory; its locks are logged.
+class RecordingTexture final : public Recorded<TextureObject> {
+public:
+    using Recorded<TextureObject>::Recorded;
+    HRESULT LockRect(uint32_t level, LockedRect* locked, const Rect* rect,
+                     uint32_t flags) override {
+        std::vector<double> args = {double(level), double(rect != nullptr)};
+        if (rect)
+            args.insert(args.end(), {double(rect->left), double(rect->top), double(rect->right),
+                                     double(rect->bottom)});
+        Log("LockRect", id(), std::move(args));
+        if (theRecorder.IsFailing("LockRect")) {
+            if (locked) *locked = LockedRect{};
+            return E_FAIL;
+        }
+        return TextureObject::LockRect(level, locked, rect, flags);
+    }
+    HRESULT UnlockRect(uint32_t level) override {
+        Log("UnlockRect", id(), {double(level)});
+        return TextureObject::UnlockRect(level);
+    }
+};
+
 class RecordingEffect final : public Recorded<DeviceChild<Effect>> {
 public:
     using Recorded<DeviceChild<Effect>>::Recorded;
@@ -219,6 +242,14 @@ public:
         if (texture && theRecorder.IsFailing("CreateTextureFromFile")) return Fail(texture, E_FAIL);
         return DeviceFront::CreateTextureFromFile(path, texture);
     }
+    HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                          Format format, Pool pool, Texture** texture) override {
+        Log("CreateTexture", id(),
+            {double(width), double(height), double(levels), double(usage), double(format),
+             double(pool)});
+        if (texture && theRecorder.IsFailing("CreateTexture")) return Fail(texture, E_FAIL);
+        return DeviceFront::CreateTexture(width, height, levels, usage, format, pool, texture);
+    }
     HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) override {
         Log("CreateCubeTextureFromFile", id(), {}, path ? path : "");
         if (texture && theRecorder.IsFailing("CreateCubeTextureFromFile"))
@@ -257,6 +288,12 @@ public:
     HRESULT LightEnable(uint32_t index, int32_t enable) override {
         Log("LightEnable", id(), {double(index), double(enable)});
         return DeviceFront::LightEnable(index, enable);
+    }
+    HRESULT SetScissorRect(const Rect* rect) override {
+        if (rect)
+            Log("SetScissorRect", id(),
+                {double(rect->left), double(rect->top), double(rect->right), double(rect->bottom)});
+        return DeviceFront::SetScissorRect(rect);
     }
     HRESULT SetViewport(const Viewport* viewport) override {
         if (viewport)
@@ -348,7 +385,12 @@ protected:
         return S_OK;
     }
     HRESULT MakeTexture(const TextureFile& file, Texture** texture) override {
-        *texture = new Recorded<TextureObject>("Texture", *this, file);
+        *texture = new RecordingTexture("Texture", *this, file);
+        return S_OK;
+    }
+    HRESULT MakeMemoryTexture(uint32_t width, uint32_t height, uint32_t levels, Format /*format*/,
+                              Texture** texture) override {
+        *texture = new RecordingTexture("Texture", *this, width, height, levels);
         return S_OK;
     }
     HRESULT MakeCubeTexture(const TextureFile& file, CubeTexture** texture) override {

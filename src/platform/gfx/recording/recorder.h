@@ -32,7 +32,8 @@ struct Recorder {
     std::vector<Call> calls;
     // Names of calls that fail with E_FAIL while listed: "Direct3DCreate9"
     // (returns null), "CreateDevice", "BeginScene", "Lock", "CreateVertexBuffer",
-    // "CreateIndexBuffer", "CreateVertexDeclaration", "CreateTextureFromFile",
+    // "CreateIndexBuffer", "CreateVertexDeclaration", "CreateTexture", "LockRect",
+    // "CreateTextureFromFile",
     // "CreateCubeTextureFromFile", "CreateEffectFromFile", "CreateFont", ...
     std::set<std::string> failing;
     // The compiler text handed back when "CreateEffectFromFile" is failing.
