@@ -1,11 +1,14 @@
 #include "app/application.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "app/exit_codes.h"
+#include "app/key_screenshot.h"
 #include "app/program_scene.h"
 #include "app/screenshot.h"
 #include "model/skinned_model.h"
@@ -93,6 +96,12 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     sparePending = gfx::effect::EffectFileIsCached(effectFile);
     if (!sparePending) gfx::effect::StartCompilerProcess();
     settings.clipIndex = options.clip;
+    // Playback and the panel as the command line asks (issue 23).
+    playback.timing =
+        RealTimePlaybackAtStart(options) ? PlaybackTiming::RealTime : PlaybackTiming::PerFrame;
+    playback.keyframesPerSecond = static_cast<float>(options.keyframesPerSecond);
+    panelShown = PanelShownAtStart(options);
+    vsync = options.vsync;
     // A model whose clip has no keyframes stands in its bind pose.
     settings.bindPoseWithoutClip = true;
     CreateAppWindow(instance);
@@ -248,17 +257,28 @@ bool Application::OnSize(int32_t width, int32_t height) {
 }
 
 FrameRenderer Application::Frame() {
+    // How far the clip moves in this frame (issue 23: playback).
+    settings.animationTimeStep = playback.StepFor(SecondsSinceLastFrame());
+    settings.clipMotion.loop = playback.loop;
+    settings.clipMotion.carry = playback.timing == PlaybackTiming::RealTime;
+    if (vsync != vsyncApplied && renderer.device &&
+        gfx::Succeeded(renderer.device->SetPresentInterval(
+            vsync ? gfx::D3DPRESENT_INTERVAL_ONE : gfx::D3DPRESENT_INTERVAL_IMMEDIATE)))
+        vsyncApplied = vsync;
+
     FrameRenderer frame{renderer, scene, hud, settings};
     frame.settings.hudAlert = alerts.lines.c_str();
-    // The screenshot is the last frame's picture.
+    // The screenshot is the last frame's picture; F12 asks for the next one.
     bool last = !options.screenshot.empty() && framesDrawn + 1 == options.frames;
-    frame.settings.capture = last ? &capture : nullptr;
+    frame.settings.capture = last ? &capture : keyScreenshotsPending > 0 ? &keyCapture : nullptr;
     return frame;
 }
 
 void Application::RenderFrame() {
-    Frame().RenderFrame();
+    FrameRenderer frame = Frame();
+    frame.RenderFrame();
     ++framesDrawn;
+    if (frame.settings.capture == &keyCapture) SaveKeyScreenshot();
 }
 
 void Application::FrameCharacter() {
@@ -270,6 +290,31 @@ void Application::FrameCharacter() {
     renderer.camera.SetPosition(framing.position);
     renderer.UpdateViewMatrix();
     moveUnits = framing.moveUnits;
+}
+
+double Application::SecondsSinceLastFrame() {
+    const uint32_t now = timeGetTime();
+    // Unsigned difference: right across the tick count's wrap.
+    const uint32_t elapsed = frameClockStarted ? now - lastFrameTick : 0;
+    lastFrameTick = now;
+    frameClockStarted = true;
+    return elapsed / 1000.0;
+}
+
+void Application::SaveKeyScreenshot() {
+    --keyScreenshotsPending;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::string folder =
+        KeyScreenshotFolder(std::getenv("XDG_PICTURES_DIR"), WorkingFolder());
+    std::string path, error;
+    if (::SaveKeyScreenshot(keyCapture, folder, local, &path, &error))
+        services.liveReport.NoteFormat("F12: the picture is saved as %s", path.c_str());
+    else
+        services.liveReport.NoteFormat("F12: the picture could not be saved: %s", error.c_str());
+    keyCapture.rgba.clear();
+    keyCapture.taken = false;
 }
 
 void Application::SaveScreenshot() {

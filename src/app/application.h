@@ -22,6 +22,7 @@
 #include "render/renderer.h"
 #include "scene/frame_capture.h"
 #include "scene/frame_renderer.h"
+#include "scene/playback_control.h"
 #include "scene/scene.h"
 #include "scene/scene_files.h"
 
@@ -88,6 +89,33 @@ struct Application {
     // The effect came from the cache, so no compiler process was started
     // ahead; watch mode starts one after the first frame.
     bool sparePending = false;
+
+    // --- Playback, the panel's keys, F12 and vsync (issue 23) ---
+    // How the clip moves; Frame() asks it for each frame's step, by the
+    // window layer's clock (lastFrameTick, once frameClockStarted).
+    PlaybackControl playback;
+    uint32_t lastFrameTick = 0;
+    bool frameClockStarted = false;
+    // Whether the viewer panel is shown (F1 toggles it): P , . work only
+    // while it is.
+    bool panelShown = false;
+    // Present waits for the display's refresh; the device is told when it
+    // differs from vsyncApplied (at the next frame).
+    bool vsync = false;
+    bool vsyncApplied = false;
+    // F12 presses not yet saved: each frame takes one picture into
+    // keyCapture and saves it.
+    int keyScreenshotsPending = 0;
+    FrameCapture keyCapture;
+    // Seconds since the last call (0 at the first) by the window layer's ticks.
+    double SecondsSinceLastFrame();
+    // P, ',' and '.': play or pause, one keyframe back or forward. False
+    // for any other key.
+    bool OnPlaybackKey(WPARAM virtualKey);
+    // Saves keyCapture as a dated PNG (key_screenshot.h) and says where, or
+    // why not, to the live report.
+    void SaveKeyScreenshot();
+    // --- end of playback ---
 
     Application() = default;
     // Teardown: the scene (model, effect, declaration, box buffers and cube

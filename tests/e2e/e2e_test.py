@@ -1319,6 +1319,35 @@ class ProgramTest(unittest.TestCase):
         self.assertLess(program.cpu_seconds() - cpu, 0.3)
         program.process.send_signal(signal.SIGTERM)
         self.assertEqual(program.wait(10), 0)
+    def test_f12_saves_the_window_picture_named_by_date_and_time(self):
+        """F12 saves the picture as reflect-refract-DATE-TIME.png in
+        $XDG_PICTURES_DIR (a second one in the same second ends in -2), says
+        where on stderr and leaves the working folder alone; the panel is
+        hidden, so it works without it."""
+        pictures = tempfile.mkdtemp(prefix="rr_e2e_pictures_")
+        self.addCleanup(shutil.rmtree, pictures, True)
+        program = self.launch(env={"XDG_PICTURES_DIR": pictures})
+        program.start()
+        program.key("F12", "F12", delay=1.0)
+        names = sorted(os.listdir(pictures))
+        pattern = re.compile(r"reflect-refract-\d{4}(-\d\d){5}(-\d+)?\.png$")
+        self.assertEqual(len(names), 2, names)
+        for name in names:
+            self.assertRegex(name, pattern)
+        stamps = [re.sub(r"(-\d+)?\.png$", "", name) for name in names]
+        if stamps[0] == stamps[1]:  # both in one second
+            self.assertEqual(names, [stamps[0] + "-2.png", stamps[0] + ".png"])
+        shot = load_picture(os.path.join(pictures, names[-1]))
+        self.assertEqual((shot.width, shot.height), (WIDTH, HEIGHT))
+        self.assertGreater(shot.count(is_cyan, (0, 10, 300, 30)), 30, "no HUD in the picture")
+        self.assertEqual(shot.count(is_clear_blue), 0)
+        self.assertEqual([n for n in os.listdir(program.folder) if n.endswith(".png")], [])
+        program.process.send_signal(signal.SIGTERM)
+        self.assertEqual(program.wait(10), 0)
+        for name in names:
+            self.assertIn("F12: the picture is saved as %s" % os.path.join(pictures, name),
+                          program.stderr_text())
+
 
 def main():
     global ARGS, WESTON_SEAT

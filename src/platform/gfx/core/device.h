@@ -161,6 +161,12 @@ public:
     virtual HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height,
                                         std::vector<uint8_t>* rgba) = 0;
 
+    // How Present waits from now on (playback: --vsync and the panel's
+    // switch): D3DPRESENT_INTERVAL_ONE (or DEFAULT) for the display's next
+    // refresh, D3DPRESENT_INTERVAL_IMMEDIATE not at all. Direct3D 9 changes
+    // it only by resetting the device; ours changes it in place.
+    virtual HRESULT SetPresentInterval(uint32_t interval) = 0;
+
     // Objects created on this device and not yet released.
     virtual uint32_t GetLiveObjectCount() const = 0;
 };

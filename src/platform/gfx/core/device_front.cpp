@@ -289,6 +289,14 @@ HRESULT DeviceFront::Present(const Rect* /*sourceRect*/, const Rect* /*destRect*
     return S_OK;
 }
 
+HRESULT DeviceFront::SetPresentInterval(uint32_t interval) {
+    if (interval != D3DPRESENT_INTERVAL_IMMEDIATE && interval != D3DPRESENT_INTERVAL_ONE &&
+        interval != D3DPRESENT_INTERVAL_DEFAULT)
+        return Refuse("SetPresentInterval", "interval 0x%x (IMMEDIATE, ONE or DEFAULT)", interval);
+    WaitForRefresh(interval != D3DPRESENT_INTERVAL_IMMEDIATE);
+    return S_OK;
+}
+
 // --- drawing ---------------------------------------------------------------------------
 
 bool DeviceFront::CheckStreams(const char* call, int64_t first, int64_t last) const {

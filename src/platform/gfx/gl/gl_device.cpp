@@ -368,6 +368,12 @@ void GlDevice::PresentFrame() {
     }
 }
 
+void GlDevice::WaitForRefresh(bool wait) {
+    // The swap interval belongs to the context that is current.
+    MakeCurrent();
+    context_.window->SetGlSwapInterval(wait ? 1 : 0);
+}
+
 // --- drawing ----------------------------------------------------------------
 
 void GlDevice::IssueDraw(GLenum mode, uint32_t first, uint32_t count) {

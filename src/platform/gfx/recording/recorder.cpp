@@ -301,6 +301,10 @@ public:
         Log("GetBackBufferPixels", id());
         return DeviceFront::GetBackBufferPixels(width, height, rgba);
     }
+    HRESULT SetPresentInterval(uint32_t interval) override {
+        Log("SetPresentInterval", id(), {double(interval)});
+        return DeviceFront::SetPresentInterval(interval);
+    }
     HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
                     const void* dirtyRegion) override {
         Log("Present", id(),

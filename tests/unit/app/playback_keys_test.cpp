@@ -1,0 +1,189 @@
+// The playback keys (P, ',' and '.', only while the panel is shown), F12,
+// vsync and each frame's clip step, through the program's loop on the
+// recording device, plus the screenshot key's file names.
+#include <ctime>
+
+#include "app/key_screenshot.h"
+#include "app_fixture.h"
+#include "model/skinned_model.h"
+#include "support/report_capture.h"
+#include "support/text_files.h"
+
+namespace {
+
+// The program's own character: one bone, one triangle, clips of 4
+// keyframes in which the bone stands at x = 10 f.
+std::string Clip(int frames) {
+    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\n";
+    for (int f = 0; f < frames; ++f)
+        text += "time " + std::to_string(f) + "\n0 " + std::to_string(10 * f) + " 0 0 0 0 0\n";
+    return text + "end\n";
+}
+
+class PlaybackKeysTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        folder.Write("Model/SMD/Pudo_Red/Ref_Red.smd",
+                     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
+                     "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"
+                     "0 0 1 0 0 0 1 0 0\nend\n");
+        for (const char* clip : {"Attack", "Run", "Stun"})
+            folder.Write(std::string("Model/SMD/Pudo_Red/Ani_Red(") + clip + ").smd", Clip(4));
+        services.liveReport = live.Sink();
+    }
+    int RunQuietly() {
+        ::testing::internal::CaptureStderr();
+        int code = Run();
+        ::testing::internal::GetCapturedStderr();
+        return code;
+    }
+    float Position() { return ClipPosition(*App().scene.model, 0); }
+    // A fresh program and script for the next row of a table.
+    void Again() {
+        GetApplication().Reset();
+        backend.reset();
+        Recorder().Reset();
+        backend = std::make_unique<ScriptedWindowBackend>();
+        options = ProgramOptions();
+        live.Clear();
+    }
+    rrtest::ReportCapture live;
+};
+
+TEST_F(PlaybackKeysTest, KeysPlayPauseAndStepOnlyWithThePanel) {
+    struct Case {
+        const char* what;
+        bool panel;
+        std::vector<std::pair<UINT, bool>> keys;  // key, auto-repeat
+        bool playing;
+        float position;  // after the keys and one frame
+    } cases[] = {
+        {"P pauses", true, {{'P', false}}, false, 0.0f},
+        {"P twice plays", true, {{'P', false}, {'P', false}}, true, 0.0f},
+        {"a held P toggles once", true, {{'P', false}, {'P', true}, {'P', true}}, false, 0.0f},
+        {"'.' steps and pauses", true, {{VK_OEM_PERIOD, false}}, false, 1.0f},
+        {"held '.' goes on", true, {{VK_OEM_PERIOD, false}, {VK_OEM_PERIOD, true}}, false, 2.0f},
+        {"',' wraps to the last", true, {{VK_OEM_COMMA, false}}, false, 3.0f},
+        {"without the panel: nothing", false, {{'P', false}, {VK_OEM_PERIOD, false}}, true, 0.0f},
+    };
+    for (const Case& c : cases) {
+        Again();
+        backend->Idle();  // the first frame
+        for (auto [key, repeat] : c.keys) backend->PushKeyDown(key, repeat);
+        backend->Idle();
+        backend->End();
+        options.panel = c.panel ? PanelChoice::Shown : PanelChoice::Hidden;
+        ASSERT_EQ(RunQuietly(), 0) << c.what;
+        EXPECT_EQ(App().panelShown, c.panel) << c.what;
+        EXPECT_EQ(App().playback.playing, c.playing) << c.what;
+        // Per drawn frame: two frames of 0.01 stay on keyframe 0's first interval.
+        EXPECT_EQ(Position(), c.position) << c.what;
+    }
+}
+
+TEST_F(PlaybackKeysTest, AfterStepsEveryFrameDrawsThatKeyframe) {
+    options.panel = PanelChoice::Shown;
+    for (int i = 0; i < 3; ++i) backend->PushKeyDown(VK_OEM_PERIOD);
+    backend->PushKeyDown(VK_OEM_COMMA);  // keyframe 2, paused
+    for (int frame = 0; frame < 3; ++frame) backend->Idle();
+    backend->End();
+    ASSERT_EQ(RunQuietly(), 0);
+    const ModelMesh& mesh = App().scene.model->meshes[0];
+    EXPECT_EQ(mesh.bones[0].absoluteMatrix.m[3][0], 20.0f);
+    EXPECT_EQ(Position(), 2.0f);
+    EXPECT_EQ(App().settings.animationTimeStep, 0.0f);
+}
+
+TEST_F(PlaybackKeysTest, RealTimeStepsByTheWindowLayerClock) {
+    options.playback = PlaybackChoice::RealTime;
+    options.keyframesPerSecond = 10;
+    backend->tickStep = 50;  // every read of the clock moves it 50 ms on
+    for (int frame = 0; frame < 4; ++frame) backend->Idle();
+    backend->End();
+    ASSERT_EQ(RunQuietly(), 0);
+    EXPECT_EQ(App().playback.timing, PlaybackTiming::RealTime);
+    EXPECT_TRUE(App().settings.clipMotion.carry);
+    // The clock is read once by the step and once by the frame rate: 100 ms a frame.
+    EXPECT_FLOAT_EQ(App().settings.animationTimeStep, 1.0f);
+    EXPECT_GT(Position(), 0.0f);
+}
+
+TEST_F(PlaybackKeysTest, VsyncTellsTheDeviceOnceAndOnlyWhenAsked) {
+    for (bool vsync : {false, true}) {
+        Again();
+        options.vsync = vsync;
+        for (int frame = 0; frame < 3; ++frame) backend->Idle();
+        backend->End();
+        ASSERT_EQ(RunQuietly(), 0);
+        std::vector<gfx::recording::Call> calls = Recorder().Named("SetPresentInterval");
+        ASSERT_EQ(calls.size(), vsync ? 1u : 0u);
+        if (vsync) {
+            EXPECT_EQ(calls[0].args, (std::vector<double>{gfx::D3DPRESENT_INTERVAL_ONE}));
+        }
+    }
+}
+
+TEST_F(PlaybackKeysTest, F12SavesOnePicturePerPressAndSaysWhyItCannot) {
+    backend->Idle();
+    backend->PushKeyDown(VK_F1 + 11);
+    backend->PushKeyDown(VK_F1 + 11, true);  // held: no more
+    backend->PushKeyDown(VK_F1 + 11);        // pressed again: one more, a frame later
+    for (int frame = 0; frame < 3; ++frame) backend->Idle();
+    backend->End();
+    ASSERT_EQ(RunQuietly(), 0);
+    // The recording device has no pixels to give.
+    const std::string why =
+        "F12: the picture could not be saved: the picture could not be read back";
+    EXPECT_EQ(live.notes, (std::vector<std::string>{why, why}));
+    EXPECT_EQ(App().keyScreenshotsPending, 0);
+    EXPECT_EQ(Count("GetBackBufferPixels"), 2u);
+}
+
+TEST(KeyScreenshotTest, NamesFoldersAndASecondPictureInTheSameSecond) {
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    when.tm_mon = 11;
+    when.tm_mday = 8;
+    when.tm_hour = 9;
+    when.tm_min = 41;
+    when.tm_sec = 7;
+    EXPECT_EQ(KeyScreenshotName(when, 1), "reflect-refract-2026-12-08-09-41-07.png");
+    EXPECT_EQ(KeyScreenshotName(when, 2), "reflect-refract-2026-12-08-09-41-07-2.png");
+    struct {
+        const char* pictures;
+        const char* working;
+        const char* folder;
+    } folders[] = {
+        {nullptr, "/home/a", "/home/a/"},
+        {"", "/home/a/", "/home/a/"},
+        {"/home/a/Pictures", "/w", "/home/a/Pictures/"},
+        {nullptr, "", ""},
+    };
+    for (const auto& f : folders)
+        EXPECT_EQ(KeyScreenshotFolder(f.pictures, f.working), f.folder) << f.working;
+
+    rrtest::TempFolder pictures;
+    const std::string folder = pictures.Path().string() + "/";
+    FrameCapture capture;
+    capture.taken = true;
+    capture.width = 2;
+    capture.height = 1;
+    capture.rgba = {255, 0, 0, 255, 0, 255, 0, 255};
+    // A file someone else made under the first name is kept.
+    pictures.Write("reflect-refract-2026-12-08-09-41-07.png", "mine");
+    std::string path, error;
+    ASSERT_TRUE(SaveKeyScreenshot(capture, folder, when, &path, &error)) << error;
+    EXPECT_EQ(path, folder + "reflect-refract-2026-12-08-09-41-07-2.png");
+    ASSERT_TRUE(SaveKeyScreenshot(capture, folder, when, &path, &error)) << error;
+    EXPECT_EQ(path, folder + "reflect-refract-2026-12-08-09-41-07-3.png");
+    EXPECT_EQ(rrtest::ReadText(pictures.File("reflect-refract-2026-12-08-09-41-07.png")), "mine");
+
+    EXPECT_FALSE(SaveKeyScreenshot(capture, folder + "missing/", when, &path, &error));
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+    capture.taken = false;
+    EXPECT_FALSE(SaveKeyScreenshot(capture, folder, when, &path, &error));
+    EXPECT_EQ(error, "the picture could not be read back");
+}
+
+}  // namespace
