@@ -256,7 +256,32 @@ bool Application::OnSize(int32_t width, int32_t height) {
     return true;
 }
 
+void Application::ApplyWindowMode() {
+    if (!window) return;
+    if (windowResizable != panelShown) {
+        windowResizable = panelShown;
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+        SetWindowLongA(
+            window, GWL_STYLE,
+            static_cast<LONG>(panelShown ? style | WS_THICKFRAME : style & ~WS_THICKFRAME));
+        if (!panelShown) {
+            if (fullscreen) SetWindowFullscreen(window, 0);
+            fullscreen = false;
+            clientWidth = kFixedClientWidth;
+            clientHeight = kFixedClientHeight;
+            SetClientSize();
+        }
+    }
+    // Without the panel a larger window shows the fixed picture stretched.
+    const int32_t width = panelShown ? clientWidth : kFixedClientWidth;
+    const int32_t height = panelShown ? clientHeight : kFixedClientHeight;
+    if (width > 0 && height > 0 &&
+        (width != renderer.viewportWidth || height != renderer.viewportHeight))
+        renderer.ResizeBackBuffer(width, height);
+}
+
 FrameRenderer Application::Frame() {
+    ApplyWindowMode();
     // How far the clip moves in this frame (issue 23: playback).
     settings.animationTimeStep = playback.StepFor(SecondsSinceLastFrame());
     settings.clipMotion.loop = playback.loop;

@@ -28,6 +28,8 @@
 
 inline constexpr char kWindowClassName[] = "[Tesnal] Reflection/Refraction for HLSL";
 inline constexpr int32_t kHudFontHeight = 20;
+inline constexpr int32_t kFixedClientWidth = 800;
+inline constexpr int32_t kFixedClientHeight = 600;
 
 // What the composition hands the Application for a run.
 struct AppServices {
@@ -115,6 +117,13 @@ struct Application {
     // Saves keyCapture as a dated PNG (key_screenshot.h) and says where, or
     // why not, to the live report.
     void SaveKeyScreenshot();
+    // The window with the panel: resizable, the back buffer and projection
+    // its client size, F11 fullscreen; without the panel the fixed window
+    // (kFixedClientWidth × kFixedClientHeight) and back buffer come back.
+    // ApplyWindowMode brings the window and the device in line, each frame.
+    bool windowResizable = false;
+    bool fullscreen = false;
+    void ApplyWindowMode();
     // --- end of playback ---
 
     Application() = default;

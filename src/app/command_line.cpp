@@ -402,7 +402,7 @@ std::string HelpText() {
         "Space wireframe, 1 reflection, 2 refraction, F12 saves the picture as\n"
         "reflect-refract-DATE-TIME.png in the working folder (or $XDG_PICTURES_DIR),\n"
         "Escape quits. With the panel: P plays or pauses, comma and period step one\n"
-        "keyframe back and forward.\n"
+        "keyframe back and forward, F11 fullscreen; the window can be resized.\n"
         "Exit codes: 0 quit; 1 could not start, a file the command line names did not\n"
         "load (with --screenshot or --thumbnail, any file of the scene), or the picture\n"
         "could not be saved; 2 bad usage, or a file the command line names is missing.\n";

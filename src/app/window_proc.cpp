@@ -15,6 +15,7 @@ constexpr WPARAM kKeyPlayPause = 'P';
 constexpr WPARAM kKeyStepBack = VK_OEM_COMMA;
 constexpr WPARAM kKeyStepForward = VK_OEM_PERIOD;
 constexpr WPARAM kKeyScreenshot = VK_F1 + 11;  // F12
+constexpr WPARAM kKeyFullscreen = VK_F1 + 10;  // F11, with the panel
 // Presses beyond these, before the frames that save them, are dropped.
 constexpr int kMaxPendingScreenshots = 8;
 
@@ -91,6 +92,13 @@ LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM lParam) {
     if (virtualKey == kKeyScreenshot) {
         if (!IsRepeat(lParam) && keyScreenshotsPending < kMaxPendingScreenshots)
             ++keyScreenshotsPending;
+        return 0;
+    }
+    if (virtualKey == kKeyFullscreen && panelShown) {
+        if (!IsRepeat(lParam)) {
+            fullscreen = !fullscreen;
+            SetWindowFullscreen(window, fullscreen ? 1 : 0);
+        }
         return 0;
     }
     if (panelShown && !(virtualKey == kKeyPlayPause && IsRepeat(lParam)) &&

@@ -1348,6 +1348,33 @@ class ProgramTest(unittest.TestCase):
             self.assertIn("F12: the picture is saved as %s" % os.path.join(pictures, name),
                           program.stderr_text())
 
+    def test_with_the_panel_the_picture_follows_the_window_size(self):
+        """With --panel the window's back buffer takes the window's size: a
+        larger window shows more of the scene, nothing stretched (the HUD
+        keeps its size), and F12 saves a picture of that size."""
+        pictures = tempfile.mkdtemp(prefix="rr_e2e_pictures_")
+        self.addCleanup(shutil.rmtree, pictures, True)
+        program = self.launch(args=["--panel"], env={"XDG_PICTURES_DIR": pictures})
+        window = program.start()
+        # The key help lines stay as they are; stretched they would grow.
+        help_lines = (0, 50, 500, HUD_BOTTOM + 10)
+        before = program.screenshot("panel_start").count(is_cyan, help_lines)
+        run("xdotool", "windowsize", "--sync", window, "1000", "700", check=False)
+        time.sleep(1.0)
+        shot = program.screenshot("panel_larger")
+        self.assertEqual((shot.width, shot.height), (1000, 700))
+        after = shot.count(is_cyan, help_lines)
+        self.assertTrue(0.9 * before < after < 1.1 * before, (before, after))
+        black = lambda r, g, b: r + g + b < 30
+        self.assertEqual(shot.count(black, (940, 640, 1000, 700)), 0)
+        program.key("F12", delay=1.0)
+        names = os.listdir(pictures)
+        self.assertEqual(len(names), 1, names)
+        saved = load_picture(os.path.join(pictures, names[0]))
+        self.assertEqual((saved.width, saved.height), (1000, 700))
+        program.process.send_signal(signal.SIGTERM)
+        self.assertEqual(program.wait(10), 0)
+
 
 def main():
     global ARGS, WESTON_SEAT

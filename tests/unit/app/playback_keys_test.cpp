@@ -140,6 +140,51 @@ TEST_F(PlaybackKeysTest, F12SavesOnePicturePerPressAndSaysWhyItCannot) {
     EXPECT_EQ(Count("GetBackBufferPixels"), 2u);
 }
 
+// With the panel the window is resizable, F11 makes it fullscreen and the
+// back buffer and projection follow its client size; hiding the panel
+// brings the fixed 800 × 600 window and back buffer back.
+TEST_F(PlaybackKeysTest, WithThePanelTheBackBufferFollowsTheWindow) {
+    for (bool panel : {false, true}) {
+        Again();
+        options.panel = panel ? PanelChoice::Shown : PanelChoice::Hidden;
+        backend->Idle();
+        backend->Push(WM_SIZE, 0, MAKELPARAM(1024, 700));
+        backend->PushKeyDown(VK_F1 + 10);  // F11
+        backend->PushKeyDown(VK_F1 + 10, true);
+        backend->Idle();
+        backend->End();
+        ASSERT_EQ(RunQuietly(), 0);
+        const auto& restyles = backend->windows[0].restyles;
+        const Renderer& renderer = App().renderer;
+        std::vector<gfx::recording::Call> resizes = Recorder().Named("ResizeBackBuffer");
+        if (!panel) {
+            EXPECT_TRUE(restyles.empty());
+            EXPECT_TRUE(resizes.empty());
+            EXPECT_EQ(renderer.viewportWidth, 800);
+            continue;
+        }
+        ASSERT_EQ(restyles.size(), 2u);
+        EXPECT_TRUE(restyles[0].first & WS_THICKFRAME);
+        EXPECT_FALSE(restyles[0].second);
+        EXPECT_TRUE(restyles[1].second);  // F11, once for the held key
+        ASSERT_EQ(resizes.size(), 1u);
+        EXPECT_EQ(resizes[0].args, (std::vector<double>{1024, 700}));
+        EXPECT_EQ(renderer.viewportWidth, 1024);
+        EXPECT_FLOAT_EQ(renderer.projection.m[1][1] / renderer.projection.m[0][0], 1024.0f / 700);
+        std::vector<gfx::recording::Call> viewports = Recorder().Named("SetViewport");
+        EXPECT_EQ(viewports.back().args, (std::vector<double>{0, 0, 1024, 700, 0, 1}));
+
+        App().panelShown = false;
+        App().ApplyWindowMode();
+        EXPECT_FALSE(backend->windows[0].restyles.back().first & WS_THICKFRAME);
+        EXPECT_FALSE(backend->windows[0].restyles.back().second);
+        EXPECT_EQ(backend->windows[0].clientSizes.back(), std::make_pair(800, 600));
+        EXPECT_EQ(Recorder().Named("ResizeBackBuffer").back().args,
+                  (std::vector<double>{800, 600}));
+        EXPECT_EQ(renderer.viewportWidth, 800);
+    }
+}
+
 TEST(KeyScreenshotTest, NamesFoldersAndASecondPictureInTheSameSecond) {
     std::tm when{};
     when.tm_year = 2026 - 1900;

@@ -297,6 +297,23 @@ HRESULT DeviceFront::SetPresentInterval(uint32_t interval) {
     return S_OK;
 }
 
+HRESULT DeviceFront::ResizeBackBuffer(uint32_t width, uint32_t height) {
+    constexpr uint32_t kMaxSide = 16384;
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
+        return Refuse("ResizeBackBuffer", "%u x %u (1 to %u pixels a side)", width, height,
+                      kMaxSide);
+    if (inScene_) return Refuse("ResizeBackBuffer", "inside BeginScene/EndScene");
+    if (width == width_ && height == height_) return S_OK;
+    BeforeChange();
+    width_ = width;
+    height_ = height;
+    viewport_ = Viewport{};
+    viewport_.width = width;
+    viewport_.height = height;
+    BackBufferResized();
+    return S_OK;
+}
+
 // --- drawing ---------------------------------------------------------------------------
 
 bool DeviceFront::CheckStreams(const char* call, int64_t first, int64_t last) const {

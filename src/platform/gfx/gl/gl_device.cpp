@@ -368,6 +368,15 @@ void GlDevice::PresentFrame() {
     }
 }
 
+void GlDevice::BackBufferResized() {
+    FlushPendingDraws();
+    MakeCurrent();
+    DeleteBackBuffer();
+    CreateBackBuffer();
+    // The viewport the front now holds reaches GL at the next draw.
+    appliedValid_ = false;
+}
+
 void GlDevice::WaitForRefresh(bool wait) {
     // The swap interval belongs to the context that is current.
     MakeCurrent();
