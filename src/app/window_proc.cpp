@@ -138,10 +138,14 @@ bool Application::OnPlaybackKey(WPARAM virtualKey) {
     const int clip = settings.clipIndex;
     switch (virtualKey) {
     case kKeyPlayPause:
-        // A clip that stopped on its last keyframe starts again from its first.
-        if (!playback.playing && !playback.loop && model && clip >= 0 && clip < model->clipCount &&
-            ClipPosition(*model, clip) >= float(model->clips[clip].frameCount - 1))
+        // A clip that stopped on its last keyframe plays again from its first.
+        if (!playback.loop && model && clip >= 0 && clip < model->clipCount &&
+            model->clips[clip].frameCount > 1 &&
+            ClipPosition(*model, clip) >= float(model->clips[clip].frameCount - 1)) {
             SeekClip(model, clip, 0.0f);
+            playback.playing = true;
+            return true;
+        }
         playback.playing = !playback.playing;
         return true;
     case kKeyStepBack:

@@ -58,6 +58,7 @@ TEST_F(PlaybackKeysTest, KeysPlayPauseAndStepOnlyWithThePanel) {
         std::vector<std::pair<UINT, bool>> keys;  // key, auto-repeat
         bool playing;
         float position;  // after the keys and one frame
+        bool loop = true;
     } cases[] = {
         {"P pauses", true, {{'P', false}}, false, 0.0f},
         {"P twice plays", true, {{'P', false}, {'P', false}}, true, 0.0f},
@@ -66,6 +67,12 @@ TEST_F(PlaybackKeysTest, KeysPlayPauseAndStepOnlyWithThePanel) {
         {"held '.' goes on", true, {{VK_OEM_PERIOD, false}, {VK_OEM_PERIOD, true}}, false, 2.0f},
         {"',' wraps to the last", true, {{VK_OEM_COMMA, false}}, false, 3.0f},
         {"without the panel: nothing", false, {{'P', false}, {VK_OEM_PERIOD, false}}, true, 0.0f},
+        {"P on the last keyframe, not looping: plays from the first",
+         true,
+         {{VK_OEM_PERIOD, false}, {VK_OEM_PERIOD, false}, {VK_OEM_PERIOD, false}, {'P', false}},
+         true,
+         0.01f,
+         false},
     };
     for (const Case& c : cases) {
         Again();
@@ -74,6 +81,7 @@ TEST_F(PlaybackKeysTest, KeysPlayPauseAndStepOnlyWithThePanel) {
         backend->Idle();
         backend->End();
         options.panel = c.panel ? PanelChoice::Shown : PanelChoice::Hidden;
+        App().playback.loop = c.loop;
         ASSERT_EQ(RunQuietly(), 0) << c.what;
         EXPECT_EQ(App().panelShown, c.panel) << c.what;
         EXPECT_EQ(App().playback.playing, c.playing) << c.what;
