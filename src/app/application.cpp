@@ -1,11 +1,14 @@
 #include "app/application.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "app/exit_codes.h"
+#include "app/key_screenshot.h"
 #include "app/program_scene.h"
 #include "app/screenshot.h"
 #include "model/skinned_model.h"
@@ -102,7 +105,6 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     liveReportTee = MessageTee{&messages, services.liveReport};
     services.liveReport = TeeReport(&liveReportTee);
     panel.Create();
-    panel.visible = panelAtStart;
     SceneDescription description = DescribeScene(options, services.baseFolder);
     // The effect compiler's process starts now and is ready when the effect
     // is compiled, after the window and the device; an effect in the cache
@@ -111,6 +113,13 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     sparePending = gfx::effect::EffectFileIsCached(effectFile);
     if (!sparePending) gfx::effect::StartCompilerProcess();
     settings.clipIndex = options.clip;
+    // Playback and the panel as the command line asks (issue 23).
+    playback.timing =
+        RealTimePlaybackAtStart(options) ? PlaybackTiming::RealTime : PlaybackTiming::PerFrame;
+    playback.keyframesPerSecond = static_cast<float>(options.keyframesPerSecond);
+    panel.visible = panelAtStart || PanelShownAtStart(options);
+    panelInScreenshot = options.panel == PanelChoice::Shown;
+    vsync = options.vsync;
     // A model whose clip has no keyframes stands in its bind pose.
     settings.bindPoseWithoutClip = true;
     CreateAppWindow(instance);
@@ -265,12 +274,46 @@ bool Application::OnSize(int32_t width, int32_t height) {
     return true;
 }
 
+void Application::ApplyWindowMode() {
+    if (!window) return;
+    if (windowResizable != panel.visible) {
+        windowResizable = panel.visible;
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+        SetWindowLongA(
+            window, GWL_STYLE,
+            static_cast<LONG>(panel.visible ? style | WS_THICKFRAME : style & ~WS_THICKFRAME));
+        if (!panel.visible) {
+            if (fullscreen) SetWindowFullscreen(window, 0);
+            fullscreen = false;
+            clientWidth = kFixedClientWidth;
+            clientHeight = kFixedClientHeight;
+            SetClientSize();
+        }
+    }
+    // Without the panel a larger window shows the fixed picture stretched.
+    const int32_t width = panel.visible ? clientWidth : kFixedClientWidth;
+    const int32_t height = panel.visible ? clientHeight : kFixedClientHeight;
+    if (width > 0 && height > 0 &&
+        (width != renderer.viewportWidth || height != renderer.viewportHeight))
+        renderer.ResizeBackBuffer(width, height);
+}
+
 FrameRenderer Application::Frame() {
+    ApplyWindowMode();
+    // How far the clip moves in this frame (issue 23: playback).
+    settings.animationTimeStep = playback.StepFor(SecondsSinceLastFrame());
+    settings.clipMotion.loop = playback.loop;
+    settings.clipMotion.carry = playback.timing == PlaybackTiming::RealTime;
+    if (vsync != vsyncApplied && renderer.device &&
+        gfx::Succeeded(renderer.device->SetPresentInterval(
+            vsync ? gfx::D3DPRESENT_INTERVAL_ONE : gfx::D3DPRESENT_INTERVAL_IMMEDIATE)))
+        vsyncApplied = vsync;
+
     FrameRenderer frame{renderer, scene, hud, settings};
     frame.settings.hudAlert = alerts.lines.c_str();
-    // The screenshot is the last frame's picture.
+    // The screenshot is the last frame's picture; F12 asks for the next one.
     bool last = !options.screenshot.empty() && framesDrawn + 1 == options.frames;
-    frame.settings.capture = last ? &capture : nullptr;
+    frame.settings.capture = last ? &capture : keyScreenshotsPending > 0 ? &keyCapture : nullptr;
     // Viewer display: the built-in effects come from the program's data folder.
     if (display.baseFolder != services.baseFolder) display.baseFolder = services.baseFolder;
     display.report = services.liveReport;
@@ -295,8 +338,10 @@ PanelTargets Application::PanelBindings() {
 }
 
 void Application::RenderFrame() {
-    Frame().RenderFrame();
+    FrameRenderer frame = Frame();
+    frame.RenderFrame();
     ++framesDrawn;
+    if (frame.settings.capture == &keyCapture) SaveKeyScreenshot();
 }
 
 void Application::FrameCharacter() {
@@ -308,6 +353,31 @@ void Application::FrameCharacter() {
     renderer.camera.SetPosition(framing.position);
     renderer.UpdateViewMatrix();
     moveUnits = framing.moveUnits;
+}
+
+double Application::SecondsSinceLastFrame() {
+    const uint32_t now = timeGetTime();
+    // Unsigned difference: right across the tick count's wrap.
+    const uint32_t elapsed = frameClockStarted ? now - lastFrameTick : 0;
+    lastFrameTick = now;
+    frameClockStarted = true;
+    return elapsed / 1000.0;
+}
+
+void Application::SaveKeyScreenshot() {
+    --keyScreenshotsPending;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::string folder =
+        KeyScreenshotFolder(std::getenv("XDG_PICTURES_DIR"), WorkingFolder());
+    std::string path, error;
+    if (::SaveKeyScreenshot(keyCapture, folder, local, &path, &error))
+        services.liveReport.NoteFormat("F12: the picture is saved as %s", path.c_str());
+    else
+        services.liveReport.NoteFormat("F12: the picture could not be saved: %s", error.c_str());
+    keyCapture.rgba.clear();
+    keyCapture.taken = false;
 }
 
 void Application::SaveScreenshot() {

@@ -33,6 +33,8 @@
 
 inline constexpr char kWindowClassName[] = "[Tesnal] Reflection/Refraction for HLSL";
 inline constexpr int32_t kHudFontHeight = 20;
+inline constexpr int32_t kFixedClientWidth = 800;
+inline constexpr int32_t kFixedClientHeight = 600;
 
 // What the composition hands the Application for a run.
 struct AppServices {
@@ -114,9 +116,8 @@ struct Application {
     // --- end of viewer display ---
     // --- The viewer panel (F1) and the state its widgets change ---
     ViewerPanel panel;
-    bool panelAtStart = false;       // shown from the first frame (--panel, --model)
+    bool panelAtStart = false;       // shown from the first frame whatever the options say
     bool panelInScreenshot = false;  // a --screenshot run draws it too (--panel)
-    PlaybackControl playback;
     // Every note of this run, newest first; services.report and
     // services.liveReport reach stderr through these tees.
     PanelMessages messages;
@@ -126,6 +127,36 @@ struct Application {
     // What the panel's widgets are bound to.
     PanelTargets PanelBindings();
     // --- end of the viewer panel ---
+    // --- Playback, the panel's keys, F12 and vsync (issue 23) ---
+    // How the clip moves; Frame() asks it for each frame's step, by the
+    // window layer's clock (lastFrameTick, once frameClockStarted).
+    PlaybackControl playback;
+    uint32_t lastFrameTick = 0;
+    bool frameClockStarted = false;
+    // Present waits for the display's refresh; the device is told when it
+    // differs from vsyncApplied (at the next frame).
+    bool vsync = false;
+    bool vsyncApplied = false;
+    // F12 presses not yet saved: each frame takes one picture into
+    // keyCapture and saves it.
+    int keyScreenshotsPending = 0;
+    FrameCapture keyCapture;
+    // Seconds since the last call (0 at the first) by the window layer's ticks.
+    double SecondsSinceLastFrame();
+    // P, ',' and '.': play or pause, one keyframe back or forward. False
+    // for any other key.
+    bool OnPlaybackKey(WPARAM virtualKey);
+    // Saves keyCapture as a dated PNG (key_screenshot.h) and says where, or
+    // why not, to the live report.
+    void SaveKeyScreenshot();
+    // The window with the panel: resizable, the back buffer and projection
+    // its client size, F11 fullscreen; without the panel the fixed window
+    // (kFixedClientWidth × kFixedClientHeight) and back buffer come back.
+    // ApplyWindowMode brings the window and the device in line, each frame.
+    bool windowResizable = false;
+    bool fullscreen = false;
+    void ApplyWindowMode();
+    // --- end of playback ---
 
     Application() = default;
     // Teardown: the scene (model, effect, declaration, box buffers and cube

@@ -21,6 +21,11 @@ enum class OptionId {
     Screenshot,
     Frames,
     Thumbnail,
+    Panel,
+    NoPanel,
+    Playback,
+    Fps,
+    Vsync,
     Help,
     Version
 };
@@ -60,6 +65,18 @@ constexpr OptionInfo kOptions[] = {
      "draw the reference IN (with the --animation clips: the first keyframe of clip 0, else "
      "its bind pose) from the front, all of it in view, through the effect, on a transparent "
      "square of SIZE pixels (8 to 1024), save it as an RGBA PNG and quit; needs no display"},
+    {OptionId::Panel, "--panel", nullptr,
+     "show the viewer panel at start (it is shown with --model, hidden otherwise; F1 toggles "
+     "it); with --screenshot the picture shows it"},
+    {OptionId::NoPanel, "--no-panel", nullptr, "start with the viewer panel hidden"},
+    {OptionId::Playback, "--playback", "frame|time",
+     "how the clip moves: frame, 0.01 keyframe per drawn frame (the default without --model "
+     "and with --screenshot), or time, in real time at the clip's rate (the default with "
+     "--model)"},
+    {OptionId::Fps, "--fps", "N",
+     "keyframes per second of real-time playback, 1 to 1000 (default 30)"},
+    {OptionId::Vsync, "--vsync", nullptr,
+     "wait for the display's refresh at each frame instead of drawing as fast as it can"},
     {OptionId::Help, "--help", nullptr, "print this help and quit"},
     {OptionId::Version, "--version", nullptr, "print the version and quit"},
 };
@@ -137,7 +154,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         line.problem = problem;
         return line;
     };
-    bool clipGiven = false, framesGiven = false;
+    bool clipGiven = false, framesGiven = false, fpsGiven = false;
 
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i] ? argv[i] : "";
@@ -224,6 +241,36 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
                               std::to_string(kMaxScreenshotFrames) + ", not \"" + value + "\"");
             framesGiven = true;
             break;
+        case OptionId::Panel:
+        case OptionId::NoPanel: {
+            PanelChoice choice =
+                option->id == OptionId::Panel ? PanelChoice::Shown : PanelChoice::Hidden;
+            if (options.panel == choice) return refuse(name + " given twice");
+            if (options.panel != PanelChoice::Default)
+                return refuse("--panel and --no-panel: give one of them");
+            options.panel = choice;
+            break;
+        }
+        case OptionId::Playback:
+            if (options.playback != PlaybackChoice::Default)
+                return refuse("--playback given twice");
+            if (value == "frame")
+                options.playback = PlaybackChoice::PerFrame;
+            else if (value == "time")
+                options.playback = PlaybackChoice::RealTime;
+            else
+                return refuse("--playback needs frame or time, not \"" + value + "\"");
+            break;
+        case OptionId::Fps:
+            if (fpsGiven) return refuse("--fps given twice");
+            if (!ParseNumber(value, kMinKeyframesPerSecond, kMaxKeyframesPerSecond,
+                             &options.keyframesPerSecond))
+                return refuse("--fps needs a number of keyframes per second from " +
+                              std::to_string(kMinKeyframesPerSecond) + " to " +
+                              std::to_string(kMaxKeyframesPerSecond) + ", not \"" + value + "\"");
+            fpsGiven = true;
+            break;
+        case OptionId::Vsync: options.vsync = true; break;
         }
     }
 
@@ -232,6 +279,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         if (!options.screenshot.empty() || options.watch)
             return refuse("--thumbnail goes with neither --screenshot nor --watch");
         if (!options.files.empty()) return refuse("--thumbnail takes no files without an option");
+        if (options.panel == PanelChoice::Shown) return refuse("--thumbnail draws no --panel");
     }
     // Files without an option may be clips: --clip is checked once they are placed.
     std::string problem = options.files.empty() ? ClipProblem(options) : "";
@@ -290,6 +338,18 @@ std::string PlaceFileArguments(ProgramOptions* options) {
     return ClipProblem(*options);
 }
 
+bool PanelShownAtStart(const ProgramOptions& options) {
+    if (!options.thumbnail.empty()) return false;
+    if (options.panel != PanelChoice::Default) return options.panel == PanelChoice::Shown;
+    return !options.model.empty() && options.screenshot.empty();
+}
+
+bool RealTimePlaybackAtStart(const ProgramOptions& options) {
+    if (options.playback != PlaybackChoice::Default)
+        return options.playback == PlaybackChoice::RealTime;
+    return !options.model.empty() && options.screenshot.empty();
+}
+
 bool LoadFailuresEndTheRun(const ProgramOptions& options) {
     if (!options.screenshot.empty() || !options.thumbnail.empty()) return true;
     if (options.watch) return false;
@@ -301,7 +361,8 @@ std::string UsageLine() {
     return std::string("usage: ") + kProgramName +
            " [--model REFERENCE.smd] [--animation CLIP.smd]... [--clip N] [--cubemap FILE.dds]"
            " [--effect FILE.fx] [--watch] [--screenshot FILE.png [--frames N]]"
-           " [--thumbnail SIZE IN.smd OUT.png] [--help] [--version] [FILE.smd|FILE.dds|FILE.fx]...";
+           " [--thumbnail SIZE IN.smd OUT.png] [--panel|--no-panel] [--playback frame|time]"
+           " [--fps N] [--vsync] [--help] [--version] [FILE.smd|FILE.dds|FILE.fx]...";
 }
 
 std::string HelpText() {
@@ -338,7 +399,10 @@ std::string HelpText() {
         "environment, a .fx the effect; a file that does not load changes nothing and\n"
         "shows why in red under the HUD.\n"
         "\nKeys: W/S walk, A/D strafe, R/F fly, Q/E roll, right button drag turns,\n"
-        "Space wireframe, 1 reflection, 2 refraction, Escape quits.\n"
+        "Space wireframe, 1 reflection, 2 refraction, F12 saves the picture as\n"
+        "reflect-refract-DATE-TIME.png in the working folder (or $XDG_PICTURES_DIR),\n"
+        "Escape quits. With the panel: P plays or pauses, comma and period step one\n"
+        "keyframe back and forward, F11 fullscreen; the window can be resized.\n"
         "Exit codes: 0 quit; 1 could not start, a file the command line names did not\n"
         "load (with --screenshot or --thumbnail, any file of the scene), or the picture\n"
         "could not be saved; 2 bad usage, or a file the command line names is missing.\n";

@@ -24,6 +24,16 @@ inline constexpr int kMaxAnimationFiles = 32;
 // The program's own character's clips, when no --animation is given.
 inline constexpr int kDefaultAnimationCount = 3;
 
+// --fps N: keyframes per second of real-time playback.
+inline constexpr int kMinKeyframesPerSecond = 1;
+inline constexpr int kMaxKeyframesPerSecond = 1000;
+inline constexpr int kDefaultKeyframesPerSecondOption = 30;
+
+// --panel / --no-panel, or neither (the default depends on the other options).
+enum class PanelChoice { Default, Shown, Hidden };
+// --playback frame|time, or neither.
+enum class PlaybackChoice { Default, PerFrame, RealTime };
+
 // A file given without an option, and how many --animation files came
 // before it (a clip among them keeps its place in the command line's order).
 struct FileArgument {
@@ -48,7 +58,23 @@ struct ProgramOptions {
     // a transparent square of SIZE pixels, saved to OUT; empty: no thumbnail.
     std::string thumbnail;
     int thumbnailSize = 0;
+    // The viewer panel and playback: whether the panel shows at start, how
+    // the clip moves (PanelShownAtStart, RealTimePlaybackAtStart), the clip
+    // rate in real time, and whether Present waits for the display's refresh.
+    PanelChoice panel = PanelChoice::Default;
+    PlaybackChoice playback = PlaybackChoice::Default;
+    int keyframesPerSecond = kDefaultKeyframesPerSecondOption;
+    bool vsync = false;
 };
+
+// Whether the viewer panel is shown at start: as --panel or --no-panel say;
+// without either, with --model, but never in a --screenshot picture (nor a
+// thumbnail).
+bool PanelShownAtStart(const ProgramOptions& options);
+// Whether the clip moves in real time at start (else a fixed step per
+// drawn frame): as --playback says; without it, with --model unless a
+// --screenshot is taken (its picture stays the same for the same --frames).
+bool RealTimePlaybackAtStart(const ProgramOptions& options);
 
 // The number of animation files the options load: those given; with none
 // given, the program's own character's three, or none with --model (its

@@ -21,7 +21,8 @@ void Append(void* context, void* data, int size) {
 }  // namespace
 
 bool SavePng(const std::string& path, uint32_t width, uint32_t height,
-             const std::vector<uint8_t>& rgba, std::string* error) {
+             const std::vector<uint8_t>& rgba, std::string* error, bool* existed) {
+    if (existed) *existed = false;
     if (width == 0 || height == 0 || width > 65535 || height > 65535 ||
         rgba.size() != size_t(width) * height * 4) {
         *error = path + ": no picture to save";
@@ -38,8 +39,10 @@ bool SavePng(const std::string& path, uint32_t width, uint32_t height,
         *error = path + ": the PNG could not be encoded";
         return false;
     }
-    FILE* file = std::fopen(path.c_str(), "wb");
+    // "x": made only when no file has the name (glibc, C11).
+    FILE* file = std::fopen(path.c_str(), existed ? "wbx" : "wb");
     if (!file) {
+        if (existed) *existed = errno == EEXIST;
         *error = path + ": " + std::strerror(errno);
         return false;
     }

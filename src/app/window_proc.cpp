@@ -1,6 +1,7 @@
 // The main window's procedure: the message table, the keyboard commands and
 // the right-button mouse look.
 #include "app/application.h"
+#include "model/skinned_model.h"
 
 namespace {
 
@@ -9,6 +10,17 @@ constexpr float kMouseRadiansPerPixel = 0.005f;
 
 constexpr WPARAM kKeyReflection = '1';
 constexpr WPARAM kKeyRefraction = '2';
+// Playback, with the panel shown; the screenshot either way.
+constexpr WPARAM kKeyPlayPause = 'P';
+constexpr WPARAM kKeyStepBack = VK_OEM_COMMA;
+constexpr WPARAM kKeyStepForward = VK_OEM_PERIOD;
+constexpr WPARAM kKeyScreenshot = VK_F1 + 11;  // F12
+constexpr WPARAM kKeyFullscreen = VK_F1 + 10;  // F11, with the panel
+// Presses beyond these, before the frames that save them, are dropped.
+constexpr int kMaxPendingScreenshots = 8;
+
+// Bit 30 of a key message: the key was already down (an auto-repeat).
+bool IsRepeat(LPARAM lParam) { return (static_cast<uint32_t>(lParam) & (1u << 30)) != 0; }
 
 // Client coordinates as the two unsigned 16-bit halves of lParam.
 int32_t LowHalf(LPARAM value) {
@@ -79,8 +91,24 @@ LRESULT Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     }
 }
 
-LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM) {
+LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM lParam) {
     Camera& camera = renderer.camera;
+    // Holding F12 or P does it once; held , and . go on stepping.
+    if (virtualKey == kKeyScreenshot) {
+        if (!IsRepeat(lParam) && keyScreenshotsPending < kMaxPendingScreenshots)
+            ++keyScreenshotsPending;
+        return 0;
+    }
+    if (virtualKey == kKeyFullscreen && panel.visible) {
+        if (!IsRepeat(lParam)) {
+            fullscreen = !fullscreen;
+            SetWindowFullscreen(window, fullscreen ? 1 : 0);
+        }
+        return 0;
+    }
+    if (panel.visible && !(virtualKey == kKeyPlayPause && IsRepeat(lParam)) &&
+        OnPlaybackKey(virtualKey))
+        return 0;
     switch (virtualKey) {
     case VK_ESCAPE: PostQuitMessage(0); return 0;
     case VK_SPACE:
@@ -113,4 +141,29 @@ LRESULT Application::OnKeyDown(HWND, WPARAM virtualKey, LPARAM) {
 
 LRESULT Application::OnCommand(HWND, WPARAM, LPARAM) {
     return 0;  // the window has no menu or controls
+}
+
+bool Application::OnPlaybackKey(WPARAM virtualKey) {
+    SkinnedModel* model = scene.model;
+    const int clip = settings.clipIndex;
+    switch (virtualKey) {
+    case kKeyPlayPause:
+        // A clip that stopped on its last keyframe plays again from its first.
+        if (!playback.loop && model && clip >= 0 && clip < model->clipCount &&
+            model->clips[clip].frameCount > 1 &&
+            ClipPosition(*model, clip) >= float(model->clips[clip].frameCount - 1)) {
+            SeekClip(model, clip, 0.0f);
+            playback.playing = true;
+            return true;
+        }
+        playback.playing = !playback.playing;
+        return true;
+    case kKeyStepBack:
+    case kKeyStepForward:
+        // A step shows that keyframe and stays there: playback pauses.
+        playback.playing = false;
+        StepClip(model, clip, virtualKey == kKeyStepBack ? -1 : 1, playback.loop);
+        return true;
+    default: return false;
+    }
 }

@@ -7,6 +7,18 @@
 
 #include "model/bone.h"
 
+// How SkinnedModel::UpdateAndDraw moves a clip on after drawing it.
+struct ClipMotion {
+    // Past the last keyframe back to the first; else the clip stops on its
+    // last keyframe and holds it.
+    bool loop = true;
+    // The part of the blend past the next keyframe moves on into the
+    // keyframes after it (real-time playback, where one frame may cover
+    // several keyframes); else it is dropped, and each keyframe interval
+    // lasts whole frames (per-frame playback).
+    bool carry = false;
+};
+
 struct AnimationClip {
     int frameCount = 0;
     int boneCount = 0;
@@ -30,6 +42,17 @@ struct AnimationClip {
     // Replaces frames with frameCount arrays of boneCount default bones, all
     // or nothing. False (clip unchanged) when either count is below 1.
     bool AllocateFrames(int frameCount, int boneCount);
+    // Where the clip stands: the pose the next draw shows when the clip is
+    // not moved before it, as keyframe index plus the blend towards the
+    // next keyframe (0 <= position < frameCount); 0 without keyframes. The
+    // pose is lerp(frames[k], frames[k + 1, or 0 past the end], blend) for
+    // position k + blend, whether the clip got there by playing or by Seek.
+    float Position() const;
+    // Puts the clip at position (clamped to [0, frameCount - 1]; not a
+    // number: 0), so that Position() gives it back. False (unchanged)
+    // without keyframes.
+    bool Seek(float position);
+
     // Releases every keyframe array and the table and zeroes both counts;
     // playback state (blend, currentFrame, nextFrame) stays.
     void ReleaseFrames();

@@ -1,5 +1,9 @@
 // Per-frame playback: step the clip, blend bone matrices, skin on the CPU and
 // draw every mesh one triangle per call.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
 #include "model/skinned_model.h"
 #include "model/skinning.h"
 
@@ -12,9 +16,66 @@ void BlendMatrices(const Matrix4& a, const Matrix4& b, float blend, Matrix4* out
         for (int c = 0; c < 4; ++c) out->m[r][c] = keep * a.m[r][c] + blend * b.m[r][c];
 }
 
+// Moves the clip `keyframes` (>= 1) keyframes on within [start, end): past
+// the last back to start when loop, else onto the last. nextFrame follows it.
+void Advance(AnimationClip* clip, int start, int end, int64_t keyframes, bool loop) {
+    if (loop) {
+        if (clip->currentFrame >= end) clip->currentFrame = start - 1;
+        if (keyframes == 1) {
+            clip->currentFrame += 1;
+            if (clip->currentFrame >= end) clip->currentFrame = start;
+        } else {
+            const int64_t length = end - start;
+            clip->currentFrame = start + int((clip->currentFrame - start + keyframes) % length);
+        }
+    } else {
+        clip->currentFrame = int(std::min<int64_t>(clip->currentFrame + keyframes, end - 1));
+    }
+    clip->nextFrame = clip->currentFrame + 1;
+    if (clip->nextFrame >= end) clip->nextFrame = loop ? start : clip->currentFrame;
+}
+
+// The whole keyframes of a blend of 1 or more moved on, the rest kept.
+void MoveOn(AnimationClip* clip, int start, int end, bool loop) {
+    // Any float this large is a whole number: the clip's place is then
+    // arbitrary, but stays inside it.
+    const float whole = std::floor(std::min(clip->blend, 1.0e9f));
+    clip->blend = std::min(clip->blend, 1.0e9f) - whole;
+    Advance(clip, start, end, int64_t(whole), loop);
+}
+
+// A clip that does not loop stands on its last keyframe once it gets there.
+void HoldLastKeyframe(AnimationClip* clip, int end) {
+    if (clip->currentFrame < end - 1) return;
+    clip->currentFrame = end - 1;
+    clip->nextFrame = clip->currentFrame;
+    clip->blend = 0.0f;
+}
+
 }  // namespace
 
-bool SkinnedModel::AdvanceClip(int startFrame, int endFrame, float timeStep, int clipIndex) {
+float AnimationClip::Position() const {
+    if (frameCount <= 0 || !frames || currentFrame < 0 || currentFrame >= frameCount) return 0.0f;
+    // Drawn next: the interval that follows (per-frame playback drops the rest).
+    if (blend >= 1.0f) return currentFrame + 1 < frameCount ? float(currentFrame + 1) : 0.0f;
+    // A keyframe blended towards itself (the first interval, a stopped clip)
+    // shows that keyframe whatever the blend.
+    if (nextFrame == currentFrame || !(blend > 0.0f)) return float(currentFrame);
+    return float(currentFrame) + blend;
+}
+
+bool AnimationClip::Seek(float position) {
+    if (frameCount <= 0 || !frames) return false;
+    const float last = float(frameCount - 1);
+    const float clamped = position >= 0.0f ? std::min(position, last) : 0.0f;  // NaN: 0
+    currentFrame = std::min(int(std::floor(clamped)), frameCount - 1);
+    blend = clamped - float(currentFrame);
+    nextFrame = currentFrame + 1 < frameCount ? currentFrame + 1 : 0;
+    return true;
+}
+
+bool SkinnedModel::AdvanceClip(int startFrame, int endFrame, float timeStep, int clipIndex,
+                               ClipMotion motion) {
     // An index past the loaded clips is refused before anything changes.
     if (clipIndex < 0 || clipIndex >= clipCount) return false;
     currentClip = clipIndex;
@@ -26,13 +87,15 @@ bool SkinnedModel::AdvanceClip(int startFrame, int endFrame, float timeStep, int
         return false;
 
     if (clip.blend >= 1.0f) {
-        // The part above 1 is dropped, not carried into the next interval.
-        clip.blend = 0.0f;
-        clip.currentFrame += 1;
-        if (clip.currentFrame >= endFrame) clip.currentFrame = startFrame;
-        clip.nextFrame = clip.currentFrame + 1;
-        if (clip.nextFrame >= endFrame) clip.nextFrame = startFrame;
+        if (motion.carry) {
+            MoveOn(&clip, startFrame, endFrame, motion.loop);
+        } else {
+            // The part above 1 is dropped, not carried into the next interval.
+            clip.blend = 0.0f;
+            Advance(&clip, startFrame, endFrame, 1, motion.loop);
+        }
     }
+    if (!motion.loop) HoldLastKeyframe(&clip, endFrame);
 
     // Both keyframes lie inside the clip: currentFrame only ever takes
     // startFrame or a value below endFrame, nextFrame likewise, and both
@@ -57,12 +120,16 @@ bool SkinnedModel::AdvanceClip(int startFrame, int endFrame, float timeStep, int
     }
 
     clip.blend += timeStep;
+    // Whole keyframes are taken at once, so the blend stays below 1 for
+    // Position; a stopped clip stays on its last keyframe.
+    if (motion.carry && clip.blend >= 1.0f) MoveOn(&clip, startFrame, endFrame, motion.loop);
+    if (!motion.loop) HoldLastKeyframe(&clip, endFrame);
     return true;
 }
 
 bool SkinnedModel::UpdateAndDraw(gfx::Device* drawDevice, uint32_t fillMode, int startFrame,
-                                 int endFrame, float timeStep, int clipIndex) {
-    if (!AdvanceClip(startFrame, endFrame, timeStep, clipIndex)) return false;
+                                 int endFrame, float timeStep, int clipIndex, ClipMotion motion) {
+    if (!AdvanceClip(startFrame, endFrame, timeStep, clipIndex, motion)) return false;
     for (int m = 0; m < meshCount; ++m) {
         ModelMesh& mesh = meshes[m];
         if (!mesh.IsDrawable()) continue;

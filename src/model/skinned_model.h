@@ -50,14 +50,17 @@ struct SkinnedModel {
     // to the sink.
     bool LoadAnimation(const char* path, const LoadContext& context,
                        SmdLoadFailure* failure = nullptr);
-    // Advances clip clipIndex by timeStep over [startFrame, endFrame), blends
-    // every mesh's bones, skins and draws every mesh one triangle per call.
-    // False when the clip or the range is refused (nothing drawn).
+    // Blends every mesh's bones in clip clipIndex's pose, skins and draws
+    // every mesh one triangle per call, then moves the clip on by timeStep
+    // keyframes over [startFrame, endFrame) as motion says. False when the
+    // clip or the range is refused (nothing drawn).
     bool UpdateAndDraw(gfx::Device* device, uint32_t fillMode, int startFrame, int endFrame,
-                       float timeStep, int clipIndex);
-    // UpdateAndDraw's first half: the clip advanced and every mesh's bones
-    // blended, nothing skinned or drawn (the textured display draws itself).
-    bool AdvanceClip(int startFrame, int endFrame, float timeStep, int clipIndex);
+                       float timeStep, int clipIndex, ClipMotion motion = {});
+    // UpdateAndDraw's first half: the clip's pose blended into every mesh's
+    // bones and the clip moved on, nothing skinned or drawn (the textured
+    // display draws itself).
+    bool AdvanceClip(int startFrame, int endFrame, float timeStep, int clipIndex,
+                     ClipMotion motion = {});
 
     // The note of LoadAnimation for a clip whose bone count differs from the
     // first mesh that has another count.

@@ -97,6 +97,22 @@ void Renderer::InitSceneState() {
     device->SetSamplerState(1, gfx::D3DSAMP_MIPFILTER, gfx::D3DTEXF_LINEAR);
 }
 
+bool Renderer::ResizeBackBuffer(int32_t width, int32_t height) {
+    if (!device || width <= 0 || height <= 0 ||
+        gfx::Failed(
+            device->ResizeBackBuffer(static_cast<uint32_t>(width), static_cast<uint32_t>(height))))
+        return false;
+    viewportWidth = width;
+    viewportHeight = height;
+    float aspect = static_cast<float>(width) / static_cast<float>(height);
+    projection = MatrixPerspectiveFovLH(kFieldOfViewY, aspect, kNearPlane, kFarPlane);
+    gfx::Viewport viewport;
+    viewport.width = static_cast<uint32_t>(width);
+    viewport.height = static_cast<uint32_t>(height);
+    device->SetViewport(&viewport);
+    return true;
+}
+
 void Renderer::UpdateViewMatrix() { camera.BuildViewMatrix(view); }
 
 void Renderer::SetTextColor(float r, float g, float b, float a) {

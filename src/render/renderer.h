@@ -35,6 +35,10 @@ struct Renderer {
                             int32_t height, int32_t fontHeightPixels);
     // Matrices, viewport, render and sampler states; once, from InitDevice.
     void InitSceneState();
+    // A back buffer of width × height pixels, the viewport all of it and the
+    // projection of its aspect (the viewer panel's resizable window). False,
+    // with nothing changed, when the device refuses the size.
+    bool ResizeBackBuffer(int32_t width, int32_t height);
     // view = the camera's view matrix; after every camera move or turn.
     void UpdateViewMatrix();
     // Stored unchanged; clamped only when packed for drawing.

@@ -21,7 +21,7 @@ bool FrameRenderer::AdvancePose(SkinnedModel& model) {
     // The bones hold the bind pose until a clip plays.
     if (settings.bindPoseWithoutClip && !clipHasKeyframes) return true;
     const int endFrame = clip >= 0 && clip < model.clipCount ? model.clips[clip].frameCount : 0;
-    return model.AdvanceClip(0, endFrame, settings.animationTimeStep, clip);
+    return model.AdvanceClip(0, endFrame, settings.animationTimeStep, clip, settings.clipMotion);
 }
 
 bool FrameRenderer::DrawTexturedModel(gfx::Effect* effect) {

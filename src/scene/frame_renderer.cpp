@@ -119,5 +119,5 @@ bool FrameRenderer::DrawModel() {
     // A clip that is not loaded plays over an empty range, which is refused.
     int endFrame = clip >= 0 && clip < model->clipCount ? model->clips[clip].frameCount : 0;
     return model->UpdateAndDraw(device, static_cast<uint32_t>(settings.fillMode), 0, endFrame,
-                                settings.animationTimeStep, clip);
+                                settings.animationTimeStep, clip, settings.clipMotion);
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/animation_clip.h"
 #include "render/frame_rate_counter.h"
 #include "math/matrix4.h"
 #include "scene/frame_capture.h"
@@ -36,6 +37,9 @@ struct FrameSettings {
     float animationTimeStep = 0.01f;  // keyframes per drawn frame
     float reflectionFactor = 2.0f;    // 2.0 reflection, 0.5 refraction
     int clipIndex = 0;                // the clip that plays
+    // Playback: whether the clip loops, and whether a step past the next
+    // keyframe carries on (real time) or is dropped (per drawn frame).
+    ClipMotion clipMotion;
     // When the clip that plays has no keyframes (none loaded, or its file
     // did not), draw the meshes in their bind pose instead of leaving pass 1
     // empty.

@@ -1369,6 +1369,43 @@ class ProgramTest(unittest.TestCase):
         self.assertLess(program.cpu_seconds() - cpu, 0.3)
         program.process.send_signal(signal.SIGTERM)
         self.assertEqual(program.wait(10), 0)
+    def test_panel_window_follows_its_size_and_f12_saves_dated_pictures(self):
+        """With --panel the back buffer takes the window's size: a larger
+        window shows more of the scene, nothing stretched (the key help keeps
+        its size). F12 saves the picture as reflect-refract-DATE-TIME.png in
+        $XDG_PICTURES_DIR (a second one in the same second ends in -2), says
+        where on stderr and leaves the working folder alone."""
+        pictures = tempfile.mkdtemp(prefix="rr_e2e_pictures_")
+        self.addCleanup(shutil.rmtree, pictures, True)
+        program = self.launch(args=["--panel"], env={"XDG_PICTURES_DIR": pictures})
+        window = program.start()
+        help_lines = (0, 50, 500, HUD_BOTTOM + 10)
+        before = program.screenshot("panel_start").count(is_cyan, help_lines)
+        run("xdotool", "windowsize", "--sync", window, "1000", "700", check=False)
+        time.sleep(1.0)
+        shot = program.screenshot("panel_larger")
+        self.assertEqual((shot.width, shot.height), (1000, 700))
+        after = shot.count(is_cyan, help_lines)
+        self.assertTrue(0.9 * before < after < 1.1 * before, (before, after))
+
+        program.key("F12", "F12", delay=1.0)
+        names = sorted(os.listdir(pictures))
+        self.assertEqual(len(names), 2, names)
+        for name in names:
+            self.assertRegex(name, r"^reflect-refract-\d{4}(-\d\d){5}(-\d+)?\.png$")
+        stamps = [name[:len("reflect-refract-YYYY-MM-DD-HH-MM-SS")] for name in names]
+        if stamps[0] == stamps[1]:  # both in one second
+            self.assertEqual(names, [stamps[0] + "-2.png", stamps[0] + ".png"])
+        saved = load_picture(os.path.join(pictures, names[-1]))
+        self.assertEqual((saved.width, saved.height), (1000, 700))
+        self.assertGreater(saved.count(is_cyan, (0, 10, 300, 30)), 30, "no HUD in the picture")
+        self.assertEqual([n for n in os.listdir(program.folder) if n.endswith(".png")], [])
+        program.process.send_signal(signal.SIGTERM)
+        self.assertEqual(program.wait(10), 0)
+        for name in names:
+            self.assertIn("F12: the picture is saved as " + os.path.join(pictures, name),
+                          program.stderr_text())
+
 
 def main():
     global ARGS, WESTON_SEAT

@@ -109,6 +109,26 @@ const Case kCases[] = {
      D3DERR_INVALIDCALL, "rectangle"},
     {"end without begin", [](Bound& b) { return b.device->EndScene(); }, D3DERR_INVALIDCALL,
      "no scene"},
+    {"present interval 2", [](Bound& b) { return b.device->SetPresentInterval(2); },
+     D3DERR_INVALIDCALL, "interval 0x2"},
+    {"present interval immediate",
+     [](Bound& b) { return b.device->SetPresentInterval(D3DPRESENT_INTERVAL_IMMEDIATE); }, S_OK,
+     nullptr},
+    {"back buffer 0 wide", [](Bound& b) { return b.device->ResizeBackBuffer(0, 16); },
+     D3DERR_INVALIDCALL, "1 to 16384 pixels"},
+    {"back buffer 16385 high", [](Bound& b) { return b.device->ResizeBackBuffer(16, 16385); },
+     D3DERR_INVALIDCALL, "16 x 16385"},
+    {"back buffer of the same size",
+     [](Bound& b) { return b.device->ResizeBackBuffer(b.full.width, b.full.height); }, S_OK,
+     nullptr},
+    {"back buffer resized inside a scene",
+     [](Bound& b) {
+         b.device->BeginScene();
+         HRESULT resized = b.device->ResizeBackBuffer(b.full.width + 1, b.full.height);
+         b.device->EndScene();
+         return resized;
+     },
+     D3DERR_INVALIDCALL, "inside BeginScene"},
     {"begin twice",
      [](Bound& b) {
          b.device->BeginScene();

@@ -2,6 +2,8 @@
 #include <SDL.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "device_fixture.h"
 #include "support/device_refusals.h"
@@ -107,6 +109,23 @@ TEST_F(DeviceTest, ScissorRectCutsClearsAndDrawsWhileItIsOn) {
     ASSERT_EQ(device->SetRenderState(D3DRS_SCISSORTESTENABLE, 0), S_OK);
     Clear(0xFF00FF00);
     EXPECT_TRUE(Capture().PixelIs(5, 45, kGreen, 0));
+}
+
+// The viewer panel's window: the back buffer follows the client size, the
+// viewport with it, and the objects made before stay usable.
+TEST_F(DeviceTest, ResizedBackBufferIsDrawnAndReadAtItsNewSize) {
+    for (auto [width, height] : {std::pair{96u, 40u}, std::pair{64u, 64u}}) {
+        ASSERT_EQ(device->ResizeBackBuffer(width, height), S_OK);
+        ASSERT_EQ(device->SetVertexDeclaration(SkinDeclaration()), S_OK);
+        Clear(0xFF00FF00);
+        uint32_t w = 0, h = 0;
+        std::vector<uint8_t> rgba;
+        ASSERT_EQ(device->GetBackBufferPixels(&w, &h, &rgba), S_OK);
+        ASSERT_EQ(std::pair(w, h), std::pair(width, height));
+        // Green to the last pixel.
+        EXPECT_EQ(std::vector<uint8_t>(rgba.end() - 4, rgba.end()),
+                  (std::vector<uint8_t>{0, 255, 0, 255}));
+    }
 }
 
 // Creation needs a window made for OpenGL.

@@ -78,6 +78,33 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
         {{"--thumbnail", "64", "m.smd", "t.png", "x.dds"},
          CommandLineAction::BadUsage,
          "no files without an option"},
+        // The viewer panel and playback.
+        {{"--panel"}, CommandLineAction::Run, ""},
+        {{"--no-panel"}, CommandLineAction::Run, ""},
+        {{"--panel", "--no-panel"}, CommandLineAction::BadUsage, "give one of them"},
+        {{"--no-panel", "--no-panel"}, CommandLineAction::BadUsage, "--no-panel given twice"},
+        {{"--panel=yes"}, CommandLineAction::BadUsage, "--panel takes no value"},
+        {{"--thumbnail", "64", "m.smd", "t.png", "--panel"},
+         CommandLineAction::BadUsage,
+         "draws no --panel"},
+        {{"--playback", "time"}, CommandLineAction::Run, ""},
+        {{"--playback=frame"}, CommandLineAction::Run, ""},
+        {{"--playback"}, CommandLineAction::BadUsage, "--playback needs a value: frame|time"},
+        {{"--playback", "Time"},
+         CommandLineAction::BadUsage,
+         "--playback needs frame or time, not \"Time\""},
+        {{"--playback", "time", "--playback=time"},
+         CommandLineAction::BadUsage,
+         "--playback given twice"},
+        {{"--fps", "1"}, CommandLineAction::Run, ""},
+        {{"--fps=1000"}, CommandLineAction::Run, ""},
+        {{"--fps", "0"}, CommandLineAction::BadUsage, "keyframes per second from 1 to 1000"},
+        {{"--fps", "1001"}, CommandLineAction::BadUsage, "not \"1001\""},
+        {{"--fps", "29.97"}, CommandLineAction::BadUsage, "--fps needs a number"},
+        {{"--fps", "-5"}, CommandLineAction::BadUsage, "--fps needs a number"},
+        {{"--fps", "30", "--fps", "30"}, CommandLineAction::BadUsage, "--fps given twice"},
+        {{"--vsync"}, CommandLineAction::Run, ""},
+        {{"--vsync=1"}, CommandLineAction::BadUsage, "--vsync takes no value"},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -101,6 +128,40 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
     EXPECT_NE(Parse(many).problem.find("at most 32"), std::string::npos);
 }
 
+// Whether the panel shows and the clip moves in real time at start, by the
+// options given.
+TEST(CommandLineTest, PanelAndPlaybackDefaultsFollowTheOptions) {
+    struct Case {
+        std::vector<const char*> arguments;
+        bool panel.visible;
+        bool realTime;
+    } cases[] = {
+        {{}, false, false},
+        {{"--model", "m.smd"}, true, true},
+        {{"--model", "m.smd", "--screenshot", "s.png"}, false, false},
+        {{"--model", "m.smd", "--screenshot", "s.png", "--panel"}, true, false},
+        {{"--model", "m.smd", "--screenshot", "s.png", "--playback", "time"}, false, true},
+        {{"--model", "m.smd", "--no-panel", "--playback", "frame"}, false, false},
+        {{"--panel"}, true, false},
+        {{"--playback", "time"}, false, true},
+        {{"--thumbnail", "64", "m.smd", "t.png"}, false, true},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const char* argument : c.arguments) shown += std::string(argument) + " ";
+        CommandLine line = Parse(c.arguments);
+        ASSERT_EQ(line.action, CommandLineAction::Run) << shown << line.problem;
+        EXPECT_EQ(PanelShownAtStart(line.options), c.panel.visible) << shown;
+        EXPECT_EQ(RealTimePlaybackAtStart(line.options), c.realTime) << shown;
+    }
+    ProgramOptions o = Parse({"--fps", "12", "--vsync"}).options;
+    EXPECT_EQ(o.keyframesPerSecond, 12);
+    EXPECT_TRUE(o.vsync);
+    o = Parse({}).options;
+    EXPECT_EQ(o.keyframesPerSecond, 30);
+    EXPECT_FALSE(o.vsync);
+}
+
 std::string ReadSource(const char* relative) {
     std::ifstream file(fs::path(RR_SOURCE_DIR) / relative);
     std::stringstream text;
@@ -117,8 +178,10 @@ TEST(CommandLineTest, HelpReadmeAndManPageNameEveryOption) {
     for (const std::string& name : OptionNames()) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
         EXPECT_NE(readme.find(name), std::string::npos) << name;
-        // roff writes a hyphen as \-.
-        EXPECT_NE(manual.find("\\-\\-" + name.substr(2)), std::string::npos) << name;
+        // roff writes each hyphen of an option as \-.
+        std::string roff;
+        for (char c : name) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(manual.find(roff), std::string::npos) << name;
     }
     EXPECT_NE(manual.find(std::string("\"reflect-refract ") + kProgramVersion + "\""),
               std::string::npos);

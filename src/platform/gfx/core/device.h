@@ -179,6 +179,17 @@ public:
     virtual HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height,
                                         std::vector<uint8_t>* rgba) = 0;
 
+    // How Present waits from now on (playback: --vsync and the panel's
+    // switch): D3DPRESENT_INTERVAL_ONE (or DEFAULT) for the display's next
+    // refresh, D3DPRESENT_INTERVAL_IMMEDIATE not at all. Direct3D 9 changes
+    // it only by resetting the device; ours changes it in place.
+    virtual HRESULT SetPresentInterval(uint32_t interval) = 0;
+    // Makes the back buffer width × height pixels (1 to 16384 each; its
+    // contents are lost) and the viewport all of it, outside a scene: the
+    // viewer panel's window follows its client size. Direct3D 9 resets the
+    // device for it; ours keeps every object.
+    virtual HRESULT ResizeBackBuffer(uint32_t width, uint32_t height) = 0;
+
     // Objects created on this device and not yet released.
     virtual uint32_t GetLiveObjectCount() const = 0;
 };

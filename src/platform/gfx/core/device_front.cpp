@@ -353,6 +353,31 @@ HRESULT DeviceFront::Present(const Rect* /*sourceRect*/, const Rect* /*destRect*
     return S_OK;
 }
 
+HRESULT DeviceFront::SetPresentInterval(uint32_t interval) {
+    if (interval != D3DPRESENT_INTERVAL_IMMEDIATE && interval != D3DPRESENT_INTERVAL_ONE &&
+        interval != D3DPRESENT_INTERVAL_DEFAULT)
+        return Refuse("SetPresentInterval", "interval 0x%x (IMMEDIATE, ONE or DEFAULT)", interval);
+    WaitForRefresh(interval != D3DPRESENT_INTERVAL_IMMEDIATE);
+    return S_OK;
+}
+
+HRESULT DeviceFront::ResizeBackBuffer(uint32_t width, uint32_t height) {
+    constexpr uint32_t kMaxSide = 16384;
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
+        return Refuse("ResizeBackBuffer", "%u x %u (1 to %u pixels a side)", width, height,
+                      kMaxSide);
+    if (inScene_) return Refuse("ResizeBackBuffer", "inside BeginScene/EndScene");
+    if (width == width_ && height == height_) return S_OK;
+    BeforeChange();
+    width_ = width;
+    height_ = height;
+    viewport_ = Viewport{};
+    viewport_.width = width;
+    viewport_.height = height;
+    BackBufferResized();
+    return S_OK;
+}
+
 // --- drawing ---------------------------------------------------------------------------
 
 bool DeviceFront::CheckStreams(const char* call, int64_t first, int64_t last) const {

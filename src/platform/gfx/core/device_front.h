@@ -68,6 +68,8 @@ public:
     HRESULT GetBackBufferPixels(uint32_t* width, uint32_t* height,
                                 std::vector<uint8_t>* rgba) override;
     uint32_t GetLiveObjectCount() const override { return liveObjects_; }
+    HRESULT SetPresentInterval(uint32_t interval) override;
+    HRESULT ResizeBackBuffer(uint32_t width, uint32_t height) override;
 
     // What the device's effects and fonts draw with.
     virtual DeviceServices& Services() = 0;
@@ -112,6 +114,11 @@ protected:
                               float z, uint32_t stencil) = 0;
     virtual void SceneEnded() {}
     virtual void PresentFrame() = 0;
+    // Present waits for the display's refresh from now on (or stops waiting).
+    virtual void WaitForRefresh(bool /*wait*/) {}
+    // The back buffer is to have BackBufferWidth × BackBufferHeight pixels
+    // now (after BeforeChange).
+    virtual void BackBufferResized() {}
     // Draws vertexCount vertices from startVertex, all inside the bound streams.
     virtual void DrawVertices(PrimitiveType type, uint32_t startVertex, uint32_t vertexCount) = 0;
     // Draws indexCount indices from startIndex, all inside the bound index

@@ -50,6 +50,8 @@ enum Pool : uint32_t { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1, D3DPOOL_SYSTEMM
 
 enum SwapEffect : uint32_t { D3DSWAPEFFECT_DISCARD = 1 };
 enum MultiSampleType : uint32_t { D3DMULTISAMPLE_NONE = 0 };
+constexpr uint32_t D3DPRESENT_INTERVAL_DEFAULT = 0;  // as ONE
+constexpr uint32_t D3DPRESENT_INTERVAL_ONE = 1;
 constexpr uint32_t D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
 
 enum RenderState : uint32_t {

@@ -399,6 +399,21 @@ void GlDevice::PresentFrame() {
     }
 }
 
+void GlDevice::BackBufferResized() {
+    FlushPendingDraws();
+    MakeCurrent();
+    DeleteBackBuffer();
+    CreateBackBuffer();
+    // The viewport the front now holds reaches GL at the next draw.
+    appliedValid_ = false;
+}
+
+void GlDevice::WaitForRefresh(bool wait) {
+    // The swap interval belongs to the context that is current.
+    MakeCurrent();
+    context_.window->SetGlSwapInterval(wait ? 1 : 0);
+}
+
 // --- drawing ----------------------------------------------------------------
 
 void GlDevice::IssueDraw(GLenum mode, uint32_t first, uint32_t count) {

@@ -101,6 +101,8 @@ protected:
                       uint32_t stencil) override;
     void SceneEnded() override { FlushPendingDraws(); }
     void PresentFrame() override;
+    void WaitForRefresh(bool wait) override;
+    void BackBufferResized() override;
     void DrawVertices(PrimitiveType type, uint32_t startVertex, uint32_t vertexCount) override;
     void DrawIndexed(PrimitiveType type, int32_t baseVertexIndex, uint32_t startIndex,
                      uint32_t indexCount) override;

@@ -338,6 +338,14 @@ public:
         Log("GetBackBufferPixels", id());
         return DeviceFront::GetBackBufferPixels(width, height, rgba);
     }
+    HRESULT ResizeBackBuffer(uint32_t width, uint32_t height) override {
+        Log("ResizeBackBuffer", id(), {double(width), double(height)});
+        return DeviceFront::ResizeBackBuffer(width, height);
+    }
+    HRESULT SetPresentInterval(uint32_t interval) override {
+        Log("SetPresentInterval", id(), {double(interval)});
+        return DeviceFront::SetPresentInterval(interval);
+    }
     HRESULT Present(const Rect* sourceRect, const Rect* destRect, HWND overrideWindow,
                     const void* dirtyRegion) override {
         Log("Present", id(),

@@ -87,6 +87,15 @@ BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 // GWL_STYLE: the style given, with WS_VISIBLE while shown; 0 for anything else.
 LONG GetWindowLongA(HWND window, int index);
+// GWL_STYLE: a new style (WS_VISIBLE in it is ignored: ShowWindow shows),
+// given to the native window at once (WS_THICKFRAME makes it resizable);
+// returns the style before, 0 for another index.
+LONG SetWindowLongA(HWND window, int index, LONG value);
+// Not Win32 (which gives a popup window the display's size): the window
+// covers the whole display without a frame, or returns to its place and
+// size. The new client size is reported with WM_SIZE once the window
+// system has made it. False for a window that is not there.
+BOOL SetWindowFullscreen(HWND window, BOOL fullscreen);
 HMENU GetMenu(HWND window);
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL hasMenu, DWORD exStyle);
 // Gives the window a new client size (unless SWP_NOSIZE); a changed size is

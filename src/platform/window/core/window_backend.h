@@ -25,6 +25,7 @@ struct WindowObject {
     int clientWidth = 0;           // current client size in pixels
     int clientHeight = 0;
     bool visible = false;
+    bool fullscreen = false;  // SetWindowFullscreen: the whole display, no frame
     bool shownOnce = false;   // the first show reports the size (WM_SIZE)
     bool destroying = false;  // inside DestroyWindow (WM_DESTROY being sent)
     bool alive = false;       // created and not destroyed
@@ -56,6 +57,9 @@ public:
     virtual void ResizeNativeWindow(HWND window) = 0;
     // showCommand is ShowWindow's: SW_HIDE hides, anything else shows.
     virtual void ShowNativeWindow(HWND window, int showCommand) = 0;
+    // Gives the native window the record's style (WS_THICKFRAME: the user
+    // may resize it) and fullscreen flag; a new size comes back as an event.
+    virtual void RestyleNativeWindow(HWND /*window*/) {}
 
     // Appends a message for every native event that has arrived since the
     // last call; never blocks. hwnd null: for the main window (the oldest

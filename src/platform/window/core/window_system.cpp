@@ -145,6 +145,25 @@ LONG GetWindowLongA(HWND window, int index) {
     return static_cast<LONG>(target->style | (target->visible ? WS_VISIBLE : 0));
 }
 
+LONG SetWindowLongA(HWND window, int index, LONG value) {
+    WindowObject* target = Live(window);
+    if (!target || index != GWL_STYLE) return 0;
+    const LONG before = static_cast<LONG>(target->style);
+    target->style = static_cast<DWORD>(value) & ~WS_VISIBLE;
+    if (target->style != static_cast<DWORD>(before)) System().backend->RestyleNativeWindow(target);
+    return before;
+}
+
+BOOL SetWindowFullscreen(HWND window, BOOL fullscreen) {
+    WindowObject* target = Live(window);
+    if (!target) return 0;
+    if (target->fullscreen != (fullscreen != 0)) {
+        target->fullscreen = fullscreen != 0;
+        System().backend->RestyleNativeWindow(target);
+    }
+    return 1;
+}
+
 HMENU GetMenu(HWND /*window*/) { return nullptr; }
 
 BOOL AdjustWindowRectEx(RECT* rect, DWORD /*style*/, BOOL /*hasMenu*/, DWORD /*exStyle*/) {

@@ -34,6 +34,8 @@ public:
         // Client sizes, the one at creation first, then every resize.
         std::vector<std::pair<int, int>> clientSizes;
         std::vector<int> showCommands;  // every ShowWindow that reached the backend
+        // Every restyle that reached the backend: the style, and whether fullscreen.
+        std::vector<std::pair<DWORD, bool>> restyles;
         bool destroyed = false;
     };
 
@@ -99,6 +101,9 @@ public:
     }
     void ShowNativeWindow(HWND window, int showCommand) override {
         Record(window).showCommands.push_back(showCommand);
+    }
+    void RestyleNativeWindow(HWND window) override {
+        Record(window).restyles.emplace_back(window->style, window->fullscreen);
     }
     void PollMessages(PolledEvents* polled) override;
     void WaitForEvents() override;

@@ -54,6 +54,14 @@ public:
         return true;
     }
 
+    void RestyleNativeWindow(HWND window) override {
+        SDL_Window* native = GetSdlWindow(window);
+        if (!native) return;
+        SDL_SetWindowResizable(native, (window->style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
+        // The desktop's mode: no mode change, the window covers the display.
+        SDL_SetWindowFullscreen(native, window->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    }
+
     void DestroyNativeWindow(HWND window) override {
         SDL_Window* native = GetSdlWindow(window);
         if (!native) return;
