@@ -133,7 +133,7 @@ TEST(CommandLineTest, ArgumentListsMeanWhatTheHelpSays) {
 TEST(CommandLineTest, PanelAndPlaybackDefaultsFollowTheOptions) {
     struct Case {
         std::vector<const char*> arguments;
-        bool panel.visible;
+        bool panelShown;
         bool realTime;
     } cases[] = {
         {{}, false, false},
@@ -151,7 +151,7 @@ TEST(CommandLineTest, PanelAndPlaybackDefaultsFollowTheOptions) {
         for (const char* argument : c.arguments) shown += std::string(argument) + " ";
         CommandLine line = Parse(c.arguments);
         ASSERT_EQ(line.action, CommandLineAction::Run) << shown << line.problem;
-        EXPECT_EQ(PanelShownAtStart(line.options), c.panel.visible) << shown;
+        EXPECT_EQ(PanelShownAtStart(line.options), c.panelShown) << shown;
         EXPECT_EQ(RealTimePlaybackAtStart(line.options), c.realTime) << shown;
     }
     ProgramOptions o = Parse({"--fps", "12", "--vsync"}).options;
