@@ -117,7 +117,7 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     playback.timing =
         RealTimePlaybackAtStart(options) ? PlaybackTiming::RealTime : PlaybackTiming::PerFrame;
     playback.keyframesPerSecond = static_cast<float>(options.keyframesPerSecond);
-    panel.visible = panelAtStart || PanelShownAtStart(options);
+    panel.visible = PanelShownAtStart(options);
     panelInScreenshot = options.panel == PanelChoice::Shown;
     vsync = options.vsync;
     // A model whose clip has no keyframes stands in its bind pose.

@@ -116,7 +116,6 @@ struct Application {
     // --- end of viewer display ---
     // --- The viewer panel (F1) and the state its widgets change ---
     ViewerPanel panel;
-    bool panelAtStart = false;       // shown from the first frame whatever the options say
     bool panelInScreenshot = false;  // a --screenshot run draws it too (--panel)
     // Every note of this run, newest first; services.report and
     // services.liveReport reach stderr through these tees.

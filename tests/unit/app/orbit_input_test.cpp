@@ -110,7 +110,7 @@ TEST_F(OrbitInputTest, HomeReframesOnlyWithThePanelShownInEitherMode) {
         SCOPED_TRACE(std::to_string(c.panel) + std::to_string(c.orbit));
         GetApplication().Reset();
         backend = std::make_unique<ScriptedWindowBackend>();
-        App().panelAtStart = c.panel;
+        options.panel = c.panel ? PanelChoice::Shown : PanelChoice::Hidden;
         App().settings.view.orbit = c.orbit;
         // Away from the model and turned: right drag and keys.
         backend->PushMouse(WM_RBUTTONDOWN, 0, 0);
