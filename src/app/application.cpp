@@ -85,7 +85,7 @@ Application::~Application() { ReleaseAll(); }
 
 void Application::ReleaseAll() {
     display.Release();  // viewer display: its objects before the device
-    panel.Destroy();  // its device objects before the device
+    panel.Destroy();    // its device objects before the device
     scene.Release();
     renderer.ReleaseDevice();
 }
@@ -334,6 +334,7 @@ PanelTargets Application::PanelBindings() {
     targets.scene = &scene;
     targets.world = &renderer.world;
     targets.messages = &messages;
+    targets.vsync = &vsync;
     return targets;
 }
 

@@ -84,4 +84,9 @@ void PanelDisplay(const PanelTargets& targets) {
     ToFloats(view.flatColour, rgb);
     if (ImGui::ColorEdit3("Colour", rgb)) view.flatColour = FromFloats(rgb);
     ImGui::Checkbox("HUD", &view.hud);
+    // A viewer left open need not keep a processor core busy.
+    if (targets.vsync) {
+        ImGui::SameLine();
+        ImGui::Checkbox("Wait for the display (vsync)", targets.vsync);
+    }
 }

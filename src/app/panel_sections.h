@@ -22,6 +22,7 @@ struct PanelTargets {
     Scene* scene = nullptr;
     const Matrix4* world = nullptr;  // for the model's bounds
     const PanelMessages* messages = nullptr;
+    bool* vsync = nullptr;  // present waits for the display's refresh
 };
 
 // What the sections keep from frame to frame: the bounds, worked out again

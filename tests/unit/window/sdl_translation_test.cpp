@@ -1,6 +1,8 @@
 // SDL events to window messages, without a display: events built by hand.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/window/core/window_api.h"
 #include "platform/window/sdl/sdl_translation.h"
 
@@ -99,6 +101,36 @@ TEST(SdlTranslationTest, KeyPressesRepeatsAndReleasesWhateverTheModifiers) {
         EXPECT_EQ(out.windowId, 2u);
     }
     EXPECT_FALSE(Translate(Key(SDL_KEYDOWN, SDLK_UNKNOWN, SDL_SCANCODE_UNKNOWN)).made);
+}
+
+// Typed text is WM_CHAR with the first character's code point; text that
+// is not UTF-8 (a stray continuation byte, a cut sequence) is nothing.
+TEST(SdlTranslationTest, TextInputIsOneCharacterAsACodePoint) {
+    struct Case {
+        const char* text;
+        WPARAM character;  // 0: no message
+    } cases[] = {
+        {"a", 'a'},
+        {"\xC3\xA9", 0xE9},
+        {"\xED\x95\x9C", 0xD55C},
+        {"\xF0\x9F\x99\x82", 0x1F642},
+        {"xy", 'x'},
+        {"", 0},
+        {"\x80", 0},
+        {"\xED\x95", 0},
+    };
+    for (const Case& c : cases) {
+        SDL_Event event{};
+        event.type = SDL_TEXTINPUT;
+        event.text.windowID = 3;
+        std::snprintf(event.text.text, sizeof event.text.text, "%s", c.text);
+        Translated out = Translate(event);
+        ASSERT_EQ(out.made, c.character != 0) << c.text;
+        if (!out.made) continue;
+        EXPECT_EQ(out.message.message, WM_CHAR);
+        EXPECT_EQ(out.message.wParam, c.character);
+        EXPECT_EQ(out.windowId, 3u);
+    }
 }
 
 TEST(SdlTranslationTest, MouseMessagesPackClientCoordinatesAndHeldButtons) {

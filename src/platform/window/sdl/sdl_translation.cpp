@@ -104,6 +104,26 @@ bool TranslateWindowEvent(const SDL_WindowEvent& window, MSG* out) {
     return false;
 }
 
+// The first character of SDL's UTF-8 text as a code point; 0 when the text
+// is empty or not UTF-8. Typing gives one character per event; an input
+// method that commits several at once gives only its first to the panel.
+uint32_t FirstCodePoint(const char* text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const unsigned char lead = bytes[0];
+    int length = lead < 0x80           ? 1
+                 : (lead >> 5) == 0x6  ? 2
+                 : (lead >> 4) == 0xE  ? 3
+                 : (lead >> 3) == 0x1E ? 4
+                                       : 0;
+    if (length == 0) return 0;
+    uint32_t point = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (int i = 1; i < length; ++i) {
+        if ((bytes[i] >> 6) != 0x2) return 0;  // also stops at the terminating zero
+        point = (point << 6) | (bytes[i] & 0x3Fu);
+    }
+    return point <= 0x10FFFF ? point : 0;
+}
+
 }  // namespace
 
 UINT VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
@@ -136,6 +156,12 @@ bool TranslateSdlEvent(const SDL_Event& event, const SdlEventContext& context, M
         bool down = event.type == SDL_KEYDOWN;
         return key != 0 && Set(out, down ? WM_KEYDOWN : WM_KEYUP, key,
                                KeyMessageLParam(down, event.key.repeat != 0));
+    }
+    case SDL_TEXTINPUT: {
+        // WM_CHAR carries the character as a code point (not UTF-16).
+        *windowId = event.text.windowID;
+        const uint32_t character = FirstCodePoint(event.text.text);
+        return character != 0 && Set(out, WM_CHAR, character, 0);
     }
     case SDL_MOUSEMOTION:
         *windowId = event.motion.windowID;
