@@ -1407,6 +1407,32 @@ class ProgramTest(unittest.TestCase):
             self.assertIn("F12: the picture is saved as " + os.path.join(pictures, name),
                           program.stderr_text())
 
+    def test_panel_pauses_steps_and_shows_the_keyframe_that_playing_reaches(self):
+        """With the panel shown P pauses: the character holds still. From the
+        first interval '.' steps onto keyframe 1; ',' then '.' comes back to
+        exactly that pose, the one --frames 102 reaches by playing (0.01
+        keyframe per frame). P plays on from there."""
+        program = self.launch(args=["--panel"])
+        program.start()  # well inside the first interval (100 frames)
+        program.key("p", delay=0.5)
+        character = (150, HUD_BOTTOM, 450, HEIGHT)  # left of the panel
+        paused = program.screenshot("paused")
+        time.sleep(1.0)
+        self.assertEqual(differing(paused, program.screenshot("paused_later"), character, 0), 0)
+        program.key("period", delay=0.5)
+        stepped = program.screenshot("stepped")
+        self.assertGreater(differing(paused, stepped, character), 100)
+        program.key("comma", delay=0.5)
+        self.assertGreater(differing(stepped, program.screenshot("stepped_back"), character), 100)
+        program.key("period", delay=0.5)
+        self.assertEqual(differing(stepped, program.screenshot("stepped_again"), character, 0), 0)
+        program.key("p", delay=2.0)
+        self.assertGreater(differing(stepped, program.screenshot("playing"), character, 0), 0)
+        program.stop()
+        code, played, errors = self.shoot(frames=102)
+        self.assertEqual(code, 0, errors)
+        self.assertLess(differing(stepped, played, character), 0.005 * 300 * (HEIGHT - HUD_BOTTOM))
+
 
 def main():
     global ARGS, WESTON_SEAT
