@@ -123,6 +123,7 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     // A model whose clip has no keyframes stands in its bind pose.
     settings.bindPoseWithoutClip = true;
     CreateAppWindow(instance);
+    panel.ScaleForDpi(GetDpiForWindow(window));  // HiDPI: the panel takes the display's scale
 
     // A failed start releases what it made (the box buffers before the
     // device that made them), then says why; the window is never shown.

@@ -56,7 +56,7 @@ void PanelDisplay(const PanelTargets& targets) {
     ImGui::RadioButton("Reflect", &choice, int(ShadingChoice::Reflect));
     ImGui::SameLine();
     ImGui::RadioButton("Refract", &choice, int(ShadingChoice::Refract));
-    ImGui::SameLine();
+    // Two rows: the four fit the panel's width at any scale.
     ImGui::RadioButton("Textured", &choice, int(ShadingChoice::Textured));
     ImGui::SameLine();
     ImGui::RadioButton("Plain lit", &choice, int(ShadingChoice::PlainLit));

@@ -68,6 +68,20 @@ void ViewerPanel::Create() {
     if (previous) ImGui::SetCurrentContext(previous);
 }
 
+void ViewerPanel::ScaleForDpi(unsigned dpi) {
+    if (!context) return;
+    const float scale = std::clamp(static_cast<float>(dpi) / 96.0f, 1.0f, 4.0f);
+    ImGuiContext* previous = ImGui::GetCurrentContext();
+    ImGui::SetCurrentContext(context);
+    ImGuiStyle style;
+    ImGui::StyleColorsDark(&style);
+    style.ScaleAllSizes(scale);
+    ImGui::GetStyle() = style;
+    // The atlas stays at its size: the text is drawn larger from it.
+    ImGui::GetIO().FontGlobalScale = scale;
+    ImGui::SetCurrentContext(previous);
+}
+
 void ViewerPanel::Destroy() {
     renderer.Release();
     if (!context) return;

@@ -43,6 +43,9 @@ struct ViewerPanel {
     void Create();
     // The renderer's objects released, then the context destroyed.
     void Destroy();
+    // Sizes for a display of `dpi` dots per inch (96: as made): the style's
+    // sizes and the text scaled by dpi / 96, at least 1 and at most 4.
+    void ScaleForDpi(unsigned dpi);
 
     // A window message. F1 (key down) toggles the panel and is taken. While
     // shown, mouse, wheel, key and character messages go to ImGui, and the

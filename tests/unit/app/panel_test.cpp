@@ -3,6 +3,9 @@
 // hidden panel makes no device call, and the messages list holds every note.
 #include <imgui.h>
 
+#include <cmath>
+#include <utility>
+
 #include "app/panel_messages.h"
 #include "app/viewer_panel.h"
 #include "app_fixture.h"
@@ -29,6 +32,18 @@ TEST_F(PanelModelTest, F1TogglesAndIsTakenEitherWay) {
     EXPECT_TRUE(panel.visible);
     EXPECT_TRUE(panel.OnMessage(WM_KEYDOWN, VK_F1, 0));
     EXPECT_FALSE(panel.visible);
+}
+
+// A HiDPI display scales the panel's text and sizes; nonsense stays in 1..4.
+TEST_F(PanelModelTest, ScaleFollowsTheDisplaysDotsPerInch) {
+    const float baseSpacing = ImGui::GetStyle().ItemSpacing.x;
+    for (auto [dpi, scale] : {std::pair{96u, 1.0f}, std::pair{192u, 2.0f}, std::pair{10u, 1.0f},
+                              std::pair{2000u, 4.0f}, std::pair{144u, 1.5f}}) {
+        panel.ScaleForDpi(dpi);
+        ImGui::SetCurrentContext(panel.context);
+        EXPECT_FLOAT_EQ(ImGui::GetIO().FontGlobalScale, scale) << dpi;
+        EXPECT_FLOAT_EQ(ImGui::GetStyle().ItemSpacing.x, std::floor(baseSpacing * scale)) << dpi;
+    }
 }
 
 // Over the panel (at the right edge) the mouse is ImGui's; elsewhere, and

@@ -96,6 +96,9 @@ LONG SetWindowLongA(HWND window, int index, LONG value);
 // size. The new client size is reported with WM_SIZE once the window
 // system has made it. False for a window that is not there.
 BOOL SetWindowFullscreen(HWND window, BOOL fullscreen);
+// The dots per inch of the display the window is on (96 at a scale of 1);
+// 96 when the window system does not say, or for a window that is not there.
+UINT GetDpiForWindow(HWND window);
 HMENU GetMenu(HWND window);
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL hasMenu, DWORD exStyle);
 // Gives the window a new client size (unless SWP_NOSIZE); a changed size is

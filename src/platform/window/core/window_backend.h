@@ -60,6 +60,8 @@ public:
     // Gives the native window the record's style (WS_THICKFRAME: the user
     // may resize it) and fullscreen flag; a new size comes back as an event.
     virtual void RestyleNativeWindow(HWND /*window*/) {}
+    // The dots per inch of the native window's display; 0: not known.
+    virtual UINT NativeWindowDpi(HWND /*window*/) { return 0; }
 
     // Appends a message for every native event that has arrived since the
     // last call; never blocks. hwnd null: for the main window (the oldest

@@ -164,6 +164,13 @@ BOOL SetWindowFullscreen(HWND window, BOOL fullscreen) {
     return 1;
 }
 
+UINT GetDpiForWindow(HWND window) {
+    constexpr UINT kDefaultDpi = 96;
+    WindowObject* target = Live(window);
+    const UINT dpi = target ? System().backend->NativeWindowDpi(target) : 0;
+    return dpi ? dpi : kDefaultDpi;
+}
+
 HMENU GetMenu(HWND /*window*/) { return nullptr; }
 
 BOOL AdjustWindowRectEx(RECT* rect, DWORD /*style*/, BOOL /*hasMenu*/, DWORD /*exStyle*/) {

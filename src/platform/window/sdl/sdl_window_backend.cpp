@@ -62,6 +62,15 @@ public:
         SDL_SetWindowFullscreen(native, window->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     }
 
+    UINT NativeWindowDpi(HWND window) override {
+        SDL_Window* native = GetSdlWindow(window);
+        const int display = native ? SDL_GetWindowDisplayIndex(native) : -1;
+        float dpi = 0.0f;
+        if (display < 0 || SDL_GetDisplayDPI(display, nullptr, &dpi, nullptr) != 0) return 0;
+        // A display that reports nonsense counts as unknown.
+        return dpi >= 48.0f && dpi <= 960.0f ? static_cast<UINT>(dpi + 0.5f) : 0;
+    }
+
     void DestroyNativeWindow(HWND window) override {
         SDL_Window* native = GetSdlWindow(window);
         if (!native) return;
