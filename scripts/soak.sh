@@ -6,8 +6,9 @@
 #
 # Passes (exit 0) when the program ended with exit code 0, its resident
 # memory at the end is at most 2 % above what it was after the first 10 s,
-# its device holds as many live objects at the end as once its scene was
-# built, and GL reported no error. Prints the figures. Needs a build
+# its device holds as many live objects at the end as after its first frame
+# (the scene, and the panel's objects, which its first frame makes), and GL
+# reported no error. Prints the figures. Needs a build
 # (cmake --build build).
 #
 #   scripts/soak.sh [SECONDS]      PROGRAM=... overrides build/run/reflect-refract
@@ -115,7 +116,7 @@ set -e
 PID=""
 
 live() { sed -n "s/.*live device objects: \([0-9]*\) ($1).*/\1/p" "$ERRORS" | head -n1; }
-live_start=$(live "the scene is built")
+live_start=$(live "the first frame is drawn")
 live_end=$(live "the loop has ended")
 echo "soak: ${SECONDS_TO_RUN} s, $(lscpu | sed -n 's/^Model name: *//p')"
 echo "soak: effect saves $tick; compiled $(grep -c 'compiled again' "$ERRORS" || true)," \
@@ -124,7 +125,7 @@ echo "soak: effect saves $tick; compiled $(grep -c 'compiled again' "$ERRORS" ||
   "clip $(grep -c 'loaded again as clip' "$ERRORS" || true)," \
   "cube map $(grep -c 'cube map .* loaded again' "$ERRORS" || true)"
 echo "soak: resident memory after 10 s ${rss10:-?} kB, at the end ${rss_end} kB"
-echo "soak: live device objects once built ${live_start:-?}, at the end ${live_end:-?}"
+echo "soak: live device objects after the first frame ${live_start:-?}, at the end ${live_end:-?}"
 echo "soak: exit code $code"
 failed=0
 if [ "$code" -ne 0 ]; then echo "soak: FAILED: exit code $code" >&2; failed=1; fi

@@ -183,6 +183,11 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
         } else if (DrawsWhileIdle()) {
             if (options.watch) ReloadChangedFiles();
             RenderFrame();
+            // What the first frame made (the panel's objects, when it is
+            // shown) counts as built: later frames make nothing more.
+            if (services.reportLiveObjects && framesDrawn == 1)
+                services.report.NoteFormat("live device objects: %u (the first frame is drawn)",
+                                           renderer.device->GetLiveObjectCount());
             if (sparePending && options.watch) {
                 gfx::effect::StartCompilerProcess();
                 sparePending = false;
