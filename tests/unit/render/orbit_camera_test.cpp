@@ -39,8 +39,12 @@ TEST(OrbitCameraTest, MovesKeepWhatTheyMustKeep) {
         const OrbitCamera before = orbit;
         c.move(&orbit);
         EXPECT_NEAR(Apart(orbit.Eye(), orbit.target), orbit.distance, 1e-2f);
-        if (c.keepsTarget) EXPECT_LT(Apart(orbit.target, before.target), 1e-4f);
-        if (c.keepsDistance) EXPECT_FLOAT_EQ(orbit.distance, before.distance);
+        if (c.keepsTarget) {
+            EXPECT_LT(Apart(orbit.target, before.target), 1e-4f);
+        }
+        if (c.keepsDistance) {
+            EXPECT_FLOAT_EQ(orbit.distance, before.distance);
+        }
         if (c.keepsAngles) {
             EXPECT_FLOAT_EQ(orbit.yaw, before.yaw);
             EXPECT_FLOAT_EQ(orbit.pitch, before.pitch);

@@ -299,9 +299,10 @@ TEST_F(ViewFrameTest, FacingTurnsTheWorldAboutTheModelsUpAxis) {
     // The frame's matrices follow the facing.
     const Matrix4 worldView = FacedWorld(renderer.world, ModelFacing::FrontPlusY) * renderer.view;
     for (const Call& call : Frame({.facing = ModelFacing::FrontPlusY}))
-        if (call.name == "SetMatrix" && call.text == "matWorldView")
+        if (call.name == "SetMatrix" && call.text == "matWorldView") {
             for (int i = 0; i < 16; ++i)
                 EXPECT_NEAR(call.args.at(size_t(i)), worldView.m[i / 4][i % 4], 1e-4);
+        }
 }
 
 }  // namespace
