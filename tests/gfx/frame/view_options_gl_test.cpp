@@ -73,42 +73,34 @@ TEST(ViewOptionsGlTest, PicturesShowEachOptionAndSteadyFramesAllocateNothing) {
     ASSERT_TRUE(reflect.taken);
     EXPECT_EQ(app.display.lit.effect, nullptr);  // nothing made at the defaults
 
-    ViewOptions textured;
-    textured.shading = Shading::Textured;
-    const FrameCapture texturedPicture = Picture(app, textured);
+    const FrameCapture texturedPicture = Picture(app, {.shading = Shading::Textured});
     ASSERT_NE(app.display.lit.effect, nullptr) << "Shaders/Textured.fx did not compile";
     // The character's red textures: the model's pixels change, the sky not.
     EXPECT_GT(PixelsDiffering(reflect, texturedPicture), 5000);
     EXPECT_GT(PixelsNear(texturedPicture, 0xC02020, 70), 2000);
     EXPECT_LT(PixelsNear(reflect, 0xC02020, 70), 100);
 
-    ViewOptions plain;
-    plain.shading = Shading::PlainLit;
-    EXPECT_GT(PixelsDiffering(texturedPicture, Picture(app, plain)), 5000);
+    EXPECT_GT(PixelsDiffering(texturedPicture, Picture(app, {.shading = Shading::PlainLit})), 5000);
 
-    ViewOptions skeleton;
-    skeleton.skeleton = true;
-    const FrameCapture skeletonPicture = Picture(app, skeleton);
+    const FrameCapture skeletonPicture = Picture(app, {.skeleton = true});
     ASSERT_NE(app.display.overlay.effect, nullptr) << "Shaders/Overlay.fx did not compile";
     EXPECT_GT(PixelsNear(skeletonPicture, kBoneColour & 0xFFFFFF, 8), 50);
     EXPECT_GT(PixelsNear(skeletonPicture, kJointColour & 0xFFFFFF, 8), 20);
     EXPECT_EQ(PixelsNear(reflect, kBoneColour & 0xFFFFFF, 8), 0);
 
-    ViewOptions flat;
-    flat.background = Background::FlatColour;
-    flat.flatColour = 0xFF206040u;
-    const FrameCapture flatPicture = Picture(app, flat);
     // Everything but the character and the HUD is the flat colour.
+    const FrameCapture flatPicture =
+        Picture(app, {.background = Background::FlatColour, .flatColour = 0xFF206040u});
     EXPECT_GT(PixelsNear(flatPicture, 0x206040, 1), 800 * 600 / 2);
 
     // Every option on at once: after the first frames, nothing allocated in
     // our code per frame.
-    ViewOptions all;
-    all.shading = Shading::Textured;
-    all.skeleton = all.normals = all.boundingBox = true;
-    all.cullBackFaces = false;
-    all.facing = ModelFacing::FrontPlusY;
-    app.settings.view = all;
+    app.settings.view = {.shading = Shading::Textured,
+                         .cullBackFaces = false,
+                         .skeleton = true,
+                         .normals = true,
+                         .boundingBox = true,
+                         .facing = ModelFacing::FrontPlusY};
     app.settings.animationTimeStep = 0.01f;
     for (int frame = 0; frame < 3; ++frame) app.RenderFrame();
     for (int frame = 0; frame < 60; ++frame) {

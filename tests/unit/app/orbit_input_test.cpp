@@ -14,82 +14,65 @@ const char kReference[] =
     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n"
     "skin.bmp\n0 -10 -20 -5 0 0 1 0 0\n0 10 20 5 0 0 1 0 0\n0 -10 20 5 0 0 1 0 0\nend\n";
 
-void PushWheel(ScriptedWindowBackend& backend, int notches) {
-    backend.Push(WM_MOUSEWHEEL, WPARAM(uint16_t(int16_t(notches * WHEEL_DELTA))) << 16, 0);
-}
-
 class OrbitInputTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
         options.model = folder.Write("Ref.smd", kReference);
     }
-    Vector3 Centre() {
-        Vector3 low, high;
-        EXPECT_TRUE(App().ModelBox(&low, &high));
-        return (low + high) * 0.5f;
-    }
-    float DistanceToCentre() { return Vec3Length(App().renderer.camera.position - Centre()); }
 };
 
 TEST_F(OrbitInputTest, OrbitModeTurnsZoomsAndPansAroundTheModel) {
-    struct Case {
+    struct Mouse {
+        UINT message;
+        int x, y;
+        WPARAM wParam = 0;
+    };
+    const std::vector<Mouse> wheel = {{WM_MOUSEWHEEL, 0, 0, WPARAM(2 * WHEEL_DELTA) << 16}};
+    // A left drag, then a move after the release (no turn).
+    const std::vector<Mouse> leftDrag = {{WM_LBUTTONDOWN, 100, 100},
+                                         {WM_MOUSEMOVE, 180, 130},
+                                         {WM_MOUSEMOVE, 250, 90},
+                                         {WM_LBUTTONUP, 250, 90},
+                                         {WM_MOUSEMOVE, 400, 400}};
+    const std::vector<Mouse> middleDrag = {
+        {WM_MBUTTONDOWN, 100, 100}, {WM_MOUSEMOVE, 140, 100}, {WM_MBUTTONUP, 140, 100}};
+    const struct Case {
         const char* name;
         bool orbit;
-        void (*input)(ScriptedWindowBackend&);
+        const std::vector<Mouse>& input;
         bool moves;  // the camera moved
         // Its distance from the model's centre over the framed one; 0: any.
         float distance;
         bool looksAtCentre;  // ... and still looks at it
     } cases[] = {
-        {"left drag, free camera", false,
-         [](ScriptedWindowBackend& b) {
-             b.PushMouse(WM_LBUTTONDOWN, 100, 100);
-             b.PushMouse(WM_MOUSEMOVE, 180, 130);
-             b.PushMouse(WM_LBUTTONUP, 180, 130);
-         },
-         false, 1, true},
-        {"left drag orbits", true,
-         [](ScriptedWindowBackend& b) {
-             b.PushMouse(WM_LBUTTONDOWN, 100, 100);
-             b.PushMouse(WM_MOUSEMOVE, 180, 130);
-             b.PushMouse(WM_MOUSEMOVE, 250, 90);
-             b.PushMouse(WM_LBUTTONUP, 250, 90);
-             b.PushMouse(WM_MOUSEMOVE, 400, 400);  // released: no turn
-         },
-         true, 1, true},
-        {"wheel, free camera", false, [](ScriptedWindowBackend& b) { PushWheel(b, 2); }, false, 1,
-         true},
-        {"wheel zooms", true, [](ScriptedWindowBackend& b) { PushWheel(b, 2); }, true,
-         kZoomPerNotch * kZoomPerNotch, true},
-        {"middle drag pans", true,
-         [](ScriptedWindowBackend& b) {
-             b.PushMouse(WM_MBUTTONDOWN, 100, 100);
-             b.PushMouse(WM_MOUSEMOVE, 140, 100);
-             b.PushMouse(WM_MBUTTONUP, 140, 100);
-         },
-         true, 0, false},
+        {"left drag, free camera", false, leftDrag, false, 1, true},
+        {"left drag orbits", true, leftDrag, true, 1, true},
+        {"wheel, free camera", false, wheel, false, 1, true},
+        {"wheel zooms", true, wheel, true, kZoomPerNotch * kZoomPerNotch, true},
+        {"middle drag pans", true, middleDrag, true, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         GetApplication().Reset();
         backend = std::make_unique<ScriptedWindowBackend>();
         App().settings.view.orbit = c.orbit;
-        c.input(*backend);
+        for (const Mouse& m : c.input) backend->PushMouse(m.message, m.x, m.y, m.wParam);
         backend->End();
         ASSERT_EQ(Run(), 0);
         const Camera& camera = App().renderer.camera;
         Vector3 low, high;
         ASSERT_TRUE(App().ModelBox(&low, &high));
-        CameraFraming framing = FrameBox(low, high, App().renderer.projection);
-        const float startDistance = Vec3Length(framing.position - Centre());
-        EXPECT_EQ(Vec3Length(camera.position - framing.position) > 1e-3f, c.moves);
+        const Vector3 centre = (low + high) * 0.5f;
+        const Vector3 start = FrameBox(low, high, App().renderer.projection).position;
+        const float startDistance = Vec3Length(start - centre);
+        EXPECT_EQ(Vec3Length(camera.position - start) > 1e-3f, c.moves);
         if (c.distance > 0) {
-            EXPECT_NEAR(DistanceToCentre(), c.distance * startDistance, 1e-3f * startDistance);
+            EXPECT_NEAR(Vec3Length(camera.position - centre), c.distance * startDistance,
+                        1e-3f * startDistance);
         }
-        const Vector3 toCentre = Vec3Normalize(Centre() - camera.position);
         if (c.looksAtCentre && c.moves) {
-            EXPECT_NEAR(Vec3Dot(toCentre, camera.look), 1.0f, 1e-4f);
+            EXPECT_NEAR(Vec3Dot(Vec3Normalize(centre - camera.position), camera.look), 1, 1e-4f);
         }
         // The view follows the camera.
         Matrix4 view;

@@ -28,10 +28,10 @@ protected:
 
 TEST_F(PanelModelTest, F1TogglesAndIsTakenEitherWay) {
     EXPECT_FALSE(panel.visible);
-    EXPECT_TRUE(panel.OnMessage(WM_KEYDOWN, VK_F1, 0));
-    EXPECT_TRUE(panel.visible);
-    EXPECT_TRUE(panel.OnMessage(WM_KEYDOWN, VK_F1, 0));
-    EXPECT_FALSE(panel.visible);
+    for (bool shown : {true, false}) {
+        EXPECT_TRUE(panel.OnMessage(WM_KEYDOWN, VK_F1, 0));
+        EXPECT_EQ(panel.visible, shown);
+    }
 }
 
 // A HiDPI display scales the panel's text and sizes; nonsense stays in 1..4.
@@ -49,7 +49,8 @@ TEST_F(PanelModelTest, ScaleFollowsTheDisplaysDotsPerInch) {
 // Over the panel (at the right edge) the mouse is ImGui's; elsewhere, and
 // for the program's keys, the program's. Hidden, everything is the program's.
 TEST_F(PanelModelTest, MessagesGoToImGuiOnlyWhileShownAndWanted) {
-    const int insideX = 700, insideY = 100, outsideX = 100, outsideY = 300;
+    const LPARAM in = Point(700, 100), out = Point(100, 300);
+    const WPARAM wheel = WPARAM(120) << 16;
     const struct {
         const char* name;
         bool visible;
@@ -58,20 +59,17 @@ TEST_F(PanelModelTest, MessagesGoToImGuiOnlyWhileShownAndWanted) {
         LPARAM lParam;
         bool taken;
     } cases[] = {
-        {"hidden: click over where the panel is", false, WM_LBUTTONDOWN, 0, Point(insideX, insideY),
-         false},
-        {"hidden: wheel", false, WM_MOUSEWHEEL, WPARAM(120) << 16, Point(insideX, insideY), false},
+        {"hidden: click where the panel is", false, WM_LBUTTONDOWN, 0, in, false},
+        {"hidden: wheel", false, WM_MOUSEWHEEL, wheel, in, false},
         {"hidden: key", false, WM_KEYDOWN, 'W', 0, false},
-        {"shown: move over the panel", true, WM_MOUSEMOVE, 0, Point(insideX, insideY), true},
-        {"shown: click over the panel", true, WM_LBUTTONDOWN, 0, Point(insideX, insideY), true},
-        {"shown: release over the panel", true, WM_LBUTTONUP, 0, Point(insideX, insideY), false},
-        {"shown: right drag over the panel", true, WM_RBUTTONDOWN, 0, Point(insideX, insideY),
-         true},
-        {"shown: wheel over the panel", true, WM_MOUSEWHEEL, WPARAM(120) << 16,
-         Point(insideX, insideY), true},
-        {"shown: move beside it", true, WM_MOUSEMOVE, 0, Point(outsideX, outsideY), false},
-        {"shown: right drag beside it", true, WM_RBUTTONDOWN, 0, Point(outsideX, outsideY), false},
-        {"shown: middle drag beside it", true, WM_MBUTTONDOWN, 0, Point(outsideX, outsideY), false},
+        {"shown: move over the panel", true, WM_MOUSEMOVE, 0, in, true},
+        {"shown: click over the panel", true, WM_LBUTTONDOWN, 0, in, true},
+        {"shown: release over the panel", true, WM_LBUTTONUP, 0, in, false},
+        {"shown: right drag over the panel", true, WM_RBUTTONDOWN, 0, in, true},
+        {"shown: wheel over the panel", true, WM_MOUSEWHEEL, wheel, in, true},
+        {"shown: move beside it", true, WM_MOUSEMOVE, 0, out, false},
+        {"shown: right drag beside it", true, WM_RBUTTONDOWN, 0, out, false},
+        {"shown: middle drag beside it", true, WM_MBUTTONDOWN, 0, out, false},
         {"shown: a program key", true, WM_KEYDOWN, 'W', 0, false},
         {"shown: a key release", true, WM_KEYUP, 'W', 0, false},
     };
@@ -90,9 +88,7 @@ TEST_F(PanelModelTest, MessagesGoToImGuiOnlyWhileShownAndWanted) {
             EXPECT_EQ(ImGui::GetIO().MousePos.x, before.x);
             EXPECT_FALSE(ImGui::GetIO().KeysDown['W']);
         }
-        panel.OnMessage(WM_LBUTTONUP, 0, c.lParam);
-        panel.OnMessage(WM_RBUTTONUP, 0, c.lParam);
-        panel.OnMessage(WM_MBUTTONUP, 0, c.lParam);
+        for (UINT up : {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP}) panel.OnMessage(up, 0, c.lParam);
         panel.visible = true;
         panel.OnMessage(WM_KEYUP, 'W', 0);
         Frame();
@@ -230,7 +226,7 @@ TEST_F(AppTest, PanelHiddenMakesNoDeviceCallsAndF1ShowsAndHidesIt) {
     Run();
     EXPECT_EQ(Count("CreateTexture"), 0u);
     EXPECT_EQ(Count("SetScissorRect"), 0u);
-    EXPECT_EQ(Count("SetRenderState") > 0, true);
+    EXPECT_GT(Count("SetRenderState"), 0u);
     const float walked = App().renderer.camera.position.z;
 
     GetApplication().Reset();
@@ -246,17 +242,11 @@ TEST_F(AppTest, PanelHiddenMakesNoDeviceCallsAndF1ShowsAndHidesIt) {
     Run();
     EXPECT_FALSE(App().panel.visible);
     EXPECT_EQ(Count("CreateTexture"), 1u);
-    const size_t scissors = Count("SetScissorRect");
-    EXPECT_GT(scissors, 2u);
+    EXPECT_GT(Count("SetScissorRect"), 2u);
     // After the second F1: no scissor rect in the last frame.
     const auto names = Recorder().Names();
-    const int lastPresent =
-        int(std::find(names.rbegin(), names.rend(), "Present").base() - names.begin()) - 1;
-    int previousPresent = lastPresent - 1;
-    while (previousPresent >= 0 && names[size_t(previousPresent)] != "Present") --previousPresent;
-    EXPECT_EQ(std::count(names.begin() + previousPresent + 1, names.begin() + lastPresent,
-                         "SetScissorRect"),
-              0);
+    const auto last = std::find(names.rbegin(), names.rend(), "Present");
+    EXPECT_EQ(std::count(last, std::find(last + 1, names.rend(), "Present"), "SetScissorRect"), 0);
     EXPECT_EQ(App().renderer.camera.position.z, walked);
 }
 

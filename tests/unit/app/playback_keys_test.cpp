@@ -13,12 +13,9 @@ namespace {
 
 // The program's own character: one bone, one triangle, clips of 4
 // keyframes in which the bone stands at x = 10 f.
-std::string Clip(int frames) {
-    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\n";
-    for (int f = 0; f < frames; ++f)
-        text += "time " + std::to_string(f) + "\n0 " + std::to_string(10 * f) + " 0 0 0 0 0\n";
-    return text + "end\n";
-}
+const char kClip[] =
+    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\n"
+    "time 1\n0 10 0 0 0 0 0\ntime 2\n0 20 0 0 0 0 0\ntime 3\n0 30 0 0 0 0 0\nend\n";
 
 class PlaybackKeysTest : public AppTest {
 protected:
@@ -29,7 +26,7 @@ protected:
                      "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"
                      "0 0 1 0 0 0 1 0 0\nend\n");
         for (const char* clip : {"Attack", "Run", "Stun"})
-            folder.Write(std::string("Model/SMD/Pudo_Red/Ani_Red(") + clip + ").smd", Clip(4));
+            folder.Write(std::string("Model/SMD/Pudo_Red/Ani_Red(") + clip + ").smd", kClip);
         services.liveReport = live.Sink();
     }
     int RunQuietly() {
@@ -82,11 +79,12 @@ TEST_F(PlaybackKeysTest, KeysPlayPauseAndStepOnlyWithThePanel) {
         backend->End();
         options.panel = c.panel ? PanelChoice::Shown : PanelChoice::Hidden;
         App().playback.loop = c.loop;
-        ASSERT_EQ(RunQuietly(), 0) << c.what;
-        EXPECT_EQ(App().panel.visible, c.panel) << c.what;
-        EXPECT_EQ(App().playback.playing, c.playing) << c.what;
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(RunQuietly(), 0);
+        EXPECT_EQ(App().panel.visible, c.panel);
+        EXPECT_EQ(App().playback.playing, c.playing);
         // Per drawn frame: two frames of 0.01 stay on keyframe 0's first interval.
-        EXPECT_EQ(Position(), c.position) << c.what;
+        EXPECT_EQ(Position(), c.position);
     }
 }
 
@@ -104,9 +102,9 @@ TEST_F(PlaybackKeysTest, RealTimeAndVsyncReachTheFrame) {
     // Read once by the step and once by the frame rate: 100 ms a frame.
     EXPECT_FLOAT_EQ(App().settings.animationTimeStep, 1.0f);
     EXPECT_GT(Position(), 0.0f);
-    std::vector<gfx::recording::Call> calls = Recorder().Named("SetPresentInterval");
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].args, (std::vector<double>{gfx::D3DPRESENT_INTERVAL_ONE}));
+    ASSERT_EQ(Count("SetPresentInterval"), 1u);
+    EXPECT_EQ(Recorder().Named("SetPresentInterval")[0].args,
+              (std::vector<double>{gfx::D3DPRESENT_INTERVAL_ONE}));
 }
 
 TEST_F(PlaybackKeysTest, F12SavesOnePicturePerPressAndSaysWhyItCannot) {
@@ -158,12 +156,7 @@ TEST_F(PlaybackKeysTest, WithThePanelTheBackBufferFollowsTheWindow) {
 // The names and folders of F12's pictures; a file already there is kept.
 TEST(KeyScreenshotTest, NamesFoldersAndPicturesInTheSameSecond) {
     std::tm when{};
-    when.tm_year = 2026 - 1900;
-    when.tm_mon = 11;
-    when.tm_mday = 8;
-    when.tm_hour = 9;
-    when.tm_min = 41;
-    when.tm_sec = 7;
+    ASSERT_NE(strptime("2026-12-08 09:41:07", "%Y-%m-%d %H:%M:%S", &when), nullptr);
     EXPECT_EQ(KeyScreenshotFolder(nullptr, "/home/a"), "/home/a/");
     EXPECT_EQ(KeyScreenshotFolder("/home/a/Pictures", "/w"), "/home/a/Pictures/");
     rrtest::TempFolder pictures;

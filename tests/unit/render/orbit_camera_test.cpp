@@ -13,11 +13,7 @@ namespace {
 const Matrix4 kProjection =
     MatrixPerspectiveFovLH(3.1415927f / 4.0f, 800.0f / 600.0f, 1.0f, 5000.0f);
 
-void ExpectNear(const Vector3& a, const Vector3& b, float tolerance, const char* what) {
-    EXPECT_NEAR(a.x, b.x, tolerance) << what;
-    EXPECT_NEAR(a.y, b.y, tolerance) << what;
-    EXPECT_NEAR(a.z, b.z, tolerance) << what;
-}
+float Apart(const Vector3& a, const Vector3& b) { return Vec3Length(a - b); }
 
 TEST(OrbitCameraTest, MovesKeepWhatTheyMustKeep) {
     struct Case {
@@ -34,6 +30,7 @@ TEST(OrbitCameraTest, MovesKeepWhatTheyMustKeep) {
         {"pan", [](OrbitCamera* o) { o->Pan(35, -20); }, false, true, true},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         OrbitCamera orbit;
         orbit.target = Vector3(10, 20, 30);
         orbit.distance = 200;
@@ -41,46 +38,45 @@ TEST(OrbitCameraTest, MovesKeepWhatTheyMustKeep) {
         orbit.pitch = 0.2f;
         const OrbitCamera before = orbit;
         c.move(&orbit);
-        EXPECT_NEAR(Vec3Length(orbit.Eye() - orbit.target), orbit.distance, 1e-2f) << c.name;
-        if (c.keepsTarget) ExpectNear(orbit.target, before.target, 1e-4f, c.name);
+        EXPECT_NEAR(Apart(orbit.Eye(), orbit.target), orbit.distance, 1e-2f);
+        if (c.keepsTarget) {
+            EXPECT_LT(Apart(orbit.target, before.target), 1e-4f);
+        }
         if (c.keepsDistance) {
-            EXPECT_FLOAT_EQ(orbit.distance, before.distance) << c.name;
+            EXPECT_FLOAT_EQ(orbit.distance, before.distance);
         }
         if (c.keepsAngles) {
-            EXPECT_FLOAT_EQ(orbit.yaw, before.yaw) << c.name;
-            EXPECT_FLOAT_EQ(orbit.pitch, before.pitch) << c.name;
+            EXPECT_FLOAT_EQ(orbit.yaw, before.yaw);
+            EXPECT_FLOAT_EQ(orbit.pitch, before.pitch);
             // Same direction: the eye and the target moved alike (pan) or
             // along the look (zoom).
-            ExpectNear(orbit.Look(), before.Look(), 1e-5f, c.name);
+            EXPECT_LT(Apart(orbit.Look(), before.Look()), 1e-5f);
         }
-        EXPECT_LE(std::fabs(orbit.pitch), kOrbitMaxPitch) << c.name;
+        EXPECT_LE(std::fabs(orbit.pitch), kOrbitMaxPitch);
     }
 }
 
-TEST(OrbitCameraTest, PanMovesTargetAndEyeByTheSameAmountAcrossTheView) {
+// Pan moves target and eye alike across the view, with the mouse; zoom
+// steps by kZoomPerNotch and stops at its range's ends.
+TEST(OrbitCameraTest, PanFollowsTheMouseAndZoomClampsToItsRange) {
     OrbitCamera orbit;
     orbit.distance = 100;
     orbit.yaw = 0.5f;
     const Vector3 eye = orbit.Eye();
     orbit.Pan(10, 0);  // the picture follows the mouse: the camera goes left
     const Vector3 moved = orbit.target;
-    ExpectNear(orbit.Eye() - eye, moved, 1e-4f, "eye and target alike");
+    EXPECT_LT(Apart(orbit.Eye() - eye, moved), 1e-4f);
     EXPECT_LT(Vec3Dot(moved, orbit.Right()), 0.0f);
     EXPECT_NEAR(Vec3Dot(moved, orbit.Look()), 0.0f, 1e-5f);
     EXPECT_NEAR(Vec3Length(moved), 10 * 100 * kPanPerPixel, 1e-4f);
-}
 
-TEST(OrbitCameraTest, ZoomClampsToItsRange) {
-    OrbitCamera orbit;
     orbit.minDistance = 10;
     orbit.maxDistance = 1000;
-    orbit.distance = 100;
-    orbit.Zoom(1);
-    EXPECT_FLOAT_EQ(orbit.distance, 100 * kZoomPerNotch);
-    orbit.Zoom(1000);
-    EXPECT_FLOAT_EQ(orbit.distance, 10);
-    orbit.Zoom(-1000);
-    EXPECT_FLOAT_EQ(orbit.distance, 1000);
+    for (auto [notches, distance] :
+         {std::pair{1, 100 * kZoomPerNotch}, {1000, 10.0f}, {-1000, 1000.0f}}) {
+        orbit.Zoom(float(notches));
+        EXPECT_FLOAT_EQ(orbit.distance, distance) << notches;
+    }
 }
 
 TEST(OrbitCameraTest, FrameBoxPutsEveryCornerInTheViewAndLookFromKeepsTheEye) {
@@ -95,7 +91,7 @@ TEST(OrbitCameraTest, FrameBoxPutsEveryCornerInTheViewAndLookFromKeepsTheEye) {
     for (const Case& c : cases) {
         OrbitCamera orbit;
         orbit.FrameBox(c.low, c.high, kProjection);
-        ExpectNear(orbit.target, (c.low + c.high) * 0.5f, 1e-4f, "centre");
+        EXPECT_LT(Apart(orbit.target, (c.low + c.high) * 0.5f), 1e-4f);
         EXPECT_LE(orbit.minDistance, orbit.distance);
         EXPECT_GE(orbit.maxDistance, orbit.distance);
         // In front of the camera and inside the picture's edges (the far
@@ -112,7 +108,7 @@ TEST(OrbitCameraTest, FrameBoxPutsEveryCornerInTheViewAndLookFromKeepsTheEye) {
         // Looking at the centre from an eye elsewhere keeps that eye.
         const Vector3 eye = c.high + Vector3(5, 7, -30);
         orbit.LookFrom(eye, orbit.target);
-        ExpectNear(orbit.Eye(), eye, 1e-2f * Vec3Length(eye - orbit.target), "eye kept");
+        EXPECT_LT(Apart(orbit.Eye(), eye), 1e-2f * Apart(eye, orbit.target));
     }
 }
 
@@ -129,12 +125,12 @@ TEST(OrbitCameraTest, ItsViewIsTheFreeCamerasForTheSameEyeAndAxes) {
     EXPECT_TRUE(view == orbit.ViewMatrix());
     // The target is straight ahead, at the distance.
     const Vector3 ahead = Vec3TransformCoord(orbit.target, view);
-    ExpectNear(ahead, Vector3(0, 0, 50), 1e-3f, "target ahead");
+    EXPECT_LT(Apart(ahead, Vector3(0, 0, 50)), 1e-3f);
     // At yaw 0, pitch 0 the axes are the free camera's construction axes.
     OrbitCamera straight;
-    ExpectNear(straight.Look(), Vector3(0, 0, 1), 0, "look");
-    ExpectNear(straight.Right(), Vector3(1, 0, 0), 0, "right");
-    ExpectNear(straight.Up(), Vector3(0, 1, 0), 0, "up");
+    EXPECT_EQ(straight.Look(), Vector3(0, 0, 1));
+    EXPECT_EQ(straight.Right(), Vector3(1, 0, 0));
+    EXPECT_EQ(straight.Up(), Vector3(0, 1, 0));
 }
 
 }  // namespace

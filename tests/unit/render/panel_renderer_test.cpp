@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "math/vector3.h"
 #include "platform/gfx/recording/recorder.h"
 #include "render/panel_renderer.h"
 #include "support/temp_folder.h"
@@ -52,22 +53,27 @@ protected:
         return ImGui::GetDrawData();
     }
     size_t Count(const char* name) { return GetRecorder().Named(name).size(); }
+    bool Create(const std::string& path) {
+        return renderer.Create(device.get(), 800, 600, path.c_str(), ImGui::GetIO().Fonts, &error);
+    }
 
     rrtest::TempFolder folder;
-    std::string effectPath;
+    std::string effectPath, error;
     Ref<Device> device;
     ImGuiContext* context = nullptr;
     PanelRenderer renderer;
 };
 
-TEST_F(PanelRendererTest, AtlasIsATextureMadeInMemoryAndLockedOnce) {
+TEST_F(PanelRendererTest, AtlasIsATextureMadeInMemoryAndAMissingEffectAClearFailure) {
+    EXPECT_FALSE(Create(folder.File("none.fx")));
+    EXPECT_NE(error.find("none.fx"), std::string::npos) << error;
+    EXPECT_EQ(Count("CreateTexture"), 0u);
+    renderer.Release();
+
     int width = 0, height = 0;
     unsigned char* pixels = nullptr;
     ImGui::GetIO().Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-    std::string error;
-    ASSERT_TRUE(
-        renderer.Create(device.get(), 800, 600, effectPath.c_str(), ImGui::GetIO().Fonts, &error))
-        << error;
+    ASSERT_TRUE(Create(effectPath)) << error;
     const auto made = GetRecorder().Named("CreateTexture");
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(made[0].args[0], width);
@@ -78,18 +84,11 @@ TEST_F(PanelRendererTest, AtlasIsATextureMadeInMemoryAndLockedOnce) {
     EXPECT_EQ(ImGui::GetIO().Fonts->TexID, static_cast<ImTextureID>(renderer.fontTexture));
 }
 
-TEST_F(PanelRendererTest, EffectThatIsNotThereIsAClearFailure) {
-    std::string error;
-    EXPECT_FALSE(renderer.Create(device.get(), 800, 600, folder.File("none.fx").c_str(),
-                                 ImGui::GetIO().Fonts, &error));
-    EXPECT_NE(error.find("none.fx"), std::string::npos) << error;
-    EXPECT_EQ(Count("CreateTexture"), 0u);
-}
-
+// One frame: each command scissored and drawn, the vertices' bytes, every
+// state as it was; then steady frames make no buffers and a large one grows them.
 TEST_F(PanelRendererTest, EachCommandIsScissoredAndDrawnAndStatesComeBack) {
-    std::string error;
-    ASSERT_TRUE(
-        renderer.Create(device.get(), 800, 600, effectPath.c_str(), ImGui::GetIO().Fonts, &error));
+    ASSERT_TRUE(Create(effectPath)) << error;
+    const uint32_t made = renderer.bufferGrowths;
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     const RenderState states[] = {
@@ -108,19 +107,18 @@ TEST_F(PanelRendererTest, EachCommandIsScissoredAndDrawnAndStatesComeBack) {
     renderer.Draw(data);
     const auto draws = GetRecorder().Named("DrawIndexedPrimitive");
     EXPECT_EQ(draws.size(), size_t(commands));
-    EXPECT_EQ(Count("SetScissorRect"), size_t(commands) + 1);  // and the one put back
-    for (const auto& scissor : GetRecorder().Named("SetScissorRect")) {
+    for (const auto& draw : draws) EXPECT_EQ(draw.args[0], D3DPT_TRIANGLELIST);
+    const auto scissors = GetRecorder().Named("SetScissorRect");
+    EXPECT_EQ(scissors.size(), size_t(commands) + 1);  // and the one put back
+    bool child = false;  // the child region's clip lies inside the window
+    for (const auto& scissor : scissors) {
         EXPECT_GE(scissor.args[0], 0);
         EXPECT_LE(scissor.args[2], 800);
         EXPECT_LE(scissor.args[3], 600);
-    }
-    // The child region's clip lies inside the window.
-    bool child = false;
-    for (const auto& scissor : GetRecorder().Named("SetScissorRect"))
         child =
             child || (scissor.args[0] >= 500 && scissor.args[2] <= 780 && scissor.args[3] < 300);
+    }
     EXPECT_TRUE(child);
-    for (const auto& draw : draws) EXPECT_EQ(draw.args[0], D3DPT_TRIANGLELIST);
     // Effect: the projection and the atlas.
     EXPECT_GE(GetRecorder().Find("SetMatrix"), 0);
     const auto textures = GetRecorder().Named("SetTexture");
@@ -138,38 +136,19 @@ TEST_F(PanelRendererTest, EachCommandIsScissoredAndDrawnAndStatesComeBack) {
     uint32_t filter = 0;
     device->GetSamplerState(0, D3DSAMP_MINFILTER, &filter);
     EXPECT_EQ(filter, D3DTEXF_POINT);
-}
 
-// ImGui packs R, G, B, A; the buffer holds D3DCOLOR's B, G, R, A.
-TEST_F(PanelRendererTest, VerticesHoldTheirColoursAsD3dColor) {
+    // ImGui packs R, G, B, A; the buffer holds D3DCOLOR's B, G, R, A.
     EXPECT_EQ(PanelColour(IM_COL32(0x11, 0x22, 0x33, 0x44)), 0x44112233u);
-    std::string error;
-    ASSERT_TRUE(
-        renderer.Create(device.get(), 800, 600, effectPath.c_str(), ImGui::GetIO().Fonts, &error));
-    const ImDrawData* data = Frame(2.0f);
-    renderer.Draw(data);
-    const std::vector<uint8_t>& bytes = recording::ContentsOf(renderer.vertices);
     const ImDrawVert& source = data->CmdLists[0]->VtxBuffer[0];
     PanelVertex stored;
-    std::memcpy(&stored, bytes.data(), sizeof stored);
+    std::memcpy(&stored, recording::ContentsOf(renderer.vertices).data(), sizeof stored);
     EXPECT_EQ(stored.x, source.pos.x);
     EXPECT_EQ(stored.v, source.uv.y);
-    const uint8_t* c = reinterpret_cast<const uint8_t*>(&source.col);  // R, G, B, A
-    EXPECT_EQ(bytes[8], c[2]);
-    EXPECT_EQ(bytes[9], c[1]);
-    EXPECT_EQ(bytes[10], c[0]);
-    EXPECT_EQ(bytes[11], c[3]);
-}
+    EXPECT_EQ(stored.colour, PanelColour(source.col));
 
-TEST_F(PanelRendererTest, SteadyFramesMakeNoBuffersAndLargeOnesGrowThem) {
-    std::string error;
-    ASSERT_TRUE(
-        renderer.Create(device.get(), 800, 600, effectPath.c_str(), ImGui::GetIO().Fonts, &error));
-    const uint32_t made = renderer.bufferGrowths;
     for (int i = 0; i < 10; ++i) renderer.Draw(Frame(float(i) * 0.3f));
     EXPECT_EQ(renderer.bufferGrowths, made);
     // A frame with more vertices than the buffer holds: one larger pair.
-    ImGui::GetIO().DisplaySize = ImVec2(800, 600);
     ImGui::NewFrame();
     ImDrawList* list = ImGui::GetForegroundDrawList();
     for (int i = 0; i < 3000; ++i)
@@ -203,17 +182,14 @@ TEST(PanelGeometry, ScissorIsCutToTheBackBufferAndScaled) {
         Rect r;
         EXPECT_EQ(PanelScissor(c.clip, origin, c.scale, c.scale, 800, 600, &r), c.kept);
         if (!c.kept) continue;
-        EXPECT_EQ(r.left, c.expected.left);
-        EXPECT_EQ(r.top, c.expected.top);
-        EXPECT_EQ(r.right, c.expected.right);
-        EXPECT_EQ(r.bottom, c.expected.bottom);
+        EXPECT_EQ(std::memcmp(&r, &c.expected, sizeof r), 0)
+            << r.left << " " << r.top << " " << r.right << " " << r.bottom;
     }
     // Top left to (-1, 1), bottom right to (1, -1).
     const Matrix4 m = PanelProjection(0, 0, 800, 600);
-    EXPECT_FLOAT_EQ(0 * m.m[0][0] + m.m[3][0], -1.0f);
-    EXPECT_FLOAT_EQ(0 * m.m[1][1] + m.m[3][1], 1.0f);
-    EXPECT_FLOAT_EQ(800 * m.m[0][0] + m.m[3][0], 1.0f);
-    EXPECT_FLOAT_EQ(600 * m.m[1][1] + m.m[3][1], -1.0f);
+    EXPECT_LT(Vec3Length(Vec3TransformCoord(Vector3(0, 0, 0), m) - Vector3(-1, 1, 0.5f)), 1e-6f);
+    EXPECT_LT(Vec3Length(Vec3TransformCoord(Vector3(800, 600, 0), m) - Vector3(1, -1, 0.5f)),
+              1e-6f);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ TEST(PlaybackControlTest, StepForEachTimingSpeedAndGap) {
         double seconds;
         float step;
     } cases[] = {
-        {"per frame: the described step", PlaybackTiming::PerFrame, true, 1.0f, 30, 0.5, 0.01f},
+        {"per frame: 0.01 a frame", PlaybackTiming::PerFrame, true, 1.0f, 30, 0.5, 0.01f},
         {"per frame, paused", PlaybackTiming::PerFrame, false, 1.0f, 30, 0.5, 0.0f},
         {"speed above 4× is 4×", PlaybackTiming::PerFrame, true, 100.0f, 30, 0.5, 0.04f},
         {"speed below 0.1× is 0.1×", PlaybackTiming::PerFrame, true, 0.0f, 30, 0.5, 0.001f},
@@ -47,13 +47,10 @@ TEST(PlaybackControlTest, StepForEachTimingSpeedAndGap) {
     EXPECT_EQ(PlaybackControl().StepFor(0.25), 0.01f);
 }
 
-// A clip of n keyframes: in keyframe f bone 0 stands at (10 f, 0, 0).
-std::string Clip(int n) {
-    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\n";
-    for (int f = 0; f < n; ++f)
-        text += "time " + std::to_string(f) + "\n0 " + std::to_string(10 * f) + " 0 0 0 0 0\n";
-    return text + "end\n";
-}
+// A clip of 4 keyframes: in keyframe f bone 0 stands at (10 f, 0, 0).
+const char kClip[] =
+    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\n"
+    "time 1\n0 10 0 0 0 0 0\ntime 2\n0 20 0 0 0 0 0\ntime 3\n0 30 0 0 0 0 0\nend\n";
 const std::string kReference =
     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
     "triangles\nm\n0 1 2 3 0 0 1 0 0\n0 4 5 6 0 1 0 0 0\n0 7 8 9 1 0 0 0 0\nend\n";
@@ -63,7 +60,7 @@ protected:
     void SetUp() override {
         ModelTest::SetUp();
         ASSERT_TRUE(LoadReferenceText(kReference));
-        ASSERT_TRUE(LoadAnimationText(Clip(4)));
+        ASSERT_TRUE(LoadAnimationText(kClip));
     }
     // One frame: the pose drawn, then the clip moved by step.
     void Draw(float step, ClipMotion motion = {}) {
@@ -93,14 +90,13 @@ TEST_F(ClipPlayback, SeekAndStepPutTheClipWhereTheySay) {
         {"back from between keyframes", 1.5f, -1, true, 0.0f},
     };
     for (const Case& c : cases) {
-        ASSERT_TRUE(SeekClip(model.get(), 0, c.seekTo)) << c.what;
-        if (c.step != 0) {
-            ASSERT_TRUE(StepClip(model.get(), 0, c.step, c.loop)) << c.what;
-        }
-        EXPECT_EQ(ClipPosition(*model, 0), c.position) << c.what;
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(SeekClip(model.get(), 0, c.seekTo));
+        ASSERT_TRUE(c.step == 0 || StepClip(model.get(), 0, c.step, c.loop));
+        EXPECT_EQ(ClipPosition(*model, 0), c.position);
         // The next frame draws that position, paused or not.
         Draw(0.0f);
-        EXPECT_FLOAT_EQ(PosedX(), 10.0f * c.position) << c.what;
+        EXPECT_FLOAT_EQ(PosedX(), 10.0f * c.position);
     }
     // A clip that is not loaded is left alone.
     EXPECT_FALSE(SeekClip(model.get(), 1, 1.0f));
