@@ -28,6 +28,7 @@
 #include "platform/gfx/font/font_configuration.h"
 #include "platform/window/headless/headless_window_backend.h"
 #include "platform/window/sdl/program_folder.h"
+#include "platform/window/sdl/session_bus.h"
 #include "platform/window/sdl/sdl_window_backend.h"
 #include "platform/window/sdl/stop_signals.h"
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     // a long run of reloads leaves the resident memory 10 to 25 % higher and
     // swinging with each reload (scripts/soak.sh).
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    ChooseSessionBus();  // before any thread: SDL then never starts a bus of its own
     const std::string working = WorkingFolder();
     CommandLine line = ParseCommandLine(argc, argv, working);
     switch (line.action) {

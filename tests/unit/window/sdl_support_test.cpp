@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/window/sdl/application_icon.h"
+#include "platform/window/sdl/session_bus.h"
 
 namespace {
 
@@ -17,6 +18,30 @@ TEST(ApplicationIconTest, SphereLitFromTheUpperLeftOnTransparentGround) {
     EXPECT_EQ(at(size / 2, size / 2, 3), 255);
     EXPECT_GT(brightness(10, 10), brightness(22, 22));
     EXPECT_TRUE(DrawApplicationIcon(0).empty());
+}
+
+// The bus given is kept; without one the user's bus socket is named
+// (escaped as D-Bus addresses are); without that, none: nothing autolaunched.
+TEST(SessionBusTest, GivenElseTheUsersSocketElseDisabled) {
+    auto socketHere = [](const std::string& path) { return path.size() > 4; };
+    auto noSocket = [](const std::string&) { return false; };
+    struct Case {
+        const char* given;
+        const char* runtimeDir;
+        bool socket;
+        const char* address;
+    } cases[] = {
+        {"unix:path=/run/user/7/bus", "/run/user/7", true, "unix:path=/run/user/7/bus"},
+        {"", "/run/user/7", true, "unix:path=/run/user/7/bus"},
+        {nullptr, "/tmp/a b,c", true, "unix:path=/tmp/a%20b%2cc/bus"},
+        {nullptr, "/run/user/7", false, "disabled:"},
+        {nullptr, "relative", true, "disabled:"},
+        {nullptr, nullptr, true, "disabled:"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SessionBusAddress(c.given, c.runtimeDir, c.socket ? +socketHere : +noSocket),
+                  c.address);
+    }
 }
 
 }  // namespace
