@@ -7,18 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "model/load_context.h"
 #include "model/skinned_model.h"
 #include "platform/gfx/core/log.h"
-#include "platform/gfx/recording/recorder.h"
-#include "render/renderer.h"
+#include "recorded_scene.h"
 #include "scene/display_resources.h"
-#include "scene/effect_setup.h"
-#include "scene/frame_renderer.h"
 #include "scene/model_facing.h"
-#include "scene/scene.h"
-#include "support/dds_files.h"
-#include "support/temp_folder.h"
 #include "../model/model_test_support.h"
 
 namespace {
@@ -37,37 +30,27 @@ const char kReference[] =
     "b.bmp\n"
     "1 0 0 0 0 0 1 0 0\n1 1 0 0 0 0 1 1 0\n1 0 1 0 0 0 1 0 1\nend\n";
 
-class ViewFrameTest : public ::testing::Test {
+// The recorded scene with the model read from Ref.smd, drawn in its bind
+// pose, the built-in effects beside the scene's, and the display resources.
+class ViewFrameTest : public RecordedSceneTest {
 protected:
+    ViewFrameTest() { previousSink = SetLogSink([](const char*) {}); }
     void SetUp() override {
-        GetRecorder().Reset();
-        previousSink = SetLogSink([](const char*) {});
-        folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
+        ASSERT_NO_FATAL_FAILURE(RecordedSceneTest::SetUp());
         folder.Write("Shaders/Overlay.fx", "technique TOverlay {}");
         folder.Write("Shaders/Textured.fx", "technique TLit {}");
-        folder.Write("Textures/Snow.dds", rrtest::StandInCubeMap());
         folder.Write("Ref.smd", kReference);
         folder.Write("a.bmp", model_test::kTinyBmp);
         folder.Write("b.bmp", model_test::kTinyBmp);
-        folder.Enter();
-
-        ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, nullptr, 800, 600, 20), S_OK);
-        Device* device = renderer.device;
-        ASSERT_EQ(scene.box.Create(device, kEnvironmentMapPath), S_OK);
-        ASSERT_EQ(CreateEffectObjects(device, scene.vertexDeclaration, scene.effect,
-                                      scene.technique, LoadContext{}, kEffectPath, true),
-                  S_OK);
         scene.model = new SkinnedModel();
-        ASSERT_TRUE(scene.model->LoadReference(device, "Ref.smd", LoadContext{}));
+        ASSERT_TRUE(scene.model->LoadReference(renderer.device, "Ref.smd", LoadContext{}));
         frame.settings.bindPoseWithoutClip = true;  // no clip: the bind pose
         frame.display = &display;
         GetRecorder().calls.clear();
     }
     void TearDown() override {
         display.Release();
-        scene.Release();
-        EXPECT_EQ(renderer.device->GetLiveObjectCount(), 1u);  // the font
-        renderer.ReleaseDevice();
+        RecordedSceneTest::TearDown();
         SetLogSink(previousSink);
     }
 
@@ -81,12 +64,7 @@ protected:
     const ModelMesh& Mesh() const { return scene.model->meshes[0]; }
 
     LogSink previousSink = nullptr;
-    rrtest::TempFolder folder;
-    Renderer renderer;
-    Scene scene;
-    HudState hud;
     DisplayResources display;
-    FrameRenderer frame{renderer, scene, hud, FrameSettings{}};
 };
 
 // A call by name and, where given, its leading arguments and text.
