@@ -34,7 +34,6 @@ const char kReference[] =
 // pose, the built-in effects beside the scene's, and the display resources.
 class ViewFrameTest : public RecordedSceneTest {
 protected:
-    ViewFrameTest() { previousSink = SetLogSink([](const char*) {}); }
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(RecordedSceneTest::SetUp());
         folder.Write("Shaders/Overlay.fx", "technique TOverlay {}");
@@ -63,7 +62,7 @@ protected:
     }
     const ModelMesh& Mesh() const { return scene.model->meshes[0]; }
 
-    LogSink previousSink = nullptr;
+    LogSink previousSink = SetLogSink([](const char*) {});  // the device's lines unread
     DisplayResources display;
 };
 
