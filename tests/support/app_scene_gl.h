@@ -1,8 +1,6 @@
-// The one Application on the OpenGL device, set up as the program starts:
-// its window, an 800 × 600 device and the program's scene built from the run
-// folder (RR_RUN_DIR), the window shown once the environment is ready. The
-// test is skipped without a display; at its end the application releases
-// everything it made. Header only: the tests that include it link rr_app.
+// The one Application on the OpenGL device as the program starts it: window,
+// 800 × 600 device, the program's scene from the run folder (RR_RUN_DIR).
+// Skipped without a display. Header only: its tests link rr_app.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,7 +39,7 @@ protected:
     }
     void TearDown() override { app.ReleaseAll(); }
 
-    // The clips the scene loads (set before SetUp); empty: the program's own.
+    // The clips the scene loads (set before SetUp); empty: the program's.
     std::vector<std::string> clipPaths;
     Application& app = GetApplication();
 };

@@ -42,10 +42,6 @@ protected:
     SkinnedModel& model() { return *scene.model; }
 };
 
-std::vector<std::string> Repeat(const std::string& name, int count) {
-    return std::vector<std::string>(size_t(count), name);
-}
-
 // A call of the frame and, where they matter, its arguments or its object.
 struct Expected {
     std::string name;
@@ -128,7 +124,7 @@ void Reached(void*, FramePart part) { reached.push_back(part); }
 // parts the frame went through.
 TEST_F(FrameTest, WithoutAnEffectOrASceneLessIsDrawnButTheFrameCounts) {
     using P = FramePart;
-    const std::vector<std::string> hudLines = Repeat("DrawTextA", 7);
+    const std::vector<std::string> hudLines(7, "DrawTextA");
     struct Case {
         const char* name;
         bool effect;
