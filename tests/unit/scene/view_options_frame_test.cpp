@@ -11,6 +11,7 @@
 #include "platform/gfx/core/log.h"
 #include "recorded_scene.h"
 #include "scene/display_resources.h"
+#include "scene/model_bounds.h"
 #include "scene/model_facing.h"
 #include "../model/model_test_support.h"
 
@@ -220,6 +221,12 @@ TEST_F(ViewFrameTest, OverlayVerticesComeFromThePoseAndTheBufferGrowsOnlyWhenNee
         EXPECT_LT(Vec3Length(joints[j].position - expected[j]), 1e-3f) << j;
         EXPECT_EQ(joints[j].colour, kJointColour);
     }
+    // The first line, joint 0's cross along x: kJointCrossShare of the
+    // joints' extent long.
+    OverlayVertex cross[2];
+    std::memcpy(cross, bytes.data(), sizeof cross);
+    EXPECT_NEAR(Vec3Length(cross[1].position - cross[0].position),
+                kJointCrossShare * Vec3Length(expected[1] - expected[0]), 1e-4f);
 
     // Steady frames, normals and box too (6 + 12 + 7 lines and 2 points
     // still fit), reuse the buffer and the effect.
@@ -229,6 +236,13 @@ TEST_F(ViewFrameTest, OverlayVerticesComeFromThePoseAndTheBufferGrowsOnlyWhenNee
     EXPECT_EQ(GetRecorder().Find("CreateVertexBuffer"), -1);
     EXPECT_EQ(GetRecorder().Find("CreateEffectFromFile"), -1);
     EXPECT_EQ(display.overlayCapacity, capacity);
+    // The box after the normals runs from the model's low corner to its high.
+    Vector3 low, high;
+    ASSERT_TRUE(ModelWorldBounds(*scene.model, 0, renderer.world, &low, &high));
+    OverlayVertex box[24];
+    std::memcpy(box, recording::ContentsOf(display.overlayBuffer).data() + 12 * sizeof box[0],
+                sizeof box);
+    EXPECT_LT(Vec3Length(box[0].position - low) + Vec3Length(box[23].position - high), 1e-4f);
     // More than it holds: a larger one replaces it.
     ASSERT_TRUE(display.ReadyOverlayBuffer(renderer.device, capacity + 1));
     EXPECT_GE(display.overlayCapacity, 2 * (capacity + 1));
