@@ -5,6 +5,15 @@
 
 #include "model/skinned_model.h"
 
+void WidenBox(const Vector3& p, bool* found, Vector3* low, Vector3* high) {
+    if (!*found) {
+        *low = *high = p;
+        *found = true;
+    }
+    *low = Vector3(std::min(low->x, p.x), std::min(low->y, p.y), std::min(low->z, p.z));
+    *high = Vector3(std::max(high->x, p.x), std::max(high->y, p.y), std::max(high->z, p.z));
+}
+
 bool ModelWorldBounds(const SkinnedModel& model, int clipIndex, const Matrix4& world,
                       Vector3* boxMin, Vector3* boxMax) {
     const AnimationClip* clip = nullptr;
@@ -29,15 +38,8 @@ bool ModelWorldBounds(const SkinnedModel& model, int clipIndex, const Matrix4& w
         }
         corners.resize(size_t(mesh.triangleCount) * 3);
         mesh.SkinCorners(bones.data(), corners.data());
-        for (const SkinVertex& corner : corners) {
-            Vector3 p = Vec3TransformCoord(corner.position, world);
-            if (!found) {
-                low = high = p;
-                found = true;
-            }
-            low = Vector3(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
-            high = Vector3(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
-        }
+        for (const SkinVertex& corner : corners)
+            WidenBox(Vec3TransformCoord(corner.position, world), &found, &low, &high);
     }
     if (found) {
         *boxMin = low;

@@ -13,3 +13,7 @@ struct SkinnedModel;
 // pose. False, with the box untouched, when the model has no triangle.
 bool ModelWorldBounds(const SkinnedModel& model, int clipIndex, const Matrix4& world,
                       Vector3* boxMin, Vector3* boxMax);
+
+// Widens the box [*low, *high] to hold p. While *found is false the box is
+// taken to be empty: it becomes p alone, and *found true.
+void WidenBox(const Vector3& p, bool* found, Vector3* low, Vector3* high);

@@ -1,8 +1,7 @@
 #include "scene/overlay_lines.h"
 
-#include <algorithm>
-
 #include "model/skinned_model.h"
+#include "scene/model_bounds.h"
 
 void OverlayGeometry::Clear() {
     depthLines.clear();
@@ -31,15 +30,8 @@ void AddSkeleton(const SkinnedModel& model, const Matrix4& world, OverlayGeometr
     Vector3 low, high;
     for (int m = 0; m < model.meshCount; ++m) {
         const ModelMesh& mesh = model.meshes[m];
-        for (int b = 0; mesh.bones && b < mesh.boneCount; ++b) {
-            const Vector3 p = JointOf(mesh.bones[b], world);
-            low =
-                any ? Vector3(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)) : p;
-            high =
-                any ? Vector3(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z))
-                    : p;
-            any = true;
-        }
+        for (int b = 0; mesh.bones && b < mesh.boneCount; ++b)
+            WidenBox(JointOf(mesh.bones[b], world), &any, &low, &high);
     }
     if (!any) return;
     const float h = 0.5f * kJointCrossShare * Vec3Length(high - low);
@@ -80,12 +72,7 @@ bool AddNormalsAndBounds(const SkinnedModel& model, const Matrix4& world, bool n
                 const Vector3 tip = Vec3TransformCoord(corner.position + n * normalLength, world);
                 AddLine(&out->depthLines, p, tip, kNormalColour);
             }
-            if (!found) {
-                least = most = p;
-                found = true;
-            }
-            least = Vector3(std::min(least.x, p.x), std::min(least.y, p.y), std::min(least.z, p.z));
-            most = Vector3(std::max(most.x, p.x), std::max(most.y, p.y), std::max(most.z, p.z));
+            WidenBox(p, &found, &least, &most);
         }
     }
     if (found) {

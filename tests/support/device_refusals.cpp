@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "model/skin_vertex.h"
@@ -38,11 +39,36 @@ HRESULT Declare(Device* device, Elements... elements) {
     return device->CreateVertexDeclaration(table, made.Receive());
 }
 
-// A texture made in memory and released at once; the call's result.
-HRESULT MakeTexture(Bound& b, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                    Format format, Pool pool = D3DPOOL_MANAGED) {
-    Ref<Texture> made;
-    return b.device->CreateTexture(width, height, levels, usage, format, pool, made.Receive());
+// CreateTexture in memory, the texture released at once.
+std::function<HRESULT(Bound&)> MadeTexture(uint32_t width, uint32_t height, uint32_t levels,
+                                           uint32_t usage, Format format,
+                                           Pool pool = D3DPOOL_MANAGED) {
+    return [=](Bound& b) {
+        Ref<Texture> made;
+        return b.device->CreateTexture(width, height, levels, usage, format, pool, made.Receive());
+    };
+}
+
+// LockRect of the bound texture's level (of part, when given; into no
+// output when output is false) while level held, when not negative, is
+// locked; every lock made is undone. The first failure is the result, and
+// a lock that succeeds must give the level's pitch and its bits.
+std::function<HRESULT(Bound&)> Locked(uint32_t level, std::optional<Rect> part = {}, int held = -1,
+                                      bool output = true) {
+    return [=](Bound& b) {
+        LockedRect locked;
+        HRESULT result =
+            held >= 0 ? b.texture->LockRect(uint32_t(held), &locked, nullptr, 0) : S_OK;
+        if (Failed(result)) return result;
+        result = b.texture->LockRect(level, output ? &locked : nullptr, part ? &*part : nullptr, 0);
+        if (Succeeded(result)) {
+            if (locked.pitch != int32_t(4 * (8u >> level)) || !locked.bits) result = E_FAIL;
+            const HRESULT unlocked = b.texture->UnlockRect(level);
+            result = Failed(result) ? result : unlocked;
+        }
+        const HRESULT unlocked = held >= 0 ? b.texture->UnlockRect(uint32_t(held)) : S_OK;
+        return Failed(result) ? result : unlocked;
+    };
 }
 
 constexpr VertexElement kPosition = {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0};
@@ -190,63 +216,25 @@ const Case kCases[] = {
     {"read-back without outputs",
      [](Bound& b) { return b.device->GetBackBufferPixels(nullptr, nullptr, nullptr); },
      D3DERR_INVALIDCALL, "no output pointer"},
-    {"texture in memory",
-     [](Bound& b) { return MakeTexture(b, 8, 4, 0, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8); }, S_OK,
-     nullptr},
-    {"texture in memory, compressed",
-     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 0, D3DFMT_DXT1); }, D3DERR_INVALIDCALL,
+    {"texture in memory", MadeTexture(8, 4, 0, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8), S_OK, nullptr},
+    {"texture in memory, compressed", MadeTexture(8, 4, 1, 0, D3DFMT_DXT1), D3DERR_INVALIDCALL,
      "cannot be made in memory"},
-    {"texture in memory, no width",
-     [](Bound& b) { return MakeTexture(b, 0, 4, 1, 0, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
+    {"texture in memory, no width", MadeTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8), D3DERR_INVALIDCALL,
      "0 x 4"},
     {"texture in memory, wider than the device's largest",
-     [](Bound& b) { return MakeTexture(b, 1u << 20, 1, 1, 0, D3DFMT_A8R8G8B8); },
-     D3DERR_INVALIDCALL, "1048576 x 1"},
-    {"texture in memory, more levels than its chain",
-     [](Bound& b) { return MakeTexture(b, 8, 4, 5, 0, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
-     "at most 4"},
-    {"texture in memory, render target usage",
-     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 1, D3DFMT_A8R8G8B8); }, D3DERR_INVALIDCALL,
-     "usage 0x1"},
+     MadeTexture(1u << 20, 1, 1, 0, D3DFMT_A8R8G8B8), D3DERR_INVALIDCALL, "1048576 x 1"},
+    {"texture in memory, more levels than its chain", MadeTexture(8, 4, 5, 0, D3DFMT_A8R8G8B8),
+     D3DERR_INVALIDCALL, "at most 4"},
+    {"texture in memory, render target usage", MadeTexture(8, 4, 1, 1, D3DFMT_A8R8G8B8),
+     D3DERR_INVALIDCALL, "usage 0x1"},
     {"texture in memory, system memory",
-     [](Bound& b) { return MakeTexture(b, 8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM); },
-     D3DERR_INVALIDCALL, "pool 2"},
-    {"lock a level and a rectangle",
-     [](Bound& b) {
-         LockedRect locked;
-         const Rect part{2, 1, 4, 2};
-         HRESULT a = b.texture->LockRect(1, &locked, nullptr, 0);
-         HRESULT c = b.texture->LockRect(0, &locked, &part, 0);
-         if (locked.pitch != 32 || !locked.bits) return E_FAIL;
-         HRESULT d = b.texture->UnlockRect(0);
-         HRESULT e = b.texture->UnlockRect(1);
-         return Failed(a) ? a : Failed(c) ? c : Failed(d) ? d : e;
-     },
-     S_OK, nullptr},
-    {"lock a level twice",
-     [](Bound& b) {
-         LockedRect locked;
-         b.texture->LockRect(0, &locked, nullptr, 0);
-         HRESULT second = b.texture->LockRect(0, &locked, nullptr, 0);
-         b.texture->UnlockRect(0);
-         return second;
-     },
-     D3DERR_INVALIDCALL, "already locked"},
-    {"lock past the last level",
-     [](Bound& b) {
-         LockedRect locked;
-         return b.texture->LockRect(4, &locked, nullptr, 0);
-     },
-     D3DERR_INVALIDCALL, "level 4 (levels 0..3)"},
-    {"lock a rectangle past the level",
-     [](Bound& b) {
-         LockedRect locked;
-         const Rect outside{0, 0, 9, 1};
-         return b.texture->LockRect(0, &locked, &outside, 0);
-     },
-     D3DERR_INVALIDCALL, "not inside level 0"},
-    {"lock without output", [](Bound& b) { return b.texture->LockRect(0, nullptr, nullptr, 0); },
-     D3DERR_INVALIDCALL, "no output pointer"},
+     MadeTexture(8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM), D3DERR_INVALIDCALL, "pool 2"},
+    {"lock a level and a rectangle", Locked(0, Rect{2, 1, 4, 2}, 1), S_OK, nullptr},
+    {"lock a level twice", Locked(0, {}, 0), D3DERR_INVALIDCALL, "already locked"},
+    {"lock past the last level", Locked(4), D3DERR_INVALIDCALL, "level 4 (levels 0..3)"},
+    {"lock a rectangle past the level", Locked(0, Rect{0, 0, 9, 1}), D3DERR_INVALIDCALL,
+     "not inside level 0"},
+    {"lock without output", Locked(0, {}, -1, false), D3DERR_INVALIDCALL, "no output pointer"},
     {"unlock an unlocked level", [](Bound& b) { return b.texture->UnlockRect(0); },
      D3DERR_INVALIDCALL, "level 0 is not locked"},
     {"scissor inside",

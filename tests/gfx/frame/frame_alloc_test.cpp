@@ -6,13 +6,9 @@
 
 #include <vector>
 
-#include "app/application.h"
-#include "app/program_scene.h"
 #include "counting_allocator.h"
-#include "model/skinned_model.h"
-#include "platform/gfx/devices/devices.h"
 #include "platform/gfx/gl/gl_backend.h"
-#include "platform/window/sdl/sdl_window_backend.h"
+#include "support/app_scene_gl.h"
 
 namespace {
 
@@ -24,28 +20,14 @@ void PumpMessages(Application& app) {
     }
 }
 
-TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
-    if (!UseSdlWindowBackend()) GTEST_SKIP() << "no display";
-    alloctest::PrepareCounting();
+// The program's scene with the Run clip.
+struct FrameTest : rrtest::AppSceneGlTest {
+    FrameTest() { clipPaths = {"Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd"}; }
+};
 
-    Application& app = GetApplication();
-    app.CreateAppWindow(nullptr);
-    ASSERT_TRUE(gfx::Succeeded(
-        app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window, 800, 600, kHudFontHeight)));
-    // The program's scene with the Run clip, from the run folder.
-    SceneDescription description = DescribeScene(ProgramOptions{}, RR_RUN_DIR);
-    description.clipPaths = {"Model\\SMD\\Pudo_Red\\Ani_Red(Run).smd"};
-    SceneBuildHooks hooks;
-    hooks.context = &app;
-    hooks.environmentReady = [](void* context) {
-        static_cast<Application*>(context)->ShowAppWindow(SW_SHOWDEFAULT);
-    };
-    SceneBuildResult built;
-    ASSERT_TRUE(
-        BuildScene(description, app.renderer.device, ReportSink{}, hooks, &app.scene, &built));
+TEST_F(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
+    alloctest::PrepareCounting();
     const SkinnedModel* model = app.scene.model;
-    ASSERT_NE(app.scene.effect, nullptr);
-    ASSERT_GT(model->meshCount, 0);
     ASSERT_GT(model->clipCount, 0);
     gfx::Device* device = app.renderer.device;
 
@@ -78,7 +60,6 @@ TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
 
     // With the viewer panel shown (Dear ImGui is linked in: its allocations
     // count as ours) the same holds after its first 60 frames.
-    app.services.baseFolder = RR_RUN_DIR;
     app.panel.visible = true;
     uint64_t firstFrames = 0;
     for (int frame = 0; frame < 60; ++frame) {
@@ -95,7 +76,6 @@ TEST(FrameTest, SteadyFramesAllocateNothingInOurCodeAndDrawOncePerPart) {
         app.RenderFrame();
         ASSERT_EQ(alloctest::StopCounting().ours, 0u) << "panel frame " << frame + 61;
     }
-    app.ReleaseAll();
 }
 
 }  // namespace

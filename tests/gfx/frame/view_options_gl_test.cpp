@@ -8,12 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/application.h"
-#include "app/program_scene.h"
 #include "counting_allocator.h"
-#include "model/skinned_model.h"
-#include "platform/gfx/devices/devices.h"
-#include "platform/window/sdl/sdl_window_backend.h"
+#include "support/app_scene_gl.h"
 
 namespace {
 
@@ -47,26 +43,10 @@ int PixelsDiffering(const FrameCapture& a, const FrameCapture& b) {
     return count;
 }
 
-TEST(ViewOptionsGlTest, PicturesShowEachOptionAndSteadyFramesAllocateNothing) {
-    if (!UseSdlWindowBackend()) GTEST_SKIP() << "no display";
-    alloctest::PrepareCounting();
+using ViewOptionsGlTest = rrtest::AppSceneGlTest;
 
-    Application& app = GetApplication();
-    app.services.baseFolder = RR_RUN_DIR;
-    app.CreateAppWindow(nullptr);
-    ASSERT_TRUE(gfx::Succeeded(
-        app.renderer.InitDevice(gfx::devices::CreateOpenGl, app.window, 800, 600, kHudFontHeight)));
-    SceneDescription description = DescribeScene(ProgramOptions{}, RR_RUN_DIR);
-    SceneBuildHooks hooks;
-    hooks.context = &app;
-    hooks.environmentReady = [](void* context) {
-        static_cast<Application*>(context)->ShowAppWindow(SW_SHOWDEFAULT);
-    };
-    SceneBuildResult built;
-    ASSERT_TRUE(
-        BuildScene(description, app.renderer.device, ReportSink{}, hooks, &app.scene, &built));
-    ASSERT_NE(app.scene.effect, nullptr);
-    ASSERT_GT(app.scene.model->meshCount, 0);
+TEST_F(ViewOptionsGlTest, PicturesShowEachOptionAndSteadyFramesAllocateNothing) {
+    alloctest::PrepareCounting();
     app.settings.animationTimeStep = 0.0f;  // one pose for every picture
 
     const FrameCapture reflect = Picture(app, ViewOptions{});
@@ -108,7 +88,6 @@ TEST(ViewOptionsGlTest, PicturesShowEachOptionAndSteadyFramesAllocateNothing) {
         app.RenderFrame();
         ASSERT_EQ(alloctest::StopCounting().ours, 0u) << "frame " << frame + 4;
     }
-    app.ReleaseAll();
 }
 
 }  // namespace

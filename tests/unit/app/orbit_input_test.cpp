@@ -2,10 +2,9 @@
 // procedure: only in orbit mode (left drag orbits, wheel zooms, middle drag
 // pans), Home only with the panel shown; the free camera's right drag and
 // keys as before.
-#include <cmath>
-
 #include "app_fixture.h"
 #include "render/camera_framing.h"
+#include "support/corners_in_view.h"
 
 namespace {
 
@@ -105,16 +104,9 @@ TEST_F(OrbitInputTest, HomeReframesOnlyWithThePanelShownInEitherMode) {
         ASSERT_EQ(Run(), 0);
         Vector3 low, high;
         ASSERT_TRUE(App().ModelBox(&low, &high));
-        const Matrix4 viewProjection = App().renderer.view * App().renderer.projection;
-        bool allInView = true;
-        for (int corner = 0; corner < 8; ++corner) {
-            Vector3 p((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
-                      (corner & 4) ? high.z : low.z);
-            Vector3 ndc = Vec3TransformCoord(p, viewProjection);
-            allInView = allInView && std::fabs(ndc.x) <= 1 && std::fabs(ndc.y) <= 1 && ndc.z > 0 &&
-                        ndc.z < 1;
-        }
-        EXPECT_EQ(allInView, c.reframed);
+        EXPECT_EQ(
+            rrtest::CornersInView(low, high, App().renderer.view, App().renderer.projection, true),
+            c.reframed);
         if (c.reframed && !c.orbit) {
             EXPECT_NEAR(App().renderer.camera.look.z, 1.0f, 1e-6f);  // the start axes
         }

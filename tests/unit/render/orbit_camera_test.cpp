@@ -7,6 +7,7 @@
 
 #include "render/camera.h"
 #include "render/orbit_camera.h"
+#include "support/corners_in_view.h"
 
 namespace {
 
@@ -96,15 +97,8 @@ TEST(OrbitCameraTest, FrameBoxPutsEveryCornerInTheViewAndLookFromKeepsTheEye) {
         EXPECT_GE(orbit.maxDistance, orbit.distance);
         // In front of the camera and inside the picture's edges (the far
         // plane is the renderer's: a box thousands of units deep may reach it).
-        const Matrix4 viewProjection = orbit.ViewMatrix() * kProjection;
-        for (int corner = 0; corner < 8; ++corner) {
-            Vector3 p((corner & 1) ? c.high.x : c.low.x, (corner & 2) ? c.high.y : c.low.y,
-                      (corner & 4) ? c.high.z : c.low.z);
-            EXPECT_GT(Vec3TransformCoord(p, orbit.ViewMatrix()).z, 1.0f) << c.high.y;
-            Vector3 ndc = Vec3TransformCoord(p, viewProjection);
-            EXPECT_LE(std::fabs(ndc.x), 1.0f) << c.high.y;
-            EXPECT_LE(std::fabs(ndc.y), 1.0f) << c.high.y;
-        }
+        EXPECT_TRUE(rrtest::CornersInView(c.low, c.high, orbit.ViewMatrix(), kProjection, false))
+            << c.high.y;
         // Looking at the centre from an eye elsewhere keeps that eye.
         const Vector3 eye = c.high + Vector3(5, 7, -30);
         orbit.LookFrom(eye, orbit.target);

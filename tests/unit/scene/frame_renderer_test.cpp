@@ -1,20 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "model/skinned_model.h"
-#include "platform/gfx/recording/recorder.h"
-#include "model/load_context.h"
-#include "support/dds_files.h"
-#include "support/temp_folder.h"
-#include "render/renderer.h"
-#include "scene/effect_setup.h"
-#include "scene/frame_renderer.h"
-#include "scene/scene.h"
-#include "support/temp_folder.h"
+#include "recorded_scene.h"
 
 namespace {
 
@@ -25,23 +15,13 @@ using gfx::recording::GetRecorder;
 DWORD ticks = 0;
 DWORD Ticks() { return ticks; }
 
-// A device, an effect, the box and a model of one mesh with two triangles
-// and one three-keyframe clip, all on the recording device.
-class FrameTest : public ::testing::Test {
+// The recorded scene with a model of one mesh with two triangles and one
+// three-keyframe clip.
+class FrameTest : public RecordedSceneTest {
 protected:
     void SetUp() override {
-        GetRecorder().Reset();
-        folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
-        folder.Write("Textures/Snow.dds", rrtest::StandInCubeMap());
-        folder.Enter();
-
-        ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, nullptr, 800, 600, 20), S_OK);
+        ASSERT_NO_FATAL_FAILURE(RecordedSceneTest::SetUp());
         Device* device = renderer.device;
-        ASSERT_EQ(scene.box.Create(device, kEnvironmentMapPath), S_OK);
-        ASSERT_EQ(CreateEffectObjects(device, scene.vertexDeclaration, scene.effect,
-                                      scene.technique, LoadContext{}, kEffectPath, true),
-                  S_OK);
-        ASSERT_NE(scene.effect, nullptr);
         scene.model = new SkinnedModel();
         SkinnedModel& model = *scene.model;
         model.device = device;
@@ -58,23 +38,9 @@ protected:
         hud.counter.tickSource = Ticks;
         GetRecorder().calls.clear();
     }
-    void TearDown() override {
-        scene.Release();
-        EXPECT_EQ(renderer.device->GetLiveObjectCount(), 1u);  // the font
-        renderer.ReleaseDevice();
-    }
 
-    rrtest::TempFolder folder;
-    Renderer renderer;
-    Scene scene;
-    HudState hud;
-    FrameRenderer frame{renderer, scene, hud, FrameSettings{}};
     SkinnedModel& model() { return *scene.model; }
 };
-
-std::vector<std::string> Repeat(const std::string& name, int count) {
-    return std::vector<std::string>(size_t(count), name);
-}
 
 // A call of the frame and, where they matter, its arguments or its object.
 struct Expected {
@@ -158,7 +124,7 @@ void Reached(void*, FramePart part) { reached.push_back(part); }
 // parts the frame went through.
 TEST_F(FrameTest, WithoutAnEffectOrASceneLessIsDrawnButTheFrameCounts) {
     using P = FramePart;
-    const std::vector<std::string> hudLines = Repeat("DrawTextA", 7);
+    const std::vector<std::string> hudLines(7, "DrawTextA");
     struct Case {
         const char* name;
         bool effect;

@@ -7,18 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "model/load_context.h"
 #include "model/skinned_model.h"
 #include "platform/gfx/core/log.h"
-#include "platform/gfx/recording/recorder.h"
-#include "render/renderer.h"
+#include "recorded_scene.h"
 #include "scene/display_resources.h"
-#include "scene/effect_setup.h"
-#include "scene/frame_renderer.h"
+#include "scene/model_bounds.h"
 #include "scene/model_facing.h"
-#include "scene/scene.h"
-#include "support/dds_files.h"
-#include "support/temp_folder.h"
 #include "../model/model_test_support.h"
 
 namespace {
@@ -37,37 +31,26 @@ const char kReference[] =
     "b.bmp\n"
     "1 0 0 0 0 0 1 0 0\n1 1 0 0 0 0 1 1 0\n1 0 1 0 0 0 1 0 1\nend\n";
 
-class ViewFrameTest : public ::testing::Test {
+// The recorded scene with the model read from Ref.smd, drawn in its bind
+// pose, the built-in effects beside the scene's, and the display resources.
+class ViewFrameTest : public RecordedSceneTest {
 protected:
     void SetUp() override {
-        GetRecorder().Reset();
-        previousSink = SetLogSink([](const char*) {});
-        folder.Write("Shaders/ReflectionOrRefraction.fx", "technique TShader {}");
+        ASSERT_NO_FATAL_FAILURE(RecordedSceneTest::SetUp());
         folder.Write("Shaders/Overlay.fx", "technique TOverlay {}");
         folder.Write("Shaders/Textured.fx", "technique TLit {}");
-        folder.Write("Textures/Snow.dds", rrtest::StandInCubeMap());
         folder.Write("Ref.smd", kReference);
         folder.Write("a.bmp", model_test::kTinyBmp);
         folder.Write("b.bmp", model_test::kTinyBmp);
-        folder.Enter();
-
-        ASSERT_EQ(renderer.InitDevice(recording::CreateDirect3D, nullptr, 800, 600, 20), S_OK);
-        Device* device = renderer.device;
-        ASSERT_EQ(scene.box.Create(device, kEnvironmentMapPath), S_OK);
-        ASSERT_EQ(CreateEffectObjects(device, scene.vertexDeclaration, scene.effect,
-                                      scene.technique, LoadContext{}, kEffectPath, true),
-                  S_OK);
         scene.model = new SkinnedModel();
-        ASSERT_TRUE(scene.model->LoadReference(device, "Ref.smd", LoadContext{}));
+        ASSERT_TRUE(scene.model->LoadReference(renderer.device, "Ref.smd", LoadContext{}));
         frame.settings.bindPoseWithoutClip = true;  // no clip: the bind pose
         frame.display = &display;
         GetRecorder().calls.clear();
     }
     void TearDown() override {
         display.Release();
-        scene.Release();
-        EXPECT_EQ(renderer.device->GetLiveObjectCount(), 1u);  // the font
-        renderer.ReleaseDevice();
+        RecordedSceneTest::TearDown();
         SetLogSink(previousSink);
     }
 
@@ -80,13 +63,8 @@ protected:
     }
     const ModelMesh& Mesh() const { return scene.model->meshes[0]; }
 
-    LogSink previousSink = nullptr;
-    rrtest::TempFolder folder;
-    Renderer renderer;
-    Scene scene;
-    HudState hud;
+    LogSink previousSink = SetLogSink([](const char*) {});  // the device's lines unread
     DisplayResources display;
-    FrameRenderer frame{renderer, scene, hud, FrameSettings{}};
 };
 
 // A call by name and, where given, its leading arguments and text.
@@ -243,6 +221,12 @@ TEST_F(ViewFrameTest, OverlayVerticesComeFromThePoseAndTheBufferGrowsOnlyWhenNee
         EXPECT_LT(Vec3Length(joints[j].position - expected[j]), 1e-3f) << j;
         EXPECT_EQ(joints[j].colour, kJointColour);
     }
+    // The first line, joint 0's cross along x: kJointCrossShare of the
+    // joints' extent long.
+    OverlayVertex cross[2];
+    std::memcpy(cross, bytes.data(), sizeof cross);
+    EXPECT_NEAR(Vec3Length(cross[1].position - cross[0].position),
+                kJointCrossShare * Vec3Length(expected[1] - expected[0]), 1e-4f);
 
     // Steady frames, normals and box too (6 + 12 + 7 lines and 2 points
     // still fit), reuse the buffer and the effect.
@@ -252,6 +236,13 @@ TEST_F(ViewFrameTest, OverlayVerticesComeFromThePoseAndTheBufferGrowsOnlyWhenNee
     EXPECT_EQ(GetRecorder().Find("CreateVertexBuffer"), -1);
     EXPECT_EQ(GetRecorder().Find("CreateEffectFromFile"), -1);
     EXPECT_EQ(display.overlayCapacity, capacity);
+    // The box after the normals runs from the model's low corner to its high.
+    Vector3 low, high;
+    ASSERT_TRUE(ModelWorldBounds(*scene.model, 0, renderer.world, &low, &high));
+    OverlayVertex box[24];
+    std::memcpy(box, recording::ContentsOf(display.overlayBuffer).data() + 12 * sizeof box[0],
+                sizeof box);
+    EXPECT_LT(Vec3Length(box[0].position - low) + Vec3Length(box[23].position - high), 1e-4f);
     // More than it holds: a larger one replaces it.
     ASSERT_TRUE(display.ReadyOverlayBuffer(renderer.device, capacity + 1));
     EXPECT_GE(display.overlayCapacity, 2 * (capacity + 1));
