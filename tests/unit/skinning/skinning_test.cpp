@@ -241,27 +241,38 @@ TEST(Skinning, SharedCornersWriteWhatSkinningEveryCornerWrites) {
         {3, {1, 2, 3}},
     };
     constexpr size_t kPool = std::size(pool);
-    std::vector<MeshTriangle> triangles(300);
-    for (MeshTriangle& t : triangles)
-        for (int s = 0; s < 3; ++s) {
-            const auto& corner = pool[random() % kPool];
-            t.boneIndices[s] = corner.bone;
-            t.vertices[s] = {corner.position, {0, 1, 0}};
+    // 300 triangles, and enough for the streaming stores of a buffer larger
+    // than the caches, written from an aligned start and from one that is not.
+    std::vector<MeshTriangle> triangles;
+    for (int count : {300, 120000}) {
+        triangles.assign(size_t(count), MeshTriangle{});
+        for (MeshTriangle& t : triangles)
+            for (int s = 0; s < 3; ++s) {
+                const auto& corner = pool[random() % kPool];
+                t.boneIndices[s] = corner.bone;
+                t.vertices[s] = {corner.position, {0, 1, 0}};
+            }
+        const skinning::SharedCorners shared = skinning::ShareCorners(triangles.data(), count);
+        ASSERT_FALSE(shared.Empty());
+        EXPECT_EQ(shared.distinct.size(), (kPool + 2) / 3);  // every pool entry once
+        const std::vector<SkinVertex> expected = Expected(triangles, bones);
+        for (size_t start : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << count << " triangles, from vertex " << start);
+            std::vector<SkinVertex> buffer(expected.size() + start + 1, GuardVertex());
+            SkinVertex* out = buffer.data() + start;
+            shared.Skin(bones.data(), int(bones.size()), out);
+            for (size_t c = 0; c < expected.size(); ++c) {
+                if (triangles[c / 3].boneIndices[c % 3] == skinning::kLinkedCorner) continue;
+                ASSERT_EQ(std::memcmp(&out[c], &expected[c], sizeof(SkinVertex)), 0) << c;
+            }
+            const SkinVertex guard = GuardVertex();
+            ASSERT_EQ(std::memcmp(&buffer.back(), &guard, sizeof guard), 0) << "written past";
         }
-    const skinning::SharedCorners shared = skinning::ShareCorners(triangles.data(), 300);
-    ASSERT_FALSE(shared.Empty());
-    EXPECT_EQ(shared.distinct.size(), (kPool + 2) / 3);  // every pool entry once
-    const std::vector<SkinVertex> expected = Expected(triangles, bones);
-    std::vector<SkinVertex> out(expected.size(), GuardVertex());
-    shared.Skin(bones.data(), int(bones.size()), out.data());
-    for (size_t c = 0; c < expected.size(); ++c) {
-        if (triangles[c / 3].boneIndices[c % 3] == skinning::kLinkedCorner) continue;
-        ASSERT_EQ(std::memcmp(&out[c], &expected[c], sizeof(SkinVertex)), 0) << "corner " << c;
     }
 
     for (size_t t = 0; t < triangles.size(); ++t)
         for (int s = 0; s < 3; ++s) triangles[t].vertices[s].position.x = float(3 * t + size_t(s));
-    EXPECT_TRUE(skinning::ShareCorners(triangles.data(), 300).Empty());
+    EXPECT_TRUE(skinning::ShareCorners(triangles.data(), int(triangles.size())).Empty());
 }
 
 // The character as the program plays it: the reference and the Attack clip,
