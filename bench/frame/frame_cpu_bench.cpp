@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
     for (int m = 0; m < character->meshCount; ++m) triangles += character->meshes[m].triangleCount;
     std::sort(rounds.begin(), rounds.end());
     std::printf(
-        "null device: %d frames at 800 x 600, %d meshes, %d triangles, %.0f device draw calls per "
-        "frame\n",
+        "null device: %d frames at 800 x 600, %d meshes, %d triangles, %.0f draws reaching the "
+        "backend per frame\n",
         int(rounds.size()) * 100, character->meshCount, triangles, draws);
     std::printf(
         "our CPU time per frame (RenderFrame, median of %zu rounds of 100): %.1f us "

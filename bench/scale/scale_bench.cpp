@@ -1,10 +1,12 @@
 // How the program's costs grow with the model: generated references of
-// 10k, 100k and 1M triangles (a strip of quads on a chain of 32 bones, with
-// a 30-frame clip that bends the chain) loaded into the running scene
+// 10k, 100k and 1M triangles (a strip and a grid of quads on a chain of 32
+// bones, with a 30-frame clip that bends the chain) loaded into the running scene
 // through the program's own load path, then drawn frame after frame on the
 // null device (the front's checks and state, no GL work). Per size: the
 // file's size, the load time, the peak memory the load added, and the
-// processor time per frame, also per 1,000 triangles.
+// processor time per frame, also per 1,000 triangles, beside the time it
+// takes to write the vertex buffer's bytes once (a floor no layout of the
+// same buffer can go under).
 //
 // Usage: scale_bench [TRIANGLES...]   (default 10000 100000 1000000; it
 // reads the build's run folder and writes its models to a temporary folder)
@@ -15,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -68,20 +71,29 @@ std::string Pose(int frame, float angle) {
     return text;
 }
 
-// Quads of a strip up the chain, two triangles each; every corner on the
-// bone at its height, in that bone's space.
-void WriteReference(const std::string& path, int triangles) {
+// The generated shapes: quads up the chain, two triangles each, every corner
+// on the bone at its height, in that bone's space. A strip's quads share no
+// corner with one another (each is shifted sideways); a grid is a sheet 100
+// quads wide whose inner vertices are corners of six triangles, as the
+// vertices of a closed mesh are.
+enum class Shape { Strip, Grid };
+
+void WriteReference(const std::string& path, int triangles, Shape shape) {
     std::string text = Nodes() + "skeleton\n" + Pose(0, 0.0f) + "end\ntriangles\n";
     const int quads = (triangles + 1) / 2;
+    const int columns = shape == Shape::Grid ? std::min(100, quads) : 1;
+    const int rows = (quads + columns - 1) / columns;
     const float height = float(kBones);
     char line[160];
     int written = 0;
     for (int q = 0; q < quads && written < triangles; ++q) {
-        const float y0 = height * float(q) / float(quads),
-                    y1 = height * float(q + 1) / float(quads);
-        const float x = float(q % 7) * 0.1f;
-        const float corners[2][3][2] = {{{x, y0}, {x + 1, y0}, {x + 1, y1}},
-                                        {{x, y0}, {x + 1, y1}, {x, y1}}};
+        const int row = q / columns, column = q % columns;
+        const float y0 = height * float(row) / float(rows),
+                    y1 = height * float(row + 1) / float(rows);
+        const float x = shape == Shape::Grid ? float(column) * 0.01f : float(q % 7) * 0.1f;
+        const float right = shape == Shape::Grid ? x + 0.01f : x + 1.0f;
+        const float corners[2][3][2] = {{{x, y0}, {right, y0}, {right, y1}},
+                                        {{x, y0}, {right, y1}, {x, y1}}};
         for (int t = 0; t < 2 && written < triangles; ++t, ++written) {
             text += "skin.bmp\n";
             for (const auto& c : corners[t]) {
@@ -97,6 +109,20 @@ void WriteReference(const std::string& path, int triangles) {
         }
     }
     std::ofstream(path, std::ios::binary | std::ios::app) << text << "end\n";
+}
+
+// The least a frame can cost here: writing the vertex buffer's bytes once
+// (3 corners of 24 bytes a triangle) with memset, the median of 5, in µs.
+double WriteFloorUs(int triangles) {
+    std::vector<char> bytes(size_t(triangles) * 72, 1);
+    std::vector<double> times;
+    for (int r = 0; r < 5; ++r) {
+        const Clock::time_point from = Clock::now();
+        std::memset(bytes.data(), r, bytes.size());
+        times.push_back(Milliseconds(from, Clock::now()) * 1000.0);
+        if (bytes[size_t(r) * 7 % bytes.size()] != char(r)) return 0.0;  // kept
+    }
+    return Median(times);
 }
 
 void WriteClip(const std::string& path) {
@@ -142,48 +168,53 @@ int main(int argc, char** argv) {
     WriteClip(clip);
     WriteTexture((folder / "skin.bmp").string());
 
-    std::printf("%10s %10s %10s %12s %12s %14s\n", "triangles", "file MB", "load ms",
-                "load peak MB", "frame us", "us / 1k tris");
+    std::printf("%6s %10s %8s %9s %13s %10s %13s %12s\n", "shape", "triangles", "file MB",
+                "load ms", "load peak MB", "frame us", "us / 1k tris", "write floor");
     int status = 0;
-    for (int triangles : sizes) {
-        const std::string reference =
-            (folder / ("strip" + std::to_string(triangles) + ".smd")).string();
-        WriteReference(reference, triangles);
-        const double fileMb = double(std::filesystem::file_size(reference)) / (1 << 20);
+    for (Shape shape : {Shape::Strip, Shape::Grid})
+        for (int triangles : sizes) {
+            const char* shapeName = shape == Shape::Grid ? "grid" : "strip";
+            const std::string reference =
+                (folder / (shapeName + std::to_string(triangles) + ".smd")).string();
+            WriteReference(reference, triangles, shape);
+            const double fileMb = double(std::filesystem::file_size(reference)) / (1 << 20);
 
-        // Load: the peak is what this load added to the memory before it
-        // (the model it replaces is released once the new one is in).
-        std::vector<SceneFileFailure> failures;
-        ResetPeakMemory();
-        const long before = StatusKb("VmRSS");
-        const Clock::time_point start = Clock::now();
-        const bool loaded = ReplaceModel(app.scene, device, reference, {clip}, report, &failures);
-        const double loadMs = Milliseconds(start, Clock::now());
-        const double peakMb = double(StatusKb("VmHWM") - before) / 1024.0;
-        std::filesystem::remove(reference);
-        if (!loaded) {
-            std::fprintf(stderr, "scale_bench: the %d-triangle model did not load\n", triangles);
-            status = 1;
-            continue;
-        }
+            // Load: the peak is what this load added to the memory before it
+            // (the model it replaces is released once the new one is in).
+            std::vector<SceneFileFailure> failures;
+            ResetPeakMemory();
+            const long before = StatusKb("VmRSS");
+            const Clock::time_point start = Clock::now();
+            const bool loaded =
+                ReplaceModel(app.scene, device, reference, {clip}, report, &failures);
+            const double loadMs = Milliseconds(start, Clock::now());
+            const double peakMb = double(StatusKb("VmHWM") - before) / 1024.0;
+            std::filesystem::remove(reference);
+            if (!loaded) {
+                std::fprintf(stderr, "scale_bench: the %d-triangle model did not load\n",
+                             triangles);
+                status = 1;
+                continue;
+            }
 
-        // Frames: a round is at least 20 frames and 0.2 s; the median of 7.
-        for (int i = 0; i < 3; ++i) app.RenderFrame();
-        std::vector<double> rounds;
-        for (int r = 0; r < 7; ++r) {
-            int frames = 0;
-            const Clock::time_point from = Clock::now();
-            do {
-                app.RenderFrame();
-                ++frames;
-            } while (frames < 20 || Milliseconds(from, Clock::now()) < 200.0);
-            rounds.push_back(Milliseconds(from, Clock::now()) * 1000.0 / frames);
+            // Frames: a round is at least 20 frames and 0.2 s; the median of 7.
+            for (int i = 0; i < 3; ++i) app.RenderFrame();
+            std::vector<double> rounds;
+            for (int r = 0; r < 7; ++r) {
+                int frames = 0;
+                const Clock::time_point from = Clock::now();
+                do {
+                    app.RenderFrame();
+                    ++frames;
+                } while (frames < 20 || Milliseconds(from, Clock::now()) < 200.0);
+                rounds.push_back(Milliseconds(from, Clock::now()) * 1000.0 / frames);
+            }
+            const double frameUs = Median(rounds);
+            std::printf("%6s %10d %8.1f %9.1f %13.1f %10.1f %13.2f %12.1f\n", shapeName, triangles,
+                        fileMb, loadMs, peakMb, frameUs, frameUs * 1000.0 / triangles,
+                        WriteFloorUs(triangles));
+            std::fflush(stdout);
         }
-        const double frameUs = Median(rounds);
-        std::printf("%10d %10.1f %10.1f %12.1f %12.1f %14.2f\n", triangles, fileMb, loadMs, peakMb,
-                    frameUs, frameUs * 1000.0 / triangles);
-        std::fflush(stdout);
-    }
     std::filesystem::remove_all(folder);
     return status;
 }

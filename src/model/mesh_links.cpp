@@ -59,7 +59,11 @@ bool ModelMesh::SetLinks(const std::vector<uint32_t>& linkStart,
 void ModelMesh::SkinCorners(const Bone* pose, SkinVertex* out) const {
     // A mesh whose every corner is linked (as exporters write a mesh whose
     // first fields name an implicit root) needs no one-bone pass.
-    if (linked.corner.size() < size_t(triangleCount) * 3)
-        skinning::SkinCorners(triangles, triangleCount, pose, boneCount, out);
+    if (linked.corner.size() < size_t(triangleCount) * 3) {
+        if (!shared.Empty() && shared.source.size() == size_t(triangleCount) * 3)
+            shared.Skin(pose, boneCount, out);
+        else
+            skinning::SkinCorners(triangles, triangleCount, pose, boneCount, out);
+    }
     skinning::SkinLinkedCorners(linked, pose, boneCount, out);
 }

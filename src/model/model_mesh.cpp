@@ -20,6 +20,7 @@ void ModelMesh::Clear() {
     triangleCount = 0;
     vertexCount = 0;
     linked = {};
+    shared = {};
     gfx::SafeRelease(vertexBuffer);
     gfx::SafeRelease(texCoordBuffer);
     texCoordsTried = false;
@@ -50,6 +51,7 @@ bool ModelMesh::AllocateTriangles(int count) {
     if (count <= 0) return false;
     delete[] triangles;
     linked = {};  // made for the old triangles
+    shared = {};
     triangles = new (std::nothrow) MeshTriangle[count];
     triangleCount = triangles ? count : 0;
     vertexCount = 3 * triangleCount;
@@ -114,6 +116,7 @@ void ModelMesh::TakeFrom(ModelMesh& other) {
     triangleCount = other.triangleCount;
     triangles = other.triangles;
     linked = std::move(other.linked);
+    shared = std::move(other.shared);
     std::memcpy(texturePaths, other.texturePaths, sizeof(texturePaths));
     textureCount = other.textureCount;
     textures = other.textures;

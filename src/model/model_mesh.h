@@ -9,6 +9,7 @@
 #include "model/bone.h"
 #include "model/load_context.h"
 #include "model/mesh_triangle.h"
+#include "model/shared_corners.h"
 #include "model/skinning.h"
 #include "model/smd/parsed_smd.h"
 #include "model/smd/smd_limits.h"
@@ -25,6 +26,9 @@ struct ModelMesh {
     // drives it.
     MeshTriangle* triangles = nullptr;
     skinning::LinkedCorners linked;
+    // The corners that repeat, skinned once (ShareCorners, made by the loader
+    // once triangles and links are final); empty: every corner is skinned.
+    skinning::SharedCorners shared;
     // One path per material: the reference file's directory + material name,
     // relative to the base folder it was loaded from.
     char texturePaths[kMaxMaterials][kMaterialNameSize] = {};

@@ -56,6 +56,7 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path,
     mesh.vertexCount = 3 * parsed.triangleCount;
     mesh.triangles = parsed.triangles.release();
     mesh.SetLinks(parsed.linkStart, parsed.links);
+    mesh.shared = skinning::ShareCorners(mesh.triangles, mesh.triangleCount);
     mesh.sourceFolder = context.baseFolder;
     mesh.sourcePath = path;
     mesh.LoadMaterialTextures(device, context, parsed.materialCount, directory,

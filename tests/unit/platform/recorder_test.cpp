@@ -149,7 +149,10 @@ TEST_F(RecorderTest, DrawsAreCheckedAgainstWhatIsBoundAtTheirTime) {
         uint32_t firstVertex;  // of one triangle
         bool drawn;
     } steps[] = {
-        {"the last triangle", big, 0, skin, 27, true},
+        {"a run of one-triangle draws", big, 0, skin, 21, true},
+        {"continued", big, 0, skin, 24, true},
+        {"continued to the last triangle", big, 0, skin, 27, true},
+        {"continued past the end", big, 0, skin, 30, false},
         {"one vertex past the end", big, 0, skin, 28, false},
         {"below what was checked", big, 0, skin, 0, true},
         {"a smaller buffer", small, 0, skin, 3, false},

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "model/shared_corners.h"
 #include "model/skinned_model.h"
 #include "platform/gfx/recording/recorder.h"
 
@@ -219,6 +220,61 @@ TEST(Skinning, LinkedCornersBlendTheirBonesAndEveryPathAgreesBitForBit) {
         ASSERT_EQ(std::memcmp(&out[linked.corner[i]], &linked.bindPose[i], sizeof(SkinVertex)), 0);
 }
 
+// Skinning the distinct corners once and copying them writes what skinning
+// every corner writes; corners whose bytes differ (signed zeros, NaN
+// payloads, bones) stay apart, and a mesh without repeats gets no table.
+TEST(Skinning, SharedCornersWriteWhatSkinningEveryCornerWrites) {
+    std::mt19937 random(7);
+    std::vector<Bone> bones(4);
+    for (size_t b = 0; b < bones.size(); ++b)
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c)
+                bones[b].absoluteMatrix.m[r][c] = r == c ? 1.0f : float(b + 1) * 0.25f * float(r);
+    const float nanA = std::nanf("1"), nanB = std::nanf("2");
+    const struct {
+        int bone;
+        Vector3 position;
+    } pool[] = {
+        {0, {1, 2, 3}},  {0, {0.0f, 1, 1}}, {0, {-0.0f, 1, 1}},
+        {1, {1, 2, 3}},  {2, {nanA, 0, 0}}, {2, {nanB, 0, 0}},
+        {-1, {4, 5, 6}}, {99, {4, 5, 6}},   {skinning::kLinkedCorner, {7, 8, 9}},
+        {3, {1, 2, 3}},
+    };
+    constexpr size_t kPool = std::size(pool);
+    // 300 triangles, and enough for the streaming stores of a buffer larger
+    // than the caches, written from an aligned start and from one that is not.
+    std::vector<MeshTriangle> triangles;
+    for (int count : {300, 120000}) {
+        triangles.assign(size_t(count), MeshTriangle{});
+        for (MeshTriangle& t : triangles)
+            for (int s = 0; s < 3; ++s) {
+                const auto& corner = pool[random() % kPool];
+                t.boneIndices[s] = corner.bone;
+                t.vertices[s] = {corner.position, {0, 1, 0}};
+            }
+        const skinning::SharedCorners shared = skinning::ShareCorners(triangles.data(), count);
+        ASSERT_FALSE(shared.Empty());
+        EXPECT_EQ(shared.distinct.size(), (kPool + 2) / 3);  // every pool entry once
+        const std::vector<SkinVertex> expected = Expected(triangles, bones);
+        for (size_t start : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << count << " triangles, from vertex " << start);
+            std::vector<SkinVertex> buffer(expected.size() + start + 1, GuardVertex());
+            SkinVertex* out = buffer.data() + start;
+            shared.Skin(bones.data(), int(bones.size()), out);
+            for (size_t c = 0; c < expected.size(); ++c) {
+                if (triangles[c / 3].boneIndices[c % 3] == skinning::kLinkedCorner) continue;
+                ASSERT_EQ(std::memcmp(&out[c], &expected[c], sizeof(SkinVertex)), 0) << c;
+            }
+            const SkinVertex guard = GuardVertex();
+            ASSERT_EQ(std::memcmp(&buffer.back(), &guard, sizeof guard), 0) << "written past";
+        }
+    }
+
+    for (size_t t = 0; t < triangles.size(); ++t)
+        for (int s = 0; s < 3; ++s) triangles[t].vertices[s].position.x = float(3 * t + size_t(s));
+    EXPECT_TRUE(skinning::ShareCorners(triangles.data(), int(triangles.size())).Empty());
+}
+
 // The character as the program plays it: the reference and the Attack clip,
 // bones blended at several points of the clip.
 TEST(Skinning, EveryPathEqualsThePlainTransformsOnTheCharacter) {
@@ -244,6 +300,13 @@ TEST(Skinning, EveryPathEqualsThePlainTransformsOnTheCharacter) {
                                                     mesh.triangles + mesh.triangleCount);
                 std::vector<Bone> bones(mesh.bones, mesh.bones + mesh.boneCount);
                 for (Path path : SupportedPaths()) ExpectPathMatches(path, triangles, bones);
+                // Its corners repeat: skinned once each, copied to the rest.
+                ASSERT_FALSE(mesh.shared.Empty());
+                std::vector<SkinVertex> out(triangles.size() * 3);
+                mesh.SkinCorners(mesh.bones, out.data());
+                const std::vector<SkinVertex> expected = Expected(triangles, bones);
+                ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(SkinVertex)),
+                          0);
             }
         }
     }

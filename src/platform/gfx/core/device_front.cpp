@@ -55,7 +55,7 @@ DeviceFront::~DeviceFront() = default;
 void DeviceFront::OnLastRelease() {
     // Work still queued goes before what it reads is let go; objects bound
     // here whose owners released them are no leak.
-    BeforeChange();
+    Changing();
     declaration_ = nullptr;
     for (StreamBinding& stream : streams_) stream = StreamBinding{};
     coveredUpTo_ = -1;
@@ -133,7 +133,7 @@ HRESULT DeviceFront::CreateTexture(uint32_t width, uint32_t height, uint32_t lev
     if (levels > chain)
         return Refuse(call, "%u levels: a %u x %u texture has at most %u", levels, width, height,
                       chain);
-    BeforeChange();
+    Changing();
     return MakeMemoryTexture(width, height, levels == 0 ? chain : levels, format, texture);
 }
 
@@ -154,7 +154,7 @@ HRESULT DeviceFront::CreateEffectFromFile(const char* path, uint32_t flags, Effe
     if (!effect) return Refuse("CreateEffectFromFile", "no output pointer");
     *effect = nullptr;
     if (!makers_.effect) return E_FAIL;
-    BeforeChange();
+    Changing();
     return makers_.effect(*this, path, flags, effect, errors);
 }
 
@@ -167,7 +167,7 @@ HRESULT DeviceFront::CreateFont(int32_t height, uint32_t width, uint32_t weight,
     if (!font) return Refuse("CreateFont", "no output pointer");
     *font = nullptr;
     if (!makers_.font) return E_FAIL;
-    BeforeChange();
+    Changing();
     return makers_.font(*this, height, width, weight, italic, faceName, font);
 }
 
@@ -183,7 +183,7 @@ HRESULT DeviceFront::SetRenderState(RenderState state, uint32_t value) {
         return Refuse("SetRenderState", "%s: %u is not a value of %u..%u", rule.name, value,
                       rule.minimum, rule.maximum);
     if (renderStates_[index] != value) {
-        BeforeChange();
+        Changing();
         renderStates_[index] = value;
     }
     return S_OK;
@@ -206,7 +206,7 @@ HRESULT DeviceFront::SetSamplerState(uint32_t sampler, SamplerState type, uint32
     if (value > D3DTEXF_ANISOTROPIC)
         return Refuse(call, "%s: %u is no filter", rules::kSamplerStates[index].name, value);
     if (samplers_[sampler][index] != value) {
-        BeforeChange();
+        Changing();
         samplers_[sampler][index] = value;
         SamplerChanged(sampler);
     }
@@ -237,7 +237,7 @@ HRESULT DeviceFront::SetViewport(const Viewport* viewport) {
     const Viewport& v = *viewport;
     if (v.x != viewport_.x || v.y != viewport_.y || v.width != viewport_.width ||
         v.height != viewport_.height || v.minZ != viewport_.minZ || v.maxZ != viewport_.maxZ) {
-        BeforeChange();
+        Changing();
         viewport_ = v;
     }
     return S_OK;
@@ -258,7 +258,7 @@ HRESULT DeviceFront::SetScissorRect(const Rect* rect) {
                       r.left, r.top, r.right, r.bottom, width_, height_);
     if (r.left != scissor_.left || r.top != scissor_.top || r.right != scissor_.right ||
         r.bottom != scissor_.bottom) {
-        BeforeChange();
+        Changing();
         scissor_ = r;
     }
     return S_OK;
@@ -275,7 +275,7 @@ HRESULT DeviceFront::SetVertexDeclaration(VertexDeclaration* declaration) {
     if (declaration && (!object || &object->Owner() != this))
         return Refuse("SetVertexDeclaration", "the declaration was not made by this device");
     if (object != declaration_.get()) {
-        BeforeChange();
+        Changing();
         declaration_ = Ref<DeclarationObject>::Internal(object);
         coveredUpTo_ = -1;
         InputChanged();
@@ -292,7 +292,7 @@ HRESULT DeviceFront::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint
         return Refuse("SetStreamSource", "the buffer was not made by this device");
     StreamBinding& binding = streams_[stream];
     if (binding.buffer.get() != buffer || binding.offset != offset || binding.stride != stride) {
-        BeforeChange();
+        Changing();
         binding = StreamBinding{Ref<VertexBuffer>::Internal(buffer), offset, stride,
                                 buffer ? buffer->GetLength() : 0};
         coveredUpTo_ = -1;
@@ -304,7 +304,7 @@ HRESULT DeviceFront::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint
 HRESULT DeviceFront::SetIndices(IndexBuffer* buffer) {
     if (!Owns(this, buffer)) return Refuse("SetIndices", "the buffer was not made by this device");
     if (buffer != indices_.get()) {
-        BeforeChange();
+        Changing();
         indices_ = Ref<IndexBuffer>::Internal(buffer);
     }
     return S_OK;
@@ -317,6 +317,7 @@ HRESULT DeviceFront::Clear(uint32_t count, const Rect* rects, uint32_t flags, ui
     if ((flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0)
         return Refuse("Clear", "flags 0x%x name nothing to clear", flags);
     if (count && !rects) return Refuse("Clear", "%u rectangles without a rectangle array", count);
+    SendHeldDraws();
     ClearTargets(count, rects, flags, color, z, stencil);
     return S_OK;
 }
@@ -329,6 +330,7 @@ HRESULT DeviceFront::BeginScene() {
 
 HRESULT DeviceFront::EndScene() {
     if (!inScene_) return Refuse("EndScene", "no scene is open");
+    SendHeldDraws();
     SceneEnded();
     inScene_ = false;
     return S_OK;
@@ -337,6 +339,7 @@ HRESULT DeviceFront::EndScene() {
 HRESULT DeviceFront::GetBackBufferPixels(uint32_t* width, uint32_t* height,
                                          std::vector<uint8_t>* rgba) {
     if (!width || !height || !rgba) return Refuse("GetBackBufferPixels", "no output pointer");
+    SendHeldDraws();
     HRESULT read = ReadBackBuffer(rgba);
     if (Failed(read)) {
         rgba->clear();
@@ -349,6 +352,7 @@ HRESULT DeviceFront::GetBackBufferPixels(uint32_t* width, uint32_t* height,
 
 HRESULT DeviceFront::Present(const Rect* /*sourceRect*/, const Rect* /*destRect*/,
                              HWND /*overrideWindow*/, const void* /*dirtyRegion*/) {
+    SendHeldDraws();
     PresentFrame();
     return S_OK;
 }
@@ -368,7 +372,7 @@ HRESULT DeviceFront::ResizeBackBuffer(uint32_t width, uint32_t height) {
                       kMaxSide);
     if (inScene_) return Refuse("ResizeBackBuffer", "inside BeginScene/EndScene");
     if (width == width_ && height == height_) return S_OK;
-    BeforeChange();
+    Changing();
     width_ = width;
     height_ = height;
     viewport_ = Viewport{};
@@ -420,13 +424,50 @@ bool DeviceFront::CheckStreams(const char* call, int64_t first, int64_t last) co
     return true;
 }
 
+namespace {
+
+// Vertices of one primitive of a list type, whose draws can be joined end to
+// end; 0 for strips and fans.
+uint32_t ListVertices(PrimitiveType type) {
+    switch (type) {
+    case D3DPT_TRIANGLELIST: return 3;
+    case D3DPT_LINELIST: return 2;
+    case D3DPT_POINTLIST: return 1;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
 HRESULT DeviceFront::DrawPrimitive(PrimitiveType type, uint32_t startVertex,
                                    uint32_t primitiveCount) {
+    // A model draws one triangle per call, each continuing the last: such a
+    // call lengthens the held run without the checks below, which it passes
+    // (the type is the run's, the streams were found to hold its vertices).
+    if (held_.count != 0 && type == held_.type && primitiveCount != 0 &&
+        uint64_t(startVertex) == uint64_t(held_.first) + held_.count) {
+        const uint64_t end = uint64_t(startVertex) + uint64_t(primitiveCount) * held_.perPrimitive;
+        if (int64_t(end) - 1 <= coveredUpTo_ && end - held_.first <= UINT32_MAX) {
+            held_.count = uint32_t(end - held_.first);
+            return S_OK;
+        }
+    }
+    return DrawChecked(type, startVertex, primitiveCount);
+}
+
+HRESULT DeviceFront::DrawChecked(PrimitiveType type, uint32_t startVertex,
+                                 uint32_t primitiveCount) {
     uint64_t count = rules::VertexCount(type, primitiveCount);
     if (count == 0 || primitiveCount == 0)
         return Refuse("DrawPrimitive", "%u primitives of type %u", primitiveCount, type);
     if (!StreamsCover("DrawPrimitive", startVertex, int64_t(startVertex) + int64_t(count) - 1))
         return D3DERR_INVALIDCALL;
+    SendHeldDraws();
+    const uint32_t perPrimitive = ListVertices(type);
+    if (mergeDraws_ && perPrimitive != 0 && count <= UINT32_MAX) {
+        held_ = HeldRun{type, startVertex, uint32_t(count), perPrimitive};
+        return S_OK;
+    }
     DrawVertices(type, startVertex, uint32_t(count));
     return S_OK;
 }
@@ -446,6 +487,7 @@ HRESULT DeviceFront::DrawIndexedPrimitive(PrimitiveType type, int32_t baseVertex
                       (unsigned long long)(startIndex + count - 1), (unsigned long long)indexCount);
     int64_t first = int64_t(baseVertexIndex) + minVertexIndex;
     if (!StreamsCover(call, first, first + numVertices - 1)) return D3DERR_INVALIDCALL;
+    SendHeldDraws();
     DrawIndexed(type, baseVertexIndex, startIndex, uint32_t(count));
     return S_OK;
 }

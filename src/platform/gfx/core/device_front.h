@@ -119,12 +119,29 @@ protected:
     // The back buffer is to have BackBufferWidth × BackBufferHeight pixels
     // now (after BeforeChange).
     virtual void BackBufferResized() {}
-    // Draws vertexCount vertices from startVertex, all inside the bound streams.
+    // Draws vertexCount vertices from startVertex, all inside the bound
+    // streams: one DrawPrimitive, or a run of list draws the front merged.
     virtual void DrawVertices(PrimitiveType type, uint32_t startVertex, uint32_t vertexCount) = 0;
     // Draws indexCount indices from startIndex, all inside the bound index
     // buffer, the vertices they reach inside the bound streams.
     virtual void DrawIndexed(PrimitiveType type, int32_t baseVertexIndex, uint32_t startIndex,
                              uint32_t indexCount) = 0;
+
+    // Sends the run of draws the front holds back (DrawPrimitive) to
+    // DrawVertices: for backends that are about to change what a draw reads
+    // behind the front (a buffer's contents, a program, a texture's texels).
+    void SendHeldDraws() {
+        if (held_.count == 0) return;
+        const HeldRun run = held_;
+        held_.count = 0;
+        DrawVertices(run.type, run.first, run.count);
+    }
+    // Whether DrawPrimitive merges runs of list draws (on unless turned off;
+    // turning it off sends the run held).
+    void SetDrawMerging(bool merge) {
+        SendHeldDraws();
+        mergeDraws_ = merge;
+    }
 
     // --- the state a backend draws with ---
     uint32_t StateValue(RenderState state) const {
@@ -154,8 +171,18 @@ private:
         if (first >= 0 && first <= last && last <= coveredUpTo_) return true;
         return CheckStreams(call, first, last);
     }
+    // DrawPrimitive's checked path, kept out of line so that the call that
+    // only lengthens the held run does no more than its compares.
+    [[gnu::noinline]] HRESULT DrawChecked(PrimitiveType type, uint32_t startVertex,
+                                          uint32_t primitiveCount);
     // The whole check; on success it sets coveredUpTo_.
     bool CheckStreams(const char* call, int64_t first, int64_t last) const;
+    // State is about to change: the held run is drawn first, then the backend
+    // finishes its own work made under the old state.
+    void Changing() {
+        SendHeldDraws();
+        BeforeChange();
+    }
     uint32_t width_;
     uint32_t height_;
     EffectAndFontMakers makers_;
@@ -172,6 +199,18 @@ private:
     // checks them after a change (StreamsCover).
     mutable int64_t coveredUpTo_ = -1;
     Ref<IndexBuffer> indices_;
+    // Draws of a list type are held back as one run: a DrawPrimitive that
+    // continues it (same type, its next vertex, inside coveredUpTo_) only
+    // lengthens it. Nothing the full checks read can change while a run is
+    // held, since every change sends the run first (Changing), so such a call
+    // costs a few compares. count 0: nothing is held.
+    struct HeldRun {
+        PrimitiveType type = D3DPT_TRIANGLELIST;
+        uint32_t first = 0;
+        uint32_t count = 0;
+        uint32_t perPrimitive = 0;  // vertices of one primitive of type
+    } held_;
+    bool mergeDraws_ = true;
 };
 
 // Devices whose last reference went while objects created on them lived,

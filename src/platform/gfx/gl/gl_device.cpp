@@ -44,11 +44,6 @@ GLenum ModeOf(PrimitiveType type) {
     return GL_TRIANGLES;  // the front lets no other type through
 }
 
-// List primitives can be concatenated: the next run of vertices starts where the last ended.
-bool Mergeable(GLenum mode) {
-    return mode == GL_TRIANGLES || mode == GL_LINES || mode == GL_POINTS;
-}
-
 GLenum FilterOf(uint32_t filter) {
     return filter == D3DTEXF_POINT || filter == D3DTEXF_NONE ? GL_NEAREST : GL_LINEAR;
 }
@@ -90,9 +85,8 @@ TextureSupport SupportOf(const GlContext& context) {
 
 GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth,
                    bool merge, const EffectAndFontMakers& makers)
-    : DeviceFront(width, height, depth, makers, SupportOf(context)),
-      context_(context),
-      merge_(merge) {
+    : DeviceFront(width, height, depth, makers, SupportOf(context)), context_(context) {
+    SetDrawMerging(merge);
     const char* report = std::getenv("RR_REPORT_FIRST_PRESENT");
     reportFirstPresent_ = report && report[0] == '1';
     if (const char* upload = std::getenv("RR_GL_BUFFER_UPLOAD")) {
@@ -160,7 +154,7 @@ void GlDevice::MakeCurrent() const { context_.window->MakeGlContextCurrent(conte
 
 void GlDevice::SetMerging(bool enabled) {
     FlushPendingDraws();
-    merge_ = enabled;
+    SetDrawMerging(enabled);
 }
 
 // --- state ------------------------------------------------------------------
@@ -423,16 +417,19 @@ void GlDevice::IssueDraw(GLenum mode, uint32_t first, uint32_t count) {
     ++drawCalls_;
 }
 
-// At most one of the two is held: holding one flushes the other.
+// A run the front holds is sent first: it was begun after any overlay held
+// (holding an overlay sends the run), and DrawVertices draws that overlay
+// before the run.
 void GlDevice::FlushPendingDraws() {
-    if (overlay_) {
-        PendingOverlay* overlay = overlay_;
-        overlay_ = nullptr;
-        overlay->DrawPending();
-    }
-    if (!pending_.active) return;
-    pending_.active = false;
-    IssueDraw(pending_.mode, pending_.first, pending_.count);
+    SendHeldDraws();
+    SendOverlay();
+}
+
+void GlDevice::SendOverlay() {
+    if (!overlay_) return;
+    PendingOverlay* overlay = overlay_;
+    overlay_ = nullptr;
+    overlay->DrawPending();
 }
 
 void GlDevice::HoldOverlay(PendingOverlay* overlay) {
@@ -487,19 +484,8 @@ void GlDevice::EndOverlay() {
 }
 
 void GlDevice::DrawVertices(PrimitiveType type, uint32_t startVertex, uint32_t vertexCount) {
-    GLenum mode = ModeOf(type);
-    if (merge_ && Mergeable(mode)) {
-        if (pending_.active && pending_.mode == mode &&
-            uint64_t(pending_.first) + pending_.count == startVertex) {
-            pending_.count += vertexCount;
-            return;
-        }
-        FlushPendingDraws();
-        pending_ = PendingDraw{true, mode, startVertex, vertexCount};
-        return;
-    }
-    FlushPendingDraws();
-    IssueDraw(mode, startVertex, vertexCount);
+    SendOverlay();
+    IssueDraw(ModeOf(type), startVertex, vertexCount);
 }
 
 void GlDevice::DrawIndexed(PrimitiveType type, int32_t baseVertexIndex, uint32_t startIndex,

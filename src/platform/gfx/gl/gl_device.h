@@ -117,6 +117,8 @@ private:
     void ApplyScissor(const GlRasterState& want, bool known);
     GlRasterState WantedRaster() const;
     void IssueDraw(GLenum mode, uint32_t first, uint32_t count);
+    // Draws the overlay held back (HoldOverlay), if any.
+    void SendOverlay();
     // Overlay drawing through the device's cache: BeginOverlay sets solid
     // fill, no culling, no depth test or write, coverage blending and the
     // device's viewport, and binds program and vertex array; EndOverlay binds
@@ -139,7 +141,6 @@ private:
     void ReserveVertices(GLsizeiptr count);
 
     GlContext context_;
-    bool merge_;
     struct BackBuffer {
         GLuint framebuffer = 0;
         GLuint color = 0;
@@ -160,13 +161,6 @@ private:
     PendingOverlay* overlay_ = nullptr;  // held back until the next flush
     GLuint samplerNames_[rules::kSamplerCount] = {};
 
-    // A run of DrawPrimitive calls not yet sent to GL.
-    struct PendingDraw {
-        bool active = false;
-        GLenum mode = 0;
-        uint32_t first = 0;
-        uint32_t count = 0;
-    } pending_;
     uint64_t drawCalls_ = 0;
     BufferUpload upload_ = BufferUpload::Ring;
     bool reportFirstPresent_ = false;  // RR_REPORT_FIRST_PRESENT=1 (gl_backend.h)

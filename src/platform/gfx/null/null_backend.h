@@ -15,8 +15,9 @@ namespace gfx::null {
 // A null Direct3D object (one reference); its devices need no window.
 Direct3D* CreateDirect3D(const EffectAndFontMakers& makers);
 
-// Draw calls the device accepted since it was made (each DrawPrimitive and
-// DrawIndexedPrimitive once; nothing is merged).
+// Draws the backend received since the device was made: each
+// DrawIndexedPrimitive once, a run of DrawPrimitive list draws that the front
+// merged once.
 uint64_t GetDrawCallCount(Device* device);
 
 }  // namespace gfx::null
