@@ -7,7 +7,7 @@
 
 #include "platform/window/core/message_box.h"
 #include "platform/window/core/window_api.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/scripted/scripted_window_backend.h"
 
 namespace {
 
