@@ -20,7 +20,7 @@
 #include "model/skinned_model.h"
 #include "platform/gfx/devices/devices.h"
 #include "platform/gfx/null/null_backend.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/scripted/scripted_window_backend.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "app/application.h"
 #include "bench_scene.h"
 #include "platform/gfx/devices/devices.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/scripted/scripted_window_backend.h"
 #include "scene/scene_changes.h"
 
 namespace {

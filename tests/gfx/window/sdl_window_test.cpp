@@ -77,7 +77,7 @@ protected:
     }
 
     void TearDown() override {
-        if (IsWindow(window)) DestroyWindow(window);
+        DestroyWindow(window);  // 0 for a window already gone
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
@@ -210,7 +210,7 @@ TEST_F(SdlWindowTest, CloseOrQuitDestroysTheWindowOnceAndEndsTheLoop) {
     EXPECT_EQ(received[1].message, WM_DESTROY);
     // The handle is dead; the native window is gone from the screen but
     // kept, so that a device made on it can still release its objects.
-    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(DestroyWindow(window));
     SDL_Window* native = SDL_GetWindowFromID(id);
     ASSERT_NE(native, nullptr);
     EXPECT_FALSE(SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN);

@@ -13,7 +13,7 @@
 #include "app/application.h"
 #include "app/report_routes.h"
 #include "platform/gfx/recording/recorder.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/scripted/scripted_window_backend.h"
 #include "support/dds_files.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"

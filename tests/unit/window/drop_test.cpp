@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/window/core/window_api.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/scripted/scripted_window_backend.h"
 #include "platform/window/sdl/sdl_drops.h"
 
 namespace {

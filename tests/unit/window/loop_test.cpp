@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/window/core/window_api.h"
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/scripted/scripted_window_backend.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The message queue: what the backend returns is queued here, then peeked,
-// taken, dispatched; quitting.
+// taken, dispatched; quitting; the files of drops until they are finished.
 //
 // A key press, from SDL to the camera, in five hops:
 //  1. sdl/sdl_window_backend.cpp SdlWindowBackend::PollMessages takes the
@@ -12,21 +12,40 @@
 //     StaticWindowProc, which hands it to Application::WindowProc.
 //  4. Application::WindowProc passes WM_KEYDOWN to Application::OnKeyDown.
 //  5. Application::OnKeyDown moves the camera: Camera::Walk (render/camera.cpp).
+#include <algorithm>
+#include <cstring>
+
 #include "platform/window/core/window_system.h"
 
 using window_system::Live;
-using window_system::MainWindow;
 using window_system::System;
 using window_system::WindowSystem;
 
 namespace {
 
-// Win32 refuses posts beyond a fixed queue length; so do we, so that a
-// runaway producer cannot grow the queue without bound.
+// A bound, as Win32 has, so that a runaway producer cannot grow the queue.
 constexpr size_t kMaxQueuedMessages = 10000;
 
-// False for a size report the window system has already made (SetWindowPos
-// and the first show send their own WM_SIZE); else the new size is kept.
+DropRecord* FindDrop(HDROP drop) {
+    for (const auto& record : System().drops)
+        if (drop && record.get() == drop) return record.get();
+    return nullptr;
+}
+
+// Frees the drop of a WM_DROPFILES message that will never be delivered.
+void ForgetDropOf(const MSG& message) {
+    if (message.message == WM_DROPFILES) DragFinish(reinterpret_cast<HDROP>(message.wParam));
+}
+
+// The oldest live window that is not being destroyed; null if none.
+WindowObject* MainWindow() {
+    for (const auto& entry : System().windows)
+        if (entry->alive && !entry->destroying) return entry.get();
+    return nullptr;
+}
+
+// False for a size the core has reported already (SetWindowPos, the first
+// show); else the new size is kept.
 bool IsNewSize(const MSG& message) {
     WindowObject* window = Live(message.hwnd);
     int width = static_cast<int>(LOWORD(static_cast<uintptr_t>(message.lParam)));
@@ -37,16 +56,15 @@ bool IsNewSize(const MSG& message) {
     return true;
 }
 
-// True when a WM_PAINT for the window is queued already: one repaint
-// covers every loss of the picture before it.
+// One repaint covers every loss of the picture before it.
 bool PaintQueued(HWND window) {
     for (const MSG& queued : System().queue)
         if (queued.message == WM_PAINT && queued.hwnd == window) return true;
     return false;
 }
 
-// A polled drop's files as a drop record; its handle becomes wParam. False
-// for an index the backend did not fill.
+// A polled drop's files as a drop record, its handle in wParam. False for
+// an index the backend did not fill.
 bool KeepDrop(MSG* message) {
     WindowSystem& system = System();
     if (message->wParam >= system.polled.drops.size()) return false;
@@ -57,7 +75,7 @@ bool KeepDrop(MSG* message) {
     return true;
 }
 
-// Queues the messages of the native events that arrived since the last poll.
+// Queues the messages of the events that arrived since the last poll.
 void PollBackend() {
     WindowSystem& system = System();
     if (!system.backend) return;
@@ -68,8 +86,8 @@ void PollBackend() {
         if (!message.hwnd && message.message != WM_QUIT) {
             message.hwnd = MainWindow();
             if (!message.hwnd) {
-                // Asked to close with no window left (the session ends, a
-                // stop signal): the loop ends instead.
+                // A close with no window left (the session ends, a stop
+                // signal) ends the loop instead.
                 if (message.message == WM_CLOSE) PostQuitMessage(0);
                 continue;
             }
@@ -77,18 +95,22 @@ void PollBackend() {
         if (message.message == WM_SIZE && !IsNewSize(message)) continue;
         if (message.message == WM_PAINT && PaintQueued(message.hwnd)) continue;
         if (message.message == WM_DROPFILES && !KeepDrop(&message)) continue;
-        if (!PostMessageA(message.hwnd, message.message, message.wParam, message.lParam))
-            window_system::ForgetDropOf(message);
+        if ((message.hwnd && !Live(message.hwnd)) || system.queue.size() >= kMaxQueuedMessages)
+            ForgetDropOf(message);
+        else
+            system.queue.push_back(message);
     }
 }
 
 }  // namespace
 
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowSystem& system = System();
-    if ((window && !Live(window)) || system.queue.size() >= kMaxQueuedMessages) return 0;
-    system.queue.push_back({window, message, wParam, lParam});
-    return 1;
+void window_system::ForgetQueuedFor(HWND window) {
+    auto& queue = System().queue;
+    auto gone = std::stable_partition(queue.begin(), queue.end(), [window](const MSG& message) {
+        return message.hwnd != window;
+    });
+    for (auto it = gone; it != queue.end(); ++it) ForgetDropOf(*it);
+    queue.erase(gone, queue.end());
 }
 
 BOOL PeekMessageA(MSG* message, HWND /*window*/, UINT /*filterMin*/, UINT /*filterMax*/,
@@ -111,11 +133,9 @@ BOOL PeekMessageA(MSG* message, HWND /*window*/, UINT /*filterMin*/, UINT /*filt
 BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax) {
     if (!message) return -1;
     for (;;) {
-        if (PeekMessageA(message, window, filterMin, filterMax, PM_REMOVE)) {
+        if (PeekMessageA(message, window, filterMin, filterMax, PM_REMOVE))
             return message->message == WM_QUIT ? 0 : 1;
-        }
-        // With no backend nothing can ever arrive: report an error, as
-        // GetMessageA does for an invalid call, instead of blocking forever.
+        // With no backend nothing can arrive: an error, not a wait forever.
         if (!System().backend) return -1;
         System().backend->WaitForEvents();
     }
@@ -147,4 +167,25 @@ void PostQuitMessage(int exitCode) {
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
     if (message == WM_CLOSE) DestroyWindow(window);
     return 0;
+}
+
+UINT DragQueryFileA(HDROP drop, UINT index, char* file, UINT size) {
+    const DropRecord* record = FindDrop(drop);
+    if (!record) return 0;
+    if (index == 0xFFFFFFFFu) return static_cast<UINT>(record->paths.size());
+    if (index >= record->paths.size()) return 0;
+    const std::string& path = record->paths[index];
+    if (!file) return static_cast<UINT>(path.size());
+    if (size == 0) return 0;
+    size_t copied = std::min(path.size(), size_t(size) - 1);
+    std::memcpy(file, path.data(), copied);
+    file[copied] = '\0';
+    return static_cast<UINT>(copied);
+}
+
+void DragFinish(HDROP drop) {
+    auto& drops = System().drops;
+    drops.erase(std::remove_if(drops.begin(), drops.end(),
+                               [drop](const auto& record) { return drop && record.get() == drop; }),
+                drops.end());
 }

@@ -1,8 +1,5 @@
-// Win32-shaped types, message ids and key codes of the window layer.
-//
-// The window layer keeps Win32's numbers so that the window procedure reads
-// as a Win32 one: messages carry WM_* ids, keys arrive as virtual-key codes
-// and coordinates come packed in lParam.
+// Win32's types, message ids and key codes, so that the window procedure
+// reads as a Win32 one.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +22,7 @@ constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;  // wParam SIZE_RESTORED, lParam the client size
 constexpr UINT WM_ACTIVATE = 0x0006;
-// The window's picture was lost (uncovered, restored); no parameters. At most
-// one is queued per window at a time.
+// The picture was lost (uncovered, restored); at most one queued per window.
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
@@ -46,8 +42,7 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;  // high word of wParam: signed notches * WHEEL_DELTA
-// Files were dropped onto the window, all of one drop in one message: wParam
-// is the HDROP (DragQueryFileA reads it, DragFinish frees it).
+// One drop of files onto the window: wParam is the HDROP.
 constexpr UINT WM_DROPFILES = 0x0233;
 
 constexpr UINT WA_INACTIVE = 0;
@@ -60,8 +55,7 @@ constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
 constexpr int WHEEL_DELTA = 120;
 
-// Virtual-key codes. Letters and main keyboard digits have no names: they
-// are their upper-case ASCII codes, 'A'..'Z' and '0'..'9'.
+// Virtual-key codes; letters and digits are their ASCII codes 'A'..'Z', '0'..'9'.
 constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_TAB = 0x09;
 constexpr UINT VK_RETURN = 0x0D;
@@ -92,16 +86,14 @@ struct MSG {
     LPARAM lParam = 0;
 };
 
-// Low and high unsigned 16-bit halves of a packed parameter.
 constexpr uint32_t LOWORD(uintptr_t value) { return static_cast<uint32_t>(value & 0xFFFF); }
 constexpr uint32_t HIWORD(uintptr_t value) { return static_cast<uint32_t>((value >> 16) & 0xFFFF); }
 constexpr LPARAM MAKELPARAM(uint32_t low, uint32_t high) {
     return static_cast<LPARAM>((low & 0xFFFF) | ((high & 0xFFFF) << 16));
 }
 
-// lParam of WM_KEYDOWN / WM_KEYUP as Win32 packs it: repeat count 1, bit 30
-// set when the key was already down (an auto-repeat, or any release), bit 31
-// set for a release; 32 bits, sign-extended as Win32 does on 64-bit.
+// lParam of WM_KEYDOWN / WM_KEYUP: repeat count 1, bit 30 when the key was
+// already down (a repeat, any release), bit 31 for a release; sign-extended.
 constexpr LPARAM KeyMessageLParam(bool down, bool repeat) {
     uint32_t bits = 1u | (!down || repeat ? 1u << 30 : 0u) | (down ? 0u : 1u << 31);
     return static_cast<LPARAM>(static_cast<int32_t>(bits));

@@ -1,16 +1,11 @@
 // The window-system operations the program calls, with Win32's names,
-// arguments and meanings, over the installed window backend (SDL2 for the
-// program, a scripted one for tests).
+// arguments and meanings, over the installed window backend.
 //
-// Not emulated, because the program never uses them: system keys
-// (WM_SYSKEY*: Alt combinations come as WM_KEYDOWN), keypad keys, the
-// horizontal wheel, show modes other than hide and show (minimise, maximise,
-// restore, no-activate), most virtual-key codes, class atoms (RegisterClassA
-// answers 1), menus, extended styles, window positions (the window manager
-// places windows), frame insets (the native window's size is its client
-// size, so AdjustWindowRectEx leaves the rectangle as it is), class cursors
-// and brushes, the window and range filters of PeekMessageA / GetMessageA,
-// a message's time and cursor position.
+// Not emulated, as the program never uses them: system keys (Alt
+// combinations come as WM_KEYDOWN), keypad keys, the horizontal wheel, show
+// modes but hide and show, class atoms, menus, extended styles, window
+// positions, frame insets (a native window's size is its client size),
+// cursors, brushes, message filters, a message's time and cursor position.
 #pragma once
 
 #include "platform/window/core/win_types.h"
@@ -74,7 +69,7 @@ constexpr int WHITE_BRUSH = 0;
 constexpr uintptr_t IDC_ARROW = 32512;
 constexpr uintptr_t IDI_APPLICATION_ICON = 101;
 
-// Registers a window class; 0 for a name taken (names ignore case) or missing.
+// 0 for a class name taken (names ignore case) or missing.
 BOOL RegisterClassA(const WNDCLASSA* windowClass);
 // A hidden window of that class whose client area is width x height
 // (CW_USEDEFAULT: 640 x 480); WM_CREATE is sent before it returns, and -1
@@ -82,22 +77,19 @@ BOOL RegisterClassA(const WNDCLASSA* windowClass);
 HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                      int x, int y, int width, int height, HWND parent, HMENU menu,
                      HINSTANCE instance, void* param);
-// Sends WM_DESTROY, drops the native window and the window's queued messages.
+// Sends WM_DESTROY, drops the native window and the window's queued
+// messages; 0 for a window that is not there.
 BOOL DestroyWindow(HWND window);
-BOOL IsWindow(HWND window);
 // GWL_STYLE: the style given, with WS_VISIBLE while shown; 0 for anything else.
 LONG GetWindowLongA(HWND window, int index);
 // GWL_STYLE: a new style (WS_VISIBLE in it is ignored: ShowWindow shows),
 // given to the native window at once (WS_THICKFRAME makes it resizable);
 // returns the style before, 0 for another index.
 LONG SetWindowLongA(HWND window, int index, LONG value);
-// Not Win32 (which gives a popup window the display's size): the window
-// covers the whole display without a frame, or returns to its place and
-// size. The new client size is reported with WM_SIZE once the window
-// system has made it. False for a window that is not there.
+// Not Win32: the window covers the whole display without a frame, or returns
+// to its place and size; the new size comes as WM_SIZE. False for no window.
 BOOL SetWindowFullscreen(HWND window, BOOL fullscreen);
-// The dots per inch of the display the window is on (96 at a scale of 1);
-// 96 when the window system does not say, or for a window that is not there.
+// The dots per inch of the window's display; 96 (a scale of 1) when unknown.
 UINT GetDpiForWindow(HWND window);
 HMENU GetMenu(HWND window);
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL hasMenu, DWORD exStyle);
@@ -108,8 +100,8 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
 // (WM_ACTIVATE) when it becomes visible, and its first show reports its
 // size (WM_SIZE). Returns whether it was visible before.
 BOOL ShowWindow(HWND window, int showCommand);
-// The program's icon (IDI_APPLICATION_ICON) is drawn by the backend; there
-// are no other resources, so everything else is null.
+// The program's icon (IDI_APPLICATION_ICON) is drawn by the backend; all
+// other resources are null.
 HICON LoadIconA(HINSTANCE instance, uintptr_t resource);
 HCURSOR LoadCursorA(HINSTANCE instance, uintptr_t resource);
 HGDIOBJ GetStockObject(int object);
@@ -119,27 +111,20 @@ HGDIOBJ GetStockObject(int object);
 BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 // The next message, waiting for one; 0 when it is WM_QUIT, -1 with no backend.
 BOOL GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax);
-// Nothing to do: a backend that reads text input sends WM_CHAR itself.
+// Nothing to do: the backend sends WM_CHAR itself.
 BOOL TranslateMessage(const MSG* message);
 // Calls the procedure of the message's window; 0 for a window that is gone.
 LRESULT DispatchMessageA(const MSG* message);
-// Blocks until a message arrives.
 BOOL WaitMessage();
 void PostQuitMessage(int exitCode);
-// Queues a message for window (null: for no window). FALSE for a window
-// that does not exist, or when the queue is full.
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Default handling: WM_CLOSE destroys the window (which sends WM_DESTROY).
+// WM_CLOSE destroys the window (which sends WM_DESTROY).
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Milliseconds since some start; wraps at 2^32.
 DWORD timeGetTime();
 
-// The files of a WM_DROPFILES message, as the file system spells their paths.
-// index 0xFFFFFFFF: the number of files. file null: the length of path
-// index (without its terminating zero). Otherwise copies at most size - 1
-// bytes and a zero and returns the bytes copied. 0 for a handle that is not
-// (or no longer) a drop, or an index past the last file.
+// The files of a WM_DROPFILES message. index 0xFFFFFFFF: how many; file
+// null: the length of path index; else at most size - 1 bytes and a zero are
+// copied and the bytes copied returned. 0 for no drop or no such index.
 UINT DragQueryFileA(HDROP drop, UINT index, char* file, UINT size);
-// Frees the drop; its handle is then invalid. Every WM_DROPFILES delivered
-// must be finished, or its files stay until the backend is replaced.
+// Frees the drop. A drop never finished stays until the backend is replaced.
 void DragFinish(HDROP drop);

@@ -1,6 +1,5 @@
-// The window system's state and installed backend, the class registry, the
-// window records (creation and destruction, style, size, visibility),
-// message boxes and the tick count.
+// The installed backend, the classes, the window records (creation,
+// destruction, style, size, visibility), message boxes and the tick count.
 #include "platform/window/core/window_system.h"
 
 #include <strings.h>
@@ -19,16 +18,8 @@ WindowSystem& System() {
 }
 
 WindowObject* Live(HWND window) {
-    for (const auto& entry : System().windows) {
+    for (const auto& entry : System().windows)
         if (window && entry.get() == window) return entry->alive ? window : nullptr;
-    }
-    return nullptr;
-}
-
-WindowObject* MainWindow() {
-    for (const auto& entry : System().windows) {
-        if (entry->alive && !entry->destroying) return entry.get();
-    }
     return nullptr;
 }
 
@@ -49,11 +40,10 @@ constexpr int kDefaultWidth = 640;  // the client size for CW_USEDEFAULT
 constexpr int kDefaultHeight = 480;
 char applicationIconTag;  // stands for the program's icon, which the backend draws
 
-// The registered class of that name (names ignore case, as in Win32); null if none.
+// The class of that name (names ignore case, as in Win32); null if none.
 const window_system::RegisteredClass* FindClass(const char* name) {
-    for (const auto& entry : System().classes) {
+    for (const auto& entry : System().classes)
         if (name && strcasecmp(entry.name.c_str(), name) == 0) return &entry;
-    }
     return nullptr;
 }
 
@@ -61,9 +51,8 @@ const window_system::RegisteredClass* FindClass(const char* name) {
 
 void SetWindowBackend(WindowBackend* backend) {
     window_system::WindowSystem& system = System();
-    for (auto& window : system.windows) {
+    for (auto& window : system.windows)
         if (window->alive && system.backend) system.backend->DestroyNativeWindow(window.get());
-    }
     system = window_system::WindowSystem{};
     system.backend = backend;
 }
@@ -127,17 +116,9 @@ BOOL DestroyWindow(HWND window) {
     target->native = nullptr;
     target->alive = false;
     target->visible = false;
-    // Messages still queued for the window go with it, and the drops they carry.
-    auto& queue = System().queue;
-    auto gone = std::stable_partition(queue.begin(), queue.end(), [target](const MSG& message) {
-        return message.hwnd != target;
-    });
-    for (auto it = gone; it != queue.end(); ++it) window_system::ForgetDropOf(*it);
-    queue.erase(gone, queue.end());
+    window_system::ForgetQueuedFor(target);
     return 1;
 }
-
-BOOL IsWindow(HWND window) { return Live(window) ? 1 : 0; }
 
 LONG GetWindowLongA(HWND window, int index) {
     WindowObject* target = Live(window);
@@ -188,7 +169,6 @@ BOOL SetWindowPos(HWND window, HWND /*insertAfter*/, int /*x*/, int /*y*/, int w
     target->clientWidth = width;
     target->clientHeight = height;
     System().backend->ResizeNativeWindow(target);
-    // The size report is sent before SetWindowPos returns, as in Win32.
     Send(target, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
     return 1;
 }
@@ -201,7 +181,7 @@ BOOL ShowWindow(HWND window, int showCommand) {
     if (target->visible || wasVisible) System().backend->ShowNativeWindow(target, showCommand);
     if (!target->visible) return wasVisible;
     if (!wasVisible) Send(target, WM_ACTIVATE, WA_ACTIVE, 0);
-    if (!target->shownOnce) {  // a window made hidden reports its size when first shown
+    if (!target->shownOnce) {
         target->shownOnce = true;
         Send(target, WM_SIZE, SIZE_RESTORED, MAKELPARAM(target->clientWidth, target->clientHeight));
     }

@@ -1,6 +1,4 @@
-// The state behind the Win32-shaped window functions, shared by the core's
-// files: the installed backend, the class registry, the window records and
-// the message queue.
+// The state behind the window functions, shared by the core's files.
 #pragma once
 
 #include <deque>
@@ -26,28 +24,24 @@ struct RegisteredClass {
 struct WindowSystem {
     WindowBackend* backend = nullptr;
     std::vector<RegisteredClass> classes;
-    // Every window made since the backend was installed. Destroyed windows
-    // stay (alive = false), so a stale handle finds "not a window", never
-    // freed memory.
+    // Every window made under this backend; destroyed ones stay (alive =
+    // false), so a stale handle finds "not a window", never freed memory.
     std::vector<std::unique_ptr<WindowObject>> windows;
     std::deque<MSG> queue;
     PolledEvents polled;  // the backend's answer; kept for its capacity
-    // Drops delivered or queued and not yet finished (DragFinish).
+    // Drops delivered or queued and not yet finished.
     std::vector<std::unique_ptr<DropRecord>> drops;
     bool quitPending = false;
     int quitCode = 0;
 };
 
-// Never destroyed: window functions may still be called while static
-// objects are torn down after main returns.
+// Never destroyed: window functions may run in static destructors.
 WindowSystem& System();
 // The record of a live window; null for anything else.
 WindowObject* Live(HWND window);
-// The oldest live window that is not being destroyed; null if none.
-WindowObject* MainWindow();
 // Calls the window's procedure at once; 0 for a window that is gone.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Frees the drop of a WM_DROPFILES message that will never be delivered.
-void ForgetDropOf(const MSG& message);
+// Drops the window's queued messages and frees the drops they carry.
+void ForgetQueuedFor(HWND window);
 
 }  // namespace window_system

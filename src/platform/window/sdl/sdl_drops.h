@@ -1,7 +1,5 @@
-// SDL tells one drop onto a window as several events: SDL_DROPBEGIN, one
-// SDL_DROPFILE per file, SDL_DROPCOMPLETE. The collector gathers each drop's
-// files into one group, so that the window gets one WM_DROPFILES for it.
-// Pure: tested without a display.
+// SDL tells one drop as SDL_DROPBEGIN, one SDL_DROPFILE per file and
+// SDL_DROPCOMPLETE; the collector groups them for one WM_DROPFILES.
 #pragma once
 
 #include <SDL.h>
@@ -17,11 +15,10 @@ struct SdlDropCollector {
     Uint32 windowId = 0;             // its window
     bool open = false;               // a drop has begun and not completed
 
-    // Takes one drop event (its file text stays the caller's to free). True
-    // when a drop has completed with files: they are moved to *completed and
-    // its window to *completedWindowId. A file without a begin starts a drop;
-    // a begin while one is open completes nothing (SDL never sends that); text
-    // drops are not files and are passed over.
+    // Takes one drop event (its text stays the caller's to free). True when a
+    // drop completed with files: they go to *completed, its window to
+    // *completedWindowId. A file without a begin starts a drop; a begin while
+    // one is open changes nothing; text drops are passed over.
     bool Take(const SDL_DropEvent& event, std::vector<std::string>* completed,
               Uint32* completedWindowId);
 };

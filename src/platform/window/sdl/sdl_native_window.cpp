@@ -13,24 +13,9 @@ public:
     bool HasOpenGl() const override {
         return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) != 0;
     }
-    void* CreateGlContext(bool debug) override {
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
-        SDL_GLContext context = SDL_GL_CreateContext(window);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
-        return context;
-    }
+    void* CreateGlContext(bool debug) override { return MakeContext(4, 5, true, debug); }
     void* CreateProbeGlContext(int major, int minor, bool core) override {
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, major);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);
-        SDL_GL_SetAttribute(
-            SDL_GL_CONTEXT_PROFILE_MASK,
-            core ? SDL_GL_CONTEXT_PROFILE_CORE : SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-        SDL_GLContext context = SDL_GL_CreateContext(window);
-        SetOpenGlWindowAttributes();  // as every other window of ours expects them
-        return context;
+        return MakeContext(major, minor, core, false);
     }
     void DeleteGlContext(void* context) override {
         if (SDL_GL_GetCurrentContext() == context) SDL_GL_MakeCurrent(window, nullptr);
@@ -50,6 +35,19 @@ public:
 
     SDL_Window* const window;
     const bool borrowed;
+
+private:
+    void* MakeContext(int major, int minor, bool core, bool debug) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, major);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);
+        SDL_GL_SetAttribute(
+            SDL_GL_CONTEXT_PROFILE_MASK,
+            core ? SDL_GL_CONTEXT_PROFILE_CORE : SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
+        SDL_GLContext context = SDL_GL_CreateContext(window);
+        SetOpenGlWindowAttributes();  // as every other window of ours expects them
+        return context;
+    }
 };
 
 SdlNativeWindow* SdlNative(HWND window) {
@@ -84,6 +82,7 @@ void SetOpenGlWindowAttributes() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

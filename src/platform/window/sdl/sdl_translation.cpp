@@ -2,9 +2,7 @@
 
 #include "platform/window/core/window_api.h"
 
-// Each table below is one row per SDL input the program reads: a key, button
-// or window event it needs later (WM_CHAR from text input) is one more row or
-// case. Drops come as several events and are grouped apart (sdl_drops.h).
+// One table row per SDL input the program reads (drops: sdl_drops.h).
 namespace {
 
 // Keys with a code of their own; letters, digits and F1-F12 are ranges.

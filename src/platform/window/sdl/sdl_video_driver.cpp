@@ -29,8 +29,7 @@ std::string Shown(const std::string& driver) {
 
 // Starts SDL on this driver alone. Empty when it started; else why not.
 std::string StartDriver(const std::string& driver) {
-    // A connection handed over in WAYLAND_SOCKET serves one connect: the
-    // probe would use it up, so a driver chosen on it starts unchecked.
+    // A WAYLAND_SOCKET serves one connect, which the probe would use up.
     if (driver == "wayland" && !NonEmpty(std::getenv("WAYLAND_SOCKET"))) {
         std::string problem = ProbeWaylandCompositor();
         if (!problem.empty()) return problem;
@@ -69,14 +68,10 @@ VideoDriverChoice ChooseVideoDrivers(const char* display, const char* waylandDis
         }
         return choice;
     }
-    // In a Wayland session DISPLAY names Xwayland, a compatibility server
-    // drawn into a Wayland window: the Wayland driver goes first for a
-    // native window (no extra copy, sharp at the output's scale, the
-    // session's input), X11 second. SDL 2.26's own order is the other way
-    // round, and then would never use Wayland where Xwayland runs.
-    // Without WAYLAND_DISPLAY Wayland is not tried: libwayland would look
-    // for wayland-0. A WAYLAND_SOCKET alone cannot be looked at before SDL
-    // uses it (StartDriver): SDL_VIDEODRIVER=wayland uses it unchecked.
+    // In a Wayland session DISPLAY names Xwayland: Wayland goes first for a
+    // native window (no extra copy, sharp at the output's scale), X11 second
+    // (SDL 2.26's own order never uses Wayland where Xwayland runs). A
+    // WAYLAND_SOCKET cannot be probed before SDL uses it (StartDriver).
     if (NonEmpty(waylandDisplay) && !NonEmpty(waylandSocket)) choice.drivers.push_back("wayland");
     if (NonEmpty(display)) choice.drivers.push_back("x11");
     return choice;

@@ -36,8 +36,6 @@ public:
     bool CreateNativeWindow(HWND window, NativeWindow** native) override {
         SetOpenGlWindowAttributes();
         Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
-        // Without a sizing frame the user cannot drag the border; minimising
-        // and maximising stay with the window manager's buttons.
         if (window->style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
         std::string title = text::Cp949ToUtf8(window->title.c_str());
         SDL_Window* made = SDL_CreateWindow(
@@ -74,12 +72,9 @@ public:
     void DestroyNativeWindow(HWND window) override {
         SDL_Window* native = GetSdlWindow(window);
         if (!native) return;
-        // The handle dies here, but the native window is only hidden: a
-        // graphics device created on it keeps its GL context on this surface
-        // and must still be able to make it current to release its objects
-        // (the program releases its device after the message loop, when the
-        // window was closed long before). The process's exit reclaims it;
-        // its native window object stays in natives_ until then.
+        // The handle dies, the native window is only hidden: a device made on
+        // it releases its objects after the loop, with its context current on
+        // this surface. It stays (in natives_) until the process ends.
         SDL_SetWindowData(native, kHandleKey, nullptr);
         SDL_HideWindow(native);
     }
@@ -129,10 +124,9 @@ public:
     }
 
     void WaitForEvents() override {
-        // Blocks in SDL until an event is queued; it stays queued for PollMessages.
-        if (!SDL_WaitEvent(nullptr)) {
+        // The event stays queued for PollMessages.
+        if (!SDL_WaitEvent(nullptr))
             std::fprintf(stderr, "window: SDL_WaitEvent failed: %s\n", SDL_GetError());
-        }
     }
 
     int ShowMessageBox(const char* text, const char* caption, UINT type) override {
@@ -156,10 +150,7 @@ public:
         return IDOK;
     }
 
-    DWORD Ticks() override {
-        // SDL2's tick count is 32 bits wide and wraps at 2^32 like timeGetTime.
-        return SDL_GetTicks();
-    }
+    DWORD Ticks() override { return SDL_GetTicks(); }  // 32 bits, wraps like timeGetTime
 
 private:
     // The message of one event; a completed drop's files go to polled->drops.
@@ -195,11 +186,8 @@ private:
 bool UseSdlWindowBackend(std::string* problem) {
     std::string reason;
     if (!StartSdlVideo(&reason)) {
-        if (problem) {
-            *problem = reason;
-        } else {
-            std::fprintf(stderr, "window: %s\n", reason.c_str());
-        }
+        if (problem) *problem = reason;
+        if (!problem) std::fprintf(stderr, "window: %s\n", reason.c_str());
         return false;
     }
     // Made once and kept until the process ends: windows and the OpenGL

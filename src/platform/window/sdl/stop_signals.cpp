@@ -12,24 +12,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
-#include <vector>
 
-// How a box is closed. SDL shows a message box modally, and its loop never
-// looks at our event queue: on X11 SDL forks a child process that shows the
-// box and waits for it in waitpid (retrying on EINTR); on Wayland it waits
-// for a zenity child process. So the watcher ends the box's process: while a
-// box is open, every child process of this program is the box's, since the
-// program starts no others. SIGKILL, because the forked child inherited our
-// handlers, and a forked copy of a multi-threaded process must not run
-// anything. The X server removes the window with the child's connection,
-// SDL's call returns, and the backend carries on as if OK had been pressed.
-//
-// The gentler alternative, a WM_DELETE_WINDOW sent to the box's window over
-// an X connection of our own, was not taken: nothing tells the box's window
-// apart from another program's window captioned "Error", and it would not
-// reach a zenity box on Wayland. Should SDL ever show the box in our own
-// process (it does when it cannot fork), there is no child to end: the box
-// then stays until dismissed, and the quit follows it.
+// How a box is closed: SDL shows it modally and never reads our queue (on
+// X11 from a forked child it waits for, on Wayland from a zenity child). So
+// the watcher ends the box's process with SIGKILL: while a box is open every
+// child of this program is the box's, as it starts no others, and a forked
+// copy of a threaded process must run nothing (it inherited our handlers).
+// SDL's call then returns as if OK had been pressed. A box that SDL shows in
+// our own process (when it cannot fork) stays until dismissed.
 
 namespace {
 
@@ -70,33 +60,27 @@ long ParentOf(long pid) {
     return parent;
 }
 
-std::vector<long> ChildProcesses() {
-    std::vector<long> children;
-    long self = static_cast<long>(getpid());
+// Ends every child process of ours. A pidfd holds the process, so its
+// number cannot pass to another process between the parent check and the kill.
+void KillChildren() {
+    const long self = static_cast<long>(getpid());
     DIR* proc = opendir("/proc");
-    if (!proc) return children;
+    if (!proc) return;
     while (dirent* entry = readdir(proc)) {
         char* end = nullptr;
         long pid = std::strtol(entry->d_name, &end, 10);
-        if (pid > 0 && end && *end == '\0' && ParentOf(pid) == self) children.push_back(pid);
+        if (pid <= 0 || *end != '\0' || ParentOf(pid) != self) continue;
+#if defined(SYS_pidfd_open) && defined(SYS_pidfd_send_signal)
+        int handle = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+        if (handle >= 0) {
+            if (ParentOf(pid) == self) syscall(SYS_pidfd_send_signal, handle, SIGKILL, nullptr, 0);
+            close(handle);
+            continue;
+        }
+#endif
+        kill(static_cast<pid_t>(pid), SIGKILL);
     }
     closedir(proc);
-    return children;
-}
-
-// A pidfd holds the process, so its number cannot pass to another process
-// between the check of its parent and the signal.
-void KillChild(long pid) {
-#if defined(SYS_pidfd_open) && defined(SYS_pidfd_send_signal)
-    int handle = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-    if (handle >= 0) {
-        if (ParentOf(pid) == static_cast<long>(getpid()))
-            syscall(SYS_pidfd_send_signal, handle, SIGKILL, nullptr, 0);
-        close(handle);
-        return;
-    }
-#endif
-    if (ParentOf(pid) == static_cast<long>(getpid())) kill(static_cast<pid_t>(pid), SIGKILL);
 }
 
 void Watch() {
@@ -115,7 +99,7 @@ void Watch() {
         SDL_PushEvent(&wake);
         // A box may be just opening: keep ending box processes until none is open.
         while (openBoxes.load() > 0) {
-            for (long child : ChildProcesses()) KillChild(child);
+            KillChildren();
             usleep(kBoxRetryMicroseconds);
         }
     }

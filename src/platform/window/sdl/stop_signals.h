@@ -1,11 +1,8 @@
-// SIGINT and SIGTERM as a request to quit, honoured in every state of the
-// program: drawing frames, waiting for events while inactive, and while a
-// message box is open (the box is closed).
-//
-// The request reaches the program as the close of its main window (the SDL
-// backend's next event poll delivers it), so the usual teardown runs and the
-// exit code is that of a normal quit. A second signal ends the process at
-// once, as if no handler were installed.
+// SIGINT and SIGTERM as a request to quit, in every state of the program
+// (drawing, waiting while inactive, a message box open: the box is closed).
+// The request comes as the close of the main window at the backend's next
+// poll, so the usual teardown and exit code follow. A second signal ends
+// the process at once.
 #pragma once
 
 // Installs the handlers and the thread that acts on them; tells SDL to

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -82,16 +83,6 @@ std::string WaylandDisplayName() {
     return name && name[0] ? name : "wayland-0";
 }
 
-std::string MissingWaylandGlobals(const std::vector<std::string>& offered) {
-    std::string missing;
-    for (const NeededGlobal& needed : kNeededGlobals) {
-        if (std::find(offered.begin(), offered.end(), needed.interface) != offered.end()) continue;
-        missing += (missing.empty() ? "no " : " and no ") + std::string(needed.what) + " (" +
-                   needed.interface + ")";
-    }
-    return missing;
-}
-
 std::string ProbeWaylandCompositor(int timeoutMs) {
     std::string name = WaylandDisplayName();
     std::string where = "the Wayland compositor at " + name;
@@ -117,7 +108,12 @@ std::string ProbeWaylandCompositor(int timeoutMs) {
     }
     wl_display_disconnect(display);
     if (!problem.empty()) return problem;
-    std::string missing = MissingWaylandGlobals(offered);
+    std::string missing;  // "no input seat (wl_seat)", joined by " and "
+    for (const NeededGlobal& needed : kNeededGlobals) {
+        if (std::find(offered.begin(), offered.end(), needed.interface) != offered.end()) continue;
+        missing += (missing.empty() ? "no " : " and no ") + std::string(needed.what) + " (" +
+                   needed.interface + ")";
+    }
     if (missing.empty()) return "";
     return where + " offers " + missing + "; SDL's Wayland driver cannot start there";
 }

@@ -1,4 +1,4 @@
-#include "platform/window/scripted/scripted_window_backend.h"
+#include "support/scripted/scripted_window_backend.h"
 
 ScriptedWindowBackend::ScriptedWindowBackend() { SetWindowBackend(this); }
 
