@@ -110,6 +110,7 @@ GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bo
 GlDevice::~GlDevice() {
     MakeCurrent();
     ReleaseOverlay();
+    ReleasePresent();
     glDeleteSamplers(rules::kSamplerCount, samplerNames_);
     glDeleteVertexArrays(1, &vao_);
     DeleteBackBuffer();
@@ -125,13 +126,13 @@ GlDevice::~GlDevice() {
 void GlDevice::CreateBackBuffer() {
     const GLsizei width = GLsizei(std::max<uint32_t>(BackBufferWidth(), 1));
     const GLsizei height = GLsizei(std::max<uint32_t>(BackBufferHeight(), 1));
-    glCreateRenderbuffers(1, &backBuffer_.color);
-    glNamedRenderbufferStorage(backBuffer_.color, GL_RGBA8, width, height);
+    // A texture, not a renderbuffer: presenting reads it in a shader (gl_present.cpp).
+    glCreateTextures(GL_TEXTURE_2D, 1, &backBuffer_.color);
+    glTextureStorage2D(backBuffer_.color, 1, GL_RGBA8, width, height);
     glCreateRenderbuffers(1, &backBuffer_.depthStencil);
     glNamedRenderbufferStorage(backBuffer_.depthStencil, GL_DEPTH24_STENCIL8, width, height);
     glCreateFramebuffers(1, &backBuffer_.framebuffer);
-    glNamedFramebufferRenderbuffer(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                   backBuffer_.color);
+    glNamedFramebufferTexture(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0, backBuffer_.color, 0);
     glNamedFramebufferRenderbuffer(backBuffer_.framebuffer, GL_DEPTH_STENCIL_ATTACHMENT,
                                    GL_RENDERBUFFER, backBuffer_.depthStencil);
     glNamedFramebufferDrawBuffer(backBuffer_.framebuffer, GL_COLOR_ATTACHMENT0);
@@ -145,7 +146,7 @@ void GlDevice::CreateBackBuffer() {
 void GlDevice::DeleteBackBuffer() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &backBuffer_.framebuffer);
-    glDeleteRenderbuffers(1, &backBuffer_.color);
+    glDeleteTextures(1, &backBuffer_.color);
     glDeleteRenderbuffers(1, &backBuffer_.depthStencil);
     backBuffer_ = BackBuffer{};
 }
@@ -355,36 +356,10 @@ void GlDevice::ClearTargets(uint32_t count, const Rect* rects, uint32_t flags, u
     if (!appliedValid_ || !applied_.scissor) glDisable(GL_SCISSOR_TEST);
 }
 
-void GlDevice::BlitToWindow() {
-    if (!context_.window->HasDefaultFramebuffer()) return;
-    int width = 0, height = 0;
-    context_.window->GetGlDrawableSize(&width, &height);
-    if (width <= 0 || height <= 0) return;  // minimised: nothing to show
-    if (width != windowWidth_ || height != windowHeight_) {
-        // Mesa takes a window's new size when the window's framebuffer is
-        // drawn into, not when it is blitted to: a clear makes it look.
-        windowWidth_ = width;
-        windowHeight_ = height;
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glClear(GL_COLOR_BUFFER_BIT);
-        BindBackBuffer();
-    }
-    const GLint w = GLint(BackBufferWidth()), h = GLint(BackBufferHeight());
-    // Pixel for pixel when the sizes match; filtered when stretched. A blit
-    // obeys the scissor test only (the device leaves it off between clears).
-    const GLenum filter = width == w && height == h ? GL_NEAREST : GL_LINEAR;
-    const bool scissored = appliedValid_ && applied_.scissor;
-    if (scissored) glDisable(GL_SCISSOR_TEST);
-    glBlitNamedFramebuffer(backBuffer_.framebuffer, 0, 0, 0, w, h, 0, 0, width, height,
-                           GL_COLOR_BUFFER_BIT, filter);
-    if (scissored) glEnable(GL_SCISSOR_TEST);
-}
-
 void GlDevice::PresentFrame() {
     FlushPendingDraws();
     MakeCurrent();
-    BlitToWindow();
+    CopyToWindow();
     context_.window->SwapGlBuffers();
     if (reportFirstPresent_) {
         // For the start-up benchmark, which times the program from exec to this line.

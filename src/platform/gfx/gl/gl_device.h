@@ -1,8 +1,8 @@
 // The OpenGL device: applies the front's state to GL at draw time, through a
 // shadow copy of what GL holds, and merges adjacent one-triangle draws. It
 // draws into a framebuffer object of its own, the back buffer, which
-// PresentFrame stretches over the window's drawable and swaps. It
-// is its own services to effects and fonts (gl_services.cpp for effects,
+// PresentFrame copies or stretches over the window's drawable
+// (gl_present.cpp) and swaps. It is its own services to effects and fonts (gl_services.cpp for effects,
 // gl_overlay_text.cpp for the text overlay).
 #pragma once
 
@@ -130,13 +130,17 @@ private:
     bool PrepareOverlay(std::string* error);
     void ReleaseOverlay();
     void CreateRing(GLsizeiptr segmentVertices);
-    // The back buffer: colour RGBA8 and depth24/stencil8 renderbuffers of
-    // the back-buffer size, bound as the draw and read framebuffer.
+    // The back buffer: an RGBA8 colour texture and a depth24/stencil8
+    // renderbuffer of the back-buffer size, bound as the draw and read
+    // framebuffer.
     void CreateBackBuffer();
     void DeleteBackBuffer();
     // Copies the back buffer onto the window's default framebuffer,
-    // stretched over its whole drawable.
-    void BlitToWindow();
+    // stretched over its whole drawable (gl_present.cpp).
+    void CopyToWindow();
+    // Draws the back buffer texel for pixel over a window of its size.
+    bool DrawToWindow(int width, int height);
+    void ReleasePresent();
     void DeleteRing();
     void ReserveVertices(GLsizeiptr count);
 
@@ -148,6 +152,12 @@ private:
     } backBuffer_;
     int windowWidth_ = 0;  // the window's drawable at the last present
     int windowHeight_ = 0;
+    struct PresentCopy {
+        GLuint program = 0;
+        GLuint vao = 0;
+        GLint unit = 0;
+        bool failed = false;  // no program: presents blit
+    } present_;
     uint32_t glErrors_ = 0;
 
     // What GL holds now; appliedValid_ false means "unknown, apply all".
