@@ -49,6 +49,14 @@ uint32_t HashCorner(const CornerKey& key) {
 // outgrow the caches): with fewer repeats than this the table does not pay.
 constexpr double kMinRepeatShare = 0.5;
 
+// Whether count distinct corners among corners repeat enough.
+bool Pays(size_t corners, size_t count) {
+    return double(corners - count) >= kMinRepeatShare * double(corners);
+}
+
+// The corners looked at before deciding whether the rest are worth a table.
+constexpr size_t kSampleCorners = 3 * 8192;
+
 // Outputs this large are written with streaming stores, which do not read
 // the lines they fill into the caches first (the buffer is not read back).
 constexpr size_t kStreamBytes = size_t(8) << 20;
@@ -81,8 +89,11 @@ SharedCorners ShareCorners(const MeshTriangle* triangles, int triangleCount) {
             slot = count++;
         }
         table.source[c] = slot;
+        // A mesh whose first corners hardly repeat is taken to go on so: it
+        // is skinned corner by corner, without building the whole table first.
+        if (c + 1 == kSampleCorners && !Pays(c + 1, count)) return {};
     }
-    if (double(corners - count) < kMinRepeatShare * double(corners)) return {};
+    if (!Pays(corners, count)) return {};
     distinct.shrink_to_fit();
     table.skinned.assign(distinct.size() * 3, SkinVertex{});
     return table;
