@@ -34,8 +34,10 @@ TEST_F(DeviceTest, PresentShowsTheBackBufferPixelForPixel) {
     const struct {
         Rect rect;
         uint32_t argb;
-    } parts[] = {{{0, 0, w / 2, h / 2}, 0xFFFF0000},     {{w / 2, 0, w, h / 2}, 0xFF00FF00},
-                 {{0, h / 2, w / 2, h}, 0xFF0000FF},     {{w / 2, h / 2, w, h}, 0xFFFFFFFF},
+    } parts[] = {{{0, 0, w / 2, h / 2}, 0xFFFF0000},
+                 {{w / 2, 0, w, h / 2}, 0xFF00FF00},
+                 {{0, h / 2, w / 2, h}, 0xFF0000FF},
+                 {{w / 2, h / 2, w, h}, 0xFFFFFFFF},
                  {{5, 3, 6, 4}, 0xFF102030}};
     for (const auto& part : parts)
         ASSERT_EQ(device->Clear(1, &part.rect, D3DCLEAR_TARGET, part.argb, 1.0f, 0), S_OK);
@@ -79,8 +81,8 @@ TEST_F(DeviceTest, DrawsAfterPresentSeeTheStateSetBeforeIt) {
             device->SetRenderState(D3DRS_SCISSORTESTENABLE, 0);
             device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
             device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000,
-                          c.clearDepth, 0);
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, c.clearDepth,
+                          0);
             UseFlat(kRed);
             c.set();
             if (present) {

@@ -1,9 +1,9 @@
 // The OpenGL device: applies the front's state to GL at draw time, through a
-// shadow copy of what GL holds, and merges adjacent one-triangle draws. It
-// draws into a framebuffer object of its own, the back buffer, which
-// PresentFrame copies or stretches over the window's drawable
-// (gl_present.cpp) and swaps. It is its own services to effects and fonts (gl_services.cpp for effects,
-// gl_overlay_text.cpp for the text overlay).
+// shadow copy of what GL holds (the front has merged runs of draws already).
+// It draws into a framebuffer object of its own, the back buffer, which
+// PresentFrame copies or stretches over the window's drawable (gl_present.cpp)
+// and swaps. It is its own services to effects and fonts (gl_services.cpp for
+// effects, gl_overlay_text.cpp for the text overlay).
 #pragma once
 
 #include "platform/gfx/core/device_front.h"
