@@ -13,16 +13,23 @@ namespace skinning {
 
 namespace {
 
-// A corner as skinning reads it: its bone and its six floats, compared by
-// their bytes (so -0 and 0, or two NaNs with different bits, stay apart).
+// A corner as skinning reads it: its bone and the bits of its six floats,
+// compared as bits (so -0 and 0, or two NaNs with different payloads, stay
+// apart).
 struct CornerKey {
-    int bone;
-    SkinVertex vertex;
-};
+    uint32_t words[7];
 
-bool SameCorner(const CornerKey& a, const CornerKey& b) {
-    return a.bone == b.bone && std::memcmp(&a.vertex, &b.vertex, sizeof(SkinVertex)) == 0;
-}
+    CornerKey(int bone, const SkinVertex& vertex) {
+        std::memcpy(words, &bone, sizeof bone);
+        static_assert(sizeof(SkinVertex) == 6 * sizeof(uint32_t), "six floats");
+        std::memcpy(words + 1, &vertex, sizeof vertex);
+    }
+    bool operator==(const CornerKey& other) const {
+        for (int i = 0; i < 7; ++i)
+            if (words[i] != other.words[i]) return false;
+        return true;
+    }
+};
 
 CornerKey KeyOf(const std::vector<MeshTriangle>& distinct, uint32_t index) {
     const MeshTriangle& entry = distinct[index / 3];
@@ -30,11 +37,8 @@ CornerKey KeyOf(const std::vector<MeshTriangle>& distinct, uint32_t index) {
 }
 
 uint32_t HashCorner(const CornerKey& key) {
-    uint32_t words[7];
-    std::memcpy(words, &key.bone, sizeof(int));
-    std::memcpy(words + 1, &key.vertex, sizeof(SkinVertex));
     uint32_t h = 2166136261u;
-    for (uint32_t w : words) h = (h ^ w) * 16777619u;
+    for (uint32_t w : key.words) h = (h ^ w) * 16777619u;
     // A multiply moves a difference only upwards (two corners that differ in
     // a sign bit differ only in the top bit here): mixed down before the
     // low bits pick the slot.
@@ -76,16 +80,17 @@ SharedCorners ShareCorners(const MeshTriangle* triangles, int triangleCount) {
     uint32_t count = 0;
     table.source.resize(corners);
     for (size_t c = 0; c < corners; ++c) {
-        const MeshTriangle& triangle = triangles[c / 3];
-        const CornerKey key{triangle.boneIndices[c % 3], triangle.vertices[c % 3]};
+        const int bone = triangles[c / 3].boneIndices[c % 3];
+        const SkinVertex& vertex = triangles[c / 3].vertices[c % 3];
+        const CornerKey key{bone, vertex};
         uint32_t& slot = recent[HashCorner(key) & (kSlots - 1)];
-        if (slot == UINT32_MAX || !SameCorner(KeyOf(distinct, slot), key)) {
+        if (slot == UINT32_MAX || !(KeyOf(distinct, slot) == key)) {
             if (count % 3 == 0) {
                 distinct.emplace_back();
                 for (int& bone : distinct.back().boneIndices) bone = kLinkedCorner;
             }
-            distinct.back().boneIndices[count % 3] = key.bone;
-            distinct.back().vertices[count % 3] = key.vertex;
+            distinct.back().boneIndices[count % 3] = bone;
+            distinct.back().vertices[count % 3] = vertex;
             slot = count++;
         }
         table.source[c] = slot;
