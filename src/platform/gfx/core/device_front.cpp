@@ -424,21 +424,6 @@ bool DeviceFront::CheckStreams(const char* call, int64_t first, int64_t last) co
     return true;
 }
 
-namespace {
-
-// Vertices of one primitive of a list type, whose draws can be joined end to
-// end; 0 for strips and fans.
-uint32_t ListVertices(PrimitiveType type) {
-    switch (type) {
-    case D3DPT_TRIANGLELIST: return 3;
-    case D3DPT_LINELIST: return 2;
-    case D3DPT_POINTLIST: return 1;
-    default: return 0;
-    }
-}
-
-}  // namespace
-
 HRESULT DeviceFront::DrawPrimitive(PrimitiveType type, uint32_t startVertex,
                                    uint32_t primitiveCount) {
     // A model draws one triangle per call, each continuing the last: such a
@@ -463,7 +448,7 @@ HRESULT DeviceFront::DrawChecked(PrimitiveType type, uint32_t startVertex,
     if (!StreamsCover("DrawPrimitive", startVertex, int64_t(startVertex) + int64_t(count) - 1))
         return D3DERR_INVALIDCALL;
     SendHeldDraws();
-    const uint32_t perPrimitive = ListVertices(type);
+    const uint32_t perPrimitive = rules::ListVertices(type);
     if (mergeDraws_ && perPrimitive != 0 && count <= UINT32_MAX) {
         held_ = HeldRun{type, startVertex, uint32_t(count), perPrimitive};
         return S_OK;

@@ -67,4 +67,13 @@ uint64_t VertexCount(PrimitiveType type, uint32_t primitiveCount) {
     return 0;
 }
 
+uint32_t ListVertices(PrimitiveType type) {
+    switch (type) {
+    case D3DPT_POINTLIST: return 1;
+    case D3DPT_LINELIST: return 2;
+    case D3DPT_TRIANGLELIST: return 3;
+    default: return 0;
+    }
+}
+
 }  // namespace gfx::rules

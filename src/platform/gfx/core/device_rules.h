@@ -99,5 +99,8 @@ HRESULT ReadDeclaration(const char* call, const VertexElement* elements,
 
 // Vertices that primitiveCount primitives of a type use; 0 for an unknown type.
 uint64_t VertexCount(PrimitiveType type, uint32_t primitiveCount);
+// Vertices of one primitive of a list type, whose draws can be joined end to
+// end into one; 0 for strips, fans and unknown types.
+uint32_t ListVertices(PrimitiveType type);
 
 }  // namespace gfx::rules
