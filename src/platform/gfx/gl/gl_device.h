@@ -161,7 +161,7 @@ private:
         GLuint color = 0;
         GLuint depthStencil = 0;
     } backBuffer_;
-    GLuint drawn_ = 0;           // the framebuffer the frames are drawn into (0: the window)
+    GLuint drawn_ = 0;            // the framebuffer the frames are drawn into (0: the window)
     bool windowMatches_ = false;  // WindowMatchesBackBuffer, asked once
     int windowWidth_ = 0;         // the window's drawable at the last present
     int windowHeight_ = 0;

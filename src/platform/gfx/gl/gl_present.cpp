@@ -86,8 +86,8 @@ bool GlDevice::WindowMatchesBackBuffer(bool alpha) const {
 void GlDevice::ChooseDrawTarget() {
     int width = 0, height = 0;
     if (windowMatches_) context_.window->GetGlDrawableSize(&width, &height);
-    const bool window = windowMatches_ && width == int(BackBufferWidth()) &&
-                        height == int(BackBufferHeight());
+    const bool window =
+        windowMatches_ && width == int(BackBufferWidth()) && height == int(BackBufferHeight());
     const GLuint framebuffer = window ? 0 : backBuffer_.framebuffer;
     if (framebuffer == drawn_) return;
     drawn_ = framebuffer;
