@@ -33,9 +33,7 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         // The program's own character, whole.
-        folder.Write("Model/SMD/Pudo_Red/Ref_Red.smd", Reference(2));
-        for (const char* clip : {"Attack", "Run", "Stun"})
-            folder.Write(std::string("Model/SMD/Pudo_Red/Ani_Red(") + clip + ").smd", Clip(3));
+        WriteCharacter(Reference(2), Clip(3));
         services.liveReport = StderrReport(BoxRoute::Dropped);
     }
     std::string At(const std::string& name, const std::string& text) {
@@ -45,15 +43,7 @@ protected:
         const std::vector<uint8_t> bytes = rrtest::StandInCubeMap();
         return std::string(bytes.begin(), bytes.end());
     }
-    // Runs to the end of the script, stderr kept.
-    int RunQuietly() {
-        ::testing::internal::CaptureStderr();
-        int code = Run();
-        errors = ::testing::internal::GetCapturedStderr();
-        return code;
-    }
     const SkinnedModel& Model() { return *App().scene.model; }
-    std::string errors;
 };
 
 TEST_F(LiveSceneTest, AFileThatDoesNotLoadEndsOnlyARunThatNamedIt) {
@@ -93,11 +83,7 @@ TEST_F(LiveSceneTest, AFileThatDoesNotLoadEndsOnlyARunThatNamedIt) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        App().Reset();
-        backend = std::make_unique<ScriptedWindowBackend>();
-        Recorder().failing.clear();
-        options = ProgramOptions{};
-        SetUp();
+        SetUp();  // a fresh program, and the character whole again
         c.set(options);
         services.report = StderrReport(options.watch ? BoxRoute::Dropped : BoxRoute::Shown);
         backend->End();
