@@ -7,6 +7,7 @@
 #include "app_fixture.h"
 #include "model/skinned_model.h"
 #include "support/report_capture.h"
+#include "support/smd_texts.h"
 #include "support/text_files.h"
 
 namespace {
@@ -21,10 +22,7 @@ class PlaybackKeysTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        WriteCharacter(
-            "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-            "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\nend\n",
-            kClip);
+        WriteCharacter(rrtest::SmdReference(1), kClip);
         services.liveReport = live.Sink();
     }
     float Position() { return ClipPosition(*App().scene.model, 0); }
