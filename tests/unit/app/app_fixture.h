@@ -1,8 +1,8 @@
 // The one Application run against the recording device and the scripted
 // window backend, in a fresh working folder per test. The device layer's own
 // lines (a file it refuses) go to deviceLog, apart from the program's stderr.
-// Restart() gives a table's next row a fresh program, script, recorder and
-// options; the folder and the services stay.
+// Restart() gives a table's next row a fresh program, script and recorder;
+// the folder, the options and the services stay.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +24,7 @@ class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Restart();
+        options = ProgramOptions{};  // when a fixture runs SetUp again for a row
         // As the program composes an interactive run: notes on stderr, boxes shown.
         services.report = StderrReport(BoxRoute::Shown);
         services.failureReport = StderrReport(BoxRoute::ShownAsErrors);
@@ -41,7 +42,6 @@ protected:
         backend.reset();
         Recorder().Reset();
         backend = std::make_unique<ScriptedWindowBackend>();
-        options = ProgramOptions{};
     }
     int Run() {
         services.createDirect3D = gfx::recording::CreateDirect3D;
