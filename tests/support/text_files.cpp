@@ -12,6 +12,10 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
+std::string ReadSourceText(const std::string& relative) {
+    return ReadText(std::string(RR_SOURCE_DIR) + "/" + relative);
+}
+
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }

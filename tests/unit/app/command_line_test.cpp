@@ -4,18 +4,14 @@
 
 #include <cctype>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/version.h"
+#include "support/text_files.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 CommandLine Parse(std::vector<const char*> arguments) {
     arguments.insert(arguments.begin(), "reflect-refract");
@@ -161,17 +157,12 @@ TEST(CommandLineTest, PanelAndPlaybackDefaultsFollowTheOptions) {
     }
 }
 
-std::string ReadSource(const char* relative) {
-    std::ifstream file(fs::path(RR_SOURCE_DIR) / relative);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using rrtest::ReadSourceText;
 
 // What a person reads about the options stays in step with the program.
 TEST(CommandLineTest, HelpReadmeAndManPageNameEveryOption) {
-    std::string help = HelpText(), readme = ReadSource("README.md");
-    std::string manual = ReadSource("docs/reflect-refract.1");
+    std::string help = HelpText(), readme = ReadSourceText("README.md");
+    std::string manual = ReadSourceText("docs/reflect-refract.1");
     ASSERT_FALSE(readme.empty());
     ASSERT_FALSE(manual.empty());
     for (const std::string& name : OptionNames()) {
@@ -208,8 +199,8 @@ std::string Plain(std::string text) {
 // without an option, dropped files, what watch mode loads again and when
 // the exit code is 1.
 TEST(CommandLineTest, HelpReadmeAndManPageDescribeFilesDropsWatchAndExitCodes) {
-    const std::string texts[] = {Plain(HelpText()), Plain(ReadSource("README.md")),
-                                 Plain(ReadSource("docs/reflect-refract.1"))};
+    const std::string texts[] = {Plain(HelpText()), Plain(ReadSourceText("README.md")),
+                                 Plain(ReadSourceText("docs/reflect-refract.1"))};
     const char* phrases[] = {
         "file.smd",
         "file.dds",

@@ -7,26 +7,20 @@
 
 #include "app/command_line.h"
 #include "app/drop_plan.h"
+#include "support/smd_texts.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-const std::string kReference =
-    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-    "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\nend\n";
-const std::string kClip =
-    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\ntime 1\n0 0 0 0 0 0 "
-    "0\nend\n";
+const std::string kReference = rrtest::SmdReference(1);
 
 class FileArgumentsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // The kind is in the content, not in the name.
         folder.Write("Ani_Looks_Like_A_Clip.smd", kReference);
-        folder.Write("Ref_Looks_Like_A_Reference.SMD", kClip);
-        folder.Write(
-            "one_frame.smd",
-            "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n");
+        folder.Write("Ref_Looks_Like_A_Reference.SMD", rrtest::SmdClip(2));
+        folder.Write("one_frame.smd", rrtest::SmdClip(1));
         folder.Write("cut_off.smd",
                      kReference.substr(0, kReference.size() - 30));  // its loader says why
         folder.Write("text.smd", "hello\n");

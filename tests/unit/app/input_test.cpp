@@ -8,116 +8,110 @@ using gfx::recording::Call;
 
 constexpr float kTolerance = 1e-5f;
 
-// The camera's look after a yaw of angle from the start axes.
-void ExpectYawed(const Camera& camera, float angle) {
-    EXPECT_NEAR(camera.look.x, std::sin(angle), kTolerance);
-    EXPECT_NEAR(camera.look.y, 0.0f, kTolerance);
-    EXPECT_NEAR(camera.look.z, std::cos(angle), kTolerance);
+// The camera's look after a yaw, then a pitch downwards, from the start axes.
+void ExpectLook(const Camera& camera, float yaw, float pitch) {
+    EXPECT_NEAR(camera.look.x, std::sin(yaw) * std::cos(pitch), kTolerance);
+    EXPECT_NEAR(camera.look.y, -std::sin(pitch), kTolerance);
+    EXPECT_NEAR(camera.look.z, std::cos(yaw) * std::cos(pitch), kTolerance);
 }
 
-TEST_F(AppTest, DragOfTwoHundredPixelsInPiecesYawsOneRadian) {
-    backend->PushMouse(WM_RBUTTONDOWN, 100, 50);
-    for (int x : {107, 150, 151, 230, 299}) backend->PushMouse(WM_MOUSEMOVE, x, 50);
-    backend->PushMouse(WM_RBUTTONUP, 300, 50);
-    backend->PushMouse(WM_MOUSEMOVE, 400, 50);  // after the release: no turn
-    backend->End();
-    EXPECT_EQ(Run(), 0);
-    ExpectYawed(App().renderer.camera, 1.0f);
-    EXPECT_FALSE(App().dragging);
-    // The view was rebuilt from the turned camera.
-    EXPECT_NEAR(App().renderer.view.m[0][2], std::sin(1.0f), kTolerance);
+// A right drag turns the camera 0.005 rad a pixel; other mouse messages
+// only follow the pointer.
+TEST_F(AppTest, RightDragsTurnTheCameraAndMovesFollowThePointer) {
+    struct Mouse {
+        UINT message;
+        int x, y;
+    };
+    const UINT down = WM_RBUTTONDOWN, up = WM_RBUTTONUP, move = WM_MOUSEMOVE;
+    const struct Case {
+        const char* name;
+        std::vector<Mouse> script;
+        float yaw, pitch;
+        bool dragging;  // afterwards
+    } cases[] = {
+        // clang-format off
+        {"two hundred pixels in pieces: one radian; after the release no turn",
+         {{down, 100, 50}, {move, 107, 50}, {move, 150, 50}, {move, 151, 50}, {move, 230, 50},
+          {move, 299, 50}, {up, 300, 50}, {move, 400, 50}}, 1.0f, 0.0f, false},
+        {"100 px down: pitch 0.5 rad downwards",
+         {{down, 10, 10}, {move, 10, 110}, {up, 10, 110}}, 0.0f, 0.5f, false},
+        {"a press during a drag keeps the last position: no jump to 400",
+         {{down, 100, 50}, {move, 150, 50}, {down, 400, 50}, {move, 160, 50}, {up, 160, 50}},
+         60 * 0.005f, 0.0f, false},
+        // The button goes up outside the window: no message arrives.
+        {"a release outside the window is not seen, so the drag goes on",
+         {{down, 0, 0}, {move, 100, 0}, {move, 200, 0}}, 1.0f, 0.0f, true},
+        {"moves without a drag", {{move, 10, 20}, {move, 300, 400}}, 0.0f, 0.0f, false},
+        // clang-format on
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Restart();
+        for (const Mouse& m : c.script) backend->PushMouse(m.message, m.x, m.y);
+        backend->End();
+        EXPECT_EQ(Run(), 0);
+        ExpectLook(App().renderer.camera, c.yaw, c.pitch);
+        EXPECT_EQ(App().dragging, c.dragging);
+        EXPECT_EQ(App().lastMouseX, c.script.back().x);
+        EXPECT_EQ(App().lastMouseY, c.script.back().y);
+        // The view was rebuilt from the turned camera.
+        EXPECT_NEAR(App().renderer.view.m[0][2], std::sin(c.yaw) * std::cos(c.pitch), kTolerance);
+    }
 }
 
-TEST_F(AppTest, VerticalDragPitchesAndHorizontalYawsFirst) {
-    backend->PushMouse(WM_RBUTTONDOWN, 10, 10);
-    backend->PushMouse(WM_MOUSEMOVE, 10, 110);  // 100 px down: pitch 0.5 rad downwards
-    backend->PushMouse(WM_RBUTTONUP, 10, 110);
-    backend->End();
-    Run();
-    const Camera& camera = App().renderer.camera;
-    EXPECT_NEAR(camera.look.y, -std::sin(0.5f), kTolerance);
-    EXPECT_NEAR(camera.look.z, std::cos(0.5f), kTolerance);
-}
-
-TEST_F(AppTest, PressDuringADragKeepsTheLastPosition) {
-    backend->PushMouse(WM_RBUTTONDOWN, 100, 50);
-    backend->PushMouse(WM_MOUSEMOVE, 150, 50);
-    backend->PushMouse(WM_RBUTTONDOWN, 400, 50);  // no jump to 400
-    backend->PushMouse(WM_MOUSEMOVE, 160, 50);
-    backend->PushMouse(WM_RBUTTONUP, 160, 50);
-    backend->End();
-    Run();
-    ExpectYawed(App().renderer.camera, 60 * 0.005f);
-}
-
-TEST_F(AppTest, ReleaseOutsideTheWindowIsNotSeenSoTheDragGoesOn) {
-    backend->PushMouse(WM_RBUTTONDOWN, 0, 0);
-    backend->PushMouse(WM_MOUSEMOVE, 100, 0);
-    // The button goes up outside the window: no message arrives.
-    backend->PushMouse(WM_MOUSEMOVE, 200, 0);
-    backend->End();
-    Run();
-    EXPECT_TRUE(App().dragging);
-    ExpectYawed(App().renderer.camera, 1.0f);
-}
-
-TEST_F(AppTest, MovesWithoutADragOnlyFollowThePointer) {
-    backend->PushMouse(WM_MOUSEMOVE, 10, 20);
-    backend->PushMouse(WM_MOUSEMOVE, 300, 400);
-    backend->End();
-    Run();
-    ExpectYawed(App().renderer.camera, 0.0f);
-    EXPECT_EQ(App().lastMouseX, 300);
-    EXPECT_EQ(App().lastMouseY, 400);
-}
-
-TEST_F(AppTest, SpaceTogglesTheFillModeOnTheDeviceAtOnce) {
-    backend->PushKeyDown(VK_SPACE);
-    backend->PushKeyDown(VK_SPACE, true);  // an auto-repeat toggles too
-    backend->PushKeyDown(VK_SPACE, true);
-    backend->End();
-    Run();
-    std::vector<double> modes;
-    for (const Call& call : Recorder().Named("SetRenderState"))
-        if (call.args[0] == double(gfx::D3DRS_FILLMODE)) modes.push_back(call.args[1]);
-    EXPECT_EQ(modes, (std::vector<double>{2, 3, 2}));
-    EXPECT_EQ(App().settings.fillMode, 2);
-}
-
-TEST_F(AppTest, SpaceTwiceIsSolidAgainAndTheFrameDrawsInIt) {
-    backend->PushKeyDown(VK_SPACE);
-    backend->PushKeyDown(VK_SPACE);
-    backend->Idle();
-    backend->End();
-    Run();
-    EXPECT_EQ(App().settings.fillMode, 3);
-    EXPECT_EQ(Count("Present"), 1u);
-}
-
-TEST_F(AppTest, KeysOneAndTwoSwitchTheUploadedReflectionFactor) {
-    backend->Idle();  // frame 1: 2.0
-    backend->PushKeyDown('2');
-    backend->Idle();  // frame 2: 0.5
-    backend->PushKeyDown('2');
-    backend->PushKeyDown('1');
-    backend->PushKeyDown('1');
-    backend->Idle();  // frame 3: 2.0
-    backend->End();
-    Run();
-    std::vector<double> uploaded;
-    for (const Call& call : Recorder().Named("SetFloat"))
-        if (call.text == "fRef") uploaded.push_back(call.args[0]);
-    EXPECT_EQ(uploaded, (std::vector<double>{2.0, 0.5, 2.0}));
-}
-
-TEST_F(AppTest, HoldingWMovesTenAlongLookAndRebuildsTheViewEachTime) {
-    backend->PushKeyDown('W');
-    backend->PushKeyDown('W', true);
-    backend->End();
-    Run();
-    const Renderer& renderer = App().renderer;
-    EXPECT_NEAR(renderer.camera.position.z, -180.0f, kTolerance);
-    EXPECT_NEAR(renderer.view.m[3][2], 180.0f, 1e-3f);
+// Space toggles the fill mode on the device at once (an auto-repeat too),
+// '1' and '2' switch the reflection factor the next frame uploads, W moves
+// ten along look and rebuilds the view; keys without a command change
+// nothing.
+TEST_F(AppTest, KeysChangeTheFillModeTheFactorAndTheCamera) {
+    const UINT frame = 0;  // in a script: an idle turn, one frame
+    const struct Case {
+        const char* name;
+        std::vector<std::pair<UINT, bool>> script;  // key, auto-repeat
+        std::vector<double> fillModesSet, factorsUploaded;
+        int fillMode;
+        float z;  // the camera's
+    } cases[] = {
+        // clang-format off
+        {"space, held", {{VK_SPACE, false}, {VK_SPACE, true}, {VK_SPACE, true}},
+         {2, 3, 2}, {}, 2, -200},
+        {"space twice: solid again, and the frame draws in it",
+         {{VK_SPACE, false}, {VK_SPACE, false}, {frame, false}}, {2, 3}, {2.0}, 3, -200},
+        {"1 and 2", {{frame, false}, {'2', false}, {frame, false}, {'2', false}, {'1', false},
+                     {'1', false}, {frame, false}}, {}, {2.0, 0.5, 2.0}, 3, -200},
+        {"W, held", {{'W', false}, {'W', true}}, {}, {}, 3, -180},
+        {"keys without a command", {{VK_UP, false}, {VK_LEFT, false}, {VK_HOME, false},
+                                    {VK_TAB, false}, {VK_RETURN, false}, {VK_F1, false},
+                                    {'X', false}, {'3', false}}, {}, {}, 3, -200},
+        // clang-format on
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Restart();
+        for (auto [key, repeat] : c.script) {
+            if (key == frame)
+                backend->Idle();
+            else
+                backend->PushKeyDown(key, repeat);
+        }
+        backend->End();
+        EXPECT_EQ(Run(), 0);
+        std::vector<double> modes, uploaded;
+        for (const Call& call : Recorder().Named("SetRenderState"))
+            if (call.args[0] == double(gfx::D3DRS_FILLMODE)) modes.push_back(call.args[1]);
+        for (const Call& call : Recorder().Named("SetFloat"))
+            if (call.text == "fRef") uploaded.push_back(call.args[0]);
+        EXPECT_EQ(modes, c.fillModesSet);
+        EXPECT_EQ(App().settings.fillMode, c.fillMode);
+        EXPECT_EQ(uploaded, c.factorsUploaded);
+        EXPECT_EQ(Count("Present"), c.factorsUploaded.size());  // one upload a frame
+        EXPECT_EQ(App().settings.reflectionFactor, 2.0f);
+        const Renderer& renderer = App().renderer;
+        EXPECT_NEAR(renderer.camera.position.x, 0.0f, kTolerance);
+        EXPECT_NEAR(renderer.camera.position.y, 100.0f, kTolerance);
+        EXPECT_NEAR(renderer.camera.position.z, c.z, kTolerance);
+        EXPECT_NEAR(renderer.view.m[3][2], -c.z, 1e-3f);  // the view rebuilt each time
+    }
 }
 
 TEST_F(AppTest, MovesFollowTheTurnedCameraAndRollTurnsOneDegree) {
@@ -142,17 +136,6 @@ TEST_F(AppTest, MovesFollowTheTurnedCameraAndRollTurnsOneDegree) {
     EXPECT_NEAR(camera.position.z, -200 - 10 * std::cos(yaw), 1e-3f);
     // Q rolled the up axis one degree about look.
     EXPECT_NEAR(std::acos(camera.up.y), 0.017453292f, 1e-4f);
-}
-
-TEST_F(AppTest, KeysWithoutACommandChangeNothing) {
-    for (UINT key : {VK_UP, VK_LEFT, VK_HOME, VK_TAB, VK_RETURN, VK_F1, UINT('X'), UINT('3')})
-        backend->PushKeyDown(key);
-    backend->End();
-    Run();
-    const Renderer& renderer = App().renderer;
-    EXPECT_EQ(renderer.camera.position, Vector3(0, 100, -200));
-    EXPECT_EQ(App().settings.reflectionFactor, 2.0f);
-    EXPECT_EQ(App().settings.fillMode, 3);
 }
 
 TEST_F(AppTest, WhileInactiveNothingIsDrawnAndTheLoopWaits) {

@@ -10,21 +10,12 @@
 #include "app_fixture.h"
 #include "model/skinned_model.h"
 #include "support/dds_files.h"
+#include "support/smd_texts.h"
 
 namespace {
 
-std::string Reference(int triangles) {
-    std::string text =
-        "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n";
-    for (int t = 0; t < triangles; ++t)
-        text += "skin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
-    return text + "end\n";
-}
-std::string Clip(int frames) {
-    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\n";
-    for (int f = 0; f < frames; ++f) text += "time " + std::to_string(f) + "\n0 0 0 0 0 0 0\n";
-    return text + "end\n";
-}
+using rrtest::SmdClip;
+using rrtest::SmdReference;
 const char kNotSmd[] = "hello\n";
 const char kCutOff[] = "version 1\nnodes\n0 \"root\" -1\n";
 
@@ -33,9 +24,7 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         // The program's own character, whole.
-        folder.Write("Model/SMD/Pudo_Red/Ref_Red.smd", Reference(2));
-        for (const char* clip : {"Attack", "Run", "Stun"})
-            folder.Write(std::string("Model/SMD/Pudo_Red/Ani_Red(") + clip + ").smd", Clip(3));
+        WriteCharacter(SmdReference(2), SmdClip(3));
         services.liveReport = StderrReport(BoxRoute::Dropped);
     }
     std::string At(const std::string& name, const std::string& text) {
@@ -45,15 +34,7 @@ protected:
         const std::vector<uint8_t> bytes = rrtest::StandInCubeMap();
         return std::string(bytes.begin(), bytes.end());
     }
-    // Runs to the end of the script, stderr kept.
-    int RunQuietly() {
-        ::testing::internal::CaptureStderr();
-        int code = Run();
-        errors = ::testing::internal::GetCapturedStderr();
-        return code;
-    }
     const SkinnedModel& Model() { return *App().scene.model; }
-    std::string errors;
 };
 
 TEST_F(LiveSceneTest, AFileThatDoesNotLoadEndsOnlyARunThatNamedIt) {
@@ -69,7 +50,7 @@ TEST_F(LiveSceneTest, AFileThatDoesNotLoadEndsOnlyARunThatNamedIt) {
         {"--model of a file that is no SMD", [&](auto& o) { o.model = At("bate.smd", kNotSmd); },
          kExitStartFailed, 1, "cannot start: the reference " + std::string("/")},
         {"a reference given as a clip",
-         [&](auto& o) { o.animations = {At("Ref.smd", Reference(3))}; }, kExitStartFailed, 1,
+         [&](auto& o) { o.animations = {At("Ref.smd", SmdReference(3))}; }, kExitStartFailed, 1,
          "cannot start: the animation "},
         {"--effect that does not compile",
          [&](auto& o) {
@@ -93,11 +74,7 @@ TEST_F(LiveSceneTest, AFileThatDoesNotLoadEndsOnlyARunThatNamedIt) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        App().Reset();
-        backend = std::make_unique<ScriptedWindowBackend>();
-        Recorder().failing.clear();
-        options = ProgramOptions{};
-        SetUp();
+        SetUp();  // a fresh program, and the character whole again
         c.set(options);
         services.report = StderrReport(options.watch ? BoxRoute::Dropped : BoxRoute::Shown);
         backend->End();
@@ -115,9 +92,10 @@ TEST_F(LiveSceneTest, AFileThatDoesNotLoadEndsOnlyARunThatNamedIt) {
 }
 
 TEST_F(LiveSceneTest, DropsChangeTheSceneAndAFileThatDoesNotLoadChangesNothing) {
-    const std::string squid = At("drop/Squid.smd", Reference(5)),
-                      swim = At("drop/Swim.smd", Clip(4));
-    const std::string look = At("drop/Look.smd", Clip(6)), broken = At("drop/Broken.smd", kCutOff);
+    const std::string squid = At("drop/Squid.smd", SmdReference(5)),
+                      swim = At("drop/Swim.smd", SmdClip(4));
+    const std::string look = At("drop/Look.smd", SmdClip(6)),
+                      broken = At("drop/Broken.smd", kCutOff);
     const std::string text = At("drop/notes.txt", "x"), sky = At("drop/sky.dds", CubeFile()),
                       fx = At("drop/glass.fx", "x");
     backend->PushDrop({swim});  // through WM_DROPFILES: added to the three clips, and plays
@@ -182,8 +160,8 @@ TEST_F(LiveSceneTest, DropsChangeTheSceneAndAFileThatDoesNotLoadChangesNothing) 
 
 TEST_F(LiveSceneTest, SavesInWatchModeLoadTheirFileAgainAndAFailedOneKeepsWhatRuns) {
     options.watch = true;
-    options.model = At("w/ref.smd", Reference(2));
-    options.animations = {At("w/a.smd", Clip(3)), At("w/b.smd", Clip(3))};
+    options.model = At("w/ref.smd", SmdReference(2));
+    options.animations = {At("w/a.smd", SmdClip(3)), At("w/b.smd", SmdClip(3))};
     options.cubemap = At("w/sky.dds", CubeFile());
     options.effect = At("w/e.fx", "x");
     backend->End();
@@ -196,9 +174,9 @@ TEST_F(LiveSceneTest, SavesInWatchModeLoadTheirFileAgainAndAFailedOneKeepsWhatRu
         std::vector<int> clipFrames;
         size_t red;
     } cases[] = {
-        {"w/b.smd", Clip(5), 2, {3, 5}, 0},        {"w/ref.smd", Reference(4), 4, {3, 5}, 0},
-        {"w/ref.smd", kCutOff, 4, {3, 5}, 1},      {"w/a.smd", kNotSmd, 4, {3, 5}, 2},
-        {"w/ref.smd", Reference(3), 3, {3, 5}, 1}, {"w/a.smd", Clip(2), 3, {2, 5}, 0},
+        {"w/b.smd", SmdClip(5), 2, {3, 5}, 0},        {"w/ref.smd", SmdReference(4), 4, {3, 5}, 0},
+        {"w/ref.smd", kCutOff, 4, {3, 5}, 1},         {"w/a.smd", kNotSmd, 4, {3, 5}, 2},
+        {"w/ref.smd", SmdReference(3), 3, {3, 5}, 1}, {"w/a.smd", SmdClip(2), 3, {2, 5}, 0},
     };
     Bone** frames = App().scene.model->clips[1].frames;
     for (const Case& c : cases) {

@@ -53,8 +53,7 @@ TEST_F(OrbitInputTest, OrbitModeTurnsZoomsAndPansAroundTheModel) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        GetApplication().Reset();
-        backend = std::make_unique<ScriptedWindowBackend>();
+        Restart();
         App().settings.view.orbit = c.orbit;
         for (const Mouse& m : c.input) backend->PushMouse(m.message, m.x, m.y, m.wParam);
         backend->End();
@@ -90,8 +89,7 @@ TEST_F(OrbitInputTest, HomeReframesOnlyWithThePanelShownInEitherMode) {
     } cases[] = {{false, false, false}, {true, false, true}, {true, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.panel) + std::to_string(c.orbit));
-        GetApplication().Reset();
-        backend = std::make_unique<ScriptedWindowBackend>();
+        Restart();
         options.panel = c.panel ? PanelChoice::Shown : PanelChoice::Hidden;
         App().settings.view.orbit = c.orbit;
         // Away from the model and turned: right drag and keys.

@@ -229,9 +229,7 @@ TEST_F(AppTest, PanelHiddenMakesNoDeviceCallsAndF1ShowsAndHidesIt) {
     EXPECT_GT(Count("SetRenderState"), 0u);
     const float walked = App().renderer.camera.position.z;
 
-    GetApplication().Reset();
-    Recorder().Reset();
-    backend = std::make_unique<ScriptedWindowBackend>();
+    Restart();
     backend->PushKeyDown(VK_F1);
     backend->Idle();
     backend->Idle();

@@ -7,6 +7,7 @@
 #include "app_fixture.h"
 #include "model/skinned_model.h"
 #include "support/report_capture.h"
+#include "support/smd_texts.h"
 #include "support/text_files.h"
 
 namespace {
@@ -21,30 +22,10 @@ class PlaybackKeysTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        folder.Write("Model/SMD/Pudo_Red/Ref_Red.smd",
-                     "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-                     "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n"
-                     "0 0 1 0 0 0 1 0 0\nend\n");
-        for (const char* clip : {"Attack", "Run", "Stun"})
-            folder.Write(std::string("Model/SMD/Pudo_Red/Ani_Red(") + clip + ").smd", kClip);
+        WriteCharacter(rrtest::SmdReference(1), kClip);
         services.liveReport = live.Sink();
     }
-    int RunQuietly() {
-        ::testing::internal::CaptureStderr();
-        int code = Run();
-        ::testing::internal::GetCapturedStderr();
-        return code;
-    }
     float Position() { return ClipPosition(*App().scene.model, 0); }
-    // A fresh program and script for the next row of a table.
-    void Again() {
-        GetApplication().Reset();
-        backend.reset();
-        Recorder().Reset();
-        backend = std::make_unique<ScriptedWindowBackend>();
-        options = ProgramOptions();
-        live.Clear();
-    }
     rrtest::ReportCapture live;
 };
 
@@ -72,7 +53,8 @@ TEST_F(PlaybackKeysTest, KeysPlayPauseAndStepOnlyWithThePanel) {
          false},
     };
     for (const Case& c : cases) {
-        Again();
+        Restart();
+        live.Clear();
         backend->Idle();  // the first frame
         for (auto [key, repeat] : c.keys) backend->PushKeyDown(key, repeat);
         backend->Idle();

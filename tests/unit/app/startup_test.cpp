@@ -133,15 +133,11 @@ bool StopAsked() { return stopAsked; }
 // A stop signal while a start-up box is open skips the model files still to
 // load (each would show its own box here), and the loop then ends.
 TEST_F(AppTest, StopAskedDuringStartupSkipsTheRemainingFiles) {
-    std::filesystem::create_directories("Model/SMD/Pudo_Red");
-    for (const char* name :
-         {"Ref_Red.smd", "Ani_Red(Attack).smd", "Ani_Red(Run).smd", "Ani_Red(Stun).smd"})
-        std::ofstream(std::string("Model/SMD/Pudo_Red/") + name) << "not an SMD file\n";
-    Recorder().failing.insert("CreateEffectFromFile");
+    WriteCharacter("not an SMD file\n", "not an SMD file\n");
     services.stopRequested = StopAsked;
     for (bool stop : {false, true}) {
-        App().Reset();
-        backend = std::make_unique<ScriptedWindowBackend>();
+        Restart();
+        Recorder().failing.insert("CreateEffectFromFile");
         stopAsked = false;
         backend->onMessageBox = [&](const ScriptedWindowBackend::MessageBoxRecord&) {
             stopAsked = stop;  // the signal comes while the effect's box is open
@@ -157,12 +153,9 @@ class StartupFailureTest : public AppTest {
 protected:
     // Runs and checks what every start-up failure shares: exit code 1, the
     // window never shown, everything released, one stderr line and one box
-    // with the same text. Returns the text.
-    std::string RunExpectingFailure() {
-        ::testing::internal::CaptureStderr();
-        int exitCode = Run();
-        std::string errors = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(exitCode, kExitStartFailed);
+    // with the same text, which is left in errors.
+    void RunExpectingFailure() {
+        EXPECT_EQ(RunQuietly(), kExitStartFailed);
         EXPECT_FALSE(backend->AnyWindowShown());
         EXPECT_EQ(App().renderer.direct3D, nullptr);
         EXPECT_EQ(App().renderer.device, nullptr);
@@ -176,7 +169,6 @@ protected:
             EXPECT_EQ(box.caption, "reflect-refract");
             EXPECT_EQ("reflect-refract: " + box.text + "\n", errors);
         }
-        return errors;
     }
 };
 
@@ -184,17 +176,20 @@ const std::string kOpenGlFoundOld =
     "OpenGL 4.5 core profile needed; this display offers 3.3 (llvmpipe)";
 
 TEST_F(StartupFailureTest, NoDeviceSaysWhatTheDeviceLayerFound) {
-    Recorder().failing.insert("CreateDevice");
-    std::string errors = RunExpectingFailure();
-    EXPECT_NE(errors.find("graphics device"), std::string::npos) << errors;
-    EXPECT_EQ(Count("CreateVertexBuffer"), 0u);
-    EXPECT_EQ(Recorder().Named("Release").size(), 1u);  // the Direct3D object
-
-    App().Reset();
-    backend = std::make_unique<ScriptedWindowBackend>();
-    Recorder().creationFailure = kOpenGlFoundOld;
-    errors = RunExpectingFailure();
-    EXPECT_NE(errors.find(kOpenGlFoundOld + "; "), std::string::npos) << errors;
+    const struct {
+        std::string found;  // by the device layer
+        std::string said;   // a part of stderr
+    } cases[] = {{"", "graphics device"}, {kOpenGlFoundOld, kOpenGlFoundOld + "; "}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        Restart();
+        Recorder().failing.insert("CreateDevice");
+        Recorder().creationFailure = c.found;
+        RunExpectingFailure();
+        EXPECT_NE(errors.find(c.said), std::string::npos) << errors;
+        EXPECT_EQ(Count("CreateVertexBuffer"), 0u);
+        EXPECT_EQ(Recorder().Named("Release").size(), 1u);  // the Direct3D object
+    }
 }
 
 // Each way the cube map can fail names the file and the reason; a format
@@ -220,17 +215,15 @@ TEST_F(StartupFailureTest, CubeMapFailureNamesThePathAndTheReason) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.said[0]);
-        App().Reset();
-        Recorder().Reset();
+        Restart();
         Recorder().failing.insert("CreateCubeTextureFromFile");
-        backend = std::make_unique<ScriptedWindowBackend>();
         std::filesystem::remove("Textures/Snow.dds");
         if (c.present) {
             std::ofstream("Textures/Snow.dds", std::ios::binary)
                 .write(reinterpret_cast<const char*>(c.bytes.data()),
                        std::streamsize(c.bytes.size()));
         }
-        std::string errors = RunExpectingFailure();
+        RunExpectingFailure();
         EXPECT_NE(errors.find((folder.Path() / "Textures/Snow.dds").string() + ": "),
                   std::string::npos)
             << errors;
@@ -269,9 +262,7 @@ TEST_F(StartupFailureTest, MissingCubeMapReleasesTheBoxBeforeTheDevice) {
 
 TEST_F(StartupFailureTest, ModelThatCannotBeAllocatedEndsLikeADeviceFailure) {
     failNextAllocationOfSize = sizeof(SkinnedModel);
-    ::testing::internal::CaptureStderr();
-    int exitCode = Run();
-    std::string errors = ::testing::internal::GetCapturedStderr();
+    int exitCode = RunQuietly();
     failNextAllocationOfSize = 0;
     EXPECT_EQ(exitCode, kExitStartFailed);
     EXPECT_NE(errors.find("model"), std::string::npos) << errors;
@@ -305,7 +296,7 @@ TEST_F(AppTest, ReportRoutesSendNotesToStderrAndBoxesWhereChosen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.route));
-        backend = std::make_unique<ScriptedWindowBackend>();
+        Restart();
         ReportSink sink = StderrReport(c.route);
         ::testing::internal::CaptureStderr();
         sink.Note("model file a.smd, line 2: why");

@@ -4,19 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/gfx/effect/compile_child.h"
+#include "support/text_files.h"
 
 namespace gfx::effect {
 namespace {
 
 std::string ShippedEffect() {
-    std::ifstream file(std::string(RR_SOURCE_DIR) + "/data/Shaders/ReflectionOrRefraction.fx");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return rrtest::ReadSourceText("data/Shaders/ReflectionOrRefraction.fx");
 }
 
 // The program's effect with extra put just above its technique block.

@@ -27,8 +27,7 @@ using rrtest::WriteText;
 // The program's effect, its model's colour scaled by a constant from an
 // #include file.
 std::string EffectWithInclude() {
-    std::string text =
-        ReadText(std::string(RR_SOURCE_DIR) + "/data/Shaders/ReflectionOrRefraction.fx");
+    std::string text = rrtest::ReadSourceText("data/Shaders/ReflectionOrRefraction.fx");
     const std::string end = "return float4(saturate(color), 1.0);";
     size_t at = text.find(end);
     EXPECT_NE(at, std::string::npos);

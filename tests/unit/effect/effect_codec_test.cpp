@@ -2,22 +2,20 @@
 // whole, and bytes cut short or changed are refused, never read past.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/gfx/effect/effect_codec.h"
+#include "support/text_files.h"
 
 namespace gfx::effect {
 namespace {
 
 CompiledEffect ShippedEffect() {
-    std::ifstream file(std::string(RR_SOURCE_DIR) + "/data/Shaders/ReflectionOrRefraction.fx");
-    std::stringstream text;
-    text << file.rdbuf();
     CompiledEffect effect;
     std::string log;
-    EXPECT_TRUE(CompileEffect(text.str(), "e.fx", &effect, &log)) << log;
+    EXPECT_TRUE(CompileEffect(rrtest::ReadSourceText("data/Shaders/ReflectionOrRefraction.fx"),
+                              "e.fx", &effect, &log))
+        << log;
     effect.parameters[0].defaults = {0.25f, -1.0f};
     effect.parameters[0].sharedUnits = {3};
     effect.parameters[0].samplerStates = {{6, 2, 4, 5}};

@@ -2,22 +2,18 @@
 // reflection of parameters, and the GLSL's attribute and varying places.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include "platform/gfx/effect/effect_compiler.h"
 #include "platform/gfx/effect/hlsl_compiler.h"
+#include "support/text_files.h"
 
 namespace gfx::effect {
 namespace {
 
 std::string ReadShippedEffect() {
-    std::ifstream file(std::string(RR_SOURCE_DIR) + "/data/Shaders/ReflectionOrRefraction.fx");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return rrtest::ReadSourceText("data/Shaders/ReflectionOrRefraction.fx");
 }
 
 const ParameterInfo* FindParameter(const CompiledEffect& effect, const std::string& name) {

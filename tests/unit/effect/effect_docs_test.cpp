@@ -3,25 +3,19 @@
 // every value the README's table offers.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/gfx/effect/state_names.h"
+#include "support/text_files.h"
 
 namespace gfx::effect {
 namespace {
 
-std::string ReadSource(const char* relative) {
-    std::ifstream file(std::string(RR_SOURCE_DIR) + "/" + relative);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using rrtest::ReadSourceText;
 
 TEST(EffectDocsTest, ReadmeAndManPageNameEveryStateTheReaderTakes) {
-    const std::string readme = ReadSource("README.md");
-    const std::string manual = ReadSource("docs/reflect-refract.1");
+    const std::string readme = ReadSourceText("README.md");
+    const std::string manual = ReadSourceText("docs/reflect-refract.1");
     ASSERT_FALSE(readme.empty());
     ASSERT_FALSE(manual.empty());
     for (const StateName* state : KnownStates()) {

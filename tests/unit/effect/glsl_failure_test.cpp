@@ -3,13 +3,12 @@
 // quotes it, never the GL's words about GLSL the user did not write.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include "platform/gfx/effect/effect_compiler.h"
 #include "platform/gfx/effect/glsl_failure.h"
+#include "support/text_files.h"
 
 namespace gfx::effect {
 namespace {
@@ -61,10 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The GLSL carries the effect's lines: the line of ModelPS's return
 // statement stands in a #line directive of the pass's pixel GLSL.
 TEST(GlslFailureTest, GlslCarriesTheEffectsLines) {
-    std::ifstream file(std::string(RR_SOURCE_DIR) + "/data/Shaders/ReflectionOrRefraction.fx");
-    std::stringstream read;
-    read << file.rdbuf();
-    const std::string text = read.str();
+    const std::string text = rrtest::ReadSourceText("data/Shaders/ReflectionOrRefraction.fx");
     CompiledEffect effect;
     std::string log;
     ASSERT_TRUE(CompileEffect(text, "e.fx", &effect, &log)) << log;

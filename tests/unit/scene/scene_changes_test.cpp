@@ -13,6 +13,7 @@
 #include "scene/scene_changes.h"
 #include "support/dds_files.h"
 #include "support/report_capture.h"
+#include "support/smd_texts.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -20,19 +21,8 @@ namespace {
 using namespace gfx;
 using gfx::recording::GetRecorder;
 
-// One triangle per line of extra; bone 0 only.
-std::string Reference(int triangles) {
-    std::string text =
-        "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\ntriangles\n";
-    for (int t = 0; t < triangles; ++t)
-        text += "skin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\n";
-    return text + "end\n";
-}
-std::string Clip(int frames) {
-    std::string text = "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\n";
-    for (int f = 0; f < frames; ++f) text += "time " + std::to_string(f) + "\n0 0 0 0 0 0 0\n";
-    return text + "end\n";
-}
+using rrtest::SmdClip;
+using rrtest::SmdReference;
 const std::string kBroken = "version 1\nnodes\n0 \"root\" -1\n";  // no end
 
 // A 1 x 1 24-bit BMP.
@@ -48,10 +38,10 @@ class SceneChangesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         GetRecorder().Reset();
-        base.Write("m/ref.smd", Reference(1));
+        base.Write("m/ref.smd", SmdReference(1));
         base.Write("m/skin.bmp", Bmp());
-        base.Write("m/a.smd", Clip(2));
-        base.Write("m/b.smd", Clip(3));
+        base.Write("m/a.smd", SmdClip(2));
+        base.Write("m/b.smd", SmdClip(3));
         base.Write("m/bad.smd", kBroken);
         const std::vector<std::vector<rrtest::Rgba>> faces(6, {{10, 20, 30, 255}});
         base.Write("sky/cube.dds", rrtest::SolidDds(rrtest::DdsFormat::A8R8G8B8, 4, 4, 1, faces));

@@ -13,6 +13,7 @@
 #include "scene/scene.h"
 #include "support/dds_files.h"
 #include "support/report_capture.h"
+#include "support/smd_texts.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -20,11 +21,8 @@ namespace {
 using namespace gfx;
 using gfx::recording::GetRecorder;
 
-const std::string kReference =
-    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n"
-    "triangles\nskin.bmp\n0 0 0 0 0 0 1 0 0\n0 1 0 0 0 0 1 0 0\n0 0 1 0 0 0 1 0 0\nend\n";
-const std::string kClip =
-    "version 1\nnodes\n0 \"root\" -1\nend\nskeleton\ntime 0\n0 0 0 0 0 0 0\nend\n";
+const std::string kReference = rrtest::SmdReference(1);
+const std::string kClip = rrtest::SmdClip(1);
 
 // The hooks called, each after how many device calls.
 struct Hooks {

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "model/skinned_model.h"
-#include "platform/gfx/core/log.h"
 #include "recorded_scene.h"
 #include "scene/display_resources.h"
 #include "scene/model_bounds.h"
 #include "scene/model_facing.h"
+#include "support/log_capture.h"
+#include "support/report_capture.h"
 #include "../model/model_test_support.h"
 
 namespace {
@@ -51,7 +52,6 @@ protected:
     void TearDown() override {
         display.Release();
         RecordedSceneTest::TearDown();
-        SetLogSink(previousSink);
     }
 
     // The calls of one frame drawn with view.
@@ -63,7 +63,7 @@ protected:
     }
     const ModelMesh& Mesh() const { return scene.model->meshes[0]; }
 
-    LogSink previousSink = SetLogSink([](const char*) {});  // the device's lines unread
+    rrtest::LogCapture deviceLog;  // the device's lines, unread
     DisplayResources display;
 };
 
@@ -84,6 +84,13 @@ size_t CountOf(const std::vector<Call>& calls, const CallLike& like) {
     size_t count = 0;
     for (const Call& call : calls) count += like.Matches(call) ? 1 : 0;
     return count;
+}
+
+// How many calls of a frame are like each.
+void ExpectCounts(const std::vector<Call>& calls,
+                  const std::vector<std::pair<CallLike, size_t>>& counts) {
+    for (const auto& [like, count] : counts)
+        EXPECT_EQ(CountOf(calls, like), count) << like.name << " " << like.text;
 }
 
 TEST_F(ViewFrameTest, DefaultsMakeTheFrameOfTheProgramWithoutThePanel) {
@@ -171,11 +178,9 @@ TEST_F(ViewFrameTest, EachOptionMakesItsCallsAndNotTheOthers) {
 TEST_F(ViewFrameTest, TexturedDrawsEachMaterialsTextureWithFlippedCoordinates) {
     const ViewOptions view{.shading = Shading::Textured};
     const std::vector<Call> calls = Frame(view);
-    for (int m = 0; m < 2; ++m)
-        EXPECT_EQ(
-            CountOf(calls,
-                    {"SetTexture", {double(recording::IdOf(Mesh().textures[m]))}, "DiffuseMap"}),
-            1u);
+    for (gfx::Texture* texture : {Mesh().textures[0], Mesh().textures[1]})
+        ExpectCounts(calls,
+                     {{{"SetTexture", {double(recording::IdOf(texture))}, "DiffuseMap"}, 1}});
     ASSERT_NE(Mesh().texCoordBuffer, nullptr);
     const std::vector<uint8_t>& bytes = recording::ContentsOf(Mesh().texCoordBuffer);
     ASSERT_EQ(bytes.size(), 6u * 2u * sizeof(float));
@@ -193,12 +198,10 @@ TEST_F(ViewFrameTest, TexturedDrawsEachMaterialsTextureWithFlippedCoordinates) {
     folder.Write("Ref.smd", "version 1\nnodes\n0 \"root\" -1\nend\n");
     SkinnedModel* kept = scene.model;
     scene.model = &other;
-    for (int i = 0; i < 2; ++i) {
-        const std::vector<Call> grey = Frame(view);
-        EXPECT_EQ(CountOf(grey, {"SetFloat", {0}, "fTextured"}), 2u);
-        EXPECT_EQ(CountOf(grey, {"SetFloat", {1}, "fTextured"}), 0u);
-        EXPECT_EQ(CountOf(grey, {"DrawPrimitive", {D3DPT_TRIANGLELIST}}), 2u);
-    }
+    for (int i = 0; i < 2; ++i)
+        ExpectCounts(Frame(view), {{{"SetFloat", {0}, "fTextured"}, 2},
+                                   {{"SetFloat", {1}, "fTextured"}, 0},
+                                   {{"DrawPrimitive", {D3DPT_TRIANGLELIST}}, 2}});
     EXPECT_EQ(other.meshes[0].texCoordBuffer, nullptr);
     EXPECT_TRUE(other.meshes[0].texCoordsTried);
     scene.model = kept;
@@ -250,20 +253,17 @@ TEST_F(ViewFrameTest, OverlayVerticesComeFromThePoseAndTheBufferGrowsOnlyWhenNee
 
 TEST_F(ViewFrameTest, AMissingBuiltInEffectIsTriedOnceAndTheFrameGoesOn) {
     GetRecorder().failing.insert("CreateEffectFromFile");
-    std::vector<std::string> notes;
-    display.report.context = &notes;
-    display.report.note = [](void* context, const char* text) {
-        static_cast<std::vector<std::string>*>(context)->push_back(text);
-    };
+    rrtest::ReportCapture reported;
+    display.report = reported.Sink();
     const ViewOptions view{.shading = Shading::PlainLit, .skeleton = true};
-    for (int i = 0; i < 3; ++i) {
-        const std::vector<Call> calls = Frame(view);
-        EXPECT_EQ(CountOf(calls, {"CreateEffectFromFile"}), i == 0 ? 2u : 0u);
-        // The model in the scene's effect instead; no overlay.
-        EXPECT_EQ(CountOf(calls, {"BeginPass", {1}}), 1u);
-        EXPECT_EQ(CountOf(calls, {"DrawPrimitive", {D3DPT_LINELIST}}), 0u);
-    }
-    // Each named once, with the compiler's first line.
+    // The model in the scene's effect instead; no overlay.
+    for (size_t i = 0; i < 3; ++i)
+        ExpectCounts(Frame(view), {{{"CreateEffectFromFile"}, i == 0 ? 2u : 0u},
+                                   {{"BeginPass", {1}}, 1},
+                                   {{"DrawPrimitive", {D3DPT_LINELIST}}, 0}});
+    // Each named once, with the compiler's first line; no box.
+    EXPECT_TRUE(reported.boxes.empty());
+    const std::vector<std::string>& notes = reported.notes;
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_NE(notes[0].find("Textured.fx not compiled, not drawn: effect.fx(1,1): error"),
               std::string::npos)
