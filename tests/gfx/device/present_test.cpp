@@ -1,5 +1,8 @@
 // Present: the window shows the back buffer pixel for pixel, and the draws
-// after it see the device's state as they would without it.
+// after it see the device's state as they would without it, whether the
+// frames are drawn straight into the window or into the device's own
+// framebuffer (RR_GL_OFFSCREEN=1, as for a stretched window) and copied.
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -28,7 +31,27 @@ Picture WindowPixels(Device* device, int width, int height) {
     return picture;
 }
 
-TEST_F(DeviceTest, PresentShowsTheBackBufferPixelForPixel) {
+// The device is made with RR_GL_OFFSCREEN set when the parameter is true.
+class PresentTest : public DeviceTest, public ::testing::WithParamInterface<bool> {
+protected:
+    PresentTest() {
+        if (GetParam()) setenv("RR_GL_OFFSCREEN", "1", 1);
+    }
+    ~PresentTest() override { unsetenv("RR_GL_OFFSCREEN"); }
+    void SetUp() override {
+        DeviceTest::SetUp();
+        if (Ready()) {
+            ASSERT_EQ(gl::DrawsIntoWindow(device), !GetParam());
+        }
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Targets, PresentTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Offscreen" : "IntoTheWindow";
+                         });
+
+TEST_P(PresentTest, ShowsTheBackBufferPixelForPixel) {
     // Four quarters and a one-pixel dot: a flipped, shifted or filtered copy differs.
     const int w = kWidth, h = kHeight;
     const struct {
@@ -53,7 +76,7 @@ TEST_F(DeviceTest, PresentShowsTheBackBufferPixelForPixel) {
     EXPECT_EQ(differing, 0);
 }
 
-TEST_F(DeviceTest, DrawsAfterPresentSeeTheStateSetBeforeIt) {
+TEST_P(PresentTest, DrawsAfterItSeeTheStateSetBeforeIt) {
     const int w = kWidth, h = kHeight;
     const Rect leftHalf{0, 0, w / 2, h};
     const Viewport quarter{0, 0, uint32_t(w / 2), uint32_t(h / 2), 0.0f, 1.0f};
@@ -94,6 +117,26 @@ TEST_F(DeviceTest, DrawsAfterPresentSeeTheStateSetBeforeIt) {
         EXPECT_TRUE(pictures[0].rgba == pictures[1].rgba) << pictures[1].Save("_after_present");
         // The state showed: the picture is not one plain red.
         EXPECT_TRUE(pictures[1].PixelIs(w - 2, h - 2, kBlack, 0));
+    }
+}
+
+// The window is drawn into only while it has the back buffer's size: a
+// stretched one (the panel's window while it grows) is drawn by a copy.
+TEST_F(DeviceTest, FramesGoIntoTheWindowWhileItHasTheBackBuffersSize) {
+    const struct {
+        uint32_t width, height;
+        bool intoWindow;
+    } sizes[] = {{96, 40, false}, {uint32_t(kWidth), uint32_t(kHeight), true}, {32, 32, false}};
+    EXPECT_TRUE(gl::DrawsIntoWindow(device));
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size.width);
+        ASSERT_EQ(device->ResizeBackBuffer(size.width, size.height), S_OK);
+        EXPECT_EQ(gl::DrawsIntoWindow(device), size.intoWindow);
+        Clear(0xFF0000FF);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+        EXPECT_EQ(gl::DrawsIntoWindow(device), size.intoWindow);
+        // The window shows the back buffer's corner either way.
+        EXPECT_TRUE(WindowPixels(device, kWidth, kHeight).PixelIs(0, 0, kBlue, 0));
     }
 }
 

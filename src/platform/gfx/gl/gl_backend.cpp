@@ -97,6 +97,11 @@ void InvalidateState(Device* device) {
     if (GlDevice* gl = AsGl(device)) gl->InvalidateState();
 }
 
+bool DrawsIntoWindow(Device* device) {
+    GlDevice* gl = AsGl(device);
+    return gl && gl->DrawsIntoWindow();
+}
+
 void UseProgram(Device* device, uint32_t program) {
     if (GlDevice* gl = AsGl(device)) gl->UseProgram(program);
 }

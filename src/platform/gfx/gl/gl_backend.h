@@ -50,6 +50,10 @@ bool ReadStencil(Device* device, uint32_t x, uint32_t y, uint32_t* stencil);
 void MakeCurrent(Device* device);
 void FlushPendingDraws(Device* device);
 void InvalidateState(Device* device);
+// Whether the device's frames are drawn straight into its window (the
+// window's framebuffer matches the back buffer: gl_present.cpp), not into a
+// framebuffer of its own that a present copies.
+bool DrawsIntoWindow(Device* device);
 // The program of the device's next draws (as an effect pass binds its own).
 void UseProgram(Device* device, uint32_t program);
 // GL texture name and target (GL_TEXTURE_2D or GL_TEXTURE_CUBE_MAP) of a

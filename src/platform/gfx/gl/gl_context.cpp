@@ -74,6 +74,7 @@ HRESULT GlDirect3D::MakeDevice(HWND windowHandle, PresentParameters* parameters,
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     *device = new GlDevice(context, parameters->backBufferWidth, parameters->backBufferHeight,
                            parameters->enableAutoDepthStencil != 0,
+                           parameters->backBufferFormat == D3DFMT_A8R8G8B8,
                            !EnvironmentFlag("RR_GL_NO_MERGE"), Makers());
     return S_OK;
 }

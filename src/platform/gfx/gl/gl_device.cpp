@@ -84,7 +84,7 @@ TextureSupport SupportOf(const GlContext& context) {
 }  // namespace
 
 GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth,
-                   bool merge, const EffectAndFontMakers& makers)
+                   bool alpha, bool merge, const EffectAndFontMakers& makers)
     : DeviceFront(width, height, depth, makers, SupportOf(context)), context_(context) {
     SetDrawMerging(merge);
     const char* report = std::getenv("RR_REPORT_FIRST_PRESENT");
@@ -100,6 +100,7 @@ GlDevice::GlDevice(const GlContext& context, uint32_t width, uint32_t height, bo
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(OnDebugMessage, this);
     }
+    windowMatches_ = WindowMatchesBackBuffer(alpha);
     CreateBackBuffer();
     glCreateVertexArrays(1, &vao_);
     glCreateSamplers(rules::kSamplerCount, samplerNames_);
@@ -140,6 +141,8 @@ void GlDevice::CreateBackBuffer() {
     GLenum status = glCheckNamedFramebufferStatus(backBuffer_.framebuffer, GL_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE)
         LogLine("GL back buffer incomplete (status 0x%x)", status);
+    drawn_ = backBuffer_.framebuffer;
+    ChooseDrawTarget();
     BindBackBuffer();
 }
 
@@ -149,6 +152,7 @@ void GlDevice::DeleteBackBuffer() {
     glDeleteTextures(1, &backBuffer_.color);
     glDeleteRenderbuffers(1, &backBuffer_.depthStencil);
     backBuffer_ = BackBuffer{};
+    drawn_ = 0;
 }
 
 void GlDevice::MakeCurrent() const { context_.window->MakeGlContextCurrent(context_.context); }
@@ -359,8 +363,9 @@ void GlDevice::ClearTargets(uint32_t count, const Rect* rects, uint32_t flags, u
 void GlDevice::PresentFrame() {
     FlushPendingDraws();
     MakeCurrent();
-    CopyToWindow();
+    if (!DrawsIntoWindow()) CopyToWindow();
     context_.window->SwapGlBuffers();
+    ChooseDrawTarget();
     if (reportFirstPresent_) {
         // For the start-up benchmark, which times the program from exec to this line.
         reportFirstPresent_ = false;

@@ -43,8 +43,9 @@ struct GlRasterState {
 
 class GlDevice final : public DeviceFront, public DeviceServices {
 public:
-    GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool merge,
-             const EffectAndFontMakers& makers);
+    // alpha: the back buffer keeps an alpha channel (A8R8G8B8), not X8R8G8B8.
+    GlDevice(const GlContext& context, uint32_t width, uint32_t height, bool depth, bool alpha,
+             bool merge, const EffectAndFontMakers& makers);
     DeviceServices& Services() override { return *this; }
 
     // The services (device_services.h).
@@ -69,8 +70,11 @@ public:
 
     // For the objects of the backend, and tests.
     void MakeCurrent() const;
-    // Binds the back buffer for drawing and reading (the device keeps it bound).
-    void BindBackBuffer() const { glBindFramebuffer(GL_FRAMEBUFFER, backBuffer_.framebuffer); }
+    // Binds the back buffer for drawing and reading (the device keeps it
+    // bound): the window's own framebuffer or the device's (gl_present.cpp).
+    void BindBackBuffer() const { glBindFramebuffer(GL_FRAMEBUFFER, drawn_); }
+    // Whether the frames are drawn straight into the window (for tests).
+    bool DrawsIntoWindow() const { return drawn_ == 0; }
     void InvalidateState() { appliedValid_ = false; }
     // How vertex buffers reach GL (RR_GL_BUFFER_UPLOAD).
     BufferUpload Upload() const { return upload_; }
@@ -137,6 +141,13 @@ private:
     void DeleteBackBuffer();
     // Copies the back buffer onto the window's default framebuffer,
     // stretched over its whole drawable (gl_present.cpp).
+    // Whether the window's framebuffer holds what the back buffer holds:
+    // 8-bit red, green and blue, alpha as the back buffer's format has it,
+    // depth 24 and stencil 8.
+    bool WindowMatchesBackBuffer(bool alpha) const;
+    // Where the next frame is drawn: into the window when it matches the
+    // back buffer in format and size, else into the device's framebuffer.
+    void ChooseDrawTarget();
     void CopyToWindow();
     // Draws the back buffer texel for pixel over a window of its size.
     bool DrawToWindow(int width, int height);
@@ -150,7 +161,9 @@ private:
         GLuint color = 0;
         GLuint depthStencil = 0;
     } backBuffer_;
-    int windowWidth_ = 0;  // the window's drawable at the last present
+    GLuint drawn_ = 0;            // the framebuffer the frames are drawn into (0: the window)
+    bool windowMatches_ = false;  // WindowMatchesBackBuffer, asked once
+    int windowWidth_ = 0;         // the window's drawable at the last present
     int windowHeight_ = 0;
     struct PresentCopy {
         GLuint program = 0;

@@ -1,14 +1,23 @@
 // Presenting: the back buffer onto the window's default framebuffer.
 //
-// When the window's drawable has the back buffer's size (always, unless the
-// panel lets the window grow), one triangle over the window fetches the back
-// buffer's texels one for one: the same pixels a framebuffer blit copies.
-// The blit is kept for a stretched window only, because a driver that blits
-// through shaders of its own builds them anew in every process (Mesa's
-// llvmpipe compiles its blit to code at the first blit, some 40 to 70 ms,
-// more than the rest of the first frame), while the triangle's program is an
-// ordinary one: its binary comes from the start-up cache (gl_program.cpp)
-// and the driver keeps what it compiles from it in its own shader cache.
+// When the window's framebuffer matches the back buffer (8-bit colour, no
+// alpha for an X8R8G8B8 back buffer, depth 24, stencil 8) and has its size,
+// the frames are drawn straight into it and a present only swaps: no copy,
+// and no program for one at the first present. Otherwise (a stretched
+// window while the panel lets it grow, another format, RR_GL_OFFSCREEN=1,
+// or no window at all) the device draws into a framebuffer of its own, and
+// a present copies it over the window.
+//
+// When the window's drawable has the back buffer's size, one triangle over
+// the window fetches the back buffer's texels one for one: the same pixels a
+// framebuffer blit copies. The blit is kept for a stretched window only,
+// because a driver that blits through shaders of its own builds them anew in
+// every process (Mesa's llvmpipe compiles its blit to code at the first
+// blit, some 40 to 70 ms, more than the rest of the first frame), while the
+// triangle's program is an ordinary one: its binary comes from the start-up
+// cache (gl_program.cpp) and the driver keeps what it compiles from it in its
+// own shader cache.
+#include <cstdlib>
 #include <string>
 
 #include "platform/gfx/core/log.h"
@@ -41,6 +50,50 @@ void main() {
 constexpr GLint kBackBufferUniform = 0;
 
 }  // namespace
+
+bool GlDevice::WindowMatchesBackBuffer(bool alpha) const {
+    const char* offscreen = std::getenv("RR_GL_OFFSCREEN");
+    if (offscreen && offscreen[0] == '1') return false;
+    if (!context_.window->HasDefaultFramebuffer()) return false;
+    // Asked with the window's framebuffer bound, as it is while the device is made.
+    GLboolean doubleBuffered = GL_FALSE;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+    if (!doubleBuffered) return false;
+    struct Size {
+        GLenum attachment, size;
+        GLint want;
+    };
+    const Size sizes[] = {
+        {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, 8},
+        {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE, 8},
+        {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, 8},
+        // An X8R8G8B8 back buffer reads alpha as 1, as a window without
+        // alpha does (and a window's alpha would let the desktop through).
+        {GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, alpha ? 8 : 0},
+        {GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, 24},
+        {GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, 8},
+    };
+    bool matches = true;
+    for (const Size& size : sizes) {
+        GLint bits = -1;
+        glGetNamedFramebufferAttachmentParameteriv(0, size.attachment, size.size, &bits);
+        matches = matches && bits == size.want;
+    }
+    return matches;
+}
+
+void GlDevice::ChooseDrawTarget() {
+    int width = 0, height = 0;
+    if (windowMatches_) context_.window->GetGlDrawableSize(&width, &height);
+    const bool window =
+        windowMatches_ && width == int(BackBufferWidth()) && height == int(BackBufferHeight());
+    const GLuint framebuffer = window ? 0 : backBuffer_.framebuffer;
+    if (framebuffer == drawn_) return;
+    drawn_ = framebuffer;
+    BindBackBuffer();
+    appliedValid_ = false;
+}
 
 bool GlDevice::DrawToWindow(int width, int height) {
     if (present_.failed) return false;
