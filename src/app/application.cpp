@@ -17,6 +17,7 @@
 #include "platform/gfx/effect/effect_cache.h"
 #include "render/camera_framing.h"
 #include "scene/model_bounds.h"
+#include "scene/scene_prefetch.h"
 
 namespace {
 
@@ -106,6 +107,11 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     services.liveReport = TeeReport(&liveReportTee);
     panel.Create();
     SceneDescription description = DescribeScene(options, services.baseFolder);
+    // The scene's files are read and parsed on a worker while the window and
+    // the device start (most of that time is spent waiting on the display);
+    // it is joined before BuildScene takes them, or on any way out of Run.
+    ScenePrefetch prefetch;
+    prefetch.Start(description, services.stopRequested);
     // The effect compiler's process starts now and is ready when the effect
     // is compiled, after the window and the device; an effect in the cache
     // needs none (watch mode starts one after the first frame, for the saves).
@@ -137,7 +143,10 @@ int Application::Run(HINSTANCE instance, int showCommand, const ProgramOptions& 
     SceneBuildHooks hooks{&steps, ShowOnceTheEnvironmentIsThere, nullptr,
                           StopRequestedDuringStartup};
     SceneBuildResult built;
-    if (!BuildScene(description, renderer.device, services.report, hooks, &scene, &built)) {
+    const bool builtScene = BuildScene(description, renderer.device, services.report, hooks, &scene,
+                                       &built, prefetch.Take());
+    prefetch.prepared = PreparedSceneFiles{};  // what BuildScene did not take
+    if (!builtScene) {
         StartupFacts facts;
         facts.failed = StepOf(built.failure);
         facts.cubeMapFile = built.cubeMapFile;

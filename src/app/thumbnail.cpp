@@ -15,6 +15,7 @@
 #include "render/renderer.h"
 #include "scene/model_bounds.h"
 #include "scene/scene.h"
+#include "scene/scene_prefetch.h"
 #include "scene/thumbnail_frame.h"
 
 namespace {
@@ -103,6 +104,12 @@ int RunThumbnail(const ProgramOptions& options, const AppServices& services) {
         ~QuietDevice() { gfx::SetLogSink(previous); }
     } quiet;
     gfx::effect::StartCompilerProcess();
+    SceneDescription description = DescribeScene(options, services.baseFolder);
+    description.effectFailureBox = false;
+    description.clip = options.clip;
+    // The files are read and parsed on a worker while the device starts.
+    ScenePrefetch prefetch;
+    prefetch.Start(description, services.stopRequested);
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.lpszClassName = kThumbnailClass;
@@ -119,12 +126,10 @@ int RunThumbnail(const ProgramOptions& options, const AppServices& services) {
 
     std::string notes;
     ReportSink report{&notes, KeepNote, KeepBox};
-    SceneDescription description = DescribeScene(options, services.baseFolder);
-    description.effectFailureBox = false;
-    description.clip = options.clip;
     SceneBuildResult built;
-    bool made =
-        BuildScene(description, run.renderer.device, report, SceneBuildHooks{}, &run.scene, &built);
+    bool made = BuildScene(description, run.renderer.device, report, SceneBuildHooks{}, &run.scene,
+                           &built, prefetch.Take());
+    prefetch.prepared = PreparedSceneFiles{};
     problem = WhatDidNotLoad(built, run.scene, notes);
     if (!made && problem.empty()) problem = "the scene could not be made";
     if (!problem.empty()) return Fail(problem);

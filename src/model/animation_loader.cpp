@@ -1,6 +1,7 @@
 // Animation files: parsed into keyframes that take the next clip slot.
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/skinned_model.h"
@@ -46,17 +47,22 @@ void SkinnedModel::NoteBoneMismatch(const LoadContext& context, const char* path
 }
 
 bool SkinnedModel::LoadAnimation(const char* path, const LoadContext& context,
-                                 SmdLoadFailure* failure) {
+                                 SmdLoadFailure* failure, smd::Animation* prepared) {
     if (!path) return false;
     if (clipCount >= kMaxClips) {
         smd::ReportRefusal(context, path, "all 32 animation clip slots are in use", failure);
         return false;
     }
 
-    std::vector<uint8_t> bytes;
-    if (!smd::ReadSmdFile(context, path, &bytes, failure)) return false;
     smd::Animation parsed;
-    smd::ParseStatus status = smd::ParseAnimation(bytes, &parsed);
+    smd::ParseStatus status;
+    if (prepared) {
+        parsed = std::move(*prepared);
+    } else {
+        std::vector<uint8_t> bytes;
+        if (!smd::ReadSmdFile(context, path, &bytes, failure)) return false;
+        status = smd::ParseAnimation(bytes, &parsed);
+    }
     AnimationClip clip;
     if (status.result == SmdLoadResult::Ok && !MoveFrames(parsed, &clip)) {
         status = {SmdLoadResult::Malformed, 0,

@@ -1,6 +1,7 @@
 // Reference files: parsed into a mesh, then its textures and vertex buffer
 // are created and it takes the next mesh slot.
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "model/skinned_model.h"
@@ -22,7 +23,8 @@ void SetDirectory(char (&directory)[kDirectorySize], const char* path) {
 }  // namespace
 
 bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path,
-                                 const LoadContext& context, SmdLoadFailure* failure) {
+                                 const LoadContext& context, SmdLoadFailure* failure,
+                                 smd::Reference* prepared) {
     device = newDevice;
     if (!path) return false;
     if (std::strlen(path) >= size_t(kDirectorySize)) {
@@ -37,15 +39,18 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path,
         return false;
     }
 
-    std::vector<uint8_t> bytes;
-    if (!smd::ReadSmdFile(context, path, &bytes, failure)) return false;
     smd::Reference parsed;
-    smd::ParseStatus status = smd::ParseReference(bytes, &parsed);
-    if (status.result != SmdLoadResult::Ok) {
-        smd::ReportParseFailure(context, path, status, failure);
-        return false;
+    if (prepared) {
+        parsed = std::move(*prepared);
+    } else {
+        std::vector<uint8_t> bytes;
+        if (!smd::ReadSmdFile(context, path, &bytes, failure)) return false;
+        smd::ParseStatus status = smd::ParseReference(bytes, &parsed);
+        if (status.result != SmdLoadResult::Ok) {
+            smd::ReportParseFailure(context, path, status, failure);
+            return false;
+        }
     }
-    bytes = {};
 
     // Bones, triangles, material textures, vertex buffer; the slot is
     // replaced only now that the whole file has been read.

@@ -6,6 +6,7 @@
 #include "model/animation_clip.h"
 #include "model/load_context.h"
 #include "model/model_mesh.h"
+#include "model/smd/parsed_smd.h"
 #include "model/smd_load_failure.h"
 #include "platform/gfx/core/device.h"
 
@@ -39,17 +40,19 @@ struct SkinnedModel {
     // unless the file could not be read, when the file is not a usable
     // reference; the mesh slots are then unchanged. failure, when given,
     // receives the reason and the line. Every failure, and a material texture
-    // that cannot be read, also gives one note to the sink.
+    // that cannot be read, also gives one note to the sink. prepared, when
+    // given, is path's file already read and parsed without a fault (start-up
+    // parses on a worker): it is taken in place of reading path.
     bool LoadReference(gfx::Device* device, const char* path, const LoadContext& context,
-                       SmdLoadFailure* failure = nullptr);
+                       SmdLoadFailure* failure = nullptr, smd::Reference* prepared = nullptr);
     // Loads an animation file into clips[clipCount]; failures as above. A
     // clip drives each mesh's bones by place when its bones have the mesh's
     // names at the same places, otherwise by name (MatchClipBones). A clip
     // with fewer or more bones than a loaded mesh is kept (the mesh's other
     // bones keep their pose, the clip's extra bones are not used) and noted
-    // to the sink.
+    // to the sink. prepared as for LoadReference.
     bool LoadAnimation(const char* path, const LoadContext& context,
-                       SmdLoadFailure* failure = nullptr);
+                       SmdLoadFailure* failure = nullptr, smd::Animation* prepared = nullptr);
     // Blends every mesh's bones in clip clipIndex's pose, skins and draws
     // every mesh one triangle per call, then moves the clip on by timeStep
     // keyframes over [startFrame, endFrame) as motion says. False when the

@@ -75,12 +75,17 @@ gfx::HRESULT EnvironmentBox::CreateBoxIndexBuffer(gfx::Device* device) {
     return gfx::S_OK;
 }
 
-gfx::HRESULT EnvironmentBox::Create(gfx::Device* device, const char* cubeMapPath) {
+gfx::HRESULT EnvironmentBox::Create(gfx::Device* device, const char* cubeMapPath,
+                                    const gfx::TextureFile* prepared,
+                                    const gfx::TextureSupport* preparedWith) {
     if (gfx::Failed(CreateBoxVertexBuffer(device))) return gfx::E_FAIL;
     if (gfx::Failed(CreateBoxIndexBuffer(device))) return gfx::E_FAIL;
-    if (gfx::Failed(gfx::D3DXCreateCubeTextureFromFileA(device, cubeMapPath, &environmentMap)))
-        return gfx::E_FAIL;
-    return gfx::S_OK;
+    const gfx::HRESULT made =
+        prepared && preparedWith
+            ? device->CreateCubeTextureFromPrepared(cubeMapPath, *prepared, *preparedWith,
+                                                    &environmentMap)
+            : gfx::D3DXCreateCubeTextureFromFileA(device, cubeMapPath, &environmentMap);
+    return gfx::Failed(made) ? gfx::E_FAIL : gfx::S_OK;
 }
 
 void EnvironmentBox::Draw(gfx::Device* device, gfx::VertexDeclaration* declaration) const {

@@ -6,6 +6,7 @@
 
 #include "math/vector3.h"
 #include "platform/gfx/core/device.h"
+#include "platform/gfx/core/texture_file.h"
 
 inline constexpr int kBoxVertexCount = 24;
 inline constexpr int kBoxIndexCount = 36;
@@ -33,8 +34,11 @@ struct EnvironmentBox {
     gfx::HRESULT CreateBoxIndexBuffer(gfx::Device* device);
     // Vertex buffer, index buffer, then the cube map from the file at
     // cubeMapPath (a path to open as it is); stops at the first failure and
-    // leaves what was made in the fields.
-    gfx::HRESULT Create(gfx::Device* device, const char* cubeMapPath);
+    // leaves what was made in the fields. prepared, when given, is that file
+    // already read with preparedWith (Device::CreateCubeTextureFromPrepared).
+    gfx::HRESULT Create(gfx::Device* device, const char* cubeMapPath,
+                        const gfx::TextureFile* prepared = nullptr,
+                        const gfx::TextureSupport* preparedWith = nullptr);
     // Declaration, stream 0, indices, and one draw of 12 triangles.
     void Draw(gfx::Device* device, gfx::VertexDeclaration* declaration) const;
     // Index buffer, vertex buffer, cube map: each released if present, then cleared.

@@ -26,11 +26,16 @@ ReferenceFile ReferenceFileOf(const SceneDescription& description) {
 
 bool LoadReferenceFile(SkinnedModel& model, gfx::Device* device,
                        const SceneDescription& description, const ReportSink& report,
-                       std::vector<SceneFileFailure>* failures) {
+                       std::vector<SceneFileFailure>* failures, PreparedReference* prepared) {
     if (description.referencePath.empty()) return true;
     ReferenceFile file = ReferenceFileOf(description);
+    const bool parsed = prepared && prepared->parsed && prepared->file.folder == file.folder &&
+                        prepared->file.path == file.path;
+    smd::Reference* reference = parsed ? &prepared->reference : nullptr;
+    if (parsed) prepared->parsed = false;  // taken
     SmdLoadFailure failure;
-    if (model.LoadReference(device, file.path.c_str(), LoadContext{file.folder, report}, &failure))
+    if (model.LoadReference(device, file.path.c_str(), LoadContext{file.folder, report}, &failure,
+                            reference))
         return true;
     failures->push_back(
         SceneFileFailure{SceneFile::Reference, -1,
@@ -40,11 +45,15 @@ bool LoadReferenceFile(SkinnedModel& model, gfx::Device* device,
 }
 
 bool LoadClipFile(SkinnedModel& model, const SceneDescription& description, const std::string& path,
-                  bool keepSlot, const ReportSink& report,
-                  std::vector<SceneFileFailure>* failures) {
+                  bool keepSlot, const ReportSink& report, std::vector<SceneFileFailure>* failures,
+                  PreparedClip* prepared) {
+    const bool parsed = prepared && prepared->parsed && prepared->path == path;
+    smd::Animation* animation = parsed ? &prepared->animation : nullptr;
+    if (parsed) prepared->parsed = false;  // taken
     SmdLoadFailure failure;
     const int slot = model.clipCount;
-    if (model.LoadAnimation(path.c_str(), LoadContext{description.baseFolder, report}, &failure))
+    if (model.LoadAnimation(path.c_str(), LoadContext{description.baseFolder, report}, &failure,
+                            animation))
         return true;
     if (keepSlot && model.clipCount < kMaxClips) {
         model.clips[model.clipCount].ReleaseFrames();
@@ -58,14 +67,16 @@ bool LoadClipFile(SkinnedModel& model, const SceneDescription& description, cons
 
 bool LoadModelFiles(SkinnedModel& model, gfx::Device* device, const SceneDescription& description,
                     const ReportSink& report, const LoadStop& stop,
-                    std::vector<SceneFileFailure>* failures) {
+                    std::vector<SceneFileFailure>* failures, PreparedSceneFiles* prepared) {
     if (!description.referencePath.empty()) {
         if (stop.Requested()) return false;
-        LoadReferenceFile(model, device, description, report, failures);
+        LoadReferenceFile(model, device, description, report, failures,
+                          prepared ? &prepared->reference : nullptr);
     }
-    for (const std::string& path : description.clipPaths) {
+    for (size_t c = 0; c < description.clipPaths.size(); ++c) {
         if (stop.Requested()) return false;
-        LoadClipFile(model, description, path, true, report, failures);
+        PreparedClip* clip = prepared && c < prepared->clips.size() ? &prepared->clips[c] : nullptr;
+        LoadClipFile(model, description, description.clipPaths[c], true, report, failures, clip);
     }
     return true;
 }

@@ -11,6 +11,7 @@
 #include "platform/gfx/core/device.h"
 #include "platform/report/report_sink.h"
 #include "scene/scene.h"
+#include "scene/scene_prefetch.h"
 
 struct SkinnedModel;
 
@@ -23,21 +24,27 @@ struct LoadStop {
 
 // The reference (when description names one) into model, which should
 // hold no mesh. False when it did not load, with the failure appended.
+// prepared, when given, is taken in place of reading the file when it holds
+// this file parsed (scene_prefetch.h).
 bool LoadReferenceFile(SkinnedModel& model, gfx::Device* device,
                        const SceneDescription& description, const ReportSink& report,
-                       std::vector<SceneFileFailure>* failures);
+                       std::vector<SceneFileFailure>* failures,
+                       PreparedReference* prepared = nullptr);
 
 // The clip file path into the next slot of model. A file that does not
 // load still takes the slot (empty) when keepSlot is set; false, with the
-// failure appended.
+// failure appended. prepared as for LoadReferenceFile.
 bool LoadClipFile(SkinnedModel& model, const SceneDescription& description, const std::string& path,
-                  bool keepSlot, const ReportSink& report, std::vector<SceneFileFailure>* failures);
+                  bool keepSlot, const ReportSink& report, std::vector<SceneFileFailure>* failures,
+                  PreparedClip* prepared = nullptr);
 
 // Reference, then every clip of description. False when a stop was asked
-// for (the files after it are skipped).
+// for (the files after it are skipped). prepared (may be null) holds files
+// read ahead: each one that was parsed is taken from it.
 bool LoadModelFiles(SkinnedModel& model, gfx::Device* device, const SceneDescription& description,
                     const ReportSink& report, const LoadStop& stop,
-                    std::vector<SceneFileFailure>* failures);
+                    std::vector<SceneFileFailure>* failures,
+                    PreparedSceneFiles* prepared = nullptr);
 
 // A loader's failure as one line without the file's path: "line 12: node
 // index 7 is outside 0..3", "No such file or directory".

@@ -8,6 +8,7 @@
 #include "scene/effect_reload.h"
 #include "scene/effect_setup.h"
 #include "scene/model_files.h"
+#include "scene/scene_prefetch.h"
 
 namespace {
 
@@ -54,12 +55,19 @@ void Scene::Release() {
 }
 
 bool BuildScene(const SceneDescription& description, gfx::Device* device, const ReportSink& report,
-                const SceneBuildHooks& hooks, Scene* scene, SceneBuildResult* result) {
+                const SceneBuildHooks& hooks, Scene* scene, SceneBuildResult* result,
+                PreparedSceneFiles* prepared) {
     *result = SceneBuildResult{};
     scene->description = description;
     const LoadContext files{description.baseFolder, report};
     result->cubeMapFile = PathIn(description.baseFolder, description.cubeMapPath.c_str());
-    if (gfx::Failed(scene->box.Create(device, result->cubeMapFile.c_str()))) {
+    PreparedCubeMap* cube = prepared ? &prepared->cubeMap : nullptr;
+    if (cube && (!cube->read || cube->path != result->cubeMapFile)) cube = nullptr;
+    const gfx::HRESULT made =
+        scene->box.Create(device, result->cubeMapFile.c_str(), cube ? &cube->file : nullptr,
+                          cube ? &cube->support : nullptr);
+    if (cube) *cube = PreparedCubeMap{};  // its bytes are the texture's now
+    if (gfx::Failed(made)) {
         bool buffers = scene->box.vertexBuffer && scene->box.indexBuffer;
         result->failure = buffers ? SceneFailure::CubeMap : SceneFailure::BoxBuffers;
         return false;
@@ -91,7 +99,8 @@ bool BuildScene(const SceneDescription& description, gfx::Device* device, const 
     SkinnedModel& model = *scene->model;
     LoadStop stop{&hooks, Stopped};
     std::vector<SceneFileFailure> modelFailures;
-    result->stopped = !LoadModelFiles(model, device, description, report, stop, &modelFailures);
+    result->stopped =
+        !LoadModelFiles(model, device, description, report, stop, &modelFailures, prepared);
     result->failures.insert(result->failures.end(), modelFailures.begin(), modelFailures.end());
     result->clipsLoaded = ClipsWithKeyframes(model);
     result->clipFiles = static_cast<int>(description.clipPaths.size());

@@ -13,6 +13,7 @@
 #include "scene/environment_box.h"
 
 struct SkinnedModel;
+struct PreparedSceneFiles;
 
 // What a scene is made of. Relative paths are read from baseFolder; a
 // reference named by an absolute path is read from its own folder (the
@@ -117,9 +118,13 @@ struct Scene {
 // did not load keeps its slot, empty, so that clip numbers stay those of the
 // description), then the clip check. Every note and box goes to report.
 // scene should be empty; false with result->failure set when the build
-// failed. result->failures lists the files that did not load.
+// failed. result->failures lists the files that did not load. prepared,
+// when given, holds files read ahead (scene_prefetch.h): each one read or
+// parsed there is taken from it, and only those that were not are read here;
+// either way the same files fail with the same reports.
 bool BuildScene(const SceneDescription& description, gfx::Device* device, const ReportSink& report,
-                const SceneBuildHooks& hooks, Scene* scene, SceneBuildResult* result);
+                const SceneBuildHooks& hooks, Scene* scene, SceneBuildResult* result,
+                PreparedSceneFiles* prepared = nullptr);
 
 // The folder the reference's own relative paths (its textures) are read
 // from, and the path to hand its loader: a relative path from the base

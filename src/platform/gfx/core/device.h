@@ -32,6 +32,9 @@
 
 namespace gfx {
 
+struct TextureFile;
+struct TextureSupport;
+
 class VertexBuffer : public Unknown {
 public:
     // offset 0 and size 0 lock the whole buffer. The memory stays valid until
@@ -134,6 +137,15 @@ public:
                                   Format format, Pool pool, Texture** texture) = 0;
     // DDS cube maps.
     virtual HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) = 0;
+    // A cube map file read ahead, off the device (ReadTextureFile from path
+    // as TextureShape::Cube with support): the texture CreateCubeTextureFromFile
+    // would make of path. A file read with a support other than the device's
+    // own is read again from path, so the same files are refused with the
+    // same messages either way. Ours: start-up reads its files while the
+    // window opens.
+    virtual HRESULT CreateCubeTextureFromPrepared(const char* path, const TextureFile& file,
+                                                  const TextureSupport& support,
+                                                  CubeTexture** texture) = 0;
     // An effect file (HLSL with technique/pass blocks). On failure errors, if
     // not null, may receive the messages as a zero-terminated text.
     virtual HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,

@@ -148,6 +148,18 @@ HRESULT DeviceFront::CreateCubeTextureFromFile(const char* path, CubeTexture** t
     return MakeCubeTexture(file, texture);
 }
 
+HRESULT DeviceFront::CreateCubeTextureFromPrepared(const char* path, const TextureFile& file,
+                                                   const TextureSupport& support,
+                                                   CubeTexture** texture) {
+    // Read with other limits, the file might pass where this device refuses it.
+    if (support != textures_) return CreateCubeTextureFromFile(path, texture);
+    const char* call = "CreateCubeTextureFromPrepared";
+    if (!texture) return Refuse(call, "no output pointer");
+    *texture = nullptr;
+    if (!file.dds || !file.layout.cube) return Refuse(call, "the file was not read as a cube map");
+    return MakeCubeTexture(file, texture);
+}
+
 HRESULT DeviceFront::CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
                                           Buffer** errors) {
     if (errors) *errors = nullptr;

@@ -33,6 +33,9 @@ public:
     HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
                           Format format, Pool pool, Texture** texture) override;
     HRESULT CreateCubeTextureFromFile(const char* path, CubeTexture** texture) override;
+    HRESULT CreateCubeTextureFromPrepared(const char* path, const TextureFile& file,
+                                          const TextureSupport& support,
+                                          CubeTexture** texture) override;
     HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
                                  Buffer** errors) override;
     HRESULT CreateFont(int32_t height, uint32_t width, uint32_t weight, uint32_t mipLevels,

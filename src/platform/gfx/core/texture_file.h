@@ -21,6 +21,8 @@ enum class TextureShape { Flat, Cube };
 struct TextureSupport {
     uint32_t maxEdge = rules::kMaxTextureEdge;
     bool blockCompressed = true;  // DXT1, DXT3, DXT5
+
+    bool operator==(const TextureSupport&) const = default;
 };
 
 struct TextureFile {

@@ -256,6 +256,14 @@ public:
             return Fail(texture, E_FAIL);
         return DeviceFront::CreateCubeTextureFromFile(path, texture);
     }
+    HRESULT CreateCubeTextureFromPrepared(const char* path, const TextureFile& file,
+                                          const TextureSupport& support,
+                                          CubeTexture** texture) override {
+        Log("CreateCubeTextureFromPrepared", id(), {}, path ? path : "");
+        if (texture && theRecorder.IsFailing("CreateCubeTextureFromPrepared"))
+            return Fail(texture, E_FAIL);
+        return DeviceFront::CreateCubeTextureFromPrepared(path, file, support, texture);
+    }
     HRESULT CreateEffectFromFile(const char* path, uint32_t flags, Effect** effect,
                                  Buffer** errors) override {
         Log("CreateEffectFromFile", id(), {double(flags)}, path ? path : "");
