@@ -179,6 +179,12 @@ const std::string kGoodShaders =
     "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
     "float4 PS() : COLOR0 { return 1; }\n";
 
+// Two lines, the second's pixel shader reading what does not exist.
+const std::string kBrokenPixelShader =
+    "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
+    "float4 PS() : COLOR0 { return undefinedThing; }\n" +
+    std::string(kTechnique);
+
 INSTANTIATE_TEST_SUITE_P(
     Programs, EffectCompilerErrorTest,
     testing::Values(
@@ -207,7 +213,16 @@ INSTANTIATE_TEST_SUITE_P(
                        std::string(kTechnique),
                    "./Shaders/Broken.fx(3,24): error: pass 'A' of technique 'T': vertex input"},
         BadProgram{"BlockError", kGoodShaders + "technique T {}\n",
-                   "./Shaders/Broken.fx(3,1): error: technique 'T' has no pass"}),
+                   "./Shaders/Broken.fx(3,1): error: technique 'T' has no pass"},
+        // "#line" in any spelling the preprocessor takes leaves the messages
+        // on this file's own lines.
+        BadProgram{"LineWithSourceNumber", "#line 70 3\n" + kBrokenPixelShader,
+                   "./Shaders/Broken.fx(3,31): error: 'undefinedThing' : unknown variable"},
+        BadProgram{"LineWithFileName", "#line 70 \"other.fx\"\n" + kBrokenPixelShader,
+                   "./Shaders/Broken.fx(3,31): error: 'undefinedThing' : unknown variable"},
+        BadProgram{"LineSpelledAcrossCommentsAndSplices",
+                   "# /* a\n b */ li\\\nne 70 3\n" + kBrokenPixelShader,
+                   "./Shaders/Broken.fx(5,31): error: 'undefinedThing' : unknown variable"}),
     [](const testing::TestParamInfo<BadProgram>& info) { return std::string(info.param.name); });
 
 TEST(HlslCompilerTest, TranslatesGlslangMessages) {
@@ -217,12 +232,16 @@ TEST(HlslCompilerTest, TranslatesGlslangMessages) {
         "a/b.fx(15): error at column 33, HLSL parsing failed.\n"
         "ERROR: 3 compilation errors.  No code generated.\n"
         "\n"
-        "ERROR: Linking fragment stage: trouble\n";
+        "ERROR: Linking fragment stage: trouble\n"
+        "ERROR: 0:0: 'constructor' : can't convert\n"
+        "ERROR: 0:7: 'y' : made up by glslang\n";
     EXPECT_EQ(TranslateGlslangLog(raw, "a/b.fx"),
               "a/b.fx(15): error: 'x' : unknown variable\n"
               "a/b.fx(3): warning: 'f' : something odd\n"
               "a/b.fx(15,33): error: the HLSL cannot be read from here on\n"
-              "a/b.fx: error: Linking fragment stage: trouble\n");
+              "a/b.fx: error: Linking fragment stage: trouble\n"
+              "a/b.fx: error: 'constructor' : can't convert\n"
+              "a/b.fx(7): error: 'y' : made up by glslang\n");
 }
 
 }  // namespace

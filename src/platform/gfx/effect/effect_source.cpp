@@ -298,6 +298,21 @@ bool ReadEffectSource(const std::string& text, const std::string& path, EffectSo
     EffectSource result;
     result.hlsl = text;
     if (!BlockParser(scanner, path).Run(&result, error)) return false;
+    // "#line" would make the compiler's messages name other lines and other
+    // files than the one being edited; the messages are read against this
+    // file, so the directives are blanked, with one warning.
+    const std::vector<DirectiveSpan>& lines = scanner.LineDirectives();
+    for (const DirectiveSpan& span : lines) {
+        for (size_t i = span.begin; i < span.end; ++i) {
+            char& c = result.hlsl[i];
+            if (c != '\n' && c != '\r') c = ' ';
+        }
+    }
+    if (!lines.empty()) {
+        result.warnings += path + "(" + std::to_string(lines[0].line) + "," +
+                           std::to_string(lines[0].column) +
+                           "): warning: #line is ignored: messages give this file's own lines\n";
+    }
     if (!TranslateD3D9Syntax(path, &result, error, &result.warnings)) return false;
     *out = std::move(result);
     return true;

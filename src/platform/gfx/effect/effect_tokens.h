@@ -8,12 +8,22 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gfx::effect {
 
 enum class TokenKind { Identifier, Number, String, Punct, End };
 
 // A token's text is a view into the file's text, which outlives the reading.
+// Where a preprocessor directive stands in the text: its byte range, the
+// line break that ends it excluded, and its first line and column.
+struct DirectiveSpan {
+    size_t begin = 0;
+    size_t end = 0;
+    int line = 1;
+    int column = 1;
+};
+
 struct Token {
     TokenKind kind = TokenKind::End;
     std::string_view text;
@@ -72,6 +82,9 @@ public:
     // Empty unless the text ended in an unterminated comment or string.
     const std::string& Error() const { return error_; }
 
+    // The "#line" directives skipped so far.
+    const std::vector<DirectiveSpan>& LineDirectives() const { return lineDirectives_; }
+
 private:
     char Peek(size_t ahead) const {
         return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0';
@@ -129,21 +142,73 @@ private:
         pos_ += 2;
     }
 
-    // A directive runs to the end of its line; a backslash before the line
-    // break continues it.
+    // The length of the line splice (a backslash and the line break after
+    // it) at `at`; 0 when there is none.
+    size_t Splice(size_t at) const {
+        if (at >= text_.size() || text_[at] != '\\') return 0;
+        if (at + 1 < text_.size() && text_[at + 1] == '\n') return 2;
+        if (at + 2 < text_.size() && text_[at + 1] == '\r' && text_[at + 2] == '\n') return 3;
+        return 0;
+    }
+
+    // A directive runs to the end of its line, as the preprocessor reads
+    // it: a line splice continues it, and so does a block comment that
+    // spans lines; a string in it may hold "/*".
     void SkipDirective() {
-        while (pos_ < text_.size() && text_[pos_] != '\n') {
-            if (text_[pos_] == '\\' && Peek(1) == '\n') {
+        DirectiveSpan span{pos_, pos_, line_, static_cast<int>(pos_ - lineBegin_) + 1};
+        ++pos_;
+        bool lineComment = false;
+        while (pos_ < text_.size() && text_[pos_] != '\n' && error_.empty()) {
+            if (size_t splice = Splice(pos_)) {
+                pos_ += splice;
                 ++line_;
+                lineBegin_ = pos_;
+            } else if (lineComment) {
                 ++pos_;
-                lineBegin_ = pos_ + 1;
-            } else if (text_[pos_] == '\\' && Peek(1) == '\r' && Peek(2) == '\n') {
-                ++line_;
-                pos_ += 2;
-                lineBegin_ = pos_ + 1;
+            } else if (text_[pos_] == '/' && Peek(1) == '/') {
+                lineComment = true;
+            } else if (text_[pos_] == '/' && Peek(1) == '*') {
+                SkipBlockComment();
+            } else if (text_[pos_] == '"') {
+                ++pos_;
+                while (pos_ < text_.size() && text_[pos_] != '"' && text_[pos_] != '\n') ++pos_;
+                if (pos_ < text_.size() && text_[pos_] == '"') ++pos_;
+            } else {
+                ++pos_;
             }
-            ++pos_;
         }
+        span.end = pos_;
+        if (DirectiveName(span) == "line") lineDirectives_.push_back(span);
+    }
+
+    // The directive's name: the word after '#', past blanks, comments and
+    // line splices.
+    std::string DirectiveName(const DirectiveSpan& span) const {
+        size_t at = span.begin + 1;
+        while (at < span.end) {
+            if (size_t splice = Splice(at)) {
+                at += splice;
+            } else if (text_[at] == ' ' || text_[at] == '\t' || text_[at] == '\r' ||
+                       text_[at] == '\f' || text_[at] == '\v') {
+                ++at;
+            } else if (text_[at] == '/' && at + 1 < span.end && text_[at + 1] == '*') {
+                size_t close = text_.find("*/", at + 2);
+                at = close == std::string::npos ? span.end : close + 2;
+            } else {
+                break;
+            }
+        }
+        std::string name;
+        while (at < span.end && name.size() < 8) {
+            if (size_t splice = Splice(at)) {
+                at += splice;
+            } else if (IsIdentChar(text_[at])) {
+                name += text_[at++];
+            } else {
+                break;
+            }
+        }
+        return name;
     }
 
     std::string Message(int line, int column, const std::string& what) const {
@@ -158,6 +223,7 @@ private:
     size_t lineBegin_ = 0;
     bool lineStart_ = true;
     std::string error_;
+    std::vector<DirectiveSpan> lineDirectives_;
 };
 
 }  // namespace gfx::effect

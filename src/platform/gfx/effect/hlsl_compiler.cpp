@@ -53,6 +53,17 @@ bool SplitLocation(const std::string& body, const std::string& path, int* line, 
     return true;
 }
 
+// Where the ":line:" of a location with a string number or no name ("0:12:",
+// ":12:") starts in body; npos for any other shape.
+size_t UnnamedLocation(const std::string& body) {
+    const char* digits = "0123456789";
+    size_t colon = body.find_first_not_of(digits);
+    if (colon == std::string::npos || body[colon] != ':') return std::string::npos;
+    size_t end = body.find_first_not_of(digits, colon + 1);
+    if (end == std::string::npos || end == colon + 1 || body[end] != ':') return std::string::npos;
+    return colon;
+}
+
 bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 // Where the message's quoted name ("'x' : unknown variable") stands on its
@@ -108,9 +119,14 @@ std::string TranslateLine(const std::string& raw, const LogContext& context) {
             body.find("compilation error.") != std::string::npos) {
             return std::string();
         }
+        // A location glslang made up itself names a string number, or
+        // nothing, instead of the file ("0:0: "): the file is ours.
+        size_t named = UnnamedLocation(body);
+        if (named != std::string::npos) body = path + body.substr(named);
         int line = 0;
         std::string rest;
         if (SplitLocation(body, path, &line, &rest)) {
+            if (line == 0) return path + ": " + severity + ": " + rest;
             std::string_view source = LineOf(context.source, line);
             int column = context.source.empty() ? 0 : ColumnOfQuoted(rest, source);
             if (column == 0 && !context.source.empty()) column = FirstColumn(source);
