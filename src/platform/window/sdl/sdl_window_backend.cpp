@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "platform/text/cp949.h"
 #include "platform/window/core/window_backend.h"
 #include "platform/window/sdl/application_icon.h"
+#include "platform/window/sdl/gl_driver_prewarm.h"
 #include "platform/window/sdl/sdl_drops.h"
 #include "platform/window/sdl/sdl_native_window.h"
 #include "platform/window/sdl/sdl_translation.h"
@@ -33,6 +35,8 @@ void SetApplicationIcon(SDL_Window* window) {
 
 class SdlWindowBackend final : public WindowBackend {
 public:
+    explicit SdlWindowBackend(GlDriverPrewarm* prewarm) : prewarm_(prewarm) {}
+
     bool CreateNativeWindow(HWND window, NativeWindow** native) override {
         SetOpenGlWindowAttributes();
         Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
@@ -41,6 +45,9 @@ public:
         SDL_Window* made = SDL_CreateWindow(
             title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
             std::max(window->clientWidth, 1), std::max(window->clientHeight, 1), flags);
+        // SDL has loaded GL for the window (or failed to): the driver the
+        // prewarm kept loaded is held by SDL's own connection now.
+        prewarm_->Release();
         if (!made) {
             std::fprintf(stderr, "window: SDL_CreateWindow failed: %s\n", SDL_GetError());
             return false;
@@ -175,6 +182,7 @@ private:
         return TranslateSdlEvent(event, context, message, id);
     }
 
+    GlDriverPrewarm* prewarm_;
     Uint32 buttons_ = 0;  // mouse buttons held, as the events so far tell
     SdlDropCollector drops_;
     // Every native window made, kept until the process ends (see DestroyNativeWindow).
@@ -184,15 +192,23 @@ private:
 }  // namespace
 
 bool UseSdlWindowBackend(std::string* problem) {
+    // The GL driver loads while SDL starts, where SDL will use GLX. Its
+    // thread is waited for at exit, if no window released it before.
+    static GlDriverPrewarm prewarm;
+    VideoDriverChoice choice =
+        ChooseVideoDrivers(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                           std::getenv("WAYLAND_SOCKET"), std::getenv("SDL_VIDEODRIVER"));
+    if (!choice.drivers.empty() && choice.drivers.front() == "x11") prewarm.Start();
     std::string reason;
     if (!StartSdlVideo(&reason)) {
+        prewarm.Finish();
         if (problem) *problem = reason;
         if (!problem) std::fprintf(stderr, "window: %s\n", reason.c_str());
         return false;
     }
     // Made once and kept until the process ends: windows and the OpenGL
     // device may be released by static destructors after main returns.
-    static SdlWindowBackend* backend = new SdlWindowBackend;
+    static SdlWindowBackend* backend = new SdlWindowBackend(&prewarm);
     SetWindowBackend(backend);
     return true;
 }

@@ -1,0 +1,45 @@
+// The X display's GL driver, loaded on a thread of its own while SDL starts.
+//
+// Loading the driver is the slowest step of making the first GL window: for
+// Mesa it brings LLVM, 15 to 25 ms of relocation and set-up on the thread
+// that asks, and SDL asks on the main thread, after its own start. Nothing
+// in the loading depends on SDL: one GLX query on a connection of the
+// thread's own loads the same driver into the process, and SDL's GLX set-up
+// then finds it there. The thread keeps its connection (and with it the
+// driver) until the first window has GL (Release), then closes it itself,
+// so the main thread never waits for it.
+//
+// Only for SDL's x11 driver, where GL is GLX. RR_GL_PREWARM=0 turns it off
+// (for measuring what it gives).
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+class GlDriverPrewarm {
+public:
+    GlDriverPrewarm() = default;
+    ~GlDriverPrewarm();  // releases the connection and waits for the thread
+    GlDriverPrewarm(const GlDriverPrewarm&) = delete;
+    GlDriverPrewarm& operator=(const GlDriverPrewarm&) = delete;
+
+    // Starts the thread on the X display DISPLAY names, once; call it before
+    // anything else in the process uses Xlib (it makes Xlib thread-safe).
+    void Start();
+    // A window has GL now: the thread closes its connection and ends.
+    void Release();
+    // Release, and wait for the thread to end.
+    void Finish();
+
+    bool Started() const { return thread_.joinable(); }
+
+private:
+    void Run();
+
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool release_ = false;
+    bool started_ = false;
+};
