@@ -7,42 +7,20 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/window/sdl/gl_driver_prewarm.h"
+#include "support/scoped_variable.h"
 
 namespace {
 
-// Sets an environment variable for one scope (null: unset), then puts back
-// what was there.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
+using rrtest::ScopedVariable;
 
 struct Quiet {
     const char* name;
     const char* variable;
-    const char* value;
+    std::optional<std::string> value;
 };
 
 class GlDriverPrewarmQuietTest : public ::testing::TestWithParam<Quiet> {};
@@ -56,7 +34,7 @@ TEST_P(GlDriverPrewarmQuietTest, StartsNoThread) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Where, GlDriverPrewarmQuietTest,
-                         ::testing::Values(Quiet{"NoDisplay", "DISPLAY", nullptr},
+                         ::testing::Values(Quiet{"NoDisplay", "DISPLAY", std::nullopt},
                                            Quiet{"EmptyDisplay", "DISPLAY", ""},
                                            Quiet{"TurnedOff", "RR_GL_PREWARM", "0"}),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -12,32 +12,13 @@
 
 #include "platform/cache/cache_entry.h"
 #include "platform/cache/cache_key.h"
+#include "support/scoped_variable.h"
 #include "support/temp_folder.h"
 
 namespace disk_cache {
 namespace {
 
-// Sets an environment variable (or unsets it, with nullopt) for a scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using rrtest::ScopedVariable;
 
 struct Environment {
     const char* name;
