@@ -171,7 +171,15 @@ private:
                 SkipBlockComment();
             } else if (text_[pos_] == '"') {
                 ++pos_;
-                while (pos_ < text_.size() && text_[pos_] != '"' && text_[pos_] != '\n') ++pos_;
+                while (pos_ < text_.size() && text_[pos_] != '"' && text_[pos_] != '\n') {
+                    if (size_t splice = Splice(pos_)) {
+                        pos_ += splice;
+                        ++line_;
+                        lineBegin_ = pos_;
+                    } else {
+                        ++pos_;
+                    }
+                }
                 if (pos_ < text_.size() && text_[pos_] == '"') ++pos_;
             } else {
                 ++pos_;
