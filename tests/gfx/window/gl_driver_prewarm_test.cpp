@@ -35,7 +35,6 @@ TEST_P(GlDriverPrewarmQuietTest, StartsNoThread) {
 
 INSTANTIATE_TEST_SUITE_P(Where, GlDriverPrewarmQuietTest,
                          ::testing::Values(Quiet{"NoDisplay", "DISPLAY", std::nullopt},
-                                           Quiet{"EmptyDisplay", "DISPLAY", ""},
                                            Quiet{"TurnedOff", "RR_GL_PREWARM", "0"}),
                          [](const auto& info) { return std::string(info.param.name); });
 

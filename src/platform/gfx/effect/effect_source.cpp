@@ -30,6 +30,15 @@ bool SameWord(std::string_view a, const char* b) {
     return a.size() == n && strncasecmp(a.data(), b, n) == 0;
 }
 
+// Turns text[begin, end) into blanks, keeping its line breaks (and so every
+// later line and column where it was).
+void Blank(std::string* text, size_t begin, size_t end) {
+    for (size_t i = begin; i < end && i < text->size(); ++i) {
+        char& c = (*text)[i];
+        if (c != '\n' && c != '\r') c = ' ';
+    }
+}
+
 // Reads the blocks from the scanner's tokens, one token in hand. Every step
 // moves forward, each technique name goes into a hash set once, and message
 // texts are only put together on failure, so reading is linear in the text.
@@ -271,13 +280,6 @@ private:
     }
 
     // Spaces over [begin, end), line breaks kept.
-    static void Blank(std::string* text, size_t begin, size_t end) {
-        for (size_t i = begin; i < end && i < text->size(); ++i) {
-            char& c = (*text)[i];
-            if (c != '\n' && c != '\r') c = ' ';
-        }
-    }
-
     Scanner& scanner_;
     const std::string& path_;
     std::string* error_ = nullptr;
@@ -302,12 +304,7 @@ bool ReadEffectSource(const std::string& text, const std::string& path, EffectSo
     // files than the one being edited; the messages are read against this
     // file, so the directives are blanked, with one warning.
     const std::vector<DirectiveSpan>& lines = scanner.LineDirectives();
-    for (const DirectiveSpan& span : lines) {
-        for (size_t i = span.begin; i < span.end; ++i) {
-            char& c = result.hlsl[i];
-            if (c != '\n' && c != '\r') c = ' ';
-        }
-    }
+    for (const DirectiveSpan& span : lines) Blank(&result.hlsl, span.begin, span.end);
     if (!lines.empty()) {
         result.warnings += path + "(" + std::to_string(lines[0].line) + "," +
                            std::to_string(lines[0].column) +

@@ -14,7 +14,6 @@ namespace gfx::effect {
 
 enum class TokenKind { Identifier, Number, String, Punct, End };
 
-// A token's text is a view into the file's text, which outlives the reading.
 // Where a preprocessor directive stands in the text: its byte range, the
 // line break that ends it excluded, and its first line and column.
 struct DirectiveSpan {
@@ -24,6 +23,7 @@ struct DirectiveSpan {
     int column = 1;
 };
 
+// A token's text is a view into the file's text, which outlives the reading.
 struct Token {
     TokenKind kind = TokenKind::End;
     std::string_view text;
@@ -157,31 +157,22 @@ private:
     void SkipDirective() {
         DirectiveSpan span{pos_, pos_, line_, static_cast<int>(pos_ - lineBegin_) + 1};
         ++pos_;
-        bool lineComment = false;
+        bool lineComment = false, inString = false;
         while (pos_ < text_.size() && text_[pos_] != '\n' && error_.empty()) {
+            const char c = text_[pos_];
             if (size_t splice = Splice(pos_)) {
                 pos_ += splice;
                 ++line_;
                 lineBegin_ = pos_;
-            } else if (lineComment) {
+            } else if (lineComment || inString) {
+                if (c == '"') inString = false;
                 ++pos_;
-            } else if (text_[pos_] == '/' && Peek(1) == '/') {
+            } else if (c == '/' && Peek(1) == '/') {
                 lineComment = true;
-            } else if (text_[pos_] == '/' && Peek(1) == '*') {
+            } else if (c == '/' && Peek(1) == '*') {
                 SkipBlockComment();
-            } else if (text_[pos_] == '"') {
-                ++pos_;
-                while (pos_ < text_.size() && text_[pos_] != '"' && text_[pos_] != '\n') {
-                    if (size_t splice = Splice(pos_)) {
-                        pos_ += splice;
-                        ++line_;
-                        lineBegin_ = pos_;
-                    } else {
-                        ++pos_;
-                    }
-                }
-                if (pos_ < text_.size() && text_[pos_] == '"') ++pos_;
             } else {
+                if (c == '"') inString = true;
                 ++pos_;
             }
         }

@@ -139,8 +139,6 @@ private:
     // framebuffer.
     void CreateBackBuffer();
     void DeleteBackBuffer();
-    // Copies the back buffer onto the window's default framebuffer,
-    // stretched over its whole drawable (gl_present.cpp).
     // Whether the window's framebuffer holds what the back buffer holds:
     // 8-bit red, green and blue, alpha as the back buffer's format has it,
     // depth 24 and stencil 8.
@@ -148,6 +146,8 @@ private:
     // Where the next frame is drawn: into the window when it matches the
     // back buffer in format and size, else into the device's framebuffer.
     void ChooseDrawTarget();
+    // Copies the back buffer onto the window's default framebuffer,
+    // stretched over its whole drawable (gl_present.cpp).
     void CopyToWindow();
     // Draws the back buffer texel for pixel over a window of its size.
     bool DrawToWindow(int width, int height);
