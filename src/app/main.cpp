@@ -27,6 +27,7 @@
 #include "platform/gfx/devices/devices.h"
 #include "platform/gfx/font/font_configuration.h"
 #include "platform/window/headless/headless_window_backend.h"
+#include "platform/window/sdl/compose_cache.h"
 #include "platform/window/sdl/program_folder.h"
 #include "platform/window/sdl/session_bus.h"
 #include "platform/window/sdl/sdl_window_backend.h"
@@ -83,8 +84,10 @@ int main(int argc, char** argv) {
     if (problem.empty()) problem = PlaceFileArguments(&line.options);
     if (!problem.empty()) return BadUsage(problem);
 
-    InstallStopSignals();
     const bool thumbnail = !line.options.thumbnail.empty();
+    // Before the first thread (the stop signals' watcher): it sets a variable.
+    if (!thumbnail) UseComposeCache();
+    InstallStopSignals();
     const bool unattended = !line.options.screenshot.empty() || thumbnail;
     // fontconfig reads its configuration while the window and the GL device
     // start; the HUD's font waits for it (a thumbnail draws no text).

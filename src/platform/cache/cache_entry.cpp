@@ -41,25 +41,6 @@ std::string Reason(const char* what, const std::string& path) {
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-// mkdir -p with mode 0700 for the folders it makes.
-bool MakeFolders(const std::string& folder, std::string* error) {
-    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            *error = Reason("cannot make", part);
-            return false;
-        }
-        if (slash == std::string::npos) break;
-    }
-    struct stat info;
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        errno = ENOTDIR;
-        *error = Reason("cannot use", folder);
-        return false;
-    }
-    return true;
-}
-
 bool WriteAll(int fd, std::string_view bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -79,6 +60,24 @@ void NoteOnce(const std::string& error) {
 }
 
 }  // namespace
+
+bool MakeFolders(const std::string& folder, std::string* error) {
+    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        std::string part = folder.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            *error = Reason("cannot make", part);
+            return false;
+        }
+        if (slash == std::string::npos) break;
+    }
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        errno = ENOTDIR;
+        *error = Reason("cannot use", folder);
+        return false;
+    }
+    return true;
+}
 
 std::string CacheFolder(const std::string& kind) {
     const char* off = std::getenv("RR_NO_CACHE");

@@ -30,6 +30,10 @@ namespace disk_cache {
 // not absolute. Empty when RR_NO_CACHE=1 or neither is known.
 std::string CacheFolder(const std::string& kind);
 
+// mkdir -p with mode 0700 for the folders it makes; false with error when
+// one cannot be made or folder is not a folder.
+bool MakeFolders(const std::string& folder, std::string* error);
+
 // The bytes of an entry, and back.
 std::string SealEntry(uint32_t tag, std::string_view payload);
 bool OpenEntry(std::string_view bytes, uint32_t tag, std::string* payload);

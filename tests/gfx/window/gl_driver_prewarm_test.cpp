@@ -1,5 +1,5 @@
 // The GL driver loaded on a thread of its own while SDL starts: nothing is
-// started where it cannot help, and a window's GL works after the thread
+// started where it cannot help or does not pay, and a window's GL works after the thread
 // has closed the connection that loaded the driver.
 #include <gtest/gtest.h>
 
@@ -21,21 +21,25 @@ struct Quiet {
     const char* name;
     const char* variable;
     std::optional<std::string> value;
+    bool composeTableCached;
 };
 
 class GlDriverPrewarmQuietTest : public ::testing::TestWithParam<Quiet> {};
 
 TEST_P(GlDriverPrewarmQuietTest, StartsNoThread) {
+    ScopedVariable noSwitch("RR_GL_PREWARM", std::nullopt);  // only the row's variable decides
     ScopedVariable set(GetParam().variable, GetParam().value);
     GlDriverPrewarm prewarm;
-    prewarm.Start();
+    prewarm.Start(GetParam().composeTableCached);
     EXPECT_FALSE(prewarm.Started());
     prewarm.Finish();
 }
 
 INSTANTIATE_TEST_SUITE_P(Where, GlDriverPrewarmQuietTest,
-                         ::testing::Values(Quiet{"NoDisplay", "DISPLAY", std::nullopt},
-                                           Quiet{"TurnedOff", "RR_GL_PREWARM", "0"}),
+                         ::testing::Values(Quiet{"NoDisplay", "DISPLAY", std::nullopt, false},
+                                           Quiet{"TurnedOff", "RR_GL_PREWARM", "0", false},
+                                           Quiet{"ComposeTableCached", "RR_GL_PREWARM",
+                                                 std::nullopt, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 using ClearColor = void (*)(float, float, float, float);
@@ -47,7 +51,7 @@ TEST(GlDriverPrewarmTest, WindowGlWorksAfterTheThreadClosedItsConnection) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     ScopedVariable x11("SDL_VIDEODRIVER", "x11");
     GlDriverPrewarm prewarm;
-    prewarm.Start();
+    prewarm.Start(false);
     ASSERT_TRUE(prewarm.Started());
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);

@@ -14,20 +14,24 @@ constexpr const char* kGlLibrary = "libGL.so.1";
 
 using ChooseFbConfig = GLXFBConfig* (*)(Display*, int, const int*, int*);
 
-bool TurnedOff() {
+// RR_GL_PREWARM=0 or =1 decides; otherwise the thread pays only while the
+// main thread parses the Compose table.
+bool Wanted(bool composeTableCached) {
     const char* value = std::getenv("RR_GL_PREWARM");
-    return value && std::strcmp(value, "0") == 0;
+    if (value && std::strcmp(value, "0") == 0) return false;
+    if (value && std::strcmp(value, "1") == 0) return true;
+    return !composeTableCached;
 }
 
 }  // namespace
 
 GlDriverPrewarm::~GlDriverPrewarm() { Finish(); }
 
-void GlDriverPrewarm::Start() {
+void GlDriverPrewarm::Start(bool composeTableCached) {
     if (started_) return;
     started_ = true;
     const char* display = std::getenv("DISPLAY");
-    if (!display || !display[0] || TurnedOff()) return;
+    if (!display || !display[0] || !Wanted(composeTableCached)) return;
     if (!XInitThreads()) return;  // two threads on Xlib need its locks
     thread_ = std::thread([this] { Run(); });
 }

@@ -9,8 +9,12 @@
 // driver) until the first window has GL (Release), then closes it itself,
 // so the main thread never waits for it.
 //
-// Only for SDL's x11 driver, where GL is GLX. RR_GL_PREWARM=0 turns it off
-// (for measuring what it gives).
+// Only for SDL's x11 driver, where GL is GLX, and only while SDL's own start
+// parses Xlib's Compose table (compose_cache.h): with the table mapped from
+// a cache, the main thread reaches the driver about when the thread would
+// have loaded it, and the thread's connection and Xlib's locks cost more
+// than the overlap gives (1 to 3 ms). RR_GL_PREWARM=0 turns it off, =1 on
+// in both cases (for measuring what it gives).
 #pragma once
 
 #include <condition_variable>
@@ -24,9 +28,10 @@ public:
     GlDriverPrewarm(const GlDriverPrewarm&) = delete;
     GlDriverPrewarm& operator=(const GlDriverPrewarm&) = delete;
 
-    // Starts the thread on the X display DISPLAY names, once; call it before
-    // anything else in the process uses Xlib (it makes Xlib thread-safe).
-    void Start();
+    // Starts the thread on the X display DISPLAY names, once, unless Xlib's
+    // Compose table is cached (above); call it before anything else in the
+    // process uses Xlib (it makes Xlib thread-safe).
+    void Start(bool composeTableCached);
     // A window has GL now: the thread closes its connection and ends.
     void Release();
     // Release, and wait for the thread to end.

@@ -11,6 +11,7 @@
 #include "platform/text/cp949.h"
 #include "platform/window/core/window_backend.h"
 #include "platform/window/sdl/application_icon.h"
+#include "platform/window/sdl/compose_cache.h"
 #include "platform/window/sdl/gl_driver_prewarm.h"
 #include "platform/window/sdl/sdl_drops.h"
 #include "platform/window/sdl/sdl_native_window.h"
@@ -198,7 +199,8 @@ bool UseSdlWindowBackend(std::string* problem) {
     VideoDriverChoice choice =
         ChooseVideoDrivers(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
                            std::getenv("WAYLAND_SOCKET"), std::getenv("SDL_VIDEODRIVER"));
-    if (!choice.drivers.empty() && choice.drivers.front() == "x11") prewarm.Start();
+    if (!choice.drivers.empty() && choice.drivers.front() == "x11")
+        prewarm.Start(ComposeTableCached());
     std::string reason;
     if (!StartSdlVideo(&reason)) {
         prewarm.Finish();
