@@ -13,7 +13,7 @@
 // parses Xlib's Compose table (compose_cache.h): with the table mapped from
 // a cache, the main thread reaches the driver about when the thread would
 // have loaded it, and the thread's connection and Xlib's locks cost more
-// than the overlap gives (1 to 3 ms). RR_GL_PREWARM=0 turns it off, =1 on
+// than the overlap gives (up to 3 ms). RR_GL_PREWARM=0 turns it off, =1 on
 // in both cases (for measuring what it gives).
 #pragma once
 
