@@ -198,6 +198,7 @@ int main(int argc, char** argv) {
             const std::string reference =
                 (folder / (shapeName + std::to_string(triangles) + ".smd")).string();
             WriteReference(reference, triangles, shape);
+            sync();  // the load is timed without the write-back of the file just written
             const double fileMb = double(std::filesystem::file_size(reference)) / (1 << 20);
 
             // Load: the peak is what this load added to the memory before it
