@@ -34,7 +34,7 @@ public:
     void Start(bool composeTableCached);
     // A window has GL now: the thread closes its connection and ends.
     void Release();
-    // Release, and wait for the thread to end.
+    // Release, and wait for the thread to end (before a fork: a message box).
     void Finish();
 
     bool Started() const { return thread_.joinable(); }

@@ -145,6 +145,11 @@ public:
             std::fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());
             return IDOK;
         }
+        // SDL shows the box from a forked process. A thread that holds the
+        // dynamic loader's or Xlib's lock at the fork would leave that lock
+        // held forever in the child, which then hangs before its box shows:
+        // the driver prewarm (dlopen, its own X connection) ends first.
+        prewarm_->Finish();
         // No owner window: the box stands on its own, as the program's boxes do.
         Uint32 flags =
             (type & 0xF0) == MB_ICONERROR ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
