@@ -1186,38 +1186,32 @@ class ProgramTest(unittest.TestCase):
 
     def test_xlibs_compose_table_is_kept_in_the_start_up_cache(self):
         """A user's X11 start names a folder of the start-up cache (mode 0700)
-        for Xlib's Compose table, which Xlib then writes there for the next
-        start; a user's own XCOMPOSECACHE is left as it is. Run as nobody when
-        the tests run as root: Xlib keeps no cache for root."""
-        as_user = []
-        if os.geteuid() == 0:
-            as_user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-            if subprocess.run(as_user + ["test", "-x", ARGS.program]).returncode != 0:
-                self.skipTest("nobody cannot run %s" % ARGS.program)
+        for Xlib's Compose table, which Xlib writes there; a user's own
+        XCOMPOSECACHE is left as it is. As nobody when the tests run as root:
+        Xlib keeps no cache for root."""
+        user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
+        if subprocess.run(user + ["test", "-x", ARGS.program]).returncode != 0:
+            self.skipTest("nobody cannot run %s" % ARGS.program)
         for own in (False, True):
             with self.subTest(own_cache=own):
                 home = tempfile.mkdtemp(prefix="rr_e2e_compose_")
                 self.addCleanup(shutil.rmtree, home, True)
                 os.chmod(home, 0o755)
-                if as_user:
+                if user:
                     os.chown(home, 65534, 65534)
                 ours = os.path.join(home, "cache", "reflect-refract", "compose")
-                theirs = os.path.join(home, "theirs")
+                kept = os.path.join(home, "theirs") if own else ours
                 environment = dict(os.environ, HOME=home, XDG_CACHE_HOME=os.path.join(home, "cache"),
-                                   SDL_VIDEODRIVER="x11")
-                environment.pop("XCOMPOSECACHE", None)
+                                   SDL_VIDEODRIVER="x11", XCOMPOSECACHE=kept)
                 if own:
-                    subprocess.run(as_user + ["mkdir", "-m", "700", theirs], check=True)
-                    environment["XCOMPOSECACHE"] = theirs
-                done = subprocess.run(as_user + [ARGS.program, "--screenshot", os.path.join(home, "s.png"),
-                                                 "--frames", "1"], cwd=home, env=environment,
-                                      capture_output=True, text=True, timeout=120)
+                    subprocess.run(user + ["mkdir", "-m", "700", kept], check=True)
+                else:
+                    del environment["XCOMPOSECACHE"]
+                done = subprocess.run(user + [ARGS.program, "--screenshot", "s.png", "--frames", "1"], cwd=home,
+                                      env=environment, capture_output=True, text=True, timeout=120)
                 self.assertEqual(done.returncode, 0, done.stderr)
-                kept = theirs if own else ours
-                self.assertEqual(len(os.listdir(kept)), 1, "no Compose table in " + kept)
-                self.assertEqual(os.stat(kept).st_mode & 0o777, 0o700)
-                if own:
-                    self.assertFalse(os.path.exists(ours))
+                self.assertEqual((len(os.listdir(kept)), os.stat(kept).st_mode & 0o777), (1, 0o700))
+                self.assertEqual(os.path.exists(ours), not own)
 
     def test_frames_one_saves_the_whole_first_frame(self):
         """The first frame's picture is whole: the frame-rate line at the top,

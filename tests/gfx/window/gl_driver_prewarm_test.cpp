@@ -1,6 +1,6 @@
 // The GL driver loaded on a thread of its own while SDL starts: nothing is
-// started where it cannot help or does not pay, and a window's GL works after the thread
-// has closed the connection that loaded the driver.
+// started where it cannot help or does not pay, and a window's GL works
+// after the thread has closed the connection that loaded the driver.
 #include <gtest/gtest.h>
 
 #include <SDL.h>

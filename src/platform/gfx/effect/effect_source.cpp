@@ -279,7 +279,6 @@ private:
         return Expect(';', [&] { return "after " + stateName + " = " + std::string(value.text); });
     }
 
-    // Spaces over [begin, end), line breaks kept.
     Scanner& scanner_;
     const std::string& path_;
     std::string* error_ = nullptr;

@@ -23,9 +23,12 @@ bool UsableFolder(const std::string& path) {
 // Xlib keeps no cache for root or a set-user/group-id process.
 bool XlibKeepsCaches() { return geteuid() != 0 && getuid() == geteuid() && getgid() == getegid(); }
 
-bool HomeCacheUsable() {
+// The folder Xlib takes its cache from: XCOMPOSECACHE when set (it looks no
+// further), else ~/.compose-cache; empty without HOME.
+std::string XlibCacheFolder() {
+    if (const char* named = std::getenv("XCOMPOSECACHE")) return named;
     const char* home = std::getenv("HOME");
-    return home && UsableFolder(std::string(home) + "/.compose-cache");
+    return home ? std::string(home) + "/.compose-cache" : std::string();
 }
 
 // Whether folder holds a file Xlib would map: one written in the last day
@@ -50,11 +53,8 @@ bool HoldsFreshFile(const std::string& folder) {
 }  // namespace
 
 void UseComposeCache() {
-    const VideoDriverChoice choice =
-        ChooseVideoDrivers(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
-                           std::getenv("WAYLAND_SOCKET"), std::getenv("SDL_VIDEODRIVER"));
-    if (choice.drivers.empty() || choice.drivers.front() != "x11") return;
-    if (!XlibKeepsCaches() || std::getenv("XCOMPOSECACHE") || HomeCacheUsable()) return;
+    if (!SdlStartsOnX11() || !XlibKeepsCaches()) return;
+    if (std::getenv("XCOMPOSECACHE") || UsableFolder(XlibCacheFolder())) return;
     const std::string folder = disk_cache::CacheFolder("compose");
     std::string error;
     if (folder.empty() || !disk_cache::MakeFolders(folder, &error)) return;
@@ -62,9 +62,6 @@ void UseComposeCache() {
 }
 
 bool ComposeTableCached() {
-    if (!XlibKeepsCaches()) return false;
-    const char* named = std::getenv("XCOMPOSECACHE");
-    if (named) return UsableFolder(named) && HoldsFreshFile(named);  // Xlib looks no further
-    const char* home = std::getenv("HOME");
-    return HomeCacheUsable() && HoldsFreshFile(std::string(home) + "/.compose-cache");
+    const std::string folder = XlibCacheFolder();
+    return XlibKeepsCaches() && UsableFolder(folder) && HoldsFreshFile(folder);
 }

@@ -77,6 +77,13 @@ VideoDriverChoice ChooseVideoDrivers(const char* display, const char* waylandDis
     return choice;
 }
 
+bool SdlStartsOnX11() {
+    const VideoDriverChoice choice =
+        ChooseVideoDrivers(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                           std::getenv("WAYLAND_SOCKET"), std::getenv("SDL_VIDEODRIVER"));
+    return !choice.drivers.empty() && choice.drivers.front() == "x11";
+}
+
 bool StartSdlVideo(std::string* problem) {
     constexpr Uint32 kSubsystems = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
     if (SDL_WasInit(kSubsystems) == kSubsystems) return true;

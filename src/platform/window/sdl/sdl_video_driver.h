@@ -17,6 +17,10 @@ struct VideoDriverChoice {
 VideoDriverChoice ChooseVideoDrivers(const char* display, const char* waylandDisplay,
                                      const char* waylandSocket, const char* sdlVideoDriver);
 
+// Whether the first driver ChooseVideoDrivers gives for this process's
+// environment is x11 (what Xlib-only work before SDL starts goes by).
+bool SdlStartsOnX11();
+
 // Starts SDL's video and events on the first driver that starts (once).
 // False when none does, with the reason and what to do in problem.
 bool StartSdlVideo(std::string* problem);

@@ -201,11 +201,7 @@ bool UseSdlWindowBackend(std::string* problem) {
     // The GL driver loads while SDL starts, where SDL will use GLX. Its
     // thread is waited for at exit, if no window released it before.
     static GlDriverPrewarm prewarm;
-    VideoDriverChoice choice =
-        ChooseVideoDrivers(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
-                           std::getenv("WAYLAND_SOCKET"), std::getenv("SDL_VIDEODRIVER"));
-    if (!choice.drivers.empty() && choice.drivers.front() == "x11")
-        prewarm.Start(ComposeTableCached());
+    if (SdlStartsOnX11()) prewarm.Start(ComposeTableCached());
     std::string reason;
     if (!StartSdlVideo(&reason)) {
         prewarm.Finish();
