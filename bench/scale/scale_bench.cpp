@@ -8,11 +8,16 @@
 // takes to write the vertex buffer's bytes once (a floor no layout of the
 // same buffer can go under) and to copy every corner of the mesh into it (the
 // floor of a frame that reads each corner it skins: a mesh whose corners do
-// not repeat, as the strip's).
+// not repeat, as the strip's), each with plain or streaming stores,
+// whichever is faster.
 //
 // Usage: scale_bench [TRIANGLES...]   (default 10000 100000 1000000; it
 // reads the build's run folder and writes its models to a temporary folder)
 #include <unistd.h>
+
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -127,25 +132,65 @@ double MedianUs(Work work) {
 }
 
 // The least a frame can cost here: writing the vertex buffer's bytes once
-// (3 corners of 24 bytes a triangle) with memset.
+// (3 corners of 24 bytes a triangle), the faster of memset and streaming
+// stores. Streaming stores write whole lines without reading them first:
+// 3.1 against 5 to 7 ms for 1M triangles on a 2-core Xeon; a buffer that
+// fits in the caches is written faster through them.
 double WriteFloorUs(int triangles) {
-    std::vector<char> bytes(size_t(triangles) * 72, 1);
-    const double us = MedianUs([&](int r) { std::memset(bytes.data(), r, bytes.size()); });
+    // operator new aligns to 16 bytes (__STDCPP_DEFAULT_NEW_ALIGNMENT__).
+    std::vector<char> bytes((size_t(triangles) * 72 + 15) / 16 * 16, 1);
+    double us = MedianUs([&](int r) { std::memset(bytes.data(), r, bytes.size()); });
+#if defined(__x86_64__)
+    us = std::min(us, MedianUs([&](int r) {
+                      const __m128i value = _mm_set1_epi8(char(r));
+                      auto* lines = reinterpret_cast<__m128i*>(bytes.data());
+                      for (size_t i = 0; i < bytes.size() / 16; ++i)
+                          _mm_stream_si128(lines + i, value);
+                      _mm_sfence();
+                  }));
+#endif
     return bytes[7 % bytes.size()] == char(4) ? us : 0.0;  // the writes are kept
 }
 
+#if defined(__x86_64__)
+// The corners of count triangles to out (16-byte aligned) with streaming
+// stores: two triangles are nine aligned 16-byte stores.
+void StreamCorners(const MeshTriangle* mesh, size_t count, SkinVertex* out) {
+    auto* o = reinterpret_cast<__m128i*>(out);
+    auto load = [](const char* p, int at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    };
+    size_t t = 0;
+    for (; t + 2 <= count; t += 2, o += 9) {
+        const auto* a = reinterpret_cast<const char*>(mesh[t].vertices);
+        const auto* b = reinterpret_cast<const char*>(mesh[t + 1].vertices);
+        for (int i = 0; i < 4; ++i) _mm_stream_si128(o + i, load(a, 16 * i));
+        _mm_stream_si128(
+            o + 4, _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + 64)),
+                                      _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b))));
+        for (int i = 0; i < 4; ++i) _mm_stream_si128(o + 5 + i, load(b, 8 + 16 * i));
+    }
+    if (t < count) std::memcpy(&out[3 * t], mesh[t].vertices, sizeof mesh[t].vertices);
+    _mm_sfence();
+}
+#endif
+
 // Copying the mesh's corners (its triangles as skinning reads them, bone
-// indices and all) into the vertex buffer.
+// indices and all) into the vertex buffer, the faster of memcpy and
+// streaming stores.
 double CopyFloorUs(int triangles) {
     std::vector<MeshTriangle> mesh(static_cast<size_t>(triangles));
     for (size_t t = 0; t < mesh.size(); ++t)
         for (int k = 0; k < 3; ++k) mesh[t].vertices[k].position.x = float(t + size_t(k));
-    std::vector<SkinVertex> out(mesh.size() * 3);
-    const double us = MedianUs([&](int) {
+    std::vector<SkinVertex> out(mesh.size() * 3);  // 16-byte aligned, as above
+    double us = MedianUs([&](int) {
         for (size_t t = 0; t < mesh.size(); ++t)
             std::memcpy(&out[3 * t], mesh[t].vertices, sizeof mesh[t].vertices);
     });
-    return out.back().position.x > 0.0f ? us : 0.0;  // the copies are kept
+#if defined(__x86_64__)
+    us = std::min(us, MedianUs([&](int) { StreamCorners(mesh.data(), mesh.size(), out.data()); }));
+#endif
+    return out[out.size() - 3].position.x > 0.0f ? us : 0.0;  // the copies are kept
 }
 
 void WriteClip(const std::string& path) {
