@@ -56,13 +56,8 @@ bool SkinnedModel::LoadAnimation(const char* path, const LoadContext& context,
 
     smd::Animation parsed;
     smd::ParseStatus status;
-    if (prepared) {
-        parsed = std::move(*prepared);
-    } else {
-        std::vector<uint8_t> bytes;
-        if (!smd::ReadSmdFile(context, path, &bytes, failure)) return false;
-        status = smd::ParseAnimation(bytes, &parsed);
-    }
+    if (!smd::TakeOrParse(context, path, prepared, smd::ParseAnimation, &parsed, &status, failure))
+        return false;
     AnimationClip clip;
     if (status.result == SmdLoadResult::Ok && !MoveFrames(parsed, &clip)) {
         status = {SmdLoadResult::Malformed, 0,

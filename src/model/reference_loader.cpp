@@ -40,16 +40,12 @@ bool SkinnedModel::LoadReference(gfx::Device* newDevice, const char* path,
     }
 
     smd::Reference parsed;
-    if (prepared) {
-        parsed = std::move(*prepared);
-    } else {
-        std::vector<uint8_t> bytes;
-        if (!smd::ReadSmdFile(context, path, &bytes, failure)) return false;
-        smd::ParseStatus status = smd::ParseReference(bytes, &parsed);
-        if (status.result != SmdLoadResult::Ok) {
-            smd::ReportParseFailure(context, path, status, failure);
-            return false;
-        }
+    smd::ParseStatus status;
+    if (!smd::TakeOrParse(context, path, prepared, smd::ParseReference, &parsed, &status, failure))
+        return false;
+    if (status.result != SmdLoadResult::Ok) {
+        smd::ReportParseFailure(context, path, status, failure);
+        return false;
     }
 
     // Bones, triangles, material textures, vertex buffer; the slot is

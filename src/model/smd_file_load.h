@@ -1,10 +1,12 @@
-// The steps both SMD loaders share around the parser: reading the file from
-// the context's base folder and reporting a failure to the context's sink,
-// as a box (caption "Error") and a note that names the file (with '/'
-// separators) and the reason.
+// The steps both SMD loaders share around the parser: taking the parse made
+// ahead or reading the file from the context's base folder, and reporting a failure to the
+// context's sink, as a box (caption "Error") and a note that names the file (with '/' separators)
+// and the reason.
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "model/load_context.h"
@@ -18,6 +20,25 @@ namespace smd {
 // box.
 bool ReadSmdFile(const LoadContext& context, const char* path, std::vector<uint8_t>* bytes,
                  SmdLoadFailure* failure);
+
+// The parse of path into parsed: the one prepared ahead (moved from), or
+// the file read and parsed now. False when the file could not be read
+// (reported as ReadSmdFile does); otherwise status is the parse's result,
+// Ok for a prepared one.
+template <class Parsed>
+bool TakeOrParse(const LoadContext& context, const char* path, Parsed* prepared,
+                 ParseStatus (*parse)(std::span<const uint8_t>, Parsed*), Parsed* parsed,
+                 ParseStatus* status, SmdLoadFailure* failure) {
+    *status = ParseStatus{};
+    if (prepared) {
+        *parsed = std::move(*prepared);
+        return true;
+    }
+    std::vector<uint8_t> bytes;
+    if (!ReadSmdFile(context, path, &bytes, failure)) return false;
+    *status = parse(bytes, parsed);
+    return true;
+}
 
 // Reports a refused parse of path: the note, then the box with the Korean
 // texts for NotSmd and WrongKind, "path, line N: reason" for Malformed;
