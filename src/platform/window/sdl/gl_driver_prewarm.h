@@ -15,6 +15,13 @@
 // have loaded it, and the thread's connection and Xlib's locks cost more
 // than the overlap gives (up to 3 ms). RR_GL_PREWARM=0 turns it off, =1 on
 // in both cases (for measuring what it gives).
+//
+// The thread slows the parse it overlaps: once a process has a second
+// thread, glibc's stdio locks every getc, and Xlib reads the table a
+// character at a time (SDL's video start: 11 ms with one thread, 18 ms with
+// two, on a 2-core Xeon). Starting every thread after SDL's start instead,
+// with no prewarm, measured the same as this: the driver then loads on the
+// main thread, after the parse rather than beside it.
 #pragma once
 
 #include <condition_variable>
