@@ -46,11 +46,14 @@ void SkinScalar(const MeshTriangle* triangles, int triangleCount, const Bone* bo
 #if defined(__x86_64__)
 
 // How far ahead of the triangle being skinned its successors are fetched
-// into the caches. The processor's own prefetcher falls behind on a mesh
-// larger than the caches: with it, 1M triangles of corners that do not
-// repeat skin in about 16 ms a frame instead of 20 (a 2-core Xeon; 32 to 64
-// triangles ahead did best, 8 or fewer gave nothing).
+// into the caches, and from what size of mesh. The processor's own
+// prefetcher falls behind once the triangles outgrow the second-level cache
+// (32,768 of them take 2.9 MB): on a 2-core Xeon, fetching 32 ahead skinned
+// 400k triangles whose corners do not repeat in 10.5-12.3 ms a frame
+// instead of 12.5-20.0, and 1M in 15.1-15.8 instead of 18.6-20.0 (32 to 64
+// ahead did best, 8 or fewer gave nothing). A smaller mesh gains nothing.
 constexpr int kPrefetchTriangles = 32;
+constexpr int kPrefetchFromTriangles = 32768;
 
 // Asks for the triangle kPrefetchTriangles after t (near the end, the last).
 inline void PrefetchAhead(const MeshTriangle* triangles, int t, int triangleCount) {
@@ -80,11 +83,12 @@ inline void SkinCornerSse2(const SkinVertex& in, const Matrix4& m, float* out) {
     StoreCornerSse(out, position, normal);
 }
 
-void SkinSse2(const MeshTriangle* triangles, int triangleCount, const Bone* bones, int boneCount,
-              SkinVertex* out) {
+template <bool kAhead>
+void SkinSse2Loop(const MeshTriangle* triangles, int triangleCount, const Bone* bones,
+                  int boneCount, SkinVertex* out) {
     for (int t = 0; t < triangleCount; ++t) {
         const MeshTriangle& triangle = triangles[t];
-        PrefetchAhead(triangles, t, triangleCount);
+        if constexpr (kAhead) PrefetchAhead(triangles, t, triangleCount);
         for (int s = 0; s < 3; ++s, ++out) {
             int bone = triangle.boneIndices[s];
             if (bone < 0 || bone >= boneCount) {
@@ -94,6 +98,14 @@ void SkinSse2(const MeshTriangle* triangles, int triangleCount, const Bone* bone
             }
         }
     }
+}
+
+void SkinSse2(const MeshTriangle* triangles, int triangleCount, const Bone* bones, int boneCount,
+              SkinVertex* out) {
+    if (triangleCount >= kPrefetchFromTriangles)
+        SkinSse2Loop<true>(triangles, triangleCount, bones, boneCount, out);
+    else
+        SkinSse2Loop<false>(triangles, triangleCount, bones, boneCount, out);
 }
 
 // A bone's matrix laid out for one corner per 8-lane register: lanes 0-2
@@ -120,13 +132,10 @@ void FillBoneLanes(const Bone* bones, int boneCount, std::vector<BoneLanes>& lan
     }
 }
 
-__attribute__((target("avx2"))) void SkinAvx2(const MeshTriangle* triangles, int triangleCount,
-                                              const Bone* bones, int boneCount, SkinVertex* out) {
-    // Grows to the largest skeleton seen and stays: no allocation per frame.
-    static thread_local std::vector<BoneLanes> lanes;
-    FillBoneLanes(bones, boneCount, lanes);
-    const BoneLanes* table = lanes.data();
-
+template <bool kAhead>
+__attribute__((target("avx2"))) void SkinAvx2Loop(const MeshTriangle* triangles, int triangleCount,
+                                                  const BoneLanes* table, int boneCount,
+                                                  SkinVertex* out) {
     // Corner [px py pz nx ny nz] spread to x, y, z coefficients per lane.
     const __m256i spreadX = _mm256_setr_epi32(0, 0, 0, 3, 3, 3, 0, 0);
     const __m256i spreadY = _mm256_setr_epi32(1, 1, 1, 4, 4, 4, 1, 1);
@@ -137,7 +146,7 @@ __attribute__((target("avx2"))) void SkinAvx2(const MeshTriangle* triangles, int
     float* o = &out->position.x;
     for (int t = 0; t < triangleCount; ++t) {
         const MeshTriangle& triangle = triangles[t];
-        PrefetchAhead(triangles, t, triangleCount);
+        if constexpr (kAhead) PrefetchAhead(triangles, t, triangleCount);
         for (int s = 0; s < 3; ++s, o += 6) {
             int bone = triangle.boneIndices[s];
             if (bone < 0 || bone >= boneCount) {
@@ -159,6 +168,17 @@ __attribute__((target("avx2"))) void SkinAvx2(const MeshTriangle* triangles, int
             StoreCorner(o, _mm256_div_ps(r, w));
         }
     }
+}
+
+__attribute__((target("avx2"))) void SkinAvx2(const MeshTriangle* triangles, int triangleCount,
+                                              const Bone* bones, int boneCount, SkinVertex* out) {
+    // Grows to the largest skeleton seen and stays: no allocation per frame.
+    static thread_local std::vector<BoneLanes> lanes;
+    FillBoneLanes(bones, boneCount, lanes);
+    if (triangleCount >= kPrefetchFromTriangles)
+        SkinAvx2Loop<true>(triangles, triangleCount, lanes.data(), boneCount, out);
+    else
+        SkinAvx2Loop<false>(triangles, triangleCount, lanes.data(), boneCount, out);
 }
 
 bool CpuHasAvx2() {
