@@ -8,10 +8,17 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
 JOBS=$(nproc)
+# Each stage's heading says how long the run has taken so far, so that a
+# slow stage shows in the log (the whole run must stay under 30 minutes on
+# two cores).
+stage() { echo "== $* [at $((SECONDS / 60)) min $((SECONDS % 60)) s]"; }
+stage "build (RelWithDebInfo)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$JOBS"
+stage "build (sanitizers)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRR_SANITIZE=ON -DRR_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$JOBS"
+stage "lint"
 python3 scripts/include-cycles.py  # no two files in src/ include each other in a circle
 scripts/lint.sh build  # clang-format and clang-tidy: the house style and its checks
 
@@ -26,16 +33,16 @@ rm -rf "$XDG_CACHE_HOME"
 # There is a display: a missing GL 4.5 context fails the GL tests instead of
 # skipping them.
 export RR_REQUIRE_GL=1
-echo "== tests (RelWithDebInfo)"
+stage "tests (RelWithDebInfo)"
 ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 600
 
-echo "== soak: watch mode for 30 s under saves and keys"
+stage "soak: watch mode for 30 s under saves and keys"
 scripts/soak.sh 30
 
-echo "== Debian package: contents, lintian, validators, install into a scratch Debian 12"
+stage "Debian package: contents, lintian, validators, install into a scratch Debian 12"
 ./scripts/package-check.sh build
 
-echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
+stage "tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_odr_violation=0:verify_asan_link_order=0"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 # Libraries stay loaded, so leak reports at exit can still name the GL driver.
@@ -43,6 +50,7 @@ export LD_PRELOAD="$PWD/build-asan/support/librr_keep_libraries.so${LD_PRELOAD:+
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build-asan --output-on-failure -j"$JOBS" --timeout 900
 
-echo "== fuzz targets (libFuzzer + AddressSanitizer + UndefinedBehaviorSanitizer)"
+stage "fuzz targets (libFuzzer + AddressSanitizer + UndefinedBehaviorSanitizer)"
 unset LD_PRELOAD
 ./scripts/fuzz.sh all 20
+stage "done"
