@@ -1,7 +1,7 @@
 // The steps both SMD loaders share around the parser: taking the parse made
-// ahead or reading the file from the context's base folder, and reporting a failure to the
-// context's sink, as a box (caption "Error") and a note that names the file (with '/' separators)
-// and the reason.
+// ahead or reading the file from the context's base folder, and reporting a
+// failure to the context's sink, as a box (caption "Error") and a note that
+// names the file (with '/' separators) and the reason.
 #pragma once
 
 #include <cstdint>
