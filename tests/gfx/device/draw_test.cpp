@@ -216,8 +216,9 @@ TEST_F(MergeTest, OnlyAdjacentRangesOfOneBindingMerge) {
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 9, 1);       // gap: a new run
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);  // unchanged: no flush
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 12, 1);
+    device->DrawPrimitive(D3DPT_LINELIST, 15, 1);  // its next vertex, another type: a new run
     gl::FlushPendingDraws(device);
-    EXPECT_EQ(gl::GetGlDrawCallCount(device) - start, 2u);
+    EXPECT_EQ(gl::GetGlDrawCallCount(device) - start, 3u);
     // A lock flushes, so the draws before it are made with the old contents.
     VertexBuffer* other = Bind(Strips());
     start = gl::GetGlDrawCallCount(device);

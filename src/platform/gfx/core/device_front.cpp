@@ -441,11 +441,11 @@ HRESULT DeviceFront::DrawPrimitive(PrimitiveType type, uint32_t startVertex,
     // A model draws one triangle per call, each continuing the last: such a
     // call lengthens the held run without the checks below, which it passes
     // (the type is the run's, the streams were found to hold its vertices).
-    if (held_.count != 0 && type == held_.type && primitiveCount != 0 &&
-        uint64_t(startVertex) == uint64_t(held_.first) + held_.count) {
+    // With nothing held, next is kNothing, which no start vertex equals.
+    if (startVertex == held_.next && type == held_.type) {
         const uint64_t end = uint64_t(startVertex) + uint64_t(primitiveCount) * held_.perPrimitive;
-        if (int64_t(end) - 1 <= coveredUpTo_ && end - held_.first <= UINT32_MAX) {
-            held_.count = uint32_t(end - held_.first);
+        if (end > startVertex && end <= held_.limit) {
+            held_.next = end;
             return S_OK;
         }
     }
@@ -462,7 +462,12 @@ HRESULT DeviceFront::DrawChecked(PrimitiveType type, uint32_t startVertex,
     SendHeldDraws();
     const uint32_t perPrimitive = rules::ListVertices(type);
     if (mergeDraws_ && perPrimitive != 0 && count <= UINT32_MAX) {
-        held_ = HeldRun{type, startVertex, uint32_t(count), perPrimitive};
+        // The run may grow while its vertices stay inside the streams and
+        // its count fits 32 bits (coveredUpTo_ holds while a run is held:
+        // every change sends the run first).
+        const uint64_t limit =
+            std::min(uint64_t(coveredUpTo_) + 1, uint64_t(startVertex) + UINT32_MAX);
+        held_ = HeldRun{type, startVertex, uint64_t(startVertex) + count, limit, perPrimitive};
         return S_OK;
     }
     DrawVertices(type, startVertex, uint32_t(count));

@@ -134,10 +134,10 @@ protected:
     // DrawVertices: for backends that are about to change what a draw reads
     // behind the front (a buffer's contents, a program, a texture's texels).
     void SendHeldDraws() {
-        if (held_.count == 0) return;
+        if (held_.next == HeldRun::kNothing) return;
         const HeldRun run = held_;
-        held_.count = 0;
-        DrawVertices(run.type, run.first, run.count);
+        held_.next = HeldRun::kNothing;
+        DrawVertices(run.type, run.first, uint32_t(run.next - run.first));
     }
     // Whether DrawPrimitive merges runs of list draws (on unless turned off;
     // turning it off sends the run held).
@@ -206,11 +206,14 @@ private:
     // continues it (same type, its next vertex, inside coveredUpTo_) only
     // lengthens it. Nothing the full checks read can change while a run is
     // held, since every change sends the run first (Changing), so such a call
-    // costs a few compares. count 0: nothing is held.
+    // costs a few compares.
     struct HeldRun {
+        // next when nothing is held: no 32-bit start vertex equals it.
+        static constexpr uint64_t kNothing = UINT64_MAX;
         PrimitiveType type = D3DPT_TRIANGLELIST;
         uint32_t first = 0;
-        uint32_t count = 0;
+        uint64_t next = kNothing;   // one past the run's last vertex
+        uint64_t limit = 0;         // the furthest next may go
         uint32_t perPrimitive = 0;  // vertices of one primitive of type
     } held_;
     bool mergeDraws_ = true;
